@@ -1,0 +1,43 @@
+// Rebuilding the description file: a temporary file written line by line during the run, then put
+// in the place of the old one.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.hpp"
+
+namespace velmora {
+
+struct DescriptionOutput {
+    std::unique_ptr<WritableFile> file;  // open from OpenDescriptionOutput until the finish
+    std::string tempName;                // last temporary name made since loading
+    std::string descriptionName;         // the chosen description file, relative to the directory
+};
+
+DescriptionOutput& CurrentDescriptionOutput();
+
+// Makes and creates an empty temporary file ("VL" prefix, system temporary directory) and stores
+// its name; false (destination untouched) when none can be made.
+bool MakeTempFileName(std::string* destination);
+
+// One write of all bytes; a count of 0 succeeds without writing.
+bool WriteAllBytes(WritableFile& file, const char* bytes, std::size_t count);
+
+// Opens the temporary output for the chosen description file; 0 after showing a warning box.
+int OpenDescriptionOutput(const std::string& chosenName);
+
+// Appends one line: the name (quoted when it has a space, one trailing "." dropped), a space,
+// the description and CR LF. 1 when written; shows no box.
+int WriteDescriptionLine(const char* name, const char* description);
+
+struct FinishResult {
+    int runState;   // unchanged, or 2 when a second-pass line could not be written
+    int completed;  // 0 when the new file could not be put in place
+};
+
+// Second pass over the refreshed panel, then the replace. Shows its own boxes.
+FinishResult FinishDescriptionOutput(int runState);
+
+}  // namespace velmora

@@ -1,0 +1,64 @@
+// The host interface as this build's host sees it: FAR 1.x on 32-bit Windows, far2l elsewhere.
+#pragma once
+
+#if defined(_WIN32)
+#include "FarAbiWin32.hpp"
+#else
+#include "FarAbiFar2l.hpp"
+#endif
+
+namespace far {
+
+inline HANDLE const kInvalidHandle = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-1));
+
+enum FileControlCommand : int {
+    FCTL_CLOSEPLUGIN = 0,
+    FCTL_GETPANELINFO = 1,
+    FCTL_GETANOTHERPANELINFO = 2,
+    FCTL_UPDATEPANEL = 3,
+    FCTL_UPDATEANOTHERPANEL = 4,
+    FCTL_REDRAWPANEL = 5,
+};
+
+constexpr DWORD FMSG_WARNING = 0x1;
+constexpr DWORD FMSG_ERRORTYPE = 0x2;
+constexpr DWORD FMSG_KEEPBACKGROUND = 0x4;
+constexpr DWORD FMSG_LEFTALIGN = 0x10;
+
+enum DialogItemType : int {
+    DI_TEXT = 0,
+    DI_VTEXT = 1,
+    DI_SINGLEBOX = 2,
+    DI_DOUBLEBOX = 3,
+    DI_EDIT = 4,
+    DI_PSWEDIT = 5,
+    DI_FIXEDIT = 6,
+    DI_BUTTON = 7,
+    DI_CHECKBOX = 8,
+    DI_RADIOBUTTON = 9,
+};
+
+constexpr DWORD DIF_BOXCOLOR = 0x200;
+constexpr DWORD DIF_CENTERGROUP = 0x4000;
+constexpr DWORD DIF_SEPARATOR = 0x10000;
+constexpr DWORD DIF_HISTORY = 0x40000;
+
+enum OpenFrom : int {
+    OPEN_DISKMENU = 0,
+    OPEN_PLUGINSMENU = 1,
+    OPEN_COMMANDLINE = 4,
+};
+
+constexpr DWORD PPIF_SELECTED = 0x40000000;
+
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 1;
+constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 2;
+constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 4;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 16;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 32;
+
+using SetStartupInfoFn = void(VELMORA_WINAPI*)(const PluginStartupInfo*);
+using GetPluginInfoFn = void(VELMORA_WINAPI*)(PluginInfo*);
+using OpenPluginFn = HANDLE(VELMORA_WINAPI*)(int OpenFrom, INT_PTR Item);
+
+}  // namespace far

@@ -1,0 +1,88 @@
+// Task-level access to the operating system: files, temporary files and the settings registry.
+// One implementation per system (posix/, win32/) is picked by the build; tests may install their
+// own (for example one that makes the Nth operation fail). No system type appears here.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace velmora {
+
+// File attribute bits, with the values the host uses.
+constexpr std::uint32_t kAttrReadOnly = 0x1;
+constexpr std::uint32_t kAttrHidden = 0x2;
+constexpr std::uint32_t kAttrSystem = 0x4;
+constexpr std::uint32_t kAttrDirectory = 0x10;
+constexpr std::uint32_t kAttrArchive = 0x20;
+// What the attribute query gives for a path that cannot be queried.
+constexpr std::uint32_t kNoAttributes = 0xFFFFFFFFu;
+
+// A file open for writing; closed by its destructor when not closed before.
+class WritableFile {
+public:
+    virtual ~WritableFile() = default;
+    // One write of all `size` bytes; true only when every byte was written.
+    virtual bool Write(const char* data, std::size_t size) = 0;
+    // The file's current size; false when it cannot be queried.
+    virtual bool Size(std::uint64_t* size) = 0;
+    // Closes the file; false when the system reports a failure (data may be lost).
+    virtual bool Close() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Attribute bits of a path relative to the current directory, or kNoAttributes.
+    virtual std::uint32_t Attributes(const std::string& path) = 0;
+    // Renames a file or directory; never replaces an existing target.
+    virtual bool MoveNoReplace(const std::string& from, const std::string& to) = 0;
+    // Deletes a file (not a directory).
+    virtual bool Delete(const std::string& path) = 0;
+    // True when both paths exist and name the very same file (as a case-only rename does on
+    // a case-insensitive file system).
+    virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+
+    // The system's temporary directory with a trailing separator; empty when there is none.
+    virtual std::string TempDirectory() = 0;
+    // Creates a new empty file named directory + prefix + hex number + ".tmp", exclusively, as
+    // GetTempFileName does with unique number 0; empty result when it cannot.
+    virtual std::string CreateTempFile(const std::string& directory, const std::string& prefix) = 0;
+    // Opens an existing or new file for writing and truncates it; null on failure.
+    virtual std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) = 0;
+    // Puts `from` in the place of `to` in one step; `to` may exist and is replaced. Works across
+    // file systems by copying `from` beside `to` first. Keeps `to`'s hidden attribute where the
+    // system has one. False (and `to` untouched) when it cannot.
+    virtual bool ReplaceAtomically(const std::string& from, const std::string& to) = 0;
+};
+
+// The current user's settings tree (HKEY_CURRENT_USER on Windows, a REGEDIT4 file elsewhere).
+// Key paths are relative to the root and use "\" between components.
+class Registry {
+public:
+    virtual ~Registry() = default;
+    // The stored bytes of a value, whatever its type. False when the key or value is missing or
+    // the value holds more than `capacity` bytes.
+    virtual bool Read(const std::string& keyPath, const std::string& valueName, std::size_t capacity,
+                      std::string* bytes) = 0;
+    // Stores text as a string value (REG_SZ), terminator included in its stored size.
+    virtual bool WriteString(const std::string& keyPath, const std::string& valueName,
+                             const std::string& text) = 0;
+    // Stores a 32-bit number (REG_DWORD).
+    virtual bool WriteDword(const std::string& keyPath, const std::string& valueName,
+                            std::uint32_t value) = 0;
+};
+
+// The file system and registry the plug-in uses: the system's, unless a test installed its own.
+FileSystem& Files();
+Registry& Settings();
+// Installs a replacement (null restores the system's). The caller keeps ownership.
+void SetFileSystem(FileSystem* replacement);
+void SetRegistry(Registry* replacement);
+
+// The system's own implementations.
+FileSystem& SystemFileSystem();
+Registry& SystemRegistry();
+
+}  // namespace velmora

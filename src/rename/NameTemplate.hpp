@@ -1,0 +1,48 @@
+// The name template language: "%F" name, "%N" base, "%E" extension, "%#" decimal counter,
+// "%h"/"%H" hexadecimal counter, "%T" total, "%%" a percent sign. Pure text work, no I/O.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// An expanded name is cut to this many characters.
+constexpr std::size_t kMaxExpandedLength = 260;
+// Position value meaning "not found".
+constexpr std::size_t kNone = std::string_view::npos;
+
+// First / last occurrence of a character, or kNone.
+std::size_t FindChar(std::string_view text, char c);
+std::size_t FindLastChar(std::string_view text, char c);
+
+// Appends at most size - 1 characters of source (lstrcpyn semantics); size 0 appends nothing.
+void AppendBounded(std::string& destination, std::string_view source, std::size_t size);
+
+std::string FormatDecimal(std::uint32_t value);
+// Lower- or upper-case hexadecimal, zero-filled to width, never cut.
+std::string FormatHex(std::uint32_t value, bool upperCase, int width);
+// Zero-fills decimal digits to the bound's digit count, capped at 7.
+std::string PadDecimal(const std::string& digits, std::uint32_t bound);
+
+// Text after the last ".", or empty.
+std::string_view GetExtension(std::string_view name);
+// The name without "." and extension; whole when the extension is empty.
+std::string GetBaseName(std::string_view name);
+
+// The start value of a start-number text: its decimal value modulo 2^32, or 0 when empty or
+// when any character is not a digit.
+std::uint32_t StartValue(std::string_view startNumber);
+
+// The number whose digit count sets the counters' zero padding for a batch.
+std::uint32_t CounterWidthBound(std::string_view startNumber, std::uint32_t start,
+                                std::uint32_t selectedCount);
+
+// Expands a template for one item. A null template (as opposed to an empty one) gives "".
+std::string ExpandTemplate(const char* nameTemplate, std::string_view itemName, std::uint32_t index,
+                           std::uint32_t total, std::uint32_t bound, std::uint32_t start,
+                           bool withoutZero);
+
+}  // namespace velmora

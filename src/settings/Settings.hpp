@@ -1,0 +1,34 @@
+// The four persisted options and the registry operations the plug-in uses.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace velmora {
+
+// Capacity of a stored option text, terminator included.
+constexpr std::size_t kOptionTextCapacity = 260;
+
+struct RenameOptions {
+    std::string Mask = "%F";
+    std::string StartNumber = "0";
+    std::uint32_t SaveDescription = 0;
+    std::uint32_t WithoutZero = 0;
+};
+
+// Reads a value as text of at most capacity - 1 bytes. On failure copies the default and
+// returns false.
+bool ReadRegistryString(const std::string& keyPath, const char* valueName, std::string* text,
+                        std::size_t capacity, const char* defaultText);
+std::uint32_t ReadRegistryDword(const std::string& keyPath, const char* valueName,
+                                std::uint32_t defaultValue);
+bool WriteRegistryString(const std::string& keyPath, const char* valueName, const std::string& text);
+bool WriteRegistryDword(const std::string& keyPath, const char* valueName, std::uint32_t value);
+
+// Reads "velmora", "number", "SaveDescription", "WithoutZero", in that order.
+RenameOptions LoadOptions(const std::string& keyPath);
+// Writes "SaveDescription", "WithoutZero", "velmora", "number", in that order.
+void StoreOptions(const std::string& keyPath, const RenameOptions& options);
+
+}  // namespace velmora
