@@ -1,0 +1,2 @@
+// Placeholder until the host lands; delete this file then.
+namespace velmora::host {}

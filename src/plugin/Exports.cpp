@@ -1,0 +1,40 @@
+// The three functions the host looks up by name. They only hand over to the plug-in's code.
+#include "far/FarAbi.hpp"
+#include "plugin/Exports.hpp"
+#include "plugin/HostServices.hpp"
+#include "rename/RenameRun.hpp"
+
+#if defined(_WIN32)
+#define VELMORA_EXPORT extern "C"
+#else
+#define VELMORA_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+namespace {
+const char* g_menuStrings[1];
+}
+
+VELMORA_EXPORT void VELMORA_WINAPI SetStartupInfo(const far::PluginStartupInfo* info) {
+    velmora::SetHostServices(info);
+}
+
+VELMORA_EXPORT void VELMORA_WINAPI GetPluginInfo(far::PluginInfo* info) {
+    info->StructSize = far::kPluginInfoStructSize;
+    info->Flags = 0;
+    info->DiskMenuStringsNumber = 0;
+    // Asked for on every call, so the entry follows the host's current language.
+    g_menuStrings[0] = velmora::GetText(velmora::MMenuEntry);
+    info->PluginMenuStrings = g_menuStrings;
+    info->PluginMenuStringsNumber = 1;
+    info->PluginConfigStringsNumber = 0;
+}
+
+VELMORA_EXPORT far::HANDLE VELMORA_WINAPI OpenPlugin(int /*openFrom*/, far::INT_PTR /*item*/) {
+    const far::PluginStartupInfo& host = velmora::HostServices();
+    far::HANDLE screen = host.SaveScreen(0, 0, -1, -1);
+    velmora::RunRename();
+    host.RestoreScreen(screen);
+    velmora::ControlPanel(far::FCTL_UPDATEPANEL, reinterpret_cast<void*>(1));
+    velmora::ControlPanel(far::FCTL_REDRAWPANEL, nullptr);
+    return far::kInvalidHandle;
+}
