@@ -14,6 +14,8 @@ using INT_PTR = std::intptr_t;
 using DWORD_PTR = std::uintptr_t;
 using HANDLE = void*;
 
+// Whether the host hands over UTF-8 text (far2l) or single-byte OEM text (FAR 1.x).
+constexpr bool kHostStringsAreUtf8 = true;
 constexpr std::size_t kMaxPath = 4096;
 
 #pragma pack(push, 2)

@@ -14,6 +14,8 @@ using INT_PTR = std::int32_t;
 using DWORD_PTR = std::uint32_t;
 using HANDLE = void*;
 
+// Whether the host hands over UTF-8 text (far2l) or single-byte OEM text (FAR 1.x).
+constexpr bool kHostStringsAreUtf8 = false;
 constexpr std::size_t kMaxPath = 260;
 
 #pragma pack(push, 2)

@@ -1,6 +1,6 @@
 // The three functions the host looks up by name. They only hand over to the plug-in's code.
-#include "far/FarAbi.hpp"
 #include "plugin/Exports.hpp"
+#include "far/FarAbi.hpp"
 #include "plugin/HostServices.hpp"
 #include "rename/RenameRun.hpp"
 

@@ -19,11 +19,17 @@ void SetHostServices(const far::PluginStartupInfo* info) {
     g_settingsKeyPath += "\\Velmora";
 }
 
-const far::PluginStartupInfo& HostServices() { return g_info; }
+const far::PluginStartupInfo& HostServices() {
+    return g_info;
+}
 
-const char* HostRootKey() { return g_info.RootKey ? g_info.RootKey : ""; }
+const char* HostRootKey() {
+    return g_info.RootKey ? g_info.RootKey : "";
+}
 
-const std::string& SettingsKeyPath() { return g_settingsKeyPath; }
+const std::string& SettingsKeyPath() {
+    return g_settingsKeyPath;
+}
 
 const char* GetText(int id) {
     if (!g_info.GetMsg) {
@@ -39,6 +45,8 @@ int ShowWarning(const char* helpTopic, std::initializer_list<const char*> lines)
                           static_cast<int>(items.size()), 1);
 }
 
-int ControlPanel(int command, void* param) { return g_info.Control(far::kInvalidHandle, command, param); }
+int ControlPanel(int command, void* param) {
+    return g_info.Control(far::kInvalidHandle, command, param);
+}
 
 }  // namespace velmora

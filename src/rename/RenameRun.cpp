@@ -1,8 +1,115 @@
 #include "rename/RenameRun.hpp"
 
-namespace velmora {
+#include <algorithm>
+#include <cstdint>
+#include <string>
 
-// Placeholder until the run lands.
-int RunRename() { return 0; }
+#include "descriptions/DescriptionFile.hpp"
+#include "descriptions/DescriptionOutput.hpp"
+#include "platform/Platform.hpp"
+#include "plugin/HostServices.hpp"
+#include "rename/NameTemplate.hpp"
+#include "rename/RenameDialog.hpp"
+#include "settings/Settings.hpp"
+
+namespace velmora {
+namespace {
+
+template <std::size_t N>
+std::string BoundedText(const char (&text)[N]) {
+    return std::string(text, static_cast<std::size_t>(std::find(text, text + N, '\0') - text));
+}
+
+bool ShowsDescriptions(const far::PanelInfo& panel) {
+    return BoundedText(panel.ColumnTypes).find('Z') != std::string::npos;
+}
+
+// A target that names an existing entry is occupied, unless it is the very file being renamed
+// (a change of letter case on a file system that ignores case).
+bool TargetOccupied(const std::string& oldName, const std::string& newName) {
+    return FileExists(newName) && !Files().SameFile(oldName, newName);
+}
+
+void ShowProgress(const std::string& line) {
+    const far::PluginStartupInfo& host = HostServices();
+    const char* lines[] = {GetText(MTitle), line.c_str()};
+    host.Message(host.ModuleNumber, 0, nullptr, lines, 2, 0);
+}
+
+}  // namespace
+
+int RunRename() {
+    DialogItems items;
+    BuildDialogItems(items);
+
+    far::PanelInfo panel{};
+    if (!ControlPanel(far::FCTL_GETPANELINFO, &panel)) {
+        return 0;  // no panel to work on
+    }
+    const bool descriptionsShown = ShowsDescriptions(panel);
+
+    RenameOptions options = LoadOptions(SettingsKeyPath());
+    FillDialogItems(items, options, descriptionsShown);
+    if (ShowDialog(items) != kDialogOkItem) {
+        return 0;
+    }
+    const bool save = ReadDialogItems(items, options);
+    StoreOptions(SettingsKeyPath(), options);
+
+    if (save) {
+        std::string chosen;
+        FindDescriptionFile(&chosen);
+        if (!OpenDescriptionOutput(chosen)) {
+            return 0;
+        }
+    }
+
+    const std::uint32_t count =
+        panel.SelectedItemsNumber > 0 ? static_cast<std::uint32_t>(panel.SelectedItemsNumber) : 0;
+    const std::uint32_t start = StartValue(options.StartNumber);
+    const std::uint32_t bound = CounterWidthBound(options.StartNumber, start, count);
+    const bool withoutZero = options.WithoutZero != 0;
+
+    int runState = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const far::PluginPanelItem& item = panel.SelectedItems[i];
+        const std::string oldName = BoundedText(item.FindData.cFileName);
+        ShowProgress(ExpandTemplate(GetText(MProgress), oldName, i, count, 0, 1, withoutZero));
+
+        const std::string newName =
+            ExpandTemplate(options.Mask.c_str(), oldName, i, count, bound, start, withoutZero);
+        if (newName == oldName) {
+            continue;
+        }
+        if (TargetOccupied(oldName, newName)) {
+            ShowWarning("FileExist", {GetText(MWarningTitle), GetText(MFileExists), newName.c_str(),
+                                      GetText(MWarningButton)});
+            runState = 1;
+            break;
+        }
+        if (!Files().MoveNoReplace(oldName, newName)) {
+            ShowWarning("CanNotMove", {GetText(MWarningTitle), GetText(MCannotRename), oldName.c_str(),
+                                       GetText(MRenameTo), newName.c_str(), GetText(MWarningButton)});
+            runState = 1;
+            break;
+        }
+        if (save && item.Description && item.Description[0] != '\0' &&
+            !WriteDescriptionLine(newName.c_str(), item.Description)) {
+            ShowWarning("CanNotWrite",
+                        {GetText(MWarningTitle), GetText(MCannotWriteTemp),
+                         CurrentDescriptionOutput().tempName.c_str(), GetText(MWarningButton)});
+            runState = 1;
+            break;
+        }
+    }
+
+    int completed = 1;
+    if (save && CurrentDescriptionOutput().file) {
+        const FinishResult finish = FinishDescriptionOutput(runState);
+        runState = finish.runState;
+        completed = finish.completed;
+    }
+    return completed == 1 && runState == 0 ? 1 : 0;
+}
 
 }  // namespace velmora
