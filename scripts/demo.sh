@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the renamer and runs it on a demo directory made here: twelve photos with descriptions
+# become IMG_01.jpg .. IMG_12.jpg and keep their descriptions.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if ! command -v cmake >/dev/null || ! command -v ninja >/dev/null; then
+    bash scripts/deps.sh
+fi
+cmake --preset default >/dev/null
+cmake --build --preset default -j2 --target velmora Velmora >/dev/null
+
+demo=$(pwd)/build/demo
+rm -rf "$demo"
+mkdir -p "$demo/photos" "$demo/config"
+names=()
+: > "$demo/photos/Descript.ion"
+for i in $(seq 1 12); do
+    name=$(printf 'DSC_%04d.jpg' $((i * 7)))
+    printf 'photo %d\n' "$i" > "$demo/photos/$name"
+    printf '%s Holiday photo number %d\r\n' "$name" "$i" >> "$demo/photos/Descript.ion"
+    names+=("$name")
+done
+
+echo "Before:"
+(cd "$demo/photos" && ls)
+XDG_CONFIG_HOME="$demo/config" ./build/default/velmora -C "$demo/photos" --yes \
+    --mask 'IMG_%#.%E' --start 1 --save-descriptions 1 "${names[@]}"
+echo
+echo "After:"
+(cd "$demo/photos" && ls)
+echo
+echo "Descript.ion:"
+cat "$demo/photos/Descript.ion" | tr -d '\r'

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: native, under ASan/UBSan, and the Windows build under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+stage() { printf '\n==> %s\n' "$*"; }
+timed() {
+    local name=$1; shift
+    local start=$SECONDS
+    "$@"
+    printf '==> %s took %ds\n' "$name" $((SECONDS - start))
+}
+
+stage "installing missing tools"
+timed deps bash scripts/deps.sh
+
+stage "native build and tests"
+timed native-build bash -c 'cmake --preset default >/dev/null && cmake --build --preset default -j2'
+timed native-tests ctest --preset default -j2
+
+stage "ASan/UBSan build and tests"
+timed asan-build bash -c 'cmake --preset asan >/dev/null && cmake --build --preset asan -j2'
+timed asan-tests env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j2
+
+if [ -f scripts/test-win32.sh ]; then
+    stage "Windows build and tests under Wine"
+    timed win32 bash scripts/test-win32.sh
+fi
