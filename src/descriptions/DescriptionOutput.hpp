@@ -14,6 +14,10 @@ struct DescriptionOutput {
     std::unique_ptr<WritableFile> file;  // open from OpenDescriptionOutput until the finish
     std::string tempName;                // last temporary name made since loading
     std::string descriptionName;         // the chosen description file, relative to the directory
+    // Whether anything stood at descriptionName when it was chosen (checked as the output opens).
+    // A description file that appears only later is a file of the user's and is never replaced.
+    bool descriptionExisted = false;
+    std::string line;  // each line is built here; kept so its capacity serves the next line
 };
 
 DescriptionOutput& CurrentDescriptionOutput();
