@@ -1,0 +1,210 @@
+// The exports and the dialog as the host sees them, with a recording host in-process.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "plugin/Exports.hpp"
+#include "plugin/HostServices.hpp"
+#include "rename/RenameDialog.hpp"
+#include "support/MemoryRegistry.hpp"
+
+namespace velmora {
+namespace {
+
+struct RecordingHost {
+    std::vector<std::string> calls;
+    std::vector<far::FarDialogItem> dialogItems;
+    int dialogResult = -1;
+    far::PanelInfo panel{};
+    std::string language = "eng";
+};
+RecordingHost* g_host = nullptr;
+
+const char* VELMORA_WINAPI GetMsgFn(far::INT_PTR module, int id) {
+    static std::string text;
+    text = g_host->language + "#" + std::to_string(id) + "@" + std::to_string(module);
+    return id < MessageCount ? text.c_str() : "";
+}
+int VELMORA_WINAPI DialogFn(far::INT_PTR, int x1, int y1, int x2, int y2, const char* help,
+                            far::FarDialogItem* items, int count) {
+    g_host->calls.push_back("Dialog(" + std::to_string(x1) + "," + std::to_string(y1) + "," +
+                            std::to_string(x2) + "," + std::to_string(y2) + "," + help + "," +
+                            std::to_string(count) + ")");
+    g_host->dialogItems.assign(items, items + count);
+    return g_host->dialogResult;
+}
+int VELMORA_WINAPI MessageFn(far::INT_PTR, far::DWORD flags, const char*, const char* const*, int, int) {
+    g_host->calls.push_back("Message(" + std::to_string(flags) + ")");
+    return 0;
+}
+int VELMORA_WINAPI ControlFn(far::HANDLE panel, int command, void* param) {
+    EXPECT_EQ(panel, far::kInvalidHandle);
+    g_host->calls.push_back("Control(" + std::to_string(command) + "," +
+                            std::to_string(reinterpret_cast<far::INT_PTR>(param) > 1
+                                               ? 2
+                                               : reinterpret_cast<far::INT_PTR>(param)) +
+                            ")");
+    if (command == far::FCTL_GETPANELINFO) {
+        std::memcpy(param, &g_host->panel, sizeof g_host->panel);
+    }
+    return 1;
+}
+far::HANDLE VELMORA_WINAPI SaveScreenFn(int x1, int y1, int x2, int y2) {
+    g_host->calls.push_back("SaveScreen(" + std::to_string(x1) + "," + std::to_string(y1) + "," +
+                            std::to_string(x2) + "," + std::to_string(y2) + ")");
+    return reinterpret_cast<far::HANDLE>(static_cast<far::INT_PTR>(0x5C));
+}
+void VELMORA_WINAPI RestoreScreenFn(far::HANDLE screen) {
+    g_host->calls.push_back("RestoreScreen(" + std::to_string(reinterpret_cast<far::INT_PTR>(screen)) + ")");
+}
+
+class Plugin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_host = &host_;
+        Start("Software\\Far\\Plugins");
+    }
+    void TearDown() override { g_host = nullptr; }
+
+    // Hands the plug-in a record of exactly the size it keeps, so a read past it is caught.
+    void Start(const char* rootKey) {
+        far::PluginStartupInfo info{};
+        info.StructSize = sizeof info;
+        info.ModuleNumber = 42;
+        info.RootKey = rootKey;
+        info.Dialog = DialogFn;
+        info.Message = MessageFn;
+        info.GetMsg = GetMsgFn;
+        info.Control = ControlFn;
+        info.SaveScreen = SaveScreenFn;
+        info.RestoreScreen = RestoreScreenFn;
+        std::unique_ptr<char[]> kept(new char[far::kKeptStartupBytes]);
+        std::memcpy(kept.get(), &info, far::kKeptStartupBytes);
+        SetStartupInfo(reinterpret_cast<const far::PluginStartupInfo*>(kept.get()));
+    }
+
+    RecordingHost host_;
+    test::MemoryRegistry registry_;
+    test::ScopedRegistry scoped_{&registry_};
+};
+
+TEST_F(Plugin, StartupBuildsTheSettingsKeyFromAnyRootKey) {
+    EXPECT_EQ(SettingsKeyPath(), "Software\\Far\\Plugins\\Velmora");
+    Start("");  // far2l hands multibyte plug-ins an empty root
+    EXPECT_EQ(SettingsKeyPath(), "\\Velmora");
+    const std::string longRoot(1000, 'k');
+    Start(longRoot.c_str());
+    EXPECT_EQ(SettingsKeyPath(), longRoot + "\\Velmora");
+}
+
+TEST_F(Plugin, InfoOffersOneMenuEntryInTheCurrentLanguage) {
+    far::PluginInfo info{};
+    const char* prefix = "keep";
+    info.CommandPrefix = prefix;
+    GetPluginInfo(&info);
+    EXPECT_EQ(info.StructSize, far::kPluginInfoStructSize);
+    EXPECT_EQ(info.Flags, 0u);
+    EXPECT_EQ(info.DiskMenuStringsNumber, 0);
+    EXPECT_EQ(info.PluginConfigStringsNumber, 0);
+    EXPECT_EQ(info.CommandPrefix, prefix);
+    ASSERT_EQ(info.PluginMenuStringsNumber, 1);
+    EXPECT_STREQ(info.PluginMenuStrings[0], "eng#0@42");
+
+    host_.language = "rus";
+    GetPluginInfo(&info);
+    EXPECT_STREQ(info.PluginMenuStrings[0], "rus#0@42");
+}
+
+TEST_F(Plugin, CancelledRunStillRefreshesThePanelAndStoresNothing) {
+    host_.dialogResult = 10;  // Cancel
+    EXPECT_EQ(OpenPlugin(far::OPEN_PLUGINSMENU, 0), far::kInvalidHandle);
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"SaveScreen(0,0,-1,-1)", "Control(1,2)",
+                                                     "Dialog(-1,-1,59,12,EnterVelmora,11)",
+                                                     "RestoreScreen(92)", "Control(3,1)", "Control(5,0)"}));
+    for (const std::string& call : registry_.log) {
+        EXPECT_EQ(call.rfind("Write", 0), std::string::npos) << call;
+    }
+}
+
+TEST_F(Plugin, DialogItemsCarryTheOptionsAndTheLayout) {
+    registry_.Put("Software\\Far\\Plugins\\Velmora", "velmora", std::string("IMG_%#.%E\0", 10));
+    registry_.Put("Software\\Far\\Plugins\\Velmora", "WithoutZero", std::string("\1\0\0\0", 4));
+    registry_.Put("Software\\Far\\Plugins\\Velmora", "SaveDescription", std::string("\1\0\0\0", 4));
+    std::strcpy(host_.panel.ColumnTypes, "N,SA,Z");
+    host_.dialogResult = -1;
+    OpenPlugin(far::OPEN_PLUGINSMENU, 0);
+
+    const auto& items = host_.dialogItems;
+    ASSERT_EQ(items.size(), 11u);
+    struct Row {
+        int type, x1, y1, x2, y2, focus;
+        far::DWORD flags;
+        int defaultButton;
+        const char* data;
+    };
+    const Row expected[] = {
+        {far::DI_DOUBLEBOX, 3, 1, 55, 10, 0, 0, 0, "eng#7@42"},
+        {far::DI_TEXT, 5, 2, 0, 0, 0, 0, 0, "eng#1@42"},
+        {far::DI_EDIT, 5, 3, 53, 3, 1, far::DIF_HISTORY, 0, "IMG_%#.%E"},
+        {far::DI_EDIT, 5, 4, 10, 1, 0, far::DIF_HISTORY, 0, "0"},
+        {far::DI_TEXT, 12, 4, 53, 0, 0, 0, 0, "eng#3@42"},
+        {far::DI_TEXT, 0, 5, 0, 0, 0, far::DIF_BOXCOLOR | far::DIF_SEPARATOR, 0, ""},
+        {far::DI_CHECKBOX, 5, 6, 0, 0, 0, 0, 0, "eng#4@42"},
+        {far::DI_CHECKBOX, 5, 7, 0, 0, 0, 0, 0, "eng#2@42"},
+        {far::DI_TEXT, 0, 8, 0, 0, 0, far::DIF_BOXCOLOR | far::DIF_SEPARATOR, 0, ""},
+        {far::DI_BUTTON, 0, 9, 0, 0, 0, far::DIF_CENTERGROUP, 1, "eng#5@42"},
+        {far::DI_BUTTON, 0, 9, 0, 0, 0, far::DIF_CENTERGROUP, 0, "eng#6@42"},
+    };
+    for (int i = 0; i < 11; ++i) {
+        SCOPED_TRACE("item " + std::to_string(i));
+        EXPECT_EQ(items[i].Type, expected[i].type);
+        EXPECT_EQ(items[i].X1, expected[i].x1);
+        EXPECT_EQ(items[i].Y1, expected[i].y1);
+        EXPECT_EQ(items[i].X2, expected[i].x2);
+        EXPECT_EQ(items[i].Y2, expected[i].y2);
+        EXPECT_EQ(items[i].Focus, expected[i].focus);
+        EXPECT_EQ(items[i].Flags, expected[i].flags);
+        EXPECT_EQ(items[i].DefaultButton, expected[i].defaultButton);
+        EXPECT_STREQ(items[i].Data, expected[i].data);
+    }
+    EXPECT_STREQ(items[2].History, "Velmora_Name");
+    EXPECT_STREQ(items[3].History, "Velmora_StartNumber");
+    EXPECT_EQ(items[6].Selected, 1);
+    EXPECT_EQ(items[7].Selected, 1);
+}
+
+TEST_F(Plugin, WithoutDescriptionsColumnTheSwitchIsNotOffered) {
+    std::strcpy(host_.panel.ColumnTypes, "N,S");
+    registry_.Put("Software\\Far\\Plugins\\Velmora", "SaveDescription", std::string("\1\0\0\0", 4));
+    host_.dialogResult = -1;
+    OpenPlugin(far::OPEN_PLUGINSMENU, 0);
+    ASSERT_EQ(host_.dialogItems.size(), 11u);
+    EXPECT_EQ(host_.dialogItems[7].Type, far::DI_TEXT);
+    EXPECT_STREQ(host_.dialogItems[7].Data, "");
+}
+
+TEST_F(Plugin, AnswersAreReadBackAfterOkOnly) {
+    DialogItems items;
+    BuildDialogItems(items);
+    RenameOptions options;
+    options.SaveDescription = 1;
+    FillDialogItems(items, options, /*descriptionsShown=*/false);
+    std::strcpy(items[2].Data, "new");
+    items[6].Selected = 1;
+    EXPECT_FALSE(ReadDialogItems(items, options));
+    EXPECT_EQ(options.Mask, "new");
+    EXPECT_EQ(options.SaveDescription, 1u);  // kept: the switch was not offered
+    EXPECT_EQ(options.WithoutZero, 1u);
+
+    // A template longer than the store can give back is cut to 259 bytes.
+    std::memset(items[2].Data, 'x', 400);
+    items[2].Data[400] = '\0';
+    ReadDialogItems(items, options);
+    EXPECT_EQ(options.Mask, std::string(259, 'x'));
+}
+
+}  // namespace
+}  // namespace velmora

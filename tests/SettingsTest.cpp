@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "settings/Settings.hpp"
+#include "support/MemoryRegistry.hpp"
+
+namespace velmora {
+namespace {
+
+const std::string kKey = "Software\\Far\\Plugins\\Velmora";
+
+TEST(Settings, FirstUseGivesDefaultsAndStoringCreatesAllFour) {
+    test::MemoryRegistry registry;
+    test::ScopedRegistry scoped(&registry);
+
+    RenameOptions options = LoadOptions(kKey);
+    EXPECT_EQ(options.Mask, "%F");
+    EXPECT_EQ(options.StartNumber, "0");
+    EXPECT_EQ(options.SaveDescription, 0u);
+    EXPECT_EQ(options.WithoutZero, 0u);
+    EXPECT_EQ(registry.log, (std::vector<std::string>{
+                                "Read(" + kKey + ",velmora)", "Read(" + kKey + ",number)",
+                                "Read(" + kKey + ",SaveDescription)", "Read(" + kKey + ",WithoutZero)"}));
+
+    registry.log.clear();
+    options.Mask = "IMG_%#.%E";
+    options.StartNumber = "";
+    options.SaveDescription = 1;
+    StoreOptions(kKey, options);
+    EXPECT_EQ(registry.log,
+              (std::vector<std::string>{
+                  "WriteDword(" + kKey + ",SaveDescription)", "WriteDword(" + kKey + ",WithoutZero)",
+                  "WriteString(" + kKey + ",velmora)", "WriteString(" + kKey + ",number)"}));
+    EXPECT_EQ(registry.values[kKey + "|velmora"], std::string("IMG_%#.%E\0", 10));
+    EXPECT_EQ(registry.values[kKey + "|SaveDescription"], std::string("\1\0\0\0", 4));
+
+    // A cleared start number comes back empty, not as the default.
+    RenameOptions again = LoadOptions(kKey);
+    EXPECT_EQ(again.Mask, "IMG_%#.%E");
+    EXPECT_EQ(again.StartNumber, "");
+    EXPECT_EQ(again.SaveDescription, 1u);
+}
+
+TEST(Settings, StringReadsHonourTheCapacity) {
+    test::MemoryRegistry registry;
+    test::ScopedRegistry scoped(&registry);
+    std::string text;
+
+    // 259 characters and a terminator fit; 260 characters do not, and read as the default.
+    registry.Put(kKey, "velmora", std::string(259, 'a') + std::string(1, '\0'));
+    EXPECT_TRUE(ReadRegistryString(kKey, "velmora", &text, kOptionTextCapacity, "%F"));
+    EXPECT_EQ(text, std::string(259, 'a'));
+    registry.Put(kKey, "velmora", std::string(260, 'a') + std::string(1, '\0'));
+    EXPECT_FALSE(ReadRegistryString(kKey, "velmora", &text, kOptionTextCapacity, "%F"));
+    EXPECT_EQ(text, "%F");
+
+    // Exactly 260 bytes without a terminator keep room for one.
+    registry.Put(kKey, "velmora", std::string(260, 'b'));
+    EXPECT_TRUE(ReadRegistryString(kKey, "velmora", &text, kOptionTextCapacity, "%F"));
+    EXPECT_EQ(text, std::string(259, 'b'));
+
+    // Whatever the stored type, the bytes up to the first zero are the text.
+    registry.Put(kKey, "number", std::string("12\0junk", 7));
+    EXPECT_TRUE(ReadRegistryString(kKey, "number", &text, kOptionTextCapacity, "0"));
+    EXPECT_EQ(text, "12");
+    registry.Put(kKey, "number", "\xC3\xA9\x80\xFF");
+    EXPECT_TRUE(ReadRegistryString(kKey, "number", &text, kOptionTextCapacity, "0"));
+    EXPECT_EQ(text, "\xC3\xA9\x80\xFF");
+}
+
+TEST(Settings, NumberReads) {
+    test::MemoryRegistry registry;
+    test::ScopedRegistry scoped(&registry);
+    EXPECT_EQ(ReadRegistryDword(kKey, "WithoutZero", 7), 7u);
+    registry.Put(kKey, "WithoutZero", std::string("\x01\x02\x03\x04", 4));
+    EXPECT_EQ(ReadRegistryDword(kKey, "WithoutZero", 7), 0x04030201u);
+    registry.Put(kKey, "WithoutZero", std::string("\x05", 1));
+    EXPECT_EQ(ReadRegistryDword(kKey, "WithoutZero", 7), 5u);
+    registry.Put(kKey, "WithoutZero", std::string("\x01\x02\x03\x04\x05", 5));  // too large
+    EXPECT_EQ(ReadRegistryDword(kKey, "WithoutZero", 7), 7u);
+}
+
+}  // namespace
+}  // namespace velmora
