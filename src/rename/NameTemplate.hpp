@@ -42,7 +42,11 @@ std::uint32_t CounterWidthBound(std::string_view startNumber, std::uint32_t star
 
 // Expands a template for one item. A null template (as opposed to an empty one) gives "".
 std::string ExpandTemplate(const char* nameTemplate, std::string_view itemName, std::uint32_t index,
-                           std::uint32_t total, std::uint32_t bound, std::uint32_t start,
-                           bool withoutZero);
+                           std::uint32_t total, std::uint32_t bound, std::uint32_t start, bool withoutZero);
+// The same, into a caller's buffer (emptied first): a run over many items reuses one buffer and so
+// allocates nothing per item.
+void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::string_view itemName,
+                        std::uint32_t index, std::uint32_t total, std::uint32_t bound, std::uint32_t start,
+                        bool withoutZero);
 
 }  // namespace velmora

@@ -1,0 +1,278 @@
+#include "rename/NameTemplate.hpp"
+
+namespace velmora {
+
+namespace {
+
+// Room for any 32-bit value in decimal (10 digits) or hexadecimal (8 digits).
+constexpr std::size_t kDigitBufferSize = 10;
+// The zero padding of "%#" never goes past this many digits, however large the bound.
+constexpr std::size_t kMaxDecimalWidth = 7;
+
+// Writes value in decimal at the end of buffer; returns the first digit's position.
+char* WriteDecimal(std::uint32_t value, char* end) {
+    char* p = end;
+    do {
+        *--p = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    return p;
+}
+
+char* WriteHex(std::uint32_t value, bool upperCase, char* end) {
+    const char* digits = upperCase ? "0123456789ABCDEF" : "0123456789abcdef";
+    char* p = end;
+    do {
+        *--p = digits[value & 0xFu];
+        value >>= 4;
+    } while (value != 0);
+    return p;
+}
+
+std::size_t DecimalDigitCount(std::uint32_t value) {
+    std::size_t count = 1;
+    while (value >= 10) {
+        value /= 10;
+        ++count;
+    }
+    return count;
+}
+
+std::size_t HexDigitCount(std::uint32_t value) {
+    std::size_t count = 1;
+    while (value >= 16) {
+        value >>= 4;
+        ++count;
+    }
+    return count;
+}
+
+// Width of the zero-filled decimal counter: one digit, plus one per threshold the bound exceeds.
+std::size_t DecimalWidth(std::uint32_t bound) {
+    static constexpr std::uint32_t kThresholds[] = {9u, 99u, 999u, 9999u, 99999u, 999999u};
+    std::size_t width = 1;
+    for (std::uint32_t threshold : kThresholds) {
+        if (bound > threshold) {
+            ++width;
+        }
+    }
+    return width;
+}
+
+std::size_t LastDot(std::string_view name) {
+    return FindLastChar(name, '.');
+}
+
+// The base name as a view of the item name, so the expansion copies it only once.
+std::string_view BaseNameView(std::string_view name) {
+    const std::size_t dot = LastDot(name);
+    if (dot == kNone || dot + 1 == name.size()) {
+        return name;
+    }
+    return name.substr(0, dot);
+}
+
+// Appends a piece while the result is still short of the cut. Everything past the first
+// kMaxExpandedLength characters would be cut away at the end anyway, so it is never copied: the
+// result stays within its reserved storage whatever the template or the name. The running count
+// still takes the whole piece.
+void AppendPiece(std::string& result, std::string_view piece) {
+    if (result.size() >= kMaxExpandedLength) {
+        return;
+    }
+    const std::size_t room = kMaxExpandedLength - result.size();
+    AppendBounded(result, piece, (piece.size() < room ? piece.size() : room) + 1);
+}
+
+// Appends zeros then digits, capped like any other piece; returns the piece's full length.
+std::size_t AppendPadded(std::string& result, std::size_t width, const char* digits, const char* end) {
+    const std::size_t length = static_cast<std::size_t>(end - digits);
+    const std::size_t zeros = width > length ? width - length : 0;
+    if (result.size() < kMaxExpandedLength) {
+        const std::size_t room = kMaxExpandedLength - result.size();
+        result.append(zeros < room ? zeros : room, '0');
+    }
+    AppendPiece(result, std::string_view(digits, length));
+    return zeros + length;
+}
+
+}  // namespace
+
+std::size_t FindChar(std::string_view text, char c) {
+    return text.find(c);
+}
+
+std::size_t FindLastChar(std::string_view text, char c) {
+    return text.rfind(c);
+}
+
+void AppendBounded(std::string& destination, std::string_view source, std::size_t size) {
+    if (size == 0) {
+        return;
+    }
+    const std::size_t count = source.size() < size - 1 ? source.size() : size - 1;
+    destination.append(source.data(), count);
+}
+
+std::string FormatDecimal(std::uint32_t value) {
+    char buffer[kDigitBufferSize];
+    char* end = buffer + kDigitBufferSize;
+    return std::string(WriteDecimal(value, end), end);
+}
+
+std::string FormatHex(std::uint32_t value, bool upperCase, int width) {
+    char buffer[kDigitBufferSize];
+    char* end = buffer + kDigitBufferSize;
+    const char* digits = WriteHex(value, upperCase, end);
+    const std::size_t length = static_cast<std::size_t>(end - digits);
+    // A width that is not positive asks for no zeros, like a width of 0 in the format text.
+    const std::size_t wanted = width > 0 ? static_cast<std::size_t>(width) : 0;
+    std::string text;
+    if (wanted > length) {
+        text.reserve(wanted);
+        text.append(wanted - length, '0');
+    }
+    text.append(digits, length);
+    return text;
+}
+
+std::string PadDecimal(const std::string& digits, std::uint32_t bound) {
+    const std::size_t width = DecimalWidth(bound);
+    if (digits.size() >= width) {
+        return digits;
+    }
+    std::string text;
+    text.reserve(width);
+    text.append(width - digits.size(), '0');
+    text.append(digits);
+    return text;
+}
+
+std::string_view GetExtension(std::string_view name) {
+    const std::size_t dot = LastDot(name);
+    if (dot == kNone) {
+        return std::string_view();
+    }
+    return name.substr(dot + 1);
+}
+
+std::string GetBaseName(std::string_view name) {
+    return std::string(BaseNameView(name));
+}
+
+std::uint32_t StartValue(std::string_view startNumber) {
+    std::uint32_t value = 0;
+    std::uint32_t place = 1;
+    for (std::size_t i = startNumber.size(); i-- > 0;) {
+        const char c = startNumber[i];
+        if (c < '0' || c > '9') {
+            return 0;
+        }
+        value += static_cast<std::uint32_t>(c - '0') * place;
+        place *= 10u;
+    }
+    return value;
+}
+
+std::uint32_t CounterWidthBound(std::string_view startNumber, std::uint32_t start,
+                                std::uint32_t selectedCount) {
+    std::uint32_t bound = start + selectedCount;
+    const std::size_t length = startNumber.size();
+    if (length > DecimalDigitCount(bound)) {
+        // As many nines as the start text has characters, so leading zeros set a minimum width;
+        // past nine nines the value wraps like every other counter figure.
+        bound = 9u;
+        for (std::size_t i = 1; i < length; ++i) {
+            bound = bound * 10u + 9u;
+        }
+    }
+    return bound;
+}
+
+void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::string_view itemName,
+                        std::uint32_t index, std::uint32_t total, std::uint32_t bound, std::uint32_t start,
+                        bool withoutZero) {
+    result.clear();
+    // One extra byte beyond the cut keeps a later c_str() from reallocating.
+    result.reserve(kMaxExpandedLength + 1);
+    if (nameTemplate == nullptr) {
+        return;
+    }
+    const std::string_view text(nameTemplate);
+    const std::size_t hexWidth = withoutZero ? 0 : HexDigitCount(bound);
+    const std::size_t decimalWidth = withoutZero ? 0 : DecimalWidth(bound);
+    const std::uint32_t counter = index + start;
+
+    // The count runs ahead of the result: each "%" met counts one although nothing is copied for it,
+    // and the scan stops at the first token boundary where the count has reached the cut.
+    std::size_t count = 0;
+    std::size_t pos = 0;
+    char buffer[kDigitBufferSize];
+    char* const end = buffer + kDigitBufferSize;
+    while (count < kMaxExpandedLength) {
+        const std::string_view rest = text.substr(pos);
+        const std::size_t percent = FindChar(rest, '%');
+        if (percent == kNone) {
+            AppendPiece(result, rest);
+            count += rest.size();
+            break;
+        }
+        AppendPiece(result, rest.substr(0, percent));
+        count += percent + 1;
+        pos += percent + 1;
+        const char token = pos < text.size() ? text[pos] : '\0';
+        switch (token) {
+            case 'F':
+            case 'f':
+                AppendPiece(result, itemName);
+                count += itemName.size();
+                break;
+            case 'N':
+            case 'n': {
+                const std::string_view base = BaseNameView(itemName);
+                AppendPiece(result, base);
+                count += base.size();
+                break;
+            }
+            case 'E':
+            case 'e': {
+                const std::string_view extension = GetExtension(itemName);
+                AppendPiece(result, extension);
+                count += extension.size();
+                break;
+            }
+            case '#':
+                count += AppendPadded(result, decimalWidth, WriteDecimal(counter, end), end);
+                break;
+            case 'h':
+            case 'H':
+                count += AppendPadded(result, hexWidth, WriteHex(counter, token == 'H', end), end);
+                break;
+            case 'T':
+            case 't':
+                count += AppendPadded(result, 0, WriteDecimal(total, end), end);
+                break;
+            case '%':
+                AppendPiece(result, "%");
+                count += 1;
+                break;
+            default:
+                // Not a token (or the end of the template): the "%" is dropped and the character
+                // after it starts the next stretch of plain text.
+                continue;
+        }
+        ++pos;
+    }
+    if (result.size() > kMaxExpandedLength) {
+        result.resize(kMaxExpandedLength);
+    }
+}
+
+std::string ExpandTemplate(const char* nameTemplate, std::string_view itemName, std::uint32_t index,
+                           std::uint32_t total, std::uint32_t bound, std::uint32_t start, bool withoutZero) {
+    std::string result;
+    ExpandTemplateInto(result, nameTemplate, itemName, index, total, bound, start, withoutZero);
+    return result;
+}
+
+}  // namespace velmora
