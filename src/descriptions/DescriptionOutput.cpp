@@ -40,7 +40,11 @@ int WriteLine(DescriptionOutput& output, const char* name, std::size_t nameLengt
     line.push_back(' ');
     line.append(description ? description : "", descriptionLength);
     line.append("\r\n", 2);
-    return WriteAllBytes(*output.file, line.data(), line.size()) ? 1 : 0;
+    if (!WriteAllBytes(*output.file, line.data(), line.size())) {
+        return 0;
+    }
+    output.bytesWritten += line.size();
+    return 1;
 }
 
 // The name field is a fixed array; a host that fills it completely leaves no terminator.
@@ -112,6 +116,7 @@ bool WriteAllBytes(WritableFile& file, const char* bytes, std::size_t count) {
 int OpenDescriptionOutput(const std::string& chosenName) {
     DescriptionOutput& output = CurrentDescriptionOutput();
     output.file.reset();
+    output.bytesWritten = 0;
     output.descriptionName = chosenName;
     output.descriptionExisted = Exists(output.descriptionName);
     if (!MakeTempFileName(&output.tempName)) {
@@ -150,9 +155,10 @@ FinishResult FinishDescriptionOutput(int runState) {
     }
 
     std::uint64_t size = 0;
-    // A size that cannot be queried counts as content: nothing is thrown away on a guess.
+    // When the size cannot be queried, what this run wrote decides: an empty file must never
+    // take the place of the old descriptions.
     if (!output.file->Size(&size)) {
-        size = 1;
+        size = output.bytesWritten;
     }
     const bool closed = output.file->Close();
     output.file.reset();

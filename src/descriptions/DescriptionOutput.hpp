@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -17,7 +18,8 @@ struct DescriptionOutput {
     // Whether anything stood at descriptionName when it was chosen (checked as the output opens).
     // A description file that appears only later is a file of the user's and is never replaced.
     bool descriptionExisted = false;
-    std::string line;  // each line is built here; kept so its capacity serves the next line
+    std::uint64_t bytesWritten = 0;  // by this run, for when the file's size cannot be queried
+    std::string line;                // each line is built here; kept so its capacity serves the next line
 };
 
 DescriptionOutput& CurrentDescriptionOutput();

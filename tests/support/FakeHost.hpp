@@ -1,0 +1,59 @@
+// A host for module tests: installs its own service record with SetHostServices, records every
+// warning box and panel command, and answers FCTL_GETPANELINFO with items the test prepares.
+// One FakeHost at a time; the services are restored to "no host" when it goes away.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "far/FarAbi.hpp"
+
+namespace velmora::test {
+
+struct RecordedBox {
+    far::DWORD flags = 0;
+    bool hasHelpTopic = false;  // false for a null help topic
+    std::string helpTopic;
+    std::vector<std::string> lines;
+    int buttons = 0;
+};
+
+struct RecordedControl {
+    int command = 0;
+    std::intptr_t param = 0;  // the parameter as an integer; 2 stands for "a pointer"
+    bool operator==(const RecordedControl& other) const {
+        return command == other.command && param == other.param;
+    }
+};
+
+class FakeHost {
+public:
+    explicit FakeHost(std::string rootKey = "Software\\Far\\Plugins");
+    ~FakeHost();
+    FakeHost(const FakeHost&) = delete;
+    FakeHost& operator=(const FakeHost&) = delete;
+
+    // The text GetMsg gives for a message number: "#<id>".
+    static std::string Text(int id);
+
+    // Appends an item to the panel that GETPANELINFO reports; a null description stays null.
+    void AddItem(const std::string& name, const char* description);
+    void ClearItems();
+
+    std::vector<RecordedBox> boxes;
+    std::vector<RecordedControl> controls;
+    int panelInfoResult = 1;              // what GETPANELINFO returns
+    std::function<void()> onUpdatePanel;  // runs on FCTL_UPDATEPANEL, before it returns
+
+private:
+    friend struct FakeHostServices;
+    std::string rootKey_;
+    far::PluginStartupInfo info_{};
+    std::vector<far::PluginPanelItem> items_;
+    std::deque<std::string> descriptions_;  // stable storage for the items' description pointers
+};
+
+}  // namespace velmora::test
