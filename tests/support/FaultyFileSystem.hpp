@@ -1,0 +1,74 @@
+// A file system for tests: passes every operation on to another one (the system's by default),
+// records it, and fails the operations it was told to fail the way a real system would (nothing
+// moved, nothing deleted, no file opened, a write that stops half way).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.hpp"
+
+namespace velmora::test {
+
+class FaultyFileSystem : public FileSystem {
+public:
+    // Operation kinds, as they appear in the log: Attributes, MoveNoReplace, Delete, SameFile,
+    // TempDirectory, CreateTempFile, OpenForWriting, ReplaceAtomically, Write, Size, Close.
+    explicit FaultyFileSystem(FileSystem* inner = nullptr);
+
+    // Fails the nth operation counted over all kinds (1 = the first one from now on).
+    void FailOperation(int n);
+    // Fails the nth operation of one kind, counted from now on.
+    void FailOperation(const std::string& kind, int n);
+    // Fails every operation of one kind from now on.
+    void FailEvery(const std::string& kind);
+    // A failed Write writes the first half of its bytes before failing, like a full disk.
+    void SetPartialWrites(bool partial) { partialWrites_ = partial; }
+    // Forgets the failures not yet triggered and restarts the counts.
+    void ClearFailures();
+
+    // Every operation so far, one entry each: "Attributes(a.txt)", "MoveNoReplace(a,b)",
+    // "Write(/tmp/VL1.tmp)"; a failed one ends in " -> injected failure".
+    const std::vector<std::string>& Log() const { return log_; }
+    std::string LogText() const;  // the log, one entry a line
+    void ClearLog() { log_.clear(); }
+    // How many operations of this kind were made so far.
+    int Count(const std::string& kind) const;
+
+    std::uint32_t Attributes(const std::string& path) override;
+    bool MoveNoReplace(const std::string& from, const std::string& to) override;
+    bool Delete(const std::string& path) override;
+    bool SameFile(const std::string& a, const std::string& b) override;
+    std::string TempDirectory() override;
+    std::string CreateTempFile(const std::string& directory, const std::string& prefix) override;
+    std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override;
+    bool ReplaceAtomically(const std::string& from, const std::string& to) override;
+
+    // Used by the files this file system hands out.
+    bool Record(const std::string& kind, const std::string& arguments);
+    bool partialWrites() const { return partialWrites_; }
+
+private:
+    FileSystem& inner_;
+    std::vector<std::string> log_;
+    int operations_ = 0;
+    std::map<std::string, int> counts_;
+    std::vector<int> failAt_;
+    std::map<std::string, std::vector<int>> failKindAt_;
+    std::vector<std::string> failEvery_;
+    bool partialWrites_ = false;
+};
+
+// Installs a file system for the lifetime of the object; the system's is back afterwards.
+class ScopedFileSystem {
+public:
+    explicit ScopedFileSystem(FileSystem* files) { SetFileSystem(files); }
+    ~ScopedFileSystem() { SetFileSystem(nullptr); }
+    ScopedFileSystem(const ScopedFileSystem&) = delete;
+    ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
+};
+
+}  // namespace velmora::test
