@@ -1,0 +1,132 @@
+#include "host/DescriptionIndex.hpp"
+
+namespace velmora::host {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string FoldAscii(const std::string& text) {
+    std::string folded = text;
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return folded;
+}
+
+}  // namespace
+
+std::string DescriptionsKeyPath(const std::string& rootKey) {
+    std::size_t slash = rootKey.rfind('\\');
+    if (slash == std::string::npos)
+        return rootKey;
+    return rootKey.substr(0, slash + 1) + "Descriptions";
+}
+
+std::vector<std::string> SplitListNames(const std::string& list) {
+    std::vector<std::string> names;
+    std::size_t pos = 0;
+    while (pos <= list.size()) {
+        std::size_t comma = list.find(',', pos);
+        if (comma == std::string::npos)
+            comma = list.size();
+        std::size_t begin = pos;
+        std::size_t end = comma;
+        while (begin < end && IsBlank(list[begin]))
+            ++begin;
+        while (end > begin && IsBlank(list[end - 1]))
+            --end;
+        if (end > begin)
+            names.push_back(list.substr(begin, end - begin));
+        pos = comma + 1;
+    }
+    return names;
+}
+
+void DescriptionIndex::Clear() {
+    descriptions_.clear();
+    exact_.clear();
+    folded_.clear();
+}
+
+void DescriptionIndex::Parse(const std::string& contents) {
+    Clear();
+    std::size_t pos = 0;
+    bool haveRecord = false;
+    while (pos < contents.size()) {
+        std::size_t end = contents.find('\n', pos);
+        if (end == std::string::npos)
+            end = contents.size();
+        std::size_t lineEnd = end;
+        if (lineEnd > pos && contents[lineEnd - 1] == '\r')
+            --lineEnd;
+        std::size_t p = pos;
+        pos = end + 1;
+        if (p == lineEnd)
+            continue;
+
+        if (IsBlank(contents[p])) {
+            while (p < lineEnd && IsBlank(contents[p]))
+                ++p;
+            // Continuation lines belong to the record above; joined so nothing is lost when the
+            // description is written back as one line.
+            if (haveRecord && p < lineEnd) {
+                std::string& description = descriptions_.back();
+                if (!description.empty())
+                    description += ' ';
+                description.append(contents, p, lineEnd - p);
+            }
+            continue;
+        }
+
+        std::string name;
+        if (contents[p] == '"') {
+            std::size_t close = contents.find('"', p + 1);
+            if (close == std::string::npos || close > lineEnd)
+                close = lineEnd;
+            name.assign(contents, p + 1, close - p - 1);
+            p = close < lineEnd ? close + 1 : lineEnd;
+        } else {
+            std::size_t nameEnd = p;
+            while (nameEnd < lineEnd && !IsBlank(contents[nameEnd]))
+                ++nameEnd;
+            name.assign(contents, p, nameEnd - p);
+            p = nameEnd;
+        }
+        while (p < lineEnd && IsBlank(contents[p]))
+            ++p;
+        haveRecord = false;
+        if (name.empty())
+            continue;
+        std::size_t index = descriptions_.size();
+        descriptions_.emplace_back(contents, p, lineEnd - p);
+        haveRecord = true;
+        exact_.emplace(name, index);
+        folded_.emplace(FoldAscii(name), index);
+    }
+}
+
+const std::string* DescriptionIndex::FindOne(const std::string& name) const {
+    auto exact = exact_.find(name);
+    if (exact != exact_.end())
+        return &descriptions_[exact->second];
+    auto folded = folded_.find(FoldAscii(name));
+    if (folded != folded_.end())
+        return &descriptions_[folded->second];
+    return nullptr;
+}
+
+const std::string* DescriptionIndex::Find(const std::string& name) const {
+    if (descriptions_.empty())
+        return nullptr;
+    if (const std::string* found = FindOne(name))
+        return found;
+    // Description lines are written without one trailing dot of the name.
+    if (name.size() > 1 && name.back() == '.')
+        return FindOne(name.substr(0, name.size() - 1));
+    return nullptr;
+}
+
+}  // namespace velmora::host

@@ -1,0 +1,267 @@
+#include "host/Host.hpp"
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <system_error>
+
+#include "far/FarAbi.hpp"
+#include "host/DescriptionIndex.hpp"
+#include "host/Lng.hpp"
+#include "host/Options.hpp"
+#include "host/Panel.hpp"
+#include "host/ScriptedUi.hpp"
+#include "host/Services.hpp"
+#include "host/Trace.hpp"
+#include "platform/HostSystem.hpp"
+#include "platform/Platform.hpp"
+
+#if defined(VELMORA_HAVE_TUI)
+#include "host/tui/TerminalUi.hpp"
+#endif
+
+namespace velmora::host {
+namespace {
+
+#if defined(_WIN32)
+constexpr const char* kPluginFileName = "Velmora.dll";
+#else
+constexpr const char* kPluginFileName = "Velmora.far-plug-mb";
+#endif
+
+// The longest ListNames value read from the store.
+constexpr std::size_t kListNamesCapacity = 4096;
+
+class UsageError {
+public:
+    UsageError(std::ostream& err) : err_(err) {}
+    int operator()(const std::string& message, bool hint = false) const {
+        err_ << "velmora: " << message << '\n';
+        if (hint)
+            err_ << "Try 'velmora --help' for more information.\n";
+        return kExitUsage;
+    }
+
+private:
+    std::ostream& err_;
+};
+
+std::string DirectoryOf(const std::string& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// True when the user's messages are in Russian; the locale variables in POSIX order.
+bool WantsRussian() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        std::string value = Environment(name);
+        if (!value.empty())
+            return value.compare(0, 2, "ru") == 0;
+    }
+    return false;
+}
+
+bool ReadNameList(const std::string& path, std::vector<std::string>* names, std::string* error) {
+    std::string contents;
+    std::string reason;
+    if (!ReadWholeFile(path, &contents, &reason)) {
+        *error = "cannot read the list of names " + path + ": " + reason;
+        return false;
+    }
+    std::size_t pos = 0;
+    while (pos < contents.size()) {
+        std::size_t end = contents.find('\n', pos);
+        if (end == std::string::npos)
+            end = contents.size();
+        std::size_t lineEnd = end;
+        // Lists written on Windows end their lines with CR LF.
+        if (lineEnd > pos && contents[lineEnd - 1] == '\r')
+            --lineEnd;
+        if (lineEnd > pos)
+            names->push_back(contents.substr(pos, lineEnd - pos));
+        pos = end + 1;
+    }
+    return true;
+}
+
+std::vector<std::string> HostListNames(const std::string& rootKey) {
+    std::string bytes;
+    if (!Settings().Read(DescriptionsKeyPath(rootKey), "ListNames", kListNamesCapacity, &bytes))
+        bytes = kDefaultListNames;
+    std::size_t nul = bytes.find('\0');
+    if (nul != std::string::npos)
+        bytes.resize(nul);
+    return SplitListNames(bytes);
+}
+
+// Puts the current directory back when the run ends, whichever way it ends.
+class DirectoryRestorer {
+public:
+    DirectoryRestorer() { saved_ = std::filesystem::current_path(ec_); }
+    ~DirectoryRestorer() {
+        if (!ec_) {
+            std::error_code ignored;
+            std::filesystem::current_path(saved_, ignored);
+        }
+    }
+
+private:
+    std::error_code ec_;
+    std::filesystem::path saved_;
+};
+
+std::unique_ptr<UserInterface> MakeUi(const HostOptions& options, const std::string& pluginDirectory,
+                                      std::ostream& err, std::string* error) {
+    if (options.answer != DialogAnswer::Ask) {
+        bool progress = &err == &std::cerr && IsTerminal(2);
+        return std::make_unique<ScriptedUi>(options.answer, err, progress);
+    }
+#if defined(VELMORA_HAVE_TUI)
+    TerminalUiConfig config;
+    config.helpFile = pluginDirectory + (WantsRussian() ? "VelmoraRus.hlf" : "VelmoraEng.hlf");
+    config.title = "velmora";
+    std::unique_ptr<UserInterface> ui = MakeTerminalUi(config, error);
+    if (!ui && error->empty())
+        *error = "cannot start the terminal dialog; pass --yes to rename or --cancel";
+    return ui;
+#else
+    (void)pluginDirectory;
+    *error = "no terminal for the dialog; pass --yes to rename or --cancel";
+    return nullptr;
+#endif
+}
+
+int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess, std::ostream& out,
+        std::ostream& err) {
+    UsageError fail(err);
+    HostOptions options;
+    std::string error;
+    if (!ParseOptions(args, &options, &error))
+        return fail(error, true);
+    if (options.help) {
+        out << UsageText();
+        return kExitDone;
+    }
+    if (options.version) {
+        out << "velmora " << kHostVersion << '\n';
+        return kExitDone;
+    }
+
+    // Everything named on the command line is found relative to the directory velmora was
+    // started in, so it is all read before the panel directory becomes current.
+    std::string pluginPath;
+    std::string pluginDirectory;
+    if (inProcess) {
+        pluginDirectory = ExecutableDirectory();
+    } else {
+        pluginPath =
+            options.pluginFile.empty() ? ExecutableDirectory() + kPluginFileName : options.pluginFile;
+        pluginDirectory = DirectoryOf(pluginPath);
+    }
+    std::string languagePath = options.languageFile;
+    if (languagePath.empty())
+        languagePath = pluginDirectory + (WantsRussian() ? "VelmoraRus.lng" : "VelmoraEng.lng");
+    Lng lng;
+    if (!lng.Load(languagePath, &error))
+        return fail(error);
+
+    std::vector<std::string> names = options.names;
+    if (!options.selectFrom.empty() && !ReadNameList(options.selectFrom, &names, &error))
+        return fail(error);
+
+    if (options.answer == DialogAnswer::Ask && !(IsTerminal(0) && IsTerminal(1)))
+        return fail("no terminal for the dialog; pass --yes to rename or --cancel", true);
+
+    LoadedPlugin loaded;
+    PluginEntryPoints entryPoints;
+    if (inProcess) {
+        entryPoints = *inProcess;
+    } else {
+        if (!loaded.Load(pluginPath, &error))
+            return fail(error);
+        entryPoints = loaded.EntryPoints();
+    }
+
+    Trace trace;
+    if (!options.traceFile.empty() && !trace.Open(options.traceFile, &error))
+        return fail(error);
+
+    DirectoryRestorer restorer;
+    if (!ChangeDirectory(options.directory, &error))
+        return fail(error);
+    std::error_code ec;
+    std::string currentDirectory = std::filesystem::current_path(ec).string();
+    if (ec)
+        currentDirectory = options.directory;
+
+    Panel panel(options.columns, HostListNames(options.rootKey));
+    if (!panel.Read(&error))
+        return fail(error);
+    if (options.selectAll)
+        panel.SelectAll();
+    else if (!panel.Select(names, &error))
+        return fail(error);
+    for (const std::string& name : panel.LeftOut()) {
+        err << "velmora: warning: " << name << ": the name is " << name.size()
+            << " bytes long; a panel item holds at most " << kMaxItemName << ", so it is left out\n";
+    }
+    if (!panel.DescriptionError().empty())
+        err << "velmora: warning: " << panel.DescriptionError() << '\n';
+
+    std::unique_ptr<UserInterface> ui = MakeUi(options, pluginDirectory, err, &error);
+    if (!ui)
+        return fail(error, true);
+
+    ServiceSession session;
+    session.lng = &lng;
+    session.panel = &panel;
+    session.ui = ui.get();
+    session.trace = &trace;
+    session.answers = &options;
+    session.err = &err;
+    session.currentDirectory = currentDirectory;
+    far::HANDLE result;
+    {
+        ActiveSession active(&session);
+        // The plug-in keeps the RootKey pointer; options outlives every call into it.
+        std::unique_ptr<far::PluginStartupInfo> startup = std::make_unique<far::PluginStartupInfo>();
+        FillStartupInfo(pluginPath, options.rootKey.c_str(), startup.get());
+        entryPoints.setStartupInfo(startup.get());
+        startup.reset();  // the plug-in copies what it keeps
+
+        far::PluginInfo info{};
+        info.StructSize = static_cast<int>(sizeof(info));
+        entryPoints.getPluginInfo(&info);
+        result = entryPoints.openPlugin(far::OPEN_PLUGINSMENU, 0);
+    }
+    ui.reset();  // a terminal UI gives the terminal back before anything more is printed
+
+    int status = session.warningShown ? kExitWarning : kExitDone;
+    if (result != far::kInvalidHandle) {
+        err << "velmora: the plug-in opened a panel, which velmora cannot show\n";
+        status = kExitWarning;
+    }
+    if (!trace.Close()) {
+        err << "velmora: cannot write the trace file " << options.traceFile << '\n';
+        status = kExitWarning;
+    }
+    return status;
+}
+
+}  // namespace
+
+int RunHost(const std::vector<std::string>& args, const PluginEntryPoints* inProcess, std::ostream& out,
+            std::ostream& err) {
+    try {
+        return Run(args, inProcess, out, err);
+    } catch (const std::exception& e) {
+        err << "velmora: " << e.what() << '\n';
+        return kExitUsage;
+    }
+}
+
+int RunHost(const std::vector<std::string>& args, const PluginEntryPoints* inProcess, std::ostream& err) {
+    return RunHost(args, inProcess, std::cout, err);
+}
+
+}  // namespace velmora::host

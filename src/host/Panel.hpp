@@ -1,0 +1,80 @@
+// The active panel of the velmora host: one directory, its entries and, when the view shows a
+// descriptions column, the description each entry has in the directory's description file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "far/FarAbi.hpp"
+#include "host/DescriptionIndex.hpp"
+
+namespace velmora::host {
+
+struct PanelEntry {
+    std::string name;
+    std::uint32_t attributes = 0;
+    std::uint64_t size = 0;
+    std::uint64_t writeTime = 0;
+    bool hasDescription = false;
+    std::string description;
+};
+
+// The longest name a panel item can carry (its name field holds a terminator too).
+constexpr std::size_t kMaxItemName = sizeof(far::FAR_FIND_DATA::cFileName) - 1;
+
+class Panel {
+public:
+    // `columnTypes` as in PanelInfo ("Z" shows descriptions); `listNames` are the host's
+    // description file names in order of preference.
+    Panel(std::string columnTypes, std::vector<std::string> listNames);
+
+    bool ShowsDescriptions() const { return showsDescriptions_; }
+
+    // Reads the current directory and its descriptions. Entries whose names do not fit a panel
+    // item are left out (see LeftOut()). False with a message when the directory cannot be read.
+    bool Read(std::string* error);
+    // Makes `names` the selection, in this order. False (selection unchanged) with a message
+    // when a name is no entry of the directory, is "..", is too long or is given twice.
+    bool Select(const std::vector<std::string>& names, std::string* error);
+    void SelectAll();
+    // Reads the directory again; the selection keeps the selected names that still exist, or is
+    // cleared.
+    bool Update(bool keepSelection, std::string* error);
+
+    // Fills the panel record. Its item arrays belong to the panel and stay valid until the next
+    // Fill, Read or Update.
+    void Fill(const std::string& currentDirectory, far::PanelInfo* info);
+
+    const std::vector<PanelEntry>& Entries() const { return entries_; }
+    std::vector<std::string> SelectedNames() const;
+    // Names of entries left out of the panel because they are too long for an item.
+    const std::vector<std::string>& LeftOut() const { return leftOut_; }
+    // The description file read by the last Read/Update; empty when there was none.
+    const std::string& DescriptionFile() const { return descriptionFile_; }
+    // A message when the description file could not be read; empty otherwise.
+    const std::string& DescriptionError() const { return descriptionError_; }
+
+private:
+    void ReadDescriptions();
+    static void FillItem(const PanelEntry& entry, bool selected, far::PluginPanelItem* item);
+
+    std::string columnTypes_;
+    std::vector<std::string> listNames_;
+    bool showsDescriptions_;
+    std::vector<PanelEntry> entries_;
+    std::unordered_map<std::string, std::size_t> byName_;
+    std::unordered_set<std::string> leftOutSet_;
+    std::vector<std::string> leftOut_;
+    std::vector<std::size_t> selected_;
+    std::vector<bool> isSelected_;
+    DescriptionIndex descriptions_;
+    std::string descriptionFile_;
+    std::string descriptionError_;
+    std::vector<far::PluginPanelItem> items_;
+    std::vector<far::PluginPanelItem> selectedItems_;
+};
+
+}  // namespace velmora::host

@@ -1,0 +1,149 @@
+#include "host/Services.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+namespace velmora::host {
+namespace {
+
+ServiceSession* g_session = nullptr;
+
+// The host's number for the plug-in; it only has one.
+constexpr far::INT_PTR kModuleNumber = 0;
+
+// Dialog items the command line can answer.
+constexpr int kMaskItem = 2;
+constexpr int kStartItem = 3;
+constexpr int kWithoutZeroItem = 6;
+constexpr int kSaveDescriptionsItem = 7;
+
+bool IsEditField(const far::FarDialogItem& item) {
+    return item.Type == far::DI_EDIT || item.Type == far::DI_FIXEDIT;
+}
+
+void SetEditText(const std::string& text, far::FarDialogItem* item) {
+    std::size_t length = std::min(text.size(), sizeof(item->Data) - 1);
+    std::memcpy(item->Data, text.data(), length);
+    item->Data[length] = '\0';
+}
+
+int VELMORA_WINAPI DialogService(far::INT_PTR /*pluginNumber*/, int x1, int y1, int x2, int y2,
+                                 const char* helpTopic, far::FarDialogItem* items, int count) {
+    ServiceSession* session = g_session;
+    if (!session || !items || count <= 0)
+        return -1;
+    std::string itemsJson;
+    if (session->trace && session->trace->IsOpen())
+        itemsJson = DialogItemsJson(items, count);
+    if (session->answers)
+        ApplyDialogAnswers(*session->answers, items, count);
+    int result = session->ui->Dialog(x1, y1, x2, y2, helpTopic, items, count);
+    if (session->trace)
+        session->trace->Dialog(helpTopic, itemsJson, result);
+    return result;
+}
+
+int VELMORA_WINAPI MessageService(far::INT_PTR /*pluginNumber*/, far::DWORD flags, const char* helpTopic,
+                                  const char* const* items, int count, int buttons) {
+    ServiceSession* session = g_session;
+    if (!session)
+        return -1;
+    if (!items || count < 0)
+        count = 0;
+    if (buttons < 0)
+        buttons = 0;
+    if (buttons > count)
+        buttons = count;
+    if (session->trace)
+        session->trace->Message(flags, helpTopic, items, count, buttons);
+    if (flags & far::FMSG_WARNING)
+        session->warningShown = true;
+    return session->ui->Message(flags, helpTopic, items, count, buttons);
+}
+
+const char* VELMORA_WINAPI GetMsgService(far::INT_PTR /*pluginNumber*/, int id) {
+    ServiceSession* session = g_session;
+    return session && session->lng ? session->lng->GetMsg(id) : "";
+}
+
+int VELMORA_WINAPI ControlService(far::HANDLE /*plugin*/, int command, void* param) {
+    ServiceSession* session = g_session;
+    if (!session)
+        return 0;
+    if (session->trace)
+        session->trace->Control(command);
+    switch (command) {
+        case far::FCTL_GETPANELINFO:
+            if (!param)
+                return 0;
+            session->panel->Fill(session->currentDirectory, static_cast<far::PanelInfo*>(param));
+            return 1;
+        case far::FCTL_UPDATEPANEL: {
+            std::string error;
+            // As in FAR: a non-null parameter keeps the selection.
+            if (!session->panel->Update(param != nullptr, &error)) {
+                *session->err << "velmora: " << error << '\n';
+                session->panelFailed = true;
+                return 0;
+            }
+            if (!session->panel->DescriptionError().empty())
+                *session->err << "velmora: " << session->panel->DescriptionError() << '\n';
+            return 1;
+        }
+        case far::FCTL_REDRAWPANEL:
+            return 1;
+        default:
+            // There is no other panel and no plug-in panel to close.
+            return 0;
+    }
+}
+
+far::HANDLE VELMORA_WINAPI SaveScreenService(int x1, int y1, int x2, int y2) {
+    ServiceSession* session = g_session;
+    return session ? session->ui->SaveScreen(x1, y1, x2, y2) : nullptr;
+}
+
+void VELMORA_WINAPI RestoreScreenService(far::HANDLE screen) {
+    ServiceSession* session = g_session;
+    if (session)
+        session->ui->RestoreScreen(screen);
+}
+
+}  // namespace
+
+ActiveSession::ActiveSession(ServiceSession* session) {
+    g_session = session;
+}
+
+ActiveSession::~ActiveSession() {
+    g_session = nullptr;
+}
+
+void FillStartupInfo(const std::string& moduleName, const char* rootKey, far::PluginStartupInfo* info) {
+    std::memset(info, 0, sizeof(*info));
+    info->StructSize = static_cast<int>(sizeof(*info));
+    std::size_t length = std::min(moduleName.size(), sizeof(info->ModuleName) - 1);
+    std::memcpy(info->ModuleName, moduleName.data(), length);
+    info->ModuleNumber = kModuleNumber;
+    info->RootKey = rootKey;
+    info->Dialog = DialogService;
+    info->Message = MessageService;
+    info->GetMsg = GetMsgService;
+    info->Control = ControlService;
+    info->SaveScreen = SaveScreenService;
+    info->RestoreScreen = RestoreScreenService;
+}
+
+void ApplyDialogAnswers(const HostOptions& answers, far::FarDialogItem* items, int count) {
+    if (answers.mask && count > kMaskItem && IsEditField(items[kMaskItem]))
+        SetEditText(*answers.mask, &items[kMaskItem]);
+    if (answers.start && count > kStartItem && IsEditField(items[kStartItem]))
+        SetEditText(*answers.start, &items[kStartItem]);
+    if (answers.withoutZero && count > kWithoutZeroItem && items[kWithoutZeroItem].Type == far::DI_CHECKBOX)
+        items[kWithoutZeroItem].Selected = *answers.withoutZero;
+    if (answers.saveDescriptions && count > kSaveDescriptionsItem &&
+        items[kSaveDescriptionsItem].Type == far::DI_CHECKBOX)
+        items[kSaveDescriptionsItem].Selected = *answers.saveDescriptions;
+}
+
+}  // namespace velmora::host

@@ -1,0 +1,48 @@
+// The services the velmora host offers the plug-in through PluginStartupInfo. They are plain
+// functions (the plug-in calls them through pointers), so they act on the one active session.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "far/FarAbi.hpp"
+#include "host/Lng.hpp"
+#include "host/Options.hpp"
+#include "host/Panel.hpp"
+#include "host/Trace.hpp"
+#include "host/UserInterface.hpp"
+
+namespace velmora::host {
+
+// Everything the services touch during one run of the plug-in.
+struct ServiceSession {
+    const Lng* lng = nullptr;
+    Panel* panel = nullptr;
+    UserInterface* ui = nullptr;
+    Trace* trace = nullptr;                // may be closed
+    const HostOptions* answers = nullptr;  // the dialog answers of the command line
+    std::ostream* err = nullptr;
+    std::string currentDirectory;  // absolute, for PanelInfo.CurDir
+    bool warningShown = false;     // a FMSG_WARNING box was shown
+    bool panelFailed = false;      // the directory could not be read again
+};
+
+// Makes `session` the one the services act on for as long as the object lives.
+class ActiveSession {
+public:
+    explicit ActiveSession(ServiceSession* session);
+    ~ActiveSession();
+    ActiveSession(const ActiveSession&) = delete;
+    ActiveSession& operator=(const ActiveSession&) = delete;
+};
+
+// The start-up record handed to SetStartupInfo. `moduleName` and `rootKey` must outlive the
+// plug-in's use of them (the plug-in keeps the RootKey pointer).
+void FillStartupInfo(const std::string& moduleName, const char* rootKey, far::PluginStartupInfo* info);
+
+// Puts the command-line answers into the dialog items the plug-in built: item 2 template, 3 start
+// number (edit fields), 6 without zero, 7 save descriptions (check boxes). An item of another
+// type is left alone.
+void ApplyDialogAnswers(const HostOptions& answers, far::FarDialogItem* items, int count);
+
+}  // namespace velmora::host
