@@ -10,10 +10,13 @@
 #include "descriptions/DescriptionFile.hpp"
 #include "platform/Platform.hpp"
 #include "support/FakeHost.hpp"
+#include "support/FaultyFileSystem.hpp"
 #include "support/MemoryRegistry.hpp"
 
 namespace velmora {
 namespace {
+
+using test::ScopedFileSystem;
 
 // Answers attribute queries from a table; every other operation fails.
 class AttributeFileSystem : public FileSystem {
@@ -33,14 +36,6 @@ public:
 
     std::map<std::string, std::uint32_t> attributes;
     std::vector<std::string> queried;
-};
-
-class ScopedFileSystem {
-public:
-    explicit ScopedFileSystem(FileSystem* files) { SetFileSystem(files); }
-    ~ScopedFileSystem() { SetFileSystem(nullptr); }
-    ScopedFileSystem(const ScopedFileSystem&) = delete;
-    ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
 };
 
 std::vector<std::string> SplitList(const std::string& list) {
