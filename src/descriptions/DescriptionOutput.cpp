@@ -148,7 +148,7 @@ FinishResult FinishDescriptionOutput(int runState) {
     }
     FileSystem& files = Files();
 
-    bool written = WriteSecondPass(output);
+    const bool written = WriteSecondPass(output);
     if (!written) {
         ShowCannotWrite(output);
         result.runState = 2;
