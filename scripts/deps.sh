@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian machine lacks for building and testing Velmora: the native build,
+# the tests, the terminal UI, the Windows cross build (mingw-w64 i686) with Wine to run it, and
+# clang for the fuzzers. Installs only what dpkg does not already report; quiet and idempotent.
+set -euo pipefail
+
+export DEBIAN_FRONTEND=noninteractive
+
+packages=(
+    cmake ninja-build
+    googletest libgtest-dev libbenchmark-dev
+    libncurses-dev tmux
+    g++-mingw-w64-i686
+    wine wine32:i386
+    clang libclang-rt-14-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg -s "$package" >/dev/null 2>&1; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "deps: everything is installed"
+    exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=sudo
+else
+    sudo=
+fi
+
+# wine32 is an i386 package: the architecture must be known before the package lists are read.
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
+    ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+fi
+
+echo "deps: installing ${missing[*]}"
+$sudo apt-get update -qq >/dev/null
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "deps: done"

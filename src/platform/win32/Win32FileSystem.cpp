@@ -1,0 +1,161 @@
+// Files and temporary files through the Win32 ANSI functions: names are passed to the system
+// byte for byte in the code page the host uses.
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.hpp"
+#include "platform/win32/Win32Handle.hpp"
+#include "platform/win32/WindowsPrelude.hpp"
+
+namespace velmora {
+namespace {
+
+using win32::FileHandle;
+using win32::HasEmbeddedZero;
+
+class Win32WritableFile final : public WritableFile {
+public:
+    explicit Win32WritableFile(HANDLE handle) : file_(handle) {}
+
+    bool Write(const char* data, std::size_t size) override {
+        if (!file_.IsOpen())
+            return false;
+        if (size == 0)
+            return true;
+        if (size > std::numeric_limits<DWORD>::max())
+            return false;
+        DWORD written = 0;
+        const DWORD count = static_cast<DWORD>(size);
+        return WriteFile(file_.Get(), data, count, &written, nullptr) != 0 && written == count;
+    }
+
+    bool Size(std::uint64_t* size) override {
+        if (!file_.IsOpen())
+            return false;
+        DWORD high = 0;
+        SetLastError(NO_ERROR);
+        const DWORD low = GetFileSize(file_.Get(), &high);
+        // All ones is also a valid low half; only the error code tells them apart.
+        if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+            return false;
+        *size = (static_cast<std::uint64_t>(high) << 32) | low;
+        return true;
+    }
+
+    bool Close() override { return file_.Close(); }
+
+private:
+    FileHandle file_;
+};
+
+// Opens a path only to identify it; directories need backup semantics to be opened at all.
+FileHandle OpenForIdentity(const std::string& path) {
+    return FileHandle(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+class Win32FileSystem final : public FileSystem {
+public:
+    std::uint32_t Attributes(const std::string& path) override {
+        if (HasEmbeddedZero(path))
+            return kNoAttributes;
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        return attributes == INVALID_FILE_ATTRIBUTES ? kNoAttributes : attributes;
+    }
+
+    bool MoveNoReplace(const std::string& from, const std::string& to) override {
+        if (HasEmbeddedZero(from) || HasEmbeddedZero(to))
+            return false;
+        // MoveFileA never replaces an existing target, and renames a file onto itself in another
+        // letter case.
+        return MoveFileA(from.c_str(), to.c_str()) != 0;
+    }
+
+    bool Delete(const std::string& path) override {
+        if (HasEmbeddedZero(path))
+            return false;
+        return DeleteFileA(path.c_str()) != 0;
+    }
+
+    bool SameFile(const std::string& a, const std::string& b) override {
+        if (HasEmbeddedZero(a) || HasEmbeddedZero(b))
+            return false;
+        FileHandle first = OpenForIdentity(a);
+        FileHandle second = OpenForIdentity(b);
+        if (!first.IsOpen() || !second.IsOpen())
+            return false;
+        BY_HANDLE_FILE_INFORMATION one{};
+        BY_HANDLE_FILE_INFORMATION two{};
+        if (!GetFileInformationByHandle(first.Get(), &one) || !GetFileInformationByHandle(second.Get(), &two))
+            return false;
+        return one.dwVolumeSerialNumber == two.dwVolumeSerialNumber &&
+               one.nFileIndexHigh == two.nFileIndexHigh && one.nFileIndexLow == two.nFileIndexLow;
+    }
+
+    std::string TempDirectory() override {
+        char buffer[MAX_PATH];
+        const DWORD length = GetTempPathA(MAX_PATH, buffer);
+        // A path that does not fit returns the size it would need: that is no usable directory
+        // for names that must fit in MAX_PATH themselves.
+        if (length == 0 || length >= MAX_PATH)
+            return std::string();
+        std::string directory(buffer, length);
+        if (directory.back() != '\\' && directory.back() != '/')
+            directory += '\\';
+        return directory;
+    }
+
+    std::string CreateTempFile(const std::string& directory, const std::string& prefix) override {
+        if (HasEmbeddedZero(directory) || HasEmbeddedZero(prefix))
+            return std::string();
+        char name[MAX_PATH];
+        // Unique number 0: the system picks a free name and creates the empty file.
+        if (GetTempFileNameA(directory.c_str(), prefix.c_str(), 0, name) == 0)
+            return std::string();
+        return std::string(name);
+    }
+
+    std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override {
+        if (HasEmbeddedZero(path))
+            return nullptr;
+        HANDLE handle =
+            CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return nullptr;
+        return std::make_unique<Win32WritableFile>(handle);
+    }
+
+    bool ReplaceAtomically(const std::string& from, const std::string& to) override {
+        if (HasEmbeddedZero(from) || HasEmbeddedZero(to))
+            return false;
+        const DWORD old = GetFileAttributesA(to.c_str());
+        if (old != INVALID_FILE_ATTRIBUTES) {
+            // A read-only file is one the user asked us not to change; a directory is no file
+            // to replace.
+            if (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+                return false;
+        }
+        if (!MoveFileExA(from.c_str(), to.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
+            return false;
+        if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_HIDDEN)) {
+            const DWORD now = GetFileAttributesA(to.c_str());
+            // The new file is in place; a hidden bit that cannot be set back is no reason to
+            // report the replacement as failed.
+            if (now != INVALID_FILE_ATTRIBUTES && !(now & FILE_ATTRIBUTE_HIDDEN))
+                SetFileAttributesA(to.c_str(), (now & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_HIDDEN);
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+FileSystem& SystemFileSystem() {
+    static Win32FileSystem files;
+    return files;
+}
+
+}  // namespace velmora

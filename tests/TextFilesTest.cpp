@@ -1,0 +1,184 @@
+// The language and help files shipped beside the plug-in: every help topic the code names exists
+// in every help file, links lead to topics that exist, and every language file has one text for
+// each message number.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "plugin/HostServices.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kSource = VELMORA_SOURCE_DIR;
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : text) {
+        if (c == '\n') {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty())
+        lines.push_back(line);
+    return lines;
+}
+
+const std::vector<std::string> kHelpFiles = {"VelmoraEng.hlf", "VelmoraRus.hlf"};
+const std::vector<std::string> kLanguageFiles = {"VelmoraEng.lng", "VelmoraRus.lng"};
+
+// The help topics the plug-in's code passes to the host: warning boxes and the dialog.
+std::set<std::string> TopicsNamedInCode() {
+    const std::regex named(R"re((?:ShowWarning\(\s*|HelpTopic\s*=\s*)"([A-Za-z]+)")re");
+    std::set<std::string> topics;
+    for (const auto& entry : fs::recursive_directory_iterator(kSource / "src")) {
+        const std::string ext = entry.path().extension().string();
+        if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".hpp"))
+            continue;
+        const std::string text = ReadText(entry.path());
+        for (std::sregex_iterator it(text.begin(), text.end(), named), end; it != end; ++it)
+            topics.insert((*it)[1]);
+    }
+    return topics;
+}
+
+struct HelpFile {
+    std::vector<std::string> lines;
+    std::set<std::string> topics;        // "@Name" lines
+    std::set<std::string> titledTopics;  // topics whose next line is "$ #Title#"
+    std::set<std::string> linkTargets;   // "~Text~@Name@"
+};
+
+HelpFile ReadHelp(const std::string& name) {
+    HelpFile help;
+    help.lines = Lines(ReadText(kSource / "help" / name));
+    const std::regex link(R"(~[^~]+~@([A-Za-z]+)@)");
+    const std::regex title(R"(^\$ #[^#].*#\s*$)");
+    for (std::size_t i = 0; i < help.lines.size(); ++i) {
+        const std::string& line = help.lines[i];
+        if (line.size() > 1 && line[0] == '@' && line[1] != '@') {
+            help.topics.insert(line.substr(1));
+            if (i + 1 < help.lines.size() && std::regex_match(help.lines[i + 1], title))
+                help.titledTopics.insert(line.substr(1));
+        }
+        for (std::sregex_iterator it(line.begin(), line.end(), link), end; it != end; ++it)
+            help.linkTargets.insert((*it)[1]);
+    }
+    return help;
+}
+
+}  // namespace
+
+TEST(TextFiles, CodeNamesTheKnownHelpTopics) {
+    // Guards the scan below: if the code's way of naming topics changes, it must still find these.
+    const std::set<std::string> topics = TopicsNamedInCode();
+    for (const char* expected :
+         {"EnterVelmora", "FileExist", "CanNotMove", "CanNotWrite", "CanNotCreate", "DescExist"})
+        EXPECT_EQ(topics.count(expected), 1u) << expected;
+}
+
+TEST(TextFiles, EveryHelpFileHasEveryTopicWithATitle) {
+    std::set<std::string> wanted = TopicsNamedInCode();
+    wanted.insert("Contents");
+    for (const std::string& name : kHelpFiles) {
+        SCOPED_TRACE(name);
+        const HelpFile help = ReadHelp(name);
+        ASSERT_FALSE(help.lines.empty());
+        for (const std::string& topic : wanted) {
+            EXPECT_EQ(help.topics.count(topic), 1u) << "missing topic @" << topic;
+            EXPECT_EQ(help.titledTopics.count(topic), 1u)
+                << "topic @" << topic << " has no \"$ #Title#\" line";
+        }
+        for (const std::string& target : help.linkTargets)
+            EXPECT_EQ(help.topics.count(target), 1u) << "link to missing topic @" << target;
+        // Every topic is reachable from the contents or from another topic.
+        for (const std::string& topic : help.topics) {
+            if (topic != "Contents")
+                EXPECT_EQ(help.linkTargets.count(topic), 1u) << "no link leads to @" << topic;
+        }
+    }
+}
+
+TEST(TextFiles, HelpFileHeaders) {
+    const std::vector<std::string> languages = {
+        ".Language=English,English",
+        ".Language=Russian,Russian (\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA"
+        "\xD0\xB8\xD0\xB9)"};
+    for (std::size_t i = 0; i < kHelpFiles.size(); ++i) {
+        SCOPED_TRACE(kHelpFiles[i]);
+        const HelpFile help = ReadHelp(kHelpFiles[i]);
+        ASSERT_GE(help.lines.size(), 2u);
+        EXPECT_EQ(help.lines[0], languages[i]);
+        EXPECT_EQ(help.lines[1], ".PluginContents=Velmora");
+    }
+}
+
+TEST(TextFiles, HelpMarkupIsBalanced) {
+    // An odd number of unescaped "#" or "~" on a line runs the highlight or the link into the
+    // next line; "##" and "~~" stand for the characters themselves.
+    for (const std::string& name : kHelpFiles) {
+        const HelpFile help = ReadHelp(name);
+        for (const std::string& line : help.lines) {
+            if (line.empty() || line[0] == '.' || line[0] == '@')
+                continue;
+            int hashes = 0;
+            int tildes = 0;
+            for (std::size_t i = 0; i < line.size(); ++i) {
+                const char c = line[i];
+                if ((c == '#' || c == '~' || c == '@') && i + 1 < line.size() && line[i + 1] == c) {
+                    ++i;
+                    continue;
+                }
+                hashes += c == '#';
+                tildes += c == '~';
+            }
+            EXPECT_EQ(hashes % 2, 0) << name << ": " << line;
+            EXPECT_EQ(tildes % 2, 0) << name << ": " << line;
+        }
+    }
+}
+
+TEST(TextFiles, EveryLanguageFileHasOneTextPerMessage) {
+    for (const std::string& name : kLanguageFiles) {
+        SCOPED_TRACE(name);
+        const std::vector<std::string> lines = Lines(ReadText(kSource / "lang" / name));
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines[0].rfind(".Language=", 0), 0u);
+        int messages = 0;
+        for (const std::string& line : lines) {
+            if (!line.empty() && line[0] == '"') {
+                ++messages;
+                EXPECT_TRUE(line.size() >= 2 && line.back() == '"') << line;
+            }
+        }
+        EXPECT_EQ(messages, velmora::MessageCount);
+    }
+}
+
+TEST(TextFiles, EnglishFilesAreAscii) {
+    // The Windows package copies them unconverted: FAR reads them in the OEM code page.
+    for (const fs::path& path : {kSource / "lang" / "VelmoraEng.lng", kSource / "help" / "VelmoraEng.hlf"}) {
+        const std::string text = ReadText(path);
+        ASSERT_FALSE(text.empty()) << path;
+        for (unsigned char c : text)
+            ASSERT_LT(c, 0x80) << path;
+    }
+}
