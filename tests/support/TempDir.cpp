@@ -98,10 +98,11 @@ bool TempDir::Exists(const std::string& name) const {
     return fs::exists(fs::symlink_status(PathOf(name), ec));
 }
 
-std::vector<std::string> TempDir::ListNames() const {
+std::vector<std::string> TempDir::ListNames(const std::string& subdirectory) const {
     std::vector<std::string> names;
     std::error_code ec;
-    for (fs::directory_iterator it(path_, ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(subdirectory.empty() ? path_ : PathOf(subdirectory), ec), end;
+         !ec && it != end; it.increment(ec)) {
         names.push_back(it->path().filename().string());
     }
     std::sort(names.begin(), names.end());

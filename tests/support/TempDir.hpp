@@ -27,8 +27,9 @@ public:
     std::string ReadFile(const std::string& name) const;
     // True for anything at that name, a dangling symbolic link included.
     bool Exists(const std::string& name) const;
-    // Names of the entries directly in the directory, sorted bytewise.
-    std::vector<std::string> ListNames() const;
+    // Names of the entries directly in the directory (or in one of its subdirectories),
+    // sorted bytewise.
+    std::vector<std::string> ListNames(const std::string& subdirectory = std::string()) const;
     // Creates a subdirectory; false when it cannot.
     bool MakeDirectory(const std::string& name) const;
 

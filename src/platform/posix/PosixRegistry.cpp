@@ -1,10 +1,224 @@
-// Temporary until the registry store lands.
+// The registry on POSIX systems: one REGEDIT4 text file per user. Writers serialize through a
+// lock file and replace the store with a rename, so a reader always sees a whole file.
+#include <fcntl.h>
+#include <pwd.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 
 #include "platform/Platform.hpp"
+#include "platform/RegistryStore.hpp"
+#include "platform/posix/PosixCommon.hpp"
 
 namespace velmora {
-Registry& SystemRegistry() {
-    std::abort();
+namespace {
+
+constexpr char kStoreName[] = "registry.reg";
+
+// $XDG_CONFIG_HOME/velmora, or ~/.config/velmora; empty when there is no home to use.
+std::string StoreDirectory() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    // Relative values are to be ignored, says the base directory convention.
+    if (config && config[0] == '/')
+        return std::string(config) + "/velmora";
+    const char* home = std::getenv("HOME");
+    std::string base = home && home[0] ? home : "";
+    if (base.empty()) {
+        const struct passwd* user = ::getpwuid(::getuid());
+        if (user && user->pw_dir && user->pw_dir[0])
+            base = user->pw_dir;
+    }
+    if (base.empty())
+        return std::string();
+    return base + "/.config/velmora";
 }
+
+bool MakeDirectories(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string prefix = path.substr(0, slash);
+        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos)
+            break;
+    }
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// Missing counts as empty; false only when an existing file cannot be read.
+bool ReadStoreText(const std::string& path, std::string* text) {
+    text->clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT;
+    const bool ok = posix::ReadAll(fd, text);
+    ::close(fd);
+    return ok;
+}
+
+// A store that is not a REGEDIT4 text is kept under a name of its own before a fresh one is
+// started; an earlier damaged copy is never overwritten.
+bool KeepDamagedCopy(const std::string& directory, const std::string& text) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        std::string name = directory + "/" + kStoreName + ".damaged";
+        if (attempt > 0)
+            name += "." + std::to_string(attempt);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return false;
+        }
+        bool ok = posix::WriteAll(fd, text.data(), text.size()) && ::fsync(fd) == 0;
+        if (::close(fd) != 0)
+            ok = false;
+        if (!ok)
+            ::unlink(name.c_str());
+        return ok;
+    }
+    return false;
+}
+
+// Holds an exclusive lock on the store's lock file while it lives.
+class StoreLock {
+public:
+    explicit StoreLock(const std::string& directory) {
+        const std::string name = directory + "/" + kStoreName + ".lock";
+        fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd_ < 0)
+            return;
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(fd_);
+                fd_ = -1;
+                return;
+            }
+        }
+    }
+    ~StoreLock() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// Writes the text to a new file beside `target` and renames it into place.
+bool ReplaceStore(const std::string& target, const std::string& text) {
+    std::string temporary;
+    const int fd = posix::CreateExclusiveTempFile(posix::DirectoryOf(target), ".registry", 0600, &temporary);
+    if (fd < 0)
+        return false;
+    bool ok = posix::WriteAll(fd, text.data(), text.size());
+    struct stat old {};
+    if (ok && ::stat(target.c_str(), &old) == 0)
+        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    if (ok)
+        ok = ::fsync(fd) == 0;
+    if (::close(fd) != 0)
+        ok = false;
+    if (ok)
+        ok = ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // The rename itself becomes durable with the directory.
+    const std::string directory = posix::DirectoryOf(target);
+    const int dirFd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+class PosixRegistry final : public Registry {
+public:
+    bool Read(const std::string& keyPath, const std::string& valueName, std::size_t capacity,
+              std::string* bytes) override {
+        const std::string directory = StoreDirectory();
+        if (directory.empty())
+            return false;
+        std::string text;
+        if (!ReadStoreText(directory + "/" + kStoreName, &text))
+            return false;
+        const RegistryStore store(text);
+        if (!store.HasHeader())
+            return false;
+        const RegistryValue* value = store.Find(keyPath, valueName);
+        if (!value || value->bytes.size() > capacity)
+            return false;
+        *bytes = value->bytes;
+        return true;
+    }
+
+    bool WriteString(const std::string& keyPath, const std::string& valueName,
+                     const std::string& text) override {
+        RegistryValue value;
+        value.type = kRegistryString;
+        value.bytes = text + '\0';
+        return Write(keyPath, valueName, value);
+    }
+
+    bool WriteDword(const std::string& keyPath, const std::string& valueName, std::uint32_t number) override {
+        RegistryValue value;
+        value.type = kRegistryDword;
+        for (int i = 0; i < 4; ++i)
+            value.bytes += static_cast<char>((number >> (8 * i)) & 0xFF);
+        return Write(keyPath, valueName, value);
+    }
+
+private:
+    static bool Write(const std::string& keyPath, const std::string& valueName, const RegistryValue& value) {
+        const std::string directory = StoreDirectory();
+        if (directory.empty() || !MakeDirectories(directory))
+            return false;
+        StoreLock lock(directory);
+        if (!lock.held())
+            return false;
+
+        std::string target = directory + "/" + kStoreName;
+        // A store kept elsewhere through a symbolic link (dot files under version control)
+        // stays there, and the link stays a link.
+        struct stat status {};
+        if (::lstat(target.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+            char* resolved = ::realpath(target.c_str(), nullptr);
+            if (!resolved)
+                return false;
+            target = resolved;
+            std::free(resolved);
+        }
+
+        std::string text;
+        if (!ReadStoreText(target, &text))
+            return false;
+        RegistryStore store(text);
+        if (!store.HasHeader()) {
+            if (!KeepDamagedCopy(directory, text))
+                return false;
+            store = RegistryStore();
+        }
+        if (!store.Set(keyPath, valueName, value))
+            return false;
+        return ReplaceStore(target, store.Text());
+    }
+};
+
+}  // namespace
+
+Registry& SystemRegistry() {
+    static PosixRegistry registry;
+    return registry;
+}
+
 }  // namespace velmora
