@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "platform/HostSystem.hpp"
 #include "platform/Platform.hpp"
 #include "support/FaultyFileSystem.hpp"
 #include "support/TempDir.hpp"
@@ -388,6 +391,66 @@ TEST(FaultyFileSystem, LogsAndFailsChosenOperations) {
     EXPECT_EQ("abc", dir.ReadFile("out"));
     EXPECT_TRUE(Files().Delete(dir.PathOf("b")));
     EXPECT_EQ((std::vector<std::string>{"out"}), dir.ListNames());
+}
+
+TEST(HostSystem, ReadDirectory) {
+    TempDir dir;
+    ASSERT_TRUE(dir.WriteFile("file.txt", "12345"));
+    ASSERT_TRUE(dir.WriteFile(".hidden", ""));
+    ASSERT_TRUE(dir.MakeDirectory("sub"));
+    ASSERT_EQ(0, symlink("nowhere", dir.PathOf("dangling").c_str()));
+    // 2001-09-09 01:46:40 UTC, half a second in.
+    const struct timeval times[2] = {{1000000000, 500000}, {1000000000, 500000}};
+    ASSERT_EQ(0, utimes(dir.PathOf("file.txt").c_str(), times));
+
+    std::vector<host::DirectoryEntry> entries;
+    std::string error;
+    ASSERT_TRUE(host::ReadDirectory(dir.Path(), &entries, &error)) << error;
+    std::map<std::string, host::DirectoryEntry> byName;
+    for (const auto& entry : entries)
+        byName[entry.name] = entry;
+    ASSERT_EQ(4u, byName.size());
+    EXPECT_EQ(kAttrArchive, byName["file.txt"].attributes);
+    EXPECT_EQ(5u, byName["file.txt"].size);
+    EXPECT_EQ((1000000000ull + 11644473600ull) * 10000000ull + 5000000ull, byName["file.txt"].writeTime);
+    EXPECT_EQ(kAttrHidden, byName[".hidden"].attributes);
+    EXPECT_EQ(kAttrDirectory, byName["sub"].attributes);
+    EXPECT_EQ(kAttrArchive, byName["dangling"].attributes);
+
+    EXPECT_FALSE(host::ReadDirectory(dir.PathOf("missing"), &entries, &error));
+    EXPECT_EQ("opendir(" + dir.PathOf("missing") + "): No such file or directory", error);
+}
+
+TEST(HostSystem, SmallServices) {
+    TempDir dir;
+    ASSERT_TRUE(dir.WriteFile("data", std::string("a\0b", 3)));
+    std::string contents;
+    std::string error;
+    ASSERT_TRUE(host::ReadWholeFile(dir.PathOf("data"), &contents, &error));
+    EXPECT_EQ(std::string("a\0b", 3), contents);
+    EXPECT_FALSE(host::ReadWholeFile(dir.PathOf("missing"), &contents, &error));
+    EXPECT_EQ("open(" + dir.PathOf("missing") + "): No such file or directory", error);
+    EXPECT_FALSE(host::ChangeDirectory(dir.PathOf("data"), &error));
+    EXPECT_EQ("chdir(" + dir.PathOf("data") + "): Not a directory", error);
+
+    const std::string executable = host::ExecutableDirectory();
+    ASSERT_FALSE(executable.empty());
+    EXPECT_EQ('/', executable.back());
+    EXPECT_EQ(kAttrDirectory, SystemFileSystem().Attributes(executable) & kAttrDirectory);
+
+    host::Module module;
+    EXPECT_FALSE(module.Load(dir.PathOf("data"), &error));
+    EXPECT_EQ(0u, error.find("dlopen(" + dir.PathOf("data") + "): "));
+    EXPECT_EQ(nullptr, module.Symbol("OpenPlugin"));
+
+    const std::uint64_t before = host::MonotonicMilliseconds();
+    usleep(20000);
+    EXPECT_GE(host::MonotonicMilliseconds() - before, 19u);
+    {
+        EnvironmentOverride variable("VELMORA_TEST_VARIABLE", "value");
+        EXPECT_EQ("value", host::Environment("VELMORA_TEST_VARIABLE"));
+    }
+    EXPECT_EQ("", host::Environment("VELMORA_TEST_VARIABLE"));
 }
 
 }  // namespace

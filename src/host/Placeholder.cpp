@@ -1,2 +1,0 @@
-// Placeholder until the host lands; delete this file then.
-namespace velmora::host {}

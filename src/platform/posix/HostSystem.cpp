@@ -1,0 +1,150 @@
+// What the velmora host needs from a POSIX system.
+#include "platform/HostSystem.hpp"
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/posix/PosixCommon.hpp"
+
+namespace velmora::host {
+namespace {
+
+// Seconds between 1601-01-01 (the FILETIME epoch) and 1970-01-01.
+constexpr std::uint64_t kEpochDifference = 11644473600ull;
+
+std::uint64_t FileTimeTicks(const struct timespec& time) {
+    if (time.tv_sec < 0 && static_cast<std::uint64_t>(-time.tv_sec) > kEpochDifference)
+        return 0;
+    const std::uint64_t seconds =
+        static_cast<std::uint64_t>(static_cast<std::int64_t>(kEpochDifference) + time.tv_sec);
+    return seconds * 10000000ull + static_cast<std::uint64_t>(time.tv_nsec) / 100;
+}
+
+std::string Failure(const char* call, const std::string& path, int error) {
+    return std::string(call) + "(" + path + "): " + posix::ErrorText(error);
+}
+
+}  // namespace
+
+bool ReadDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries, std::string* error) {
+    entries->clear();
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), &::closedir);
+    if (!dir) {
+        *error = Failure("opendir", directory, errno);
+        return false;
+    }
+    const int dirFd = ::dirfd(dir.get());
+    for (;;) {
+        errno = 0;
+        const struct dirent* entry = ::readdir(dir.get());
+        if (!entry) {
+            if (errno != 0) {
+                *error = Failure("readdir", directory, errno);
+                return false;
+            }
+            return true;
+        }
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat status {};
+        DirectoryEntry item{name, 0, 0, 0};
+        // A link shows what it points to; a dangling one shows itself, so that it can still be
+        // renamed.
+        if (::fstatat(dirFd, entry->d_name, &status, 0) != 0 &&
+            ::fstatat(dirFd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            // Gone between readdir and the query: leave it out, as the next listing would.
+            continue;
+        }
+        item.attributes = posix::AttributesFromStat(status, name);
+        item.size = S_ISDIR(status.st_mode) ? 0 : static_cast<std::uint64_t>(status.st_size);
+        item.writeTime = FileTimeTicks(status.st_mtim);
+        entries->push_back(std::move(item));
+    }
+}
+
+bool ChangeDirectory(const std::string& directory, std::string* error) {
+    if (::chdir(directory.c_str()) == 0)
+        return true;
+    *error = Failure("chdir", directory, errno);
+    return false;
+}
+
+std::string ExecutableDirectory() {
+    std::string path(256, '\0');
+    for (;;) {
+        const ssize_t length = ::readlink("/proc/self/exe", &path[0], path.size());
+        if (length < 0)
+            return std::string();
+        if (static_cast<std::size_t>(length) < path.size()) {
+            path.resize(static_cast<std::size_t>(length));
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return posix::DirectoryOf(path);
+}
+
+Module::~Module() {
+    if (handle_)
+        ::dlclose(handle_);
+}
+
+bool Module::Load(const std::string& path, std::string* error) {
+    if (handle_) {
+        ::dlclose(handle_);
+        handle_ = nullptr;
+    }
+    // A bare name would make dlopen search the system's library path instead of this directory.
+    const std::string where = path.find('/') == std::string::npos ? "./" + path : path;
+    handle_ = ::dlopen(where.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle_)
+        return true;
+    const char* reason = ::dlerror();
+    *error = "dlopen(" + path + "): " + (reason ? reason : "unknown error");
+    return false;
+}
+
+void* Module::Symbol(const char* name) const {
+    return handle_ ? ::dlsym(handle_, name) : nullptr;
+}
+
+bool IsTerminal(int fd) {
+    return ::isatty(fd) == 1;
+}
+
+std::uint64_t MonotonicMilliseconds() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+           static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* contents, std::string* error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = Failure("open", path, errno);
+        return false;
+    }
+    const bool ok = posix::ReadAll(fd, contents);
+    const int saved = errno;
+    ::close(fd);
+    if (!ok)
+        *error = Failure("read", path, saved);
+    return ok;
+}
+
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : std::string();
+}
+
+}  // namespace velmora::host
