@@ -1,0 +1,27 @@
+// The screens the terminal UI shows, each a modal loop over a Screen.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "far/FarAbi.hpp"
+#include "host/tui/Screen.hpp"
+
+namespace velmora::host::tui {
+
+// Where F1 looks for topics.
+struct HelpSource {
+    std::string file;
+};
+
+int RunDialog(Screen& screen, const HelpSource& help, int x1, int y1, int x2, int y2, const char* helpTopic,
+              far::FarDialogItem* items, int count);
+int RunMessage(Screen& screen, const HelpSource& help, std::uint32_t flags, const char* helpTopic,
+               const char* const* lines, int count, int buttons);
+void RunHelp(Screen& screen, const HelpSource& help, const std::string& topic);
+
+// Shown instead of a view that does not fit; true once it fits again, false when the user
+// gave up (Esc) or the terminal went away.
+bool WaitForRoom(Screen& screen, int width, int height);
+
+}  // namespace velmora::host::tui
