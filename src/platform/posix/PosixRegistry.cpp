@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 
 #include "platform/Platform.hpp"
