@@ -126,6 +126,9 @@ const std::string* DescriptionIndex::Find(const std::string& name) const {
     // Description lines are written without one trailing dot of the name.
     if (name.size() > 1 && name.back() == '.')
         return FindOne(name.substr(0, name.size() - 1));
+    // And, as FAR reads them, a name without any dot matches a line that gives it a trailing one.
+    if (name.find('.') == std::string::npos)
+        return FindOne(name + ".");
     return nullptr;
 }
 

@@ -28,7 +28,8 @@ public:
     void Clear();
 
     // The description for a file name, or null. An exact match comes first, then one that differs
-    // only in ASCII letter case; a name ending in "." also matches a line written without that dot.
+    // only in ASCII letter case; a name ending in "." also matches a line written without that dot,
+    // and a name without any dot a line written with a trailing one.
     const std::string* Find(const std::string& name) const;
     std::size_t Count() const { return descriptions_.size(); }
 

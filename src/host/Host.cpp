@@ -147,6 +147,9 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
         return kExitDone;
     }
 
+    if (options.answer == DialogAnswer::Ask && !(IsTerminal(0) && IsTerminal(1)))
+        return fail("no terminal for the dialog; pass --yes to rename or --cancel", true);
+
     // Everything named on the command line is found relative to the directory velmora was
     // started in, so it is all read before the panel directory becomes current.
     std::string pluginPath;
@@ -158,6 +161,15 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
             options.pluginFile.empty() ? ExecutableDirectory() + kPluginFileName : options.pluginFile;
         pluginDirectory = DirectoryOf(pluginPath);
     }
+    LoadedPlugin loaded;
+    PluginEntryPoints entryPoints;
+    if (inProcess) {
+        entryPoints = *inProcess;
+    } else {
+        if (!loaded.Load(pluginPath, &error))
+            return fail(error);
+        entryPoints = loaded.EntryPoints();
+    }
     std::string languagePath = options.languageFile;
     if (languagePath.empty())
         languagePath = pluginDirectory + (WantsRussian() ? "VelmoraRus.lng" : "VelmoraEng.lng");
@@ -168,19 +180,6 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
     std::vector<std::string> names = options.names;
     if (!options.selectFrom.empty() && !ReadNameList(options.selectFrom, &names, &error))
         return fail(error);
-
-    if (options.answer == DialogAnswer::Ask && !(IsTerminal(0) && IsTerminal(1)))
-        return fail("no terminal for the dialog; pass --yes to rename or --cancel", true);
-
-    LoadedPlugin loaded;
-    PluginEntryPoints entryPoints;
-    if (inProcess) {
-        entryPoints = *inProcess;
-    } else {
-        if (!loaded.Load(pluginPath, &error))
-            return fail(error);
-        entryPoints = loaded.EntryPoints();
-    }
 
     Trace trace;
     if (!options.traceFile.empty() && !trace.Open(options.traceFile, &error))

@@ -1,2 +1,11 @@
-// Placeholder until the host lands.
-int main() { return 2; }
+// The velmora command: see Host.hpp.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "host/Host.hpp"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    return velmora::host::RunHost(args, nullptr, std::cerr);
+}

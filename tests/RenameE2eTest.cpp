@@ -1,0 +1,331 @@
+// Whole runs of the plug-in through the velmora host in temporary directories: files on disk,
+// the settings store, the boxes and calls in the trace, the exit status.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/HostRunner.hpp"
+
+namespace velmora::test {
+namespace {
+
+std::vector<std::string> Names(const std::string& pattern, int first, int count) {
+    std::vector<std::string> names;
+    for (int i = first; i < first + count; ++i) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof(buffer), pattern.c_str(), i);
+        names.push_back(buffer);
+    }
+    return names;
+}
+
+std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool EndsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+const std::string kProgressTitle = "\"Velmora batch rename\"";
+
+TEST(RenameE2e, CounterTemplateOverTwelveFiles) {
+    HostRunner host;
+    std::vector<std::string> old = Names("f%02d.jpg", 0, 12);
+    host.MakeFiles(old);
+    HostResult result = host.Run(With({"--yes", "--mask", "IMG_%#.%E", "--start", "1"}, old));
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    std::vector<std::string> expected = Names("IMG_%02d.jpg", 1, 12);
+    EXPECT_EQ(host.Dir().ListNames(), expected);
+    EXPECT_EQ(host.Dir().ReadFile("IMG_01.jpg"), "content of f00.jpg");
+    EXPECT_EQ(host.Dir().ReadFile("IMG_12.jpg"), "content of f11.jpg");
+
+    // One progress box a file, numbered from 1 without padding, naming the old file.
+    std::vector<std::string> progress = result.Boxes("");
+    ASSERT_EQ(progress.size(), 12u);
+    EXPECT_EQ(progress[0], "{\"service\":\"Message\",\"flags\":0,\"help\":null,\"lines\":[" + kProgressTitle +
+                               ",\"1. f00.jpg\"],\"buttons\":0}");
+    EXPECT_NE(progress[11].find("\"12. f11.jpg\""), std::string::npos);
+}
+
+TEST(RenameE2e, OccupiedTargetStopsTheBatch) {
+    HostRunner host;
+    host.MakeFiles({"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "new3.txt"});
+    HostResult result = host.Run(
+        {"--yes", "--mask", "new%#.txt", "--start", "1", "a.txt", "b.txt", "c.txt", "d.txt", "e.txt"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "velmora: File already exists: new3.txt\n");
+    EXPECT_EQ(host.Dir().ListNames(),
+              (std::vector<std::string>{"c.txt", "d.txt", "e.txt", "new1.txt", "new2.txt", "new3.txt"}));
+    EXPECT_EQ(host.Dir().ReadFile("new3.txt"), "content of new3.txt");  // never overwritten
+    std::vector<std::string> boxes = result.Boxes("FileExist");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(
+        boxes[0],
+        "{\"service\":\"Message\",\"flags\":1,\"help\":\"FileExist\",\"lines\":[\"Error\",\"File already "
+        "exists\",\"new3.txt\",\"OK\"],\"buttons\":1}");
+    EXPECT_EQ(result.Boxes("").size(), 3u);  // progress for a, b and c only
+}
+
+TEST(RenameE2e, TwoItemsExpandingToOneName) {
+    HostRunner host;
+    host.MakeFiles({"a.txt", "b.txt"});
+    HostResult result = host.Run({"--yes", "--mask", "same.txt", "a.txt", "b.txt"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "velmora: File already exists: same.txt\n");
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"b.txt", "same.txt"}));
+    EXPECT_EQ(host.Dir().ReadFile("same.txt"), "content of a.txt");
+}
+
+TEST(RenameE2e, CaseOnlyRename) {
+    HostRunner host;
+    host.MakeFiles({"a.txt"});
+    HostResult result = host.Run({"--yes", "--mask", "A.txt", "a.txt"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"A.txt"});
+
+    // A different file under the other case is occupied, whatever the file system.
+    host.MakeFiles({"b.txt", "B.txt"});
+    result = host.Run({"--yes", "--mask", "B.txt", "b.txt"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "velmora: File already exists: B.txt\n");
+    EXPECT_EQ(host.Dir().ReadFile("B.txt"), "content of B.txt");
+    EXPECT_EQ(host.Dir().ReadFile("b.txt"), "content of b.txt");
+}
+
+TEST(RenameE2e, EmptyExpansionCannotMove) {
+    HostRunner host;
+    host.MakeFiles({"README"});
+    HostResult result = host.Run({"--yes", "--mask", "%E", "README"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "velmora: Cannot rename file: README: to: \n");
+    std::vector<std::string> boxes = result.Boxes("CanNotMove");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("\"lines\":[\"Error\",\"Cannot rename file\",\"README\",\"to\",\"\",\"OK\"]"),
+              std::string::npos)
+        << boxes[0];
+    EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"README"});
+}
+
+TEST(RenameE2e, TemplateThatKeepsTheNameRenamesNothing) {
+    HostRunner host;
+    host.MakeFiles({"a.txt", "b.txt"});
+    HostResult result = host.Run({"--yes", "a.txt", "b.txt"});  // the default template %F
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST(RenameE2e, CancelRenamesAndStoresNothing) {
+    HostRunner host;
+    host.MakeFiles({"a.txt"});
+    HostResult result = host.Run({"--cancel", "--mask", "x.txt", "a.txt"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(host.StoreText().find("Velmora]"), std::string::npos) << host.StoreText();
+    // The panel is still updated and redrawn after a cancelled dialog.
+    ASSERT_EQ(result.trace.size(), 4u);
+    EXPECT_EQ(result.trace[0], "{\"service\":\"Control\",\"command\":1}");
+    EXPECT_TRUE(EndsWith(result.trace[1], ",\"result\":-1}")) << result.trace[1];
+    EXPECT_EQ(result.trace[2], "{\"service\":\"Control\",\"command\":3}");
+    EXPECT_EQ(result.trace[3], "{\"service\":\"Control\",\"command\":5}");
+}
+
+TEST(RenameE2e, OptionsAreStoredAndShownNextTime) {
+    HostRunner host;
+    HostResult first = host.Run({"--yes", "--mask", "%N_%#.%E", "--start", "0005", "--without-zero", "1",
+                                 "--save-descriptions", "1"});
+    EXPECT_EQ(first.status, 0) << first.err;
+    // The dialog shows the defaults on first use; the trace has the items before the answers.
+    std::vector<std::string> items = DialogItems(first.Calls("Dialog").at(0));
+    ASSERT_EQ(items.size(), 11u);
+    EXPECT_EQ(items[2], "{\"type\":4,\"data\":\"%F\",\"selected\":0,\"history\":\"Velmora_Name\"}");
+    EXPECT_EQ(items[3], "{\"type\":4,\"data\":\"0\",\"selected\":0,\"history\":\"Velmora_StartNumber\"}");
+    EXPECT_EQ(items[6], "{\"type\":8,\"data\":\"Counter without leading zeros\",\"selected\":0}");
+    EXPECT_EQ(items[7], "{\"type\":8,\"data\":\"Save file descriptions\",\"selected\":0}");
+
+    std::string store = host.StoreText();
+    EXPECT_NE(store.find("\"velmora\"=\"%N_%#.%E\""), std::string::npos) << store;
+    EXPECT_NE(store.find("\"number\"=\"0005\""), std::string::npos) << store;
+    EXPECT_NE(store.find("\"WithoutZero\"=dword:00000001"), std::string::npos) << store;
+    EXPECT_NE(store.find("\"SaveDescription\"=dword:00000001"), std::string::npos) << store;
+
+    HostResult second = host.Run({"--cancel"});
+    items = DialogItems(second.Calls("Dialog").at(0));
+    ASSERT_EQ(items.size(), 11u);
+    EXPECT_NE(items[2].find("\"data\":\"%N_%#.%E\""), std::string::npos);
+    EXPECT_NE(items[3].find("\"data\":\"0005\""), std::string::npos);
+    EXPECT_NE(items[6].find("\"selected\":1"), std::string::npos);
+    EXPECT_NE(items[7].find("\"selected\":1"), std::string::npos);
+
+    // An emptied field is stored empty and comes back empty.
+    host.Run({"--yes", "--start", ""});
+    items = DialogItems(host.Run({"--cancel"}).Calls("Dialog").at(0));
+    EXPECT_NE(items[3].find("\"data\":\"\""), std::string::npos) << items[3];
+}
+
+TEST(RenameE2e, WithoutDescriptionsColumnTheSwitchIsGone) {
+    HostRunner host;
+    ASSERT_EQ(host.Run({"--yes", "--save-descriptions", "1"}).status, 0);
+    HostResult result = host.Run({"--yes", "--columns", "N,S", "--save-descriptions", "0", "--mask", "%F"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> items = DialogItems(result.Calls("Dialog").at(0));
+    ASSERT_EQ(items.size(), 11u);
+    EXPECT_TRUE(StartsWith(items[7], "{\"type\":0,\"data\":\"\",\"selected\":")) << items[7];
+    EXPECT_NE(host.StoreText().find("\"SaveDescription\"=dword:00000001"), std::string::npos)
+        << host.StoreText();
+}
+
+TEST(RenameE2e, TraceShapes) {
+    HostRunner host;
+    host.MakeFiles({"a b.txt"});
+    HostResult result = host.Run({"--yes", "--mask", "c\"d\\e.txt", "--columns", "N", "a b.txt"});
+    ASSERT_EQ(result.trace.size(), 5u) << result.err;
+    EXPECT_EQ(result.trace[0], "{\"service\":\"Control\",\"command\":1}");
+    EXPECT_TRUE(StartsWith(result.trace[1],
+                           "{\"service\":\"Dialog\",\"help\":\"EnterVelmora\",\"items\":[{\"type\":3"))
+        << result.trace[1];
+    EXPECT_TRUE(EndsWith(result.trace[1], "}],\"result\":9}")) << result.trace[1];
+    EXPECT_EQ(result.trace[2], "{\"service\":\"Message\",\"flags\":0,\"help\":null,\"lines\":[" +
+                                   kProgressTitle + ",\"1. a b.txt\"],\"buttons\":0}");
+    EXPECT_EQ(result.trace[3], "{\"service\":\"Control\",\"command\":3}");
+    EXPECT_EQ(result.trace[4], "{\"service\":\"Control\",\"command\":5}");
+    EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"c\"d\\e.txt"});
+}
+
+TEST(RenameE2e, DescriptionsFollowTheRenamedFiles) {
+    HostRunner host;
+    host.MakeFiles({"a.txt", "b.txt", "c d.txt"});
+    host.Dir().WriteFile("Descript.ion",
+                         "a.txt about a\r\n"
+                         "\"c d.txt\" about c\r\n"
+                         "  continued\r\n"
+                         "B.TXT about b\r\n");
+    HostResult result =
+        host.Run({"--yes", "--mask", "new %F", "--save-descriptions", "1", "a.txt", "c d.txt"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(),
+              (std::vector<std::string>{"Descript.ion", "b.txt", "new a.txt", "new c d.txt"}));
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"),
+              "\"new a.txt\" about a\r\n"
+              "\"new c d.txt\" about c continued\r\n"
+              "b.txt about b\r\n");
+    // The second pass re-reads the panel after the renames.
+    std::vector<std::string> controls = result.Calls("Control");
+    EXPECT_EQ(controls.size(), 6u);
+}
+
+TEST(RenameE2e, HostListNamesPickTheDescriptionFile) {
+    HostRunner host;
+    host.WriteStore(
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Far\\Descriptions]\r\n"
+        "\"ListNames\"=\"Files.bbs,Descript.ion\"\r\n");
+    host.MakeFiles({"a.txt"});
+    host.Dir().WriteFile("Files.bbs", "a.txt from files.bbs\r\n");
+    host.Dir().WriteFile("Descript.ion", "a.txt from descript.ion\r\n");
+    HostResult result = host.Run({"--yes", "--mask", "b.txt", "--save-descriptions", "1", "a.txt"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ReadFile("Files.bbs"), "b.txt from files.bbs\r\n");
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), "a.txt from descript.ion\r\n");
+}
+
+TEST(RenameE2e, SelectionFromAListAndEverything) {
+    HostRunner host;
+    host.MakeFiles({"a", "b", "c"});
+    TempDir lists;
+    lists.WriteFile("names.txt", "c\r\n\na\n");
+    HostResult result = host.Run({"--yes", "--mask", "%#_%F", "--select-from", lists.PathOf("names.txt")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"0_c", "1_a", "b"}));
+
+    result = host.Run({"--yes", "--mask", "x%F", "--all"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"x0_c", "x1_a", "xb"}));
+}
+
+TEST(RenameE2e, UsageErrorsRunNothing) {
+    HostRunner host;
+    host.MakeFiles({"a.txt"});
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"--yes", "--mask", "x", "a.txt", "ghost"}, "velmora: ghost: no such entry in the directory\n"},
+        {{"--yes", ".."}, "velmora: '..' cannot be selected\n"},
+        {{"--yes", "--bogus"},
+         "velmora: unknown option '--bogus'\nTry 'velmora --help' for more information.\n"},
+        {{"--yes", "-C", "missing-dir"}, "velmora: "},
+        {{"--yes", "--lang", "missing.lng"}, "velmora: cannot read the language file missing.lng"},
+        {{"--yes", "--select-from", "missing-list"}, "velmora: cannot read the list of names missing-list"},
+    };
+    for (const Case& c : cases) {
+        HostResult result = host.Run(c.args);
+        EXPECT_EQ(result.status, 2) << c.args.back();
+        EXPECT_TRUE(StartsWith(result.err, c.err)) << result.err;
+        EXPECT_EQ(result.trace, std::vector<std::string>{}) << c.args.back();
+    }
+    EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(host.StoreText(), "");
+}
+
+TEST(RenameE2e, NoDialogAnswerAndNoTerminal) {
+    HostRunner host;
+    HostResult result = host.Run({});
+    if (result.status == 0)
+        GTEST_SKIP() << "running on a terminal";
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("pass --yes to rename or --cancel"), std::string::npos) << result.err;
+}
+
+TEST(RenameE2e, CurrentDirectoryIsRestored) {
+    HostRunner host;
+    std::filesystem::path before = std::filesystem::current_path();
+    host.Run({"--yes"});
+    host.Run({"--yes", "ghost"});
+    EXPECT_EQ(std::filesystem::current_path(), before);
+}
+
+#if !defined(_WIN32)
+TEST(RenameE2e, TheBuiltProgram) {
+    HostRunner host;
+    HostResult help = host.RunProgram({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(StartsWith(help.out, "Usage: velmora [OPTION...] [NAME...]\n")) << help.out;
+    HostResult version = host.RunProgram({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "velmora 1.0.0\n");
+    HostResult usage = host.RunProgram({"--without-zero", "7"});
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_NE(usage.err.find("--help"), std::string::npos);
+    HostResult noPlugin = host.RunProgram({"--yes", "--plugin", "/nonexistent/Velmora.far-plug-mb"});
+    EXPECT_EQ(noPlugin.status, 2);
+    EXPECT_NE(noPlugin.err.find("cannot load the plug-in /nonexistent/Velmora.far-plug-mb"),
+              std::string::npos)
+        << noPlugin.err;
+    HostResult noTerminal = host.RunProgram({});
+    EXPECT_EQ(noTerminal.status, 2);
+    EXPECT_NE(noTerminal.err.find("no terminal for the dialog"), std::string::npos) << noTerminal.err;
+
+    // The real module, loaded by name, with the language file beside it.
+    host.MakeFiles({"one.txt", "two.txt", "taken.txt"});
+    HostResult run =
+        host.RunProgram({"--yes", "--mask", "%N-%#.%E", "--trace", host.TracePath(), "two.txt", "one.txt"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"one-1.txt", "taken.txt", "two-0.txt"}));
+    EXPECT_EQ(run.Calls("Dialog").size(), 1u);
+    HostResult warned =
+        host.RunProgram({"--yes", "--mask", "taken.txt", "--trace", host.TracePath(), "one-1.txt"});
+    EXPECT_EQ(warned.status, 1);
+    EXPECT_EQ(warned.err, "velmora: File already exists: taken.txt\n");
+}
+#endif
+
+}  // namespace
+}  // namespace velmora::test

@@ -1,0 +1,199 @@
+#include "support/HostRunner.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "host/Host.hpp"
+#include "host/PluginLoader.hpp"
+#include "host/Trace.hpp"
+#include "plugin/Exports.hpp"
+
+namespace velmora::test {
+namespace {
+
+void SetEnvironment(const char* name, const std::string& value) {
+#if defined(_WIN32)
+    _putenv_s(name, value.c_str());
+#else
+    setenv(name, value.c_str(), 1);
+#endif
+}
+
+void UnsetEnvironment(const char* name) {
+#if defined(_WIN32)
+    _putenv_s(name, "");
+#else
+    unsetenv(name);
+#endif
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
+}
+
+host::PluginEntryPoints InProcessPlugin() {
+    host::PluginEntryPoints entryPoints;
+    entryPoints.setStartupInfo = &SetStartupInfo;
+    entryPoints.getPluginInfo = &GetPluginInfo;
+    entryPoints.openPlugin = &OpenPlugin;
+    return entryPoints;
+}
+
+#if !defined(_WIN32)
+std::string ShellQuote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted.push_back(c);
+    }
+    return quoted + "'";
+}
+#endif
+
+}  // namespace
+
+std::string Json(const std::string& text) {
+    return host::JsonString(text);
+}
+
+std::vector<std::string> DialogItems(const std::string& dialogLine) {
+    std::vector<std::string> items;
+    std::size_t pos = dialogLine.find("\"items\":[");
+    if (pos == std::string::npos)
+        return items;
+    pos += 9;
+    int depth = 0;
+    bool inString = false;
+    std::size_t start = 0;
+    for (; pos < dialogLine.size(); ++pos) {
+        char c = dialogLine[pos];
+        if (inString) {
+            if (c == '\\')
+                ++pos;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{') {
+            if (depth++ == 0)
+                start = pos;
+        } else if (c == '}') {
+            if (--depth == 0)
+                items.push_back(dialogLine.substr(start, pos - start + 1));
+        } else if (c == ']' && depth == 0) {
+            break;
+        }
+    }
+    return items;
+}
+
+std::vector<std::string> HostResult::Calls(const std::string& service) const {
+    std::vector<std::string> calls;
+    const std::string prefix = "{\"service\":\"" + service + "\"";
+    for (const std::string& line : trace) {
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            calls.push_back(line);
+    }
+    return calls;
+}
+
+std::vector<std::string> HostResult::Boxes(const std::string& help) const {
+    std::vector<std::string> boxes;
+    const std::string key = help.empty() ? "\"help\":null" : "\"help\":" + Json(help);
+    for (const std::string& line : Calls("Message")) {
+        if (line.find(key) != std::string::npos)
+            boxes.push_back(line);
+    }
+    return boxes;
+}
+
+HostRunner::HostRunner() {
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    hadConfigHome_ = configHome != nullptr;
+    if (configHome)
+        savedConfigHome_ = configHome;
+    work_.MakeDirectory("config");
+    SetEnvironment("XDG_CONFIG_HOME", work_.PathOf("config"));
+}
+
+HostRunner::~HostRunner() {
+    if (hadConfigHome_)
+        SetEnvironment("XDG_CONFIG_HOME", savedConfigHome_);
+    else
+        UnsetEnvironment("XDG_CONFIG_HOME");
+}
+
+void HostRunner::MakeFiles(const std::vector<std::string>& names) const {
+    for (const std::string& name : names)
+        panel_.WriteFile(name, "content of " + name);
+}
+
+HostResult HostRunner::Collect(int status, const std::string& out, const std::string& err) const {
+    HostResult result;
+    result.status = status;
+    result.out = out;
+    result.err = err;
+    result.trace = SplitLines(work_.ReadFile("trace.jsonl"));
+    std::remove(work_.PathOf("trace.jsonl").c_str());
+    return result;
+}
+
+HostResult HostRunner::Run(const std::vector<std::string>& args) const {
+    std::vector<std::string> all = {"-C",      panel_.Path(),
+                                    "--lang",  std::string(VELMORA_BUILD_DIR) + "/VelmoraEng.lng",
+                                    "--trace", work_.PathOf("trace.jsonl")};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunRaw(all);
+}
+
+HostResult HostRunner::RunRaw(const std::vector<std::string>& args) const {
+    host::PluginEntryPoints plugin = InProcessPlugin();
+    std::ostringstream out;
+    std::ostringstream err;
+    int status = host::RunHost(args, &plugin, out, err);
+    return Collect(status, out.str(), err.str());
+}
+
+HostResult HostRunner::RunProgram(const std::vector<std::string>& args) const {
+#if defined(_WIN32)
+    (void)args;
+    return HostResult();
+#else
+    std::string command =
+        "cd " + ShellQuote(panel_.Path()) + " && " + ShellQuote(std::string(VELMORA_BUILD_DIR) + "/velmora");
+    for (const std::string& arg : args)
+        command += " " + ShellQuote(arg);
+    command += " >" + ShellQuote(work_.PathOf("out.txt")) + " 2>" + ShellQuote(work_.PathOf("err.txt")) +
+               " </dev/null";
+    int raw = std::system(command.c_str());
+    // A shell's wait status: the exit code sits in the second byte.
+    int status = raw == -1 ? -1 : (raw >> 8) & 0xFF;
+    return Collect(status, work_.ReadFile("out.txt"), work_.ReadFile("err.txt"));
+#endif
+}
+
+std::string HostRunner::StoreText() const {
+    return ReadAll(work_.PathOf("config/velmora/registry.reg"));
+}
+
+void HostRunner::WriteStore(const std::string& text) const {
+    work_.MakeDirectory("config/velmora");
+    work_.WriteFile("config/velmora/registry.reg", text);
+}
+
+}  // namespace velmora::test
