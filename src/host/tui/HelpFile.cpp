@@ -98,6 +98,7 @@ bool FindHelpTopic(const std::string& fileText, const std::string& wanted, HelpT
         return false;
     std::istringstream in(fileText);
     std::string raw;
+    std::vector<std::string> paragraphs;
     bool inside = false;
     while (std::getline(in, raw)) {
         if (!raw.empty() && raw.back() == '\r')
@@ -117,10 +118,19 @@ bool FindHelpTopic(const std::string& fileText, const std::string& wanted, HelpT
             continue;  // directives such as .Language=
         if (raw == "@+" || raw == "@-")
             continue;
-        found->lines.push_back(ParseHelpLine(raw));
+        // A line that starts at the margin continues the paragraph above it; a line that starts
+        // with a space, an empty line or a heading starts a new one.
+        if (!raw.empty() && raw[0] != ' ' && raw[0] != '$' && raw[0] != '^' && !paragraphs.empty() &&
+            !paragraphs.back().empty() && paragraphs.back()[0] != '$') {
+            paragraphs.back() += " " + raw;
+        } else {
+            paragraphs.push_back(raw);
+        }
     }
     if (!inside)
         return false;
+    for (const std::string& paragraph : paragraphs)
+        found->lines.push_back(ParseHelpLine(paragraph));
     while (!found->lines.empty() &&
            PlainText(found->lines.back()).find_first_not_of(' ') == std::string::npos)
         found->lines.pop_back();

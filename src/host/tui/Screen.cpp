@@ -335,8 +335,7 @@ void Screen::DrawBackground() {
         return;
     Fill(0, 0, LINES, COLS, Role::Background);
     Fill(0, 0, 1, COLS, Role::TitleBar);
-    Put(0, 1, state_->title.empty() ? std::string("velmora") : "velmora - " + state_->title, COLS - 2,
-        Role::TitleBar);
+    Put(0, 1, state_->title.empty() ? std::string("velmora") : state_->title, COLS - 2, Role::TitleBar);
 }
 
 namespace {

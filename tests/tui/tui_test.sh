@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# Drives the velmora host's terminal dialog in a private tmux server: keys go in with send-keys,
+# the screen comes back with capture-pane, and every step waits for the text it expects.
+# Usage: tui_test.sh VELMORA_BINARY
+set -u
+velmora=$(realpath "$1")
+help_file="$(dirname "$velmora")/VelmoraEng.hlf"
+work=$(mktemp -d)
+socket="velmora-tui-$$"
+tmx() { tmux -L "$socket" "$@"; }
+cleanup() { tmx kill-server 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    echo "---- screen ----"
+    tmx capture-pane -p -t tui 2>/dev/null
+    echo "----------------"
+    failures=$((failures + 1))
+}
+
+# wait_for TEXT [SECONDS]: polls the screen until TEXT shows up.
+wait_for() {
+    local deadline=$((SECONDS + ${2:-10}))
+    while ((SECONDS < deadline)); do
+        tmx capture-pane -p -t tui 2>/dev/null | grep -qF -- "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# wait_gone TEXT: polls until TEXT is no longer on the screen.
+wait_gone() {
+    local deadline=$((SECONDS + ${2:-10}))
+    while ((SECONDS < deadline)); do
+        tmx capture-pane -p -t tui 2>/dev/null | grep -qF -- "$1" || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# wait_exit: waits for velmora to finish and prints its exit status.
+wait_exit() {
+    local deadline=$((SECONDS + 15))
+    while ((SECONDS < deadline)); do
+        [[ -s "$work/status" ]] && { cat "$work/status"; return 0; }
+        sleep 0.1
+    done
+    echo timeout
+}
+
+# start NAME...: runs velmora on $work/dir with the given selection in a fresh 100x30 window.
+start() {
+    rm -f "$work/status"
+    tmx kill-server 2>/dev/null
+    local command="cd '$work/dir' && '$velmora'"
+    for name in "$@"; do command+=" '$name'"; done
+    command+="; echo \$? > '$work/status'; exec sleep 600"
+    tmx -f /dev/null new-session -d -s tui -x 100 -y 30 \
+        -e LANG=C.UTF-8 -e LC_ALL= -e TERM=xterm-256color -e "XDG_CONFIG_HOME=$work/config" "$command"
+    wait_for "Name template" || fail "the dialog did not appear"
+}
+
+mkdir -p "$work/dir" "$work/config"
+touch "$work/dir/a.txt" "$work/dir/b.txt"
+printf 'a.txt first file\n' > "$work/dir/descript.ion"
+
+# 1. A whole rename from the dialog: type a template, tick "Save file descriptions", press Enter
+#    in the field (Enter counts as OK).
+start a.txt b.txt
+screen=$(tmx capture-pane -p -t tui)
+for text in "╔" "{ OK }" "[ Cancel ]" "[ ] Save file descriptions" "╟───"; do
+    grep -qF -- "$text" <<< "$screen" || fail "dialog lacks '$text'"
+done
+tmx send-keys -t tui C-y
+tmx send-keys -t tui -l 'n_%F'
+wait_for "n_%F" || fail "typed template not shown"
+tmx send-keys -t tui Tab Tab Tab Space
+wait_for "[x] Save file descriptions" || fail "switch not toggled"
+# Back to the template field: Enter there must count as OK.
+tmx send-keys -t tui BTab BTab BTab Enter
+status=$(wait_exit)
+[[ "$status" == 0 ]] || fail "rename run exit status $status"
+[[ -e "$work/dir/n_a.txt" && -e "$work/dir/n_b.txt" && ! -e "$work/dir/a.txt" ]] ||
+    fail "files not renamed: $(ls "$work/dir")"
+# The same answers given on the command line must leave the very same directory behind.
+mkdir -p "$work/scripted" "$work/scripted-config"
+touch "$work/scripted/a.txt" "$work/scripted/b.txt"
+printf 'a.txt first file\n' > "$work/scripted/descript.ion"
+(cd "$work/scripted" && XDG_CONFIG_HOME="$work/scripted-config" "$velmora" --yes --mask 'n_%F' \
+    --save-descriptions 1 a.txt b.txt > /dev/null 2>&1)
+diff <(cd "$work/dir" && ls && cat descript.ion) <(cd "$work/scripted" && ls && cat descript.ion) > /dev/null ||
+    fail "dialog run differs from the scripted run with the same answers"
+
+# 2. The history offers the template used before; F1 shows the dialog's topic; a window too
+#    small says so; Esc cancels and changes nothing.
+start n_a.txt n_b.txt
+tmx send-keys -t tui C-Down
+wait_for "│ n_%F" || fail "history list not shown"
+tmx send-keys -t tui Escape
+wait_gone "│ n_%F" || fail "history list not closed"
+heading=$(sed -n '/^@EnterVelmora/,/^@/{/^\$/{s/^\$ *//;s/#//g;p;q}}' "$help_file")
+tmx send-keys -t tui F1
+wait_for "${heading:-Help}" || fail "help topic '$heading' not shown"
+tmx send-keys -t tui Escape
+wait_for "{ OK }" || fail "dialog not back after help"
+tmx resize-window -t tui -x 40 -y 10
+wait_for "window too small: need 59x12" || fail "small window not reported"
+tmx resize-window -t tui -x 100 -y 30
+wait_for "{ OK }" || fail "dialog not back after resize"
+tmx send-keys -t tui -l 'zzz'
+wait_for "zzz" || fail "typed text not shown"
+tmx send-keys -t tui Escape
+status=$(wait_exit)
+[[ "$status" == 0 ]] || fail "cancel exit status $status"
+[[ "$(ls "$work/dir" | tr '\n' ' ')" == "descript.ion n_a.txt n_b.txt " ]] || fail "cancel changed files: $(ls "$work/dir")"
+
+# 3. A failure shows a warning box in warning colours that waits for its button.
+start n_a.txt
+tmx send-keys -t tui C-y
+tmx send-keys -t tui -l 'n_b.txt'
+wait_for "n_b.txt " || fail "typed template not shown"
+tmx send-keys -t tui Enter
+wait_for "File already exists" || fail "warning box not shown"
+tmx capture-pane -e -p -t tui | grep "File already exists" | grep -qE $'\e\\[[0-9;]*41m' ||
+    fail "warning box not in warning colours"
+tmx send-keys -t tui Enter
+status=$(wait_exit)
+[[ "$status" == 1 ]] || fail "warning run exit status $status"
+[[ -e "$work/dir/n_a.txt" && -e "$work/dir/n_b.txt" ]] || fail "files changed after warning"
+
+if ((failures)); then
+    echo "$failures failure(s)"
+    exit 1
+fi
+echo "terminal dialog tests passed"
