@@ -10,5 +10,5 @@ if [ ! -f build/win32/CMakeCache.txt ]; then
     cmake --preset win32 >/dev/null
 fi
 cmake --build --preset win32 -j2 --target Velmora velmora_package_texts >/dev/null
-cmake --install build/win32 --prefix "$prefix" --component far_plugin >/dev/null
+cmake --install build/win32 --prefix "$prefix" --component far_plugin --strip >/dev/null
 find "$prefix/Plugins/Velmora" -type f | sort

@@ -111,8 +111,9 @@ TEST(TextFiles, EveryHelpFileHasEveryTopicWithATitle) {
             EXPECT_EQ(help.topics.count(target), 1u) << "link to missing topic @" << target;
         // Every topic is reachable from the contents or from another topic.
         for (const std::string& topic : help.topics) {
-            if (topic != "Contents")
+            if (topic != "Contents") {
                 EXPECT_EQ(help.linkTargets.count(topic), 1u) << "no link leads to @" << topic;
+            }
         }
     }
 }

@@ -56,6 +56,43 @@ FileHandle OpenForIdentity(const std::string& path) {
                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
+// The last component of a path: what the directory lists.
+std::string LastComponent(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/:");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The name of an existing entry as the directory spells it; empty when it cannot be listed.
+std::string SpellingOnDisk(const std::string& path) {
+    if (path.find_first_of("*?") != std::string::npos)
+        return std::string();
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return std::string();
+    FindClose(find);
+    return data.cFileName;
+}
+
+// Gives the file now reachable as `to` (and `from`) exactly the spelling of `to`, through a
+// free temporary name beside it. On failure the file keeps its name `from`.
+bool Respell(const std::string& from, const std::string& to) {
+    const std::string directory = to.substr(0, to.size() - LastComponent(to).size());
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::string detour = directory + "~vl" + std::to_string(GetCurrentProcessId()) + "-" +
+                                   std::to_string(attempt) + ".tmp";
+        if (GetFileAttributesA(detour.c_str()) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        if (!MoveFileA(to.c_str(), detour.c_str()))
+            return false;
+        if (MoveFileA(detour.c_str(), to.c_str()))
+            return true;
+        MoveFileA(detour.c_str(), from.c_str());
+        return false;
+    }
+    return false;
+}
+
 class Win32FileSystem final : public FileSystem {
 public:
     std::uint32_t Attributes(const std::string& path) override {
@@ -70,7 +107,15 @@ public:
             return false;
         // MoveFileA never replaces an existing target, and renames a file onto itself in another
         // letter case.
-        return MoveFileA(from.c_str(), to.c_str()) != 0;
+        if (!MoveFileA(from.c_str(), to.c_str()))
+            return false;
+        // Wine on a case-sensitive file system reports such a case-only rename as done but keeps
+        // the old spelling; a detour over a free name gives the file the spelling asked for.
+        const std::string spelling = SpellingOnDisk(to);
+        if (spelling.empty() || spelling == LastComponent(to) ||
+            lstrcmpiA(spelling.c_str(), LastComponent(to).c_str()))
+            return true;
+        return Respell(from, to);
     }
 
     bool Delete(const std::string& path) override {
@@ -114,7 +159,12 @@ public:
         // Unique number 0: the system picks a free name and creates the empty file.
         if (GetTempFileNameA(directory.c_str(), prefix.c_str(), 0, name) == 0)
             return std::string();
-        return std::string(name);
+        // The system may respell the directory (Wine turns "/" into "\\"); callers get it as
+        // they gave it, followed by the name the system chose.
+        std::string path = directory;
+        if (!path.empty() && path.back() != '\\' && path.back() != '/')
+            path += '\\';
+        return path + LastComponent(name);
     }
 
     std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override {
