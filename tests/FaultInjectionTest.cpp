@@ -1,0 +1,277 @@
+// Whole runs of the host with descriptions on, where the Nth file operation fails, for every N
+// until a run no longer reaches its fault. After each run: one box of the kind the failed operation
+// calls for (or none), every file under exactly one of its two names with its bytes, the
+// description file either untouched or complete for the names the files now have, and no
+// temporary file left unless a box names it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/DescriptionIndex.hpp"
+#include "support/FaultyFileSystem.hpp"
+#include "support/HostRunner.hpp"
+#include "support/TempDir.hpp"
+
+namespace velmora::test {
+namespace {
+
+constexpr const char* kDescriptionFile = "Descript.ion";
+
+// Points TMPDIR at a directory of the test's own for its lifetime, so leftovers can be counted.
+class ScopedTempDirectory {
+public:
+    ScopedTempDirectory() {
+        const char* old = std::getenv("TMPDIR");
+        hadOld_ = old != nullptr;
+        if (old) {
+            old_ = old;
+        }
+        setenv("TMPDIR", dir_.Path().c_str(), 1);
+    }
+    ~ScopedTempDirectory() {
+        if (hadOld_) {
+            setenv("TMPDIR", old_.c_str(), 1);
+        } else {
+            unsetenv("TMPDIR");
+        }
+    }
+    const TempDir& Dir() const { return dir_; }
+
+private:
+    TempDir dir_;
+    std::string old_;
+    bool hadOld_ = false;
+};
+
+struct Item {
+    std::string oldName;
+    std::string newName;
+    std::string description;  // empty: the file has none
+};
+
+// The files of every run: names with a space, with a trailing part after the last dot, one
+// without a description, and a description line for a file that is not there (the host drops it).
+const std::vector<Item>& Items() {
+    static const std::vector<Item> items = {
+        {"a.txt", "a.new", "first file"},
+        {"b c.txt", "b c.new", "a name with a space"},
+        {"d.dat", "d.new", ""},
+        {"e.jpeg", "e.new", "last one, \"quoted\" text"},
+    };
+    return items;
+}
+
+std::string OldDescriptions() {
+    return "a.txt first file\r\n"
+           "\"b c.txt\" a name with a space\r\n"
+           "e.jpeg last one, \"quoted\" text\r\n"
+           "gone.txt a file that is not there\r\n";
+}
+
+std::vector<std::string> RunArgs() {
+    std::vector<std::string> args = {"--yes", "--mask",    "%N.new", "--save-descriptions",
+                                     "1",     "--columns", "N,Z"};
+    for (const Item& item : Items()) {
+        args.push_back(item.oldName);
+    }
+    return args;
+}
+
+// Boxes that wait for a button: warnings and the "cannot be replaced" box (progress boxes have none).
+std::vector<std::string> WarningBoxes(const HostResult& result) {
+    std::vector<std::string> boxes;
+    for (const std::string& line : result.Calls("Message")) {
+        if (line.find("\"buttons\":0") == std::string::npos) {
+            boxes.push_back(line);
+        }
+    }
+    return boxes;
+}
+
+std::string HelpOf(const std::string& box) {
+    const std::string key = "\"help\":";
+    std::size_t pos = box.find(key);
+    if (pos == std::string::npos) {
+        return "?";
+    }
+    pos += key.size();
+    if (box.compare(pos, 4, "null") == 0) {
+        return "";
+    }
+    const std::size_t end = box.find('"', pos + 1);
+    return box.substr(pos + 1, end - pos - 1);
+}
+
+// The operation kind that the injected fault hit, or "" when the run never reached it.
+std::string FailedKind(const FaultyFileSystem& files) {
+    for (const std::string& entry : files.Log()) {
+        if (entry.find(" -> injected failure") != std::string::npos) {
+            return entry.substr(0, entry.find('('));
+        }
+    }
+    return "";
+}
+
+// The help topics a failure of each kind may lead to; "" is the box without a topic (the
+// description file could not be replaced) and "none" a run that copes without a box.
+const std::map<std::string, std::set<std::string>>& AllowedBoxes() {
+    static const std::map<std::string, std::set<std::string>> allowed = {
+        // A failed query reads as "nothing there": the move then refuses an occupied target by
+        // itself, and a description file seen as new is never replaced.
+        {"Attributes", {"none", "", "CanNotMove"}},
+        {"SameFile", {"none", "FileExist"}},
+        {"MoveNoReplace", {"CanNotMove"}},
+        {"TempDirectory", {"DescExist"}},
+        {"CreateTempFile", {"DescExist"}},
+        {"OpenForWriting", {"CanNotCreate"}},
+        {"Write", {"CanNotWrite"}},
+        {"Size", {"none"}},
+        {"Close", {"CanNotWrite"}},
+        {"ReplaceAtomically", {""}},
+        {"Delete", {"none"}},
+    };
+    return allowed;
+}
+
+struct Outcome {
+    int runs = 0;
+    int faultsHit = 0;
+};
+
+// Checks one finished run; `context` names it in failures.
+void CheckRun(const HostRunner& runner, const ScopedTempDirectory& temp, const HostResult& result,
+              const std::string& failedKind, const std::string& context) {
+    SCOPED_TRACE(context);
+    const std::vector<std::string> boxes = WarningBoxes(result);
+    ASSERT_LE(boxes.size(), 1u) << "one failure, one box";
+    const std::string shown = boxes.empty() ? "none" : HelpOf(boxes[0]);
+    if (failedKind.empty()) {
+        EXPECT_EQ(shown, "none");
+        EXPECT_EQ(result.status, 0) << result.err;
+    } else {
+        const auto allowed = AllowedBoxes().find(failedKind);
+        ASSERT_NE(allowed, AllowedBoxes().end()) << failedKind;
+        EXPECT_TRUE(allowed->second.count(shown)) << failedKind << " showed box '" << shown << "'";
+        EXPECT_EQ(result.status, boxes.empty() ? 0 : 1) << result.err;
+    }
+
+    // Every file under exactly one of its names, bytes intact.
+    const TempDir& dir = runner.Dir();
+    std::set<std::string> expectedNames = {kDescriptionFile};
+    std::map<std::string, std::string> currentName;
+    for (const Item& item : Items()) {
+        const bool atOld = dir.Exists(item.oldName);
+        const bool atNew = dir.Exists(item.newName);
+        EXPECT_NE(atOld, atNew) << item.oldName;
+        const std::string& name = atNew ? item.newName : item.oldName;
+        currentName[item.oldName] = name;
+        expectedNames.insert(name);
+        EXPECT_EQ(dir.ReadFile(name), "content of " + item.oldName);
+    }
+    const std::vector<std::string> present = dir.ListNames();
+    EXPECT_EQ(std::set<std::string>(present.begin(), present.end()), expectedNames)
+        << "a temporary file or copy was left among the user's files";
+
+    // The description file: untouched, or whole for the names as they are now.
+    const std::string descriptions = dir.ReadFile(kDescriptionFile);
+    if (descriptions != OldDescriptions()) {
+        host::DescriptionIndex index;
+        index.Parse(descriptions);
+        std::size_t described = 0;
+        for (const Item& item : Items()) {
+            const std::string* found = index.Find(currentName[item.oldName]);
+            if (item.description.empty()) {
+                EXPECT_EQ(found, nullptr) << item.oldName;
+                continue;
+            }
+            ++described;
+            if (found == nullptr) {
+                ADD_FAILURE() << item.oldName << " lost its description:\n" << descriptions;
+                continue;
+            }
+            EXPECT_EQ(*found, item.description);
+        }
+        EXPECT_EQ(index.Count(), described) << "stray lines:\n" << descriptions;
+    }
+
+    // Temporary files: none, unless the box names the one kept.
+    for (const std::string& name : temp.Dir().ListNames()) {
+        const std::string path = temp.Dir().PathOf(name);
+        const bool named = !boxes.empty() && boxes[0].find(path) != std::string::npos;
+        EXPECT_TRUE(named) << "temporary file left without a word: " << path;
+    }
+}
+
+Outcome RunEveryFault(bool partialWrites) {
+    Outcome outcome;
+    for (int n = 1; n < 500; ++n) {
+        HostRunner runner;
+        ScopedTempDirectory temp;
+        std::vector<std::string> names;
+        for (const Item& item : Items()) {
+            names.push_back(item.oldName);
+        }
+        runner.MakeFiles(names);
+        runner.Dir().WriteFile(kDescriptionFile, OldDescriptions());
+
+        FaultyFileSystem files;
+        files.SetPartialWrites(partialWrites);
+        files.FailOperation(n);
+        HostResult result;
+        {
+            ScopedFileSystem installed(&files);
+            result = runner.Run(RunArgs());
+        }
+        ++outcome.runs;
+        const std::string failedKind = FailedKind(files);
+        CheckRun(runner, temp, result, failedKind,
+                 "operation " + std::to_string(n) + " (" + (failedKind.empty() ? "not reached" : failedKind) +
+                     (partialWrites ? ", partial writes" : "") + ")\n" + files.LogText());
+        if (failedKind.empty()) {
+            break;
+        }
+        ++outcome.faultsHit;
+        if (::testing::Test::HasFatalFailure()) {
+            break;
+        }
+    }
+    return outcome;
+}
+
+TEST(FaultInjection, EveryOperationFailingInTurn) {
+    for (bool partial : {false, true}) {
+        const Outcome outcome = RunEveryFault(partial);
+        // The run makes a few dozen operations; a count this low means the fault never landed.
+        EXPECT_GT(outcome.faultsHit, 10) << "partial writes " << partial;
+        std::printf("[ fault injection ] partial writes %d: %d runs, %d faults survived\n", partial ? 1 : 0,
+                    outcome.runs, outcome.faultsHit);
+    }
+}
+
+TEST(FaultInjection, FaultFreeRunRenamesAndRewrites) {
+    HostRunner runner;
+    ScopedTempDirectory temp;
+    std::vector<std::string> names;
+    for (const Item& item : Items()) {
+        names.push_back(item.oldName);
+    }
+    runner.MakeFiles(names);
+    runner.Dir().WriteFile(kDescriptionFile, OldDescriptions());
+    const HostResult result = runner.Run(RunArgs());
+    EXPECT_EQ(result.status, 0) << result.err;
+    for (const Item& item : Items()) {
+        EXPECT_TRUE(runner.Dir().Exists(item.newName)) << item.newName;
+    }
+    EXPECT_EQ(runner.Dir().ReadFile(kDescriptionFile),
+              "a.new first file\r\n"
+              "\"b c.new\" a name with a space\r\n"
+              "e.new last one, \"quoted\" text\r\n");
+    EXPECT_TRUE(temp.Dir().ListNames().empty());
+}
+
+}  // namespace
+}  // namespace velmora::test
