@@ -298,6 +298,36 @@ TEST(DescriptionOutput, SecondPassFailureKeepsOldFile) {
     }
 }
 
+// A renamed file's line that could not be written is not dropped: the finish writes it first, or,
+// when half of it reached the file, keeps the old description file.
+TEST(DescriptionOutput, FailedFirstPassLineIsWrittenAgainOrNothingIsReplaced) {
+    for (const bool partial : {false, true}) {
+        SCOPED_TRACE(partial);
+        Scene scene;
+        ASSERT_TRUE(scene.work.WriteFile("Descript.ion", kStale));
+        scene.host.AddItem("b", "two");
+        ASSERT_EQ(scene.Open(), 1);
+        ASSERT_EQ(WriteDescriptionLine("a", "one"), 1);
+        scene.files.SetPartialWrites(partial);
+        scene.files.FailOperation("Write", 1);
+        ASSERT_EQ(WriteDescriptionLine("renamed", "kept"), 0);
+        scene.files.SetPartialWrites(false);
+
+        const FinishResult result = FinishDescriptionOutput(1);
+        if (!partial) {
+            EXPECT_EQ(result.runState, 1);
+            EXPECT_EQ(result.completed, 1);
+            EXPECT_TRUE(scene.host.boxes.empty());
+            EXPECT_EQ(scene.work.ReadFile("Descript.ion"), "a one\r\nrenamed kept\r\nb two\r\n");
+        } else {
+            EXPECT_EQ(result.runState, 2);
+            ExpectBoxes(scene.host.boxes, {Box("CanNotWrite", {T(9), T(14), scene.TempName(), T(17)})});
+            EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
+        }
+        EXPECT_TRUE(scene.TempFiles().empty());
+    }
+}
+
 TEST(DescriptionOutput, ReadOnlyDescriptionFileIsNotReplaced) {
     Scene scene;
     ASSERT_TRUE(scene.work.WriteFile("Descript.ion", kStale));

@@ -105,12 +105,14 @@ TEST_F(Plugin, InfoOffersOneMenuEntryInTheCurrentLanguage) {
     const char* prefix = "keep";
     info.CommandPrefix = prefix;
     GetPluginInfo(&info);
-    EXPECT_EQ(info.StructSize, far::kPluginInfoStructSize);
-    EXPECT_EQ(info.Flags, 0u);
-    EXPECT_EQ(info.DiskMenuStringsNumber, 0);
-    EXPECT_EQ(info.PluginConfigStringsNumber, 0);
-    EXPECT_EQ(info.CommandPrefix, prefix);
-    ASSERT_EQ(info.PluginMenuStringsNumber, 1);
+    // Fields of a packed record are copied out (unary +) rather than bound by reference.
+    EXPECT_EQ(+info.StructSize, far::kPluginInfoStructSize);
+    EXPECT_EQ(+info.Flags, 0u);
+    EXPECT_EQ(+info.DiskMenuStringsNumber, 0);
+    EXPECT_EQ(+info.PluginConfigStringsNumber, 0);
+    const char* const commandPrefix = info.CommandPrefix;
+    EXPECT_EQ(commandPrefix, prefix);
+    ASSERT_EQ(+info.PluginMenuStringsNumber, 1);
     EXPECT_STREQ(info.PluginMenuStrings[0], "eng#0@42");
 
     host_.language = "rus";

@@ -57,6 +57,16 @@ std::size_t NameLength(const far::FAR_FIND_DATA& data) {
 // Writes a line for every item of the refreshed panel that has a description; false after the
 // first line that cannot be written (or when the panel cannot be read at all).
 bool WriteSecondPass(DescriptionOutput& output) {
+    if (!output.unwritten.empty()) {
+        // Half of the failed line may have reached the file; nothing can be appended after it then.
+        std::uint64_t size = 0;
+        if (!output.file || !output.file->Size(&size) || size != output.bytesWritten ||
+            !WriteAllBytes(*output.file, output.unwritten.data(), output.unwritten.size())) {
+            return false;
+        }
+        output.bytesWritten += output.unwritten.size();
+        output.unwritten.clear();
+    }
     ControlPanel(far::FCTL_UPDATEPANEL, reinterpret_cast<void*>(static_cast<std::intptr_t>(1)));
     ControlPanel(far::FCTL_REDRAWPANEL, nullptr);
     far::PanelInfo panel{};
@@ -117,6 +127,7 @@ int OpenDescriptionOutput(const std::string& chosenName) {
     DescriptionOutput& output = CurrentDescriptionOutput();
     output.file.reset();
     output.bytesWritten = 0;
+    output.unwritten.clear();
     output.descriptionName = chosenName;
     output.descriptionExisted = Exists(output.descriptionName);
     if (!MakeTempFileName(&output.tempName)) {
@@ -137,7 +148,12 @@ int OpenDescriptionOutput(const std::string& chosenName) {
 }
 
 int WriteDescriptionLine(const char* name, const char* description) {
-    return WriteLine(CurrentDescriptionOutput(), name, std::strlen(name), description);
+    DescriptionOutput& output = CurrentDescriptionOutput();
+    if (WriteLine(output, name, std::strlen(name), description)) {
+        return 1;
+    }
+    output.unwritten = output.line;
+    return 0;
 }
 
 FinishResult FinishDescriptionOutput(int runState) {

@@ -20,6 +20,9 @@ struct DescriptionOutput {
     bool descriptionExisted = false;
     std::uint64_t bytesWritten = 0;  // by this run, for when the file's size cannot be queried
     std::string line;                // each line is built here; kept so its capacity serves the next line
+    // A renamed file's line whose write failed: its file is already renamed, so the line is
+    // tried once more, first, before the second pass; it is never silently dropped.
+    std::string unwritten;
 };
 
 DescriptionOutput& CurrentDescriptionOutput();

@@ -22,7 +22,8 @@ constexpr std::uint32_t kNoAttributes = 0xFFFFFFFFu;
 class WritableFile {
 public:
     virtual ~WritableFile() = default;
-    // One write of all `size` bytes; true only when every byte was written.
+    // One write of all `size` bytes; true only when every byte was written. A failed write takes
+    // back what it wrote where the system allows, so the file ends with the last whole write.
     virtual bool Write(const char* data, std::size_t size) = 0;
     // The file's current size; false when it cannot be queried.
     virtual bool Size(std::uint64_t* size) = 0;

@@ -111,7 +111,18 @@ public:
             ::close(fd_);
     }
     bool Write(const char* data, std::size_t size) override {
-        return fd_ >= 0 && posix::WriteAll(fd_, data, size);
+        if (fd_ < 0) {
+            return false;
+        }
+        const off_t before = ::lseek(fd_, 0, SEEK_CUR);
+        if (posix::WriteAll(fd_, data, size)) {
+            return true;
+        }
+        // Take back a partly written line, so that a later write never follows half of one.
+        if (before >= 0 && ::ftruncate(fd_, before) == 0) {
+            ::lseek(fd_, before, SEEK_SET);
+        }
+        return false;
     }
     bool Size(std::uint64_t* size) override {
         struct stat status {};
