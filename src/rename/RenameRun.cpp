@@ -36,15 +36,6 @@ void ShowProgress(const std::string& line) {
     host.Message(host.ModuleNumber, 0, nullptr, lines, 2, 0);
 }
 
-void DiscardDescriptionOutput() {
-    DescriptionOutput& output = CurrentDescriptionOutput();
-    if (output.file) {
-        output.file->Close();
-        output.file.reset();
-        Files().Delete(output.tempName);
-    }
-}
-
 }  // namespace
 
 int RunRename() {
@@ -108,10 +99,6 @@ int RunRename() {
                         {GetText(MWarningTitle), GetText(MCannotWriteTemp),
                          CurrentDescriptionOutput().tempName.c_str(), GetText(MWarningButton)});
             runState = 1;
-            // The temporary file now lacks this file's line (or holds half of it): putting it in
-            // place would lose that description or corrupt the line after it. The old description
-            // file stays, with every description still in it under the names it knew.
-            DiscardDescriptionOutput();
             break;
         }
     }
