@@ -15,9 +15,15 @@
 namespace velmora {
 namespace {
 
+// A fixed text field of a host record; a host that fills it completely leaves no terminator.
+template <std::size_t N>
+std::size_t BoundedLength(const char (&text)[N]) {
+    return static_cast<std::size_t>(std::find(text, text + N, '\0') - text);
+}
+
 template <std::size_t N>
 std::string BoundedText(const char (&text)[N]) {
-    return std::string(text, static_cast<std::size_t>(std::find(text, text + N, '\0') - text));
+    return std::string(text, BoundedLength(text));
 }
 
 bool ShowsDescriptions(const far::PanelInfo& panel) {
@@ -71,13 +77,17 @@ int RunRename() {
     const bool withoutZero = options.WithoutZero != 0;
 
     int runState = 0;
+    // Both names are built in buffers of the run's own, reused from item to item.
+    std::string progress;
+    std::string oldName;
+    std::string newName;
     for (std::uint32_t i = 0; i < count; ++i) {
         const far::PluginPanelItem& item = panel.SelectedItems[i];
-        const std::string oldName = BoundedText(item.FindData.cFileName);
-        ShowProgress(ExpandTemplate(GetText(MProgress), oldName, i, count, 0, 1, withoutZero));
+        oldName.assign(item.FindData.cFileName, BoundedLength(item.FindData.cFileName));
+        ExpandTemplateInto(progress, GetText(MProgress), oldName, i, count, 0, 1, withoutZero);
+        ShowProgress(progress);
 
-        const std::string newName =
-            ExpandTemplate(options.Mask.c_str(), oldName, i, count, bound, start, withoutZero);
+        ExpandTemplateInto(newName, options.Mask.c_str(), oldName, i, count, bound, start, withoutZero);
         if (newName == oldName) {
             continue;
         }
