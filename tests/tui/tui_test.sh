@@ -6,7 +6,8 @@ set -u
 velmora=$(realpath "$1")
 help_file="$(dirname "$velmora")/VelmoraEng.hlf"
 work=$(mktemp -d)
-socket="velmora-tui-$$"
+runs=0
+socket="velmora-tui-$$-0"
 tmx() { tmux -L "$socket" "$@"; }
 cleanup() { tmx kill-server 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
@@ -53,10 +54,14 @@ wait_exit() {
 # start NAME...: runs velmora on $work/dir with the given selection in a fresh 100x30 window.
 start() {
     rm -f "$work/status"
+    # A fresh server each time: a server still shutting down must not meet the next client.
     tmx kill-server 2>/dev/null
+    runs=$((runs + 1))
+    socket="velmora-tui-$$-$runs"
     local command="cd '$work/dir' && '$velmora'"
     for name in "$@"; do command+=" '$name'"; done
-    command+="; echo \$? > '$work/status'; exec sleep 600"
+    # stderr goes to a file: curses draws on stdout, and sanitizer reports must not be missed.
+    command+=" 2>> '$work/stderr'; echo \$? > '$work/status'; exec sleep 600"
     tmx -f /dev/null new-session -d -s tui -x 100 -y 30 \
         -e LANG=C.UTF-8 -e LC_ALL= -e TERM=xterm-256color -e "XDG_CONFIG_HOME=$work/config" "$command"
     wait_for "Name template" || fail "the dialog did not appear"
@@ -129,6 +134,10 @@ tmx send-keys -t tui Enter
 status=$(wait_exit)
 [[ "$status" == 1 ]] || fail "warning run exit status $status"
 [[ -e "$work/dir/n_a.txt" && -e "$work/dir/n_b.txt" ]] || fail "files changed after warning"
+
+if grep -qE "Sanitizer|runtime error" "$work/stderr" 2>/dev/null; then
+    fail "sanitizer report: $(head -20 "$work/stderr")"
+fi
 
 if ((failures)); then
     echo "$failures failure(s)"
