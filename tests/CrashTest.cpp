@@ -1,0 +1,219 @@
+// The built velmora killed with SIGKILL at random moments of a large run with descriptions:
+// whatever the moment, every file is under exactly one of its two names, the description file is
+// whole (the old one, or the complete new one), and no temporary file is left among the user's
+// files. A temporary file in $TMPDIR is expected after a kill: it is the run's, never the user's.
+#include <gtest/gtest.h>
+
+#if !defined(_WIN32)
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/DescriptionIndex.hpp"
+#include "support/TempDir.hpp"
+
+namespace velmora::test {
+namespace {
+
+constexpr int kFiles = 10000;
+constexpr int kKills = 10;
+constexpr unsigned kSeed = 6;
+
+std::string OldName(int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "DSC_%05d.raw", i);
+    return name;
+}
+
+std::string NewName(int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "IMG_%05d.raw", i);
+    return name;
+}
+
+std::string Description(int i) {
+    return "picture number " + std::to_string(i) + " of the holiday";
+}
+
+std::string OldDescriptions() {
+    std::string text;
+    for (int i = 0; i < kFiles; ++i) {
+        text += OldName(i) + " " + Description(i) + "\r\n";
+    }
+    return text;
+}
+
+// One panel directory with its files and description file, the selection list, a settings home
+// and a temporary directory of its own.
+struct CrashSetup {
+    TempDir panel;
+    TempDir work;
+
+    CrashSetup() {
+        std::string list;
+        for (int i = 0; i < kFiles; ++i) {
+            panel.WriteFile(OldName(i), "");
+            list += OldName(i) + "\n";
+        }
+        panel.WriteFile("Descript.ion", OldDescriptions());
+        work.WriteFile("selection", list);
+        work.MakeDirectory("config");
+        work.MakeDirectory("tmp");
+    }
+};
+
+// Starts velmora on the setup; the caller waits for or kills the returned process.
+pid_t Start(const CrashSetup& setup) {
+    const std::string program = std::string(VELMORA_BUILD_DIR) + "/velmora";
+    const std::vector<std::string> args = {program,
+                                           "-C",
+                                           setup.panel.Path(),
+                                           "--yes",
+                                           "--mask",
+                                           "IMG_%#.%E",
+                                           "--start",
+                                           "0",
+                                           "--save-descriptions",
+                                           "1",
+                                           "--columns",
+                                           "N,Z",
+                                           "--lang",
+                                           std::string(VELMORA_BUILD_DIR) + "/VelmoraEng.lng",
+                                           "--select-from",
+                                           setup.work.PathOf("selection")};
+    const std::string configHome = setup.work.PathOf("config");
+    const std::string tmp = setup.work.PathOf("tmp");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        setenv("TMPDIR", tmp.c_str(), 1);
+        if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr)) {
+            _exit(126);
+        }
+        std::vector<char*> argv;
+        for (const std::string& arg : args) {
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+int Wait(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+    }
+    return status;
+}
+
+struct State {
+    int renamed = 0;
+    bool descriptionsOld = false;
+};
+
+// Checks the directory after a run or a kill; returns what it found.
+State Check(const CrashSetup& setup, const std::string& context) {
+    SCOPED_TRACE(context);
+    State state;
+    const std::vector<std::string> names = setup.panel.ListNames();
+    const std::set<std::string> present(names.begin(), names.end());
+    std::vector<std::string> current(kFiles);
+    int misplaced = 0;
+    for (int i = 0; i < kFiles; ++i) {
+        const bool atOld = present.count(OldName(i)) != 0;
+        const bool atNew = present.count(NewName(i)) != 0;
+        if (atOld == atNew) {
+            ++misplaced;
+            ADD_FAILURE_AT(__FILE__, __LINE__) << OldName(i) << (atOld ? " under both names" : " lost");
+        }
+        current[i] = atNew ? NewName(i) : OldName(i);
+        state.renamed += atNew ? 1 : 0;
+    }
+    EXPECT_EQ(misplaced, 0);
+    // Nothing but the files and the description file: no temporary file, no half-made copy.
+    EXPECT_EQ(present.size(), static_cast<std::size_t>(kFiles) + 1) << "stray entries in the directory";
+    EXPECT_TRUE(present.count("Descript.ion"));
+
+    const std::string descriptions = setup.panel.ReadFile("Descript.ion");
+    state.descriptionsOld = descriptions == OldDescriptions();
+    if (!state.descriptionsOld) {
+        // Not the old file: it must be the new one, complete for the names the files have now.
+        host::DescriptionIndex index;
+        index.Parse(descriptions);
+        EXPECT_EQ(index.Count(), static_cast<std::size_t>(kFiles));
+        int missing = 0;
+        for (int i = 0; i < kFiles; ++i) {
+            const std::string* found = index.Find(current[i]);
+            if (found == nullptr || *found != Description(i)) {
+                ++missing;
+            }
+        }
+        EXPECT_EQ(missing, 0) << "descriptions missing or wrong under the current names";
+    }
+    return state;
+}
+
+TEST(Crash, KilledAtRandomMomentsLosesNothing) {
+    if (access((std::string(VELMORA_BUILD_DIR) + "/velmora").c_str(), X_OK) != 0) {
+        GTEST_SKIP() << "the velmora program is not built";
+    }
+    // A whole run first: how long it takes sets the window the kills fall in.
+    std::chrono::microseconds whole{};
+    {
+        CrashSetup setup;
+        const auto begin = std::chrono::steady_clock::now();
+        const int status = Wait(Start(setup));
+        whole =
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        const State state = Check(setup, "whole run");
+        EXPECT_EQ(state.renamed, kFiles);
+        EXPECT_FALSE(state.descriptionsOld);
+        EXPECT_TRUE(setup.work.ListNames().size() == 3) << "config, selection, tmp";
+    }
+
+    std::mt19937 random(kSeed);
+    // Process start-up and reading the directory come first; the end of the window is the replace.
+    std::uniform_int_distribution<long long> moment(whole.count() / 10, whole.count() * 9 / 10);
+    int killed = 0;
+    int finished = 0;
+    int partial = 0;
+    for (int repeat = 0; repeat < kKills; ++repeat) {
+        CrashSetup setup;
+        const long long delay = moment(random);
+        const pid_t pid = Start(setup);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay));
+        kill(pid, SIGKILL);
+        const int status = Wait(pid);
+        const bool wasKilled = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        killed += wasKilled ? 1 : 0;
+        finished += wasKilled ? 0 : 1;
+        const State state =
+            Check(setup, "kill " + std::to_string(repeat) + " after " + std::to_string(delay) + " us");
+        partial += state.renamed > 0 && state.renamed < kFiles ? 1 : 0;
+        if (HasFailure()) {
+            break;
+        }
+    }
+    std::printf("[ crash ] %d files, whole run %lld ms, %d kills (%d mid-batch), %d runs finished first\n",
+                kFiles, static_cast<long long>(whole.count() / 1000), killed, partial, finished);
+    // Most kills must land inside the run, or the test tests nothing.
+    EXPECT_GE(killed, kKills / 2);
+}
+
+}  // namespace
+}  // namespace velmora::test
+
+#endif
