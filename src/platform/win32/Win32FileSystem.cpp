@@ -26,9 +26,17 @@ public:
             return true;
         if (size > std::numeric_limits<DWORD>::max())
             return false;
+        LARGE_INTEGER before{};
+        const LARGE_INTEGER zero{};
+        const bool knowsPosition = SetFilePointerEx(file_.Get(), zero, &before, FILE_CURRENT) != 0;
         DWORD written = 0;
         const DWORD count = static_cast<DWORD>(size);
-        return WriteFile(file_.Get(), data, count, &written, nullptr) != 0 && written == count;
+        if (WriteFile(file_.Get(), data, count, &written, nullptr) != 0 && written == count)
+            return true;
+        // Take back a partly written line, so that a later write never follows half of one.
+        if (knowsPosition && SetFilePointerEx(file_.Get(), before, nullptr, FILE_BEGIN) != 0)
+            SetEndOfFile(file_.Get());
+        return false;
     }
 
     bool Size(std::uint64_t* size) override {
