@@ -275,6 +275,31 @@ TEST(RenameE2e, UsageErrorsRunNothing) {
     EXPECT_EQ(host.StoreText(), "");
 }
 
+TEST(RenameE2e, NamesTooLongForAPanelItem) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "a FAR 1.x item holds every name Windows allows";
+#endif
+    HostRunner host;
+    const std::string tooLong(255, 'n');  // far2l's item name field holds 254 bytes and a terminator
+    host.MakeFiles({"a.txt"});
+    if (!host.Dir().WriteFile(tooLong, "x"))
+        GTEST_SKIP() << "the file system refuses 255-byte names";
+    HostResult refused = host.Run({"--yes", "--mask", "x", tooLong});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("the name is 255 bytes long; a panel item holds at most 254"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(refused.trace, std::vector<std::string>{});
+    // Left out of the panel with a warning when it is not selected; the run goes on.
+    HostResult run = host.Run({"--yes", "--mask", "b.txt", "a.txt"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("velmora: warning: " + tooLong + ": the name is 255 bytes long"),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(host.Dir().Exists("b.txt"));
+    EXPECT_TRUE(host.Dir().Exists(tooLong));
+}
+
 TEST(RenameE2e, NoDialogAnswerAndNoTerminal) {
     HostRunner host;
     HostResult result = host.Run({});

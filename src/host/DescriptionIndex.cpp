@@ -1,5 +1,7 @@
 #include "host/DescriptionIndex.hpp"
 
+#include <algorithm>
+
 namespace velmora::host {
 namespace {
 
@@ -53,6 +55,11 @@ void DescriptionIndex::Clear() {
 
 void DescriptionIndex::Parse(const std::string& contents) {
     Clear();
+    // One record a line at most: sized once, the tables never rehash while they fill.
+    std::size_t lines = static_cast<std::size_t>(std::count(contents.begin(), contents.end(), '\n')) + 1;
+    descriptions_.reserve(lines);
+    exact_.reserve(lines);
+    folded_.reserve(lines);
     std::size_t pos = 0;
     bool haveRecord = false;
     while (pos < contents.size()) {
