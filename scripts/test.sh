@@ -26,3 +26,6 @@ if [ -f scripts/test-win32.sh ]; then
     stage "Windows build and tests under Wine"
     timed win32 bash scripts/test-win32.sh
 fi
+
+stage "fuzzing"
+timed fuzz bash scripts/fuzz.sh
