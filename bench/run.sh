@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Batch-rename benchmark: velmora against the floor (stat + rename per file, bench/floor.c), Debian's
+# perl `rename` and `mmv`, on N empty files in one directory. Median wall time of RUNS runs
+# (hyperfine; a fresh directory before each run, not timed), peak memory (/usr/bin/time -v), ratio
+# to the floor. Benchmark-only tools are installed with apt-get when missing.
+#
+#   bench/run.sh                  # N = 1000 10000 100000, 5 runs each
+#   SIZES="10000" RUNS=3 bench/run.sh
+#
+# Environment: BENCH_DIR (scratch directory on the disk to measure; default /var/tmp/velmora-bench),
+# VELMORA_BUILD (a build directory with velmora and its plug-in; default: build/bench, built here).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+sizes=${SIZES:-"1000 10000 100000"}
+runs=${RUNS:-5}
+bench=${BENCH_DIR:-/var/tmp/velmora-bench}
+build=${VELMORA_BUILD:-$root/build/bench}
+
+need=()
+command -v hyperfine >/dev/null || need+=(hyperfine)
+command -v mmv >/dev/null || need+=(mmv)
+[ -x /usr/bin/file-rename ] || need+=(rename)
+[ -x /usr/bin/time ] || need+=(time)
+if [ ${#need[@]} -gt 0 ]; then
+    sudo=$([ "$(id -u)" -eq 0 ] || echo sudo)
+    $sudo apt-get install -y "${need[@]}" >/dev/null
+fi
+
+if [ ! -x "$build/velmora" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_TUI=OFF >/dev/null
+    cmake --build "$build" --target velmora Velmora -j2 >/dev/null
+fi
+velmora=$build/velmora
+
+rm -rf "$bench"
+mkdir -p "$bench/config" "$bench/results"
+cc -O2 -o "$bench/floor" bench/floor.c
+fstype=$(stat -f -c %T "$bench")
+echo "scratch directory $bench on $fstype ($(df -P "$bench" | awk 'NR==2 {print $1}'))"
+
+# Makes $bench/d/<N> afresh: N empty files DSC_000001.raw..., the selection list and, with "desc",
+# a description for every file.
+cat >"$bench/make.sh" <<'MAKE'
+#!/usr/bin/env bash
+set -e
+n=$1; dir=$2; desc=${3:-}
+rm -rf "$dir"; mkdir -p "$dir"; cd "$dir"
+seq -f 'DSC_%06g.raw' 1 "$n" >../list.$n
+xargs touch <../list.$n
+if [ "$desc" = desc ]; then
+    awk '{printf "%s picture %d of the holiday, with a description of ordinary length\r\n", $0, NR}' \
+        ../list.$n >Descript.ion
+fi
+MAKE
+chmod +x "$bench/make.sh"
+
+export XDG_CONFIG_HOME=$bench/config
+mask='IMG_%#.%E'
+vel="$velmora --yes --mask '$mask' --start 1"
+# The same job for perl rename: the counter is the old name's digits. xargs keeps the argument
+# list within the system's limit at 100,000 names.
+read -r -d '' perl_rename <<'PERL' || true
+find . -maxdepth 1 -name 'DSC_*.raw' -printf '%f\0' | xargs -0 rename 's/^DSC_(\d+)\.raw$/sprintf("IMG_%06d.raw",$1)/e'
+PERL
+declare -A commands=(
+    [floor]="$bench/floor <../list.\$N"
+    [velmora]="$vel --all --save-descriptions 0"
+    [velmora-list]="$vel --select-from ../list.\$N --save-descriptions 0"
+    [velmora-desc]="$vel --select-from ../list.\$N --save-descriptions 1 --columns N,Z"
+    [perl-rename]="$perl_rename"
+    [mmv]="mmv 'DSC_*.raw' 'IMG_#1.raw'"
+)
+order="floor velmora velmora-list velmora-desc perl-rename mmv"
+
+printf '| N | tool | median s | min s | max s | x floor | peak RSS KiB | bytes/file |\n'
+printf '|---|---|---|---|---|---|---|---|\n'
+for n in $sizes; do
+    dir=$bench/d/$n
+    declare -A median=()
+    for tool in $order; do
+        desc=$([ "$tool" = velmora-desc ] && echo desc || true)
+        cmd=${commands[$tool]//\$N/$n}
+        hyperfine --runs "$runs" --style none --export-json "$bench/results/$tool-$n.json" \
+            --prepare "$bench/make.sh $n $dir $desc" "cd $dir && $cmd >/dev/null 2>&1" >/dev/null
+        # Peak memory from one more run of its own.
+        "$bench/make.sh" "$n" "$dir" $desc
+        rss=$( (cd "$dir" && /usr/bin/time -f '%M' bash -c "$cmd >/dev/null 2>&1") 2>&1 | tail -1)
+        # Nothing may be left under the old names.
+        left=$(find "$dir" -maxdepth 1 -name 'DSC_*' | wc -l)
+        [ "$left" -eq 0 ] || echo "warning: $tool left $left files unrenamed at N=$n" >&2
+        read -r med lo hi < <(python3 -c "
+import json,sys
+r=json.load(open('$bench/results/$tool-$n.json'))['results'][0]
+print(r['median'], r['min'], r['max'])")
+        median[$tool]=$med
+        ratio=$(python3 -c "print('%.2f' % ($med / ${median[floor]}))")
+        perfile=$([ "$tool" = floor ] && echo "-" || echo $(( (rss * 1024) / n )))
+        printf '| %s | %s | %.3f | %.3f | %.3f | %s | %s | %s |\n' "$n" "$tool" "$med" "$lo" "$hi" "$ratio" "$rss" "$perfile"
+    done
+    share=$(python3 -c "print('%.0f%%' % (100 * (${median[velmora-desc]} - ${median[velmora-list]}) / ${median[velmora-list]}))")
+    echo "| $n | descriptions add | $share of the run without them | | | | | |"
+    unset median
+done
