@@ -320,8 +320,9 @@ TEST(DescriptionOutput, FailedFirstPassLineIsWrittenAgainOrNothingIsReplaced) {
             EXPECT_TRUE(scene.host.boxes.empty());
             EXPECT_EQ(scene.work.ReadFile("Descript.ion"), "a one\r\nrenamed kept\r\nb two\r\n");
         } else {
+            // The run has reported the failed line already; the finish adds no box of its own.
             EXPECT_EQ(result.runState, 2);
-            ExpectBoxes(scene.host.boxes, {Box("CanNotWrite", {T(9), T(14), scene.TempName(), T(17)})});
+            EXPECT_TRUE(scene.host.boxes.empty());
             EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
         }
         EXPECT_TRUE(scene.TempFiles().empty());

@@ -54,19 +54,25 @@ std::size_t NameLength(const far::FAR_FIND_DATA& data) {
                : sizeof data.cFileName;
 }
 
+// Writes the renamed file's line that the rename loop could not write; false when it fails again
+// or when half of it reached the file (nothing can be appended after half a line).
+bool WriteUnwrittenLine(DescriptionOutput& output) {
+    if (output.unwritten.empty()) {
+        return true;
+    }
+    std::uint64_t size = 0;
+    if (!output.file->Size(&size) || size != output.bytesWritten ||
+        !WriteAllBytes(*output.file, output.unwritten.data(), output.unwritten.size())) {
+        return false;
+    }
+    output.bytesWritten += output.unwritten.size();
+    output.unwritten.clear();
+    return true;
+}
+
 // Writes a line for every item of the refreshed panel that has a description; false after the
 // first line that cannot be written (or when the panel cannot be read at all).
 bool WriteSecondPass(DescriptionOutput& output) {
-    if (!output.unwritten.empty()) {
-        // Half of the failed line may have reached the file; nothing can be appended after it then.
-        std::uint64_t size = 0;
-        if (!output.file || !output.file->Size(&size) || size != output.bytesWritten ||
-            !WriteAllBytes(*output.file, output.unwritten.data(), output.unwritten.size())) {
-            return false;
-        }
-        output.bytesWritten += output.unwritten.size();
-        output.unwritten.clear();
-    }
     ControlPanel(far::FCTL_UPDATEPANEL, reinterpret_cast<void*>(static_cast<std::intptr_t>(1)));
     ControlPanel(far::FCTL_REDRAWPANEL, nullptr);
     far::PanelInfo panel{};
@@ -164,9 +170,13 @@ FinishResult FinishDescriptionOutput(int runState) {
     }
     FileSystem& files = Files();
 
-    const bool written = WriteSecondPass(output);
+    // The rename loop has already reported the line it could not write: no second box for it.
+    const bool retried = WriteUnwrittenLine(output);
+    const bool written = retried && WriteSecondPass(output);
     if (!written) {
-        ShowCannotWrite(output);
+        if (retried) {
+            ShowCannotWrite(output);
+        }
         result.runState = 2;
     }
 
