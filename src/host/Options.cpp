@@ -9,13 +9,13 @@ constexpr std::size_t kMaxColumnTypes = 79;
 
 enum class Takes { Nothing, Value };
 
-struct OptionSpec {
+struct OptionInfo {
     const char* longName;
     char shortName;
     Takes takes;
 };
 
-const OptionSpec kOptions[] = {
+const OptionInfo kOptions[] = {
     {"dir", 'C', Takes::Value},
     {"mask", 0, Takes::Value},
     {"start", 0, Takes::Value},
@@ -34,18 +34,18 @@ const OptionSpec kOptions[] = {
     {"version", 0, Takes::Nothing},
 };
 
-const OptionSpec* FindLong(const std::string& name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (name == spec.longName)
-            return &spec;
+const OptionInfo* FindLong(const std::string& name) {
+    for (const OptionInfo& info : kOptions) {
+        if (name == info.longName)
+            return &info;
     }
     return nullptr;
 }
 
-const OptionSpec* FindShort(char name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.shortName != 0 && spec.shortName == name)
-            return &spec;
+const OptionInfo* FindShort(char name) {
+    for (const OptionInfo& info : kOptions) {
+        if (info.shortName != 0 && info.shortName == name)
+            return &info;
     }
     return nullptr;
 }
@@ -67,9 +67,9 @@ bool CheckLength(const std::string& option, const std::string& value, std::size_
     return false;
 }
 
-bool Apply(const OptionSpec& spec, const std::string& shown, const std::string& value, HostOptions* options,
+bool Apply(const OptionInfo& info, const std::string& shown, const std::string& value, HostOptions* options,
            std::string* error) {
-    const std::string name = spec.longName;
+    const std::string name = info.longName;
     if (name == "dir") {
         if (value.empty()) {
             *error = "option '" + shown + "' needs a directory";
@@ -139,7 +139,7 @@ bool ParseOptions(const std::vector<std::string>& args, HostOptions* options, st
             optionsEnded = true;
             continue;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionInfo* info = nullptr;
         std::string shown;
         std::optional<std::string> value;
         if (arg[1] == '-') {
@@ -149,24 +149,24 @@ bool ParseOptions(const std::vector<std::string>& args, HostOptions* options, st
                 value = name.substr(equals + 1);
                 name.resize(equals);
             }
-            spec = FindLong(name);
+            info = FindLong(name);
             shown = "--" + name;
         } else {
-            spec = FindShort(arg[1]);
+            info = FindShort(arg[1]);
             shown = arg.substr(0, 2);
             if (arg.size() > 2) {
-                if (spec && spec->takes == Takes::Nothing) {
+                if (info && info->takes == Takes::Nothing) {
                     *error = "unknown option '" + arg + "'";
                     return false;
                 }
                 value = arg.substr(2);
             }
         }
-        if (!spec) {
+        if (!info) {
             *error = "unknown option '" + shown + "'";
             return false;
         }
-        if (spec->takes == Takes::Nothing) {
+        if (info->takes == Takes::Nothing) {
             if (value) {
                 *error = "option '" + shown + "' takes no value";
                 return false;
@@ -178,7 +178,7 @@ bool ParseOptions(const std::vector<std::string>& args, HostOptions* options, st
             }
             value = args[++i];
         }
-        if (!Apply(*spec, shown, value.value_or(std::string()), options, error))
+        if (!Apply(*info, shown, value.value_or(std::string()), options, error))
             return false;
     }
     if (options->selectAll && (!options->names.empty() || !options->selectFrom.empty())) {
