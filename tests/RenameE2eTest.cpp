@@ -2,7 +2,9 @@
 // the settings store, the boxes and calls in the trace, the exit status.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 
 #include "support/HostRunner.hpp"
 
@@ -131,7 +133,7 @@ TEST(RenameE2e, CancelRenamesAndStoresNothing) {
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"a.txt"});
-    EXPECT_EQ(host.StoreText().find("Velmora]"), std::string::npos) << host.StoreText();
+    EXPECT_FALSE(host.HasStoredOptions());
     // The panel is still updated and redrawn after a cancelled dialog.
     ASSERT_EQ(result.trace.size(), 4u);
     EXPECT_EQ(result.trace[0], "{\"service\":\"Control\",\"command\":1}");
@@ -153,11 +155,10 @@ TEST(RenameE2e, OptionsAreStoredAndShownNextTime) {
     EXPECT_EQ(items[6], "{\"type\":8,\"data\":\"Counter without leading zeros\",\"selected\":0}");
     EXPECT_EQ(items[7], "{\"type\":8,\"data\":\"Save file descriptions\",\"selected\":0}");
 
-    std::string store = host.StoreText();
-    EXPECT_NE(store.find("\"velmora\"=\"%N_%#.%E\""), std::string::npos) << store;
-    EXPECT_NE(store.find("\"number\"=\"0005\""), std::string::npos) << store;
-    EXPECT_NE(store.find("\"WithoutZero\"=dword:00000001"), std::string::npos) << store;
-    EXPECT_NE(store.find("\"SaveDescription\"=dword:00000001"), std::string::npos) << store;
+    EXPECT_EQ(host.StoredString("velmora"), std::optional<std::string>("%N_%#.%E"));
+    EXPECT_EQ(host.StoredString("number"), std::optional<std::string>("0005"));
+    EXPECT_EQ(host.StoredDword("WithoutZero"), std::optional<std::uint32_t>(1));
+    EXPECT_EQ(host.StoredDword("SaveDescription"), std::optional<std::uint32_t>(1));
 
     HostResult second = host.Run({"--cancel"});
     items = DialogItems(second.Calls("Dialog").at(0));
@@ -181,8 +182,7 @@ TEST(RenameE2e, WithoutDescriptionsColumnTheSwitchIsGone) {
     std::vector<std::string> items = DialogItems(result.Calls("Dialog").at(0));
     ASSERT_EQ(items.size(), 11u);
     EXPECT_TRUE(StartsWith(items[7], "{\"type\":0,\"data\":\"\",\"selected\":")) << items[7];
-    EXPECT_NE(host.StoreText().find("\"SaveDescription\"=dword:00000001"), std::string::npos)
-        << host.StoreText();
+    EXPECT_EQ(host.StoredDword("SaveDescription"), std::optional<std::uint32_t>(1));
 }
 
 TEST(RenameE2e, TraceShapes) {
@@ -226,9 +226,7 @@ TEST(RenameE2e, DescriptionsFollowTheRenamedFiles) {
 
 TEST(RenameE2e, HostListNamesPickTheDescriptionFile) {
     HostRunner host;
-    host.WriteStore(
-        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Far\\Descriptions]\r\n"
-        "\"ListNames\"=\"Files.bbs,Descript.ion\"\r\n");
+    ASSERT_TRUE(host.WriteSetting(host.DescriptionsKey(), "ListNames", "Files.bbs,Descript.ion"));
     host.MakeFiles({"a.txt"});
     host.Dir().WriteFile("Files.bbs", "a.txt from files.bbs\r\n");
     host.Dir().WriteFile("Descript.ion", "a.txt from descript.ion\r\n");
@@ -274,7 +272,7 @@ TEST(RenameE2e, UsageErrorsRunNothing) {
         EXPECT_EQ(result.trace, std::vector<std::string>{}) << c.args.back();
     }
     EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"a.txt"});
-    EXPECT_EQ(host.StoreText(), "");
+    EXPECT_FALSE(host.HasStoredOptions());
 }
 
 TEST(RenameE2e, NamesTooLongForAPanelItem) {

@@ -6,34 +6,23 @@
 #include <iterator>
 #include <sstream>
 
+#include "host/DescriptionIndex.hpp"
 #include "host/Host.hpp"
+#include "host/Options.hpp"
 #include "host/PluginLoader.hpp"
 #include "host/Trace.hpp"
+#include "platform/Platform.hpp"
 #include "plugin/Exports.hpp"
 
 namespace velmora::test {
 namespace {
 
-void SetEnvironment(const char* name, const std::string& value) {
-#if defined(_WIN32)
-    _putenv_s(name, value.c_str());
-#else
-    setenv(name, value.c_str(), 1);
-#endif
-}
-
-void UnsetEnvironment(const char* name) {
-#if defined(_WIN32)
-    _putenv_s(name, "");
-#else
-    unsetenv(name);
-#endif
-}
-
+#if !defined(_WIN32)
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+#endif
 
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -122,21 +111,11 @@ std::vector<std::string> HostResult::Boxes(const std::string& help) const {
     return boxes;
 }
 
-HostRunner::HostRunner() {
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    hadConfigHome_ = configHome != nullptr;
-    if (configHome)
-        savedConfigHome_ = configHome;
+HostRunner::HostRunner() : configHome_("XDG_CONFIG_HOME", work_.PathOf("config")) {
     work_.MakeDirectory("config");
-    SetEnvironment("XDG_CONFIG_HOME", work_.PathOf("config"));
 }
 
-HostRunner::~HostRunner() {
-    if (hadConfigHome_)
-        SetEnvironment("XDG_CONFIG_HOME", savedConfigHome_);
-    else
-        UnsetEnvironment("XDG_CONFIG_HOME");
-}
+HostRunner::~HostRunner() = default;
 
 void HostRunner::MakeFiles(const std::vector<std::string>& names) const {
     for (const std::string& name : names)
@@ -165,7 +144,24 @@ HostResult HostRunner::RunRaw(const std::vector<std::string>& args) const {
     host::PluginEntryPoints plugin = InProcessPlugin();
     std::ostringstream out;
     std::ostringstream err;
+#if defined(_WIN32)
+    // The real registry is shared by every run: keep to the runner's own key unless the test
+    // chose one.
+    bool hasRootKey = false;
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            break;
+        if (arg == "--root-key" || arg.compare(0, 11, "--root-key=") == 0)
+            hasRootKey = true;
+    }
+    std::vector<std::string> all;
+    if (!hasRootKey)
+        all = {"--root-key", RootKey()};
+    all.insert(all.end(), args.begin(), args.end());
+    int status = host::RunHost(all, &plugin, out, err);
+#else
     int status = host::RunHost(args, &plugin, out, err);
+#endif
     return Collect(status, out.str(), err.str());
 }
 
@@ -187,6 +183,53 @@ HostResult HostRunner::RunProgram(const std::vector<std::string>& args) const {
 #endif
 }
 
+std::string HostRunner::RootKey() const {
+#if defined(_WIN32)
+    return key_.RootKey();
+#else
+    return host::HostOptions().rootKey;
+#endif
+}
+
+std::string HostRunner::DescriptionsKey() const {
+    return host::DescriptionsKeyPath(RootKey());
+}
+
+std::optional<std::string> HostRunner::StoredString(const std::string& name) const {
+    std::string bytes;
+    if (!Settings().Read(PluginKey(), name, 65536, &bytes))
+        return std::nullopt;
+    // Stored with its terminator.
+    if (!bytes.empty() && bytes.back() == '\0')
+        bytes.pop_back();
+    return bytes;
+}
+
+std::optional<std::uint32_t> HostRunner::StoredDword(const std::string& name) const {
+    std::string bytes;
+    if (!Settings().Read(PluginKey(), name, 4, &bytes) || bytes.size() != 4)
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
+    return value;
+}
+
+bool HostRunner::HasStoredOptions() const {
+    for (const char* name : {"velmora", "number", "SaveDescription", "WithoutZero"}) {
+        std::string bytes;
+        if (Settings().Read(PluginKey(), name, 65536, &bytes))
+            return true;
+    }
+    return false;
+}
+
+bool HostRunner::WriteSetting(const std::string& keyPath, const std::string& name,
+                              const std::string& text) const {
+    return Settings().WriteString(keyPath, name, text);
+}
+
+#if !defined(_WIN32)
 std::string HostRunner::StoreText() const {
     return ReadAll(work_.PathOf("config/velmora/registry.reg"));
 }
@@ -195,5 +238,7 @@ void HostRunner::WriteStore(const std::string& text) const {
     work_.MakeDirectory("config/velmora");
     work_.WriteFile("config/velmora/registry.reg", text);
 }
+
+#endif
 
 }  // namespace velmora::test

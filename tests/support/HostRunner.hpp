@@ -1,12 +1,17 @@
 // Runs the velmora host for end-to-end tests: in-process against the plug-in linked into the
 // test binary, or (POSIX) as the real built program. Each runner has its own panel directory and
-// its own settings store (XDG_CONFIG_HOME points into a temporary directory while it lives).
+// its own settings: on POSIX XDG_CONFIG_HOME points into a temporary directory while it lives, on
+// Windows every run gets a root key of the runner's own below HKEY_CURRENT_USER (deleted with it).
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "support/Env.hpp"
 #include "support/TempDir.hpp"
+#include "support/win32/Win32Support.hpp"
 
 namespace velmora::test {
 
@@ -44,18 +49,37 @@ public:
     // Where Run writes the trace; for RunProgram pass "--trace" with it.
     std::string TracePath() const { return work_.PathOf("trace.jsonl"); }
 
-    // The settings store's text; empty when none was written.
+    // The root key every run hands to the plug-in (--root-key), unless a test passes its own.
+    std::string RootKey() const;
+    // The plug-in's own key below it, and the host's description settings key beside it.
+    std::string PluginKey() const { return RootKey() + "\\Velmora"; }
+    std::string DescriptionsKey() const;
+
+    // A value the plug-in stored under PluginKey(), read through the system's registry: a string
+    // without its terminator, or a 32-bit number; nothing when missing or of another size.
+    std::optional<std::string> StoredString(const std::string& name) const;
+    std::optional<std::uint32_t> StoredDword(const std::string& name) const;
+    // True when any of the plug-in's four options is stored.
+    bool HasStoredOptions() const;
+    // Stores a string value in the runner's settings; false on failure.
+    bool WriteSetting(const std::string& keyPath, const std::string& name, const std::string& text) const;
+
+#if !defined(_WIN32)
+    // The REGEDIT4 store file's text; empty when none was written.
     std::string StoreText() const;
-    // Writes the settings store's text.
+    // Writes the REGEDIT4 store file's text.
     void WriteStore(const std::string& text) const;
+#endif
 
 private:
     HostResult Collect(int status, const std::string& out, const std::string& err) const;
 
     TempDir panel_;
     TempDir work_;
-    std::string savedConfigHome_;
-    bool hadConfigHome_ = false;
+    ScopedEnv configHome_;
+#if defined(_WIN32)
+    TestRegistryKey key_;
+#endif
 };
 
 // The objects of the "items" array of a traced Dialog call, each as its JSON text.

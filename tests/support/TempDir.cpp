@@ -8,6 +8,8 @@
 #include <random>
 #include <system_error>
 
+#include "support/win32/Win32Support.hpp"
+
 namespace fs = std::filesystem;
 
 namespace velmora::test {
@@ -94,17 +96,26 @@ std::string TempDir::ReadFile(const std::string& name) const {
 }
 
 bool TempDir::Exists(const std::string& name) const {
+#if defined(_WIN32)
+    return AnsiPathExists(PathOf(name));
+#else
     std::error_code ec;
     return fs::exists(fs::symlink_status(PathOf(name), ec));
+#endif
 }
 
 std::vector<std::string> TempDir::ListNames(const std::string& subdirectory) const {
+    const std::string directory = subdirectory.empty() ? path_ : PathOf(subdirectory);
+#if defined(_WIN32)
+    // Names as the plug-in's ANSI calls see them, not the UTF-8 the standard library gives.
+    std::vector<std::string> names = ListAnsiNames(directory);
+#else
     std::vector<std::string> names;
     std::error_code ec;
-    for (fs::directory_iterator it(subdirectory.empty() ? path_ : PathOf(subdirectory), ec), end;
-         !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
         names.push_back(it->path().filename().string());
     }
+#endif
     std::sort(names.begin(), names.end());
     return names;
 }

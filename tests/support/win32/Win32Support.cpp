@@ -49,6 +49,25 @@ bool QueryStoredValue(const std::string& keyPath, const std::string& name, Store
     return true;
 }
 
+std::vector<std::string> ListAnsiNames(const std::string& directory) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((directory + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return names;
+}
+
+bool AnsiPathExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool SetAttributes(const std::string& path, std::uint32_t attributes) {
     return SetFileAttributesA(path.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes) != 0;
 }

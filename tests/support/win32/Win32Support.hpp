@@ -5,6 +5,7 @@
 #if defined(_WIN32)
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace velmora::test {
 
@@ -34,6 +35,12 @@ struct StoredValue {
 
 // Reads a value below HKEY_CURRENT_USER with its type; false when the key or value is missing.
 bool QueryStoredValue(const std::string& keyPath, const std::string& name, StoredValue* value);
+
+// The entries of a directory (without "." and "..") as the ANSI functions spell them, unsorted:
+// the standard library's paths speak UTF-8 here, the plug-in the ANSI code page.
+std::vector<std::string> ListAnsiNames(const std::string& directory);
+// True when anything exists at the path, named in the ANSI code page.
+bool AnsiPathExists(const std::string& path);
 
 // Sets a file's attribute bits (the host's values: read-only 1, hidden 2, ...); 0 clears them.
 bool SetAttributes(const std::string& path, std::uint32_t attributes);
