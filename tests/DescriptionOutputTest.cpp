@@ -14,6 +14,7 @@
 #include "descriptions/DescriptionOutput.hpp"
 #include "platform/Platform.hpp"
 #include "plugin/HostServices.hpp"
+#include "support/Env.hpp"
 #include "support/FakeHost.hpp"
 #include "support/FaultyFileSystem.hpp"
 #include "support/TempDir.hpp"
@@ -403,25 +404,19 @@ TEST(DescriptionOutput, NoTemporaryDirectory) {
     }
 }
 
-#if !defined(_WIN32)
-TEST(DescriptionOutput, TmpdirPointingNowhere) {
+TEST(DescriptionOutput, TemporaryDirectoryPointingNowhere) {
     test::TempDir work;
     FakeHost host;
     CurrentDescriptionOutput().tempName.clear();
-    const char* saved = std::getenv("TMPDIR");
-    const std::string savedValue = saved ? saved : "";
-    ASSERT_EQ(setenv("TMPDIR", work.PathOf("nowhere").c_str(), 1), 0);
-    const int opened = OpenDescriptionOutput(work.PathOf("Descript.ion"));
-    if (saved) {
-        setenv("TMPDIR", savedValue.c_str(), 1);
-    } else {
-        unsetenv("TMPDIR");
+    int opened = -1;
+    {
+        test::ScopedTempDirectoryEnv nowhere(work.PathOf("nowhere"));
+        opened = OpenDescriptionOutput(work.PathOf("Descript.ion"));
     }
     EXPECT_EQ(opened, 0);
     ExpectBoxes(host.boxes, {Box("DescExist", {T(9), T(13), "", T(17)})});
     EXPECT_TRUE(work.ListNames().empty());
 }
-#endif
 
 TEST(DescriptionOutput, TemporaryFileCannotBeOpened) {
     Scene scene;

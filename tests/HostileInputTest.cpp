@@ -83,8 +83,8 @@ std::vector<std::string> HostileNames() {
         names.push_back(name);
     }
 #if defined(_WIN32)
-    for (const char* name : {"-rf", "--help", "-", ".hidden", "..dots", " lead", "'single'", "%F%N%%",
-                             "a b c.d e"}) {
+    for (const char* name :
+         {"-rf", "--help", "-", ".hidden", "..dots", " lead", "'single'", "%F%N%%", "a b c.d e"}) {
         names.push_back(name);
     }
     // A whole path holds at most 259 bytes here; the temporary directory takes about 50 of them.
