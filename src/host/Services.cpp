@@ -76,20 +76,29 @@ int VELMORA_WINAPI ControlService(far::HANDLE /*plugin*/, int command, void* par
         case far::FCTL_GETPANELINFO:
             if (!param)
                 return 0;
+            if (session->updatePending) {
+                session->updatePending = false;
+                const bool keep = session->updateKeepsSelection;
+                session->updateKeepsSelection = true;
+                std::string error;
+                if (!session->panel->Update(keep, &error)) {
+                    *session->err << "velmora: " << error << '\n';
+                    session->panelFailed = true;
+                    // A panel from before the update would hand out names that may be gone.
+                    return 0;
+                }
+                if (!session->panel->DescriptionError().empty())
+                    *session->err << "velmora: " << session->panel->DescriptionError() << '\n';
+            }
             session->panel->Fill(session->currentDirectory, static_cast<far::PanelInfo*>(param));
             return 1;
-        case far::FCTL_UPDATEPANEL: {
-            std::string error;
-            // As in FAR: a non-null parameter keeps the selection.
-            if (!session->panel->Update(param != nullptr, &error)) {
-                *session->err << "velmora: " << error << '\n';
-                session->panelFailed = true;
-                return 0;
-            }
-            if (!session->panel->DescriptionError().empty())
-                *session->err << "velmora: " << session->panel->DescriptionError() << '\n';
+        case far::FCTL_UPDATEPANEL:
+            // As in FAR: a non-null parameter keeps the selection. The directory is read when the
+            // panel is next asked for (a 100,000-file run ends with an update nobody reads).
+            session->updatePending = true;
+            if (!param)
+                session->updateKeepsSelection = false;
             return 1;
-        }
         case far::FCTL_REDRAWPANEL:
             return 1;
         default:

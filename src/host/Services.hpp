@@ -25,6 +25,10 @@ struct ServiceSession {
     std::string currentDirectory;  // absolute, for PanelInfo.CurDir
     bool warningShown = false;     // a FMSG_WARNING box was shown
     bool panelFailed = false;      // the directory could not be read again
+    // An update asked for and not yet done: the directory is read again only when the panel is
+    // next asked for, so the update after the last rename of a run costs nothing.
+    bool updatePending = false;
+    bool updateKeepsSelection = true;  // false once any pending update asked to clear it
 };
 
 // Makes `session` the one the services act on for as long as the object lives.
