@@ -6,8 +6,6 @@ namespace {
 
 // Room for any 32-bit value in decimal (10 digits) or hexadecimal (8 digits).
 constexpr std::size_t kDigitBufferSize = 10;
-// The zero padding of "%#" never goes past this many digits, however large the bound.
-constexpr std::size_t kMaxDecimalWidth = 7;
 
 // Writes value in decimal at the end of buffer; returns the first digit's position.
 char* WriteDecimal(std::uint32_t value, char* end) {
@@ -48,6 +46,8 @@ std::size_t HexDigitCount(std::uint32_t value) {
 }
 
 // Width of the zero-filled decimal counter: one digit, plus one per threshold the bound exceeds.
+// The zero padding of "%#": the bound's digit count, but never more than 7 digits however large
+// the bound (six thresholds).
 std::size_t DecimalWidth(std::uint32_t bound) {
     static constexpr std::uint32_t kThresholds[] = {9u, 99u, 999u, 9999u, 99999u, 999999u};
     std::size_t width = 1;
