@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "host/TextLines.hpp"
+
 namespace velmora::host {
 namespace {
 
@@ -61,16 +63,10 @@ void DescriptionIndex::Parse(const std::string& contents) {
     exact_.reserve(lines);
     folded_.reserve(lines);
     std::size_t pos = 0;
+    std::size_t p = 0;
+    std::size_t lineEnd = 0;
     bool haveRecord = false;
-    while (pos < contents.size()) {
-        std::size_t end = contents.find('\n', pos);
-        if (end == std::string::npos)
-            end = contents.size();
-        std::size_t lineEnd = end;
-        if (lineEnd > pos && contents[lineEnd - 1] == '\r')
-            --lineEnd;
-        std::size_t p = pos;
-        pos = end + 1;
+    while (NextLine(contents, &pos, &p, &lineEnd)) {
         if (p == lineEnd)
             continue;
 

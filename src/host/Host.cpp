@@ -12,6 +12,7 @@
 #include "host/Panel.hpp"
 #include "host/ScriptedUi.hpp"
 #include "host/Services.hpp"
+#include "host/TextLines.hpp"
 #include "host/Trace.hpp"
 #include "platform/HostSystem.hpp"
 #include "platform/Platform.hpp"
@@ -69,17 +70,11 @@ bool ReadNameList(const std::string& path, std::vector<std::string>* names, std:
         return false;
     }
     std::size_t pos = 0;
-    while (pos < contents.size()) {
-        std::size_t end = contents.find('\n', pos);
-        if (end == std::string::npos)
-            end = contents.size();
-        std::size_t lineEnd = end;
-        // Lists written on Windows end their lines with CR LF.
-        if (lineEnd > pos && contents[lineEnd - 1] == '\r')
-            --lineEnd;
-        if (lineEnd > pos)
-            names->push_back(contents.substr(pos, lineEnd - pos));
-        pos = end + 1;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    while (NextLine(contents, &pos, &begin, &end)) {
+        if (end > begin)
+            names->push_back(contents.substr(begin, end - begin));
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #include "host/Lng.hpp"
 
+#include "host/TextLines.hpp"
 #include "platform/HostSystem.hpp"
 
 namespace velmora::host {
@@ -37,12 +38,10 @@ bool Lng::Parse(const std::string& contents, const std::string& name, std::strin
     if (contents.compare(0, 3, "\xEF\xBB\xBF") == 0)
         pos = 3;
     bool haveHeader = false;
-    while (pos < contents.size()) {
-        std::size_t end = contents.find('\n', pos);
-        if (end == std::string::npos)
-            end = contents.size();
-        const std::string line = Trimmed(contents, pos, end);
-        pos = end + 1;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    while (NextLine(contents, &pos, &begin, &end)) {
+        const std::string line = Trimmed(contents, begin, end);
         if (line.empty() || line.compare(0, 2, "//") == 0)
             continue;
         if (!haveHeader) {
