@@ -11,21 +11,33 @@ timed() {
     printf '==> %s took %ds\n' "$name" $((SECONDS - start))
 }
 
+# Every ctest summary of the run is kept, for one total at the end.
+summaries=$(mktemp)
+trap 'rm -f "$summaries"' EXIT
+counted() {
+    "$@" | tee >(grep -E 'tests passed, [0-9]+ tests? failed out of' >>"$summaries")
+}
+
 stage "installing missing tools"
 timed deps bash scripts/deps.sh
 
 stage "native build and tests"
 timed native-build bash -c 'cmake --preset default >/dev/null && cmake --build --preset default -j2'
-timed native-tests ctest --preset default -j2
+timed native-tests counted ctest --preset default -j2
 
 stage "ASan/UBSan build and tests"
 timed asan-build bash -c 'cmake --preset asan >/dev/null && cmake --build --preset asan -j2'
-timed asan-tests env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j2
+timed asan-tests counted env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j2
 
 if [ -f scripts/test-win32.sh ]; then
     stage "Windows build and tests under Wine"
-    timed win32 bash scripts/test-win32.sh
+    timed win32 counted bash scripts/test-win32.sh
 fi
 
 stage "fuzzing"
 timed fuzz bash scripts/fuzz.sh
+
+# ctest entries over all builds (the Windows test binary is one entry).
+sleep 0.2
+awk '{ for (i = 1; i <= NF; i++) if ($i == "out") { total += $(i + 2); failed += $(i - 3) } }
+     END { printf "tests: %d passed, %d failed\n", total - failed, failed }' "$summaries"
