@@ -1,0 +1,93 @@
+// Whole runs with the description switch on: what ends up on disk when the batch is stopped,
+// skipped, refused or has nothing to describe.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/Env.hpp"
+#include "support/HostRunner.hpp"
+
+namespace velmora::test {
+namespace {
+
+std::vector<std::string> SaveRun(std::vector<std::string> names, const std::string& mask) {
+    std::vector<std::string> args = {"--yes", "--save-descriptions", "1", "--mask", mask};
+    args.insert(args.end(), names.begin(), names.end());
+    return args;
+}
+
+// Stopped at the third of five files: the two renamed files' lines come first, then every
+// described item of the refreshed panel, the three untouched files among them.
+TEST(DescriptionsE2e, StopMidBatchStillRewritesTheFile) {
+    HostRunner host;
+    host.MakeFiles({"a", "b", "c", "d", "e", "x2"});
+    host.Dir().WriteFile("Descript.ion",
+                         "a about a\r\nb about b\r\nc about c\r\nd about d\r\ne about e\r\n"
+                         "gone stale line\r\n");
+    // The third file's new name, x2, is taken.
+    HostResult result = host.Run(SaveRun({"a", "b", "c", "d", "e"}, "x%#"));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.Boxes("FileExist").size(), 1u);
+    EXPECT_EQ(host.Dir().ListNames(),
+              (std::vector<std::string>{"Descript.ion", "c", "d", "e", "x0", "x1", "x2"}));
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"),
+              "x0 about a\r\nx1 about b\r\nc about c\r\nd about d\r\ne about e\r\n");
+}
+
+// A file whose new name equals its old one is skipped; its description still reaches the new
+// file through the second pass, and so does everything else described.
+TEST(DescriptionsE2e, KeepingTheNameRebuildsTheFile) {
+    HostRunner host;
+    host.MakeFiles({"a.txt", "b.txt"});
+    host.Dir().WriteFile("Descript.ion", "b.txt about b\r\na.txt about a\r\nold.txt stale\r\n");
+    HostResult result = host.Run(SaveRun({"a.txt"}, "%F"));
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), "a.txt about a\r\nb.txt about b\r\n");
+}
+
+// Nothing described before or after: the stale file stays exactly as it was, and with no file
+// at all none is created.
+TEST(DescriptionsE2e, NothingDescribedLeavesTheFileAlone) {
+    HostRunner host;
+    host.MakeFiles({"a.txt"});
+    host.Dir().WriteFile("Descript.ion", "gone.txt stale\r\n");
+    EXPECT_EQ(host.Run(SaveRun({"a.txt"}, "b.txt")).status, 0);
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), "gone.txt stale\r\n");
+
+    HostRunner bare;
+    bare.MakeFiles({"a.txt"});
+    EXPECT_EQ(bare.Run(SaveRun({"a.txt"}, "b.txt")).status, 0);
+    EXPECT_EQ(bare.Dir().ListNames(), std::vector<std::string>{"b.txt"});
+}
+
+// No usable temporary directory: the "DescExist" box, nothing renamed, but the options typed
+// into the dialog are stored.
+TEST(DescriptionsE2e, NoTemporaryDirectoryRenamesNothing) {
+    HostRunner host;
+    host.MakeFiles({"a.txt"});
+    ScopedTempDirectoryEnv nowhere(host.Dir().PathOf("missing"));
+    HostResult result = host.Run(SaveRun({"a.txt"}, "b.txt"));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.Boxes("DescExist").size(), 1u) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(host.StoredString("velmora"), std::optional<std::string>("b.txt"));
+    EXPECT_EQ(host.StoredDword("SaveDescription"), std::optional<std::uint32_t>(1));
+}
+
+// A plain directory does not count as an existing target: the move is tried and refused.
+TEST(DescriptionsE2e, PlainDirectoryTargetCannotMove) {
+    HostRunner host;
+    host.MakeFiles({"a.txt"});
+    ASSERT_TRUE(host.Dir().MakeDirectory("taken"));
+    HostResult result = host.Run({"--yes", "--mask", "taken", "a.txt"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.Boxes("FileExist").size(), 0u);
+    EXPECT_EQ(result.Boxes("CanNotMove").size(), 1u);
+    EXPECT_TRUE(host.Dir().Exists("a.txt"));
+}
+
+}  // namespace
+}  // namespace velmora::test
