@@ -4,9 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if ! command -v cmake >/dev/null || ! command -v ninja >/dev/null; then
-    bash scripts/deps.sh
-fi
+bash scripts/deps.sh --native
 cmake --preset default >/dev/null
 cmake --build --preset default -j2 --target velmora Velmora >/dev/null
 

@@ -2,6 +2,7 @@
 # Installs what a fresh Debian machine lacks for building and testing Velmora: the native build,
 # the tests, the terminal UI, the Windows cross build (mingw-w64 i686) with Wine to run it, and
 # clang for the fuzzers. Installs only what dpkg does not already report; quiet and idempotent.
+# `deps.sh --native` installs only what the native build and the demo need.
 set -euo pipefail
 
 export DEBIAN_FRONTEND=noninteractive
@@ -14,6 +15,9 @@ packages=(
     wine wine32:i386
     clang libclang-rt-14-dev
 )
+if [ "${1:-}" = "--native" ]; then
+    packages=(cmake ninja-build googletest libgtest-dev libncurses-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -40,5 +44,5 @@ fi
 
 echo "deps: installing ${missing[*]}"
 $sudo apt-get update -qq >/dev/null
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 echo "deps: done"
