@@ -1,13 +1,7 @@
 #include "support/win32/Win32Support.hpp"
 
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/win32/WindowsPrelude.hpp"
 
 #include <atomic>
 
