@@ -67,17 +67,6 @@ std::vector<std::string> RunArgs() {
     return args;
 }
 
-// Boxes that wait for a button: warnings and the "cannot be replaced" box (progress boxes have none).
-std::vector<std::string> WarningBoxes(const HostResult& result) {
-    std::vector<std::string> boxes;
-    for (const std::string& line : result.Calls("Message")) {
-        if (line.find("\"buttons\":0") == std::string::npos) {
-            boxes.push_back(line);
-        }
-    }
-    return boxes;
-}
-
 std::string HelpOf(const std::string& box) {
     const std::string key = "\"help\":";
     std::size_t pos = box.find(key);
@@ -132,7 +121,7 @@ struct Outcome {
 void CheckRun(const HostRunner& runner, const ScopedTempDirectory& temp, const HostResult& result,
               const std::string& failedKind, const std::string& context) {
     SCOPED_TRACE(context);
-    const std::vector<std::string> boxes = WarningBoxes(result);
+    const std::vector<std::string> boxes = result.WarningBoxes();
     ASSERT_LE(boxes.size(), 1u) << "one failure, one box";
     const std::string shown = boxes.empty() ? "none" : HelpOf(boxes[0]);
     if (failedKind.empty()) {

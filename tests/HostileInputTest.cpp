@@ -17,16 +17,6 @@
 namespace velmora::test {
 namespace {
 
-std::vector<std::string> WarningBoxes(const HostResult& result) {
-    std::vector<std::string> boxes;
-    for (const std::string& line : result.Calls("Message")) {
-        if (line.find("\"buttons\":0") == std::string::npos) {
-            boxes.push_back(line);
-        }
-    }
-    return boxes;
-}
-
 // The names after "--", so that "-rf" is a name and not an option.
 std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& names) {
     args.push_back("--");
@@ -123,7 +113,7 @@ TEST(HostileInput, EveryByteInNamesRenamesAndKeepsDescriptions) {
     const HostResult result =
         runner.Run(With({"--yes", "--mask", "%F.r", "--save-descriptions", "1", "--columns", "N,Z"}, names));
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_TRUE(WarningBoxes(result).empty());
+    EXPECT_TRUE(result.WarningBoxes().empty());
     std::vector<std::string> renamed;
     for (const std::string& name : names) {
         renamed.push_back(name + ".r");
@@ -161,7 +151,7 @@ TEST(HostileInput, TemplatesMakingImpossibleNames) {
         runner.MakeFiles(names);
         const HostResult result =
             runner.Run(With({"--yes", "--mask", c.mask, "--save-descriptions", "0"}, names));
-        const std::vector<std::string> boxes = WarningBoxes(result);
+        const std::vector<std::string> boxes = result.WarningBoxes();
         // Whatever happened, the directory holds the two files, each under one name, bytes intact.
         std::multiset<std::string> contents;
         for (const std::string& name : runner.Dir().ListNames()) {
@@ -270,7 +260,7 @@ TEST(HostileInput, DamagedDescriptionFile) {
         const HostResult result = runner.Run(
             {"--yes", "--mask", "%N.new", "--save-descriptions", "1", "--columns", "N,Z", "a.txt"});
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_TRUE(WarningBoxes(result).empty());
+        EXPECT_TRUE(result.WarningBoxes().empty());
         ExpectExactly(runner, {"a.new", "b.txt"}, {"a.txt", "b.txt"}, {"Descript.ion"});
         const std::string after = runner.Dir().ReadFile("Descript.ion");
         if (c.aDescription.empty() && c.bDescription.empty()) {

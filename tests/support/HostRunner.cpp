@@ -111,6 +111,15 @@ std::vector<std::string> HostResult::Boxes(const std::string& help) const {
     return boxes;
 }
 
+std::vector<std::string> HostResult::WarningBoxes() const {
+    std::vector<std::string> boxes;
+    for (const std::string& line : Calls("Message")) {
+        if (line.find("\"buttons\":0") == std::string::npos)
+            boxes.push_back(line);
+    }
+    return boxes;
+}
+
 HostRunner::HostRunner() : configHome_("XDG_CONFIG_HOME", work_.PathOf("config")) {
     work_.MakeDirectory("config");
 }

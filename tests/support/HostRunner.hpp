@@ -25,6 +25,8 @@ struct HostResult {
     std::vector<std::string> Calls(const std::string& service) const;
     // The Message lines with help topic `help` ("" for none).
     std::vector<std::string> Boxes(const std::string& help) const;
+    // The boxes that wait for a button (warnings), leaving out progress boxes.
+    std::vector<std::string> WarningBoxes() const;
 };
 
 class HostRunner {
