@@ -47,13 +47,6 @@ int WriteLine(DescriptionOutput& output, const char* name, std::size_t nameLengt
     return 1;
 }
 
-// The name field is a fixed array; a host that fills it completely leaves no terminator.
-std::size_t NameLength(const far::FAR_FIND_DATA& data) {
-    const void* end = std::memchr(data.cFileName, '\0', sizeof data.cFileName);
-    return end ? static_cast<std::size_t>(static_cast<const char*>(end) - data.cFileName)
-               : sizeof data.cFileName;
-}
-
 // Writes the renamed file's line that the rename loop could not write; false when it fails again
 // or when half of it reached the file (nothing can be appended after half a line).
 bool WriteUnwrittenLine(DescriptionOutput& output) {
@@ -89,7 +82,8 @@ bool WriteSecondPass(DescriptionOutput& output) {
         if (!item.Description || item.Description[0] == '\0') {
             continue;
         }
-        if (!WriteLine(output, item.FindData.cFileName, NameLength(item.FindData), item.Description)) {
+        const std::string_view name = far::FieldText(item.FindData.cFileName);
+        if (!WriteLine(output, name.data(), name.size(), item.Description)) {
             return false;
         }
     }

@@ -1,6 +1,9 @@
 // The host interface as this build's host sees it: FAR 1.x on 32-bit Windows, far2l elsewhere.
 #pragma once
 
+#include <cstring>
+#include <string_view>
+
 #if defined(_WIN32)
 #include "FarAbiWin32.hpp"
 #else
@@ -8,6 +11,22 @@
 #endif
 
 namespace far {
+
+// The text of a fixed character field of a host record: up to its terminator, or the whole field
+// when a host filled it completely.
+template <std::size_t N>
+std::string_view FieldText(const char (&field)[N]) {
+    const void* end = std::memchr(field, '\0', N);
+    return std::string_view(field, end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : N);
+}
+
+// Copies text into a fixed character field, cut to what fits beside the terminator.
+template <std::size_t N>
+void SetFieldText(char (&field)[N], std::string_view text) {
+    const std::size_t length = text.size() < N ? text.size() : N - 1;
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
+}
 
 inline HANDLE const kInvalidHandle = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-1));
 

@@ -14,13 +14,6 @@ void SetFileTime(std::uint64_t ticks, far::FILETIME* time) {
     time->dwHighDateTime = static_cast<far::DWORD>(ticks >> 32);
 }
 
-template <std::size_t N>
-void CopyBounded(const std::string& text, char (&field)[N]) {
-    std::size_t length = std::min(text.size(), N - 1);
-    std::memcpy(field, text.data(), length);
-    field[length] = '\0';
-}
-
 }  // namespace
 
 Panel::Panel(std::string columnTypes, std::vector<std::string> listNames)
@@ -171,7 +164,7 @@ void Panel::FillItem(const PanelEntry& entry, bool selected, far::PluginPanelIte
     data.nFileSize = entry.size;
     data.nPhysicalSize = entry.size;
 #endif
-    CopyBounded(entry.name, data.cFileName);
+    far::SetFieldText(data.cFileName, entry.name);
     item->Flags = selected ? far::PPIF_SELECTED : 0;
     item->NumberOfLinks = 1;
     // The plug-in only reads the text; the host's record type has no const here.
@@ -205,8 +198,8 @@ void Panel::Fill(const std::string& currentDirectory, far::PanelInfo* info) {
     info->CurrentItem = selected_.empty() ? 0 : static_cast<int>(selected_[0] + 1);
     info->Visible = 1;
     info->Focus = 1;
-    CopyBounded(columnTypes_, info->ColumnTypes);
-    CopyBounded(currentDirectory, info->CurDir);
+    far::SetFieldText(info->ColumnTypes, columnTypes_);
+    far::SetFieldText(info->CurDir, currentDirectory);
 }
 
 }  // namespace velmora::host

@@ -1,6 +1,5 @@
 #include "host/Services.hpp"
 
-#include <algorithm>
 #include <cstring>
 
 namespace velmora::host {
@@ -19,12 +18,6 @@ constexpr int kSaveDescriptionsItem = 7;
 
 bool IsEditField(const far::FarDialogItem& item) {
     return item.Type == far::DI_EDIT || item.Type == far::DI_FIXEDIT;
-}
-
-void SetEditText(const std::string& text, far::FarDialogItem* item) {
-    std::size_t length = std::min(text.size(), sizeof(item->Data) - 1);
-    std::memcpy(item->Data, text.data(), length);
-    item->Data[length] = '\0';
 }
 
 int VELMORA_WINAPI DialogService(far::INT_PTR /*pluginNumber*/, int x1, int y1, int x2, int y2,
@@ -131,8 +124,7 @@ ActiveSession::~ActiveSession() {
 void FillStartupInfo(const std::string& moduleName, const char* rootKey, far::PluginStartupInfo* info) {
     std::memset(info, 0, sizeof(*info));
     info->StructSize = static_cast<int>(sizeof(*info));
-    std::size_t length = std::min(moduleName.size(), sizeof(info->ModuleName) - 1);
-    std::memcpy(info->ModuleName, moduleName.data(), length);
+    far::SetFieldText(info->ModuleName, moduleName);
     info->ModuleNumber = kModuleNumber;
     info->RootKey = rootKey;
     info->Dialog = DialogService;
@@ -145,9 +137,9 @@ void FillStartupInfo(const std::string& moduleName, const char* rootKey, far::Pl
 
 void ApplyDialogAnswers(const HostOptions& answers, far::FarDialogItem* items, int count) {
     if (answers.mask && count > kMaskItem && IsEditField(items[kMaskItem]))
-        SetEditText(*answers.mask, &items[kMaskItem]);
+        far::SetFieldText(items[kMaskItem].Data, *answers.mask);
     if (answers.start && count > kStartItem && IsEditField(items[kStartItem]))
-        SetEditText(*answers.start, &items[kStartItem]);
+        far::SetFieldText(items[kStartItem].Data, *answers.start);
     if (answers.withoutZero && count > kWithoutZeroItem && items[kWithoutZeroItem].Type == far::DI_CHECKBOX)
         items[kWithoutZeroItem].Selected = *answers.withoutZero;
     if (answers.saveDescriptions && count > kSaveDescriptionsItem &&

@@ -1,6 +1,5 @@
 #include "rename/RenameDialog.hpp"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -44,19 +43,13 @@ constexpr int kWithoutZeroItem = 6;
 constexpr int kSaveDescriptionItem = 7;
 
 void SetData(far::FarDialogItem& item, const char* text) {
-    std::size_t length = std::strlen(text);
-    if (length >= sizeof item.Data) {
-        length = sizeof item.Data - 1;
-    }
-    std::memcpy(item.Data, text, length);
-    item.Data[length] = '\0';
+    far::SetFieldText(item.Data, text);
 }
 
 // An option text as typed: at most 259 bytes, the most the store reads back. A UTF-8 host never
 // gets a character cut in half.
 std::string OptionText(const far::FarDialogItem& item) {
-    std::size_t length =
-        static_cast<std::size_t>(std::find(item.Data, item.Data + sizeof item.Data, '\0') - item.Data);
+    std::size_t length = far::FieldText(item.Data).size();
     const std::size_t limit = kOptionTextCapacity - 1;
     if (length > limit) {
         length = limit;

@@ -1,6 +1,5 @@
 #include "rename/RenameRun.hpp"
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -15,19 +14,8 @@
 namespace velmora {
 namespace {
 
-// A fixed text field of a host record; a host that fills it completely leaves no terminator.
-template <std::size_t N>
-std::size_t BoundedLength(const char (&text)[N]) {
-    return static_cast<std::size_t>(std::find(text, text + N, '\0') - text);
-}
-
-template <std::size_t N>
-std::string BoundedText(const char (&text)[N]) {
-    return std::string(text, BoundedLength(text));
-}
-
 bool ShowsDescriptions(const far::PanelInfo& panel) {
-    return BoundedText(panel.ColumnTypes).find('Z') != std::string::npos;
+    return far::FieldText(panel.ColumnTypes).find('Z') != std::string_view::npos;
 }
 
 // A target that names an existing entry is occupied, unless it is the very file being renamed
@@ -83,7 +71,7 @@ int RunRename() {
     std::string newName;
     for (std::uint32_t i = 0; i < count; ++i) {
         const far::PluginPanelItem& item = panel.SelectedItems[i];
-        oldName.assign(item.FindData.cFileName, BoundedLength(item.FindData.cFileName));
+        oldName.assign(far::FieldText(item.FindData.cFileName));
         ExpandTemplateInto(progress, GetText(MProgress), oldName, i, count, 0, 1, withoutZero);
         ShowProgress(progress);
 
