@@ -182,17 +182,22 @@ void CheckRun(const HostRunner& runner, const ScopedTempDirectory& temp, const H
     }
 }
 
+// The described files of the run, under their old names, and the old description file.
+void MakeScene(const HostRunner& runner) {
+    std::vector<std::string> names;
+    for (const Item& item : Items()) {
+        names.push_back(item.oldName);
+    }
+    runner.MakeFiles(names);
+    runner.Dir().WriteFile(kDescriptionFile, OldDescriptions());
+}
+
 Outcome RunEveryFault(bool partialWrites) {
     Outcome outcome;
     for (int n = 1; n < 500; ++n) {
         HostRunner runner;
         ScopedTempDirectory temp;
-        std::vector<std::string> names;
-        for (const Item& item : Items()) {
-            names.push_back(item.oldName);
-        }
-        runner.MakeFiles(names);
-        runner.Dir().WriteFile(kDescriptionFile, OldDescriptions());
+        MakeScene(runner);
 
         FaultyFileSystem files;
         files.SetPartialWrites(partialWrites);
@@ -231,12 +236,7 @@ TEST(FaultInjection, EveryOperationFailingInTurn) {
 TEST(FaultInjection, FaultFreeRunRenamesAndRewrites) {
     HostRunner runner;
     ScopedTempDirectory temp;
-    std::vector<std::string> names;
-    for (const Item& item : Items()) {
-        names.push_back(item.oldName);
-    }
-    runner.MakeFiles(names);
-    runner.Dir().WriteFile(kDescriptionFile, OldDescriptions());
+    MakeScene(runner);
     const HostResult result = runner.Run(RunArgs());
     EXPECT_EQ(result.status, 0) << result.err;
     for (const Item& item : Items()) {
