@@ -115,6 +115,7 @@ std::string T(int id) {
 }
 
 const char kStale[] = "gone.txt stale line\r\n";
+const std::string kMark = "\xEF\xBB\xBF";
 
 TEST(DescriptionOutput, LineBytes) {
     const struct {
@@ -142,11 +143,53 @@ TEST(DescriptionOutput, LineBytes) {
     const FinishResult result = FinishDescriptionOutput(0);
     EXPECT_EQ(result.runState, 0);
     EXPECT_EQ(result.completed, 1);
-    EXPECT_EQ(scene.work.ReadFile("Descript.ion"), expected);
+    EXPECT_EQ(scene.work.ReadFile("Descript.ion"), (far::kHostStringsAreUtf8 ? kMark : "") + expected);
     // Each line reaches the file in one write.
     EXPECT_EQ(scene.files.Count("Write"), static_cast<int>(std::size(cases)));
     EXPECT_TRUE(scene.TempFiles().empty());
     EXPECT_TRUE(scene.host.boxes.empty());
+}
+
+// far2l takes a file without a mark in its OEM code page: UTF-8 text gets the mark, wherever it
+// came from; a file of pure ASCII stays as it always was. FAR 1.x's files are OEM, never marked.
+TEST(DescriptionOutput, Utf8MarkWhenAnyByteIsNotAscii) {
+    const std::string cyrillic = "\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA";  // Отпуск
+    const std::string emoji = "\xF0\x9F\x8F\x94";
+    const struct {
+        std::string firstName, firstDescription, panelName, panelDescription;
+        bool failPrepend;
+    } cases[] = {
+        {"a.txt", "plain", "b.txt", "plain too", false},
+        {cyrillic + ".txt", "plain", "b.txt", "plain", false},
+        {"a.txt", "plain", "b.txt", "\xE6\x97\x85 " + emoji, false},
+        {"a.txt", cyrillic, "b.txt", "plain", true},
+    };
+    for (const auto& c : cases) {
+        Scene scene;
+        ASSERT_TRUE(scene.work.WriteFile("Descript.ion", kStale));
+        scene.host.AddItem(c.panelName.c_str(), c.panelDescription.c_str());
+        if (c.failPrepend) {
+            scene.files.FailEvery("Prepend");
+        }
+        ASSERT_EQ(scene.Open(), 1);
+        ASSERT_EQ(WriteDescriptionLine(c.firstName.c_str(), c.firstDescription.c_str()), 1);
+        const FinishResult result = FinishDescriptionOutput(0);
+        const std::string lines = c.firstName + " " + c.firstDescription + "\r\n" + c.panelName + " " +
+                                  c.panelDescription + "\r\n";
+        const bool ascii = std::all_of(lines.begin(), lines.end(),
+                                       [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+        if (c.failPrepend && far::kHostStringsAreUtf8) {
+            EXPECT_EQ(result.runState, 2);
+            EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
+            ExpectBoxes(scene.host.boxes, {Box("CanNotWrite", {T(9), T(14), scene.TempName(), T(17)})});
+        } else {
+            EXPECT_EQ(result.runState, 0);
+            EXPECT_EQ(scene.work.ReadFile("Descript.ion"),
+                      (far::kHostStringsAreUtf8 && !ascii ? kMark : "") + lines)
+                << c.firstName;
+        }
+        EXPECT_TRUE(scene.TempFiles().empty());
+    }
 }
 
 TEST(DescriptionOutput, LongDescriptionsWhole) {
@@ -160,7 +203,8 @@ TEST(DescriptionOutput, LongDescriptionsWhole) {
     EXPECT_EQ(WriteDescriptionLine("big file", longDescription.c_str()), 1);
     EXPECT_EQ(WriteDescriptionLine("small", "s"), 1);
     FinishDescriptionOutput(0);
-    EXPECT_EQ(scene.work.ReadFile("Descript.ion"), "\"big file\" " + longDescription + "\r\nsmall s\r\n");
+    EXPECT_EQ(scene.work.ReadFile("Descript.ion"),
+              (far::kHostStringsAreUtf8 ? kMark : "") + "\"big file\" " + longDescription + "\r\nsmall s\r\n");
     EXPECT_EQ(scene.files.Count("Write"), 2);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "far/FarAbi.hpp"
 #include "support/Env.hpp"
 #include "support/HostRunner.hpp"
 
@@ -61,6 +62,31 @@ TEST(DescriptionsE2e, NothingDescribedLeavesTheFileAlone) {
     bare.MakeFiles({"a.txt"});
     EXPECT_EQ(bare.Run(SaveRun({"a.txt"}, "b.txt")).status, 0);
     EXPECT_EQ(bare.Dir().ListNames(), std::vector<std::string>{"b.txt"});
+}
+
+// The description file among the selected items is the one being rebuilt: it keeps its name,
+// the counter still follows positions, and every description survives in every language. A run
+// without descriptions renames it like any other file.
+TEST(DescriptionsE2e, DescriptionFileInTheSelectionKeepsItsName) {
+    const std::string photo = "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.txt";  // фото.txt
+    const std::string holiday = "\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA";  // Отпуск
+    const std::string trip = "\xE6\x97\x85\xE8\xA1\x8C \xF0\x9F\x8F\x94";  // 旅行 and a mountain
+    const std::string listing = "a.txt " + trip + "\r\n" + photo + " " + holiday + "\r\n";
+    HostRunner host;
+    host.MakeFiles({"a.txt", photo});
+    host.Dir().WriteFile("Descript.ion", listing);
+    HostResult result = host.Run({"--yes", "--save-descriptions", "1", "--mask", "x_%#.%E", "--all"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"Descript.ion", "x_1.txt", "x_2.txt"}));
+    const std::string written = host.Dir().ReadFile("Descript.ion");
+    const std::string mark = far::kHostStringsAreUtf8 ? "\xEF\xBB\xBF" : "";
+    EXPECT_EQ(written, mark + "x_1.txt " + trip + "\r\nx_2.txt " + holiday + "\r\n");
+
+    HostRunner plain;
+    plain.MakeFiles({"a.txt"});
+    plain.Dir().WriteFile("Descript.ion", "a.txt about a\r\n");
+    EXPECT_EQ(plain.Run({"--yes", "--mask", "x_%#.%E", "--all"}).status, 0);
+    EXPECT_EQ(plain.Dir().ListNames(), (std::vector<std::string>{"x_0.ion", "x_1.txt"}));
 }
 
 // No usable temporary directory: the "DescExist" box, nothing renamed, but the options typed

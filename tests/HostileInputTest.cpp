@@ -121,7 +121,11 @@ TEST(HostileInput, EveryByteInNamesRenamesAndKeepsDescriptions) {
     ExpectExactly(runner, renamed, names, {"Descript.ion"});
 
     host::DescriptionIndex index;
-    index.Parse(runner.Dir().ReadFile("Descript.ion"));
+    std::string written = runner.Dir().ReadFile("Descript.ion");
+    // far2l's plug-in marks a file that holds UTF-8 text.
+    if (written.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        written.erase(0, 3);
+    index.Parse(written);
     EXPECT_EQ(index.Count(), described.size());
     for (const auto& [name, description] : described) {
         const std::string* found = index.Find(name + ".r");

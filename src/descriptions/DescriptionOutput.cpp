@@ -10,6 +10,17 @@ namespace velmora {
 namespace {
 
 constexpr char kTempPrefix[] = "VL";
+// far2l reads a description file as UTF-8 only after this mark; without it the file is taken in
+// the OEM code page, and UTF-8 text comes back garbled.
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+bool HasNonAscii(const std::string& bytes) {
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    }
+    return false;
+}
 
 void ShowCannotWrite(const DescriptionOutput& output) {
     ShowWarning("CanNotWrite", {GetText(MWarningTitle), GetText(MCannotWriteTemp), output.tempName.c_str(),
@@ -44,6 +55,7 @@ int WriteLine(DescriptionOutput& output, const char* name, std::size_t nameLengt
         return 0;
     }
     output.bytesWritten += line.size();
+    output.wroteNonAscii = output.wroteNonAscii || HasNonAscii(line);
     return 1;
 }
 
@@ -59,6 +71,7 @@ bool WriteUnwrittenLine(DescriptionOutput& output) {
         return false;
     }
     output.bytesWritten += output.unwritten.size();
+    output.wroteNonAscii = output.wroteNonAscii || HasNonAscii(output.unwritten);
     output.unwritten.clear();
     return true;
 }
@@ -127,6 +140,7 @@ int OpenDescriptionOutput(const std::string& chosenName) {
     DescriptionOutput& output = CurrentDescriptionOutput();
     output.file.reset();
     output.bytesWritten = 0;
+    output.wroteNonAscii = false;
     output.unwritten.clear();
     output.descriptionName = chosenName;
     output.descriptionExisted = Exists(output.descriptionName);
@@ -166,7 +180,12 @@ FinishResult FinishDescriptionOutput(int runState) {
 
     // The rename loop has already reported the line it could not write: no second box for it.
     const bool retried = WriteUnwrittenLine(output);
-    const bool written = retried && WriteSecondPass(output);
+    // A file of pure ASCII reads the same in every code page and stays without a mark.
+    const bool written = retried && WriteSecondPass(output) &&
+                         (!far::kHostStringsAreUtf8 || !output.wroteNonAscii ||
+                          output.file->Prepend(kUtf8Mark, sizeof kUtf8Mark - 1));
+    if (written && far::kHostStringsAreUtf8 && output.wroteNonAscii)
+        output.bytesWritten += sizeof kUtf8Mark - 1;
     if (!written) {
         if (retried) {
             ShowCannotWrite(output);

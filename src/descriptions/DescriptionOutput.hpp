@@ -19,6 +19,7 @@ struct DescriptionOutput {
     // A description file that appears only later is a file of the user's and is never replaced.
     bool descriptionExisted = false;
     std::uint64_t bytesWritten = 0;  // by this run, for when the file's size cannot be queried
+    bool wroteNonAscii = false;      // some written byte is 0x80 or above
     std::string line;                // each line is built here; kept so its capacity serves the next line
     // A renamed file's line whose write failed: its file is already renamed, so the line is
     // tried once more, first, before the second pass; it is never silently dropped.

@@ -27,6 +27,10 @@ public:
     virtual bool Write(const char* data, std::size_t size) = 0;
     // The file's current size; false when it cannot be queried.
     virtual bool Size(std::uint64_t* size) = 0;
+    // Puts bytes in front of everything written so far, the position staying at the end. Meant for
+    // small files (what was written is read back and written again); on failure the file's
+    // content is undefined and the file is to be discarded.
+    virtual bool Prepend(const char* data, std::size_t size) = 0;
     // Closes the file; false when the system reports a failure (data may be lost).
     virtual bool Close() = 0;
 };
@@ -50,7 +54,8 @@ public:
     // Creates a new empty file named directory + prefix + hex number + ".tmp", exclusively, as
     // GetTempFileName does with unique number 0; empty result when it cannot.
     virtual std::string CreateTempFile(const std::string& directory, const std::string& prefix) = 0;
-    // Opens an existing or new file for writing and truncates it; null on failure.
+    // Opens an existing or new file for writing (and reading back, see Prepend) and truncates it;
+    // null on failure.
     virtual std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) = 0;
     // Puts `from` in the place of `to` in one step; `to` may exist and is replaced. Works across
     // file systems by copying `from` beside `to` first. Keeps `to`'s hidden attribute where the

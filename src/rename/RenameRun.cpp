@@ -24,6 +24,30 @@ bool TargetOccupied(const std::string& oldName, const std::string& newName) {
     return FileExists(newName) && !Files().SameFile(oldName, newName);
 }
 
+bool SameAsciiFolded(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// The description file being rebuilt is never renamed: the new one is written under its old name,
+// and the host would find no descriptions under any other. The file system is asked only when
+// the names differ in letter case alone.
+bool IsDescriptionFile(const std::string& name, const std::string& descriptionName) {
+    return name == descriptionName ||
+           (SameAsciiFolded(name, descriptionName) && Files().SameFile(name, descriptionName));
+}
+
 void ShowProgress(const std::string& line) {
     const far::PluginStartupInfo& host = HostServices();
     const char* lines[] = {GetText(MTitle), line.c_str()};
@@ -50,8 +74,8 @@ int RunRename() {
     const bool save = ReadDialogItems(items, options);
     StoreOptions(SettingsKeyPath(), options);
 
+    std::string chosen;
     if (save) {
-        std::string chosen;
         FindDescriptionFile(&chosen);
         if (!OpenDescriptionOutput(chosen)) {
             return 0;
@@ -76,7 +100,7 @@ int RunRename() {
         ShowProgress(progress);
 
         ExpandTemplateInto(newName, options.Mask.c_str(), oldName, i, count, bound, start, withoutZero);
-        if (newName == oldName) {
+        if (newName == oldName || (save && IsDescriptionFile(oldName, chosen))) {
             continue;
         }
         if (TargetOccupied(oldName, newName)) {

@@ -23,6 +23,11 @@ public:
             return false;
         return inner_->Size(size);
     }
+    bool Prepend(const char* data, std::size_t size) override {
+        if (!owner_->Record("Prepend", path_))
+            return false;
+        return inner_->Prepend(data, size);
+    }
     bool Close() override {
         const bool wanted = owner_->Record("Close", path_);
         // A failing close still releases the file, as close(2) and CloseHandle do.

@@ -16,7 +16,8 @@ namespace velmora::test {
 class FaultyFileSystem : public FileSystem {
 public:
     // Operation kinds, as they appear in the log: Attributes, MoveNoReplace, Delete, SameFile,
-    // TempDirectory, CreateTempFile, OpenForWriting, ReplaceAtomically, Write, Size, Close.
+    // TempDirectory, CreateTempFile, OpenForWriting, ReplaceAtomically, Write, Size, Prepend,
+    // Close.
     explicit FaultyFileSystem(FileSystem* inner = nullptr);
 
     // Fails the nth operation counted over all kinds (1 = the first one from now on).

@@ -131,6 +131,17 @@ public:
         *size = static_cast<std::uint64_t>(status.st_size);
         return true;
     }
+    bool Prepend(const char* data, std::size_t size) override {
+        if (fd_ < 0)
+            return false;
+        if (size == 0)
+            return true;
+        std::string written;
+        if (::lseek(fd_, 0, SEEK_SET) != 0 || !posix::ReadAll(fd_, &written))
+            return false;
+        written.insert(0, data, size);
+        return ::lseek(fd_, 0, SEEK_SET) == 0 && posix::WriteAll(fd_, written.data(), written.size());
+    }
     bool Close() override {
         if (fd_ < 0)
             return false;
@@ -231,7 +242,7 @@ public:
     }
 
     std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override {
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0)
             return nullptr;
         return std::make_unique<PosixWritableFile>(fd);

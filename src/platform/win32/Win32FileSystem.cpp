@@ -52,6 +52,32 @@ public:
         return true;
     }
 
+    bool Prepend(const char* data, std::size_t size) override {
+        if (!file_.IsOpen())
+            return false;
+        if (size == 0)
+            return true;
+        std::string written(data, size);
+        const LARGE_INTEGER zero{};
+        if (SetFilePointerEx(file_.Get(), zero, nullptr, FILE_BEGIN) == 0)
+            return false;
+        char buffer[65536];
+        for (;;) {
+            DWORD read = 0;
+            if (ReadFile(file_.Get(), buffer, sizeof buffer, &read, nullptr) == 0)
+                return false;
+            if (read == 0)
+                break;
+            written.append(buffer, read);
+        }
+        if (written.size() > std::numeric_limits<DWORD>::max() ||
+            SetFilePointerEx(file_.Get(), zero, nullptr, FILE_BEGIN) == 0)
+            return false;
+        DWORD count = 0;
+        return WriteFile(file_.Get(), written.data(), static_cast<DWORD>(written.size()), &count, nullptr) != 0 &&
+               count == written.size();
+    }
+
     bool Close() override { return file_.Close(); }
 
 private:
@@ -179,7 +205,7 @@ public:
         if (HasEmbeddedZero(path))
             return nullptr;
         HANDLE handle =
-            CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+            CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
             return nullptr;
         return std::make_unique<Win32WritableFile>(handle);
