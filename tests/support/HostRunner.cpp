@@ -1,5 +1,7 @@
 #include "support/HostRunner.hpp"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -131,6 +133,20 @@ void HostRunner::MakeFiles(const std::vector<std::string>& names) const {
         panel_.WriteFile(name, "content of " + name);
 }
 
+// With VELMORA_TRACE_ARCHIVE set, every run's host calls are appended to that file under the
+// test's name, so that two builds can be compared call for call (scripts/compare-traces.sh).
+static void ArchiveTrace(const HostResult& result) {
+    const char* archive = std::getenv("VELMORA_TRACE_ARCHIVE");
+    if (!archive || !*archive)
+        return;
+    std::ofstream out(archive, std::ios::app | std::ios::binary);
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    out << "== " << (test ? std::string(test->test_suite_name()) + "." + test->name() : "?") << " status "
+        << result.status << '\n';
+    for (const std::string& line : result.trace)
+        out << line << '\n';
+}
+
 HostResult HostRunner::Collect(int status, const std::string& out, const std::string& err) const {
     HostResult result;
     result.status = status;
@@ -138,6 +154,7 @@ HostResult HostRunner::Collect(int status, const std::string& out, const std::st
     result.err = err;
     result.trace = SplitLines(work_.ReadFile("trace.jsonl"));
     std::remove(work_.PathOf("trace.jsonl").c_str());
+    ArchiveTrace(result);
     return result;
 }
 
