@@ -44,7 +44,7 @@ void BM_ExpandInto(benchmark::State& state) {
     std::string result;
     std::uint32_t index = 0;
     for (auto _ : state) {
-        velmora::ExpandTemplateInto(result, nameTemplate, kShortName, index, kBatch, bound, start, false);
+        velmora::ExpandTemplateInto(result, nameTemplate, kShortName, index, {start, kBatch, bound, false});
         benchmark::DoNotOptimize(result.data());
         index = index + 1 == kBatch ? 0 : index + 1;
     }
@@ -61,7 +61,7 @@ void BM_ExpandReturned(benchmark::State& state) {
     std::uint32_t index = 0;
     for (auto _ : state) {
         std::string result =
-            velmora::ExpandTemplate(nameTemplate, kShortName, index, kBatch, bound, start, false);
+            velmora::ExpandTemplate(nameTemplate, kShortName, index, {start, kBatch, bound, false});
         benchmark::DoNotOptimize(result.data());
         index = index + 1 == kBatch ? 0 : index + 1;
     }

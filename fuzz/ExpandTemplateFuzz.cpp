@@ -21,14 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t start = velmora::StartValue(startText);
     const std::uint32_t bound = velmora::CounterWidthBound(startText, start, total);
     const std::string result =
-        velmora::ExpandTemplate(nameTemplate.c_str(), itemName, index, total, bound, start, withoutZero);
+        velmora::ExpandTemplate(nameTemplate.c_str(), itemName, index, {start, total, bound, withoutZero});
     if (result.size() > velmora::kMaxExpandedLength) {
         std::abort();
     }
     // The run reuses one buffer for a whole batch; what it held before must not leak through.
     std::string reused = itemName + nameTemplate + std::string(300, 'x');
-    velmora::ExpandTemplateInto(reused, nameTemplate.c_str(), itemName, index, total, bound, start,
-                                withoutZero);
+    velmora::ExpandTemplateInto(reused, nameTemplate.c_str(), itemName, index, {start, total, bound, withoutZero});
     if (reused != result) {
         std::abort();
     }
@@ -38,11 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
     // "%F" alone gives the name, up to the cut.
-    if (velmora::ExpandTemplate("%F", itemName, index, total, bound, start, withoutZero) !=
+    if (velmora::ExpandTemplate("%F", itemName, index, {start, total, bound, withoutZero}) !=
         itemName.substr(0, velmora::kMaxExpandedLength)) {
         std::abort();
     }
-    if (velmora::ExpandTemplate(nullptr, itemName, index, total, bound, start, withoutZero) != "") {
+    if (velmora::ExpandTemplate(nullptr, itemName, index, {start, total, bound, withoutZero}) != "") {
         std::abort();
     }
     return 0;

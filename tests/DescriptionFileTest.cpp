@@ -1,4 +1,5 @@
 // Choosing the description file: the host's list of names, the existence test, the key path.
+// The list and the key path are read alike by the plug-in and the velmora host.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "descriptions/DescriptionFile.hpp"
+#include "far/HostConventions.hpp"
 #include "platform/Platform.hpp"
 #include "support/FakeHost.hpp"
 #include "support/FaultyFileSystem.hpp"
@@ -15,8 +17,6 @@
 
 namespace velmora {
 namespace {
-
-using test::ScopedFileSystem;
 
 // Answers attribute queries from a table; every other operation fails.
 class AttributeFileSystem : public FileSystem {
@@ -26,26 +26,18 @@ public:
         auto it = attributes.find(path);
         return it == attributes.end() ? kNoAttributes : it->second;
     }
-    bool MoveNoReplace(const std::string&, const std::string&) override { return false; }
-    bool Delete(const std::string&) override { return false; }
+    FileResult MoveNoReplace(const std::string&, const std::string&) override { return Refused(); }
+    FileResult Delete(const std::string&) override { return Refused(); }
     bool SameFile(const std::string&, const std::string&) override { return false; }
     std::string TempDirectory() override { return std::string(); }
-    std::string CreateTempFile(const std::string&, const std::string&) override { return std::string(); }
-    std::unique_ptr<WritableFile> OpenForWriting(const std::string&) override { return nullptr; }
-    bool ReplaceAtomically(const std::string&, const std::string&) override { return false; }
+    FileResult CreateTempFile(const std::string&, const std::string&, std::string*) override { return Refused(); }
+    FileResult OpenForWriting(const std::string&, std::unique_ptr<WritableFile>*) override { return Refused(); }
+    FileResult ReplaceAtomically(const std::string&, const std::string&) override { return Refused(); }
+    static FileResult Refused() { return FileResult(std::make_error_code(std::errc::permission_denied)); }
 
     std::map<std::string, std::uint32_t> attributes;
     std::vector<std::string> queried;
 };
-
-std::vector<std::string> SplitList(const std::string& list) {
-    std::vector<std::string> names;
-    std::string name;
-    for (const char* position = list.c_str(); (position = NextListName(position, &name)) != nullptr;) {
-        names.push_back(name);
-    }
-    return names;
-}
 
 TEST(DescriptionFile, ListNames) {
     const struct {
@@ -82,21 +74,22 @@ TEST(DescriptionFile, ListNames) {
         {"a,", {"a"}},
         {"a, \t", {"a"}},
         {"a,,", {"a", ""}},
+        {std::string("a\0,b", 4), {"a"}},  // the list ends at its first zero byte
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(SplitList(c.list), c.names) << "list \"" << c.list << "\"";
+        EXPECT_EQ(far::ListNames(c.list), c.names) << "list \"" << c.list << "\"";
     }
 }
 
 TEST(DescriptionFile, ListEndLeavesNameUntouched) {
     std::string name = "kept";
     const char list[] = "a";
-    const char* next = NextListName(list, &name);
+    const char* next = far::NextListName(list, &name);
     ASSERT_NE(next, nullptr);
     EXPECT_EQ(name, "a");
     EXPECT_EQ(*next, '\0');
     name = "kept";
-    EXPECT_EQ(NextListName(next, &name), nullptr);
+    EXPECT_EQ(far::NextListName(next, &name), nullptr);
     EXPECT_EQ(name, "kept");
 }
 
@@ -116,13 +109,12 @@ TEST(DescriptionFile, KeyPath) {
         {longRoot.c_str(), std::string(300, 'k') + "\\Descriptions"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(DescriptionsKeyPath(c.rootKey), c.path) << (c.rootKey ? c.rootKey : "(null)");
+        EXPECT_EQ(far::DescriptionsKeyPath(c.rootKey ? c.rootKey : ""), c.path) << (c.rootKey ? c.rootKey : "(null)");
     }
 }
 
 TEST(DescriptionFile, FileExistsSkipsOnlyPlainDirectories) {
     AttributeFileSystem files;
-    ScopedFileSystem scope(&files);
     const struct {
         std::uint32_t attributes;
         bool exists;
@@ -139,11 +131,11 @@ TEST(DescriptionFile, FileExistsSkipsOnlyPlainDirectories) {
     };
     for (const auto& c : cases) {
         files.attributes["x"] = c.attributes;
-        EXPECT_EQ(FileExists("x"), c.exists) << "attributes " << c.attributes;
+        EXPECT_EQ(FileExists(files, "x"), c.exists) << "attributes " << c.attributes;
     }
-    EXPECT_FALSE(FileExists("missing"));
+    EXPECT_FALSE(FileExists(files, "missing"));
     files.attributes[""] = kAttrArchive;
-    EXPECT_FALSE(FileExists(""));
+    EXPECT_FALSE(FileExists(files, ""));
 }
 
 struct Chosen {
@@ -155,15 +147,13 @@ Chosen Choose(const char* listValue, const std::map<std::string, std::uint32_t>&
               const std::string& rootKey = "Software\\Far\\Plugins") {
     test::FakeHost host(rootKey);
     test::MemoryRegistry registry;
-    test::ScopedRegistry registryScope(&registry);
     AttributeFileSystem files;
     files.attributes = present;
-    ScopedFileSystem filesScope(&files);
     if (listValue) {
-        registry.Put(DescriptionsKeyPath(rootKey.c_str()), "ListNames", std::string(listValue) + '\0');
+        registry.Put(far::DescriptionsKeyPath(rootKey), "ListNames", std::string(listValue) + '\0');
     }
     Chosen chosen{"untouched", -1};
-    chosen.result = FindDescriptionFile(&chosen.name);
+    chosen.result = FindDescriptionFile(host.Context(files, registry), &chosen.name) ? 1 : 0;
     return chosen;
 }
 
@@ -199,13 +189,11 @@ TEST(DescriptionFile, ReadsTheHostsDescriptionsKey) {
     for (const std::string rootKey : {"Software\\Far\\Plugins", "Plugins"}) {
         test::FakeHost host(rootKey);
         test::MemoryRegistry registry;
-        test::ScopedRegistry registryScope(&registry);
         AttributeFileSystem files;
-        ScopedFileSystem filesScope(&files);
         std::string name;
-        FindDescriptionFile(&name);
+        FindDescriptionFile(host.Context(files, registry), &name);
         ASSERT_EQ(registry.log.size(), 1u);
-        EXPECT_EQ(registry.log[0], "Read(" + DescriptionsKeyPath(rootKey.c_str()) + ",ListNames)");
+        EXPECT_EQ(registry.log[0], "Read(" + far::DescriptionsKeyPath(rootKey) + ",ListNames)");
         EXPECT_EQ(files.queried, std::vector<std::string>{"Descript.ion"});
     }
 }

@@ -17,6 +17,7 @@
 #include "support/Env.hpp"
 #include "support/FakeHost.hpp"
 #include "support/FaultyFileSystem.hpp"
+#include "support/MemoryRegistry.hpp"
 #include "support/TempDir.hpp"
 
 namespace velmora {
@@ -29,19 +30,20 @@ using test::RecordedBox;
 class RedirectedFileSystem : public FileSystem {
 public:
     std::uint32_t Attributes(const std::string& path) override { return system().Attributes(path); }
-    bool MoveNoReplace(const std::string& from, const std::string& to) override {
+    FileResult MoveNoReplace(const std::string& from, const std::string& to) override {
         return system().MoveNoReplace(from, to);
     }
-    bool Delete(const std::string& path) override { return system().Delete(path); }
+    FileResult Delete(const std::string& path) override { return system().Delete(path); }
     bool SameFile(const std::string& a, const std::string& b) override { return system().SameFile(a, b); }
     std::string TempDirectory() override { return tempDirectory; }
-    std::string CreateTempFile(const std::string& directory, const std::string& prefix) override {
-        return system().CreateTempFile(directory, prefix);
+    FileResult CreateTempFile(const std::string& directory, const std::string& prefix,
+                              std::string* name) override {
+        return system().CreateTempFile(directory, prefix, name);
     }
-    std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override {
-        return system().OpenForWriting(path);
+    FileResult OpenForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override {
+        return system().OpenForWriting(path, file);
     }
-    bool ReplaceAtomically(const std::string& from, const std::string& to) override {
+    FileResult ReplaceAtomically(const std::string& from, const std::string& to) override {
         return system().ReplaceAtomically(from, to);
     }
 
@@ -54,17 +56,15 @@ private:
 // One description directory, one temporary directory, a recording host and a file system that
 // can be told to fail.
 struct Scene {
-    Scene() {
-        redirected.tempDirectory = temp.Slash();
-        DescriptionOutput& output = CurrentDescriptionOutput();
-        output.file.reset();
-        output.tempName.clear();
-    }
-    ~Scene() { CurrentDescriptionOutput().file.reset(); }
+    Scene() { redirected.tempDirectory = temp.Slash(); }
 
     std::string Description() const { return work.PathOf("Descript.ion"); }
-    int Open() { return OpenDescriptionOutput(Description()); }
-    const std::string& TempName() const { return CurrentDescriptionOutput().tempName; }
+    int Open() { return output.Open(Description()) ? 0 : 1; }
+    // 1 when the line was written, as the rename loop asks.
+    int Line(const std::string& name, const std::string& description) {
+        return output.WriteLine(name, description.c_str()) ? 0 : 1;
+    }
+    const std::string& TempName() const { return output.TempName(); }
     std::vector<std::string> TempFiles() const { return temp.ListNames(); }
     // The contents of the only temporary file left, or "" when there is not exactly one.
     std::string KeptTempFile() const {
@@ -85,8 +85,10 @@ struct Scene {
     test::TempDir temp;
     RedirectedFileSystem redirected;
     test::FaultyFileSystem files{&redirected};
-    test::ScopedFileSystem scope{&files};
     FakeHost host;
+    test::MemoryRegistry registry;
+    RunContext context = host.Context(files, registry);
+    DescriptionOutput output{context};
 };
 
 RecordedBox Box(const char* topic, std::vector<std::string> lines) {
@@ -137,12 +139,11 @@ TEST(DescriptionOutput, LineBytes) {
     ASSERT_EQ(scene.Open(), 1);
     std::string expected;
     for (const auto& c : cases) {
-        EXPECT_EQ(WriteDescriptionLine(c.name.c_str(), c.description.c_str()), 1) << c.name;
+        EXPECT_EQ(scene.Line(c.name, c.description), 1) << c.name;
         expected += c.line;
     }
-    const FinishResult result = FinishDescriptionOutput(0);
-    EXPECT_EQ(result.runState, 0);
-    EXPECT_EQ(result.completed, 1);
+    const DescriptionResult result = scene.output.Finish();
+    EXPECT_EQ(result.outcome, DescriptionOutcome::Replaced);
     EXPECT_EQ(scene.work.ReadFile("Descript.ion"), (far::kHostStringsAreUtf8 ? kMark : "") + expected);
     // Each line reaches the file in one write.
     EXPECT_EQ(scene.files.Count("Write"), static_cast<int>(std::size(cases)));
@@ -172,18 +173,19 @@ TEST(DescriptionOutput, Utf8MarkWhenAnyByteIsNotAscii) {
             scene.files.FailEvery("Prepend");
         }
         ASSERT_EQ(scene.Open(), 1);
-        ASSERT_EQ(WriteDescriptionLine(c.firstName.c_str(), c.firstDescription.c_str()), 1);
-        const FinishResult result = FinishDescriptionOutput(0);
+        ASSERT_EQ(scene.Line(c.firstName, c.firstDescription), 1);
+        const DescriptionResult result = scene.output.Finish();
         const std::string lines = c.firstName + " " + c.firstDescription + "\r\n" + c.panelName + " " +
                                   c.panelDescription + "\r\n";
         const bool ascii = std::all_of(lines.begin(), lines.end(),
                                        [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
         if (c.failPrepend && far::kHostStringsAreUtf8) {
-            EXPECT_EQ(result.runState, 2);
+            EXPECT_EQ(result.outcome, DescriptionOutcome::LinesLost);
+            EXPECT_EQ(result.failure.step, DescriptionStep::Mark);
             EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
             ExpectBoxes(scene.host.boxes, {Box("CanNotWrite", {T(9), T(14), scene.TempName(), T(17)})});
         } else {
-            EXPECT_EQ(result.runState, 0);
+            EXPECT_EQ(result.outcome, DescriptionOutcome::Replaced);
             EXPECT_EQ(scene.work.ReadFile("Descript.ion"),
                       (far::kHostStringsAreUtf8 && !ascii ? kMark : "") + lines)
                 << c.firstName;
@@ -200,9 +202,9 @@ TEST(DescriptionOutput, LongDescriptionsWhole) {
     longDescription.push_back('\xFE');
     Scene scene;
     ASSERT_EQ(scene.Open(), 1);
-    EXPECT_EQ(WriteDescriptionLine("big file", longDescription.c_str()), 1);
-    EXPECT_EQ(WriteDescriptionLine("small", "s"), 1);
-    FinishDescriptionOutput(0);
+    EXPECT_EQ(scene.Line("big file", longDescription.c_str()), 1);
+    EXPECT_EQ(scene.Line("small", "s"), 1);
+    (void)scene.output.Finish();
     EXPECT_EQ(scene.work.ReadFile("Descript.ion"),
               (far::kHostStringsAreUtf8 ? kMark : "") + "\"big file\" " + longDescription + "\r\nsmall s\r\n");
     EXPECT_EQ(scene.files.Count("Write"), 2);
@@ -219,13 +221,11 @@ TEST(DescriptionOutput, FirstPassThenRefreshedPanel) {
     scene.host.AddItem("d", "");
     scene.host.AddItem("dir.", "a directory");
     ASSERT_EQ(scene.Open(), 1);
-    ASSERT_EQ(WriteDescriptionLine("new name.txt", "first"), 1);
-    ASSERT_EQ(WriteDescriptionLine("z", "renamed second"), 1);
+    ASSERT_EQ(scene.Line("new name.txt", "first"), 1);
+    ASSERT_EQ(scene.Line("z", "renamed second"), 1);
 
-    // A failure in the rename loop (state 1) still rewrites the file.
-    const FinishResult result = FinishDescriptionOutput(1);
-    EXPECT_EQ(result.runState, 1);
-    EXPECT_EQ(result.completed, 1);
+    const DescriptionResult result = scene.output.Finish();
+    EXPECT_EQ(result.outcome, DescriptionOutcome::Replaced);
     EXPECT_EQ(scene.work.ReadFile("Descript.ion"),
               "\"new name.txt\" first\r\n"
               "z renamed second\r\n"
@@ -239,15 +239,14 @@ TEST(DescriptionOutput, FirstPassThenRefreshedPanel) {
     EXPECT_TRUE(scene.TempFiles().empty());
     // The handle is closed before the file is put in place.
     EXPECT_LT(scene.LogIndex("Close("), scene.LogIndex("ReplaceAtomically("));
-    EXPECT_FALSE(CurrentDescriptionOutput().file);
+    EXPECT_FALSE(scene.output.IsOpen());
 }
 
 TEST(DescriptionOutput, NewFileWhenNoneExisted) {
     Scene scene;
     scene.host.AddItem("kept.txt", "still here");
     ASSERT_EQ(scene.Open(), 1);
-    const FinishResult result = FinishDescriptionOutput(0);
-    EXPECT_EQ(result.completed, 1);
+    EXPECT_EQ(scene.output.Finish().outcome, DescriptionOutcome::Replaced);
     EXPECT_EQ(scene.work.ReadFile("Descript.ion"), "kept.txt still here\r\n");
     EXPECT_TRUE(scene.TempFiles().empty());
 }
@@ -262,9 +261,7 @@ TEST(DescriptionOutput, NothingDescribedLeavesDirectoryAlone) {
         scene.host.AddItem("a.txt", nullptr);
         scene.host.AddItem("b.txt", "");
         ASSERT_EQ(scene.Open(), 1);
-        const FinishResult result = FinishDescriptionOutput(0);
-        EXPECT_EQ(result.runState, 0);
-        EXPECT_EQ(result.completed, 1);
+        EXPECT_EQ(scene.output.Finish().outcome, DescriptionOutcome::NothingToWrite);
         EXPECT_EQ(scene.work.Exists("Descript.ion"), stale);
         if (stale) {
             EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
@@ -282,27 +279,13 @@ TEST(DescriptionOutput, SizeUnknownFallsBackOnWhatWasWritten) {
         scene.files.FailEvery("Size");
         ASSERT_EQ(scene.Open(), 1);
         if (anyLine) {
-            ASSERT_EQ(WriteDescriptionLine("a", "b"), 1);
+            ASSERT_EQ(scene.Line("a", "b"), 1);
         }
-        EXPECT_EQ(FinishDescriptionOutput(0).completed, 1);
+        EXPECT_EQ(static_cast<int>(scene.output.Finish().outcome), static_cast<int>(anyLine ? DescriptionOutcome::Replaced : DescriptionOutcome::NothingToWrite));
         // An empty file never takes the place of the old descriptions.
         EXPECT_EQ(scene.work.ReadFile("Descript.ion"), anyLine ? "a b\r\n" : kStale);
         EXPECT_TRUE(scene.TempFiles().empty());
     }
-}
-
-TEST(DescriptionOutput, StateTwoKeepsOldFile) {
-    Scene scene;
-    ASSERT_TRUE(scene.work.WriteFile("Descript.ion", kStale));
-    scene.host.AddItem("a", "described");
-    ASSERT_EQ(scene.Open(), 1);
-    ASSERT_EQ(WriteDescriptionLine("b", "first"), 1);
-    const FinishResult result = FinishDescriptionOutput(2);
-    EXPECT_EQ(result.runState, 2);
-    EXPECT_EQ(result.completed, 1);
-    EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
-    EXPECT_TRUE(scene.TempFiles().empty());
-    EXPECT_TRUE(scene.host.boxes.empty());
 }
 
 TEST(DescriptionOutput, SecondPassFailureKeepsOldFile) {
@@ -314,7 +297,7 @@ TEST(DescriptionOutput, SecondPassFailureKeepsOldFile) {
         scene.host.AddItem("a", "one");
         scene.host.AddItem("b", "two");
         ASSERT_EQ(scene.Open(), 1);
-        ASSERT_EQ(WriteDescriptionLine("renamed", "first"), 1);
+        ASSERT_EQ(scene.Line("renamed", "first"), 1);
         switch (fault) {
             case kPartialWrite:
                 scene.files.SetPartialWrites(true);
@@ -329,9 +312,11 @@ TEST(DescriptionOutput, SecondPassFailureKeepsOldFile) {
                 scene.host.panelInfoResult = 0;
                 break;
         }
-        const FinishResult result = FinishDescriptionOutput(0);
-        EXPECT_EQ(result.runState, 2);
-        EXPECT_EQ(result.completed, 1);
+        const DescriptionResult result = scene.output.Finish();
+        EXPECT_EQ(result.outcome, DescriptionOutcome::LinesLost);
+        EXPECT_EQ(result.failure.step, fault == kPanel   ? DescriptionStep::ReadPanel
+                                       : fault == kClose ? DescriptionStep::Close
+                                                         : DescriptionStep::WriteLine);
         ExpectBoxes(scene.host.boxes, {Box("CanNotWrite", {T(9), T(14), scene.TempName(), T(17)})});
         EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
         EXPECT_TRUE(scene.TempFiles().empty());
@@ -352,21 +337,20 @@ TEST(DescriptionOutput, FailedFirstPassLineIsWrittenAgainOrNothingIsReplaced) {
         ASSERT_TRUE(scene.work.WriteFile("Descript.ion", kStale));
         scene.host.AddItem("b", "two");
         ASSERT_EQ(scene.Open(), 1);
-        ASSERT_EQ(WriteDescriptionLine("a", "one"), 1);
+        ASSERT_EQ(scene.Line("a", "one"), 1);
         scene.files.SetPartialWrites(partial);
         scene.files.FailOperation("Write", 1);
-        ASSERT_EQ(WriteDescriptionLine("renamed", "kept"), 0);
+        ASSERT_EQ(scene.Line("renamed", "kept"), 0);
         scene.files.SetPartialWrites(false);
 
-        const FinishResult result = FinishDescriptionOutput(1);
+        const DescriptionResult result = scene.output.Finish();
         if (!partial) {
-            EXPECT_EQ(result.runState, 1);
-            EXPECT_EQ(result.completed, 1);
+            EXPECT_EQ(result.outcome, DescriptionOutcome::Replaced);
             EXPECT_TRUE(scene.host.boxes.empty());
             EXPECT_EQ(scene.work.ReadFile("Descript.ion"), "a one\r\nrenamed kept\r\nb two\r\n");
         } else {
             // The run has reported the failed line already; the finish adds no box of its own.
-            EXPECT_EQ(result.runState, 2);
+            EXPECT_EQ(result.outcome, DescriptionOutcome::LinesLost);
             EXPECT_TRUE(scene.host.boxes.empty());
             EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
         }
@@ -383,10 +367,8 @@ TEST(DescriptionOutput, ReadOnlyDescriptionFileIsNotReplaced) {
                     fs::perm_options::remove);
     ASSERT_NE(Files().Attributes(scene.Description()) & kAttrReadOnly, 0u);
     ASSERT_EQ(scene.Open(), 1);
-    ASSERT_EQ(WriteDescriptionLine("a", "new"), 1);
-    const FinishResult result = FinishDescriptionOutput(1);
-    EXPECT_EQ(result.runState, 1);
-    EXPECT_EQ(result.completed, 0);
+    ASSERT_EQ(scene.Line("a", "new"), 1);
+    EXPECT_EQ(scene.output.Finish().outcome, DescriptionOutcome::NotReplaced);
     ExpectBoxes(scene.host.boxes, {Box(nullptr, {T(9), T(15), T(5)})});
     EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
     EXPECT_TRUE(scene.TempFiles().empty());
@@ -395,11 +377,10 @@ TEST(DescriptionOutput, ReadOnlyDescriptionFileIsNotReplaced) {
 TEST(DescriptionOutput, FileThatAppearedSinceChosenIsNotOverwritten) {
     Scene scene;
     ASSERT_EQ(scene.Open(), 1);
-    ASSERT_EQ(WriteDescriptionLine("Descript.ion", "was notes.txt"), 1);
+    ASSERT_EQ(scene.Line("Descript.ion", "was notes.txt"), 1);
     // The batch renamed one of the user's files to the chosen name.
     ASSERT_TRUE(scene.work.WriteFile("Descript.ion", "the user's own text"));
-    const FinishResult result = FinishDescriptionOutput(0);
-    EXPECT_EQ(result.completed, 0);
+    EXPECT_EQ(scene.output.Finish().outcome, DescriptionOutcome::KeptAside);
     EXPECT_EQ(scene.work.ReadFile("Descript.ion"), "the user's own text");
     ExpectBoxes(scene.host.boxes, {Box(nullptr, {T(9), T(15), scene.TempName(), T(5)})});
     EXPECT_EQ(scene.KeptTempFile(), "Descript.ion was notes.txt\r\n");
@@ -415,10 +396,12 @@ TEST(DescriptionOutput, FailedReplaceLosesNothing) {
         }
         scene.files.FailEvery("ReplaceAtomically");
         ASSERT_EQ(scene.Open(), 1);
-        ASSERT_EQ(WriteDescriptionLine("a", "new"), 1);
-        const FinishResult result = FinishDescriptionOutput(0);
-        EXPECT_EQ(result.runState, 0);
-        EXPECT_EQ(result.completed, 0);
+        ASSERT_EQ(scene.Line("a", "new"), 1);
+        const DescriptionResult result = scene.output.Finish();
+        EXPECT_EQ(result.outcome, oldFile ? DescriptionOutcome::NotReplaced : DescriptionOutcome::KeptAside);
+        // The failing operation and the system's reason travel with the outcome.
+        EXPECT_EQ(result.failure.step, DescriptionStep::Replace);
+        EXPECT_EQ(result.failure.error, std::make_error_code(std::errc::io_error));
         if (oldFile) {
             // The old descriptions are all still in place: the directory is as it was.
             ExpectBoxes(scene.host.boxes, {Box(nullptr, {T(9), T(15), T(5)})});
@@ -438,11 +421,10 @@ TEST(DescriptionOutput, NoTemporaryDirectory) {
         SCOPED_TRACE(missing);
         Scene scene;
         scene.redirected.tempDirectory = missing ? scene.work.PathOf("missing") + "/" : std::string();
-        CurrentDescriptionOutput().tempName = "name of an earlier run";
         EXPECT_EQ(scene.Open(), 0);
-        ExpectBoxes(scene.host.boxes, {Box("DescExist", {T(9), T(13), "name of an earlier run", T(17)})});
-        EXPECT_EQ(scene.TempName(), "name of an earlier run");
-        EXPECT_FALSE(CurrentDescriptionOutput().file);
+        // No name was made by this run, so none is shown.
+        ExpectBoxes(scene.host.boxes, {Box("DescExist", {T(9), T(13), "", T(17)})});
+        EXPECT_FALSE(scene.output.IsOpen());
         EXPECT_TRUE(scene.work.ListNames().empty());
         EXPECT_EQ(scene.files.Count("OpenForWriting"), 0);
     }
@@ -451,13 +433,15 @@ TEST(DescriptionOutput, NoTemporaryDirectory) {
 TEST(DescriptionOutput, TemporaryDirectoryPointingNowhere) {
     test::TempDir work;
     FakeHost host;
-    CurrentDescriptionOutput().tempName.clear();
-    int opened = -1;
+    test::MemoryRegistry registry;
+    const RunContext context = host.Context(SystemFileSystem(), registry);
+    DescriptionOutput output(context);
+    DescriptionFailure failure;
     {
         test::ScopedTempDirectoryEnv nowhere(work.PathOf("nowhere"));
-        opened = OpenDescriptionOutput(work.PathOf("Descript.ion"));
+        failure = output.Open(work.PathOf("Descript.ion"));
     }
-    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(failure.step, DescriptionStep::MakeTempName);
     ExpectBoxes(host.boxes, {Box("DescExist", {T(9), T(13), "", T(17)})});
     EXPECT_TRUE(work.ListNames().empty());
 }
@@ -471,7 +455,7 @@ TEST(DescriptionOutput, TemporaryFileCannotBeOpened) {
     ExpectBoxes(scene.host.boxes, {Box("CanNotCreate", {T(9), T(13), scene.TempName(), T(17)})});
     // The empty file made for the name is not left behind.
     EXPECT_TRUE(scene.TempFiles().empty());
-    EXPECT_FALSE(CurrentDescriptionOutput().file);
+    EXPECT_FALSE(scene.output.IsOpen());
 }
 
 }  // namespace

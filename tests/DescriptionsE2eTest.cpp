@@ -89,6 +89,19 @@ TEST(DescriptionsE2e, DescriptionFileInTheSelectionKeepsItsName) {
     EXPECT_EQ(plain.Dir().ListNames(), (std::vector<std::string>{"x_0.ion", "x_1.txt"}));
 }
 
+// The host and the plug-in read the host's list of description files alike: a name with a blank
+// before its comma keeps the blank, so here both take Descript.ion, and Files.bbs is left alone.
+TEST(DescriptionsE2e, HostAndPluginChooseTheSameDescriptionFile) {
+    HostRunner host;
+    host.MakeFiles({"a.txt"});
+    host.Dir().WriteFile("Files.bbs", "a.txt from Files.bbs\r\n");
+    host.Dir().WriteFile("Descript.ion", "a.txt from Descript.ion\r\n");
+    ASSERT_TRUE(host.WriteSetting(host.DescriptionsKey(), "ListNames", "Files.bbs ,Descript.ion"));
+    EXPECT_EQ(host.Run(SaveRun({"a.txt"}, "b.txt")).status, 0);
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), "b.txt from Descript.ion\r\n");
+    EXPECT_EQ(host.Dir().ReadFile("Files.bbs"), "a.txt from Files.bbs\r\n");
+}
+
 // No usable temporary directory: the "DescExist" box, nothing renamed, but the options typed
 // into the dialog are stored.
 TEST(DescriptionsE2e, NoTemporaryDirectoryRenamesNothing) {

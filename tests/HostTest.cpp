@@ -167,17 +167,6 @@ TEST(HostDescriptions, Lookup) {
     }
 }
 
-TEST(HostDescriptions, ListNamesAndKey) {
-    EXPECT_EQ(SplitListNames("Descript.ion,Files.bbs"),
-              (std::vector<std::string>{"Descript.ion", "Files.bbs"}));
-    EXPECT_EQ(SplitListNames(" a , b\t,,c d,"), (std::vector<std::string>{"a", "b", "c d"}));
-    EXPECT_EQ(SplitListNames(""), std::vector<std::string>{});
-    EXPECT_EQ(DescriptionsKeyPath("Software\\Far\\Plugins"), "Software\\Far\\Descriptions");
-    EXPECT_EQ(DescriptionsKeyPath("Software\\Far\\"), "Software\\Far\\Descriptions");
-    EXPECT_EQ(DescriptionsKeyPath("Plugins"), "Plugins");
-    EXPECT_EQ(DescriptionsKeyPath(""), "");
-}
-
 TEST(HostTrace, JsonEscaping) {
     struct Case {
         std::string bytes;

@@ -14,7 +14,7 @@ std::string ExpandInBatch(const char* nameTemplate, const std::string& name, std
                           const std::string& startText, std::uint32_t count, bool withoutZero) {
     const std::uint32_t start = StartValue(startText);
     const std::uint32_t bound = CounterWidthBound(startText, start, count);
-    return ExpandTemplate(nameTemplate, name, index, count, bound, start, withoutZero);
+    return ExpandTemplate(nameTemplate, name, index, {start, count, bound, withoutZero});
 }
 
 std::string Repeat(const std::string& piece, int times) {
@@ -75,17 +75,17 @@ TEST(NameTemplate, WorkedExpansions) {
 }
 
 TEST(NameTemplate, MissingTemplateGivesEmptyResult) {
-    EXPECT_EQ(ExpandTemplate(nullptr, "a.jpg", 0, 1, 2, 1, false), "");
+    EXPECT_EQ(ExpandTemplate(nullptr, "a.jpg", 0, {1, 1, 2, false}), "");
     std::string reused = "left over";
-    ExpandTemplateInto(reused, nullptr, "a.jpg", 0, 1, 2, 1, false);
+    ExpandTemplateInto(reused, nullptr, "a.jpg", 0, {1, 1, 2, false});
     EXPECT_EQ(reused, "");
 }
 
 TEST(NameTemplate, ReusedBufferStartsEmpty) {
     std::string result;
-    ExpandTemplateInto(result, "%F%F%F", LongName(80), 0, 1, 0, 1, false);
+    ExpandTemplateInto(result, "%F%F%F", LongName(80), 0, {1, 1, 0, false});
     EXPECT_EQ(result.size(), 240u);
-    ExpandTemplateInto(result, "%#", "x", 4, 10, 10, 0, false);
+    ExpandTemplateInto(result, "%#", "x", 4, {0, 10, 10, false});
     EXPECT_EQ(result, "04");
 }
 
@@ -125,7 +125,7 @@ TEST(NameTemplate, CounterWidthsOverBatch) {
         EXPECT_EQ(bound, c.bound);
         std::vector<std::string> names;
         for (std::uint32_t i = 0; i < c.count; ++i) {
-            names.push_back(ExpandTemplate(c.nameTemplate, "f.txt", i, c.count, bound, start, c.withoutZero));
+            names.push_back(ExpandTemplate(c.nameTemplate, "f.txt", i, {start, c.count, bound, c.withoutZero}));
         }
         EXPECT_EQ(names.front(), c.first);
         EXPECT_EQ(names.back(), c.last);
@@ -135,11 +135,11 @@ TEST(NameTemplate, CounterWidthsOverBatch) {
 TEST(NameTemplate, ProgressLine) {
     // The progress box numbers items from 1 and never pads: bound 0, start 1.
     const char* progress = "%#. %F";
-    EXPECT_EQ(ExpandTemplate(progress, "a.txt", 0, 1000, 0, 1, false), "1. a.txt");
-    EXPECT_EQ(ExpandTemplate(progress, "a.txt", 9, 1000, 0, 1, false), "10. a.txt");
-    EXPECT_EQ(ExpandTemplate(progress, "a.txt", 999, 1000, 0, 1, false), "1000. a.txt");
-    EXPECT_EQ(ExpandTemplate("%h/%H", "a.txt", 9, 1000, 0, 1, false), "a/A");
-    EXPECT_EQ(ExpandTemplate("%#/%T", "a.txt", 0, 1000, 0, 1, false), "1/1000");
+    EXPECT_EQ(ExpandTemplate(progress, "a.txt", 0, {1, 1000, 0, false}), "1. a.txt");
+    EXPECT_EQ(ExpandTemplate(progress, "a.txt", 9, {1, 1000, 0, false}), "10. a.txt");
+    EXPECT_EQ(ExpandTemplate(progress, "a.txt", 999, {1, 1000, 0, false}), "1000. a.txt");
+    EXPECT_EQ(ExpandTemplate("%h/%H", "a.txt", 9, {1, 1000, 0, false}), "a/A");
+    EXPECT_EQ(ExpandTemplate("%#/%T", "a.txt", 0, {1, 1000, 0, false}), "1/1000");
 }
 
 TEST(NameTemplate, NinesBound) {
@@ -162,7 +162,7 @@ TEST(NameTemplate, NinesBound) {
         }
         EXPECT_EQ(PadDecimal("0", c.bound).size(), c.decimalWidth);
         EXPECT_EQ(FormatHex(c.bound, false, 0).size(), c.hexWidth);
-        EXPECT_EQ(ExpandTemplate("%h", "x", 0, 1, c.bound, 0, false), std::string(c.hexWidth, '0'));
+        EXPECT_EQ(ExpandTemplate("%h", "x", 0, {0, 1, c.bound, false}), std::string(c.hexWidth, '0'));
     }
     // A start text as long as a whole mask still gives a bound; the nines simply keep wrapping.
     const std::string longStart(259, '0');
@@ -241,7 +241,7 @@ TEST(NameTemplate, BaseNameAndExtension) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(GetBaseName(c.name), c.base);
         EXPECT_EQ(GetExtension(c.name), c.extension);
-        EXPECT_EQ(ExpandTemplate("%N|%E", c.name, 0, 1, 0, 1, false),
+        EXPECT_EQ(ExpandTemplate("%N|%E", c.name, 0, {1, 1, 0, false}),
                   std::string(c.base) + "|" + c.extension);
     }
 }
@@ -293,7 +293,7 @@ TEST(NameTemplate, LengthLimit) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.description);
-        const std::string result = ExpandTemplate(c.nameTemplate.c_str(), c.name, 0, 1, 0, 0, false);
+        const std::string result = ExpandTemplate(c.nameTemplate.c_str(), c.name, 0, {0, 1, 0, false});
         EXPECT_EQ(result, c.expected);
         EXPECT_LE(result.size(), kMaxExpandedLength);
     }

@@ -190,10 +190,11 @@ TEST_F(Plugin, WithoutDescriptionsColumnTheSwitchIsNotOffered) {
 
 TEST_F(Plugin, AnswersAreReadBackAfterOkOnly) {
     DialogItems items;
-    BuildDialogItems(items);
+    const HostApi host(HostServices());
+    BuildDialogItems(host, items);
     RenameOptions options;
     options.SaveDescription = 1;
-    FillDialogItems(items, options, /*descriptionsShown=*/false);
+    FillDialogItems(host, items, options, /*descriptionsShown=*/false);
     std::strcpy(items[2].Data, "new");
     items[6].Selected = 1;
     EXPECT_FALSE(ReadDialogItems(items, options));

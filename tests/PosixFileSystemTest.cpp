@@ -218,8 +218,8 @@ bool IsTempName(const std::string& name, const std::string& prefix) {
 TEST(PosixFileSystem, CreateTempFileIsExclusive) {
     FileSystem& files = SystemFileSystem();
     TempDir dir;
-    const std::string first = files.CreateTempFile(dir.Slash(), "VL");
-    const std::string second = files.CreateTempFile(dir.Path(), "VL");  // separator added
+    const std::string first = test::CreatedTempFile(files, dir.Slash(), "VL");
+    const std::string second = test::CreatedTempFile(files, dir.Path(), "VL");  // separator added
     ASSERT_FALSE(first.empty());
     ASSERT_FALSE(second.empty());
     EXPECT_NE(first, second);
@@ -235,20 +235,20 @@ TEST(PosixFileSystem, CreateTempFileIsExclusive) {
     char next[32];
     std::snprintf(next, sizeof next, "VL%X.tmp", (last + 1) & 0xFFFF ? (last + 1) & 0xFFFF : 1);
     ASSERT_EQ(0, symlink(dir.PathOf("victim").c_str(), dir.PathOf(next).c_str()));
-    const std::string third = files.CreateTempFile(dir.Path(), "VL");
+    const std::string third = test::CreatedTempFile(files, dir.Path(), "VL");
     ASSERT_FALSE(third.empty());
     EXPECT_NE(dir.PathOf(next), third);
     EXPECT_FALSE(dir.Exists("victim"));
     EXPECT_TRUE(IsSymlink(dir.PathOf(next)));
 
-    EXPECT_EQ("", files.CreateTempFile(dir.PathOf("missing"), "VL"));
+    EXPECT_EQ("", test::CreatedTempFile(files, dir.PathOf("missing"), "VL"));
 }
 
 TEST(PosixFileSystem, WritableFile) {
     FileSystem& files = SystemFileSystem();
     TempDir dir;
     ASSERT_TRUE(dir.WriteFile("out", "old contents that are longer"));
-    std::unique_ptr<WritableFile> file = files.OpenForWriting(dir.PathOf("out"));
+    std::unique_ptr<WritableFile> file = test::OpenedForWriting(files, dir.PathOf("out"));
     ASSERT_TRUE(file);
     std::uint64_t size = 99;
     ASSERT_TRUE(file->Size(&size));
@@ -267,11 +267,11 @@ TEST(PosixFileSystem, WritableFile) {
     // A link planted at the name is not followed.
     ASSERT_TRUE(dir.WriteFile("victim", "safe"));
     ASSERT_EQ(0, symlink(dir.PathOf("victim").c_str(), dir.PathOf("trap").c_str()));
-    EXPECT_FALSE(files.OpenForWriting(dir.PathOf("trap")));
+    EXPECT_FALSE(test::OpenedForWriting(files, dir.PathOf("trap")));
     EXPECT_EQ("safe", dir.ReadFile("victim"));
-    EXPECT_FALSE(files.OpenForWriting(dir.PathOf("missing/out")));
+    EXPECT_FALSE(test::OpenedForWriting(files, dir.PathOf("missing/out")));
     {
-        std::unique_ptr<WritableFile> dropped = files.OpenForWriting(dir.PathOf("dropped"));
+        std::unique_ptr<WritableFile> dropped = test::OpenedForWriting(files, dir.PathOf("dropped"));
         ASSERT_TRUE(dropped);
         EXPECT_TRUE(dropped->Write("abc", 3));
     }  // closed by the destructor
@@ -353,7 +353,7 @@ TEST(FaultyFileSystem, LogsAndFailsChosenOperations) {
     faulty.FailOperation("Write", 2);
     faulty.FailOperation(4);
     EXPECT_EQ(kAttrArchive, Files().Attributes(dir.PathOf("a")));
-    std::unique_ptr<WritableFile> file = Files().OpenForWriting(dir.PathOf("out"));
+    std::unique_ptr<WritableFile> file = test::OpenedForWriting(Files(), dir.PathOf("out"));
     ASSERT_TRUE(file);
     EXPECT_TRUE(file->Write("one", 3));
     EXPECT_FALSE(file->Write("two", 3));  // 2nd write and 4th operation
@@ -384,7 +384,7 @@ TEST(FaultyFileSystem, LogsAndFailsChosenOperations) {
     EXPECT_FALSE(Files().MoveNoReplace(dir.PathOf("b"), dir.PathOf("c")));
     EXPECT_FALSE(Files().Delete(dir.PathOf("b")));
     EXPECT_TRUE(dir.Exists("b"));
-    file = Files().OpenForWriting(dir.PathOf("out"));
+    file = test::OpenedForWriting(Files(), dir.PathOf("out"));
     ASSERT_TRUE(file);
     EXPECT_FALSE(file->Write("abcdef", 6));
     EXPECT_FALSE(file->Close());

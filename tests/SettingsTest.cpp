@@ -10,9 +10,8 @@ const std::string kKey = "Software\\Far\\Plugins\\Velmora";
 
 TEST(Settings, FirstUseGivesDefaultsAndStoringCreatesAllFour) {
     test::MemoryRegistry registry;
-    test::ScopedRegistry scoped(&registry);
 
-    RenameOptions options = LoadOptions(kKey);
+    RenameOptions options = LoadOptions(registry, kKey);
     EXPECT_EQ(options.Mask, "%F");
     EXPECT_EQ(options.StartNumber, "0");
     EXPECT_EQ(options.SaveDescription, 0u);
@@ -25,7 +24,7 @@ TEST(Settings, FirstUseGivesDefaultsAndStoringCreatesAllFour) {
     options.Mask = "IMG_%#.%E";
     options.StartNumber = "";
     options.SaveDescription = 1;
-    StoreOptions(kKey, options);
+    StoreOptions(registry, kKey, options);
     EXPECT_EQ(registry.log,
               (std::vector<std::string>{
                   "WriteDword(" + kKey + ",SaveDescription)", "WriteDword(" + kKey + ",WithoutZero)",
@@ -34,7 +33,7 @@ TEST(Settings, FirstUseGivesDefaultsAndStoringCreatesAllFour) {
     EXPECT_EQ(registry.values[kKey + "|SaveDescription"], std::string("\1\0\0\0", 4));
 
     // A cleared start number comes back empty, not as the default.
-    RenameOptions again = LoadOptions(kKey);
+    RenameOptions again = LoadOptions(registry, kKey);
     EXPECT_EQ(again.Mask, "IMG_%#.%E");
     EXPECT_EQ(again.StartNumber, "");
     EXPECT_EQ(again.SaveDescription, 1u);
@@ -42,41 +41,39 @@ TEST(Settings, FirstUseGivesDefaultsAndStoringCreatesAllFour) {
 
 TEST(Settings, StringReadsHonourTheCapacity) {
     test::MemoryRegistry registry;
-    test::ScopedRegistry scoped(&registry);
     std::string text;
 
     // 259 characters and a terminator fit; 260 characters do not, and read as the default.
     registry.Put(kKey, "velmora", std::string(259, 'a') + std::string(1, '\0'));
-    EXPECT_TRUE(ReadRegistryString(kKey, "velmora", &text, kOptionTextCapacity, "%F"));
+    EXPECT_TRUE(ReadRegistryString(registry, kKey, "velmora", &text, kOptionTextCapacity, "%F"));
     EXPECT_EQ(text, std::string(259, 'a'));
     registry.Put(kKey, "velmora", std::string(260, 'a') + std::string(1, '\0'));
-    EXPECT_FALSE(ReadRegistryString(kKey, "velmora", &text, kOptionTextCapacity, "%F"));
+    EXPECT_FALSE(ReadRegistryString(registry, kKey, "velmora", &text, kOptionTextCapacity, "%F"));
     EXPECT_EQ(text, "%F");
 
     // Exactly 260 bytes without a terminator keep room for one.
     registry.Put(kKey, "velmora", std::string(260, 'b'));
-    EXPECT_TRUE(ReadRegistryString(kKey, "velmora", &text, kOptionTextCapacity, "%F"));
+    EXPECT_TRUE(ReadRegistryString(registry, kKey, "velmora", &text, kOptionTextCapacity, "%F"));
     EXPECT_EQ(text, std::string(259, 'b'));
 
     // Whatever the stored type, the bytes up to the first zero are the text.
     registry.Put(kKey, "number", std::string("12\0junk", 7));
-    EXPECT_TRUE(ReadRegistryString(kKey, "number", &text, kOptionTextCapacity, "0"));
+    EXPECT_TRUE(ReadRegistryString(registry, kKey, "number", &text, kOptionTextCapacity, "0"));
     EXPECT_EQ(text, "12");
     registry.Put(kKey, "number", "\xC3\xA9\x80\xFF");
-    EXPECT_TRUE(ReadRegistryString(kKey, "number", &text, kOptionTextCapacity, "0"));
+    EXPECT_TRUE(ReadRegistryString(registry, kKey, "number", &text, kOptionTextCapacity, "0"));
     EXPECT_EQ(text, "\xC3\xA9\x80\xFF");
 }
 
 TEST(Settings, NumberReads) {
     test::MemoryRegistry registry;
-    test::ScopedRegistry scoped(&registry);
-    EXPECT_EQ(ReadRegistryDword(kKey, "WithoutZero", 7), 7u);
+    EXPECT_EQ(ReadRegistryDword(registry, kKey, "WithoutZero", 7), 7u);
     registry.Put(kKey, "WithoutZero", std::string("\x01\x02\x03\x04", 4));
-    EXPECT_EQ(ReadRegistryDword(kKey, "WithoutZero", 7), 0x04030201u);
+    EXPECT_EQ(ReadRegistryDword(registry, kKey, "WithoutZero", 7), 0x04030201u);
     registry.Put(kKey, "WithoutZero", std::string("\x05", 1));
-    EXPECT_EQ(ReadRegistryDword(kKey, "WithoutZero", 7), 5u);
+    EXPECT_EQ(ReadRegistryDword(registry, kKey, "WithoutZero", 7), 5u);
     registry.Put(kKey, "WithoutZero", std::string("\x01\x02\x03\x04\x05", 5));  // too large
-    EXPECT_EQ(ReadRegistryDword(kKey, "WithoutZero", 7), 7u);
+    EXPECT_EQ(ReadRegistryDword(registry, kKey, "WithoutZero", 7), 7u);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ const std::vector<std::string> kLanguageFiles = {"VelmoraEng.lng", "VelmoraRus.l
 
 // The help topics the plug-in's code passes to the host: warning boxes and the dialog.
 std::set<std::string> TopicsNamedInCode() {
-    const std::regex named(R"re((?:ShowWarning\(\s*|HelpTopic\s*=\s*)"([A-Za-z]+)")re");
+    const std::regex named(R"re((?:ShowWarning\(\s*|Stop\(\s*|HelpTopic\s*=\s*)"([A-Za-z]+)")re");
     std::set<std::string> topics;
     for (const auto& entry : fs::recursive_directory_iterator(kSource / "src")) {
         const std::string ext = entry.path().extension().string();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Platform.hpp"
+#include "support/FaultyFileSystem.hpp"
 #include "support/HostRunner.hpp"
 #include "support/TempDir.hpp"
 #include "support/win32/Win32Support.hpp"
@@ -131,17 +132,17 @@ TEST(Win32FileSystem, TemporaryFilesAndWrites) {
     EXPECT_EQ(temp.back(), '\\');
 
     TempDir dir;
-    const std::string name = files.CreateTempFile(dir.Slash(), "VL");
+    const std::string name = test::CreatedTempFile(files, dir.Slash(), "VL");
     ASSERT_FALSE(name.empty());
     const std::string bare = name.substr(name.find_last_of("\\/") + 1);
     EXPECT_EQ(bare.rfind("VL", 0), 0u) << bare;
     EXPECT_EQ(bare.substr(bare.size() - 4), ".tmp") << bare;
     EXPECT_EQ(dir.ReadFile(bare), "");
     // The next name is another file: the first one is taken now.
-    const std::string second = files.CreateTempFile(dir.Slash(), "VL");
+    const std::string second = test::CreatedTempFile(files, dir.Slash(), "VL");
     EXPECT_NE(second, name);
 
-    std::unique_ptr<WritableFile> out = files.OpenForWriting(name);
+    std::unique_ptr<WritableFile> out = test::OpenedForWriting(files, name);
     ASSERT_TRUE(out);
     EXPECT_TRUE(out->Write("a b\r\n", 5));
     EXPECT_TRUE(out->Write("", 0));

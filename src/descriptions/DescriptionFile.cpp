@@ -1,84 +1,42 @@
 #include "descriptions/DescriptionFile.hpp"
 
-#include <cstring>
-
-#include "platform/Platform.hpp"
-#include "plugin/HostServices.hpp"
+#include "far/HostConventions.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora {
 namespace {
 
+// When the host's list cannot be read. The hosts themselves fall back on a longer list
+// ("Descript.ion,Files.bbs"); nothing is lost by the shorter one: in a directory that has only
+// Files.bbs the host still shows its descriptions, so they all reach the new Descript.ion, which
+// the host reads first from then on, and Files.bbs itself is left as it was.
 constexpr char kDefaultDescriptionName[] = "Descript.ion";
 // The host keeps its list in a value of at most 259 characters and its terminator.
 constexpr std::size_t kListCapacity = 260;
 
-// Only these count as white space after a separating comma; bytes of 128 and above never do,
-// whatever the code page makes of them.
-bool IsListSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 }  // namespace
 
-std::string DescriptionsKeyPath(const char* rootKey) {
-    std::string path = rootKey ? rootKey : "";
-    const std::string::size_type slash = path.rfind('\\');
-    if (slash != std::string::npos) {
-        path.erase(slash + 1);
-        path += "Descriptions";
-    }
-    return path;
-}
-
-const char* NextListName(const char* position, std::string* name) {
-    if (*position == '\0') {
-        return nullptr;
-    }
-    name->clear();
-    bool isProtected = false;
-    for (; *position != '\0'; ++position) {
-        const char c = *position;
-        // A "[" without any later "]" protects nothing: the host reads such a list the same way.
-        if (c == '[' && std::strchr(position + 1, ']') != nullptr) {
-            isProtected = true;
-        } else if (c == ']') {
-            isProtected = false;
-        } else if (c == ',' && !isProtected) {
-            ++position;
-            while (IsListSpace(*position)) {
-                ++position;
-            }
-            return position;
-        }
-        name->push_back(c);
-    }
-    return position;
-}
-
-bool FileExists(const std::string& path) {
+bool FileExists(FileSystem& files, const std::string& path) {
     // An empty name never names a file (the Windows attribute query refuses it too).
     if (path.empty()) {
         return false;
     }
-    const std::uint32_t attributes = Files().Attributes(path);
+    const std::uint32_t attributes = files.Attributes(path);
     return attributes != kNoAttributes && attributes != kAttrDirectory;
 }
 
-int FindDescriptionFile(std::string* name) {
+bool FindDescriptionFile(const RunContext& context, std::string* name) {
     std::string list;
-    ReadRegistryString(DescriptionsKeyPath(HostRootKey()), "ListNames", &list, kListCapacity,
-                       kDefaultDescriptionName);
-    std::string candidate;
-    // The list ends at its first zero byte, as the host's own reading of the value does.
-    for (const char* position = list.c_str(); (position = NextListName(position, &candidate)) != nullptr;) {
-        if (FileExists(candidate)) {
+    ReadRegistryString(context.registry, far::DescriptionsKeyPath(context.rootKey), "ListNames", &list,
+                       kListCapacity, kDefaultDescriptionName);
+    for (const std::string& candidate : far::ListNames(list)) {
+        if (FileExists(context.files, candidate)) {
             *name = candidate;
-            return 1;
+            return true;
         }
     }
     *name = kDefaultDescriptionName;
-    return 0;
+    return false;
 }
 
 }  // namespace velmora

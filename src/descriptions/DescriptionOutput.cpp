@@ -13,6 +13,7 @@ constexpr char kTempPrefix[] = "VL";
 // far2l reads a description file as UTF-8 only after this mark; without it the file is taken in
 // the OEM code page, and UTF-8 text comes back garbled.
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+constexpr std::size_t kUtf8MarkSize = sizeof kUtf8Mark - 1;
 
 bool HasNonAscii(const std::string& bytes) {
     for (const char c : bytes) {
@@ -22,231 +23,228 @@ bool HasNonAscii(const std::string& bytes) {
     return false;
 }
 
-void ShowCannotWrite(const DescriptionOutput& output) {
-    ShowWarning("CanNotWrite", {GetText(MWarningTitle), GetText(MCannotWriteTemp), output.tempName.c_str(),
-                                GetText(MWarningButton)});
+DescriptionFailure Failed(DescriptionStep step, const FileResult& result = FileResult::Success()) {
+    return DescriptionFailure{step, result.Error()};
 }
 
-// Builds the whole line in the record's buffer and writes it with one call.
-int WriteLine(DescriptionOutput& output, const char* name, std::size_t nameLength, const char* description) {
-    if (!output.file) {
-        return 0;
-    }
-    const bool quoted = std::memchr(name, ' ', nameLength) != nullptr;
-    // Only the name's own last dot goes; the host reads "name" and "name." as the same file.
-    if (nameLength > 0 && name[nameLength - 1] == '.') {
-        --nameLength;
-    }
-    const std::size_t descriptionLength = description ? std::strlen(description) : 0;
-    std::string& line = output.line;
-    line.clear();
-    line.reserve(nameLength + descriptionLength + 5);
-    if (quoted) {
-        line.push_back('"');
-    }
-    line.append(name, nameLength);
-    if (quoted) {
-        line.push_back('"');
-    }
-    line.push_back(' ');
-    line.append(description ? description : "", descriptionLength);
-    line.append("\r\n", 2);
-    if (!WriteAllBytes(*output.file, line.data(), line.size())) {
-        return 0;
-    }
-    output.bytesWritten += line.size();
-    output.wroteNonAscii = output.wroteNonAscii || HasNonAscii(line);
-    return 1;
-}
-
-// Writes the renamed file's line that the rename loop could not write; false when it fails again
-// or when half of it reached the file (nothing can be appended after half a line).
-bool WriteUnwrittenLine(DescriptionOutput& output) {
-    if (output.unwritten.empty()) {
-        return true;
-    }
-    std::uint64_t size = 0;
-    if (!output.file->Size(&size) || size != output.bytesWritten ||
-        !WriteAllBytes(*output.file, output.unwritten.data(), output.unwritten.size())) {
-        return false;
-    }
-    output.bytesWritten += output.unwritten.size();
-    output.wroteNonAscii = output.wroteNonAscii || HasNonAscii(output.unwritten);
-    output.unwritten.clear();
-    return true;
-}
-
-// Writes a line for every item of the refreshed panel that has a description; false after the
-// first line that cannot be written (or when the panel cannot be read at all).
-bool WriteSecondPass(DescriptionOutput& output) {
-    ControlPanel(far::FCTL_UPDATEPANEL, reinterpret_cast<void*>(static_cast<std::intptr_t>(1)));
-    ControlPanel(far::FCTL_REDRAWPANEL, nullptr);
-    far::PanelInfo panel{};
-    // Without the refreshed panel the new file would hold only the renamed files' lines and
-    // replacing the old one would drop every other description.
-    if (!ControlPanel(far::FCTL_GETPANELINFO, &panel)) {
-        return false;
-    }
-    if (!panel.PanelItems) {
-        return true;
-    }
-    for (int i = 0; i < panel.ItemsNumber; ++i) {
-        const far::PluginPanelItem& item = panel.PanelItems[i];
-        if (!item.Description || item.Description[0] == '\0') {
-            continue;
-        }
-        const std::string_view name = far::FieldText(item.FindData.cFileName);
-        if (!WriteLine(output, name.data(), name.size(), item.Description)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool Exists(const std::string& path) {
-    return Files().Attributes(path) != kNoAttributes;
+// Makes and creates an empty temporary file ("VL" prefix, the system's temporary directory);
+// *destination is untouched when none can be made.
+FileResult MakeTempFileName(FileSystem& files, std::string* destination) {
+    const std::string directory = files.TempDirectory();
+    // An empty directory would put the file in the current directory, among the user's files.
+    if (directory.empty())
+        return FileResult(std::make_error_code(std::errc::no_such_file_or_directory));
+    return files.CreateTempFile(directory, kTempPrefix, destination);
 }
 
 }  // namespace
 
-DescriptionOutput& CurrentDescriptionOutput() {
-    static DescriptionOutput output;
-    return output;
+DescriptionFailure DescriptionOutput::Open(const std::string& chosenName) {
+    const HostApi& host = context_.host;
+    FileSystem& files = context_.files;
+    descriptionName_ = chosenName;
+    descriptionExisted_ = files.Attributes(descriptionName_) != kNoAttributes;
+    std::string name;
+    const FileResult made = MakeTempFileName(files, &name);
+    if (!made) {
+        // No temporary name was made by this run, so the box has none to show.
+        host.ShowWarning("DescExist", {host.GetText(MWarningTitle), host.GetText(MCannotCreateTemp), "",
+                                       host.GetText(MWarningButton)});
+        return Failed(DescriptionStep::MakeTempName, made);
+    }
+    temp_ = TempFile(files, name);
+    const FileResult opened = files.OpenForWriting(name, &file_);
+    if (!opened) {
+        // The empty file just made is of no use to anyone; it does not stay behind.
+        temp_.Discard();
+        host.ShowWarning("CanNotCreate", {host.GetText(MWarningTitle), host.GetText(MCannotCreateTemp),
+                                          name.c_str(), host.GetText(MWarningButton)});
+        return Failed(DescriptionStep::CreateTemp, opened);
+    }
+    return DescriptionFailure{};
 }
 
-bool MakeTempFileName(std::string* destination) {
-    if (!destination) {
-        return false;
+DescriptionFailure DescriptionOutput::Write(const std::string& bytes) {
+    if (!file_)
+        return Failed(DescriptionStep::WriteLine);
+    // One write of all bytes; nothing to write succeeds without writing.
+    if (!bytes.empty()) {
+        const FileResult written = file_->Write(bytes.data(), bytes.size());
+        if (!written)
+            return Failed(DescriptionStep::WriteLine, written);
     }
-    FileSystem& files = Files();
-    const std::string directory = files.TempDirectory();
-    // An empty directory would put the file in the current directory, among the user's files.
-    if (directory.empty()) {
-        return false;
-    }
-    std::string name = files.CreateTempFile(directory, kTempPrefix);
-    if (name.empty()) {
-        return false;
-    }
-    *destination = std::move(name);
-    return true;
+    bytesWritten_ += bytes.size();
+    wroteNonAscii_ = wroteNonAscii_ || HasNonAscii(bytes);
+    return DescriptionFailure{};
 }
 
-bool WriteAllBytes(WritableFile& file, const char* bytes, std::size_t count) {
-    return count == 0 || file.Write(bytes, count);
+DescriptionFailure DescriptionOutput::WriteLine(std::string_view name, const char* description) {
+    const bool quoted = name.find(' ') != std::string_view::npos;
+    // Only the name's own last dot goes; the host reads "name" and "name." as the same file.
+    if (!name.empty() && name.back() == '.')
+        name.remove_suffix(1);
+    const std::size_t descriptionLength = description ? std::strlen(description) : 0;
+    line_.clear();
+    line_.reserve(name.size() + descriptionLength + 5);
+    if (quoted)
+        line_.push_back('"');
+    line_.append(name);
+    if (quoted)
+        line_.push_back('"');
+    line_.push_back(' ');
+    line_.append(description ? description : "", descriptionLength);
+    line_.append("\r\n", 2);
+    DescriptionFailure failure = Write(line_);
+    if (failure)
+        unwritten_ = line_;
+    return failure;
 }
 
-int OpenDescriptionOutput(const std::string& chosenName) {
-    DescriptionOutput& output = CurrentDescriptionOutput();
-    output.file.reset();
-    output.bytesWritten = 0;
-    output.wroteNonAscii = false;
-    output.unwritten.clear();
-    output.descriptionName = chosenName;
-    output.descriptionExisted = Exists(output.descriptionName);
-    if (!MakeTempFileName(&output.tempName)) {
-        // The name shown is whatever an earlier run left in the record (empty on the first run).
-        ShowWarning("DescExist", {GetText(MWarningTitle), GetText(MCannotCreateTemp), output.tempName.c_str(),
-                                  GetText(MWarningButton)});
-        return 0;
-    }
-    output.file = Files().OpenForWriting(output.tempName);
-    if (!output.file) {
-        // The empty file just made is of no use to anyone; do not leave it behind.
-        Files().Delete(output.tempName);
-        ShowWarning("CanNotCreate", {GetText(MWarningTitle), GetText(MCannotCreateTemp),
-                                     output.tempName.c_str(), GetText(MWarningButton)});
-        return 0;
-    }
-    return 1;
+// Writes the renamed file's line that the rename loop could not write; fails when it fails again
+// or when half of it reached the file (nothing can be appended after half a line).
+DescriptionFailure DescriptionOutput::WriteUnwrittenLine() {
+    if (unwritten_.empty())
+        return DescriptionFailure{};
+    std::uint64_t size = 0;
+    const FileResult sized = file_->Size(&size);
+    if (!sized || size != bytesWritten_)
+        return Failed(DescriptionStep::WriteLine, sized);
+    DescriptionFailure failure = Write(unwritten_);
+    if (!failure)
+        unwritten_.clear();
+    return failure;
 }
 
-int WriteDescriptionLine(const char* name, const char* description) {
-    DescriptionOutput& output = CurrentDescriptionOutput();
-    if (WriteLine(output, name, std::strlen(name), description)) {
-        return 1;
+// Writes a line for every item of the refreshed panel that has a description; stops at the first
+// line that cannot be written (or when the panel cannot be read at all).
+DescriptionFailure DescriptionOutput::WriteSecondPass() {
+    const HostApi& host = context_.host;
+    host.ControlPanel(far::FCTL_UPDATEPANEL, reinterpret_cast<void*>(static_cast<std::intptr_t>(1)));
+    host.ControlPanel(far::FCTL_REDRAWPANEL, nullptr);
+    far::PanelInfo panel{};
+    // Without the refreshed panel the new file would hold only the renamed files' lines and
+    // replacing the old one would drop every other description.
+    if (!host.ControlPanel(far::FCTL_GETPANELINFO, &panel))
+        return Failed(DescriptionStep::ReadPanel);
+    if (!panel.PanelItems)
+        return DescriptionFailure{};
+    for (int i = 0; i < panel.ItemsNumber; ++i) {
+        const far::PluginPanelItem& item = panel.PanelItems[i];
+        if (!item.Description || item.Description[0] == '\0')
+            continue;
+        const DescriptionFailure failure = WriteLine(far::FieldText(item.FindData.cFileName), item.Description);
+        if (failure) {
+            // The second pass reports its own failure; no line of it is tried again.
+            unwritten_.clear();
+            return failure;
+        }
     }
-    output.unwritten = output.line;
-    return 0;
+    return DescriptionFailure{};
 }
 
-FinishResult FinishDescriptionOutput(int runState) {
-    FinishResult result{runState, 1};
-    DescriptionOutput& output = CurrentDescriptionOutput();
-    if (!output.file) {
+void DescriptionOutput::ShowCannotWrite() const {
+    const HostApi& host = context_.host;
+    host.ShowWarning("CanNotWrite", {host.GetText(MWarningTitle), host.GetText(MCannotWriteTemp),
+                                     temp_.Name().c_str(), host.GetText(MWarningButton)});
+}
+
+void DescriptionOutput::ShowCannotReplace(bool withTempName) const {
+    const HostApi& host = context_.host;
+    if (withTempName) {
+        host.ShowWarning(nullptr, {host.GetText(MWarningTitle), host.GetText(MCannotReplaceDescriptions),
+                                   temp_.Name().c_str(), host.GetText(MOk)});
+    } else {
+        host.ShowWarning(nullptr,
+                         {host.GetText(MWarningTitle), host.GetText(MCannotReplaceDescriptions), host.GetText(MOk)});
+    }
+}
+
+DescriptionResult DescriptionOutput::Finish() {
+    DescriptionResult result;
+    if (!file_)
         return result;
-    }
-    FileSystem& files = Files();
+    FileSystem& files = context_.files;
 
     // The rename loop has already reported the line it could not write: no second box for it.
-    const bool retried = WriteUnwrittenLine(output);
+    DescriptionFailure failure = WriteUnwrittenLine();
+    const bool retried = !failure;
+    if (!failure)
+        failure = WriteSecondPass();
     // A file of pure ASCII reads the same in every code page and stays without a mark.
-    const bool written = retried && WriteSecondPass(output) &&
-                         (!far::kHostStringsAreUtf8 || !output.wroteNonAscii ||
-                          output.file->Prepend(kUtf8Mark, sizeof kUtf8Mark - 1));
-    if (written && far::kHostStringsAreUtf8 && output.wroteNonAscii)
-        output.bytesWritten += sizeof kUtf8Mark - 1;
-    if (!written) {
-        if (retried) {
-            ShowCannotWrite(output);
-        }
-        result.runState = 2;
+    if (!failure && far::kHostStringsAreUtf8 && wroteNonAscii_) {
+        const FileResult marked = file_->Prepend(kUtf8Mark, kUtf8MarkSize);
+        if (marked)
+            bytesWritten_ += kUtf8MarkSize;
+        else
+            failure = Failed(DescriptionStep::Mark, marked);
     }
+    const bool written = !failure;
+    if (!written && retried)
+        ShowCannotWrite();
 
     std::uint64_t size = 0;
     // When the size cannot be queried, what this run wrote decides: an empty file must never
     // take the place of the old descriptions.
-    if (!output.file->Size(&size)) {
-        size = output.bytesWritten;
-    }
-    const bool closed = output.file->Close();
-    output.file.reset();
+    if (!file_->Size(&size))
+        size = bytesWritten_;
+    const FileResult closed = file_->Close();
+    file_.reset();
 
     if (size == 0) {
         // Nothing described: the description file stays exactly as it was.
-        files.Delete(output.tempName);
+        temp_.Discard();
+        result.outcome = written ? DescriptionOutcome::NothingToWrite : DescriptionOutcome::LinesLost;
+        result.failure = failure;
         return result;
     }
     if (!closed && written) {
         // The system may have dropped buffered lines: the file cannot be trusted.
-        ShowCannotWrite(output);
-        result.runState = 2;
+        ShowCannotWrite();
+        failure = Failed(DescriptionStep::Close, closed);
     }
-    if (result.runState == 2) {
-        files.Delete(output.tempName);
+    if (failure) {
+        temp_.Discard();
+        result.outcome = DescriptionOutcome::LinesLost;
+        result.failure = failure;
         return result;
     }
 
-    const std::string& target = output.descriptionName;
-    const std::uint32_t attributes = files.Attributes(target);
+    const std::uint32_t attributes = files.Attributes(descriptionName_);
     const bool presentNow = attributes != kNoAttributes;
-    if (presentNow && !output.descriptionExisted) {
+    if (presentNow && !descriptionExisted_) {
         // Something took the name during the run (a file of the batch renamed to it, say): it is
         // the user's file, not an old description file. Keep the new descriptions aside.
-        result.completed = 0;
-        ShowWarning(nullptr, {GetText(MWarningTitle), GetText(MCannotReplaceDescriptions),
-                              output.tempName.c_str(), GetText(MOk)});
+        ShowCannotReplace(true);
+        temp_.KeepInPlace();
+        result.outcome = DescriptionOutcome::KeptAside;
+        result.failure = Failed(DescriptionStep::Replace, FileResult(std::make_error_code(std::errc::file_exists)));
         return result;
     }
     if (presentNow && (attributes & kAttrReadOnly) != 0) {
         // A read-only description file is the user's way of freezing it.
-        files.Delete(output.tempName);
-        result.completed = 0;
-        ShowWarning(nullptr, {GetText(MWarningTitle), GetText(MCannotReplaceDescriptions), GetText(MOk)});
+        temp_.Discard();
+        ShowCannotReplace(false);
+        result.outcome = DescriptionOutcome::NotReplaced;
+        result.failure =
+            Failed(DescriptionStep::Replace, FileResult(std::make_error_code(std::errc::permission_denied)));
         return result;
     }
-    if (files.ReplaceAtomically(output.tempName, target)) {
+    const FileResult replaced = temp_.KeepAs(descriptionName_);
+    if (replaced) {
+        result.outcome = DescriptionOutcome::Replaced;
         return result;
     }
-    result.completed = 0;
-    if (Exists(target)) {
+    result.failure = Failed(DescriptionStep::Replace, replaced);
+    if (files.Attributes(descriptionName_) != kNoAttributes) {
         // The old file is still in place and untouched: the directory is as it was.
-        files.Delete(output.tempName);
-        ShowWarning(nullptr, {GetText(MWarningTitle), GetText(MCannotReplaceDescriptions), GetText(MOk)});
+        temp_.Discard();
+        ShowCannotReplace(false);
+        result.outcome = DescriptionOutcome::NotReplaced;
     } else {
         // The temporary file is the only copy of the descriptions now: keep it and say where.
-        ShowWarning(nullptr, {GetText(MWarningTitle), GetText(MCannotReplaceDescriptions),
-                              output.tempName.c_str(), GetText(MOk)});
+        ShowCannotReplace(true);
+        temp_.KeepInPlace();
+        result.outcome = DescriptionOutcome::KeptAside;
     }
     return result;
 }

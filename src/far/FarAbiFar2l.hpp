@@ -6,6 +6,9 @@
 #include <cstdint>
 
 #define VELMORA_WINAPI
+// How the plug-in's exports are declared: looked up by plain name, and visible although the
+// build hides every other symbol.
+#define VELMORA_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace far {
 
@@ -237,6 +240,14 @@ static_assert(offsetof(PluginStartupInfo, ViewerControl) == 4316);
 // The plug-in keeps the record up to and including EditorControl.
 constexpr std::size_t kKeptStartupBytes = offsetof(PluginStartupInfo, FSF);
 static_assert(kKeptStartupBytes == 4244);
+// What a plug-in module's file name ends with, for this host to load it.
+constexpr const char* kPluginModuleSuffix = ".far-plug-mb";
 constexpr int kPluginInfoStructSize = 64;
+
+// The size fields of a find-data record: one 64-bit size, and the space it takes on disk.
+inline void SetFindDataSize(FAR_FIND_DATA& data, std::uint64_t size) {
+    data.nFileSize = size;
+    data.nPhysicalSize = size;
+}
 
 }  // namespace far

@@ -6,6 +6,9 @@
 #include <cstdint>
 
 #define VELMORA_WINAPI __stdcall
+// How the plug-in's exports are declared: looked up by plain name (a .def file drops the
+// stdcall decoration).
+#define VELMORA_EXPORT extern "C"
 
 namespace far {
 
@@ -237,6 +240,14 @@ static_assert(offsetof(PluginStartupInfo, ViewerControl) == 368);
 // The plug-in keeps the record up to and including EditorControl.
 constexpr std::size_t kKeptStartupBytes = offsetof(PluginStartupInfo, FSF);
 static_assert(kKeptStartupBytes == 336);
+// What a plug-in module's file name ends with, for this host to load it.
+constexpr const char* kPluginModuleSuffix = ".dll";
 constexpr int kPluginInfoStructSize = 40;
+
+// The size fields of a find-data record: two 32-bit halves here.
+inline void SetFindDataSize(FAR_FIND_DATA& data, std::uint64_t size) {
+    data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data.nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
+}
 
 }  // namespace far

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "far/HostConventions.hpp"
 #include "host/TextLines.hpp"
 
 namespace velmora::host {
@@ -11,43 +12,7 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string FoldAscii(const std::string& text) {
-    std::string folded = text;
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
-}
-
 }  // namespace
-
-std::string DescriptionsKeyPath(const std::string& rootKey) {
-    std::size_t slash = rootKey.rfind('\\');
-    if (slash == std::string::npos)
-        return rootKey;
-    return rootKey.substr(0, slash + 1) + "Descriptions";
-}
-
-std::vector<std::string> SplitListNames(const std::string& list) {
-    std::vector<std::string> names;
-    std::size_t pos = 0;
-    while (pos <= list.size()) {
-        std::size_t comma = list.find(',', pos);
-        if (comma == std::string::npos)
-            comma = list.size();
-        std::size_t begin = pos;
-        std::size_t end = comma;
-        while (begin < end && IsBlank(list[begin]))
-            ++begin;
-        while (end > begin && IsBlank(list[end - 1]))
-            --end;
-        if (end > begin)
-            names.push_back(list.substr(begin, end - begin));
-        pos = comma + 1;
-    }
-    return names;
-}
 
 void DescriptionIndex::Clear() {
     descriptions_.clear();
@@ -107,7 +72,7 @@ void DescriptionIndex::Parse(const std::string& contents) {
         descriptions_.emplace_back(contents, p, lineEnd - p);
         haveRecord = true;
         exact_.emplace(name, index);
-        folded_.emplace(FoldAscii(name), index);
+        folded_.emplace(far::FoldAscii(name), index);
     }
 }
 
@@ -115,7 +80,7 @@ const std::string* DescriptionIndex::FindOne(const std::string& name) const {
     auto exact = exact_.find(name);
     if (exact != exact_.end())
         return &descriptions_[exact->second];
-    auto folded = folded_.find(FoldAscii(name));
+    auto folded = folded_.find(far::FoldAscii(name));
     if (folded != folded_.end())
         return &descriptions_[folded->second];
     return nullptr;

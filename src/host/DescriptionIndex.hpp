@@ -7,17 +7,9 @@
 
 namespace velmora::host {
 
-// The host's own list of description file names, read from the settings store when the value
-// "ListNames" is missing.
+// The host's own list of description file names, used when the settings store has no value
+// "ListNames". It is read with the plug-in's own parser, so that both pick the same file.
 constexpr const char* kDefaultListNames = "Descript.ion,Files.bbs";
-
-// The key of the host's description settings: the sibling "Descriptions" of the plug-ins' root
-// (Software\Far\Plugins gives Software\Far\Descriptions). A root without "\" is used unchanged.
-std::string DescriptionsKeyPath(const std::string& rootKey);
-
-// The names of a ListNames value: split on commas, blanks around each name removed, empty
-// names left out.
-std::vector<std::string> SplitListNames(const std::string& list);
 
 class DescriptionIndex {
 public:

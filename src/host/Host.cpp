@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "far/FarAbi.hpp"
+#include "far/HostConventions.hpp"
 #include "host/DescriptionIndex.hpp"
 #include "host/Lng.hpp"
 #include "host/Options.hpp"
@@ -24,11 +25,7 @@
 namespace velmora::host {
 namespace {
 
-#if defined(_WIN32)
-constexpr const char* kPluginFileName = "Velmora.dll";
-#else
-constexpr const char* kPluginFileName = "Velmora.far-plug-mb";
-#endif
+const std::string kPluginFileName = std::string("Velmora") + far::kPluginModuleSuffix;
 
 // The longest ListNames value read from the store.
 constexpr std::size_t kListNamesCapacity = 4096;
@@ -81,12 +78,9 @@ bool ReadNameList(const std::string& path, std::vector<std::string>* names, std:
 
 std::vector<std::string> HostListNames(const std::string& rootKey) {
     std::string bytes;
-    if (!Settings().Read(DescriptionsKeyPath(rootKey), "ListNames", kListNamesCapacity, &bytes))
+    if (!Settings().Read(far::DescriptionsKeyPath(rootKey), "ListNames", kListNamesCapacity, &bytes))
         bytes = kDefaultListNames;
-    std::size_t nul = bytes.find('\0');
-    if (nul != std::string::npos)
-        bytes.resize(nul);
-    return SplitListNames(bytes);
+    return far::ListNames(bytes);
 }
 
 // Puts the current directory back when the run ends, whichever way it ends.

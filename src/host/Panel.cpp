@@ -157,13 +157,7 @@ void Panel::FillItem(const PanelEntry& entry, bool selected, far::PluginPanelIte
     SetFileTime(entry.writeTime, &data.ftCreationTime);
     SetFileTime(entry.writeTime, &data.ftLastAccessTime);
     SetFileTime(entry.writeTime, &data.ftLastWriteTime);
-#if defined(_WIN32)
-    data.nFileSizeHigh = static_cast<far::DWORD>(entry.size >> 32);
-    data.nFileSizeLow = static_cast<far::DWORD>(entry.size & 0xFFFFFFFFu);
-#else
-    data.nFileSize = entry.size;
-    data.nPhysicalSize = entry.size;
-#endif
+    far::SetFindDataSize(data, entry.size);
     far::SetFieldText(data.cFileName, entry.name);
     item->Flags = selected ? far::PPIF_SELECTED : 0;
     item->NumberOfLinks = 1;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "far/HostConventions.hpp"
+
 namespace velmora::host {
 namespace {
 
@@ -11,10 +13,10 @@ ServiceSession* g_session = nullptr;
 constexpr far::INT_PTR kModuleNumber = 0;
 
 // Dialog items the command line can answer.
-constexpr int kMaskItem = 2;
-constexpr int kStartItem = 3;
-constexpr int kWithoutZeroItem = 6;
-constexpr int kSaveDescriptionsItem = 7;
+constexpr int kMaskItem = far::kDialogTemplateItem;
+constexpr int kStartItem = far::kDialogStartNumberItem;
+constexpr int kWithoutZeroItem = far::kDialogWithoutZeroItem;
+constexpr int kSaveDescriptionsItem = far::kDialogSaveDescriptionItem;
 
 bool IsEditField(const far::FarDialogItem& item) {
     return item.Type == far::DI_EDIT || item.Type == far::DI_FIXEDIT;

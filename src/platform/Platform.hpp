@@ -6,8 +6,26 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <system_error>
 
 namespace velmora {
+
+// What a file operation came to: success, or the system's reason for the failure. It tests true
+// on success, so `if (!files.Delete(name))` reads as a yes/no question where the reason does not
+// matter.
+class [[nodiscard]] FileResult {
+public:
+    FileResult() = default;
+    // A failure; an empty code (a failure the system gave no reason for) becomes an I/O error.
+    explicit FileResult(std::error_code error)
+        : error_(error ? error : std::make_error_code(std::errc::io_error)) {}
+    static FileResult Success() { return FileResult(); }
+    explicit operator bool() const { return !error_; }
+    const std::error_code& Error() const { return error_; }
+
+private:
+    std::error_code error_;
+};
 
 // File attribute bits, with the values the host uses.
 constexpr std::uint32_t kAttrReadOnly = 0x1;
@@ -24,15 +42,15 @@ public:
     virtual ~WritableFile() = default;
     // One write of all `size` bytes; true only when every byte was written. A failed write takes
     // back what it wrote where the system allows, so the file ends with the last whole write.
-    virtual bool Write(const char* data, std::size_t size) = 0;
+    virtual FileResult Write(const char* data, std::size_t size) = 0;
     // The file's current size; false when it cannot be queried.
-    virtual bool Size(std::uint64_t* size) = 0;
+    virtual FileResult Size(std::uint64_t* size) = 0;
     // Puts bytes in front of everything written so far, the position staying at the end. Meant for
     // small files (what was written is read back and written again); on failure the file's
     // content is undefined and the file is to be discarded.
-    virtual bool Prepend(const char* data, std::size_t size) = 0;
+    virtual FileResult Prepend(const char* data, std::size_t size) = 0;
     // Closes the file; false when the system reports a failure (data may be lost).
-    virtual bool Close() = 0;
+    virtual FileResult Close() = 0;
 };
 
 class FileSystem {
@@ -42,9 +60,9 @@ public:
     // Attribute bits of a path relative to the current directory, or kNoAttributes.
     virtual std::uint32_t Attributes(const std::string& path) = 0;
     // Renames a file or directory; never replaces an existing target.
-    virtual bool MoveNoReplace(const std::string& from, const std::string& to) = 0;
+    virtual FileResult MoveNoReplace(const std::string& from, const std::string& to) = 0;
     // Deletes a file (not a directory).
-    virtual bool Delete(const std::string& path) = 0;
+    virtual FileResult Delete(const std::string& path) = 0;
     // True when both paths exist and name the very same file (as a case-only rename does on
     // a case-insensitive file system).
     virtual bool SameFile(const std::string& a, const std::string& b) = 0;
@@ -52,15 +70,16 @@ public:
     // The system's temporary directory with a trailing separator; empty when there is none.
     virtual std::string TempDirectory() = 0;
     // Creates a new empty file named directory + prefix + hex number + ".tmp", exclusively, as
-    // GetTempFileName does with unique number 0; empty result when it cannot.
-    virtual std::string CreateTempFile(const std::string& directory, const std::string& prefix) = 0;
+    // GetTempFileName does with unique number 0, and sets *name to it (untouched on failure).
+    virtual FileResult CreateTempFile(const std::string& directory, const std::string& prefix,
+                                      std::string* name) = 0;
     // Opens an existing or new file for writing (and reading back, see Prepend) and truncates it;
-    // null on failure.
-    virtual std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) = 0;
+    // *file stays null on failure.
+    virtual FileResult OpenForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) = 0;
     // Puts `from` in the place of `to` in one step; `to` may exist and is replaced. Works across
     // file systems by copying `from` beside `to` first. Keeps `to`'s hidden attribute where the
     // system has one. False (and `to` untouched) when it cannot.
-    virtual bool ReplaceAtomically(const std::string& from, const std::string& to) = 0;
+    virtual FileResult ReplaceAtomically(const std::string& from, const std::string& to) = 0;
 };
 
 // The current user's settings tree (HKEY_CURRENT_USER on Windows, a REGEDIT4 file elsewhere).

@@ -1,14 +1,10 @@
 // The three functions the host looks up by name. They only hand over to the plug-in's code.
 #include "plugin/Exports.hpp"
+
 #include "far/FarAbi.hpp"
 #include "plugin/HostServices.hpp"
+#include "plugin/RunContext.hpp"
 #include "rename/RenameRun.hpp"
-
-#if defined(_WIN32)
-#define VELMORA_EXPORT extern "C"
-#else
-#define VELMORA_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
 
 namespace {
 const char* g_menuStrings[1];
@@ -30,11 +26,14 @@ VELMORA_EXPORT void VELMORA_WINAPI GetPluginInfo(far::PluginInfo* info) {
 }
 
 VELMORA_EXPORT far::HANDLE VELMORA_WINAPI OpenPlugin(int /*openFrom*/, far::INT_PTR /*item*/) {
-    const far::PluginStartupInfo& host = velmora::HostServices();
-    far::HANDLE screen = host.SaveScreen(0, 0, -1, -1);
-    velmora::RunRename();
-    host.RestoreScreen(screen);
-    velmora::ControlPanel(far::FCTL_UPDATEPANEL, reinterpret_cast<void*>(1));
-    velmora::ControlPanel(far::FCTL_REDRAWPANEL, nullptr);
+    const velmora::RunContext context = velmora::MakeRunContext();
+    far::HANDLE screen = context.host.SaveScreen();
+    // Whatever the run came to, the user has seen it in its boxes; the panel is refreshed in any
+    // case, since even a stopped run may have renamed files.
+    const velmora::RunReport report = velmora::RunRename(context);
+    (void)report;
+    context.host.RestoreScreen(screen);
+    context.host.ControlPanel(far::FCTL_UPDATEPANEL, reinterpret_cast<void*>(1));
+    context.host.ControlPanel(far::FCTL_REDRAWPANEL, nullptr);
     return far::kInvalidHandle;
 }

@@ -190,8 +190,11 @@ std::uint32_t CounterWidthBound(std::string_view startNumber, std::uint32_t star
 }
 
 void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::string_view itemName,
-                        std::uint32_t index, std::uint32_t total, std::uint32_t bound, std::uint32_t start,
-                        bool withoutZero) {
+                        std::uint32_t index, const CounterParameters& batch) {
+    const std::uint32_t total = batch.total;
+    const std::uint32_t bound = batch.bound;
+    const std::uint32_t start = batch.start;
+    const bool withoutZero = batch.withoutZero;
     result.clear();
     // One extra byte beyond the cut keeps a later c_str() from reallocating.
     result.reserve(kMaxExpandedLength + 1);
@@ -269,9 +272,9 @@ void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::stri
 }
 
 std::string ExpandTemplate(const char* nameTemplate, std::string_view itemName, std::uint32_t index,
-                           std::uint32_t total, std::uint32_t bound, std::uint32_t start, bool withoutZero) {
+                           const CounterParameters& batch) {
     std::string result;
-    ExpandTemplateInto(result, nameTemplate, itemName, index, total, bound, start, withoutZero);
+    ExpandTemplateInto(result, nameTemplate, itemName, index, batch);
     return result;
 }
 

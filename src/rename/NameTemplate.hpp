@@ -40,13 +40,22 @@ std::uint32_t StartValue(std::string_view startNumber);
 std::uint32_t CounterWidthBound(std::string_view startNumber, std::uint32_t start,
                                 std::uint32_t selectedCount);
 
-// Expands a template for one item. A null template (as opposed to an empty one) gives "".
+// The numbers a batch's counters follow: the item at index i counts start + i, and "%T" prints
+// total; bound sets the zero padding (CounterWidthBound, or 0 for none).
+struct CounterParameters {
+    std::uint32_t start = 0;
+    std::uint32_t total = 0;
+    std::uint32_t bound = 0;
+    bool withoutZero = false;
+};
+
+// Expands a template for the item at index of its batch. A null template (as opposed to an empty
+// one) gives "".
 std::string ExpandTemplate(const char* nameTemplate, std::string_view itemName, std::uint32_t index,
-                           std::uint32_t total, std::uint32_t bound, std::uint32_t start, bool withoutZero);
+                           const CounterParameters& counter);
 // The same, into a caller's buffer (emptied first): a run over many items reuses one buffer and so
 // allocates nothing per item.
 void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::string_view itemName,
-                        std::uint32_t index, std::uint32_t total, std::uint32_t bound, std::uint32_t start,
-                        bool withoutZero);
+                        std::uint32_t index, const CounterParameters& counter);
 
 }  // namespace velmora

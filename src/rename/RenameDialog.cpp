@@ -23,11 +23,11 @@ struct DialogItemTemplate {
 
 constexpr far::DWORD kSeparator = far::DIF_BOXCOLOR | far::DIF_SEPARATOR;
 
-constexpr DialogItemTemplate DIALOG_TEMPLATE[kDialogItemCount] = {
+constexpr DialogItemTemplate DIALOG_TEMPLATE[far::kDialogItemCount] = {
     {far::DI_DOUBLEBOX, 3, 1, 55, 10, 0, 0, nullptr, 0, 0, MTitle, nullptr},
     {far::DI_TEXT, 5, 2, 0, 0, 0, 0, nullptr, 0, 0, MTemplateLabel, nullptr},
-    {far::DI_EDIT, 5, 3, 53, 3, 1, 0, kNameHistory, far::DIF_HISTORY, 0, -1, ""},
-    {far::DI_EDIT, 5, 4, 10, 1, 0, 0, kStartNumberHistory, far::DIF_HISTORY, 0, -1, ""},
+    {far::DI_EDIT, 5, 3, 53, 3, 1, 0, far::kNameHistory, far::DIF_HISTORY, 0, -1, ""},
+    {far::DI_EDIT, 5, 4, 10, 1, 0, 0, far::kStartNumberHistory, far::DIF_HISTORY, 0, -1, ""},
     {far::DI_TEXT, 12, 4, 53, 0, 0, 0, nullptr, 0, 0, MStartNumberLabel, nullptr},
     {far::DI_TEXT, 0, 5, 0, 0, 0, 0, nullptr, kSeparator, 0, -1, ""},
     {far::DI_CHECKBOX, 5, 6, 0, 0, 0, 0, nullptr, 0, 0, MWithoutZero, nullptr},
@@ -37,10 +37,10 @@ constexpr DialogItemTemplate DIALOG_TEMPLATE[kDialogItemCount] = {
     {far::DI_BUTTON, 0, 9, 0, 0, 0, 0, nullptr, far::DIF_CENTERGROUP, 0, MCancel, nullptr},
 };
 
-constexpr int kTemplateItem = 2;
-constexpr int kStartNumberItem = 3;
-constexpr int kWithoutZeroItem = 6;
-constexpr int kSaveDescriptionItem = 7;
+constexpr int kTemplateItem = far::kDialogTemplateItem;
+constexpr int kStartNumberItem = far::kDialogStartNumberItem;
+constexpr int kWithoutZeroItem = far::kDialogWithoutZeroItem;
+constexpr int kSaveDescriptionItem = far::kDialogSaveDescriptionItem;
 
 void SetData(far::FarDialogItem& item, const char* text) {
     far::SetFieldText(item.Data, text);
@@ -64,8 +64,8 @@ std::string OptionText(const far::FarDialogItem& item) {
 
 }  // namespace
 
-void BuildDialogItems(DialogItems& items) {
-    for (int i = 0; i < kDialogItemCount; ++i) {
+void BuildDialogItems(const HostApi& host, DialogItems& items) {
+    for (int i = 0; i < far::kDialogItemCount; ++i) {
         const DialogItemTemplate& row = DIALOG_TEMPLATE[i];
         far::FarDialogItem& item = items[i];
         std::memset(static_cast<void*>(&item), 0, sizeof item);
@@ -82,18 +82,19 @@ void BuildDialogItems(DialogItems& items) {
         }
         item.Flags = row.flags;
         item.DefaultButton = row.defaultButton;
-        SetData(item, row.textId >= 0 ? GetText(row.textId) : row.text);
+        SetData(item, row.textId >= 0 ? host.GetText(row.textId) : row.text);
     }
 }
 
-void FillDialogItems(DialogItems& items, const RenameOptions& options, bool descriptionsShown) {
+void FillDialogItems(const HostApi& host, DialogItems& items, const RenameOptions& options,
+                     bool descriptionsShown) {
     SetData(items[kTemplateItem], options.Mask.c_str());
     SetData(items[kStartNumberItem], options.StartNumber.c_str());
     items[kWithoutZeroItem].Selected = static_cast<int>(options.WithoutZero);
     far::FarDialogItem& save = items[kSaveDescriptionItem];
     if (descriptionsShown) {
         save.Type = far::DI_CHECKBOX;
-        SetData(save, GetText(MSaveDescriptions));
+        SetData(save, host.GetText(MSaveDescriptions));
         save.Selected = static_cast<int>(options.SaveDescription);
     } else {
         // No descriptions column: nothing to save, so no switch is offered.
@@ -103,10 +104,9 @@ void FillDialogItems(DialogItems& items, const RenameOptions& options, bool desc
     }
 }
 
-int ShowDialog(DialogItems& items) {
-    const far::PluginStartupInfo& host = HostServices();
-    return host.Dialog(host.ModuleNumber, -1, -1, kDialogWidth, kDialogHeight, kDialogHelpTopic, items.data(),
-                       kDialogItemCount);
+int ShowDialog(const HostApi& host, DialogItems& items) {
+    return host.Dialog(-1, -1, kDialogWidth, kDialogHeight, far::kDialogHelpTopic, items.data(),
+                       far::kDialogItemCount);
 }
 
 bool ReadDialogItems(const DialogItems& items, RenameOptions& options) {

@@ -4,12 +4,8 @@
 #include <string>
 
 #include "descriptions/DescriptionFile.hpp"
-#include "descriptions/DescriptionOutput.hpp"
-#include "platform/Platform.hpp"
-#include "plugin/HostServices.hpp"
-#include "rename/NameTemplate.hpp"
+#include "far/HostConventions.hpp"
 #include "rename/RenameDialog.hpp"
-#include "settings/Settings.hpp"
 
 namespace velmora {
 namespace {
@@ -18,77 +14,81 @@ bool ShowsDescriptions(const far::PanelInfo& panel) {
     return far::FieldText(panel.ColumnTypes).find('Z') != std::string_view::npos;
 }
 
-// A target that names an existing entry is occupied, unless it is the very file being renamed
-// (a change of letter case on a file system that ignores case).
-bool TargetOccupied(const std::string& oldName, const std::string& newName) {
-    return FileExists(newName) && !Files().SameFile(oldName, newName);
-}
-
-bool SameAsciiFolded(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 // The description file being rebuilt is never renamed: the new one is written under its old name,
 // and the host would find no descriptions under any other. The file system is asked only when
 // the names differ in letter case alone.
-bool IsDescriptionFile(const std::string& name, const std::string& descriptionName) {
+bool IsDescriptionFile(FileSystem& files, const std::string& name, const std::string& descriptionName) {
     return name == descriptionName ||
-           (SameAsciiFolded(name, descriptionName) && Files().SameFile(name, descriptionName));
-}
-
-void ShowProgress(const std::string& line) {
-    const far::PluginStartupInfo& host = HostServices();
-    const char* lines[] = {GetText(MTitle), line.c_str()};
-    host.Message(host.ModuleNumber, 0, nullptr, lines, 2, 0);
+           (far::EqualIgnoringAsciiCase(name, descriptionName) && files.SameFile(name, descriptionName));
 }
 
 }  // namespace
 
-int RunRename() {
+void RenameRun::Stop(const char* helpTopic, std::initializer_list<const char*> lines) {
+    context_.host.ShowWarning(helpTopic, lines);
+    state_ = RunState::LoopStopped;
+}
+
+RunReport RenameRun::Execute() {
+    const HostApi& host = context_.host;
+    RunReport report;
     DialogItems items;
-    BuildDialogItems(items);
+    BuildDialogItems(host, items);
 
     far::PanelInfo panel{};
-    if (!ControlPanel(far::FCTL_GETPANELINFO, &panel)) {
-        return 0;  // no panel to work on
+    if (!host.ControlPanel(far::FCTL_GETPANELINFO, &panel)) {
+        report.outcome = RunOutcome::NoPanel;
+        return report;
     }
     const bool descriptionsShown = ShowsDescriptions(panel);
 
-    RenameOptions options = LoadOptions(SettingsKeyPath());
-    FillDialogItems(items, options, descriptionsShown);
-    if (ShowDialog(items) != kDialogOkItem) {
-        return 0;
+    options_ = LoadOptions(context_.registry, context_.settingsKey);
+    FillDialogItems(host, items, options_, descriptionsShown);
+    if (ShowDialog(host, items) != far::kDialogOkItem) {
+        report.outcome = RunOutcome::Cancelled;
+        return report;
     }
-    const bool save = ReadDialogItems(items, options);
-    StoreOptions(SettingsKeyPath(), options);
+    save_ = ReadDialogItems(items, options_);
+    StoreOptions(context_.registry, context_.settingsKey, options_);
 
-    std::string chosen;
-    if (save) {
-        FindDescriptionFile(&chosen);
-        if (!OpenDescriptionOutput(chosen)) {
-            return 0;
+    if (save_) {
+        FindDescriptionFile(context_, &descriptionName_);
+        if (const DescriptionFailure failure = descriptions_.Open(descriptionName_)) {
+            report.outcome = RunOutcome::Warned;
+            report.descriptions = DescriptionResult{DescriptionOutcome::NothingToWrite, failure};
+            return report;
         }
     }
 
+    RenameSelection(panel);
+
+    bool completed = true;
+    if (save_ && descriptions_.IsOpen()) {
+        const DescriptionResult result = descriptions_.Finish();
+        if (result.outcome == DescriptionOutcome::LinesLost) {
+            state_ = RunState::DescriptionsLost;
+        }
+        completed = result.outcome != DescriptionOutcome::NotReplaced &&
+                    result.outcome != DescriptionOutcome::KeptAside;
+        report.descriptions = result;
+    }
+    report.state = state_;
+    report.outcome = completed && state_ == RunState::Clean ? RunOutcome::Done : RunOutcome::Warned;
+    return report;
+}
+
+void RenameRun::RenameSelection(const far::PanelInfo& panel) {
+    const HostApi& host = context_.host;
+    FileSystem& files = context_.files;
     const std::uint32_t count =
         panel.SelectedItemsNumber > 0 ? static_cast<std::uint32_t>(panel.SelectedItemsNumber) : 0;
-    const std::uint32_t start = StartValue(options.StartNumber);
-    const std::uint32_t bound = CounterWidthBound(options.StartNumber, start, count);
-    const bool withoutZero = options.WithoutZero != 0;
+    counter_.start = StartValue(options_.StartNumber);
+    counter_.total = count;
+    counter_.bound = CounterWidthBound(options_.StartNumber, counter_.start, count);
+    counter_.withoutZero = options_.WithoutZero != 0;
+    // The progress line numbers the files from 1, never padded.
+    const CounterParameters progressCounter{1, count, 0, counter_.withoutZero};
 
-    int runState = 0;
     // Both names are built in buffers of the run's own, reused from item to item.
     std::string progress;
     std::string oldName;
@@ -96,42 +96,36 @@ int RunRename() {
     for (std::uint32_t i = 0; i < count; ++i) {
         const far::PluginPanelItem& item = panel.SelectedItems[i];
         oldName.assign(far::FieldText(item.FindData.cFileName));
-        ExpandTemplateInto(progress, GetText(MProgress), oldName, i, count, 0, 1, withoutZero);
-        ShowProgress(progress);
+        ExpandTemplateInto(progress, host.GetText(MProgress), oldName, i, progressCounter);
+        host.ShowProgress(host.GetText(MTitle), progress.c_str());
 
-        ExpandTemplateInto(newName, options.Mask.c_str(), oldName, i, count, bound, start, withoutZero);
-        if (newName == oldName || (save && IsDescriptionFile(oldName, chosen))) {
+        ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_);
+        if (newName == oldName || (save_ && IsDescriptionFile(files, oldName, descriptionName_))) {
             continue;
         }
-        if (TargetOccupied(oldName, newName)) {
-            ShowWarning("FileExist", {GetText(MWarningTitle), GetText(MFileExists), newName.c_str(),
-                                      GetText(MWarningButton)});
-            runState = 1;
+        // A target that names an existing entry is occupied, unless it is the very file being
+        // renamed (a change of letter case on a file system that ignores case).
+        if (FileExists(files, newName) && !files.SameFile(oldName, newName)) {
+            Stop("FileExist", {host.GetText(MWarningTitle), host.GetText(MFileExists), newName.c_str(),
+                               host.GetText(MWarningButton)});
             break;
         }
-        if (!Files().MoveNoReplace(oldName, newName)) {
-            ShowWarning("CanNotMove", {GetText(MWarningTitle), GetText(MCannotRename), oldName.c_str(),
-                                       GetText(MRenameTo), newName.c_str(), GetText(MWarningButton)});
-            runState = 1;
+        if (!files.MoveNoReplace(oldName, newName)) {
+            Stop("CanNotMove", {host.GetText(MWarningTitle), host.GetText(MCannotRename), oldName.c_str(),
+                                host.GetText(MRenameTo), newName.c_str(), host.GetText(MWarningButton)});
             break;
         }
-        if (save && item.Description && item.Description[0] != '\0' &&
-            !WriteDescriptionLine(newName.c_str(), item.Description)) {
-            ShowWarning("CanNotWrite",
-                        {GetText(MWarningTitle), GetText(MCannotWriteTemp),
-                         CurrentDescriptionOutput().tempName.c_str(), GetText(MWarningButton)});
-            runState = 1;
+        if (save_ && item.Description && item.Description[0] != '\0' &&
+            descriptions_.WriteLine(newName, item.Description)) {
+            Stop("CanNotWrite", {host.GetText(MWarningTitle), host.GetText(MCannotWriteTemp),
+                                 descriptions_.TempName().c_str(), host.GetText(MWarningButton)});
             break;
         }
     }
+}
 
-    int completed = 1;
-    if (save && CurrentDescriptionOutput().file) {
-        const FinishResult finish = FinishDescriptionOutput(runState);
-        runState = finish.runState;
-        completed = finish.completed;
-    }
-    return completed == 1 && runState == 0 ? 1 : 0;
+RunReport RunRename(const RunContext& context) {
+    return RenameRun(context).Execute();
 }
 
 }  // namespace velmora

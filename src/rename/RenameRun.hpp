@@ -1,9 +1,61 @@
+// One use of the plug-in: dialog, options, renames, descriptions.
 #pragma once
+
+#include <optional>
+#include <string>
+
+#include "descriptions/DescriptionOutput.hpp"
+#include "plugin/RunContext.hpp"
+#include "rename/NameTemplate.hpp"
+#include "settings/Settings.hpp"
 
 namespace velmora {
 
-// One use of the plug-in: dialog, options, renames, descriptions. 1 when everything was done,
-// 0 when cancelled or when a warning box was shown.
-int RunRename();
+// How far a run got without a failure.
+enum class RunState {
+    Clean,             // no failure
+    LoopStopped,       // the rename loop stopped at a warning (occupied target, refused move,
+                       // unwritable description line); what was renamed stays renamed
+    DescriptionsLost,  // a line of the description rewrite could not be written; the old
+                       // description file was kept
+};
+
+enum class RunOutcome {
+    Done,       // everything asked for was done, without a warning
+    Cancelled,  // the dialog was left without OK: nothing renamed, nothing stored
+    NoPanel,    // the host delivered no panel: nothing shown, nothing done
+    Warned,     // a warning box was shown (see state and descriptions)
+};
+
+struct RunReport {
+    RunOutcome outcome = RunOutcome::Done;
+    RunState state = RunState::Clean;
+    // What became of the description file, when the run rewrote it.
+    std::optional<DescriptionResult> descriptions;
+};
+
+class RenameRun {
+public:
+    explicit RenameRun(const RunContext& context) : context_(context), descriptions_(context_) {}
+    RenameRun(const RenameRun&) = delete;
+    RenameRun& operator=(const RenameRun&) = delete;
+
+    RunReport Execute();
+
+private:
+    void RenameSelection(const far::PanelInfo& panel);
+    void Stop(const char* helpTopic, std::initializer_list<const char*> lines);
+
+    const RunContext& context_;
+    RenameOptions options_;
+    CounterParameters counter_;
+    bool save_ = false;            // this run rewrites the description file
+    std::string descriptionName_;  // the description file chosen for the rewrite
+    DescriptionOutput descriptions_;
+    RunState state_ = RunState::Clean;
+};
+
+// Runs the plug-in once in the given context.
+RunReport RunRename(const RunContext& context);
 
 }  // namespace velmora

@@ -4,10 +4,10 @@
 
 namespace velmora {
 
-bool ReadRegistryString(const std::string& keyPath, const char* valueName, std::string* text,
+bool ReadRegistryString(Registry& registry, const std::string& keyPath, const char* valueName, std::string* text,
                         std::size_t capacity, const char* defaultText) {
     std::string bytes;
-    if (capacity == 0 || !Settings().Read(keyPath, valueName, capacity, &bytes)) {
+    if (capacity == 0 || !registry.Read(keyPath, valueName, capacity, &bytes)) {
         *text = defaultText;
         return false;
     }
@@ -21,10 +21,10 @@ bool ReadRegistryString(const std::string& keyPath, const char* valueName, std::
     return true;
 }
 
-std::uint32_t ReadRegistryDword(const std::string& keyPath, const char* valueName,
+std::uint32_t ReadRegistryDword(Registry& registry, const std::string& keyPath, const char* valueName,
                                 std::uint32_t defaultValue) {
     std::string bytes;
-    if (!Settings().Read(keyPath, valueName, 4, &bytes)) {
+    if (!registry.Read(keyPath, valueName, 4, &bytes)) {
         return defaultValue;
     }
     // Fewer than four stored bytes are the low bytes of the number.
@@ -35,29 +35,30 @@ std::uint32_t ReadRegistryDword(const std::string& keyPath, const char* valueNam
     return value;
 }
 
-bool WriteRegistryString(const std::string& keyPath, const char* valueName, const std::string& text) {
-    return Settings().WriteString(keyPath, valueName, text);
+bool WriteRegistryString(Registry& registry, const std::string& keyPath, const char* valueName,
+                         const std::string& text) {
+    return registry.WriteString(keyPath, valueName, text);
 }
 
-bool WriteRegistryDword(const std::string& keyPath, const char* valueName, std::uint32_t value) {
-    return Settings().WriteDword(keyPath, valueName, value);
+bool WriteRegistryDword(Registry& registry, const std::string& keyPath, const char* valueName, std::uint32_t value) {
+    return registry.WriteDword(keyPath, valueName, value);
 }
 
-RenameOptions LoadOptions(const std::string& keyPath) {
+RenameOptions LoadOptions(Registry& registry, const std::string& keyPath) {
     RenameOptions options;
-    ReadRegistryString(keyPath, "velmora", &options.Mask, kOptionTextCapacity, "%F");
-    ReadRegistryString(keyPath, "number", &options.StartNumber, kOptionTextCapacity, "0");
-    options.SaveDescription = ReadRegistryDword(keyPath, "SaveDescription", 0);
-    options.WithoutZero = ReadRegistryDword(keyPath, "WithoutZero", 0);
+    ReadRegistryString(registry, keyPath, "velmora", &options.Mask, kOptionTextCapacity, "%F");
+    ReadRegistryString(registry, keyPath, "number", &options.StartNumber, kOptionTextCapacity, "0");
+    options.SaveDescription = ReadRegistryDword(registry, keyPath, "SaveDescription", 0);
+    options.WithoutZero = ReadRegistryDword(registry, keyPath, "WithoutZero", 0);
     return options;
 }
 
-void StoreOptions(const std::string& keyPath, const RenameOptions& options) {
+void StoreOptions(Registry& registry, const std::string& keyPath, const RenameOptions& options) {
     // Failures are not reported: the stored values simply stay as they were.
-    WriteRegistryDword(keyPath, "SaveDescription", options.SaveDescription);
-    WriteRegistryDword(keyPath, "WithoutZero", options.WithoutZero);
-    WriteRegistryString(keyPath, "velmora", options.Mask);
-    WriteRegistryString(keyPath, "number", options.StartNumber);
+    WriteRegistryDword(registry, keyPath, "SaveDescription", options.SaveDescription);
+    WriteRegistryDword(registry, keyPath, "WithoutZero", options.WithoutZero);
+    WriteRegistryString(registry, keyPath, "velmora", options.Mask);
+    WriteRegistryString(registry, keyPath, "number", options.StartNumber);
 }
 
 }  // namespace velmora

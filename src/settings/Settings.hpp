@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Platform.hpp"
+
 namespace velmora {
 
 // Capacity of a stored option text, terminator included.
@@ -19,16 +21,17 @@ struct RenameOptions {
 
 // Reads a value as text of at most capacity - 1 bytes. On failure copies the default and
 // returns false.
-bool ReadRegistryString(const std::string& keyPath, const char* valueName, std::string* text,
+bool ReadRegistryString(Registry& registry, const std::string& keyPath, const char* valueName, std::string* text,
                         std::size_t capacity, const char* defaultText);
-std::uint32_t ReadRegistryDword(const std::string& keyPath, const char* valueName,
+std::uint32_t ReadRegistryDword(Registry& registry, const std::string& keyPath, const char* valueName,
                                 std::uint32_t defaultValue);
-bool WriteRegistryString(const std::string& keyPath, const char* valueName, const std::string& text);
-bool WriteRegistryDword(const std::string& keyPath, const char* valueName, std::uint32_t value);
+bool WriteRegistryString(Registry& registry, const std::string& keyPath, const char* valueName,
+                         const std::string& text);
+bool WriteRegistryDword(Registry& registry, const std::string& keyPath, const char* valueName, std::uint32_t value);
 
 // Reads "velmora", "number", "SaveDescription", "WithoutZero", in that order.
-RenameOptions LoadOptions(const std::string& keyPath);
+RenameOptions LoadOptions(Registry& registry, const std::string& keyPath);
 // Writes "SaveDescription", "WithoutZero", "velmora", "number", in that order.
-void StoreOptions(const std::string& keyPath, const RenameOptions& options);
+void StoreOptions(Registry& registry, const std::string& keyPath, const RenameOptions& options);
 
 }  // namespace velmora

@@ -108,4 +108,8 @@ void FakeHost::ClearItems() {
     descriptions_.clear();
 }
 
+RunContext FakeHost::Context(FileSystem& files, Registry& registry) const {
+    return RunContext{HostApi(info_), files, registry, rootKey_ + "\\Velmora", rootKey_};
+}
+
 }  // namespace velmora::test

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "far/FarAbi.hpp"
+#include "platform/Platform.hpp"
+#include "plugin/RunContext.hpp"
 
 namespace velmora::test {
 
@@ -38,6 +40,9 @@ public:
 
     // The text GetMsg gives for a message number: "#<id>".
     static std::string Text(int id);
+
+    // A run's context with this host's services and the given file system and registry.
+    RunContext Context(FileSystem& files, Registry& registry) const;
 
     // Appends an item to the panel that GETPANELINFO reports; a null description stays null.
     void AddItem(const std::string& name, const char* description);

@@ -5,34 +5,39 @@
 namespace velmora::test {
 namespace {
 
+// What an injected failure reports: an I/O error, as a failing disk would.
+FileResult Injected() {
+    return FileResult(std::make_error_code(std::errc::io_error));
+}
+
 class FaultyWritableFile final : public WritableFile {
 public:
     FaultyWritableFile(FaultyFileSystem* owner, std::unique_ptr<WritableFile> inner, std::string path)
         : owner_(owner), inner_(std::move(inner)), path_(std::move(path)) {}
 
-    bool Write(const char* data, std::size_t size) override {
+    FileResult Write(const char* data, std::size_t size) override {
         if (!owner_->Record("Write", path_)) {
             if (owner_->partialWrites() && size > 1)
-                inner_->Write(data, size / 2);
-            return false;
+                (void)inner_->Write(data, size / 2);
+            return Injected();
         }
         return inner_->Write(data, size);
     }
-    bool Size(std::uint64_t* size) override {
+    FileResult Size(std::uint64_t* size) override {
         if (!owner_->Record("Size", path_))
-            return false;
+            return Injected();
         return inner_->Size(size);
     }
-    bool Prepend(const char* data, std::size_t size) override {
+    FileResult Prepend(const char* data, std::size_t size) override {
         if (!owner_->Record("Prepend", path_))
-            return false;
+            return Injected();
         return inner_->Prepend(data, size);
     }
-    bool Close() override {
+    FileResult Close() override {
         const bool wanted = owner_->Record("Close", path_);
         // A failing close still releases the file, as close(2) and CloseHandle do.
-        const bool closed = inner_->Close();
-        return wanted && closed;
+        const FileResult closed = inner_->Close();
+        return wanted ? closed : Injected();
     }
 
 private:
@@ -101,15 +106,15 @@ std::uint32_t FaultyFileSystem::Attributes(const std::string& path) {
     return inner_.Attributes(path);
 }
 
-bool FaultyFileSystem::MoveNoReplace(const std::string& from, const std::string& to) {
+FileResult FaultyFileSystem::MoveNoReplace(const std::string& from, const std::string& to) {
     if (!Record("MoveNoReplace", from + "," + to))
-        return false;
+        return Injected();
     return inner_.MoveNoReplace(from, to);
 }
 
-bool FaultyFileSystem::Delete(const std::string& path) {
+FileResult FaultyFileSystem::Delete(const std::string& path) {
     if (!Record("Delete", path))
-        return false;
+        return Injected();
     return inner_.Delete(path);
 }
 
@@ -125,24 +130,27 @@ std::string FaultyFileSystem::TempDirectory() {
     return inner_.TempDirectory();
 }
 
-std::string FaultyFileSystem::CreateTempFile(const std::string& directory, const std::string& prefix) {
+FileResult FaultyFileSystem::CreateTempFile(const std::string& directory, const std::string& prefix,
+                                            std::string* name) {
     if (!Record("CreateTempFile", directory + "," + prefix))
-        return std::string();
-    return inner_.CreateTempFile(directory, prefix);
+        return Injected();
+    return inner_.CreateTempFile(directory, prefix, name);
 }
 
-std::unique_ptr<WritableFile> FaultyFileSystem::OpenForWriting(const std::string& path) {
+FileResult FaultyFileSystem::OpenForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) {
     if (!Record("OpenForWriting", path))
-        return nullptr;
-    std::unique_ptr<WritableFile> file = inner_.OpenForWriting(path);
-    if (!file)
-        return nullptr;
-    return std::make_unique<FaultyWritableFile>(this, std::move(file), path);
+        return Injected();
+    std::unique_ptr<WritableFile> opened;
+    const FileResult result = inner_.OpenForWriting(path, &opened);
+    if (!result)
+        return result;
+    *file = std::make_unique<FaultyWritableFile>(this, std::move(opened), path);
+    return result;
 }
 
-bool FaultyFileSystem::ReplaceAtomically(const std::string& from, const std::string& to) {
+FileResult FaultyFileSystem::ReplaceAtomically(const std::string& from, const std::string& to) {
     if (!Record("ReplaceAtomically", from + "," + to))
-        return false;
+        return Injected();
     return inner_.ReplaceAtomically(from, to);
 }
 

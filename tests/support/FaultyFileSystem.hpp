@@ -40,13 +40,14 @@ public:
     int Count(const std::string& kind) const;
 
     std::uint32_t Attributes(const std::string& path) override;
-    bool MoveNoReplace(const std::string& from, const std::string& to) override;
-    bool Delete(const std::string& path) override;
+    FileResult MoveNoReplace(const std::string& from, const std::string& to) override;
+    FileResult Delete(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     std::string TempDirectory() override;
-    std::string CreateTempFile(const std::string& directory, const std::string& prefix) override;
-    std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override;
-    bool ReplaceAtomically(const std::string& from, const std::string& to) override;
+    FileResult CreateTempFile(const std::string& directory, const std::string& prefix,
+                              std::string* name) override;
+    FileResult OpenForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override;
+    FileResult ReplaceAtomically(const std::string& from, const std::string& to) override;
 
     // Used by the files this file system hands out.
     bool Record(const std::string& kind, const std::string& arguments);
@@ -62,6 +63,19 @@ private:
     std::vector<std::string> failEvery_;
     bool partialWrites_ = false;
 };
+
+// The name of a new temporary file, or "" when none could be made.
+inline std::string CreatedTempFile(FileSystem& files, const std::string& directory, const std::string& prefix) {
+    std::string name;
+    return files.CreateTempFile(directory, prefix, &name) ? name : std::string();
+}
+
+// A file opened for writing, or null.
+inline std::unique_ptr<WritableFile> OpenedForWriting(FileSystem& files, const std::string& path) {
+    std::unique_ptr<WritableFile> file;
+    (void)files.OpenForWriting(path, &file);
+    return file;
+}
 
 // Installs a file system for the lifetime of the object; the system's is back afterwards.
 class ScopedFileSystem {

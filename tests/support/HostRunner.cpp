@@ -8,6 +8,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "far/HostConventions.hpp"
 #include "host/DescriptionIndex.hpp"
 #include "host/Host.hpp"
 #include "host/Options.hpp"
@@ -218,7 +219,7 @@ std::string HostRunner::RootKey() const {
 }
 
 std::string HostRunner::DescriptionsKey() const {
-    return host::DescriptionsKeyPath(RootKey());
+    return far::DescriptionsKeyPath(RootKey());
 }
 
 std::optional<std::string> HostRunner::StoredString(const std::string& name) const {

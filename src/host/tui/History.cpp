@@ -18,7 +18,7 @@ std::string HistoryKey(const std::string& name) {
 
 std::vector<std::string> LoadHistory(const std::string& name) {
     const std::string key = HistoryKey(name);
-    std::uint32_t count = ReadRegistryDword(key, "Count", 0);
+    std::uint32_t count = ReadRegistryDword(Settings(), key, "Count", 0);
     count = std::min<std::uint32_t>(count, kHistoryEntries);
     std::vector<std::string> entries;
     for (std::uint32_t i = 0; i < count; ++i) {

@@ -129,16 +129,14 @@ std::uint64_t MonotonicMilliseconds() {
 }
 
 bool ReadWholeFile(const std::string& path, std::string* contents, std::string* error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.IsOpen()) {
         *error = Failure("open", path, errno);
         return false;
     }
-    const bool ok = posix::ReadAll(fd, contents);
-    const int saved = errno;
-    ::close(fd);
+    const bool ok = posix::ReadAll(fd.Get(), contents);
     if (!ok)
-        *error = Failure("read", path, saved);
+        *error = Failure("read", path, errno);
     return ok;
 }
 

@@ -92,8 +92,15 @@ bool ReadAll(int fd, std::string* contents) {
     }
 }
 
-int CreateExclusiveTempFile(const std::string& directory, const std::string& prefix, mode_t mode,
-                            std::string* name) {
+bool UniqueFd::Close() {
+    if (fd_ < 0)
+        return true;
+    const int fd = Release();
+    return ::close(fd) == 0;
+}
+
+UniqueFd CreateExclusiveTempFile(const std::string& directory, const std::string& prefix, mode_t mode,
+                                 std::string* name) {
     std::string base = directory;
     if (!base.empty() && base.back() != '/')
         base += '/';
@@ -111,16 +118,16 @@ int CreateExclusiveTempFile(const std::string& directory, const std::string& pre
         char hex[16];
         std::snprintf(hex, sizeof hex, "%X", number);
         const std::string candidate = base + prefix + hex + ".tmp";
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0) {
+        UniqueFd fd(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        if (fd.IsOpen()) {
             *name = candidate;
             return fd;
         }
         if (errno != EEXIST && errno != EINTR)
-            return -1;
+            return UniqueFd();
     }
     errno = EEXIST;
-    return -1;
+    return UniqueFd();
 }
 
 std::string DirectoryOf(const std::string& path) {

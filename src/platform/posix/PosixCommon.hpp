@@ -6,7 +6,46 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Platform.hpp"
+
 namespace velmora::posix {
+
+// Owns a file descriptor: closed when the owner goes, on every path.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) {
+            Close();
+            fd_ = other.Release();
+        }
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { Close(); }
+
+    bool IsOpen() const { return fd_ >= 0; }
+    int Get() const { return fd_; }
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    // False (errno set) when close reports an error; the descriptor is gone either way, so it is
+    // never closed twice. errno is kept when there was nothing to close.
+    bool Close();
+
+private:
+    int fd_ = -1;
+};
+
+// The result of a call that reports its failure through errno.
+inline FileResult ErrnoResult(bool ok, int error) {
+    return ok ? FileResult::Success() : FileResult(std::error_code(error, std::generic_category()));
+}
 
 // Host attribute bits for a file with this status and this path (only its last component
 // matters): a directory gives 16, a name starting with "." adds hidden, a missing owner write
@@ -23,8 +62,9 @@ bool WriteAll(int fd, const char* data, std::size_t size);
 bool ReadAll(int fd, std::string* contents);
 
 // Creates a new file named directory + prefix + hex number + ".tmp" exclusively (O_EXCL, so an
-// existing name or a planted symbolic link is never opened) and returns its open descriptor, or -1.
-int CreateExclusiveTempFile(const std::string& directory, const std::string& prefix, mode_t mode,
+// existing name or a planted symbolic link is never opened) and returns its open descriptor
+// (not open, errno set, on failure).
+UniqueFd CreateExclusiveTempFile(const std::string& directory, const std::string& prefix, mode_t mode,
                             std::string* name);
 
 // The directory part of a path with a trailing "/", or "" for a bare name.

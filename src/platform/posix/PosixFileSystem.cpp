@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/Platform.hpp"
 #include "platform/posix/PosixCommon.hpp"
@@ -24,16 +25,16 @@ bool IsReadOnlyFile(const struct stat& status) {
 // Copies the regular file `from` into the already open, empty descriptor `out`, with its
 // permission bits and modification time; false (errno set) on failure.
 bool CopyInto(const std::string& from, int out) {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (in < 0)
+    const posix::UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!in.IsOpen())
         return false;
     struct stat status {};
-    bool ok = ::fstat(in, &status) == 0 && S_ISREG(status.st_mode);
+    bool ok = ::fstat(in.Get(), &status) == 0 && S_ISREG(status.st_mode);
     if (!ok && errno == 0)
         errno = EINVAL;
     char buffer[65536];
     while (ok) {
-        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        const ssize_t got = ::read(in.Get(), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {
@@ -50,10 +51,14 @@ bool CopyInto(const std::string& from, int out) {
     }
     if (ok)
         ok = ::fsync(out) == 0;
-    const int saved = errno;
-    ::close(in);
-    errno = saved;
     return ok;
+}
+
+// Removes a file left over by a failed step without losing the errno that step set.
+void UnlinkKeepingErrno(const std::string& path) {
+    const int saved = errno;
+    ::unlink(path.c_str());
+    errno = saved;
 }
 
 // Across file systems a file is moved by copying it to a name that must not exist yet, then
@@ -66,19 +71,16 @@ bool CopyThenDelete(const std::string& from, const std::string& to) {
         errno = EXDEV;
         return false;
     }
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (out < 0)
+    posix::UniqueFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!out.IsOpen())
         return false;
-    bool ok = CopyInto(from, out);
-    if (::close(out) != 0)
+    bool ok = CopyInto(from, out.Get());
+    if (!out.Close())
         ok = false;
     if (ok && ::unlink(from.c_str()) != 0)
         ok = false;
-    if (!ok) {
-        const int saved = errno;
-        ::unlink(to.c_str());
-        errno = saved;
-    }
+    if (!ok)
+        UnlinkKeepingErrno(to);
     return ok;
 }
 
@@ -88,9 +90,7 @@ bool LinkThenUnlink(const std::string& from, const std::string& to) {
     if (::link(from.c_str(), to.c_str()) == 0) {
         if (::unlink(from.c_str()) == 0)
             return true;
-        const int saved = errno;
-        ::unlink(to.c_str());
-        errno = saved;
+        UnlinkKeepingErrno(to);
         return false;
     }
     if (errno == EEXIST || errno == ENOENT || errno == EXDEV)
@@ -103,56 +103,139 @@ bool LinkThenUnlink(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-class PosixWritableFile final : public WritableFile {
-public:
-    PosixWritableFile(int fd) : fd_(fd) {}
-    ~PosixWritableFile() override {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    bool Write(const char* data, std::size_t size) override {
-        if (fd_ < 0) {
-            return false;
-        }
-        const off_t before = ::lseek(fd_, 0, SEEK_CUR);
-        if (posix::WriteAll(fd_, data, size)) {
-            return true;
-        }
-        // Take back a partly written line, so that a later write never follows half of one.
-        if (before >= 0 && ::ftruncate(fd_, before) == 0) {
-            ::lseek(fd_, before, SEEK_SET);
-        }
+bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty()) {
+        errno = ENOENT;
         return false;
     }
-    bool Size(std::uint64_t* size) override {
-        struct stat status {};
-        if (fd_ < 0 || ::fstat(fd_, &status) != 0)
-            return false;
-        *size = static_cast<std::uint64_t>(status.st_size);
+#if defined(RENAME_NOREPLACE)
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;
+    if (errno == EXDEV)
+        return CopyThenDelete(from, to);
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return false;
+#endif
+    if (LinkThenUnlink(from, to))
+        return true;
+    if (errno == EXDEV)
+        return CopyThenDelete(from, to);
+    return false;
+}
+
+bool DeleteFile(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0)
+        return false;
+    if (S_ISDIR(status.st_mode)) {
+        errno = EISDIR;
+        return false;
     }
-    bool Prepend(const char* data, std::size_t size) override {
-        if (fd_ < 0)
+    // DeleteFile refuses read-only files; doing the same keeps both platforms alike.
+    if (IsReadOnlyFile(status)) {
+        errno = EACCES;
+        return false;
+    }
+    return ::unlink(path.c_str()) == 0;
+}
+
+// The copy lands in a new file beside `to` first, so that the final step is still a rename
+// within one file system and `to` is never seen half written.
+bool CopyBesideAndReplace(const std::string& from, const std::string& to) {
+    std::string temporary;
+    posix::UniqueFd out = posix::CreateExclusiveTempFile(posix::DirectoryOf(to), ".VL", 0600, &temporary);
+    if (!out.IsOpen())
+        return false;
+    bool ok = CopyInto(from, out.Get());
+    if (!out.Close())
+        ok = false;
+    if (ok)
+        ok = ::rename(temporary.c_str(), to.c_str()) == 0;
+    if (!ok) {
+        UnlinkKeepingErrno(temporary);
+        return false;
+    }
+    // `to` holds the data now; a `from` that cannot be deleted is only a leftover copy.
+    ::unlink(from.c_str());
+    return true;
+}
+
+bool Replace(const std::string& from, const std::string& to) {
+    struct stat source {};
+    if (::lstat(from.c_str(), &source) != 0)
+        return false;
+    if (S_ISDIR(source.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
+    struct stat target {};
+    if (::lstat(to.c_str(), &target) == 0) {
+        // Windows cannot replace a read-only file or a directory; neither do we.
+        if (S_ISDIR(target.st_mode)) {
+            errno = EISDIR;
             return false;
+        }
+        if (IsReadOnlyFile(target)) {
+            errno = EACCES;
+            return false;
+        }
+    }
+    if (::rename(from.c_str(), to.c_str()) == 0)
+        return true;
+    if (errno != EXDEV)
+        return false;
+    return CopyBesideAndReplace(from, to);
+}
+
+FileResult Outcome(bool ok) {
+    return posix::ErrnoResult(ok, errno);
+}
+
+class PosixWritableFile final : public WritableFile {
+public:
+    explicit PosixWritableFile(posix::UniqueFd fd) : fd_(std::move(fd)) {}
+
+    FileResult Write(const char* data, std::size_t size) override {
+        if (!fd_.IsOpen())
+            return FileResult(std::make_error_code(std::errc::bad_file_descriptor));
+        const off_t before = ::lseek(fd_.Get(), 0, SEEK_CUR);
+        if (posix::WriteAll(fd_.Get(), data, size))
+            return FileResult::Success();
+        const int error = errno;
+        // Take back a partly written line, so that a later write never follows half of one.
+        if (before >= 0 && ::ftruncate(fd_.Get(), before) == 0)
+            ::lseek(fd_.Get(), before, SEEK_SET);
+        return posix::ErrnoResult(false, error);
+    }
+    FileResult Size(std::uint64_t* size) override {
+        struct stat status {};
+        if (!fd_.IsOpen())
+            return FileResult(std::make_error_code(std::errc::bad_file_descriptor));
+        if (::fstat(fd_.Get(), &status) != 0)
+            return Outcome(false);
+        *size = static_cast<std::uint64_t>(status.st_size);
+        return FileResult::Success();
+    }
+    FileResult Prepend(const char* data, std::size_t size) override {
+        if (!fd_.IsOpen())
+            return FileResult(std::make_error_code(std::errc::bad_file_descriptor));
         if (size == 0)
-            return true;
+            return FileResult::Success();
         std::string written;
-        if (::lseek(fd_, 0, SEEK_SET) != 0 || !posix::ReadAll(fd_, &written))
-            return false;
+        if (::lseek(fd_.Get(), 0, SEEK_SET) != 0 || !posix::ReadAll(fd_.Get(), &written))
+            return Outcome(false);
         written.insert(0, data, size);
-        return ::lseek(fd_, 0, SEEK_SET) == 0 && posix::WriteAll(fd_, written.data(), written.size());
+        return Outcome(::lseek(fd_.Get(), 0, SEEK_SET) == 0 &&
+                       posix::WriteAll(fd_.Get(), written.data(), written.size()));
     }
-    bool Close() override {
-        if (fd_ < 0)
-            return false;
-        const int fd = fd_;
-        fd_ = -1;
-        // The descriptor is gone even when close reports an error, so it is never retried.
-        return ::close(fd) == 0;
+    FileResult Close() override {
+        if (!fd_.IsOpen())
+            return FileResult(std::make_error_code(std::errc::bad_file_descriptor));
+        return Outcome(fd_.Close());
     }
 
 private:
-    int fd_;
+    posix::UniqueFd fd_;
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -174,41 +257,11 @@ public:
         return AttributesFromStat(status, path);
     }
 
-    bool MoveNoReplace(const std::string& from, const std::string& to) override {
-        if (from.empty() || to.empty()) {
-            errno = ENOENT;
-            return false;
-        }
-#if defined(RENAME_NOREPLACE)
-        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-            return true;
-        if (errno == EXDEV)
-            return CopyThenDelete(from, to);
-        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-            return false;
-#endif
-        if (LinkThenUnlink(from, to))
-            return true;
-        if (errno == EXDEV)
-            return CopyThenDelete(from, to);
-        return false;
+    FileResult MoveNoReplace(const std::string& from, const std::string& to) override {
+        return Outcome(MoveWithoutReplacing(from, to));
     }
 
-    bool Delete(const std::string& path) override {
-        struct stat status {};
-        if (::lstat(path.c_str(), &status) != 0)
-            return false;
-        if (S_ISDIR(status.st_mode)) {
-            errno = EISDIR;
-            return false;
-        }
-        // DeleteFile refuses read-only files; doing the same keeps both platforms alike.
-        if (IsReadOnlyFile(status)) {
-            errno = EACCES;
-            return false;
-        }
-        return ::unlink(path.c_str()) == 0;
-    }
+    FileResult Delete(const std::string& path) override { return Outcome(DeleteFile(path)); }
 
     bool SameFile(const std::string& a, const std::string& b) override {
         struct stat first {};
@@ -229,74 +282,30 @@ public:
         return directory;
     }
 
-    std::string CreateTempFile(const std::string& directory, const std::string& prefix) override {
-        std::string name;
-        const int fd = posix::CreateExclusiveTempFile(directory, prefix, 0666, &name);
-        if (fd < 0)
-            return std::string();
-        if (::close(fd) != 0) {
-            ::unlink(name.c_str());
-            return std::string();
+    FileResult CreateTempFile(const std::string& directory, const std::string& prefix,
+                              std::string* name) override {
+        std::string made;
+        posix::UniqueFd fd = posix::CreateExclusiveTempFile(directory, prefix, 0666, &made);
+        if (!fd.IsOpen())
+            return Outcome(false);
+        if (!fd.Close()) {
+            UnlinkKeepingErrno(made);
+            return Outcome(false);
         }
-        return name;
+        *name = std::move(made);
+        return FileResult::Success();
     }
 
-    std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override {
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0)
-            return nullptr;
-        return std::make_unique<PosixWritableFile>(fd);
+    FileResult OpenForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override {
+        posix::UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!fd.IsOpen())
+            return Outcome(false);
+        *file = std::make_unique<PosixWritableFile>(std::move(fd));
+        return FileResult::Success();
     }
 
-    bool ReplaceAtomically(const std::string& from, const std::string& to) override {
-        struct stat source {};
-        if (::lstat(from.c_str(), &source) != 0)
-            return false;
-        if (S_ISDIR(source.st_mode)) {
-            errno = EISDIR;
-            return false;
-        }
-        struct stat target {};
-        if (::lstat(to.c_str(), &target) == 0) {
-            // Windows cannot replace a read-only file or a directory; neither do we.
-            if (S_ISDIR(target.st_mode)) {
-                errno = EISDIR;
-                return false;
-            }
-            if (IsReadOnlyFile(target)) {
-                errno = EACCES;
-                return false;
-            }
-        }
-        if (::rename(from.c_str(), to.c_str()) == 0)
-            return true;
-        if (errno != EXDEV)
-            return false;
-        return CopyBesideAndReplace(from, to);
-    }
-
-private:
-    // The copy lands in a new file beside `to` first, so that the final step is still a rename
-    // within one file system and `to` is never seen half written.
-    static bool CopyBesideAndReplace(const std::string& from, const std::string& to) {
-        std::string temporary;
-        const int out = posix::CreateExclusiveTempFile(posix::DirectoryOf(to), ".VL", 0600, &temporary);
-        if (out < 0)
-            return false;
-        bool ok = CopyInto(from, out);
-        if (::close(out) != 0)
-            ok = false;
-        if (ok)
-            ok = ::rename(temporary.c_str(), to.c_str()) == 0;
-        if (!ok) {
-            const int saved = errno;
-            ::unlink(temporary.c_str());
-            errno = saved;
-            return false;
-        }
-        // `to` holds the data now; a `from` that cannot be deleted is only a leftover copy.
-        ::unlink(from.c_str());
-        return true;
+    FileResult ReplaceAtomically(const std::string& from, const std::string& to) override {
+        return Outcome(Replace(from, to));
     }
 };
 

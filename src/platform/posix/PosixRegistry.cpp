@@ -52,12 +52,10 @@ bool MakeDirectories(const std::string& path) {
 // Missing counts as empty; false only when an existing file cannot be read.
 bool ReadStoreText(const std::string& path, std::string* text) {
     text->clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.IsOpen())
         return errno == ENOENT;
-    const bool ok = posix::ReadAll(fd, text);
-    ::close(fd);
-    return ok;
+    return posix::ReadAll(fd.Get(), text);
 }
 
 // A store that is not a REGEDIT4 text is kept under a name of its own before a fresh one is
@@ -67,14 +65,14 @@ bool KeepDamagedCopy(const std::string& directory, const std::string& text) {
         std::string name = directory + "/" + kStoreName + ".damaged";
         if (attempt > 0)
             name += "." + std::to_string(attempt);
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0) {
+        posix::UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!fd.IsOpen()) {
             if (errno == EEXIST)
                 continue;
             return false;
         }
-        bool ok = posix::WriteAll(fd, text.data(), text.size()) && ::fsync(fd) == 0;
-        if (::close(fd) != 0)
+        bool ok = posix::WriteAll(fd.Get(), text.data(), text.size()) && ::fsync(fd.Get()) == 0;
+        if (!fd.Close())
             ok = false;
         if (!ok)
             ::unlink(name.c_str());
@@ -88,42 +86,35 @@ class StoreLock {
 public:
     explicit StoreLock(const std::string& directory) {
         const std::string name = directory + "/" + kStoreName + ".lock";
-        fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd_ < 0)
+        fd_ = posix::UniqueFd(::open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!fd_.IsOpen())
             return;
-        while (::flock(fd_, LOCK_EX) != 0) {
+        while (::flock(fd_.Get(), LOCK_EX) != 0) {
             if (errno != EINTR) {
-                ::close(fd_);
-                fd_ = -1;
+                fd_.Close();
                 return;
             }
         }
     }
-    ~StoreLock() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    StoreLock(const StoreLock&) = delete;
-    StoreLock& operator=(const StoreLock&) = delete;
-    bool held() const { return fd_ >= 0; }
+    bool held() const { return fd_.IsOpen(); }
 
 private:
-    int fd_ = -1;
+    posix::UniqueFd fd_;
 };
 
 // Writes the text to a new file beside `target` and renames it into place.
 bool ReplaceStore(const std::string& target, const std::string& text) {
     std::string temporary;
-    const int fd = posix::CreateExclusiveTempFile(posix::DirectoryOf(target), ".registry", 0600, &temporary);
-    if (fd < 0)
+    posix::UniqueFd fd = posix::CreateExclusiveTempFile(posix::DirectoryOf(target), ".registry", 0600, &temporary);
+    if (!fd.IsOpen())
         return false;
-    bool ok = posix::WriteAll(fd, text.data(), text.size());
+    bool ok = posix::WriteAll(fd.Get(), text.data(), text.size());
     struct stat old {};
     if (ok && ::stat(target.c_str(), &old) == 0)
-        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+        ok = ::fchmod(fd.Get(), old.st_mode & 07777) == 0;
     if (ok)
-        ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0)
+        ok = ::fsync(fd.Get()) == 0;
+    if (!fd.Close())
         ok = false;
     if (ok)
         ok = ::rename(temporary.c_str(), target.c_str()) == 0;
@@ -133,11 +124,9 @@ bool ReplaceStore(const std::string& target, const std::string& text) {
     }
     // The rename itself becomes durable with the directory.
     const std::string directory = posix::DirectoryOf(target);
-    const int dirFd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    const posix::UniqueFd dirFd(::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.IsOpen())
+        ::fsync(dirFd.Get());
     return true;
 }
 

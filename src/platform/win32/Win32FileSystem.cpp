@@ -15,70 +15,88 @@ namespace {
 using win32::FileHandle;
 using win32::HasEmbeddedZero;
 
+// The result of a call that reports its failure through GetLastError.
+FileResult Outcome(bool ok) {
+    return ok ? FileResult::Success()
+              : FileResult(std::error_code(static_cast<int>(GetLastError()), std::system_category()));
+}
+
+FileResult Refused(DWORD error) {
+    return FileResult(std::error_code(static_cast<int>(error), std::system_category()));
+}
+
 class Win32WritableFile final : public WritableFile {
 public:
     explicit Win32WritableFile(HANDLE handle) : file_(handle) {}
 
-    bool Write(const char* data, std::size_t size) override {
+    FileResult Write(const char* data, std::size_t size) override {
         if (!file_.IsOpen())
-            return false;
+            return Refused(ERROR_INVALID_HANDLE);
         if (size == 0)
-            return true;
+            return FileResult::Success();
         if (size > std::numeric_limits<DWORD>::max())
-            return false;
+            return Refused(ERROR_INVALID_PARAMETER);
         LARGE_INTEGER before{};
         const LARGE_INTEGER zero{};
         const bool knowsPosition = SetFilePointerEx(file_.Get(), zero, &before, FILE_CURRENT) != 0;
         DWORD written = 0;
         const DWORD count = static_cast<DWORD>(size);
-        if (WriteFile(file_.Get(), data, count, &written, nullptr) != 0 && written == count)
-            return true;
+        const bool wrote = WriteFile(file_.Get(), data, count, &written, nullptr) != 0;
+        if (wrote && written == count)
+            return FileResult::Success();
+        const DWORD error = wrote ? ERROR_DISK_FULL : GetLastError();
         // Take back a partly written line, so that a later write never follows half of one.
         if (knowsPosition && SetFilePointerEx(file_.Get(), before, nullptr, FILE_BEGIN) != 0)
             SetEndOfFile(file_.Get());
-        return false;
+        return Refused(error);
     }
 
-    bool Size(std::uint64_t* size) override {
+    FileResult Size(std::uint64_t* size) override {
         if (!file_.IsOpen())
-            return false;
+            return Refused(ERROR_INVALID_HANDLE);
         DWORD high = 0;
         SetLastError(NO_ERROR);
         const DWORD low = GetFileSize(file_.Get(), &high);
         // All ones is also a valid low half; only the error code tells them apart.
         if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
-            return false;
+            return Outcome(false);
         *size = (static_cast<std::uint64_t>(high) << 32) | low;
-        return true;
+        return FileResult::Success();
     }
 
-    bool Prepend(const char* data, std::size_t size) override {
+    FileResult Prepend(const char* data, std::size_t size) override {
         if (!file_.IsOpen())
-            return false;
+            return Refused(ERROR_INVALID_HANDLE);
         if (size == 0)
-            return true;
+            return FileResult::Success();
         std::string written(data, size);
         const LARGE_INTEGER zero{};
         if (SetFilePointerEx(file_.Get(), zero, nullptr, FILE_BEGIN) == 0)
-            return false;
+            return Outcome(false);
         char buffer[65536];
         for (;;) {
             DWORD read = 0;
             if (ReadFile(file_.Get(), buffer, sizeof buffer, &read, nullptr) == 0)
-                return false;
+                return Outcome(false);
             if (read == 0)
                 break;
             written.append(buffer, read);
         }
-        if (written.size() > std::numeric_limits<DWORD>::max() ||
-            SetFilePointerEx(file_.Get(), zero, nullptr, FILE_BEGIN) == 0)
-            return false;
+        if (written.size() > std::numeric_limits<DWORD>::max())
+            return Refused(ERROR_INVALID_PARAMETER);
+        if (SetFilePointerEx(file_.Get(), zero, nullptr, FILE_BEGIN) == 0)
+            return Outcome(false);
         DWORD count = 0;
-        return WriteFile(file_.Get(), written.data(), static_cast<DWORD>(written.size()), &count, nullptr) != 0 &&
-               count == written.size();
+        if (WriteFile(file_.Get(), written.data(), static_cast<DWORD>(written.size()), &count, nullptr) == 0)
+            return Outcome(false);
+        return count == written.size() ? FileResult::Success() : Refused(ERROR_DISK_FULL);
     }
 
-    bool Close() override { return file_.Close(); }
+    FileResult Close() override {
+        if (!file_.IsOpen())
+            return Refused(ERROR_INVALID_HANDLE);
+        return Outcome(file_.Close());
+    }
 
 private:
     FileHandle file_;
@@ -136,26 +154,26 @@ public:
         return attributes == INVALID_FILE_ATTRIBUTES ? kNoAttributes : attributes;
     }
 
-    bool MoveNoReplace(const std::string& from, const std::string& to) override {
+    FileResult MoveNoReplace(const std::string& from, const std::string& to) override {
         if (HasEmbeddedZero(from) || HasEmbeddedZero(to))
-            return false;
+            return Refused(ERROR_INVALID_NAME);
         // MoveFileA never replaces an existing target, and renames a file onto itself in another
         // letter case.
         if (!MoveFileA(from.c_str(), to.c_str()))
-            return false;
+            return Outcome(false);
         // Wine on a case-sensitive file system reports such a case-only rename as done but keeps
         // the old spelling; a detour over a free name gives the file the spelling asked for.
         const std::string spelling = SpellingOnDisk(to);
         if (spelling.empty() || spelling == LastComponent(to) ||
             lstrcmpiA(spelling.c_str(), LastComponent(to).c_str()))
-            return true;
-        return Respell(from, to);
+            return FileResult::Success();
+        return Outcome(Respell(from, to));
     }
 
-    bool Delete(const std::string& path) override {
+    FileResult Delete(const std::string& path) override {
         if (HasEmbeddedZero(path))
-            return false;
-        return DeleteFileA(path.c_str()) != 0;
+            return Refused(ERROR_INVALID_NAME);
+        return Outcome(DeleteFileA(path.c_str()) != 0);
     }
 
     bool SameFile(const std::string& a, const std::string& b) override {
@@ -186,44 +204,49 @@ public:
         return directory;
     }
 
-    std::string CreateTempFile(const std::string& directory, const std::string& prefix) override {
+    FileResult CreateTempFile(const std::string& directory, const std::string& prefix,
+                              std::string* made) override {
         if (HasEmbeddedZero(directory) || HasEmbeddedZero(prefix))
-            return std::string();
+            return Refused(ERROR_INVALID_NAME);
         char name[MAX_PATH];
         // Unique number 0: the system picks a free name and creates the empty file.
         if (GetTempFileNameA(directory.c_str(), prefix.c_str(), 0, name) == 0)
-            return std::string();
+            return Outcome(false);
         // The system may respell the directory (Wine turns "/" into "\\"); callers get it as
         // they gave it, followed by the name the system chose.
         std::string path = directory;
         if (!path.empty() && path.back() != '\\' && path.back() != '/')
             path += '\\';
-        return path + LastComponent(name);
+        *made = path + LastComponent(name);
+        return FileResult::Success();
     }
 
-    std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override {
+    FileResult OpenForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override {
         if (HasEmbeddedZero(path))
-            return nullptr;
-        HANDLE handle =
-            CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+            return Refused(ERROR_INVALID_NAME);
+        HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, 0, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
-            return nullptr;
-        return std::make_unique<Win32WritableFile>(handle);
+            return Outcome(false);
+        *file = std::make_unique<Win32WritableFile>(handle);
+        return FileResult::Success();
     }
 
-    bool ReplaceAtomically(const std::string& from, const std::string& to) override {
+    FileResult ReplaceAtomically(const std::string& from, const std::string& to) override {
         if (HasEmbeddedZero(from) || HasEmbeddedZero(to))
-            return false;
+            return Refused(ERROR_INVALID_NAME);
         const DWORD old = GetFileAttributesA(to.c_str());
         if (old != INVALID_FILE_ATTRIBUTES) {
             // A read-only file is one the user asked us not to change; a directory is no file
             // to replace.
-            if (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
-                return false;
+            if (old & FILE_ATTRIBUTE_READONLY)
+                return Refused(ERROR_ACCESS_DENIED);
+            if (old & FILE_ATTRIBUTE_DIRECTORY)
+                return Refused(ERROR_DIRECTORY);
         }
         if (!MoveFileExA(from.c_str(), to.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
-            return false;
+            return Outcome(false);
         if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_HIDDEN)) {
             const DWORD now = GetFileAttributesA(to.c_str());
             // The new file is in place; a hidden bit that cannot be set back is no reason to
@@ -231,7 +254,7 @@ public:
             if (now != INVALID_FILE_ATTRIBUTES && !(now & FILE_ATTRIBUTE_HIDDEN))
                 SetFileAttributesA(to.c_str(), (now & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_HIDDEN);
         }
-        return true;
+        return FileResult::Success();
     }
 };
 

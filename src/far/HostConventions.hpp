@@ -1,0 +1,44 @@
+// Conventions the plug-in and the hosts that run it must read alike: the host's list of
+// description file names, where the host keeps its description settings, the letter case the
+// hosts ignore, and the rename dialog's layout that a host may answer item by item.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace far {
+
+// The "Descriptions" key beside the plug-ins' root key: everything after the root's last "\" is
+// replaced (Software\Far\Plugins gives Software\Far\Descriptions); a root without "\" is used
+// unchanged.
+std::string DescriptionsKeyPath(std::string_view rootKey);
+
+// Takes the next name of a comma-separated list of description file names starting at position
+// into *name and returns where the following name starts; null (name untouched) at the end of the
+// list. A "[" protects commas up to the next "]" when one follows; white space is skipped only
+// after a separating comma; names may be empty.
+const char* NextListName(const char* position, std::string* name);
+// Every name of such a list, in order, read with NextListName up to the list's first zero byte.
+std::vector<std::string> ListNames(std::string_view list);
+
+// ASCII letter case folding: the hosts match names without regard to A-Z case and leave every
+// other byte alone, whatever the code page.
+char FoldAscii(char c);
+std::string FoldAscii(std::string_view text);
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// The rename dialog: eleven items; a host that answers the dialog for the user (the velmora
+// host's command-line options) fills them by these numbers.
+constexpr int kDialogItemCount = 11;
+constexpr int kDialogTemplateItem = 2;         // edit field: the name template
+constexpr int kDialogStartNumberItem = 3;      // edit field: the start number
+constexpr int kDialogWithoutZeroItem = 6;      // check box: counters without leading zeros
+constexpr int kDialogSaveDescriptionItem = 7;  // check box, or empty text without a descriptions column
+constexpr int kDialogOkItem = 9;
+constexpr int kDialogCancelItem = 10;
+constexpr const char* kDialogHelpTopic = "EnterVelmora";
+constexpr const char* kNameHistory = "Velmora_Name";
+constexpr const char* kStartNumberHistory = "Velmora_StartNumber";
+
+}  // namespace far

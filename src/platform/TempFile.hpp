@@ -1,0 +1,38 @@
+// A temporary file a run made. It is either kept (put in the place of another file, or left
+// where it is for the user) or discarded; when its owner goes without deciding, it is discarded.
+// It is never forgotten in the temporary directory.
+#pragma once
+
+#include <string>
+
+#include "platform/Platform.hpp"
+
+namespace velmora {
+
+class TempFile {
+public:
+    TempFile() = default;
+    TempFile(FileSystem& files, std::string name) : files_(&files), name_(std::move(name)) {}
+    TempFile(TempFile&& other) noexcept;
+    TempFile& operator=(TempFile&& other) noexcept;
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() { Discard(); }
+
+    const std::string& Name() const { return name_; }
+    // True until the file is kept or discarded.
+    bool IsHeld() const { return files_ != nullptr; }
+
+    // Puts the file in the place of `target` in one step; on failure the guard still holds it.
+    FileResult KeepAs(const std::string& target);
+    // Leaves the file where it is: it holds something the user must not lose.
+    void KeepInPlace() { files_ = nullptr; }
+    // Deletes the file now (a failure to delete is not this run's business any more).
+    void Discard();
+
+private:
+    FileSystem* files_ = nullptr;
+    std::string name_;
+};
+
+}  // namespace velmora
