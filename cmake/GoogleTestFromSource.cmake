@@ -11,12 +11,7 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_SHARED_LIBS OFF CACHE BOOL "" FORCE)
 
-# Our warning flags (-Werror) are for our code, not for a third-party library: the subdirectory
-# inherits the directory's options when it is added, so it is added with them cleared.
-get_directory_property(velmora_saved_compile_options COMPILE_OPTIONS)
-set_directory_properties(PROPERTIES COMPILE_OPTIONS "")
 add_subdirectory(${VELMORA_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-set_directory_properties(PROPERTIES COMPILE_OPTIONS "${velmora_saved_compile_options}")
 
 # GCC 12's win32 thread model has no std::mutex, which GoogleTest's Notification needs; our
 # customisation header replaces it. It must come before GoogleTest's own include directory, for

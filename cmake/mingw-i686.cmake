@@ -35,9 +35,3 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
 
 # ctest and try_run start Windows programs through Wine, with a Wine prefix inside the build tree.
 set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh")
-
-# -O2 as the native builds use: GCC 12 at -O3 reports false "may be used uninitialized" warnings
-# inside libstdc++'s std::string for tables of test cases, and warnings are errors here. Set in
-# the cache first, so the platform's -O3 default does not apply.
-set(CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags for Release builds")
-set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags for Release builds")

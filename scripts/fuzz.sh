@@ -16,7 +16,7 @@ fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DVELMORA_FUZZ=ON -DVELMORA_TESTS=OFF -DVELMORA_TUI=OFF >/dev/null
+    -DVELMORA_FUZZ=ON -DVELMORA_WERROR=ON -DVELMORA_TESTS=OFF -DVELMORA_TUI=OFF >/dev/null
 cmake --build "$build" --target velmora_fuzz -j2
 
 targets=${FUZZ_TARGETS:-$(cd "$build/fuzz" && ls fuzz_* | sed 's/^fuzz_//')}

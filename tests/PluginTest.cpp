@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "far/HostConventions.hpp"
 #include "plugin/Exports.hpp"
 #include "plugin/HostServices.hpp"
 #include "rename/RenameDialog.hpp"
@@ -16,7 +18,9 @@ namespace {
 
 struct RecordingHost {
     std::vector<std::string> calls;
-    std::vector<far::FarDialogItem> dialogItems;
+    std::vector<far::FarDialogItem> dialogItems;  // as the dialog closed
+    std::vector<far::FarDialogItem> shown;        // as the plug-in filled them
+    std::function<void(far::FarDialogItem*)> answer;  // what the user does in the dialog
     int dialogResult = -1;
     far::PanelInfo panel{};
     std::string language = "eng";
@@ -33,6 +37,10 @@ int VELMORA_WINAPI DialogFn(far::INT_PTR, int x1, int y1, int x2, int y2, const 
     g_host->calls.push_back("Dialog(" + std::to_string(x1) + "," + std::to_string(y1) + "," +
                             std::to_string(x2) + "," + std::to_string(y2) + "," + help + "," +
                             std::to_string(count) + ")");
+    g_host->shown.assign(items, items + count);
+    if (g_host->answer) {
+        g_host->answer(items);
+    }
     g_host->dialogItems.assign(items, items + count);
     return g_host->dialogResult;
 }
@@ -131,51 +139,44 @@ TEST_F(Plugin, CancelledRunStillRefreshesThePanelAndStoresNothing) {
     }
 }
 
-TEST_F(Plugin, DialogItemsCarryTheOptionsAndTheLayout) {
-    registry_.Put("Software\\Far\\Plugins\\Velmora", "velmora", std::string("IMG_%#.%E\0", 10));
-    registry_.Put("Software\\Far\\Plugins\\Velmora", "WithoutZero", std::string("\1\0\0\0", 4));
-    registry_.Put("Software\\Far\\Plugins\\Velmora", "SaveDescription", std::string("\1\0\0\0", 4));
-    std::strcpy(host_.panel.ColumnTypes, "N,SA,Z");
-    host_.dialogResult = -1;
-    OpenPlugin(far::OPEN_PLUGINSMENU, 0);
+// The dialog opens with the stored options; what the user changes in it is stored after OK and
+// forgotten after Cancel or Esc.
+TEST_F(Plugin, DialogShowsStoredOptionsAndStoresAnswersOnlyAfterOk) {
+    const std::string key = "Software\\Far\\Plugins\\Velmora";
+    for (const int closedBy : {far::kDialogOkItem, far::kDialogCancelItem, -1}) {
+        SCOPED_TRACE(closedBy);
+        registry_.values.clear();
+        registry_.Put(key, "velmora", std::string("IMG_%#.%E\0", 10));
+        registry_.Put(key, "WithoutZero", std::string("\1\0\0\0", 4));
+        registry_.Put(key, "SaveDescription", std::string("\1\0\0\0", 4));
+        registry_.log.clear();
+        std::strcpy(host_.panel.ColumnTypes, "N,SA,Z");
+        host_.dialogResult = closedBy;
+        host_.answer = [](far::FarDialogItem* items) {
+            std::strcpy(items[far::kDialogTemplateItem].Data, "new_%#");
+            std::strcpy(items[far::kDialogStartNumberItem].Data, "007");
+            items[far::kDialogWithoutZeroItem].Selected = 0;
+            items[far::kDialogSaveDescriptionItem].Selected = 0;
+        };
+        OpenPlugin(far::OPEN_PLUGINSMENU, 0);
 
-    const auto& items = host_.dialogItems;
-    ASSERT_EQ(items.size(), 11u);
-    struct Row {
-        int type, x1, y1, x2, y2, focus;
-        far::DWORD flags;
-        int defaultButton;
-        const char* data;
-    };
-    const Row expected[] = {
-        {far::DI_DOUBLEBOX, 3, 1, 55, 10, 0, 0, 0, "eng#7@42"},
-        {far::DI_TEXT, 5, 2, 0, 0, 0, 0, 0, "eng#1@42"},
-        {far::DI_EDIT, 5, 3, 53, 3, 1, far::DIF_HISTORY, 0, "IMG_%#.%E"},
-        {far::DI_EDIT, 5, 4, 10, 1, 0, far::DIF_HISTORY, 0, "0"},
-        {far::DI_TEXT, 12, 4, 53, 0, 0, 0, 0, "eng#3@42"},
-        {far::DI_TEXT, 0, 5, 0, 0, 0, far::DIF_BOXCOLOR | far::DIF_SEPARATOR, 0, ""},
-        {far::DI_CHECKBOX, 5, 6, 0, 0, 0, 0, 0, "eng#4@42"},
-        {far::DI_CHECKBOX, 5, 7, 0, 0, 0, 0, 0, "eng#2@42"},
-        {far::DI_TEXT, 0, 8, 0, 0, 0, far::DIF_BOXCOLOR | far::DIF_SEPARATOR, 0, ""},
-        {far::DI_BUTTON, 0, 9, 0, 0, 0, far::DIF_CENTERGROUP, 1, "eng#5@42"},
-        {far::DI_BUTTON, 0, 9, 0, 0, 0, far::DIF_CENTERGROUP, 0, "eng#6@42"},
-    };
-    for (int i = 0; i < 11; ++i) {
-        SCOPED_TRACE("item " + std::to_string(i));
-        EXPECT_EQ(items[i].Type, expected[i].type);
-        EXPECT_EQ(items[i].X1, expected[i].x1);
-        EXPECT_EQ(items[i].Y1, expected[i].y1);
-        EXPECT_EQ(items[i].X2, expected[i].x2);
-        EXPECT_EQ(items[i].Y2, expected[i].y2);
-        EXPECT_EQ(items[i].Focus, expected[i].focus);
-        EXPECT_EQ(items[i].Flags, expected[i].flags);
-        EXPECT_EQ(items[i].DefaultButton, expected[i].defaultButton);
-        EXPECT_STREQ(items[i].Data, expected[i].data);
+        const auto& shown = host_.shown;
+        ASSERT_EQ(shown.size(), static_cast<std::size_t>(far::kDialogItemCount));
+        EXPECT_STREQ(shown[far::kDialogTemplateItem].Data, "IMG_%#.%E");
+        EXPECT_STREQ(shown[far::kDialogStartNumberItem].Data, "0");
+        EXPECT_STREQ(shown[far::kDialogTemplateItem].History, far::kNameHistory);
+        EXPECT_STREQ(shown[far::kDialogStartNumberItem].History, far::kStartNumberHistory);
+        EXPECT_EQ(shown[far::kDialogWithoutZeroItem].Selected, 1);
+        EXPECT_EQ(shown[far::kDialogSaveDescriptionItem].Type, far::DI_CHECKBOX);
+        EXPECT_STREQ(shown[far::kDialogSaveDescriptionItem].Data, "eng#2@42");
+        EXPECT_EQ(shown[far::kDialogSaveDescriptionItem].Selected, 1);
+
+        const bool ok = closedBy == far::kDialogOkItem;
+        EXPECT_EQ(registry_.values[key + "|velmora"], ok ? std::string("new_%#\0", 7) : std::string("IMG_%#.%E\0", 10));
+        EXPECT_EQ(registry_.values.count(key + "|number"), ok ? 1u : 0u);
+        EXPECT_EQ(registry_.values[key + "|WithoutZero"], std::string(ok ? "\0\0\0\0" : "\1\0\0\0", 4));
+        EXPECT_EQ(registry_.values[key + "|SaveDescription"], std::string(ok ? "\0\0\0\0" : "\1\0\0\0", 4));
     }
-    EXPECT_STREQ(items[2].History, "Velmora_Name");
-    EXPECT_STREQ(items[3].History, "Velmora_StartNumber");
-    EXPECT_EQ(items[6].Selected, 1);
-    EXPECT_EQ(items[7].Selected, 1);
 }
 
 TEST_F(Plugin, WithoutDescriptionsColumnTheSwitchIsNotOffered) {

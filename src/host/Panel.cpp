@@ -62,12 +62,13 @@ bool Panel::Read(std::string* error) {
 }
 
 void Panel::ReadDescriptions() {
-    // The first listed name that is a file of the directory, as FAR picks it.
+    // The first listed name that exists, asked of the file system as the plug-in asks it: on
+    // Windows "Files.bbs " names Files.bbs, and both must pick the same file.
     for (const std::string& listed : listNames_) {
-        auto it = byName_.find(listed);
-        if (it == byName_.end())
+        if (listed.empty())
             continue;
-        if (entries_[it->second].attributes & kAttrDirectory)
+        const std::uint32_t attributes = Files().Attributes(listed);
+        if (attributes == kNoAttributes || attributes == kAttrDirectory)
             continue;
         descriptionFile_ = listed;
         break;
