@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the two packages with CPack and writes them to out/:
-#   out/velmora_<version>_amd64.deb          native Release build (preset release, build/release):
+#   out/velmora_<version>_<arch>.deb         native Release build (preset release, build/release):
 #                                            velmora, the far2l plug-in, man page, bash completion
 #   out/Velmora-<version>-far1-win32.zip     Windows build (preset win32, build/win32): Plugins/Velmora/
 #                                            for FAR 1.7x and velmora/velmora.exe
@@ -10,8 +10,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh --package
 
+# out/ holds the packages of this version only.
 mkdir -p out
-version=""
+rm -f out/velmora_*.deb out/Velmora-*-far1-win32.zip
 
 # Makes one package in its build directory and moves it to out/ under its expected name.
 package() {
@@ -25,7 +26,7 @@ package() {
 cmake --preset release >/dev/null
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
 cmake --build --preset release -j2 >/dev/null
-deb=velmora_${version}_amd64.deb
+deb=velmora_${version}_$(dpkg --print-architecture).deb
 package build/release DEB "$deb"
 lintian --fail-on error --info "out/$deb"
 

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
-deb=$root/out/velmora_${version}_amd64.deb
+deb=$root/out/velmora_${version}_$(dpkg --print-architecture).deb
 zip=$root/out/Velmora-${version}-far1-win32.zip
 texts=$root/build/release  # the UTF-8 language and help files, version filled in
 plug=/usr/lib/far2l/Plugins/Velmora/plug
