@@ -8,3 +8,6 @@ endif()
 add_test(NAME win32_registry_types_reg_query
          COMMAND sh ${PROJECT_SOURCE_DIR}/tests/support/win32/reg-query.sh
                  ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh $<TARGET_FILE:velmora> ${CMAKE_BINARY_DIR})
+add_test(NAME win32_dll_version_resource
+         COMMAND sh ${PROJECT_SOURCE_DIR}/tests/support/win32/check-version.sh ${CMAKE_RC_COMPILER}
+                 $<TARGET_FILE:Velmora> ${PROJECT_VERSION})

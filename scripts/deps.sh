@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian machine lacks for building and testing Velmora: the native build,
-# the tests, the terminal UI, the Windows cross build (mingw-w64 i686) with Wine to run it, and
-# clang for the fuzzers. Installs only what dpkg does not already report; quiet and idempotent.
-# `deps.sh --native` installs only what the native build and the demo need.
+# the tests, the terminal UI, the Windows cross build (mingw-w64 i686) with Wine to run it, clang
+# for the fuzzers, and the packaging tools. Installs only what dpkg does not already report; quiet
+# and idempotent. `deps.sh --native` installs only what the native build and the demo need;
+# `deps.sh --package` what scripts/package.sh needs.
 set -euo pipefail
 
 export DEBIAN_FRONTEND=noninteractive
@@ -15,9 +16,14 @@ packages=(
     wine wine32:i386
     clang libclang-rt-14-dev
 )
-if [ "${1:-}" = "--native" ]; then
-    packages=(cmake ninja-build googletest libgtest-dev libncurses-dev)
-fi
+# CPack's .deb: dpkg-shlibdeps (dpkg-dev) and file; the man page; checks of both packages.
+packaging=(dpkg-dev file help2man lintian unzip bash-completion)
+packages+=("${packaging[@]}")
+native=(cmake ninja-build googletest libgtest-dev libncurses-dev)
+case "${1:-}" in
+--native) packages=("${native[@]}") ;;
+--package) packages=("${native[@]}" g++-mingw-w64-i686 "${packaging[@]}") ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

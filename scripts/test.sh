@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: native, under ASan/UBSan, and the Windows build under Wine.
+# Builds everything and runs every test: native, under ASan/UBSan, the Windows build under Wine,
+# and the packages (built, installed, checked and removed: needs root or sudo).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -42,6 +43,11 @@ if [ -f scripts/test-win32.sh ]; then
     stage "Windows build and tests under Wine"
     timed win32 counted bash scripts/test-win32.sh
 fi
+
+# After the Windows stage, which leaves the Windows build and its Wine prefix for the zip.
+stage "packages: the .deb and the zip built, installed, checked and removed"
+timed package bash scripts/package.sh
+timed package-tests bash scripts/test-packages.sh
 
 stage "fuzzing"
 timed fuzz bash scripts/fuzz.sh

@@ -325,7 +325,7 @@ TEST(RenameE2e, TheBuiltProgram) {
     EXPECT_TRUE(StartsWith(help.out, "Usage: velmora [OPTION...] [NAME...]\n")) << help.out;
     HostResult version = host.RunProgram({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "velmora 1.0.0\n");
+    EXPECT_EQ(version.out, "velmora " VELMORA_VERSION "\n");
     HostResult usage = host.RunProgram({"--without-zero", "7"});
     EXPECT_EQ(usage.status, 2);
     EXPECT_NE(usage.err.find("--help"), std::string::npos);
@@ -349,6 +349,53 @@ TEST(RenameE2e, TheBuiltProgram) {
         host.RunProgram({"--yes", "--mask", "taken.txt", "--trace", host.TracePath(), "one-1.txt"});
     EXPECT_EQ(warned.status, 1);
     EXPECT_EQ(warned.err, "velmora: File already exists: taken.txt\n");
+}
+
+// Copies of the built program laid out as the package installs them: with no option, velmora takes
+// the plug-in beside it, else the one in far2l's packaged layout relative to its own directory.
+TEST(RenameE2e, TheProgramFindsThePluginBesideItThenInstalled) {
+    namespace fs = std::filesystem;
+    const fs::path built = VELMORA_BUILD_DIR;
+    struct Case {
+        const char* layout;
+        bool beside;     // an unloadable module beside the program
+        bool installed;  // the real module and language files in the packaged layout
+        int status;
+        const char* refused;  // the module named in the loading error, if any
+    };
+    const Case cases[] = {
+        {"installed only", false, true, 0, nullptr},
+        {"beside first", true, true, 2, "bin/Velmora.far-plug-mb"},
+        {"neither", false, false, 2, "bin/Velmora.far-plug-mb"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.layout);
+        TempDir prefix;
+        const fs::path bin = fs::path(prefix.Path()) / "bin";
+        const fs::path plug = fs::path(prefix.Path()) / "lib/far2l/Plugins/Velmora/plug";
+        fs::create_directories(bin);
+        fs::copy_file(built / "velmora", bin / "velmora");
+        if (c.beside) {
+            ASSERT_TRUE(prefix.WriteFile("bin/Velmora.far-plug-mb", "not a module"));
+        }
+        if (c.installed) {
+            fs::create_directories(plug);
+            for (const char* name : {"Velmora.far-plug-mb", "VelmoraEng.lng", "VelmoraRus.lng"})
+                fs::copy_file(built / name, plug / name);
+        }
+        HostRunner host;
+        const std::string photo = "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg";  // "фото.jpg"
+        host.MakeFiles({photo});
+        HostResult run = host.RunProgram({"--yes", "--mask", "IMG_%#.%E", "--start", "1", photo},
+                                         (bin / "velmora").string());
+        EXPECT_EQ(run.status, c.status) << run.err;
+        if (c.refused) {
+            EXPECT_NE(run.err.find(prefix.PathOf(c.refused)), std::string::npos) << run.err;
+        } else {
+            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"IMG_1.jpg"}));
+        }
+    }
 }
 #endif
 

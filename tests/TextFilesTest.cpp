@@ -183,3 +183,18 @@ TEST(TextFiles, EnglishFilesAreAscii) {
             ASSERT_LT(c, 0x80) << path;
     }
 }
+
+TEST(TextFiles, BuiltHelpFilesNameTheVersion) {
+    // The build puts the project version into the contents title and changes nothing else.
+    const std::string placeholder = "{VERSION}";
+    for (const std::string& name : kHelpFiles) {
+        SCOPED_TRACE(name);
+        std::string expected = ReadText(kSource / "help" / name);
+        const std::size_t at = expected.find(placeholder);
+        ASSERT_NE(at, std::string::npos);
+        expected.replace(at, placeholder.size(), VELMORA_VERSION);
+        const std::string built = ReadText(fs::path(VELMORA_BUILD_DIR) / name);
+        EXPECT_EQ(built, expected);
+        EXPECT_NE(built.find("\n$ #Velmora " VELMORA_VERSION ":"), std::string::npos);
+    }
+}

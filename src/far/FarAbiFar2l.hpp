@@ -242,6 +242,9 @@ constexpr std::size_t kKeptStartupBytes = offsetof(PluginStartupInfo, FSF);
 static_assert(kKeptStartupBytes == 4244);
 // What a plug-in module's file name ends with, for this host to load it.
 constexpr const char* kPluginModuleSuffix = ".far-plug-mb";
+// Where the package puts the plug-in, relative to the velmora program in <prefix>/bin: far2l's
+// place for packaged plug-ins.
+constexpr const char* kInstalledPluginDirectory = "../lib/far2l/Plugins/Velmora/plug/";
 constexpr int kPluginInfoStructSize = 64;
 
 // The size fields of a find-data record: one 64-bit size, and the space it takes on disk.

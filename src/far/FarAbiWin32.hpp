@@ -242,6 +242,9 @@ constexpr std::size_t kKeptStartupBytes = offsetof(PluginStartupInfo, FSF);
 static_assert(kKeptStartupBytes == 336);
 // What a plug-in module's file name ends with, for this host to load it.
 constexpr const char* kPluginModuleSuffix = ".dll";
+// Where the zip puts the plug-in, relative to velmora.exe in a folder of its own beside FAR's
+// Plugins folder.
+constexpr const char* kInstalledPluginDirectory = "..\\Plugins\\Velmora\\";
 constexpr int kPluginInfoStructSize = 40;
 
 // The size fields of a find-data record: two 32-bit halves here.

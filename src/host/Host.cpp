@@ -49,6 +49,20 @@ std::string DirectoryOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// The directory of the plug-in and its language and help files when no option names them: beside
+// the executable (a build tree, an unpacked folder), else the installed layout relative to it.
+std::string DefaultPluginDirectory() {
+    const std::string beside = ExecutableDirectory();
+    if (beside.empty())
+        return beside;  // nothing to be relative to
+    const std::string installed = beside + far::kInstalledPluginDirectory;
+    FileSystem& files = SystemFileSystem();
+    if (files.Attributes(beside + kPluginFileName) == kNoAttributes &&
+        files.Attributes(installed + kPluginFileName) != kNoAttributes)
+        return installed;
+    return beside;
+}
+
 // True when the user's messages are in Russian; the locale variables in POSIX order.
 bool WantsRussian() {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
@@ -147,7 +161,7 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
         pluginDirectory = ExecutableDirectory();
     } else {
         pluginPath =
-            options.pluginFile.empty() ? ExecutableDirectory() + kPluginFileName : options.pluginFile;
+            options.pluginFile.empty() ? DefaultPluginDirectory() + kPluginFileName : options.pluginFile;
         pluginDirectory = DirectoryOf(pluginPath);
     }
     LoadedPlugin loaded;

@@ -7,7 +7,8 @@
 
 namespace velmora::host {
 
-constexpr const char* kHostVersion = "1.0.0";
+// The project version, given by the build.
+constexpr const char* kHostVersion = VELMORA_VERSION;
 
 // How the dialog is closed without being shown.
 enum class DialogAnswer { Ask, Yes, Cancel };

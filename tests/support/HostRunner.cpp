@@ -192,13 +192,14 @@ HostResult HostRunner::RunRaw(const std::vector<std::string>& args) const {
     return Collect(status, out.str(), err.str());
 }
 
-HostResult HostRunner::RunProgram(const std::vector<std::string>& args) const {
+HostResult HostRunner::RunProgram(const std::vector<std::string>& args, const std::string& program) const {
 #if defined(_WIN32)
     (void)args;
+    (void)program;
     return HostResult();
 #else
-    std::string command =
-        "cd " + ShellQuote(panel_.Path()) + " && " + ShellQuote(std::string(VELMORA_BUILD_DIR) + "/velmora");
+    std::string command = "cd " + ShellQuote(panel_.Path()) + " && " +
+                          ShellQuote(program.empty() ? std::string(VELMORA_BUILD_DIR) + "/velmora" : program);
     for (const std::string& arg : args)
         command += " " + ShellQuote(arg);
     command += " >" + ShellQuote(work_.PathOf("out.txt")) + " 2>" + ShellQuote(work_.PathOf("err.txt")) +

@@ -45,8 +45,10 @@ public:
     HostResult Run(const std::vector<std::string>& args) const;
     // The same, exactly the given arguments (no -C, --lang or --trace added).
     HostResult RunRaw(const std::vector<std::string>& args) const;
-    // The built velmora program with its real plug-in, run in the panel directory (POSIX only).
-    HostResult RunProgram(const std::vector<std::string>& args) const;
+    // The built velmora program with its real plug-in (or `program`, a copy of it placed elsewhere),
+    // run in the panel directory (POSIX only).
+    HostResult RunProgram(const std::vector<std::string>& args,
+                          const std::string& program = std::string()) const;
 
     // Where Run writes the trace; for RunProgram pass "--trace" with it.
     std::string TracePath() const { return work_.PathOf("trace.jsonl"); }

@@ -1,0 +1,124 @@
+# What the packages hold, as `cmake --install` components, and how CPack wraps them:
+#   native build:  velmora_<version>_amd64.deb (velmora, the far2l plug-in, man page, completion)
+#   Windows build: Velmora-<version>-far1-win32.zip (Plugins/Velmora/ for FAR 1.7x, velmora/velmora.exe)
+# scripts/package.sh makes both. The language and help files come from the build directory, where
+# the help files already name the version.
+set(VELMORA_TEXT_NAMES VelmoraEng.lng VelmoraRus.lng VelmoraEng.hlf VelmoraRus.hlf)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+set(CPACK_PACKAGE_NAME velmora)
+set(CPACK_PACKAGE_VENDOR "Velmora developers")
+set(CPACK_PACKAGE_CONTACT "Velmora maintainers <maintainers@users.noreply.c-seed-6f0d2ee2.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  # FAR 1.x reads language and help files in the OEM code page: the Russian ones, kept in UTF-8,
+  # become CP866; the English ones are ASCII and checked to stay so (iconv fails on any byte
+  # above 127).
+  find_program(VELMORA_ICONV NAMES iconv REQUIRED)
+  set(package_text_dir ${CMAKE_BINARY_DIR}/package-texts)
+  set(package_texts)
+  foreach(text_name ${VELMORA_TEXT_NAMES})
+    set(output ${package_text_dir}/${text_name})
+    if(text_name MATCHES "Rus")
+      set(from UTF-8)
+      set(to CP866)
+    else()
+      set(from ASCII)
+      set(to ASCII)
+    endif()
+    add_custom_command(
+      OUTPUT ${output}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${package_text_dir}
+      COMMAND ${VELMORA_ICONV} -f ${from} -t ${to} -o ${output}.part ${CMAKE_BINARY_DIR}/${text_name}
+      COMMAND ${CMAKE_COMMAND} -E rename ${output}.part ${output}
+      DEPENDS ${CMAKE_BINARY_DIR}/${text_name}
+      COMMENT "${text_name}: ${from} -> ${to}"
+      VERBATIM)
+    list(APPEND package_texts ${output})
+  endforeach()
+  add_custom_target(velmora_package_texts ALL DEPENDS ${package_texts})
+  # Read with Notepad as often as not: CRLF line ends.
+  configure_file(package/Readme.txt.in ${package_text_dir}/Readme.txt @ONLY NEWLINE_STYLE CRLF)
+
+  install(TARGETS Velmora LIBRARY DESTINATION Plugins/Velmora COMPONENT far_plugin)
+  install(FILES ${package_texts} ${package_text_dir}/Readme.txt DESTINATION Plugins/Velmora COMPONENT far_plugin)
+  # In a folder of its own, so FAR never takes it for part of the plug-in; it finds the plug-in in
+  # ..\Plugins\Velmora\.
+  install(TARGETS velmora RUNTIME DESTINATION velmora COMPONENT host)
+
+  # The zip needs the DLL, velmora.exe and the texts, not the Windows tests that "all" holds:
+  # scripts/package.sh builds what the zip needs, and installing does not build the rest.
+  set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_COMPONENTS_ALL far_plugin host)
+  set(CPACK_PACKAGE_FILE_NAME "Velmora-${PROJECT_VERSION}-far1-win32")
+  # Unpacked into FAR's folder, the zip's Plugins/ is FAR's Plugins/.
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+else()
+  install(TARGETS velmora RUNTIME DESTINATION bin COMPONENT host)
+  # far2l's layout for packaged plug-ins, with the UTF-8 language and help files beside the module.
+  set(far2l_plug lib/far2l/Plugins/Velmora/plug)
+  install(TARGETS Velmora LIBRARY DESTINATION ${far2l_plug} COMPONENT far2l_plugin)
+  foreach(text_name ${VELMORA_TEXT_NAMES})
+    install(FILES ${CMAKE_BINARY_DIR}/${text_name} DESTINATION ${far2l_plug} COMPONENT far2l_plugin)
+  endforeach()
+
+  # The man page is made from --help and --version, so it says what the program does.
+  find_program(VELMORA_GZIP gzip REQUIRED)
+  find_program(VELMORA_HELP2MAN help2man)
+  if(VELMORA_HELP2MAN AND NOT CMAKE_CROSSCOMPILING)
+    set(man_page ${CMAKE_BINARY_DIR}/man/velmora.1)
+    add_custom_command(
+      OUTPUT ${man_page}.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+      COMMAND ${VELMORA_HELP2MAN} --no-info --section=1
+              "--name=batch renamer that keeps file descriptions, the Velmora plug-in's own host"
+              --output=${man_page} $<TARGET_FILE:velmora>
+      # -n: no name or time stamp inside, so the same page gives the same bytes.
+      COMMAND ${VELMORA_GZIP} -9nf ${man_page}
+      DEPENDS velmora
+      COMMENT "velmora.1 from velmora --help"
+      VERBATIM)
+    add_custom_target(velmora_man ALL DEPENDS ${man_page}.gz)
+    install(FILES ${man_page}.gz DESTINATION share/man/man1 COMPONENT man)
+  else()
+    message(STATUS "help2man not found: no man page (scripts/deps.sh installs help2man)")
+  endif()
+  install(FILES completion/velmora DESTINATION share/bash-completion/completions COMPONENT completion)
+  # Debian wants a changelog beside the copyright file; it names the packaged version. Its date
+  # follows SOURCE_DATE_EPOCH when that is set.
+  string(TIMESTAMP velmora_package_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+  configure_file(package/changelog.in ${CMAKE_BINARY_DIR}/package/changelog.txt @ONLY)
+  set(changelog ${CMAKE_BINARY_DIR}/package/changelog)
+  add_custom_command(
+    OUTPUT ${changelog}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/package/changelog.txt ${changelog}
+    COMMAND ${VELMORA_GZIP} -9nf ${changelog}
+    DEPENDS ${CMAKE_BINARY_DIR}/package/changelog.txt
+    VERBATIM)
+  add_custom_target(velmora_changelog ALL DEPENDS ${changelog}.gz)
+  install(FILES package/copyright ${changelog}.gz DESTINATION share/doc/velmora COMPONENT doc)
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_COMPONENTS_ALL host far2l_plugin man completion doc)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_ENHANCES far2l)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+  # Debian's limit: 80 columns with the leading space.
+  string(CONCAT CPACK_PACKAGE_DESCRIPTION
+         "Velmora renames every selected file of a panel in one batch from a name\n"
+         "template such as IMG_%#.%E (old name, base name, extension, counter,\n"
+         "number of files), and keeps each file's one-line description\n"
+         "(Descript.ion) under its new name.\n"
+         "This package holds the plug-in for far2l and velmora, the plug-in's own\n"
+         "command-line and terminal host.")
+endif()
+
+include(CPack)

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Builds the two packages with CPack and writes them to out/:
+#   out/velmora_<version>_<arch>.deb         native Release build (preset release, build/release):
+#                                            velmora, the far2l plug-in, man page, bash completion
+#   out/Velmora-<version>-far1-win32.zip     Windows build (preset win32, build/win32): Plugins/Velmora/
+#                                            for FAR 1.7x and velmora/velmora.exe
+# and runs lintian on the .deb (errors fail). scripts/test-packages.sh installs and checks them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh --package
+
+# out/ holds the packages of this version only.
+mkdir -p out
+rm -f out/velmora_*.deb out/Velmora-*-far1-win32.zip
+
+# Makes one package in its build directory and moves it to out/ under its expected name.
+package() {
+    local build=$1 generator=$2 name=$3
+    rm -f "$build/$name" "out/$name"
+    (cd "$build" && cpack -G "$generator" >/dev/null)
+    mv "$build/$name" "out/$name"
+    echo "out/$name"
+}
+
+cmake --preset release >/dev/null
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
+cmake --build --preset release -j2 >/dev/null
+deb=velmora_${version}_$(dpkg --print-architecture).deb
+package build/release DEB "$deb"
+lintian --fail-on error --info "out/$deb"
+
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j2 --target Velmora velmora velmora_package_texts >/dev/null
+package build/win32 ZIP "Velmora-${version}-far1-win32.zip"

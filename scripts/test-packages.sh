@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# Checks the packages scripts/package.sh wrote to out/ as their users meet them:
+#   .deb  exactly its files; installed, the installed velmora renames a demo directory with the
+#         installed plug-in and no option, and the man page and completion work; removed, nothing
+#         of it is left. Installing needs root (sudo when not root).
+#   zip   exactly its layout, the Russian texts in CP866, the DLL's version resource, and the
+#         zip's velmora.exe loading the zip's Velmora.dll under Wine to rename a directory.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
+deb=$root/out/velmora_${version}_$(dpkg --print-architecture).deb
+zip=$root/out/Velmora-${version}-far1-win32.zip
+texts=$root/build/release  # the UTF-8 language and help files, version filled in
+plug=/usr/lib/far2l/Plugins/Velmora/plug
+
+work=$(mktemp -d)
+installed=no
+sudo=
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+apt() { $sudo env DEBIAN_FRONTEND=noninteractive apt-get -qq -o DPkg::Lock::Timeout=600 "$@" >/dev/null; }
+cleanup() {
+    [ $installed = no ] || apt purge -y velmora || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+# Two lists of names, one a line, equal whatever their order; the difference is shown.
+same_list() {
+    diff -u <(sort <<<"$2") <(sort <<<"$3") >&2 || fail "$1"
+}
+# A directory of three photos named in three scripts, with their descriptions (CRLF, UTF-8).
+make_photos() {
+    mkdir -p "$1"
+    printf 'photo 1' >"$1/DSC_0001.jpg"
+    printf 'photo 2' >"$1/Горы.jpg"
+    printf 'photo 3' >"$1/海边.jpg"
+    printf 'DSC_0001.jpg Holiday, day one\r\nГоры.jpg Отпуск в горах\r\n海边.jpg 海边的日落 🌅\r\n' >"$1/Descript.ion"
+}
+# After `IMG_%#.%E` from 1: the files under their new names, and their descriptions with them.
+check_renamed() {
+    local dir=$1
+    same_list "names after the rename in $dir" "$(printf '%s\n' Descript.ion IMG_1.jpg IMG_2.jpg IMG_3.jpg)" \
+        "$(ls "$dir")"
+    [ "$(cat "$dir/IMG_2.jpg")" = "photo 2" ] || fail "IMG_2.jpg does not hold Горы.jpg's bytes"
+    for line in 'IMG_1.jpg Holiday, day one' 'IMG_2.jpg Отпуск в горах' 'IMG_3.jpg 海边的日落 🌅'; do
+        grep -qF "$line" "$dir/Descript.ion" || fail "no line '$line' in $dir/Descript.ion"
+    done
+}
+
+echo "==> $(basename "$deb"): files"
+expected_deb="/usr/bin/velmora
+$plug/Velmora.far-plug-mb
+$plug/VelmoraEng.lng
+$plug/VelmoraRus.lng
+$plug/VelmoraEng.hlf
+$plug/VelmoraRus.hlf
+/usr/share/man/man1/velmora.1.gz
+/usr/share/bash-completion/completions/velmora
+/usr/share/doc/velmora/copyright
+/usr/share/doc/velmora/changelog.gz"
+same_list "files of the .deb" "$expected_deb" "$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./|/|')"
+
+echo "==> installing it"
+if dpkg-query -W -f '${Status}' velmora 2>/dev/null | grep -q ' installed$'; then
+    fail "velmora is installed on this machine already; this test installs and removes it"
+fi
+installed=yes
+apt install -y "$deb"
+[ "$(/usr/bin/velmora --version)" = "velmora $version" ] || fail "velmora --version is not velmora $version"
+zcat /usr/share/man/man1/velmora.1.gz | grep -q '^\.TH VELMORA "1" .*"velmora '"$version"'"' ||
+    fail "the man page does not name version $version"
+zcat /usr/share/man/man1/velmora.1.gz | grep -qF 'save\-descriptions' || fail "the man page lacks the options"
+
+echo "==> bash completion"
+complete_words() {
+    bash -c 'source /usr/share/bash-completion/bash_completion
+             source /usr/share/bash-completion/completions/velmora
+             COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+             _velmora velmora "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+             printf "%s\n" "${COMPREPLY[@]}"' completion "$@"
+}
+[ "$(complete_words velmora --save)" = "--save-descriptions" ] || fail "--save does not complete"
+same_list "values of --without-zero" "$(printf '0\n1\n')" "$(complete_words velmora --without-zero '')"
+
+echo "==> the installed velmora renames a demo directory"
+make_photos "$work/photos"
+XDG_CONFIG_HOME=$work/config /usr/bin/velmora -C "$work/photos" --yes --mask 'IMG_%#.%E' --start 1 \
+    --save-descriptions 1 DSC_0001.jpg Горы.jpg 海边.jpg
+check_renamed "$work/photos"
+
+echo "==> removing it"
+apt purge -y velmora
+installed=no
+! dpkg-query -W velmora >/dev/null 2>&1 || fail "dpkg still knows velmora"
+for path in $expected_deb /usr/lib/far2l/Plugins/Velmora /usr/share/doc/velmora; do
+    [ ! -e "$path" ] || fail "$path is left after the package was removed"
+done
+
+echo "==> $(basename "$zip"): layout"
+unzip -q "$zip" -d "$work/zip"
+far=$work/zip/Plugins/Velmora
+same_list "files of the zip" "Plugins/Velmora/Velmora.dll
+Plugins/Velmora/VelmoraEng.lng
+Plugins/Velmora/VelmoraRus.lng
+Plugins/Velmora/VelmoraEng.hlf
+Plugins/Velmora/VelmoraRus.hlf
+Plugins/Velmora/Readme.txt
+velmora/velmora.exe" "$(cd "$work/zip" && find . -type f | sed 's|^\./||')"
+for text in VelmoraEng.lng VelmoraEng.hlf; do
+    cmp -s "$far/$text" "$texts/$text" || fail "$text differs from the built one"
+done
+for text in VelmoraRus.lng VelmoraRus.hlf; do
+    iconv -f CP866 -t UTF-8 "$far/$text" | cmp -s - "$texts/$text" || fail "$text is not the built text in CP866"
+done
+grep -qF "Velmora $version:" "$far/VelmoraEng.hlf" || fail "the help title does not name version $version"
+grep -q "Velmora $version" "$far/Readme.txt" || fail "the readme does not name version $version"
+sh tests/support/win32/check-version.sh i686-w64-mingw32-windres "$far/Velmora.dll" "$version"
+
+echo "==> the zip's velmora.exe loads the zip's Velmora.dll under Wine"
+# Names Wine's ANSI and OEM pages hold alike: this checks loading, not encodings.
+mkdir -p "$work/wine"
+printf 'a' >"$work/wine/DSC_0001.jpg"
+printf 'b' >"$work/wine/DSC_0002.jpg"
+printf 'DSC_0001.jpg first\r\nDSC_0002.jpg second\r\n' >"$work/wine/Descript.ion"
+export VELMORA_WINEPREFIX=$root/build/win32/wineprefix
+key="Software\\VelmoraTest\\package-$$"
+(cd "$work/wine" && sh "$root/cmake/wine-run.sh" "$work/zip/velmora/velmora.exe" --yes --mask 'IMG_%#.%E' \
+    --start 1 --save-descriptions 1 --root-key "$key\\Plugins" DSC_0001.jpg DSC_0002.jpg) ||
+    fail "velmora.exe from the zip failed"
+sh cmake/wine-run.sh reg delete "HKCU\\$key" /f >/dev/null 2>&1 || true
+same_list "names after the rename under Wine" "$(printf '%s\n' Descript.ion IMG_1.jpg IMG_2.jpg)" "$(ls "$work/wine")"
+grep -qF 'IMG_2.jpg second' "$work/wine/Descript.ion" || fail "the description did not follow IMG_2.jpg"
+
+echo "==> packages: all checks passed"
