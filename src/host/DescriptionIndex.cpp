@@ -20,7 +20,7 @@ void DescriptionIndex::Clear() {
     folded_.clear();
 }
 
-void DescriptionIndex::Parse(const std::string& contents) {
+void DescriptionIndex::Parse(std::string_view contents) {
     Clear();
     // One record a line at most: sized once, the tables never rehash while they fill.
     std::size_t lines = static_cast<std::size_t>(std::count(contents.begin(), contents.end(), '\n')) + 1;

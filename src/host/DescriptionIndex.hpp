@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -16,7 +17,7 @@ public:
     // Reads the lines of a description file: a name (in double quotes when it has blanks), blanks,
     // the description up to the line end. A line that starts with a blank continues the previous
     // description (joined with one space). The first line for a name wins.
-    void Parse(const std::string& contents);
+    void Parse(std::string_view contents);
     void Clear();
 
     // The description for a file name, or null. An exact match comes first, then one that differs

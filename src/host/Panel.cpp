@@ -54,6 +54,7 @@ bool Panel::Read(std::string* error) {
     isSelected_.assign(entries_.size(), false);
 
     descriptions_.Clear();
+    storedDescriptions_.Clear();
     descriptionFile_.clear();
     descriptionError_.clear();
     if (showsDescriptions_)
@@ -81,9 +82,20 @@ void Panel::ReadDescriptions() {
         descriptionError_ = "cannot read the description file " + descriptionFile_ + ": " + reason;
         return;
     }
-    descriptions_.Parse(contents);
+    std::string converted;
+    const std::string_view text = DescriptionText(contents, &converted);
+    descriptions_.Parse(text);
+    // A decoded line may name a file by the very bytes it has on disk (a Linux name need not be
+    // UTF-8, and the plug-in wrote such names without a mark): such a line is taken as it stands
+    // rather than lost.
+    const bool decoded = text.data() == converted.data();
+    if (decoded)
+        storedDescriptions_.Parse(contents);
     for (PanelEntry& entry : entries_) {
-        if (const std::string* description = descriptions_.Find(entry.name)) {
+        const std::string* description = descriptions_.Find(entry.name);
+        if (!description && decoded)
+            description = storedDescriptions_.Find(entry.name);
+        if (description) {
             entry.hasDescription = true;
             entry.description = *description;
         }

@@ -71,6 +71,8 @@ private:
     std::vector<std::size_t> selected_;
     std::vector<bool> isSelected_;
     DescriptionIndex descriptions_;
+    // The file's lines as stored, kept only when some had to be decoded.
+    DescriptionIndex storedDescriptions_;
     std::string descriptionFile_;
     std::string descriptionError_;
     std::vector<far::PluginPanelItem> items_;

@@ -1,9 +1,11 @@
 // What the velmora host needs from the system beyond the plug-in's file and registry access:
-// reading a directory, the current directory, loading the plug-in module, terminals.
+// reading a directory, the current directory, loading the plug-in module, terminals, and the text
+// of a description file in the encoding the plug-in expects.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora::host {
@@ -48,5 +50,13 @@ bool ReadWholeFile(const std::string& path, std::string* contents, std::string* 
 
 // The environment variable's value, or empty.
 std::string Environment(const char* name);
+
+// A description file's text as the plug-in reads it. On POSIX that is UTF-8, as far2l hands it
+// over: after a UTF-8 byte-order mark, the rest of the file; without one, every line that is valid
+// UTF-8 as it stands and every other line decoded from the OEM code page far2l deduces from the
+// locale, bytes that code page cannot map kept as they are. On Windows the host works in OEM
+// throughout and the bytes are the text. The result views `bytes` when nothing needed converting,
+// else `*converted`.
+std::string_view DescriptionText(std::string_view bytes, std::string* converted);
 
 }  // namespace velmora::host

@@ -1,5 +1,5 @@
 // The velmora host's system access on Windows: directory listing, current directory, loading
-// the plug-in DLL, terminals, clock, whole-file reads and the environment.
+// the plug-in DLL, terminals, clock, whole-file reads, the environment and description text.
 #include "platform/HostSystem.hpp"
 
 #include <io.h>
@@ -195,6 +195,11 @@ bool ReadWholeFile(const std::string& path, std::string* contents, std::string* 
 std::string Environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::string(value) : std::string();
+}
+
+std::string_view DescriptionText(std::string_view bytes, std::string*) {
+    // FAR 1.x, its description files and this host all work in the OEM code page.
+    return bytes;
 }
 
 }  // namespace velmora::host
