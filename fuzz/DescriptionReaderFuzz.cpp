@@ -16,21 +16,58 @@
 
 namespace {
 
+using velmora::FileResult;
+
 class MemoryFile : public velmora::WritableFile {
 public:
     explicit MemoryFile(std::string* bytes) : bytes_(bytes) {}
-    bool Write(const char* data, std::size_t size) override {
+    FileResult Write(const char* data, std::size_t size) override {
         bytes_->append(data, size);
-        return true;
+        return FileResult::Success();
     }
-    bool Size(std::uint64_t* size) override {
+    FileResult Size(std::uint64_t* size) override {
         *size = bytes_->size();
-        return true;
+        return FileResult::Success();
     }
-    bool Close() override { return true; }
+    FileResult Prepend(const char* data, std::size_t size) override {
+        bytes_->insert(0, data, size);
+        return FileResult::Success();
+    }
+    FileResult Close() override { return FileResult::Success(); }
 
 private:
     std::string* bytes_;
+};
+
+// Just enough of a file system for the line writer: one temporary file, kept in memory.
+class MemoryFileSystem : public velmora::FileSystem {
+public:
+    std::uint32_t Attributes(const std::string&) override { return velmora::kNoAttributes; }
+    FileResult MoveNoReplace(const std::string&, const std::string&) override { return Refused(); }
+    FileResult Delete(const std::string&) override { return FileResult::Success(); }
+    bool SameFile(const std::string&, const std::string&) override { return false; }
+    std::string TempDirectory() override { return "/memory/"; }
+    FileResult CreateTempFile(const std::string& directory, const std::string& prefix, std::string* name) override {
+        *name = directory + prefix + "1.tmp";
+        return FileResult::Success();
+    }
+    FileResult OpenForWriting(const std::string&, std::unique_ptr<velmora::WritableFile>* file) override {
+        *file = std::make_unique<MemoryFile>(&bytes);
+        return FileResult::Success();
+    }
+    FileResult ReplaceAtomically(const std::string&, const std::string&) override { return Refused(); }
+
+    std::string bytes;
+
+private:
+    static FileResult Refused() { return FileResult(std::make_error_code(std::errc::permission_denied)); }
+};
+
+class NoRegistry : public velmora::Registry {
+public:
+    bool Read(const std::string&, const std::string&, std::size_t, std::string*) override { return false; }
+    bool WriteString(const std::string&, const std::string&, const std::string&) override { return false; }
+    bool WriteDword(const std::string&, const std::string&, std::uint32_t) override { return false; }
 };
 
 std::string Fold(std::string text) {
@@ -118,15 +155,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    std::string file;
-    velmora::DescriptionOutput& output = velmora::CurrentDescriptionOutput();
-    output.file = std::make_unique<MemoryFile>(&file);
-    for (const auto& [name, description] : pairs) {
-        if (velmora::WriteDescriptionLine(name.c_str(), description.c_str()) != 1) {
+    MemoryFileSystem files;
+    NoRegistry registry;
+    const far::PluginStartupInfo noHost{};
+    const velmora::RunContext context{velmora::HostApi(noHost), files, registry, "", ""};
+    {
+        velmora::DescriptionOutput output(context);
+        if (output.Open("Descript.ion")) {
             std::abort();
         }
+        for (const auto& [name, description] : pairs) {
+            if (output.WriteLine(name, description.c_str())) {
+                std::abort();
+            }
+        }
     }
-    output.file.reset();
+    const std::string& file = files.bytes;
 
     velmora::host::DescriptionIndex index;
     index.Parse(file);

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "descriptions/DescriptionFile.hpp"
+#include "far/HostConventions.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The host's list is zero-terminated text: only the part before a zero byte is the list.
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* position = begin;
     std::size_t steps = 0;
     while (true) {
-        const char* next = velmora::NextListName(position, &name);
+        const char* next = far::NextListName(position, &name);
         if (next == nullptr) {
             // Only the end of the list stops the walk, and the name is left as it was.
             if (position != end) {
