@@ -109,6 +109,21 @@ TEST(Win32Oem, TheProgramTakesCyrillicArgumentsAndPaths) {
     EXPECT_NE(traced.find(Json(Oem("Velmora: групповое переименование"))), std::string::npos) << traced;
 }
 
+TEST(Win32Oem, TheProgramKeepsTheDescriptionFileAmongTheSelected) {
+    ExpectRussianSystem();
+    HostRunner host;
+    host.MakeFiles({Oem("фото.txt"), Oem("мама.txt")});
+    host.Dir().WriteFile("Descript.ion", Oem("фото.txt Отпуск в горах\r\nмама.txt Мама\r\n"));
+    const HostResult result = host.RunProgram({"--all", "--yes", "--mask", "x_%#.%E", "--start", "1",
+                                               "--save-descriptions", "1", "--trace", host.TracePath()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(result.WarningBoxes().empty());
+    // Descript.ion takes the first number; the counter still follows the positions.
+    EXPECT_EQ(ListUtf8Names(host.Dir().Path()),
+              (std::vector<std::string>{"Descript.ion", "x_2.txt", "x_3.txt"}));
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), Oem("x_2.txt Мама\r\nx_3.txt Отпуск в горах\r\n"));
+}
+
 }  // namespace
 }  // namespace velmora::test
 #endif
