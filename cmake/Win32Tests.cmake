@@ -11,3 +11,5 @@ add_test(NAME win32_registry_types_reg_query
 add_test(NAME win32_dll_version_resource
          COMMAND sh ${PROJECT_SOURCE_DIR}/tests/support/win32/check-version.sh ${CMAKE_RC_COMPILER}
                  $<TARGET_FILE:Velmora> ${PROJECT_VERSION})
+# The language-file tests read the package's CP866 copies.
+add_dependencies(velmora_tests velmora_package_texts)

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian machine lacks for building and testing Velmora: the native build,
-# the tests, the terminal UI, the Windows cross build (mingw-w64 i686) with Wine to run it, clang
-# for the fuzzers, and the packaging tools. Installs only what dpkg does not already report; quiet
-# and idempotent. `deps.sh --native` installs only what the native build and the demo need;
-# `deps.sh --package` what scripts/package.sh needs.
+# the tests, the terminal UI, the Windows cross build (mingw-w64 i686) with Wine to run it in the
+# ru_RU.UTF-8 locale (generated here), clang for the fuzzers, and the packaging tools. Installs
+# only what dpkg does not already report; quiet and idempotent. `deps.sh --native` installs only
+# what the native build and the demo need; `deps.sh --package` what scripts/package.sh needs.
 set -euo pipefail
 
 export DEBIAN_FRONTEND=noninteractive
@@ -14,6 +14,7 @@ packages=(
     libncurses-dev tmux
     g++-mingw-w64-i686
     wine wine32:i386
+    locales
     clang libclang-rt-14-dev
 )
 # CPack's .deb: dpkg-shlibdeps (dpkg-dev) and file; the man page; checks of both packages.
@@ -25,6 +26,22 @@ case "${1:-}" in
 --package) packages=("${native[@]}" g++-mingw-w64-i686 "${packaging[@]}") ;;
 esac
 
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=sudo
+else
+    sudo=
+fi
+
+# Wine takes its code pages from the Unix locale: the Windows tests run in ru_RU.UTF-8 (ANSI 1251,
+# OEM 866), which must have been generated.
+make_locale() {
+    if printf '%s\n' "${packages[@]}" | grep -qx wine &&
+        ! locale -a 2>/dev/null | grep -qiE '^ru_RU\.utf-?8$'; then
+        echo "deps: generating the ru_RU.UTF-8 locale"
+        $sudo localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+    fi
+}
+
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg -s "$package" >/dev/null 2>&1; then
@@ -32,14 +49,9 @@ for package in "${packages[@]}"; do
     fi
 done
 if [ ${#missing[@]} -eq 0 ]; then
+    make_locale
     echo "deps: everything is installed"
     exit 0
-fi
-
-if [ "$(id -u)" -ne 0 ]; then
-    sudo=sudo
-else
-    sudo=
 fi
 
 # wine32 is an i386 package: the architecture must be known before the package lists are read.
@@ -51,4 +63,5 @@ fi
 echo "deps: installing ${missing[*]}"
 $sudo apt-get update -qq >/dev/null
 $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+make_locale
 echo "deps: done"

@@ -80,6 +80,9 @@ bool ReadNameList(const std::string& path, std::vector<std::string>* names, std:
         *error = "cannot read the list of names " + path + ": " + reason;
         return false;
     }
+    // Names as the directory listing spells them: a UTF-8 list is converted, one in the host's
+    // code page taken as it is.
+    contents = TextInHostCodePage(contents);
     std::size_t pos = 0;
     std::size_t begin = 0;
     std::size_t end = 0;
@@ -191,9 +194,8 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
     DirectoryRestorer restorer;
     if (!ChangeDirectory(options.directory, &error))
         return fail(error);
-    std::error_code ec;
-    std::string currentDirectory = std::filesystem::current_path(ec).string();
-    if (ec)
+    std::string currentDirectory = CurrentDirectory();
+    if (currentDirectory.empty())
         currentDirectory = options.directory;
 
     Panel panel(options.columns, HostListNames(options.rootKey));

@@ -27,7 +27,8 @@ bool Lng::Load(const std::string& path, std::string* error) {
         *error = "cannot read the language file " + path + ": " + reason;
         return false;
     }
-    return Parse(contents, path, error);
+    // The sources are UTF-8, the Windows package's copies already in the host's code page.
+    return Parse(TextInHostCodePage(contents), path, error);
 }
 
 bool Lng::Parse(const std::string& contents, const std::string& name, std::string* error) {

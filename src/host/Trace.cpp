@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/HostSystem.hpp"
+
 namespace velmora::host {
 namespace {
 
@@ -125,7 +127,7 @@ std::string DialogItemsJson(const far::FarDialogItem* items, int count) {
 }
 
 bool Trace::Open(const std::string& path, std::string* error) {
-    stream_.open(path, std::ios::out | std::ios::app | std::ios::binary);
+    stream_.open(StreamPath(path), std::ios::out | std::ios::app | std::ios::binary);
     if (!stream_.is_open()) {
         *error = "cannot open the trace file " + path;
         return false;

@@ -1,14 +1,51 @@
 // What the velmora host needs from the system beyond the plug-in's file and registry access:
-// reading a directory, the current directory, loading the plug-in module, terminals, and the text
-// of a description file in the encoding the plug-in expects.
+// reading a directory, the current directory, loading the plug-in module, terminals, the text
+// of a description file in the encoding the plug-in expects, and the code page the host's text is in.
+//
+// The host's code page is the one its file calls speak. On Windows that is OEM, as in FAR 1.x,
+// whose plug-ins and description files work in it; elsewhere names, arguments and the host's own
+// texts are bytes, passed on as they are.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velmora::host {
+
+// The program's first step, before any file is touched: on Windows the file functions take and
+// give names in the OEM code page from here on.
+void UseHostCodePage();
+
+// The program's arguments after its name, in the host's code page. Windows hands them over in
+// UTF-16 and they are converted as the file functions convert names, so that a name given
+// matches the same name in the directory listing.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// The contents of a text file we or the user wrote (a language file, a list of names) in the
+// host's code page. On Windows, UTF-8 (after a byte-order mark, which goes, or valid UTF-8 with
+// bytes above 0x7F) is converted; anything else is taken to be in the host's code page already.
+// Elsewhere the bytes as they are.
+std::string TextInHostCodePage(const std::string& contents);
+
+// Whether standard output and error need the two functions below to show the host's text as
+// the user's console does (on Windows); elsewhere the text is written as it is.
+bool ConvertsConsoleText();
+// Writes the host's text to standard output (1) or error (2) when that is a console window,
+// straight to the console in UTF-16 so that every character shows; false, with nothing
+// written, when it is no console.
+bool WriteToConsole(int fd, const std::string& text);
+// The host's text for a file or pipe: in the code page of the console the program runs in
+// (GetConsoleOutputCP, switched with "chcp") when that is another one than the host's.
+std::string ConsoleText(const std::string& text);
+
+// The current directory in the host's code page; empty when it cannot be found.
+std::string CurrentDirectory();
+
+// A path in the host's code page as the standard library's streams take it.
+std::filesystem::path StreamPath(const std::string& path);
 
 struct DirectoryEntry {
     std::string name;           // bare name, bytes as the system gives them

@@ -44,6 +44,25 @@ host::PluginEntryPoints InProcessPlugin() {
     return entryPoints;
 }
 
+#if defined(_WIN32)
+// The real registry is shared by every run: keep to the runner's own key unless the test chose
+// one.
+std::vector<std::string> WithRootKey(const std::vector<std::string>& args, const std::string& rootKey) {
+    bool hasRootKey = false;
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            break;
+        if (arg == "--root-key" || arg.compare(0, 11, "--root-key=") == 0)
+            hasRootKey = true;
+    }
+    std::vector<std::string> all;
+    if (!hasRootKey)
+        all = {"--root-key", rootKey};
+    all.insert(all.end(), args.begin(), args.end());
+    return all;
+}
+#endif
+
 #if !defined(_WIN32)
 std::string ShellQuote(const std::string& text) {
     std::string quoted = "'";
@@ -172,20 +191,7 @@ HostResult HostRunner::RunRaw(const std::vector<std::string>& args) const {
     std::ostringstream out;
     std::ostringstream err;
 #if defined(_WIN32)
-    // The real registry is shared by every run: keep to the runner's own key unless the test
-    // chose one.
-    bool hasRootKey = false;
-    for (const std::string& arg : args) {
-        if (arg == "--")
-            break;
-        if (arg == "--root-key" || arg.compare(0, 11, "--root-key=") == 0)
-            hasRootKey = true;
-    }
-    std::vector<std::string> all;
-    if (!hasRootKey)
-        all = {"--root-key", RootKey()};
-    all.insert(all.end(), args.begin(), args.end());
-    int status = host::RunHost(all, &plugin, out, err);
+    int status = host::RunHost(WithRootKey(args, RootKey()), &plugin, out, err);
 #else
     int status = host::RunHost(args, &plugin, out, err);
 #endif
@@ -194,9 +200,10 @@ HostResult HostRunner::RunRaw(const std::vector<std::string>& args) const {
 
 HostResult HostRunner::RunProgram(const std::vector<std::string>& args, const std::string& program) const {
 #if defined(_WIN32)
-    (void)args;
-    (void)program;
-    return HostResult();
+    const std::string exe = program.empty() ? std::string(VELMORA_BUILD_DIR) + "/velmora.exe" : program;
+    int status = RunWindowsProgram(exe, WithRootKey(args, RootKey()), panel_.Path(), work_.PathOf("out.txt"),
+                                   work_.PathOf("err.txt"));
+    return Collect(status, work_.ReadFile("out.txt"), work_.ReadFile("err.txt"));
 #else
     std::string command = "cd " + ShellQuote(panel_.Path()) + " && " +
                           ShellQuote(program.empty() ? std::string(VELMORA_BUILD_DIR) + "/velmora" : program);

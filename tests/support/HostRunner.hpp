@@ -46,7 +46,7 @@ public:
     // The same, exactly the given arguments (no -C, --lang or --trace added).
     HostResult RunRaw(const std::vector<std::string>& args) const;
     // The built velmora program with its real plug-in (or `program`, a copy of it placed elsewhere),
-    // run in the panel directory (POSIX only).
+    // run in the panel directory.
     HostResult RunProgram(const std::vector<std::string>& args,
                           const std::string& program = std::string()) const;
 

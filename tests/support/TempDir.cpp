@@ -8,6 +8,7 @@
 #include <random>
 #include <system_error>
 
+#include "platform/HostSystem.hpp"
 #include "support/win32/Win32Support.hpp"
 
 namespace fs = std::filesystem;
@@ -80,7 +81,7 @@ std::string TempDir::PathOf(const std::string& name) const {
 }
 
 bool TempDir::WriteFile(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(PathOf(name), std::ios::binary | std::ios::trunc);
+    std::ofstream out(host::StreamPath(PathOf(name)), std::ios::binary | std::ios::trunc);
     if (!out)
         return false;
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -89,7 +90,7 @@ bool TempDir::WriteFile(const std::string& name, const std::string& bytes) const
 }
 
 std::string TempDir::ReadFile(const std::string& name) const {
-    std::ifstream in(PathOf(name), std::ios::binary);
+    std::ifstream in(host::StreamPath(PathOf(name)), std::ios::binary);
     if (!in)
         return std::string();
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -97,7 +98,7 @@ std::string TempDir::ReadFile(const std::string& name) const {
 
 bool TempDir::Exists(const std::string& name) const {
 #if defined(_WIN32)
-    return AnsiPathExists(PathOf(name));
+    return HostPathExists(PathOf(name));
 #else
     std::error_code ec;
     return fs::exists(fs::symlink_status(PathOf(name), ec));
@@ -107,8 +108,8 @@ bool TempDir::Exists(const std::string& name) const {
 std::vector<std::string> TempDir::ListNames(const std::string& subdirectory) const {
     const std::string directory = subdirectory.empty() ? path_ : PathOf(subdirectory);
 #if defined(_WIN32)
-    // Names as the plug-in's ANSI calls see them, not the UTF-8 the standard library gives.
-    std::vector<std::string> names = ListAnsiNames(directory);
+    // Names as the plug-in's file calls see them, not the UTF-8 the standard library gives.
+    std::vector<std::string> names = ListHostNames(directory);
 #else
     std::vector<std::string> names;
     std::error_code ec;
@@ -122,7 +123,7 @@ std::vector<std::string> TempDir::ListNames(const std::string& subdirectory) con
 
 bool TempDir::MakeDirectory(const std::string& name) const {
     std::error_code ec;
-    return fs::create_directory(PathOf(name), ec) && !ec;
+    return fs::create_directory(host::StreamPath(PathOf(name)), ec) && !ec;
 }
 
 }  // namespace velmora::test

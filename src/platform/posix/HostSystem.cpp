@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <system_error>
 
 #include "platform/posix/PosixCommon.hpp"
 
@@ -143,6 +144,38 @@ bool ReadWholeFile(const std::string& path, std::string* contents, std::string* 
 std::string Environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : std::string();
+}
+
+void UseHostCodePage() {}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+std::string TextInHostCodePage(const std::string& contents) {
+    return contents;
+}
+
+bool ConvertsConsoleText() {
+    return false;
+}
+
+bool WriteToConsole(int /*fd*/, const std::string& /*text*/) {
+    return false;
+}
+
+std::string ConsoleText(const std::string& text) {
+    return text;
+}
+
+std::string CurrentDirectory() {
+    std::error_code ec;
+    std::string directory = std::filesystem::current_path(ec).string();
+    return ec ? std::string() : directory;
+}
+
+std::filesystem::path StreamPath(const std::string& path) {
+    return std::filesystem::path(path);
 }
 
 }  // namespace velmora::host

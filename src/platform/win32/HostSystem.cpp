@@ -1,15 +1,22 @@
 // The velmora host's system access on Windows: directory listing, current directory, loading
-// the plug-in DLL, terminals, clock, whole-file reads, the environment and description text.
+// the plug-in DLL, terminals, clock, whole-file reads, the environment, description text, and
+// the OEM code page the host works in.
 #include "platform/HostSystem.hpp"
 
 #include <io.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "platform/win32/Win32Handle.hpp"
 #include "platform/win32/WindowsPrelude.hpp"
+
+// After the prelude: it needs the types <windows.h> declares.
+#include <shellapi.h>
 
 namespace velmora::host {
 namespace {
@@ -17,15 +24,54 @@ namespace {
 using velmora::win32::FileHandle;
 using velmora::win32::HasEmbeddedZero;
 
+// The code page the file functions speak: OEM once UseHostCodePage has run.
+UINT HostCodePage() {
+    return AreFileApisANSI() ? GetACP() : GetOEMCP();
+}
+
+// False when `text` is not valid in the code page (checked only with MB_ERR_INVALID_CHARS).
+bool ToWide(const std::string& text, UINT codePage, DWORD flags, std::wstring* wide) {
+    wide->clear();
+    if (text.empty())
+        return true;
+    if (text.size() > INT_MAX)
+        return false;
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
+    if (length <= 0)
+        return false;
+    wide->resize(static_cast<std::size_t>(length));
+    return MultiByteToWideChar(codePage, flags, text.data(), size, &(*wide)[0], length) == length;
+}
+
+// A character the code page lacks becomes its nearest one or "?", as it does when the file
+// functions convert a name.
+std::string FromWide(const wchar_t* wide, std::size_t count, UINT codePage) {
+    if (count == 0 || count > INT_MAX)
+        return std::string();
+    const int size = static_cast<int>(count);
+    const int length = WideCharToMultiByte(codePage, 0, wide, size, nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return std::string();
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(codePage, 0, wide, size, &text[0], length, nullptr, nullptr);
+    return text;
+}
+
+std::string FromWide(const std::wstring& wide, UINT codePage) {
+    return FromWide(wide.data(), wide.size(), codePage);
+}
+
 // The system's text for an error code, without the line end the system puts after it.
 std::string ErrorText(DWORD error) {
-    char* message = nullptr;
-    const DWORD length = FormatMessageA(
+    wchar_t* message = nullptr;
+    const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, reinterpret_cast<char*>(&message), 0, nullptr);
+        error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
     std::string text;
+    // In the host's code page, like the names it is printed with.
     if (length != 0 && message)
-        text.assign(message, length);
+        text = FromWide(message, length, HostCodePage());
     if (message)
         LocalFree(message);
     while (!text.empty() &&
@@ -200,6 +246,97 @@ std::string Environment(const char* name) {
 std::string_view DescriptionText(std::string_view bytes, std::string*) {
     // FAR 1.x, its description files and this host all work in the OEM code page.
     return bytes;
+}
+
+void UseHostCodePage() {
+    SetFileApisToOEM();
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    std::vector<std::string> args;
+    const UINT codePage = HostCodePage();
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) {
+        // The C runtime's split is in the ANSI code page.
+        std::wstring text;
+        for (int i = 1; i < argc; ++i) {
+            ToWide(argv[i], CP_ACP, 0, &text);
+            args.push_back(FromWide(text, codePage));
+        }
+        return args;
+    }
+    for (int i = 1; i < count; ++i)
+        args.push_back(FromWide(wide[i], std::wcslen(wide[i]), codePage));
+    LocalFree(wide);
+    return args;
+}
+
+std::string TextInHostCodePage(const std::string& contents) {
+    static const std::string kMark = "\xEF\xBB\xBF";
+    const bool marked = contents.compare(0, kMark.size(), kMark) == 0;
+    const std::string text = marked ? contents.substr(kMark.size()) : contents;
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return text;
+    std::wstring wide;
+    // Bytes that are not UTF-8 were written in the host's code page (the FAR package's CP866).
+    if (!ToWide(text, CP_UTF8, MB_ERR_INVALID_CHARS, &wide))
+        return contents;
+    return FromWide(wide, HostCodePage());
+}
+
+bool ConvertsConsoleText() {
+    return true;
+}
+
+bool WriteToConsole(int fd, const std::string& text) {
+    const HANDLE console = GetStdHandle(fd == 1 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (!console || console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode))
+        return false;
+    // Past the C runtime, which may read the bytes in a locale of its own (Wine's does), and past
+    // the console's code page, which may lack a character the host's has.
+    std::wstring wide;
+    ToWide(text, HostCodePage(), 0, &wide);
+    std::size_t done = 0;
+    while (done < wide.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wide.size() - done, 16384));
+        DWORD written = 0;
+        if (!WriteConsoleW(console, wide.data() + done, chunk, &written, nullptr) || written == 0)
+            break;
+        done += written;
+    }
+    return true;
+}
+
+std::string ConsoleText(const std::string& text) {
+    // 0: no console at all; the text goes on as it is.
+    const UINT console = GetConsoleOutputCP();
+    if (console == 0 || console == HostCodePage())
+        return text;
+    std::wstring wide;
+    if (!ToWide(text, HostCodePage(), 0, &wide))
+        return text;
+    return FromWide(wide, console);
+}
+
+std::string CurrentDirectory() {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length == 0)
+            return std::string();
+        // Too small: the length asked for includes the terminator.
+        if (length < buffer.size())
+            return std::string(buffer.data(), length);
+        buffer.resize(length);
+    }
+}
+
+std::filesystem::path StreamPath(const std::string& path) {
+    std::wstring wide;
+    ToWide(path, HostCodePage(), 0, &wide);
+    return std::filesystem::path(wide);
 }
 
 }  // namespace velmora::host

@@ -36,11 +36,30 @@ struct StoredValue {
 // Reads a value below HKEY_CURRENT_USER with its type; false when the key or value is missing.
 bool QueryStoredValue(const std::string& keyPath, const std::string& name, StoredValue* value);
 
-// The entries of a directory (without "." and "..") as the ANSI functions spell them, unsorted:
-// the standard library's paths speak UTF-8 here, the plug-in the ANSI code page.
-std::vector<std::string> ListAnsiNames(const std::string& directory);
-// True when anything exists at the path, named in the ANSI code page.
-bool AnsiPathExists(const std::string& path);
+// The test binary works in the code page velmora.exe works in, OEM, from before its first test;
+// the Windows tests run in a Russian locale (OEM 866, ANSI 1251), as this field's users do.
+
+// The entries of a directory (without "." and "..") as the file functions spell them in the
+// host's code page, unsorted.
+std::vector<std::string> ListHostNames(const std::string& directory);
+// True when anything exists at the path, named in the host's code page.
+bool HostPathExists(const std::string& path);
+
+// The OEM code page's number (866 on a Russian system).
+unsigned OemCodePage();
+// UTF-8 text in the OEM code page, converted as the system converts names.
+std::string Oem(const std::string& utf8);
+// The entries of a directory as the system has them, in UTF-8, sorted: names the OEM code page
+// cannot hold included.
+std::vector<std::string> ListUtf8Names(const std::string& directory);
+// Creates or truncates a file named in UTF-8 and writes the bytes; false on any failure.
+bool WriteUtf8NamedFile(const std::string& path, const std::string& bytes);
+
+// Runs a program in `directory` with arguments in the host's code page, handed to it in UTF-16
+// as a Windows shell does, and waits for it: its exit status, or -1 when it cannot be started.
+// Standard output and error go to the files `outPath` and `errPath`.
+int RunWindowsProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& directory, const std::string& outPath, const std::string& errPath);
 
 // Sets a file's attribute bits (the host's values: read-only 1, hidden 2, ...); 0 clears them.
 bool SetAttributes(const std::string& path, std::uint32_t attributes);

@@ -24,7 +24,7 @@ for binary in "$dll" "$@"; do
     echo "imports of $(basename "$binary"): $imports"
     for name in $imports; do
         case $(echo "$name" | tr 'A-Z' 'a-z') in
-        kernel32.dll | advapi32.dll | user32.dll | msvcrt.dll | api-ms-win-crt-*.dll) ;;
+        kernel32.dll | advapi32.dll | user32.dll | shell32.dll | msvcrt.dll | api-ms-win-crt-*.dll) ;;
         *)
             echo "FAIL: $(basename "$binary") imports $name, which is no system DLL" >&2
             status=1
