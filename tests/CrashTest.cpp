@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "host/DescriptionIndex.hpp"
+#include "platform/HostSystem.hpp"
 #include "support/TempDir.hpp"
 
 namespace velmora::test {
@@ -31,7 +32,8 @@ constexpr unsigned kSeed = 6;
 
 std::string OldName(int i) {
     char name[32];
-    std::snprintf(name, sizeof name, "DSC_%05d.raw", i);
+    // Cyrillic ("фото") before the number: every path of the run carries non-ASCII names.
+    std::snprintf(name, sizeof name, "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE_%05d.raw", i);
     return name;
 }
 
@@ -42,7 +44,9 @@ std::string NewName(int i) {
 }
 
 std::string Description(int i) {
-    return "picture number " + std::to_string(i) + " of the holiday";
+    // "снимок" N, Chinese "旅行" and a mountain: the description file is written as UTF-8 with a mark.
+    return "\xD1\x81\xD0\xBD\xD0\xB8\xD0\xBC\xD0\xBE\xD0\xBA " + std::to_string(i) +
+           " \xE6\x97\x85\xE8\xA1\x8C \xF0\x9F\x8F\x94";
 }
 
 std::string OldDescriptions() {
@@ -151,7 +155,8 @@ State Check(const CrashSetup& setup, const std::string& context) {
     if (!state.descriptionsOld) {
         // Not the old file: it must be the new one, complete for the names the files have now.
         host::DescriptionIndex index;
-        index.Parse(descriptions);
+        std::string decoded;
+        index.Parse(host::DescriptionText(descriptions, &decoded));
         EXPECT_EQ(index.Count(), static_cast<std::size_t>(kFiles));
         int missing = 0;
         for (int i = 0; i < kFiles; ++i) {

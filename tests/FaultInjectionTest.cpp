@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "far/FarAbi.hpp"
 #include "host/DescriptionIndex.hpp"
+#include "platform/HostSystem.hpp"
 #include "support/Env.hpp"
 #include "support/FaultyFileSystem.hpp"
 #include "support/HostRunner.hpp"
@@ -39,12 +41,14 @@ struct Item {
     std::string description;  // empty: the file has none
 };
 
-// The files of every run: names with a space, with a trailing part after the last dot, one
-// without a description, and a description line for a file that is not there (the host drops it).
+// The files of every run: Cyrillic, Chinese and emoji names and descriptions, names with a space,
+// with a trailing part after the last dot, one without a description, and a description line for a
+// file that is not there (the host drops it).
 const std::vector<Item>& Items() {
     static const std::vector<Item> items = {
-        {"a.txt", "a.new", "first file"},
-        {"b c.txt", "b c.new", "a name with a space"},
+        {"\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.txt", "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.new",
+         "\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA \xD0\xB2 \xD0\xB3\xD0\xBE\xD1\x80\xD0\xB0\xD1\x85"},
+        {"b \xE5\x86\x99\xE7\x9C\x9F.txt", "b \xE5\x86\x99\xE7\x9C\x9F.new", "\xE6\x97\x85\xE8\xA1\x8C \xF0\x9F\x8F\x94"},
         {"d.dat", "d.new", ""},
         {"e.jpeg", "e.new", "last one, \"quoted\" text"},
     };
@@ -52,10 +56,14 @@ const std::vector<Item>& Items() {
 }
 
 std::string OldDescriptions() {
-    return "a.txt first file\r\n"
-           "\"b c.txt\" a name with a space\r\n"
-           "e.jpeg last one, \"quoted\" text\r\n"
-           "gone.txt a file that is not there\r\n";
+    std::string text;
+    for (const Item& item : Items()) {
+        if (item.description.empty())
+            continue;
+        const bool quoted = item.oldName.find(' ') != std::string::npos;
+        text += (quoted ? "\"" + item.oldName + "\"" : item.oldName) + " " + item.description + "\r\n";
+    }
+    return text + "gone.txt a file that is not there\r\n";
 }
 
 std::vector<std::string> RunArgs() {
@@ -106,6 +114,7 @@ const std::map<std::string, std::set<std::string>>& AllowedBoxes() {
         {"Write", {"CanNotWrite"}},
         {"Size", {"none"}},
         {"Close", {"CanNotWrite"}},
+        {"Prepend", {"CanNotWrite"}},
         {"ReplaceAtomically", {""}},
         {"Delete", {"none"}},
     };
@@ -155,7 +164,8 @@ void CheckRun(const HostRunner& runner, const ScopedTempDirectory& temp, const H
     const std::string descriptions = dir.ReadFile(kDescriptionFile);
     if (descriptions != OldDescriptions()) {
         host::DescriptionIndex index;
-        index.Parse(descriptions);
+        std::string decoded;
+        index.Parse(host::DescriptionText(descriptions, &decoded));
         std::size_t described = 0;
         for (const Item& item : Items()) {
             const std::string* found = index.Find(currentName[item.oldName]);
@@ -242,10 +252,14 @@ TEST(FaultInjection, FaultFreeRunRenamesAndRewrites) {
     for (const Item& item : Items()) {
         EXPECT_TRUE(runner.Dir().Exists(item.newName)) << item.newName;
     }
-    EXPECT_EQ(runner.Dir().ReadFile(kDescriptionFile),
-              "a.new first file\r\n"
-              "\"b c.new\" a name with a space\r\n"
-              "e.new last one, \"quoted\" text\r\n");
+    std::string expected = far::kHostStringsAreUtf8 ? "\xEF\xBB\xBF" : "";
+    for (const Item& item : Items()) {
+        if (item.description.empty())
+            continue;
+        const bool quoted = item.newName.find(' ') != std::string::npos;
+        expected += (quoted ? "\"" + item.newName + "\"" : item.newName) + " " + item.description + "\r\n";
+    }
+    EXPECT_EQ(runner.Dir().ReadFile(kDescriptionFile), expected);
     EXPECT_TRUE(temp.Dir().ListNames().empty());
 }
 
