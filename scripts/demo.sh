@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the renamer and runs it on a demo directory made here: twelve photos with descriptions
-# become IMG_01.jpg .. IMG_12.jpg and keep their descriptions.
+# Builds the renamer and runs it on a demo directory made here: twelve photos with descriptions in
+# English, Russian, Chinese and emoji become IMG_01.jpg .. IMG_12.jpg and keep their descriptions.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,10 +13,11 @@ rm -rf "$demo"
 mkdir -p "$demo/photos" "$demo/config"
 names=()
 : > "$demo/photos/Descript.ion"
+texts=("Holiday photo number" "Отпуск в горах, снимок" "旅行の写真" "Море 🌊, кадр")
 for i in $(seq 1 12); do
     name=$(printf 'DSC_%04d.jpg' $((i * 7)))
     printf 'photo %d\n' "$i" > "$demo/photos/$name"
-    printf '%s Holiday photo number %d\r\n' "$name" "$i" >> "$demo/photos/Descript.ion"
+    printf '%s %s %d\r\n' "$name" "${texts[$((i % 4))]}" "$i" >> "$demo/photos/Descript.ion"
     names+=("$name")
 done
 
@@ -28,5 +29,5 @@ echo
 echo "After:"
 (cd "$demo/photos" && ls)
 echo
-echo "Descript.ion:"
-cat "$demo/photos/Descript.ion" | tr -d '\r'
+echo "Descript.ion (UTF-8 with a byte-order mark, as far2l reads it):"
+sed '1s/^\xEF\xBB\xBF//' "$demo/photos/Descript.ion" | tr -d '\r'
