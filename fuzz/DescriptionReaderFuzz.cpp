@@ -13,6 +13,7 @@
 
 #include "descriptions/DescriptionOutput.hpp"
 #include "host/DescriptionIndex.hpp"
+#include "plugin/HostServices.hpp"
 
 namespace {
 
@@ -158,7 +159,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemoryFileSystem files;
     NoRegistry registry;
     const far::PluginStartupInfo noHost{};
-    const velmora::RunContext context{velmora::HostApi(noHost), files, registry, "", ""};
+    velmora::HostApi noHostApi(noHost);
+    const velmora::RunContext context{noHostApi, files, registry, "", ""};
     {
         velmora::DescriptionOutput output(context);
         if (output.Open("Descript.ion")) {

@@ -4,7 +4,8 @@
 #include <cstring>
 #include <utility>
 
-#include "plugin/HostServices.hpp"
+#include "far/FarAbi.hpp"
+#include "plugin/Messages.hpp"
 
 namespace velmora {
 namespace {
@@ -40,7 +41,7 @@ FileResult MakeTempFileName(FileSystem& files, std::string* destination) {
 }  // namespace
 
 DescriptionFailure DescriptionOutput::Open(const std::string& chosenName) {
-    const HostApi& host = context_.host;
+    const PluginHost& host = context_.host;
     FileSystem& files = context_.files;
     descriptionName_ = chosenName;
     descriptionExisted_ = files.Attributes(descriptionName_) != kNoAttributes;
@@ -118,21 +119,18 @@ DescriptionFailure DescriptionOutput::WriteUnwrittenLine() {
 // Writes a line for every item of the refreshed panel that has a description; stops at the first
 // line that cannot be written (or when the panel cannot be read at all).
 DescriptionFailure DescriptionOutput::WriteSecondPass() {
-    const HostApi& host = context_.host;
-    host.ControlPanel(far::FCTL_UPDATEPANEL, reinterpret_cast<void*>(static_cast<std::intptr_t>(1)));
-    host.ControlPanel(far::FCTL_REDRAWPANEL, nullptr);
-    far::PanelInfo panel{};
+    PluginHost& host = context_.host;
+    host.UpdatePanel();
     // Without the refreshed panel the new file would hold only the renamed files' lines and
     // replacing the old one would drop every other description.
-    if (!host.ControlPanel(far::FCTL_GETPANELINFO, &panel))
+    if (!host.ReadPanel())
         return Failed(DescriptionStep::ReadPanel);
-    if (!panel.PanelItems)
-        return DescriptionFailure{};
-    for (int i = 0; i < panel.ItemsNumber; ++i) {
-        const far::PluginPanelItem& item = panel.PanelItems[i];
-        if (!item.Description || item.Description[0] == '\0')
+    const std::size_t count = host.ItemCount();
+    for (std::size_t i = 0; i < count; ++i) {
+        const PanelItemText item = host.Item(i);
+        if (!item.description || item.description[0] == '\0')
             continue;
-        const DescriptionFailure failure = WriteLine(far::FieldText(item.FindData.cFileName), item.Description);
+        const DescriptionFailure failure = WriteLine(item.name, item.description);
         if (failure) {
             // The second pass reports its own failure; no line of it is tried again.
             unwritten_.clear();
@@ -143,13 +141,13 @@ DescriptionFailure DescriptionOutput::WriteSecondPass() {
 }
 
 void DescriptionOutput::ShowCannotWrite() const {
-    const HostApi& host = context_.host;
+    const PluginHost& host = context_.host;
     host.ShowWarning("CanNotWrite", {host.GetText(MWarningTitle), host.GetText(MCannotWriteTemp),
                                      temp_.Name().c_str(), host.GetText(MWarningButton)});
 }
 
 void DescriptionOutput::ShowCannotReplace(bool withTempName) const {
-    const HostApi& host = context_.host;
+    const PluginHost& host = context_.host;
     if (withTempName) {
         host.ShowWarning(nullptr, {host.GetText(MWarningTitle), host.GetText(MCannotReplaceDescriptions),
                                    temp_.Name().c_str(), host.GetText(MOk)});

@@ -26,14 +26,8 @@ VELMORA_EXPORT void VELMORA_WINAPI GetPluginInfo(far::PluginInfo* info) {
 }
 
 VELMORA_EXPORT far::HANDLE VELMORA_WINAPI OpenPlugin(int /*openFrom*/, far::INT_PTR /*item*/) {
-    const velmora::RunContext context = velmora::MakeRunContext();
-    far::HANDLE screen = context.host.SaveScreen();
-    // Whatever the run came to, the user has seen it in its boxes; the panel is refreshed in any
-    // case, since even a stopped run may have renamed files.
-    const velmora::RunReport report = velmora::RunRename(context);
-    (void)report;
-    context.host.RestoreScreen(screen);
-    context.host.ControlPanel(far::FCTL_UPDATEPANEL, reinterpret_cast<void*>(1));
-    context.host.ControlPanel(far::FCTL_REDRAWPANEL, nullptr);
+    velmora::HostApi host(velmora::HostServices());
+    // Whatever the run came to, the user has seen it in its boxes.
+    (void)velmora::RunFromMenu(velmora::MakeRunContext(host));
     return far::kInvalidHandle;
 }

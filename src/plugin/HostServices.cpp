@@ -1,15 +1,20 @@
 #include "plugin/HostServices.hpp"
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
-#include "plugin/RunContext.hpp"
+#include "rename/RenameDialog.hpp"
 
 namespace velmora {
 namespace {
 
 far::PluginStartupInfo g_info{};
 std::string g_settingsKeyPath;
+
+PanelItemText TextOf(const far::PluginPanelItem& item) {
+    return PanelItemText{far::FieldText(item.FindData.cFileName), item.Description};
+}
 
 }  // namespace
 
@@ -52,6 +57,56 @@ void HostApi::ShowProgress(const char* title, const char* line) const {
     info_->Message(info_->ModuleNumber, 0, nullptr, lines, 2, 0);
 }
 
+void HostApi::SaveScreen() {
+    screen_ = info_->SaveScreen(0, 0, -1, -1);
+}
+
+void HostApi::RestoreScreen() {
+    info_->RestoreScreen(screen_);
+    screen_ = nullptr;
+}
+
+bool HostApi::ReadPanel() {
+    panel_ = far::PanelInfo{};
+    return ControlPanel(far::FCTL_GETPANELINFO, &panel_) != 0;
+}
+
+bool HostApi::ShowsDescriptions() const {
+    return far::FieldText(panel_.ColumnTypes).find('Z') != std::string_view::npos;
+}
+
+std::size_t HostApi::SelectedCount() const {
+    return panel_.SelectedItemsNumber > 0 ? static_cast<std::size_t>(panel_.SelectedItemsNumber) : 0;
+}
+
+PanelItemText HostApi::SelectedItem(std::size_t index) {
+    return TextOf(panel_.SelectedItems[index]);
+}
+
+std::size_t HostApi::ItemCount() const {
+    return panel_.PanelItems && panel_.ItemsNumber > 0 ? static_cast<std::size_t>(panel_.ItemsNumber) : 0;
+}
+
+PanelItemText HostApi::Item(std::size_t index) {
+    return TextOf(panel_.PanelItems[index]);
+}
+
+void HostApi::UpdatePanel() {
+    ControlPanel(far::FCTL_UPDATEPANEL, reinterpret_cast<void*>(static_cast<std::intptr_t>(1)));
+    ControlPanel(far::FCTL_REDRAWPANEL, nullptr);
+}
+
+bool HostApi::AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) {
+    DialogItems items;
+    BuildDialogItems(*this, items);
+    FillDialogItems(*this, items, options, descriptionsShown);
+    if (ShowDialog(*this, items) != far::kDialogOkItem) {
+        return false;
+    }
+    *save = ReadDialogItems(items, options);
+    return true;
+}
+
 int HostApi::Dialog(int x1, int y1, int x2, int y2, const char* helpTopic, far::FarDialogItem* items,
                     int count) const {
     return info_->Dialog(info_->ModuleNumber, x1, y1, x2, y2, helpTopic, items, count);
@@ -61,20 +116,12 @@ int HostApi::ControlPanel(int command, void* param) const {
     return info_->Control(far::kInvalidHandle, command, param);
 }
 
-far::HANDLE HostApi::SaveScreen() const {
-    return info_->SaveScreen(0, 0, -1, -1);
-}
-
-void HostApi::RestoreScreen(far::HANDLE screen) const {
-    info_->RestoreScreen(screen);
-}
-
 const char* GetText(int id) {
     return HostApi(g_info).GetText(id);
 }
 
-RunContext MakeRunContext() {
-    return RunContext{HostApi(g_info), Files(), Settings(), g_settingsKeyPath, HostRootKey()};
+RunContext MakeRunContext(PluginHost& host) {
+    return RunContext{host, Files(), Settings(), g_settingsKeyPath, HostRootKey()};
 }
 
 }  // namespace velmora

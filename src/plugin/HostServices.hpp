@@ -1,35 +1,16 @@
-// The plug-in's copy of the host's start-up record, and the host's services as a run uses them.
+// The plug-in's copy of the host's start-up record, and the host's services as a run uses them:
+// the adapter for the FAR 1.x-style records of FAR 1.x and far2l.
 #pragma once
 
 #include <initializer_list>
 #include <string>
 
 #include "far/FarAbi.hpp"
+#include "plugin/Messages.hpp"
+#include "plugin/PluginHost.hpp"
+#include "plugin/RunContext.hpp"
 
 namespace velmora {
-
-// Numbers of the texts in the language files; the .lng files follow this order line by line.
-enum MessageId : int {
-    MMenuEntry = 0,
-    MTemplateLabel = 1,
-    MSaveDescriptions = 2,
-    MStartNumberLabel = 3,
-    MWithoutZero = 4,
-    MOk = 5,
-    MCancel = 6,
-    MTitle = 7,
-    MProgress = 8,
-    MWarningTitle = 9,
-    MFileExists = 10,
-    MUnused = 11,
-    MCannotRename = 12,
-    MCannotCreateTemp = 13,
-    MCannotWriteTemp = 14,
-    MCannotReplaceDescriptions = 15,
-    MRenameTo = 16,
-    MWarningButton = 17,
-    MessageCount = 18,
-};
 
 // What SetStartupInfo keeps for the plug-in's lifetime: the part of the host's record the
 // plug-in uses, and the settings key path built from its RootKey. This is the plug-in's only
@@ -41,28 +22,44 @@ const char* HostRootKey();
 // RootKey followed by "\Velmora".
 const std::string& SettingsKeyPath();
 
-// The host's services for one run, through the host's record.
-class HostApi {
+// The host's services for one run, through the host's record. The panel is the host's own
+// record: items are read where the host keeps them, never copied.
+class HostApi final : public PluginHost {
 public:
     explicit HostApi(const far::PluginStartupInfo& info) : info_(&info) {}
 
-    // The host's text for a message number ("" when the host has none).
-    const char* GetText(int id) const;
+    const char* GetText(int id) const override;
     // A warning box (FMSG_WARNING) whose last line is its one button.
-    int ShowWarning(const char* helpTopic, std::initializer_list<const char*> lines) const;
-    // A box without buttons that stays on screen while the work goes on.
-    void ShowProgress(const char* title, const char* line) const;
+    int ShowWarning(const char* helpTopic, std::initializer_list<const char*> lines) const override;
+    void ShowProgress(const char* title, const char* line) const override;
+    void SaveScreen() override;
+    void RestoreScreen() override;
+
+    bool ReadPanel() override;
+    bool ShowsDescriptions() const override;
+    std::size_t SelectedCount() const override;
+    PanelItemText SelectedItem(std::size_t index) override;
+    std::size_t ItemCount() const override;
+    PanelItemText Item(std::size_t index) override;
+    void UpdatePanel() override;
+
+    bool AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) override;
+
     int Dialog(int x1, int y1, int x2, int y2, const char* helpTopic, far::FarDialogItem* items, int count) const;
     // Control on the active panel.
     int ControlPanel(int command, void* param) const;
-    far::HANDLE SaveScreen() const;
-    void RestoreScreen(far::HANDLE screen) const;
 
 private:
     const far::PluginStartupInfo* info_;
+    far::PanelInfo panel_{};
+    far::HANDLE screen_ = nullptr;
 };
 
 // GetText through the record SetStartupInfo kept (for the menu entry, asked outside any run).
 const char* GetText(int id);
+
+// The context for a run in the host that called SetStartupInfo, through the given adapter, with
+// the system's file system and registry (or those a test installed in their place).
+RunContext MakeRunContext(PluginHost& host);
 
 }  // namespace velmora

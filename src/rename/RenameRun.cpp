@@ -5,14 +5,10 @@
 
 #include "descriptions/DescriptionFile.hpp"
 #include "far/HostConventions.hpp"
-#include "rename/RenameDialog.hpp"
+#include "plugin/Messages.hpp"
 
 namespace velmora {
 namespace {
-
-bool ShowsDescriptions(const far::PanelInfo& panel) {
-    return far::FieldText(panel.ColumnTypes).find('Z') != std::string_view::npos;
-}
 
 // The description file being rebuilt is never renamed: the new one is written under its old name,
 // and the host would find no descriptions under any other. The file system is asked only when
@@ -30,25 +26,19 @@ void RenameRun::Stop(const char* helpTopic, std::initializer_list<const char*> l
 }
 
 RunReport RenameRun::Execute() {
-    const HostApi& host = context_.host;
+    PluginHost& host = context_.host;
     RunReport report;
-    DialogItems items;
-    BuildDialogItems(host, items);
-
-    far::PanelInfo panel{};
-    if (!host.ControlPanel(far::FCTL_GETPANELINFO, &panel)) {
+    if (!host.ReadPanel()) {
         report.outcome = RunOutcome::NoPanel;
         return report;
     }
-    const bool descriptionsShown = ShowsDescriptions(panel);
+    const bool descriptionsShown = host.ShowsDescriptions();
 
     options_ = LoadOptions(context_.registry, context_.settingsKey);
-    FillDialogItems(host, items, options_, descriptionsShown);
-    if (ShowDialog(host, items) != far::kDialogOkItem) {
+    if (!host.AskOptions(options_, descriptionsShown, &save_)) {
         report.outcome = RunOutcome::Cancelled;
         return report;
     }
-    save_ = ReadDialogItems(items, options_);
     StoreOptions(context_.registry, context_.settingsKey, options_);
 
     if (save_) {
@@ -60,7 +50,7 @@ RunReport RenameRun::Execute() {
         }
     }
 
-    RenameSelection(panel);
+    RenameSelection();
 
     bool completed = true;
     if (save_ && descriptions_.IsOpen()) {
@@ -77,11 +67,10 @@ RunReport RenameRun::Execute() {
     return report;
 }
 
-void RenameRun::RenameSelection(const far::PanelInfo& panel) {
-    const HostApi& host = context_.host;
+void RenameRun::RenameSelection() {
+    PluginHost& host = context_.host;
     FileSystem& files = context_.files;
-    const std::uint32_t count =
-        panel.SelectedItemsNumber > 0 ? static_cast<std::uint32_t>(panel.SelectedItemsNumber) : 0;
+    const std::uint32_t count = static_cast<std::uint32_t>(host.SelectedCount());
     counter_.start = StartValue(options_.StartNumber);
     counter_.total = count;
     counter_.bound = CounterWidthBound(options_.StartNumber, counter_.start, count);
@@ -94,8 +83,8 @@ void RenameRun::RenameSelection(const far::PanelInfo& panel) {
     std::string oldName;
     std::string newName;
     for (std::uint32_t i = 0; i < count; ++i) {
-        const far::PluginPanelItem& item = panel.SelectedItems[i];
-        oldName.assign(far::FieldText(item.FindData.cFileName));
+        const PanelItemText item = host.SelectedItem(i);
+        oldName.assign(item.name);
         ExpandTemplateInto(progress, host.GetText(MProgress), oldName, i, progressCounter);
         host.ShowProgress(host.GetText(MTitle), progress.c_str());
 
@@ -115,8 +104,8 @@ void RenameRun::RenameSelection(const far::PanelInfo& panel) {
                                 host.GetText(MRenameTo), newName.c_str(), host.GetText(MWarningButton)});
             break;
         }
-        if (save_ && item.Description && item.Description[0] != '\0' &&
-            descriptions_.WriteLine(newName, item.Description)) {
+        if (save_ && item.description && item.description[0] != '\0' &&
+            descriptions_.WriteLine(newName, item.description)) {
             Stop("CanNotWrite", {host.GetText(MWarningTitle), host.GetText(MCannotWriteTemp),
                                  descriptions_.TempName().c_str(), host.GetText(MWarningButton)});
             break;
@@ -126,6 +115,14 @@ void RenameRun::RenameSelection(const far::PanelInfo& panel) {
 
 RunReport RunRename(const RunContext& context) {
     return RenameRun(context).Execute();
+}
+
+RunReport RunFromMenu(const RunContext& context) {
+    context.host.SaveScreen();
+    const RunReport report = RunRename(context);
+    context.host.RestoreScreen();
+    context.host.UpdatePanel();
+    return report;
 }
 
 }  // namespace velmora

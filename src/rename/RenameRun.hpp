@@ -43,7 +43,7 @@ public:
     RunReport Execute();
 
 private:
-    void RenameSelection(const far::PanelInfo& panel);
+    void RenameSelection();
     void Stop(const char* helpTopic, std::initializer_list<const char*> lines);
 
     const RunContext& context_;
@@ -57,5 +57,8 @@ private:
 
 // Runs the plug-in once in the given context.
 RunReport RunRename(const RunContext& context);
+// A use from the plug-ins menu: the run between keeping the screen and putting it back, then the
+// panel refreshed, since even a stopped run may have renamed files.
+RunReport RunFromMenu(const RunContext& context);
 
 }  // namespace velmora

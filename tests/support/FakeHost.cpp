@@ -109,7 +109,7 @@ void FakeHost::ClearItems() {
 }
 
 RunContext FakeHost::Context(FileSystem& files, Registry& registry) const {
-    return RunContext{HostApi(info_), files, registry, rootKey_ + "\\Velmora", rootKey_};
+    return RunContext{api_, files, registry, rootKey_ + "\\Velmora", rootKey_};
 }
 
 }  // namespace velmora::test

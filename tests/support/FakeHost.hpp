@@ -11,6 +11,7 @@
 
 #include "far/FarAbi.hpp"
 #include "platform/Platform.hpp"
+#include "plugin/HostServices.hpp"
 #include "plugin/RunContext.hpp"
 
 namespace velmora::test {
@@ -57,6 +58,7 @@ private:
     friend struct FakeHostServices;
     std::string rootKey_;
     far::PluginStartupInfo info_{};
+    mutable HostApi api_{info_};  // the adapter every context of this host runs through
     std::vector<far::PluginPanelItem> items_;
     std::deque<std::string> descriptions_;  // stable storage for the items' description pointers
 };

@@ -1,0 +1,57 @@
+// The host as one run of the plug-in uses it: texts, boxes, the active panel, the rename dialog
+// and the screen. Each host interface has its adapter (FAR 1.x and far2l records in
+// HostServices; FAR 3 in plugin/far3/); the run and the description rewrite know only this.
+// Text is in the host's byte encoding: OEM on FAR 1.x, UTF-8 on far2l and FAR 3.
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+#include <string_view>
+
+#include "settings/Settings.hpp"
+
+namespace velmora {
+
+// One panel entry as the run reads it. The views stay valid until the adapter is asked for
+// another item or reads the panel again.
+struct PanelItemText {
+    std::string_view name;
+    const char* description = nullptr;  // null when the item has none
+};
+
+class PluginHost {
+public:
+    virtual ~PluginHost() = default;
+
+    // The host's text for a message number ("" when the host has none).
+    virtual const char* GetText(int id) const = 0;
+    // A warning box whose last line is its one button; the button's index, or -1.
+    virtual int ShowWarning(const char* helpTopic, std::initializer_list<const char*> lines) const = 0;
+    // A box without buttons that stays on screen while the work goes on.
+    virtual void ShowProgress(const char* title, const char* line) const = 0;
+
+    // Keeps the screen as it is, and puts it back, around everything a run shows.
+    virtual void SaveScreen() = 0;
+    virtual void RestoreScreen() = 0;
+
+    // Reads the active panel; false when the host gives none to work on. The answers below are
+    // about the panel last read.
+    virtual bool ReadPanel() = 0;
+    // Whether the panel shows a descriptions column.
+    virtual bool ShowsDescriptions() const = 0;
+    // The selection (the item under the cursor when nothing is selected), in panel order.
+    virtual std::size_t SelectedCount() const = 0;
+    virtual PanelItemText SelectedItem(std::size_t index) = 0;
+    // Every item of the panel.
+    virtual std::size_t ItemCount() const = 0;
+    virtual PanelItemText Item(std::size_t index) = 0;
+    // Has the host read the folder again, keeping the selection, and redraw the panel.
+    virtual void UpdatePanel() = 0;
+
+    // Shows the rename dialog filled with the options; the switch for descriptions is offered
+    // only when they are shown. After OK the answers are in `options`, *save says whether this
+    // run rewrites the description file, and the result is true.
+    virtual bool AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) = 0;
+};
+
+}  // namespace velmora
