@@ -299,6 +299,28 @@ TEST(NameTemplate, LengthLimit) {
     }
 }
 
+// A Unicode host's cut counts characters, whatever bytes UTF-8 gives them, and never splits one.
+TEST(NameTemplate, LengthLimitInCharacters) {
+    const std::string cyrillic = "\xD0\x96";       // Ж, two bytes
+    const std::string emoji = "\xF0\x9F\x8C\x85";  // 🌅, four bytes
+    const struct {
+        std::string nameTemplate;
+        std::string name;
+        std::string expected;
+    } cases[] = {
+        {"%F", Repeat(cyrillic, 300), Repeat(cyrillic, 260)},
+        {"%F.bak", Repeat(emoji, 258), Repeat(emoji, 258) + ".b"},
+        {std::string(259, 'p') + "%F", Repeat(emoji, 2), std::string(259, 'p') + emoji},
+        {Repeat("%%", 130) + "END", "x", std::string(130, '%')},
+        {Repeat(cyrillic, 3) + "_%#", "x", Repeat(cyrillic, 3) + "_0"},
+    };
+    for (const auto& c : cases) {
+        const std::string result =
+            ExpandTemplate(c.nameTemplate.c_str(), c.name, 0, {0, 1, 0, false}, LengthUnit::Utf8Character);
+        EXPECT_EQ(result, c.expected) << c.nameTemplate;
+    }
+}
+
 TEST(NameTemplate, SearchAndBoundedAppend) {
     EXPECT_EQ(FindChar("a.b.c", '.'), 1u);
     EXPECT_EQ(FindLastChar("a.b.c", '.'), 3u);

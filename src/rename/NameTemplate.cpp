@@ -1,5 +1,7 @@
 #include "rename/NameTemplate.hpp"
 
+#include "platform/Utf16.hpp"
+
 namespace velmora {
 
 namespace {
@@ -72,29 +74,55 @@ std::string_view BaseNameView(std::string_view name) {
     return name.substr(0, dot);
 }
 
-// Appends a piece while the result is still short of the cut. Everything past the first
-// kMaxExpandedLength characters would be cut away at the end anyway, so it is never copied: the
-// result stays within its reserved storage whatever the template or the name. The running count
-// still takes the whole piece.
-void AppendPiece(std::string& result, std::string_view piece) {
-    if (result.size() >= kMaxExpandedLength) {
-        return;
-    }
-    const std::size_t room = kMaxExpandedLength - result.size();
-    AppendBounded(result, piece, (piece.size() < room ? piece.size() : room) + 1);
-}
+// The expanded name and its length in the cut's units.
+class Expansion {
+public:
+    Expansion(std::string& text, LengthUnit unit) : text_(text), unit_(unit) {}
 
-// Appends zeros then digits, capped like any other piece; returns the piece's full length.
-std::size_t AppendPadded(std::string& result, std::size_t width, const char* digits, const char* end) {
-    const std::size_t length = static_cast<std::size_t>(end - digits);
-    const std::size_t zeros = width > length ? width - length : 0;
-    if (result.size() < kMaxExpandedLength) {
-        const std::size_t room = kMaxExpandedLength - result.size();
-        result.append(zeros < room ? zeros : room, '0');
+    // A piece's length in the cut's units.
+    std::size_t Measure(std::string_view piece) const {
+        return unit_ == LengthUnit::Byte ? piece.size() : CountUtf8Characters(piece);
     }
-    AppendPiece(result, std::string_view(digits, length));
-    return zeros + length;
-}
+
+    // Appends a piece while the result is still short of the cut. Everything past the first
+    // kMaxExpandedLength units would be cut away at the end anyway, so it is never copied: the
+    // result stays within its reserved storage whatever the template or the name. A character is
+    // never cut in half.
+    void Append(std::string_view piece) {
+        if (length_ >= kMaxExpandedLength) {
+            return;
+        }
+        const std::size_t room = kMaxExpandedLength - length_;
+        if (unit_ == LengthUnit::Byte) {
+            const std::size_t before = text_.size();
+            AppendBounded(text_, piece, (piece.size() < room ? piece.size() : room) + 1);
+            length_ += text_.size() - before;
+            return;
+        }
+        const std::size_t bytes = Utf8PrefixBytes(piece, room);
+        text_.append(piece.data(), bytes);
+        length_ += CountUtf8Characters(piece.substr(0, bytes));
+    }
+
+    // Appends zeros then digits, capped like any other piece; returns the piece's full length.
+    std::size_t AppendPadded(std::size_t width, const char* digits, const char* end) {
+        const std::size_t length = static_cast<std::size_t>(end - digits);
+        const std::size_t zeros = width > length ? width - length : 0;
+        if (length_ < kMaxExpandedLength) {
+            const std::size_t room = kMaxExpandedLength - length_;
+            const std::size_t count = zeros < room ? zeros : room;
+            text_.append(count, '0');
+            length_ += count;
+        }
+        Append(std::string_view(digits, length));
+        return zeros + length;
+    }
+
+private:
+    std::string& text_;
+    LengthUnit unit_;
+    std::size_t length_ = 0;
+};
 
 }  // namespace
 
@@ -190,14 +218,16 @@ std::uint32_t CounterWidthBound(std::string_view startNumber, std::uint32_t star
 }
 
 void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::string_view itemName,
-                        std::uint32_t index, const CounterParameters& batch) {
+                        std::uint32_t index, const CounterParameters& batch, LengthUnit unit) {
     const std::uint32_t total = batch.total;
     const std::uint32_t bound = batch.bound;
     const std::uint32_t start = batch.start;
     const bool withoutZero = batch.withoutZero;
     result.clear();
-    // One extra byte beyond the cut keeps a later c_str() from reallocating.
-    result.reserve(kMaxExpandedLength + 1);
+    // One extra byte beyond the cut keeps a later c_str() from reallocating; a UTF-8 character
+    // takes up to four bytes.
+    result.reserve((unit == LengthUnit::Byte ? kMaxExpandedLength : 4 * kMaxExpandedLength) + 1);
+    Expansion out(result, unit);
     if (nameTemplate == nullptr) {
         return;
     }
@@ -216,47 +246,48 @@ void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::stri
         const std::string_view rest = text.substr(pos);
         const std::size_t percent = FindChar(rest, '%');
         if (percent == kNone) {
-            AppendPiece(result, rest);
-            count += rest.size();
+            out.Append(rest);
+            count += out.Measure(rest);
             break;
         }
-        AppendPiece(result, rest.substr(0, percent));
-        count += percent + 1;
+        const std::string_view plain = rest.substr(0, percent);
+        out.Append(plain);
+        count += out.Measure(plain) + 1;
         pos += percent + 1;
         const char token = pos < text.size() ? text[pos] : '\0';
         switch (token) {
             case 'F':
             case 'f':
-                AppendPiece(result, itemName);
-                count += itemName.size();
+                out.Append(itemName);
+                count += out.Measure(itemName);
                 break;
             case 'N':
             case 'n': {
                 const std::string_view base = BaseNameView(itemName);
-                AppendPiece(result, base);
-                count += base.size();
+                out.Append(base);
+                count += out.Measure(base);
                 break;
             }
             case 'E':
             case 'e': {
                 const std::string_view extension = GetExtension(itemName);
-                AppendPiece(result, extension);
-                count += extension.size();
+                out.Append(extension);
+                count += out.Measure(extension);
                 break;
             }
             case '#':
-                count += AppendPadded(result, decimalWidth, WriteDecimal(counter, end), end);
+                count += out.AppendPadded(decimalWidth, WriteDecimal(counter, end), end);
                 break;
             case 'h':
             case 'H':
-                count += AppendPadded(result, hexWidth, WriteHex(counter, token == 'H', end), end);
+                count += out.AppendPadded(hexWidth, WriteHex(counter, token == 'H', end), end);
                 break;
             case 'T':
             case 't':
-                count += AppendPadded(result, 0, WriteDecimal(total, end), end);
+                count += out.AppendPadded(0, WriteDecimal(total, end), end);
                 break;
             case '%':
-                AppendPiece(result, "%");
+                out.Append("%");
                 count += 1;
                 break;
             default:
@@ -266,15 +297,12 @@ void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::stri
         }
         ++pos;
     }
-    if (result.size() > kMaxExpandedLength) {
-        result.resize(kMaxExpandedLength);
-    }
 }
 
 std::string ExpandTemplate(const char* nameTemplate, std::string_view itemName, std::uint32_t index,
-                           const CounterParameters& batch) {
+                           const CounterParameters& batch, LengthUnit unit) {
     std::string result;
-    ExpandTemplateInto(result, nameTemplate, itemName, index, batch);
+    ExpandTemplateInto(result, nameTemplate, itemName, index, batch, unit);
     return result;
 }
 

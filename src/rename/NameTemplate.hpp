@@ -11,6 +11,9 @@ namespace velmora {
 
 // An expanded name is cut to this many characters.
 constexpr std::size_t kMaxExpandedLength = 260;
+// What a character is for the cut: a byte (FAR 1.x's OEM text; far2l, whose own buffers count
+// bytes), or a character of UTF-8 text, never split (FAR 3).
+enum class LengthUnit { Byte, Utf8Character };
 // Position value meaning "not found".
 constexpr std::size_t kNone = std::string_view::npos;
 
@@ -52,10 +55,11 @@ struct CounterParameters {
 // Expands a template for the item at index of its batch. A null template (as opposed to an empty
 // one) gives "".
 std::string ExpandTemplate(const char* nameTemplate, std::string_view itemName, std::uint32_t index,
-                           const CounterParameters& counter);
+                           const CounterParameters& counter, LengthUnit unit = LengthUnit::Byte);
 // The same, into a caller's buffer (emptied first): a run over many items reuses one buffer and so
 // allocates nothing per item.
 void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::string_view itemName,
-                        std::uint32_t index, const CounterParameters& counter);
+                        std::uint32_t index, const CounterParameters& counter,
+                        LengthUnit unit = LengthUnit::Byte);
 
 }  // namespace velmora
