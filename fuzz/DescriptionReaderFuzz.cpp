@@ -34,6 +34,14 @@ public:
         bytes_->insert(0, data, size);
         return FileResult::Success();
     }
+    FileResult ReadBack(std::string* bytes) override {
+        *bytes = *bytes_;
+        return FileResult::Success();
+    }
+    FileResult Overwrite(const char* data, std::size_t size) override {
+        bytes_->assign(data, size);
+        return FileResult::Success();
+    }
     FileResult Close() override { return FileResult::Success(); }
 
 private:
@@ -45,6 +53,7 @@ class MemoryFileSystem : public velmora::FileSystem {
 public:
     std::uint32_t Attributes(const std::string&) override { return velmora::kNoAttributes; }
     FileResult MoveNoReplace(const std::string&, const std::string&) override { return Refused(); }
+    FileResult ReadStart(const std::string&, std::size_t, std::string*) override { return Refused(); }
     FileResult Delete(const std::string&) override { return FileResult::Success(); }
     bool SameFile(const std::string&, const std::string&) override { return false; }
     std::string TempDirectory() override { return "/memory/"; }

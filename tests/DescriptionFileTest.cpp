@@ -27,6 +27,7 @@ public:
         return it == attributes.end() ? kNoAttributes : it->second;
     }
     FileResult MoveNoReplace(const std::string&, const std::string&) override { return Refused(); }
+    FileResult ReadStart(const std::string&, std::size_t, std::string*) override { return Refused(); }
     FileResult Delete(const std::string&) override { return Refused(); }
     bool SameFile(const std::string&, const std::string&) override { return false; }
     std::string TempDirectory() override { return std::string(); }

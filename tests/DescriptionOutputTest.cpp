@@ -33,6 +33,9 @@ public:
     FileResult MoveNoReplace(const std::string& from, const std::string& to) override {
         return system().MoveNoReplace(from, to);
     }
+    FileResult ReadStart(const std::string& path, std::size_t count, std::string* bytes) override {
+        return system().ReadStart(path, count, bytes);
+    }
     FileResult Delete(const std::string& path) override { return system().Delete(path); }
     bool SameFile(const std::string& a, const std::string& b) override { return system().SameFile(a, b); }
     std::string TempDirectory() override { return tempDirectory; }

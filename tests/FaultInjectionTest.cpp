@@ -108,6 +108,8 @@ const std::map<std::string, std::set<std::string>>& AllowedBoxes() {
         {"Attributes", {"none", "", "CanNotMove"}},
         {"SameFile", {"none", "FileExist"}},
         {"MoveNoReplace", {"CanNotMove"}},
+        // An unreadable description file has shown no descriptions: it is taken as one without a mark.
+        {"ReadStart", {"none"}},
         {"TempDirectory", {"DescExist"}},
         {"CreateTempFile", {"DescExist"}},
         {"OpenForWriting", {"CanNotCreate"}},

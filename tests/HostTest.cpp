@@ -16,6 +16,7 @@
 #include "host/Trace.hpp"
 #include "platform/HostSystem.hpp"
 #include "platform/Platform.hpp"
+#include "plugin/Messages.hpp"
 #include "support/TempDir.hpp"
 
 namespace velmora::host {
@@ -111,7 +112,7 @@ TEST(HostLng, ShippedFilesHaveEveryMessage) {
         Lng lng;
         std::string error;
         ASSERT_TRUE(lng.Load(std::string(VELMORA_BUILD_DIR) + "/" + name, &error)) << error;
-        EXPECT_EQ(lng.Count(), 18u) << name;
+        EXPECT_EQ(lng.Count(), static_cast<std::size_t>(MessageCount)) << name;
     }
 }
 

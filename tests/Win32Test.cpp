@@ -76,6 +76,37 @@ TEST(Win32Host, OtherNameInOtherCaseStopsWithFileExist) {
     EXPECT_EQ(host.Dir().ReadFile("b.txt"), before);
 }
 
+// FAR 3 runs this plug-in through its support for old plug-ins and hands it every name and
+// description in OEM ("??.txt"): a description file in Unicode is left exactly as it is, with a
+// box that says so, and the renames go on.
+TEST(Win32Host, UnicodeDescriptionFileIsLeftAsItIs) {
+    // 写真.txt 旅行, b.txt Отпуск: the host reads the second line as OEM bytes and shows them.
+    const std::string photo = "\xE5\x86\x99\xE7\x9C\x9F.txt \xE6\x97\x85\xE8\xA1\x8C\r\n";
+    const std::string files[] = {
+        "\xEF\xBB\xBF" + photo + "b.txt \xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA\r\n",
+        std::string("\xFF\xFEz\0.\0t\0x\0t\0 \0x\0\r\0\n\0", 20),
+        std::string("\xFE\xFF\0a\0.\0t\0x\0t\0 \0x\0\r\0\n", 20),
+    };
+    for (const std::string& contents : files) {
+        TestRegistryKey key;
+        HostRunner host;
+        host.MakeFiles({"a.txt", "b.txt"});
+        ASSERT_TRUE(host.Dir().WriteFile("Descript.ion", contents));
+        const test::HostResult result =
+            host.Run({"--yes", "--mask", "%N_1.%E", "--save-descriptions", "1", "--columns", "N,Z",
+                      "--root-key", key.RootKey(), "a.txt", "b.txt", "Descript.ion"});
+        EXPECT_EQ(result.status, 1) << result.err;
+        const std::vector<std::string> boxes = result.WarningBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find("\"help\":\"DescUnicode\""), std::string::npos) << boxes[0];
+        EXPECT_NE(boxes[0].find("Description file in Unicode left unchanged:\",\"Descript.ion\""),
+                  std::string::npos)
+            << boxes[0];
+        EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"Descript.ion", "a_1.txt", "b_1.txt"}));
+        EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), contents);
+    }
+}
+
 TEST(Win32FileSystem, AttributesAreTheSystemsOwn) {
     TempDir dir;
     ASSERT_TRUE(dir.WriteFile("plain", "x"));

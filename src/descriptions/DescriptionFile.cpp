@@ -27,8 +27,12 @@ bool FileExists(FileSystem& files, const std::string& path) {
 
 bool FindDescriptionFile(const RunContext& context, std::string* name) {
     std::string list;
-    ReadRegistryString(context.registry, far::DescriptionsKeyPath(context.rootKey), "ListNames", &list,
-                       kListCapacity, kDefaultDescriptionName);
+    if (context.listNames) {
+        list = context.listNames;
+    } else {
+        ReadRegistryString(context.registry, far::DescriptionsKeyPath(context.rootKey), "ListNames", &list,
+                           kListCapacity, kDefaultDescriptionName);
+    }
     for (const std::string& candidate : far::ListNames(list)) {
         if (FileExists(context.files, candidate)) {
             *name = candidate;

@@ -4,25 +4,12 @@
 #include <cstring>
 #include <utility>
 
-#include "far/FarAbi.hpp"
 #include "plugin/Messages.hpp"
 
 namespace velmora {
 namespace {
 
 constexpr char kTempPrefix[] = "VL";
-// far2l reads a description file as UTF-8 only after this mark; without it the file is taken in
-// the OEM code page, and UTF-8 text comes back garbled.
-constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
-constexpr std::size_t kUtf8MarkSize = sizeof kUtf8Mark - 1;
-
-bool HasNonAscii(const std::string& bytes) {
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return true;
-    }
-    return false;
-}
 
 DescriptionFailure Failed(DescriptionStep step, const FileResult& result = FileResult::Success()) {
     return DescriptionFailure{step, result.Error()};
@@ -45,6 +32,17 @@ DescriptionFailure DescriptionOutput::Open(const std::string& chosenName) {
     FileSystem& files = context_.files;
     descriptionName_ = chosenName;
     descriptionExisted_ = files.Attributes(descriptionName_) != kNoAttributes;
+    // A file that cannot be read has shown the host no descriptions either: it counts as plain.
+    std::string start;
+    const DescriptionCodePage readIn = descriptionExisted_ && encoding_->ReadsMark() &&
+                                               files.ReadStart(descriptionName_, kLongestMark, &start)
+                                           ? CodePageOfMark(start)
+                                           : DescriptionCodePage::Plain;
+    if (!encoding_->Begin(readIn)) {
+        host.ShowWarning("DescUnicode", {host.GetText(MWarningTitle), host.GetText(MUnicodeDescriptions),
+                                         descriptionName_.c_str(), host.GetText(MWarningButton)});
+        return Failed(DescriptionStep::UnicodeFile);
+    }
     std::string name;
     const FileResult made = MakeTempFileName(files, &name);
     if (!made) {
@@ -75,7 +73,7 @@ DescriptionFailure DescriptionOutput::Write(const std::string& bytes) {
             return Failed(DescriptionStep::WriteLine, written);
     }
     bytesWritten_ += bytes.size();
-    wroteNonAscii_ = wroteNonAscii_ || HasNonAscii(bytes);
+    encoding_->Note(bytes);
     return DescriptionFailure{};
 }
 
@@ -168,13 +166,10 @@ DescriptionResult DescriptionOutput::Finish() {
     const bool retried = !failure;
     if (!failure)
         failure = WriteSecondPass();
-    // A file of pure ASCII reads the same in every code page and stays without a mark.
-    if (!failure && far::kHostStringsAreUtf8 && wroteNonAscii_) {
-        const FileResult marked = file_->Prepend(kUtf8Mark, kUtf8MarkSize);
-        if (marked)
-            bytesWritten_ += kUtf8MarkSize;
-        else
-            failure = Failed(DescriptionStep::Mark, marked);
+    if (!failure) {
+        const FileResult encoded = encoding_->Finish(*file_, &bytesWritten_);
+        if (!encoded)
+            failure = Failed(DescriptionStep::Mark, encoded);
     }
     const bool written = !failure;
     if (!written && retried)

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "descriptions/DescriptionEncoding.hpp"
 #include "platform/Platform.hpp"
 #include "platform/TempFile.hpp"
 #include "plugin/RunContext.hpp"
@@ -21,8 +22,9 @@ enum class DescriptionStep {
     MakeTempName,  // no temporary name could be made
     CreateTemp,    // the temporary file could not be opened for writing
     WriteLine,     // a line could not be written
+    UnicodeFile,   // the description file is in Unicode, which this host cannot write: left as it is
     ReadPanel,     // the refreshed panel could not be read
-    Mark,          // the UTF-8 mark could not be put in front
+    Mark,          // the file could not be given its code page (a mark put in front, a conversion)
     Close,         // the system reported a failure when the file was closed
     Replace,       // the new file could not be put in the place of the old one
 };
@@ -40,6 +42,7 @@ enum class DescriptionOutcome {
     LinesLost,       // a line could not be written: the old file is kept, the new one discarded
     NotReplaced,     // the old file could not be replaced and is as it was; the new one discarded
     KeptAside,       // the new descriptions are only in the temporary file, kept for the user
+    LeftUnicode,     // the description file is in Unicode, which this host cannot write: left as it was
 };
 
 struct DescriptionResult {
@@ -49,12 +52,14 @@ struct DescriptionResult {
 
 class DescriptionOutput {
 public:
-    explicit DescriptionOutput(const RunContext& context) : context_(context) {}
+    explicit DescriptionOutput(const RunContext& context)
+        : context_(context), encoding_(MakeDescriptionEncoding(context.text, context.oem)) {}
     DescriptionOutput(const DescriptionOutput&) = delete;
     DescriptionOutput& operator=(const DescriptionOutput&) = delete;
 
     // Opens the temporary output for the chosen description file, relative to the directory.
-    // On failure the warning box has been shown and nothing was left behind.
+    // On failure the warning box has been shown and nothing was left behind; a description file
+    // this host cannot write (UnicodeFile) is only named in its box.
     DescriptionFailure Open(const std::string& chosenName);
     bool IsOpen() const { return file_ != nullptr; }
     // The temporary file's name ("" until one is made).
@@ -75,6 +80,7 @@ private:
     void ShowCannotReplace(bool withTempName) const;
 
     const RunContext& context_;
+    std::unique_ptr<DescriptionEncoding> encoding_;
     std::string descriptionName_;  // the chosen description file, relative to the directory
     // Whether anything stood at descriptionName_ when it was chosen. A description file that
     // appears only later is a file of the user's and is never replaced.
@@ -82,7 +88,6 @@ private:
     TempFile temp_;  // declared before file_: the file is closed before the guard deletes it
     std::unique_ptr<WritableFile> file_;
     std::uint64_t bytesWritten_ = 0;  // for when the file's size cannot be queried
-    bool wroteNonAscii_ = false;      // some written byte is 0x80 or above
     std::string line_;                // each line is built here; its capacity serves the next line
     // A renamed file's line whose write failed: its file is already renamed, so the line is tried
     // once more, first, before the second pass; it is never silently dropped.

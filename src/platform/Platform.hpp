@@ -49,6 +49,11 @@ public:
     // small files (what was written is read back and written again); on failure the file's
     // content is undefined and the file is to be discarded.
     virtual FileResult Prepend(const char* data, std::size_t size) = 0;
+    // Everything written so far, read back; the position stays at the end.
+    virtual FileResult ReadBack(std::string* bytes) = 0;
+    // Replaces everything written so far by these bytes, the position staying at the end. Meant
+    // for small files, like Prepend, and with the same undefined content after a failure.
+    virtual FileResult Overwrite(const char* data, std::size_t size) = 0;
     // Closes the file; false when the system reports a failure (data may be lost).
     virtual FileResult Close() = 0;
 };
@@ -61,6 +66,8 @@ public:
     virtual std::uint32_t Attributes(const std::string& path) = 0;
     // Renames a file or directory; never replaces an existing target.
     virtual FileResult MoveNoReplace(const std::string& from, const std::string& to) = 0;
+    // Reads up to `count` bytes from the start of a file (fewer when it is shorter) into *bytes.
+    virtual FileResult ReadStart(const std::string& path, std::size_t count, std::string* bytes) = 0;
     // Deletes a file (not a directory).
     virtual FileResult Delete(const std::string& path) = 0;
     // True when both paths exist and name the very same file (as a case-only rename does on

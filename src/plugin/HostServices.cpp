@@ -121,7 +121,8 @@ const char* GetText(int id) {
 }
 
 RunContext MakeRunContext(PluginHost& host) {
-    return RunContext{host, Files(), Settings(), g_settingsKeyPath, HostRootKey()};
+    const HostText text = far::kHostStringsAreUtf8 ? HostText::Utf8 : HostText::Oem;
+    return RunContext{host, Files(), Settings(), g_settingsKeyPath, HostRootKey(), text};
 }
 
 }  // namespace velmora

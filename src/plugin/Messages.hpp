@@ -23,7 +23,8 @@ enum MessageId : int {
     MCannotReplaceDescriptions = 15,
     MRenameTo = 16,
     MWarningButton = 17,
-    MessageCount = 18,
+    MUnicodeDescriptions = 18,
+    MessageCount = 19,
 };
 
 }  // namespace velmora

@@ -12,6 +12,13 @@
 
 namespace velmora {
 
+// What the host's text is, as the run's strings carry it.
+enum class HostText {
+    Oem,      // FAR 1.x: bytes of the OEM code page, one a character
+    Utf8,     // far2l: UTF-8, measured in bytes as far2l's own buffers are
+    Unicode,  // FAR 3: UTF-8 converted from the host's UTF-16, measured in characters
+};
+
 // One panel entry as the run reads it. The views stay valid until the adapter is asked for
 // another item or reads the panel again.
 struct PanelItemText {

@@ -41,12 +41,19 @@ RunReport RenameRun::Execute() {
     }
     StoreOptions(context_.registry, context_.settingsKey, options_);
 
+    bool leftAsItWas = false;
     if (save_) {
         FindDescriptionFile(context_, &descriptionName_);
         if (const DescriptionFailure failure = descriptions_.Open(descriptionName_)) {
             report.outcome = RunOutcome::Warned;
-            report.descriptions = DescriptionResult{DescriptionOutcome::NothingToWrite, failure};
-            return report;
+            // A description file this host cannot write stays as it was; the renames go on, and
+            // the file is still never renamed itself.
+            if (failure.step != DescriptionStep::UnicodeFile) {
+                report.descriptions = DescriptionResult{DescriptionOutcome::NothingToWrite, failure};
+                return report;
+            }
+            report.descriptions = DescriptionResult{DescriptionOutcome::LeftUnicode, failure};
+            leftAsItWas = true;
         }
     }
 
@@ -63,7 +70,8 @@ RunReport RenameRun::Execute() {
         report.descriptions = result;
     }
     report.state = state_;
-    report.outcome = completed && state_ == RunState::Clean ? RunOutcome::Done : RunOutcome::Warned;
+    report.outcome =
+        completed && !leftAsItWas && state_ == RunState::Clean ? RunOutcome::Done : RunOutcome::Warned;
     return report;
 }
 
@@ -77,6 +85,7 @@ void RenameRun::RenameSelection() {
     counter_.withoutZero = options_.WithoutZero != 0;
     // The progress line numbers the files from 1, never padded.
     const CounterParameters progressCounter{1, count, 0, counter_.withoutZero};
+    const LengthUnit unit = context_.text == HostText::Unicode ? LengthUnit::Utf8Character : LengthUnit::Byte;
 
     // Both names are built in buffers of the run's own, reused from item to item.
     std::string progress;
@@ -85,10 +94,10 @@ void RenameRun::RenameSelection() {
     for (std::uint32_t i = 0; i < count; ++i) {
         const PanelItemText item = host.SelectedItem(i);
         oldName.assign(item.name);
-        ExpandTemplateInto(progress, host.GetText(MProgress), oldName, i, progressCounter);
+        ExpandTemplateInto(progress, host.GetText(MProgress), oldName, i, progressCounter, unit);
         host.ShowProgress(host.GetText(MTitle), progress.c_str());
 
-        ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_);
+        ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_, unit);
         if (newName == oldName || (save_ && IsDescriptionFile(files, oldName, descriptionName_))) {
             continue;
         }
@@ -104,7 +113,7 @@ void RenameRun::RenameSelection() {
                                 host.GetText(MRenameTo), newName.c_str(), host.GetText(MWarningButton)});
             break;
         }
-        if (save_ && item.description && item.description[0] != '\0' &&
+        if (descriptions_.IsOpen() && item.description && item.description[0] != '\0' &&
             descriptions_.WriteLine(newName, item.description)) {
             Stop("CanNotWrite", {host.GetText(MWarningTitle), host.GetText(MCannotWriteTemp),
                                  descriptions_.TempName().c_str(), host.GetText(MWarningButton)});

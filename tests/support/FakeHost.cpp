@@ -109,7 +109,8 @@ void FakeHost::ClearItems() {
 }
 
 RunContext FakeHost::Context(FileSystem& files, Registry& registry) const {
-    return RunContext{api_, files, registry, rootKey_ + "\\Velmora", rootKey_};
+    const HostText text = far::kHostStringsAreUtf8 ? HostText::Utf8 : HostText::Oem;
+    return RunContext{api_, files, registry, rootKey_ + "\\Velmora", rootKey_, text};
 }
 
 }  // namespace velmora::test

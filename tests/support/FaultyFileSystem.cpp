@@ -33,6 +33,16 @@ public:
             return Injected();
         return inner_->Prepend(data, size);
     }
+    FileResult ReadBack(std::string* bytes) override {
+        if (!owner_->Record("ReadBack", path_))
+            return Injected();
+        return inner_->ReadBack(bytes);
+    }
+    FileResult Overwrite(const char* data, std::size_t size) override {
+        if (!owner_->Record("Overwrite", path_))
+            return Injected();
+        return inner_->Overwrite(data, size);
+    }
     FileResult Close() override {
         const bool wanted = owner_->Record("Close", path_);
         // A failing close still releases the file, as close(2) and CloseHandle do.
@@ -110,6 +120,12 @@ FileResult FaultyFileSystem::MoveNoReplace(const std::string& from, const std::s
     if (!Record("MoveNoReplace", from + "," + to))
         return Injected();
     return inner_.MoveNoReplace(from, to);
+}
+
+FileResult FaultyFileSystem::ReadStart(const std::string& path, std::size_t count, std::string* bytes) {
+    if (!Record("ReadStart", path))
+        return Injected();
+    return inner_.ReadStart(path, count, bytes);
 }
 
 FileResult FaultyFileSystem::Delete(const std::string& path) {

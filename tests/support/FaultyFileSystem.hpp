@@ -15,9 +15,9 @@ namespace velmora::test {
 
 class FaultyFileSystem : public FileSystem {
 public:
-    // Operation kinds, as they appear in the log: Attributes, MoveNoReplace, Delete, SameFile,
-    // TempDirectory, CreateTempFile, OpenForWriting, ReplaceAtomically, Write, Size, Prepend,
-    // Close.
+    // Operation kinds, as they appear in the log: Attributes, MoveNoReplace, ReadStart, Delete,
+    // SameFile, TempDirectory, CreateTempFile, OpenForWriting, ReplaceAtomically, Write, Size,
+    // Prepend, ReadBack, Overwrite, Close.
     explicit FaultyFileSystem(FileSystem* inner = nullptr);
 
     // Fails the nth operation counted over all kinds (1 = the first one from now on).
@@ -41,6 +41,7 @@ public:
 
     std::uint32_t Attributes(const std::string& path) override;
     FileResult MoveNoReplace(const std::string& from, const std::string& to) override;
+    FileResult ReadStart(const std::string& path, std::size_t count, std::string* bytes) override;
     FileResult Delete(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     std::string TempDirectory() override;

@@ -228,6 +228,21 @@ public:
         return Outcome(::lseek(fd_.Get(), 0, SEEK_SET) == 0 &&
                        posix::WriteAll(fd_.Get(), written.data(), written.size()));
     }
+    FileResult ReadBack(std::string* bytes) override {
+        if (!fd_.IsOpen())
+            return FileResult(std::make_error_code(std::errc::bad_file_descriptor));
+        std::string written;
+        if (::lseek(fd_.Get(), 0, SEEK_SET) != 0 || !posix::ReadAll(fd_.Get(), &written))
+            return Outcome(false);
+        *bytes = std::move(written);
+        return FileResult::Success();
+    }
+    FileResult Overwrite(const char* data, std::size_t size) override {
+        if (!fd_.IsOpen())
+            return FileResult(std::make_error_code(std::errc::bad_file_descriptor));
+        return Outcome(::lseek(fd_.Get(), 0, SEEK_SET) == 0 && posix::WriteAll(fd_.Get(), data, size) &&
+                       ::ftruncate(fd_.Get(), static_cast<off_t>(size)) == 0);
+    }
     FileResult Close() override {
         if (!fd_.IsOpen())
             return FileResult(std::make_error_code(std::errc::bad_file_descriptor));
@@ -259,6 +274,27 @@ public:
 
     FileResult MoveNoReplace(const std::string& from, const std::string& to) override {
         return Outcome(MoveWithoutReplacing(from, to));
+    }
+
+    FileResult ReadStart(const std::string& path, std::size_t count, std::string* bytes) override {
+        const posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!fd.IsOpen())
+            return Outcome(false);
+        std::string start(count, '\0');
+        std::size_t got = 0;
+        while (got < count) {
+            const ssize_t read = ::read(fd.Get(), &start[got], count - got);
+            if (read < 0 && errno == EINTR)
+                continue;
+            if (read < 0)
+                return Outcome(false);
+            if (read == 0)
+                break;
+            got += static_cast<std::size_t>(read);
+        }
+        start.resize(got);
+        *bytes = std::move(start);
+        return FileResult::Success();
     }
 
     FileResult Delete(const std::string& path) override { return Outcome(DeleteFile(path)); }

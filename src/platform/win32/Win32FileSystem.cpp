@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Platform.hpp"
+#include "platform/win32/Win32Files.hpp"
 #include "platform/win32/Win32Handle.hpp"
 #include "platform/win32/WindowsPrelude.hpp"
 
@@ -14,93 +15,8 @@ namespace {
 
 using win32::FileHandle;
 using win32::HasEmbeddedZero;
-
-// The result of a call that reports its failure through GetLastError.
-FileResult Outcome(bool ok) {
-    return ok ? FileResult::Success()
-              : FileResult(std::error_code(static_cast<int>(GetLastError()), std::system_category()));
-}
-
-FileResult Refused(DWORD error) {
-    return FileResult(std::error_code(static_cast<int>(error), std::system_category()));
-}
-
-class Win32WritableFile final : public WritableFile {
-public:
-    explicit Win32WritableFile(HANDLE handle) : file_(handle) {}
-
-    FileResult Write(const char* data, std::size_t size) override {
-        if (!file_.IsOpen())
-            return Refused(ERROR_INVALID_HANDLE);
-        if (size == 0)
-            return FileResult::Success();
-        if (size > std::numeric_limits<DWORD>::max())
-            return Refused(ERROR_INVALID_PARAMETER);
-        LARGE_INTEGER before{};
-        const LARGE_INTEGER zero{};
-        const bool knowsPosition = SetFilePointerEx(file_.Get(), zero, &before, FILE_CURRENT) != 0;
-        DWORD written = 0;
-        const DWORD count = static_cast<DWORD>(size);
-        const bool wrote = WriteFile(file_.Get(), data, count, &written, nullptr) != 0;
-        if (wrote && written == count)
-            return FileResult::Success();
-        const DWORD error = wrote ? ERROR_DISK_FULL : GetLastError();
-        // Take back a partly written line, so that a later write never follows half of one.
-        if (knowsPosition && SetFilePointerEx(file_.Get(), before, nullptr, FILE_BEGIN) != 0)
-            SetEndOfFile(file_.Get());
-        return Refused(error);
-    }
-
-    FileResult Size(std::uint64_t* size) override {
-        if (!file_.IsOpen())
-            return Refused(ERROR_INVALID_HANDLE);
-        DWORD high = 0;
-        SetLastError(NO_ERROR);
-        const DWORD low = GetFileSize(file_.Get(), &high);
-        // All ones is also a valid low half; only the error code tells them apart.
-        if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
-            return Outcome(false);
-        *size = (static_cast<std::uint64_t>(high) << 32) | low;
-        return FileResult::Success();
-    }
-
-    FileResult Prepend(const char* data, std::size_t size) override {
-        if (!file_.IsOpen())
-            return Refused(ERROR_INVALID_HANDLE);
-        if (size == 0)
-            return FileResult::Success();
-        std::string written(data, size);
-        const LARGE_INTEGER zero{};
-        if (SetFilePointerEx(file_.Get(), zero, nullptr, FILE_BEGIN) == 0)
-            return Outcome(false);
-        char buffer[65536];
-        for (;;) {
-            DWORD read = 0;
-            if (ReadFile(file_.Get(), buffer, sizeof buffer, &read, nullptr) == 0)
-                return Outcome(false);
-            if (read == 0)
-                break;
-            written.append(buffer, read);
-        }
-        if (written.size() > std::numeric_limits<DWORD>::max())
-            return Refused(ERROR_INVALID_PARAMETER);
-        if (SetFilePointerEx(file_.Get(), zero, nullptr, FILE_BEGIN) == 0)
-            return Outcome(false);
-        DWORD count = 0;
-        if (WriteFile(file_.Get(), written.data(), static_cast<DWORD>(written.size()), &count, nullptr) == 0)
-            return Outcome(false);
-        return count == written.size() ? FileResult::Success() : Refused(ERROR_DISK_FULL);
-    }
-
-    FileResult Close() override {
-        if (!file_.IsOpen())
-            return Refused(ERROR_INVALID_HANDLE);
-        return Outcome(file_.Close());
-    }
-
-private:
-    FileHandle file_;
-};
+using win32::Outcome;
+using win32::Refused;
 
 // Opens a path only to identify it; directories need backup semantics to be opened at all.
 FileHandle OpenForIdentity(const std::string& path) {
@@ -170,6 +86,15 @@ public:
         return Outcome(Respell(from, to));
     }
 
+    FileResult ReadStart(const std::string& path, std::size_t count, std::string* bytes) override {
+        if (HasEmbeddedZero(path))
+            return Refused(ERROR_INVALID_NAME);
+        return win32::ReadStart(FileHandle(CreateFileA(path.c_str(), GENERIC_READ,
+                                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                       nullptr, OPEN_EXISTING, 0, nullptr)),
+                                count, bytes);
+    }
+
     FileResult Delete(const std::string& path) override {
         if (HasEmbeddedZero(path))
             return Refused(ERROR_INVALID_NAME);
@@ -228,7 +153,7 @@ public:
                                     CREATE_ALWAYS, 0, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
             return Outcome(false);
-        *file = std::make_unique<Win32WritableFile>(handle);
+        *file = win32::MakeWritableFile(handle);
         return FileResult::Success();
     }
 

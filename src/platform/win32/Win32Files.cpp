@@ -1,0 +1,150 @@
+#include "platform/win32/Win32Files.hpp"
+
+#include <cstdint>
+#include <limits>
+
+namespace velmora::win32 {
+namespace {
+
+// Reads from the current position to the end of the file.
+FileResult ReadToEnd(HANDLE file, std::string* bytes) {
+    char buffer[65536];
+    for (;;) {
+        DWORD read = 0;
+        if (ReadFile(file, buffer, sizeof buffer, &read, nullptr) == 0)
+            return Outcome(false);
+        if (read == 0)
+            return FileResult::Success();
+        bytes->append(buffer, read);
+    }
+}
+
+class Win32WritableFile final : public WritableFile {
+public:
+    explicit Win32WritableFile(HANDLE handle) : file_(handle) {}
+
+    FileResult Write(const char* data, std::size_t size) override {
+        if (!file_.IsOpen())
+            return Refused(ERROR_INVALID_HANDLE);
+        if (size == 0)
+            return FileResult::Success();
+        if (size > std::numeric_limits<DWORD>::max())
+            return Refused(ERROR_INVALID_PARAMETER);
+        LARGE_INTEGER before{};
+        const LARGE_INTEGER zero{};
+        const bool knowsPosition = SetFilePointerEx(file_.Get(), zero, &before, FILE_CURRENT) != 0;
+        DWORD written = 0;
+        const DWORD count = static_cast<DWORD>(size);
+        const bool wrote = WriteFile(file_.Get(), data, count, &written, nullptr) != 0;
+        if (wrote && written == count)
+            return FileResult::Success();
+        const DWORD error = wrote ? ERROR_DISK_FULL : GetLastError();
+        // Take back a partly written line, so that a later write never follows half of one.
+        if (knowsPosition && SetFilePointerEx(file_.Get(), before, nullptr, FILE_BEGIN) != 0)
+            SetEndOfFile(file_.Get());
+        return Refused(error);
+    }
+
+    FileResult Size(std::uint64_t* size) override {
+        if (!file_.IsOpen())
+            return Refused(ERROR_INVALID_HANDLE);
+        DWORD high = 0;
+        SetLastError(NO_ERROR);
+        const DWORD low = GetFileSize(file_.Get(), &high);
+        // All ones is also a valid low half; only the error code tells them apart.
+        if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+            return Outcome(false);
+        *size = (static_cast<std::uint64_t>(high) << 32) | low;
+        return FileResult::Success();
+    }
+
+    FileResult Prepend(const char* data, std::size_t size) override {
+        if (!file_.IsOpen())
+            return Refused(ERROR_INVALID_HANDLE);
+        if (size == 0)
+            return FileResult::Success();
+        std::string written(data, size);
+        const LARGE_INTEGER zero{};
+        if (SetFilePointerEx(file_.Get(), zero, nullptr, FILE_BEGIN) == 0)
+            return Outcome(false);
+        const FileResult read = ReadToEnd(file_.Get(), &written);
+        if (!read)
+            return read;
+        return Overwrite(written.data(), written.size());
+    }
+
+    FileResult ReadBack(std::string* bytes) override {
+        if (!file_.IsOpen())
+            return Refused(ERROR_INVALID_HANDLE);
+        const LARGE_INTEGER zero{};
+        if (SetFilePointerEx(file_.Get(), zero, nullptr, FILE_BEGIN) == 0)
+            return Outcome(false);
+        std::string written;
+        const FileResult read = ReadToEnd(file_.Get(), &written);
+        if (read)
+            *bytes = std::move(written);
+        return read;
+    }
+
+    FileResult Overwrite(const char* data, std::size_t size) override {
+        if (!file_.IsOpen())
+            return Refused(ERROR_INVALID_HANDLE);
+        if (size > std::numeric_limits<DWORD>::max())
+            return Refused(ERROR_INVALID_PARAMETER);
+        const LARGE_INTEGER zero{};
+        if (SetFilePointerEx(file_.Get(), zero, nullptr, FILE_BEGIN) == 0)
+            return Outcome(false);
+        DWORD count = 0;
+        if (size != 0 && WriteFile(file_.Get(), data, static_cast<DWORD>(size), &count, nullptr) == 0)
+            return Outcome(false);
+        if (count != size)
+            return Refused(ERROR_DISK_FULL);
+        return Outcome(SetEndOfFile(file_.Get()) != 0);
+    }
+
+    FileResult Close() override {
+        if (!file_.IsOpen())
+            return Refused(ERROR_INVALID_HANDLE);
+        return Outcome(file_.Close());
+    }
+
+private:
+    FileHandle file_;
+};
+
+}  // namespace
+
+FileResult Outcome(bool ok) {
+    return ok ? FileResult::Success()
+              : FileResult(std::error_code(static_cast<int>(GetLastError()), std::system_category()));
+}
+
+FileResult Refused(DWORD error) {
+    return FileResult(std::error_code(static_cast<int>(error), std::system_category()));
+}
+
+std::unique_ptr<WritableFile> MakeWritableFile(HANDLE handle) {
+    return std::make_unique<Win32WritableFile>(handle);
+}
+
+FileResult ReadStart(const FileHandle& file, std::size_t count, std::string* bytes) {
+    if (!file.IsOpen())
+        return Outcome(false);
+    if (count > std::numeric_limits<DWORD>::max())
+        return Refused(ERROR_INVALID_PARAMETER);
+    std::string start(count, '\0');
+    DWORD got = 0;
+    while (got < count) {
+        DWORD read = 0;
+        if (ReadFile(file.Get(), &start[got], static_cast<DWORD>(count) - got, &read, nullptr) == 0)
+            return Outcome(false);
+        if (read == 0)
+            break;
+        got += read;
+    }
+    start.resize(got);
+    *bytes = std::move(start);
+    return FileResult::Success();
+}
+
+}  // namespace velmora::win32
