@@ -8,34 +8,32 @@
 namespace velmora {
 namespace {
 
-// One row of the dialog's layout. A text is either a message number or literal text.
-struct DialogItemTemplate {
-    int type;
-    int x1, y1, x2, y2;
-    int focus;
-    int selected;
-    const char* history;
-    far::DWORD flags;
-    int defaultButton;
-    int textId;  // -1: use `text`
-    const char* text;
-};
+far::DWORD FlagsOf(const DialogRow& row) {
+    far::DWORD flags = 0;
+    if (row.history)
+        flags |= far::DIF_HISTORY;
+    if (row.separator)
+        flags |= far::DIF_BOXCOLOR | far::DIF_SEPARATOR;
+    if (row.centerGroup)
+        flags |= far::DIF_CENTERGROUP;
+    return flags;
+}
 
-constexpr far::DWORD kSeparator = far::DIF_BOXCOLOR | far::DIF_SEPARATOR;
-
-constexpr DialogItemTemplate DIALOG_TEMPLATE[far::kDialogItemCount] = {
-    {far::DI_DOUBLEBOX, 3, 1, 55, 10, 0, 0, nullptr, 0, 0, MTitle, nullptr},
-    {far::DI_TEXT, 5, 2, 0, 0, 0, 0, nullptr, 0, 0, MTemplateLabel, nullptr},
-    {far::DI_EDIT, 5, 3, 53, 3, 1, 0, far::kNameHistory, far::DIF_HISTORY, 0, -1, ""},
-    {far::DI_EDIT, 5, 4, 10, 1, 0, 0, far::kStartNumberHistory, far::DIF_HISTORY, 0, -1, ""},
-    {far::DI_TEXT, 12, 4, 53, 0, 0, 0, nullptr, 0, 0, MStartNumberLabel, nullptr},
-    {far::DI_TEXT, 0, 5, 0, 0, 0, 0, nullptr, kSeparator, 0, -1, ""},
-    {far::DI_CHECKBOX, 5, 6, 0, 0, 0, 0, nullptr, 0, 0, MWithoutZero, nullptr},
-    {far::DI_CHECKBOX, 5, 7, 0, 0, 0, 0, nullptr, 0, 0, -1, ""},
-    {far::DI_TEXT, 0, 8, 0, 0, 0, 0, nullptr, kSeparator, 0, -1, ""},
-    {far::DI_BUTTON, 0, 9, 0, 0, 0, 0, nullptr, far::DIF_CENTERGROUP, 1, MOk, nullptr},
-    {far::DI_BUTTON, 0, 9, 0, 0, 0, 0, nullptr, far::DIF_CENTERGROUP, 0, MCancel, nullptr},
-};
+int TypeOf(DialogItemKind kind) {
+    switch (kind) {
+        case DialogItemKind::DoubleBox:
+            return far::DI_DOUBLEBOX;
+        case DialogItemKind::Edit:
+            return far::DI_EDIT;
+        case DialogItemKind::CheckBox:
+            return far::DI_CHECKBOX;
+        case DialogItemKind::Button:
+            return far::DI_BUTTON;
+        case DialogItemKind::Text:
+            break;
+    }
+    return far::DI_TEXT;
+}
 
 constexpr int kTemplateItem = far::kDialogTemplateItem;
 constexpr int kStartNumberItem = far::kDialogStartNumberItem;
@@ -49,39 +47,30 @@ void SetData(far::FarDialogItem& item, const char* text) {
 // An option text as typed: at most 259 bytes, the most the store reads back. A UTF-8 host never
 // gets a character cut in half.
 std::string OptionText(const far::FarDialogItem& item) {
-    std::size_t length = far::FieldText(item.Data).size();
-    const std::size_t limit = kOptionTextCapacity - 1;
-    if (length > limit) {
-        length = limit;
-        if (far::kHostStringsAreUtf8) {
-            while (length > 0 && (static_cast<unsigned char>(item.Data[length]) & 0xC0) == 0x80) {
-                --length;
-            }
-        }
-    }
-    return std::string(item.Data, length);
+    return std::string(
+        OptionTextPrefix(far::FieldText(item.Data), kOptionTextCapacity - 1, far::kHostStringsAreUtf8));
 }
 
 }  // namespace
 
 void BuildDialogItems(const HostApi& host, DialogItems& items) {
     for (int i = 0; i < far::kDialogItemCount; ++i) {
-        const DialogItemTemplate& row = DIALOG_TEMPLATE[i];
+        const DialogRow& row = kDialogRows[i];
         far::FarDialogItem& item = items[i];
         std::memset(static_cast<void*>(&item), 0, sizeof item);
-        item.Type = row.type;
+        item.Type = TypeOf(row.kind);
         item.X1 = row.x1;
         item.Y1 = row.y1;
         item.X2 = row.x2;
         item.Y2 = row.y2;
-        item.Focus = row.focus;
+        item.Focus = row.focus ? 1 : 0;
         if (row.history) {
             item.History = row.history;
         } else {
-            item.Selected = row.selected;
+            item.Selected = 0;
         }
-        item.Flags = row.flags;
-        item.DefaultButton = row.defaultButton;
+        item.Flags = FlagsOf(row);
+        item.DefaultButton = row.defaultButton ? 1 : 0;
         SetData(item, row.textId >= 0 ? host.GetText(row.textId) : row.text);
     }
 }

@@ -7,12 +7,10 @@
 #include "far/FarAbi.hpp"
 #include "far/HostConventions.hpp"
 #include "plugin/HostServices.hpp"
+#include "rename/DialogLayout.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora {
-
-constexpr int kDialogWidth = 59;
-constexpr int kDialogHeight = 12;
 
 using DialogItems = std::array<far::FarDialogItem, far::kDialogItemCount>;
 
