@@ -14,7 +14,20 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_STRIP_FILES ON)
 
-if(WIN32)
+if(VELMORA_FAR3)
+  # The FAR 3 plug-in of this build's architecture with its language and help files (UTF-8 with a
+  # mark, as FAR 3 reads them), in the folder the Windows zip gives it: scripts/package.sh puts this
+  # component of both FAR 3 builds into the zip made from the FAR 1.x build.
+  set(far3_plugin_dir far3-${VELMORA_FAR3_ARCH}/Plugins/Velmora)
+  install(TARGETS Velmora LIBRARY DESTINATION ${far3_plugin_dir} COMPONENT far3_plugin)
+  foreach(text_name ${VELMORA_TEXT_NAMES})
+    install(FILES ${CMAKE_BINARY_DIR}/${text_name} DESTINATION ${far3_plugin_dir} COMPONENT far3_plugin)
+  endforeach()
+  set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_COMPONENTS_ALL far3_plugin)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+elseif(WIN32)
   # FAR 1.x reads language and help files in the OEM code page: the Russian ones, kept in UTF-8,
   # become CP866; the English ones are ASCII and checked to stay so (iconv fails on any byte
   # above 127).

@@ -1,37 +1,7 @@
-# Cross toolchain for the 32-bit Windows build (FAR Manager 1.7x plug-in and velmora.exe):
-# mingw-w64 i686, tests run under Wine through cmake/wine-run.sh.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain for the 32-bit Windows builds (FAR Manager 1.7x plug-in and velmora.exe; FAR 3
+# plug-in for 32-bit FAR): mingw-w64 i686, tests run under Wine through cmake/wine-run.sh.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(VELMORA_MINGW_TRIPLE i686-w64-mingw32)
-# The win32 thread model needs no winpthread DLL; nothing here uses std::thread. The posix one is
-# the fallback on machines that have only that variant.
-foreach(variant -win32 -posix "")
-  find_program(VELMORA_MINGW_CXX NAMES ${VELMORA_MINGW_TRIPLE}-g++${variant})
-  find_program(VELMORA_MINGW_CC NAMES ${VELMORA_MINGW_TRIPLE}-gcc${variant})
-  if(VELMORA_MINGW_CXX AND VELMORA_MINGW_CC)
-    break()
-  endif()
-  unset(VELMORA_MINGW_CXX CACHE)
-  unset(VELMORA_MINGW_CC CACHE)
-endforeach()
-if(NOT VELMORA_MINGW_CXX)
-  message(FATAL_ERROR "${VELMORA_MINGW_TRIPLE}-g++ not found: run scripts/deps.sh (package g++-mingw-w64-i686)")
-endif()
-set(CMAKE_C_COMPILER ${VELMORA_MINGW_CC})
-set(CMAKE_CXX_COMPILER ${VELMORA_MINGW_CXX})
-set(CMAKE_RC_COMPILER ${VELMORA_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VELMORA_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# No libgcc or libstdc++ DLL beside the plug-in or the executables.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
-
-# ctest and try_run start Windows programs through Wine, with a Wine prefix inside the build tree.
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh")
+set(VELMORA_MINGW_PACKAGE g++-mingw-w64-i686)
+set(VELMORA_WINEARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/HostServices.hpp"
+#include "plugin/Messages.hpp"
 
 namespace fs = std::filesystem;
 

@@ -1,0 +1,32 @@
+// The plug-in's GUIDs in FAR 3, fixed once and for all: FAR keys the plug-in's settings, its menu
+// entry, its dialog and its boxes (for macros and the dialog's remembered state) by them.
+#pragma once
+
+#include "far/Far3Abi.hpp"
+
+namespace velmora {
+
+// {34411B21-06C9-4F38-B429-5772D252B6EE}: the plug-in, and the name of its settings database.
+constexpr far3::GUID kPluginGuid = {
+    0x34411B21, 0x06C9, 0x4F38, {0xB4, 0x29, 0x57, 0x72, 0xD2, 0x52, 0xB6, 0xEE}};
+// {DD5107EA-9788-4448-AFA6-B05C96385BB1}: the entry in the plug-ins menu (F11).
+constexpr far3::GUID kMenuGuid = {
+    0xDD5107EA, 0x9788, 0x4448, {0xAF, 0xA6, 0xB0, 0x5C, 0x96, 0x38, 0x5B, 0xB1}};
+// {AEE2E7E0-E580-458B-AB2C-BB0826D04137}: the rename dialog.
+constexpr far3::GUID kDialogGuid = {
+    0xAEE2E7E0, 0xE580, 0x458B, {0xAB, 0x2C, 0xBB, 0x08, 0x26, 0xD0, 0x41, 0x37}};
+// {66F5C097-3F2C-4FDF-885D-999FF88B3B5C}: the progress box.
+constexpr far3::GUID kProgressGuid = {
+    0x66F5C097, 0x3F2C, 0x4FDF, {0x88, 0x5D, 0x99, 0x9F, 0xF8, 0x8B, 0x3B, 0x5C}};
+
+// The GUID of a warning box, by its help topic (null for the box without one):
+//   FileExist    {42B85F90-32D0-4363-936B-380C91C9B9D8}
+//   CanNotMove   {83ABC2E8-21F4-44BA-B244-4E4933528370}
+//   CanNotWrite  {BAB7BAE0-CB8E-42FC-A248-5C0F5CBF28D3}
+//   CanNotCreate {41AE39DC-E115-471E-B5EB-A6DD3CCF5DF7}
+//   DescExist    {02A3307B-C7E6-4ABE-A190-914111BB19E4}
+//   DescUnicode  {55D623C1-987A-4B3C-99F1-B70ED8B13638}
+//   (none: the description file cannot be replaced) {2E812E9B-BB31-4DA3-9BD4-61BE7C910987}
+const far3::GUID& WarningGuid(const char* helpTopic);
+
+}  // namespace velmora

@@ -1,0 +1,54 @@
+// The run's host in FAR 3: the adapter converts at its boundary, UTF-16 from FAR to the run's
+// UTF-8 and back, and speaks FAR 3's services (panel items fetched one at a time into a buffer of
+// its own, the dialog through DialogInit/DialogRun, GUIDs on every box).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "far/Far3Abi.hpp"
+#include "plugin/PluginHost.hpp"
+
+namespace velmora {
+
+class Far3Host final : public PluginHost {
+public:
+    explicit Far3Host(const far3::PluginStartupInfo& info) : info_(info) {}
+
+    const char* GetText(int id) const override;
+    int ShowWarning(const char* helpTopic, std::initializer_list<const char*> lines) const override;
+    void ShowProgress(const char* title, const char* line) const override;
+    void SaveScreen() override;
+    void RestoreScreen() override;
+
+    // A file panel with real names only: anything else is no panel to rename in.
+    bool ReadPanel() override;
+    bool ShowsDescriptions() const override { return showsDescriptions_; }
+    std::size_t SelectedCount() const override { return panel_.SelectedItemsNumber; }
+    PanelItemText SelectedItem(std::size_t index) override;
+    std::size_t ItemCount() const override { return panel_.ItemsNumber; }
+    PanelItemText Item(std::size_t index) override;
+    void UpdatePanel() override;
+
+    bool AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) override;
+
+    // The folder of the active panel; false when the host gives none.
+    bool PanelDirectory(std::string* directory);
+
+private:
+    std::intptr_t Control(int command, std::intptr_t param1, void* param2) const;
+    PanelItemText FetchItem(int command, std::size_t index);
+
+    const far3::PluginStartupInfo& info_;
+    far3::PanelInfo panel_{};
+    bool showsDescriptions_ = false;
+    far3::HANDLE screen_ = nullptr;
+    std::vector<std::uint64_t> itemBuffer_;  // FAR writes an item and its strings here, 8-aligned
+    std::string name_;                       // the last item fetched, in UTF-8
+    std::string description_;
+    mutable std::map<int, std::string> texts_;  // the host's texts in UTF-8, by message number
+};
+
+}  // namespace velmora
