@@ -255,7 +255,7 @@ using OpenWFn = HANDLE(VELMORA_FAR3_API*)(const OpenInfo*);
 
 // The (HANDLE)-1 of the panel services: the active panel.
 inline HANDLE const PANEL_ACTIVE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
-inline HANDLE const INVALID_HANDLE_VALUE = PANEL_ACTIVE;
+inline HANDLE const kInvalidHandle = PANEL_ACTIVE;
 
 enum FileControlCommand : int {
     FCTL_GETPANELINFO = 1,

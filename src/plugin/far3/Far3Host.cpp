@@ -71,7 +71,7 @@ public:
         if (IsOpen())
             info_.DialogFree(handle_);
     }
-    bool IsOpen() const { return handle_ != nullptr && handle_ != far3::INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return handle_ != nullptr && handle_ != far3::kInvalidHandle; }
     std::intptr_t Send(int message, std::intptr_t param1) const {
         return info_.SendDlgMessage(handle_, message, param1, nullptr);
     }

@@ -14,9 +14,9 @@ namespace {
 class SettingsHandle {
 public:
     explicit SettingsHandle(const far3::PluginStartupInfo& info) : info_(info) {
-        far3::FarSettingsCreate create{sizeof create, kPluginGuid, far3::INVALID_HANDLE_VALUE};
+        far3::FarSettingsCreate create{sizeof create, kPluginGuid, far3::kInvalidHandle};
         if (info_.SettingsControl &&
-            info_.SettingsControl(far3::INVALID_HANDLE_VALUE, far3::SCTL_CREATE, far3::PSL_ROAMING, &create))
+            info_.SettingsControl(far3::kInvalidHandle, far3::SCTL_CREATE, far3::PSL_ROAMING, &create))
             handle_ = create.Handle;
     }
     SettingsHandle(const SettingsHandle&) = delete;
@@ -26,7 +26,7 @@ public:
             info_.SettingsControl(handle_, far3::SCTL_FREE, 0, nullptr);
     }
 
-    bool IsOpen() const { return handle_ != far3::INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    bool IsOpen() const { return handle_ != far3::kInvalidHandle && handle_ != nullptr; }
     std::intptr_t Call(int command, void* param) const {
         return info_.SettingsControl(handle_, command, 0, param);
     }
@@ -58,7 +58,7 @@ public:
 
 private:
     const far3::PluginStartupInfo& info_;
-    far3::HANDLE handle_ = far3::INVALID_HANDLE_VALUE;
+    far3::HANDLE handle_ = far3::kInvalidHandle;
 };
 
 }  // namespace

@@ -1,0 +1,122 @@
+// A FAR 3 for tests, in-process: it hands the plug-in its start-up record (a local that is gone
+// afterwards, as FAR's is), plays the active panel over a real folder, reading the folder's
+// description file as FAR 3 does, answers the dialog as the test says, keeps a settings store, and
+// records every box, dialog and panel call. Its texts reach the plug-in in UTF-16 and come back
+// through the system's own converters, so a conversion fault of the plug-in's shows. One at a
+// time.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "far/Far3Abi.hpp"
+
+namespace velmora::test {
+
+// Text through the system's converters, independent of the plug-in's own.
+std::wstring WideOf(const std::string& utf8);
+std::string Utf8Of(const wchar_t* text);
+// UTF-8 text in the OEM code page (866 on the Russian system the tests run on).
+std::string OemOf(const std::string& utf8);
+
+// A folder of the test's own below the temporary directory, names in UTF-8; removed with
+// everything in it when the object goes.
+class Far3Folder {
+public:
+    Far3Folder();
+    ~Far3Folder();
+    Far3Folder(const Far3Folder&) = delete;
+    Far3Folder& operator=(const Far3Folder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    void Write(const std::string& name, const std::string& bytes) const;
+    std::string Read(const std::string& name) const;
+    std::vector<std::string> Names() const;  // sorted
+
+private:
+    std::string path_;
+};
+
+struct Far3Box {
+    far3::GUID id{};
+    far3::UINT64 flags = 0;
+    bool hasHelp = false;
+    std::string help;
+    std::vector<std::string> lines;
+    std::intptr_t buttons = 0;
+};
+
+struct Far3ShownItem {
+    int type = 0;
+    std::intptr_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    std::intptr_t selected = 0;
+    far3::UINT64 flags = 0;
+    std::string history;  // "" when none
+    std::string data;
+};
+
+struct Far3Dialog {
+    far3::GUID plugin{};
+    far3::GUID id{};
+    std::intptr_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    std::string help;
+    std::vector<Far3ShownItem> items;  // as the plug-in filled them
+};
+
+struct Far3Setting {
+    int type = far3::FST_UNKNOWN;
+    far3::UINT64 number = 0;
+    std::wstring text;
+};
+
+class FakeFar3 {
+public:
+    explicit FakeFar3(std::string folder);
+    ~FakeFar3();
+    FakeFar3(const FakeFar3&) = delete;
+    FakeFar3& operator=(const FakeFar3&) = delete;
+
+    // F11 and the plug-in's entry: OpenW from the plug-ins menu; its result.
+    far3::HANDLE Open();
+
+    // The panel. Selected names in panel order; none: the first entry is under the cursor.
+    std::vector<std::string> selection;
+    std::wstring columns = L"N,Z";
+    int panelType = far3::PTYPE_FILEPANEL;
+    far3::UINT64 panelFlags = far3::PFLAGS_REALNAMES;
+
+    // The user in the dialog: changes to the items, then the item that closes it (-1: Esc).
+    std::function<void(std::vector<Far3ShownItem>&)> answer;
+    std::intptr_t dialogExit = 9;
+
+    std::vector<Far3Box> boxes;  // warnings only; progress boxes are counted
+    int progressBoxes = 0;
+    std::vector<Far3Dialog> dialogs;
+    std::vector<std::string> calls;  // "SaveScreen", "Control(2,1)", "Dialog", "RestoreScreen", ...
+    std::map<std::string, Far3Setting> settings;  // the plug-in's values by name
+    bool settingsOpen() const { return settingsHandles_ != 0; }
+
+private:
+    friend struct Far3Services;
+    struct Entry {
+        std::wstring name;
+        std::uint32_t attributes = 0;
+        bool hasDescription = false;
+        std::wstring description;
+        bool selected = false;
+    };
+    void ReadFolder();
+    std::intptr_t Control(int command, std::intptr_t param1, void* param2);
+    std::intptr_t PutItem(const Entry& entry, void* param2);
+
+    std::string folder_;
+    std::vector<Entry> entries_;  // ".." first
+    std::vector<std::wstring> dialogTexts_;
+    std::vector<Far3ShownItem> running_;
+    int settingsHandles_ = 0;
+};
+
+}  // namespace velmora::test

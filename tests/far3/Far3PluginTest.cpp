@@ -1,0 +1,292 @@
+// The FAR 3 plug-in in-process against the fake FAR 3, in this build's layout (x86 or x64): its
+// exports, the dialog and the settings store, whole runs over Cyrillic and CJK names with their
+// description files in every code page FAR 3 reads, and the failure boxes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "far3/FakeFar3.hpp"
+#include "platform/win32/WindowsPrelude.hpp"
+#include "plugin/Messages.hpp"
+#include "plugin/far3/Far3Exports.hpp"
+#include "plugin/far3/Far3Guids.hpp"
+
+namespace velmora::test {
+namespace {
+
+bool SameGuid(const far3::GUID& a, const far3::GUID& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The fake's text for a message number, as the plug-in shows it.
+std::string T(int id) {
+    return "\xE2\x84\x96" + std::to_string(id);  // №<id>
+}
+
+void ExpectRussianSystem() {
+    ASSERT_EQ(GetOEMCP(), 866u) << "run the tests with LANG=ru_RU.UTF-8, as ctest does";
+}
+
+// Whether `calls` holds `wanted` in this order, other calls between them.
+bool InOrder(const std::vector<std::string>& calls, const std::vector<std::string>& wanted) {
+    std::size_t next = 0;
+    for (const std::string& call : calls) {
+        if (next < wanted.size() && call == wanted[next])
+            ++next;
+    }
+    return next == wanted.size();
+}
+
+enum class Encoding { Oem, Utf8, Utf16Le, Utf16Be };
+
+std::string Encoded(Encoding encoding, const std::string& utf8) {
+    switch (encoding) {
+        case Encoding::Oem:
+            return OemOf(utf8);
+        case Encoding::Utf8:
+            return "\xEF\xBB\xBF" + utf8;
+        case Encoding::Utf16Le:
+        case Encoding::Utf16Be: {
+            std::string bytes = encoding == Encoding::Utf16Le ? "\xFF\xFE" : "\xFE\xFF";
+            for (const wchar_t unit : WideOf(utf8)) {
+                const char low = static_cast<char>(unit & 0xFF);
+                const char high = static_cast<char>(unit >> 8);
+                bytes += encoding == Encoding::Utf16Le ? std::string{low, high} : std::string{high, low};
+            }
+            return bytes;
+        }
+    }
+    return utf8;
+}
+
+TEST(Far3Plugin, ExportsByNameAndGlobalInfo) {
+    const HMODULE module = LoadLibraryA(VELMORA_BUILD_DIR "/Velmora.dll");
+    ASSERT_NE(module, nullptr);
+    for (const char* name : {"GetGlobalInfoW", "SetStartupInfoW", "GetPluginInfoW", "OpenW"})
+        EXPECT_NE(reinterpret_cast<void*>(GetProcAddress(module, name)), nullptr) << name;
+    const auto getGlobalInfo = reinterpret_cast<far3::GetGlobalInfoWFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "GetGlobalInfoW")));
+    ASSERT_NE(getGlobalInfo, nullptr);
+    far3::GlobalInfo info{};
+    info.StructSize = sizeof info;
+    getGlobalInfo(&info);
+    EXPECT_EQ(Utf8Of(info.Title), "Velmora");
+    EXPECT_FALSE(Utf8Of(info.Description).empty());
+    EXPECT_FALSE(Utf8Of(info.Author).empty());
+    EXPECT_TRUE(SameGuid(info.Guid, kPluginGuid));
+    EXPECT_FALSE(SameGuid(info.Guid, far3::GUID{}));
+    EXPECT_EQ(info.MinFarVersion.Major, 3u);
+    EXPECT_EQ(info.MinFarVersion.Minor, 0u);
+    EXPECT_EQ(info.MinFarVersion.Build, 6727u);
+    FreeLibrary(module);
+
+    // One entry in the plug-ins menu, in FAR's language, under the menu item's GUID.
+    Far3Folder folder;
+    FakeFar3 host(folder.Path());
+    far3::PluginInfo plugin{};
+    plugin.StructSize = sizeof plugin;
+    GetPluginInfoW(&plugin);
+    EXPECT_EQ(plugin.Flags, 0u);
+    EXPECT_EQ(plugin.DiskMenu.Count, 0u);
+    EXPECT_EQ(plugin.PluginConfig.Count, 0u);
+    ASSERT_EQ(plugin.PluginMenu.Count, 1u);
+    EXPECT_TRUE(SameGuid(plugin.PluginMenu.Guids[0], kMenuGuid));
+    EXPECT_EQ(Utf8Of(plugin.PluginMenu.Strings[0]), T(MMenuEntry));
+}
+
+// The dialog shows the stored options; what the user enters is stored after OK only, strings as
+// strings and switches as numbers, under the plug-in's own GUID.
+TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
+    for (const std::intptr_t closedBy : {9, 10, -1}) {
+        SCOPED_TRACE(closedBy);
+        Far3Folder folder;
+        folder.Write("a.txt", "a");
+        FakeFar3 host(folder.Path());
+        host.columns = L"N,S";  // no descriptions column: no switch for them
+        host.settings["velmora"] = {far3::FST_STRING, 0, L"X_%#"};
+        host.settings["WithoutZero"] = {far3::FST_QWORD, 1, L""};
+        host.dialogExit = closedBy;
+        host.answer = [](std::vector<Far3ShownItem>& items) {
+            items[2].data = "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE_%#";  // Фото_%#
+            items[3].data = "007";
+            items[6].selected = 0;
+        };
+        EXPECT_EQ(host.Open(), nullptr);
+
+        ASSERT_EQ(host.dialogs.size(), 1u);
+        const Far3Dialog& dialog = host.dialogs[0];
+        EXPECT_TRUE(SameGuid(dialog.id, kDialogGuid));
+        EXPECT_EQ(dialog.help, "EnterVelmora");
+        EXPECT_EQ(std::vector<std::intptr_t>({dialog.x1, dialog.y1, dialog.x2, dialog.y2}),
+                  std::vector<std::intptr_t>({-1, -1, 59, 12}));
+        const std::vector<Far3ShownItem>& items = dialog.items;
+        ASSERT_EQ(items.size(), 11u);
+        const int types[] = {3, 0, 4, 4, 0, 0, 8, 0, 0, 7, 7};
+        for (std::size_t i = 0; i < items.size(); ++i)
+            EXPECT_EQ(items[i].type, types[i]) << i;
+        EXPECT_EQ(items[2].data, "X_%#");
+        EXPECT_EQ(items[2].history, "Velmora_Name");
+        EXPECT_EQ(items[3].data, "0");
+        EXPECT_EQ(items[3].history, "Velmora_StartNumber");
+        EXPECT_NE(items[2].flags & far3::DIF_HISTORY, 0u);
+        EXPECT_NE(items[2].flags & far3::DIF_FOCUS, 0u);
+        EXPECT_NE(items[9].flags & far3::DIF_DEFAULTBUTTON, 0u);
+        EXPECT_EQ(items[6].selected, 1);
+        EXPECT_EQ(items[6].data, T(MWithoutZero));
+        EXPECT_EQ(items[7].data, "");
+        EXPECT_EQ(items[9].data, T(MOk));
+
+        if (closedBy == 9) {
+            EXPECT_EQ(host.settings["velmora"].text, L"\u0424\u043E\u0442\u043E_%#");
+            EXPECT_EQ(host.settings["number"].text, L"007");
+            EXPECT_EQ(host.settings["WithoutZero"].type, far3::FST_QWORD);
+            EXPECT_EQ(host.settings["WithoutZero"].number, 0u);
+            EXPECT_EQ(host.settings["SaveDescription"].type, far3::FST_QWORD);
+            EXPECT_EQ(folder.Names(), std::vector<std::string>{"\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE_007"});
+        } else {
+            EXPECT_EQ(host.settings.size(), 2u);
+            EXPECT_EQ(host.settings["velmora"].text, L"X_%#");
+            EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.txt"});
+        }
+        // The screen is kept around the dialog and the panel read again after it, even after Cancel.
+        EXPECT_TRUE(InOrder(host.calls, {"SaveScreen", "Dialog", "DialogFree", "RestoreScreen",
+                                         "Control(2,1)", "Control(3,0)"}));
+    }
+}
+
+// Whole runs: Cyrillic and CJK names and descriptions; the description file keeps the code page
+// FAR read it in, and becomes UTF-8 with a mark where OEM cannot hold the new text; the file
+// itself keeps its name although it is selected.
+TEST(Far3Plugin, RenamesKeepDescriptionsInTheFilesCodePage) {
+    ExpectRussianSystem();
+    const std::string mountains = "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B";                      // Горы
+    const std::string notes = "\xD0\xB7\xD0\xB0\xD0\xBC\xD0\xB5\xD1\x82\xD0\xBA\xD0\xB8";  // заметки
+    const std::string seaside = "\xE6\xB5\xB7\xE8\xBE\xB9";                                // 海边
+    const std::string photo = "\xE5\x86\x99\xE7\x9C\x9F";                                  // 写真
+    const std::string holiday = "\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA";        // Отпуск
+    const std::string sunset = "\xE6\x97\xA5\xE8\x90\xBD \xF0\x9F\x8C\x85";                // 日落 🌅
+    const struct {
+        Encoding before;
+        bool cjkDescription;  // the old file holds a CJK description (not in an OEM one)
+        std::string prefix;   // of the new names
+        Encoding after;
+    } cases[] = {
+        {Encoding::Oem, false, "IMG_", Encoding::Oem},
+        {Encoding::Oem, false, photo + "_", Encoding::Utf8},
+        {Encoding::Utf8, true, "IMG_", Encoding::Utf8},
+        {Encoding::Utf16Le, true, "IMG_", Encoding::Utf16Le},
+        {Encoding::Utf16Be, true, photo + "_", Encoding::Utf16Be},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.before) * 10 + static_cast<int>(c.after));
+        Far3Folder folder;
+        for (const std::string& name :
+             {std::string("DSC_0001.jpg"), mountains + ".jpg", seaside + ".jpg", notes + ".txt"})
+            folder.Write(name, "content of " + name);
+        std::string old = "DSC_0001.jpg Holiday, day one\r\n" + mountains + ".jpg " + holiday + "\r\n" +
+                          notes + ".txt " + holiday + " 2\r\n";
+        if (c.cjkDescription)
+            old += seaside + ".jpg " + sunset + "\r\n";
+        folder.Write("Descript.ion", Encoded(c.before, old));
+
+        FakeFar3 host(folder.Path());
+        host.selection = {"DSC_0001.jpg", "Descript.ion", mountains + ".jpg", seaside + ".jpg"};
+        host.settings["velmora"] = {far3::FST_STRING, 0, WideOf(c.prefix + "%#.%E")};
+        host.settings["number"] = {far3::FST_STRING, 0, L"1"};
+        host.settings["SaveDescription"] = {far3::FST_QWORD, 1, L""};
+        EXPECT_EQ(host.Open(), nullptr);
+
+        EXPECT_TRUE(host.boxes.empty()) << host.boxes[0].help;
+        EXPECT_EQ(host.progressBoxes, 4);
+        const std::string one = c.prefix + "1.jpg";
+        const std::string three = c.prefix + "3.jpg";
+        const std::string four = c.prefix + "4.jpg";
+        std::vector<std::string> names = {"Descript.ion", one, three, four, notes + ".txt"};
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(folder.Names(), names);
+        EXPECT_EQ(folder.Read(three), "content of " + mountains + ".jpg");
+        std::string now = one + " Holiday, day one\r\n" + three + " " + holiday + "\r\n";
+        if (c.cjkDescription)
+            now += four + " " + sunset + "\r\n";
+        now += notes + ".txt " + holiday + " 2\r\n";
+        EXPECT_EQ(folder.Read("Descript.ion"), Encoded(c.after, now));
+    }
+}
+
+// Each failure shows its box, with its help topic, its GUID and the names in the user's script.
+TEST(Far3Plugin, FailureBoxes) {
+    const std::string mountains = "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B.txt";  // Горы.txt
+    const struct {
+        const char* name;
+        std::string mask;
+        std::vector<std::string> lines;  // after the title
+        bool noTempDirectory;
+        bool readOnlyDescriptions;
+    } cases[] = {
+        {"FileExist", "b.txt", {T(MFileExists), "b.txt", T(MWarningButton)}, false, false},
+        {"CanNotMove",
+         "%N?.%E",
+         {T(MCannotRename), mountains, T(MRenameTo), "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B?.txt",
+          T(MWarningButton)},
+         false,
+         false},
+        {"DescExist", "%F", {T(MCannotCreateTemp), "", T(MWarningButton)}, true, false},
+        {"", "x_%F", {T(MCannotReplaceDescriptions), T(MOk)}, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Far3Folder folder;
+        folder.Write(mountains, "m");
+        folder.Write("b.txt", "b");
+        folder.Write("Descript.ion", "b.txt old\r\n");
+        if (c.readOnlyDescriptions)
+            SetFileAttributesW(WideOf(folder.Path() + "\\Descript.ion").c_str(), FILE_ATTRIBUTE_READONLY);
+        wchar_t temp[MAX_PATH + 1];
+        GetEnvironmentVariableW(L"TMP", temp, MAX_PATH + 1);
+        if (c.noTempDirectory)
+            SetEnvironmentVariableW(L"TMP", WideOf(folder.Path() + "\\missing").c_str());
+
+        FakeFar3 host(folder.Path());
+        host.selection = {mountains};
+        host.settings["velmora"] = {far3::FST_STRING, 0, WideOf(c.mask)};
+        host.settings["SaveDescription"] = {far3::FST_QWORD, 1, L""};
+        host.Open();
+        SetEnvironmentVariableW(L"TMP", temp);
+
+        ASSERT_EQ(host.boxes.size(), 1u);
+        const Far3Box& box = host.boxes[0];
+        EXPECT_EQ(box.help, c.name);
+        EXPECT_EQ(box.hasHelp, *c.name != '\0');
+        EXPECT_TRUE(SameGuid(box.id, WarningGuid(*c.name ? c.name : nullptr)));
+        EXPECT_EQ(box.flags, far3::FMSG_WARNING);
+        EXPECT_EQ(box.buttons, 1);
+        std::vector<std::string> lines = {T(MWarningTitle)};
+        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+        EXPECT_EQ(box.lines, lines);
+        EXPECT_EQ(folder.Read("Descript.ion"), "b.txt old\r\n");
+        // The panel is read again whatever the run came to.
+        EXPECT_EQ(host.calls.back(), "Control(3,0)");
+    }
+}
+
+// A panel of a plug-in without real names, or a tree, is no panel to rename in: nothing is shown.
+TEST(Far3Plugin, NothingButFilePanelsWithRealNames) {
+    for (const auto& [type, flags] :
+         {std::pair<int, far3::UINT64>{far3::PTYPE_FILEPANEL, 0}, {1, far3::PFLAGS_REALNAMES}}) {
+        Far3Folder folder;
+        folder.Write("a.txt", "a");
+        FakeFar3 host(folder.Path());
+        host.panelType = type;
+        host.panelFlags = flags;
+        host.settings["velmora"] = {far3::FST_STRING, 0, L"b.txt"};
+        EXPECT_EQ(host.Open(), nullptr);
+        EXPECT_TRUE(host.dialogs.empty());
+        EXPECT_TRUE(host.boxes.empty());
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.txt"});
+    }
+}
+
+}  // namespace
+}  // namespace velmora::test
