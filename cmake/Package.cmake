@@ -1,6 +1,7 @@
 # What the packages hold, as `cmake --install` components, and how CPack wraps them:
 #   native build:  velmora_<version>_amd64.deb (velmora, the far2l plug-in, man page, completion)
-#   Windows build: Velmora-<version>-far1-win32.zip (Plugins/Velmora/ for FAR 1.7x, velmora/velmora.exe)
+#   Windows build: Velmora-<version>-far1-win32.zip (Plugins/Velmora/ for FAR 1.7x, velmora/velmora.exe),
+#                  with the FAR 3 builds' far3-x86/Plugins/Velmora/ and far3-x64/Plugins/Velmora/
 # scripts/package.sh makes both. The language and help files come from the build directory, where
 # the help files already name the version.
 set(VELMORA_TEXT_NAMES VelmoraEng.lng VelmoraRus.lng VelmoraEng.hlf VelmoraRus.hlf)
@@ -19,10 +20,17 @@ if(VELMORA_FAR3)
   # mark, as FAR 3 reads them), in the folder the Windows zip gives it: scripts/package.sh puts this
   # component of both FAR 3 builds into the zip made from the FAR 1.x build.
   set(far3_plugin_dir far3-${VELMORA_FAR3_ARCH}/Plugins/Velmora)
+  if(VELMORA_FAR3_ARCH STREQUAL "x64")
+    set(VELMORA_FAR3_BITS 64)
+  else()
+    set(VELMORA_FAR3_BITS 32)
+  endif()
+  configure_file(package/Readme-far3.txt.in ${CMAKE_BINARY_DIR}/package-texts/Readme.txt @ONLY NEWLINE_STYLE CRLF)
   install(TARGETS Velmora LIBRARY DESTINATION ${far3_plugin_dir} COMPONENT far3_plugin)
   foreach(text_name ${VELMORA_TEXT_NAMES})
     install(FILES ${CMAKE_BINARY_DIR}/${text_name} DESTINATION ${far3_plugin_dir} COMPONENT far3_plugin)
   endforeach()
+  install(FILES ${CMAKE_BINARY_DIR}/package-texts/Readme.txt DESTINATION ${far3_plugin_dir} COMPONENT far3_plugin)
   set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_COMPONENTS_ALL far3_plugin)

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian machine lacks for building and testing Velmora: the native build,
-# the tests, the terminal UI, the Windows cross build (mingw-w64 i686) with Wine to run it in the
-# ru_RU.UTF-8 locale (generated here), clang for the fuzzers, and the packaging tools. Installs
-# only what dpkg does not already report; quiet and idempotent. `deps.sh --native` installs only
-# what the native build and the demo need; `deps.sh --package` what scripts/package.sh needs.
+# the tests, the terminal UI, the Windows cross builds (mingw-w64 i686 and x86_64) with 32- and
+# 64-bit Wine to run them in the ru_RU.UTF-8 locale (generated here), clang for the fuzzers, and
+# the packaging tools. Installs only what dpkg does not already report; quiet and idempotent.
+# `deps.sh --native` installs only what the native build and the demo need; `deps.sh --package`
+# what scripts/package.sh needs.
 set -euo pipefail
 
 export DEBIAN_FRONTEND=noninteractive
@@ -12,8 +13,8 @@ packages=(
     cmake ninja-build
     googletest libgtest-dev libbenchmark-dev
     libncurses-dev tmux
-    g++-mingw-w64-i686
-    wine wine32:i386
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64
+    wine wine32:i386 wine64
     locales
     clang libclang-rt-14-dev
 )
@@ -23,7 +24,7 @@ packages+=("${packaging[@]}")
 native=(cmake ninja-build googletest libgtest-dev libncurses-dev)
 case "${1:-}" in
 --native) packages=("${native[@]}") ;;
---package) packages=("${native[@]}" g++-mingw-w64-i686 "${packaging[@]}") ;;
+--package) packages=("${native[@]}" g++-mingw-w64-i686 g++-mingw-w64-x86-64 "${packaging[@]}") ;;
 esac
 
 if [ "$(id -u)" -ne 0 ]; then

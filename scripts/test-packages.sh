@@ -4,7 +4,8 @@
 #         installed plug-in and no option, and the man page and completion work; removed, nothing
 #         of it is left. Installing needs root (sudo when not root).
 #   zip   exactly its layout, the Russian texts in CP866, the DLL's version resource, and the
-#         zip's velmora.exe loading the zip's Velmora.dll under Wine to rename a directory.
+#         zip's velmora.exe loading the zip's Velmora.dll under Wine to rename a directory; the
+#         FAR 3 plug-ins of both architectures with their exports, version and UTF-8 texts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -111,7 +112,12 @@ Plugins/Velmora/VelmoraRus.lng
 Plugins/Velmora/VelmoraEng.hlf
 Plugins/Velmora/VelmoraRus.hlf
 Plugins/Velmora/Readme.txt
-velmora/velmora.exe" "$(cd "$work/zip" && find . -type f | sed 's|^\./||')"
+velmora/velmora.exe
+$(for arch in x86 x64; do
+    for file in Velmora.dll VelmoraEng.lng VelmoraRus.lng VelmoraEng.hlf VelmoraRus.hlf Readme.txt; do
+        echo "far3-$arch/Plugins/Velmora/$file"
+    done
+done)" "$(cd "$work/zip" && find . -type f | sed 's|^\./||')"
 for text in VelmoraEng.lng VelmoraEng.hlf; do
     cmp -s "$far/$text" "$texts/$text" || fail "$text differs from the built one"
 done
@@ -121,6 +127,25 @@ done
 grep -qF "Velmora $version:" "$far/VelmoraEng.hlf" || fail "the help title does not name version $version"
 grep -q "Velmora $version" "$far/Readme.txt" || fail "the readme does not name version $version"
 sh tests/support/win32/check-version.sh i686-w64-mingw32-windres "$far/Velmora.dll" "$version"
+
+# The FAR 3 plug-ins: each of its architecture, with its four exports under their plain names,
+# and the texts in UTF-8 after a mark, as FAR 3 reads them.
+for arch in x86 x64; do
+    far3=$work/zip/far3-$arch/Plugins/Velmora
+    case $arch in
+    x86) triple=i686-w64-mingw32 format=pei-i386 ;;
+    x64) triple=x86_64-w64-mingw32 format=pei-x86-64 ;;
+    esac
+    "$triple-objdump" -f "$far3/Velmora.dll" | grep -q "file format $format" || fail "far3-$arch/Velmora.dll is no $format DLL"
+    VELMORA_EXPORTS="GetGlobalInfoW GetPluginInfoW OpenW SetStartupInfoW" \
+        sh tests/support/win32/check-dll.sh "$triple-objdump" "$far3/Velmora.dll"
+    sh tests/support/win32/check-version.sh "$triple-windres" "$far3/Velmora.dll" "$version"
+    for text in VelmoraEng.lng VelmoraRus.lng VelmoraEng.hlf VelmoraRus.hlf; do
+        printf '\357\273\277' | cat - "$texts/$text" | cmp -s - "$far3/$text" ||
+            fail "far3-$arch/$text is not the built text in UTF-8 with a mark"
+    done
+    grep -q "Velmora $version" "$far3/Readme.txt" || fail "far3-$arch's readme does not name version $version"
+done
 
 echo "==> the zip's velmora.exe loads the zip's Velmora.dll under Wine"
 # Names Wine's ANSI and OEM pages hold alike: this checks loading, not encodings.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: native, under ASan/UBSan, the Windows build under Wine,
-# and the packages (built, installed, checked and removed: needs root or sudo).
+# Builds everything and runs every test: native, under ASan/UBSan, the Windows builds (FAR 1.x;
+# FAR 3, 32- and 64-bit) under Wine, and the packages (built, installed, checked and removed:
+# needs root or sudo).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -41,10 +42,13 @@ timed asan-tests counted env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_sta
 
 if [ -f scripts/test-win32.sh ]; then
     stage "Windows build and tests under Wine"
-    timed win32 counted bash scripts/test-win32.sh
+    timed win32 counted bash scripts/test-win32.sh win32
+    stage "FAR 3 plug-in, 32- and 64-bit, and its tests under Wine"
+    timed far3-x86 counted bash scripts/test-win32.sh far3-x86
+    timed far3-x64 counted bash scripts/test-win32.sh far3-x64
 fi
 
-# After the Windows stage, which leaves the Windows build and its Wine prefix for the zip.
+# After the Windows stages, which leave the Windows builds and the Wine prefix for the zip.
 stage "packages: the .deb and the zip built, installed, checked and removed"
 timed package bash scripts/package.sh
 timed package-tests bash scripts/test-packages.sh
