@@ -104,6 +104,30 @@ std::map<std::wstring, std::wstring> ParseDescriptions(const std::wstring& text)
     return descriptions;
 }
 
+// Deletes a folder with everything in it, read-only files too, past MAX_PATH as well (the
+// library's remove_all stops there).
+void RemoveTree(const std::wstring& path) {
+    const std::wstring full = path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = FindFirstFileW((full + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring child = full + L"\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryW(full.c_str());
+}
+
 }  // namespace
 
 std::wstring WideOf(const std::string& utf8) {
@@ -123,18 +147,14 @@ Far3Folder::Far3Folder() {
     GetTempPathW(MAX_PATH + 1, temp);
     const fs::path path = fs::path(temp) / (L"velmora-far3-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                                             std::to_wstring(++g_folders));
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
+    // One left by a crashed run with the same process number must not show in this one.
+    RemoveTree(path.wstring());
     fs::create_directories(path);
     path_ = Utf8Of(path.wstring().c_str());
 }
 
 Far3Folder::~Far3Folder() {
-    std::error_code ignored;
-    const fs::path path(WideOf(path_));
-    for (const auto& entry : fs::recursive_directory_iterator(path, ignored))
-        SetFileAttributesW(entry.path().wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
-    fs::remove_all(path, ignored);
+    RemoveTree(WideOf(path_));
 }
 
 void Far3Folder::Write(const std::string& name, const std::string& bytes) const {

@@ -25,10 +25,6 @@ std::string T(int id) {
     return "\xE2\x84\x96" + std::to_string(id);  // №<id>
 }
 
-void ExpectRussianSystem() {
-    ASSERT_EQ(GetOEMCP(), 866u) << "run the tests with LANG=ru_RU.UTF-8, as ctest does";
-}
-
 // Whether `calls` holds `wanted` in this order, other calls between them.
 bool InOrder(const std::vector<std::string>& calls, const std::vector<std::string>& wanted) {
     std::size_t next = 0;
@@ -160,7 +156,7 @@ TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
 // FAR read it in, and becomes UTF-8 with a mark where OEM cannot hold the new text; the file
 // itself keeps its name although it is selected.
 TEST(Far3Plugin, RenamesKeepDescriptionsInTheFilesCodePage) {
-    ExpectRussianSystem();
+    ASSERT_EQ(GetOEMCP(), 866u) << "run the tests with LANG=ru_RU.UTF-8, as ctest does";
     const std::string mountains = "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B";                      // Горы
     const std::string notes = "\xD0\xB7\xD0\xB0\xD0\xBC\xD0\xB5\xD1\x82\xD0\xBA\xD0\xB8";  // заметки
     const std::string seaside = "\xE6\xB5\xB7\xE8\xBE\xB9";                                // 海边
@@ -269,6 +265,19 @@ TEST(Far3Plugin, FailureBoxes) {
         // The panel is read again whatever the run came to.
         EXPECT_EQ(host.calls.back(), "Control(3,0)");
     }
+}
+
+// A change of letter case only renames the file itself (Wine keeps the old spelling unless asked
+// twice); a name in another script is just another name.
+TEST(Far3Plugin, CaseOnlyRename) {
+    Far3Folder folder;
+    folder.Write("photo.jpg", "p");
+    FakeFar3 host(folder.Path());
+    host.settings["velmora"] = {far3::FST_STRING, 0, L"PHOTO.%E"};
+    host.Open();
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"PHOTO.jpg"});
+    EXPECT_EQ(folder.Read("PHOTO.jpg"), "p");
 }
 
 // A panel of a plug-in without real names, or a tree, is no panel to rename in: nothing is shown.

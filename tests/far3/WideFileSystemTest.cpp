@@ -1,0 +1,73 @@
+// The FAR 3 plug-in's file system: names in UTF-8 reach the wide functions whole, whatever the
+// code pages, relative to the panel's folder, also past MAX_PATH; moves never replace.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "far3/FakeFar3.hpp"
+#include "platform/Win32Unicode.hpp"
+#include "platform/win32/WindowsPrelude.hpp"
+
+namespace velmora::test {
+namespace {
+
+TEST(WideFileSystem, UnicodeNamesEvenPastMaxPath) {
+    Far3Folder folder;
+    // A folder path of more than MAX_PATH characters, which only the "\\?\" form reaches.
+    std::string deep = folder.Path();
+    while (deep.size() < 300) {
+        deep += "\\" + std::string(60, 'd');
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + WideOf(deep)).c_str(), nullptr)) << GetLastError();
+    }
+    for (const std::string& directory : {folder.Path(), deep}) {
+        SCOPED_TRACE(directory.size());
+        const std::unique_ptr<FileSystem> files = MakeWideFileSystem(directory);
+        const std::string photo = "\xE5\x86\x99\xE7\x9C\x9F \xF0\x9F\x8C\x85.jpg";  // 写真 🌅.jpg
+        const std::string mountains = "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B.jpg";       // Горы.jpg
+        std::unique_ptr<WritableFile> file;
+        ASSERT_TRUE(files->OpenForWriting(photo, &file));
+        ASSERT_TRUE(
+            file->Write("\xFF\xFE"
+                        "abc",
+                        5));
+        ASSERT_TRUE(file->Close());
+        std::string start;
+        ASSERT_TRUE(files->ReadStart(photo, 3, &start));
+        EXPECT_EQ(start,
+                  "\xFF\xFE"
+                  "a");
+        EXPECT_NE(files->Attributes(photo), kNoAttributes);
+
+        ASSERT_TRUE(files->OpenForWriting(mountains, &file));
+        ASSERT_TRUE(file->Close());
+        EXPECT_FALSE(files->MoveNoReplace(photo, mountains));  // never replaces
+        ASSERT_TRUE(files->MoveNoReplace(photo, "IMG_1.jpg"));
+        EXPECT_EQ(files->Attributes(photo), kNoAttributes);
+        EXPECT_TRUE(files->SameFile("IMG_1.jpg", "img_1.JPG"));
+        ASSERT_TRUE(files->ReplaceAtomically("IMG_1.jpg", mountains));
+        ASSERT_TRUE(files->ReadStart(mountains, 10, &start));
+        EXPECT_EQ(start,
+                  "\xFF\xFE"
+                  "abc");
+        EXPECT_TRUE(files->Delete(mountains));
+        EXPECT_EQ(files->Attributes(mountains), kNoAttributes);
+    }
+}
+
+TEST(WideFileSystem, TemporaryFilesInUtf8) {
+    Far3Folder folder;
+    const std::unique_ptr<FileSystem> files = MakeWideFileSystem(folder.Path());
+    const std::string temp = files->TempDirectory();
+    ASSERT_FALSE(temp.empty());
+    EXPECT_EQ(temp.back(), '\\');
+    std::string name;
+    ASSERT_TRUE(files->CreateTempFile(folder.Path() + "\\", "VL", &name));
+    const std::string bare = name.substr(name.rfind('\\') + 1);
+    EXPECT_EQ(bare.compare(0, 2, "VL"), 0) << bare;
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{bare});
+}
+
+}  // namespace
+}  // namespace velmora::test
