@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace velmora {
 
@@ -22,6 +24,9 @@ public:
     static FileResult Success() { return FileResult(); }
     explicit operator bool() const { return !error_; }
     const std::error_code& Error() const { return error_; }
+    // True for a failure that says the target name is taken (a move or exclusive create that
+    // refuses to replace), in the system's own words or as std::errc::file_exists.
+    bool TargetExists() const;
 
 private:
     std::error_code error_;
@@ -89,6 +94,22 @@ public:
     virtual FileResult ReplaceAtomically(const std::string& from, const std::string& to) = 0;
 };
 
+// One value of a batch write: text stored as a string value (REG_SZ) or a 32-bit number
+// (REG_DWORD).
+struct RegistryWrite {
+    static RegistryWrite String(std::string name, std::string text) {
+        return RegistryWrite{std::move(name), false, std::move(text), 0};
+    }
+    static RegistryWrite Dword(std::string name, std::uint32_t number) {
+        return RegistryWrite{std::move(name), true, std::string(), number};
+    }
+
+    std::string name;
+    bool isDword = false;
+    std::string text;
+    std::uint32_t number = 0;
+};
+
 // The current user's settings tree (HKEY_CURRENT_USER on Windows, a REGEDIT4 file elsewhere).
 // Key paths are relative to the root and use "\" between components.
 class Registry {
@@ -104,6 +125,10 @@ public:
     // Stores a 32-bit number (REG_DWORD).
     virtual bool WriteDword(const std::string& keyPath, const std::string& valueName,
                             std::uint32_t value) = 0;
+    // Stores several values of one key, in this order; true when all were stored. By default one
+    // write each, every one tried; a store kept in a file replaces it once for the whole batch,
+    // so that it holds all of them or none.
+    virtual bool WriteValues(const std::string& keyPath, const std::vector<RegistryWrite>& values);
 };
 
 // The file system and registry the plug-in uses: the system's, unless a test installed its own.

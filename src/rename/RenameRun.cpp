@@ -101,16 +101,18 @@ void RenameRun::RenameSelection() {
         if (newName == oldName || (save_ && IsDescriptionFile(files, oldName, descriptionName_))) {
             continue;
         }
-        // A target that names an existing entry is occupied, unless it is the very file being
-        // renamed (a change of letter case on a file system that ignores case).
-        if (FileExists(files, newName) && !files.SameFile(oldName, newName)) {
-            Stop("FileExist", {host.GetText(MWarningTitle), host.GetText(MFileExists), newName.c_str(),
-                               host.GetText(MWarningButton)});
-            break;
-        }
-        if (!files.MoveNoReplace(oldName, newName)) {
-            Stop("CanNotMove", {host.GetText(MWarningTitle), host.GetText(MCannotRename), oldName.c_str(),
-                                host.GetText(MRenameTo), newName.c_str(), host.GetText(MWarningButton)});
+        // The move itself refuses an occupied target, so a free name costs no query first. A
+        // refused target counts as occupied when it names an existing entry other than the file
+        // being renamed (a change of letter case on a file system that ignores case); a plain
+        // directory does not count, and its refusal is a failed move.
+        if (const FileResult moved = files.MoveNoReplace(oldName, newName); !moved) {
+            if (moved.TargetExists() && FileExists(files, newName) && !files.SameFile(oldName, newName)) {
+                Stop("FileExist", {host.GetText(MWarningTitle), host.GetText(MFileExists), newName.c_str(),
+                                   host.GetText(MWarningButton)});
+            } else {
+                Stop("CanNotMove", {host.GetText(MWarningTitle), host.GetText(MCannotRename), oldName.c_str(),
+                                    host.GetText(MRenameTo), newName.c_str(), host.GetText(MWarningButton)});
+            }
             break;
         }
         if (descriptions_.IsOpen() && item.description && item.description[0] != '\0' &&

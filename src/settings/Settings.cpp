@@ -54,11 +54,12 @@ RenameOptions LoadOptions(Registry& registry, const std::string& keyPath) {
 }
 
 void StoreOptions(Registry& registry, const std::string& keyPath, const RenameOptions& options) {
-    // Failures are not reported: the stored values simply stay as they were.
-    WriteRegistryDword(registry, keyPath, "SaveDescription", options.SaveDescription);
-    WriteRegistryDword(registry, keyPath, "WithoutZero", options.WithoutZero);
-    WriteRegistryString(registry, keyPath, "velmora", options.Mask);
-    WriteRegistryString(registry, keyPath, "number", options.StartNumber);
+    // Failures are not reported: the stored values simply stay as they were. One batch, so that
+    // a store kept in a file is replaced once per run, never left with some of the four.
+    registry.WriteValues(keyPath, {RegistryWrite::Dword("SaveDescription", options.SaveDescription),
+                                         RegistryWrite::Dword("WithoutZero", options.WithoutZero),
+                                         RegistryWrite::String("velmora", options.Mask),
+                                         RegistryWrite::String("number", options.StartNumber)});
 }
 
 }  // namespace velmora

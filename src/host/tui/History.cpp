@@ -48,10 +48,13 @@ void RememberInHistory(const std::string& name, const std::string& text) {
     if (name.empty() || text.empty())
         return;
     const std::vector<std::string> entries = AddToHistory(LoadHistory(name), text);
-    const std::string key = HistoryKey(name);
+    // One batch: the lines and their count reach the store together.
+    std::vector<RegistryWrite> values;
+    values.reserve(entries.size() + 1);
     for (std::size_t i = 0; i < entries.size(); ++i)
-        Settings().WriteString(key, "Line" + std::to_string(i), entries[i]);
-    Settings().WriteDword(key, "Count", static_cast<std::uint32_t>(entries.size()));
+        values.push_back(RegistryWrite::String("Line" + std::to_string(i), entries[i]));
+    values.push_back(RegistryWrite::Dword("Count", static_cast<std::uint32_t>(entries.size())));
+    Settings().WriteValues(HistoryKey(name), values);
 }
 
 }  // namespace velmora::host::tui

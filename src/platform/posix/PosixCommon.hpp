@@ -67,6 +67,12 @@ bool ReadAll(int fd, std::string* contents);
 UniqueFd CreateExclusiveTempFile(const std::string& directory, const std::string& prefix, mode_t mode,
                             std::string* name);
 
+// The one-step rename that never replaces (renameat2 with RENAME_NOREPLACE): 0, or -1 with
+// errno set. Tests install their own to take the path of file systems that refuse it (EINVAL,
+// ENOSYS); null puts the system's back.
+using RenameNoReplaceCall = int (*)(const char* from, const char* to);
+void SetRenameNoReplace(RenameNoReplaceCall call);
+
 // The directory part of a path with a trailing "/", or "" for a bare name.
 std::string DirectoryOf(const std::string& path);
 

@@ -103,19 +103,31 @@ bool LinkThenUnlink(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+int SystemRenameNoReplace(const char* from, const char* to) {
+#if defined(RENAME_NOREPLACE)
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+#else
+    (void)from;
+    (void)to;
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+posix::RenameNoReplaceCall g_renameNoReplace = SystemRenameNoReplace;
+
 bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
     if (from.empty() || to.empty()) {
         errno = ENOENT;
         return false;
     }
-#if defined(RENAME_NOREPLACE)
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    if (g_renameNoReplace(from.c_str(), to.c_str()) == 0)
         return true;
     if (errno == EXDEV)
         return CopyThenDelete(from, to);
+    // Only a file system (or kernel) that cannot rename without replacing takes the fallback.
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
         return false;
-#endif
     if (LinkThenUnlink(from, to))
         return true;
     if (errno == EXDEV)
@@ -346,6 +358,16 @@ public:
 };
 
 }  // namespace
+
+bool FileResult::TargetExists() const {
+    return error_ == std::errc::file_exists;
+}
+
+namespace posix {
+void SetRenameNoReplace(RenameNoReplaceCall call) {
+    g_renameNoReplace = call ? call : SystemRenameNoReplace;
+}
+}  // namespace posix
 
 FileSystem& SystemFileSystem() {
     static PosixFileSystem files;

@@ -122,11 +122,9 @@ bool ReplaceStore(const std::string& target, const std::string& text) {
         ::unlink(temporary.c_str());
         return false;
     }
-    // The rename itself becomes durable with the directory.
-    const std::string directory = posix::DirectoryOf(target);
-    const posix::UniqueFd dirFd(::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.IsOpen())
-        ::fsync(dirFd.Get());
+    // One flush per write, the new file's: the rename reaches the disk with the directory's next
+    // write-back, and until then a power cut leaves the previous store, whole. Flushing the
+    // directory too would double the cost of every run for options that are only a convenience.
     return true;
 }
 
@@ -152,22 +150,16 @@ public:
 
     bool WriteString(const std::string& keyPath, const std::string& valueName,
                      const std::string& text) override {
-        RegistryValue value;
-        value.type = kRegistryString;
-        value.bytes = text + '\0';
-        return Write(keyPath, valueName, value);
+        return WriteValues(keyPath, {RegistryWrite::String(valueName, text)});
     }
 
     bool WriteDword(const std::string& keyPath, const std::string& valueName, std::uint32_t number) override {
-        RegistryValue value;
-        value.type = kRegistryDword;
-        for (int i = 0; i < 4; ++i)
-            value.bytes += static_cast<char>((number >> (8 * i)) & 0xFF);
-        return Write(keyPath, valueName, value);
+        return WriteValues(keyPath, {RegistryWrite::Dword(valueName, number)});
     }
 
-private:
-    static bool Write(const std::string& keyPath, const std::string& valueName, const RegistryValue& value) {
+    // The whole batch goes into one new store, put in place by one rename: a reader, or the
+    // store after a crash, has all of the values or none.
+    bool WriteValues(const std::string& keyPath, const std::vector<RegistryWrite>& values) override {
         const std::string directory = StoreDirectory();
         if (directory.empty() || !MakeDirectories(directory))
             return false;
@@ -196,9 +188,31 @@ private:
                 return false;
             store = RegistryStore();
         }
-        if (!store.Set(keyPath, valueName, value))
-            return false;
-        return ReplaceStore(target, store.Text());
+        // A value that cannot be stored (a line break in its name) leaves the others to go in.
+        bool all = true;
+        bool changed = false;
+        for (const RegistryWrite& write : values) {
+            const bool set = store.Set(keyPath, write.name, StoredValue(write));
+            changed = changed || set;
+            all = all && set;
+        }
+        if (!changed)
+            return values.empty();
+        return ReplaceStore(target, store.Text()) && all;
+    }
+
+private:
+    static RegistryValue StoredValue(const RegistryWrite& write) {
+        RegistryValue value;
+        if (write.isDword) {
+            value.type = kRegistryDword;
+            for (int i = 0; i < 4; ++i)
+                value.bytes += static_cast<char>((write.number >> (8 * i)) & 0xFF);
+        } else {
+            value.type = kRegistryString;
+            value.bytes = write.text + '\0';
+        }
+        return value;
     }
 };
 

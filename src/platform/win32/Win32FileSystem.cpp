@@ -185,6 +185,14 @@ public:
 
 }  // namespace
 
+bool FileResult::TargetExists() const {
+    // MoveFile refuses an existing target with ERROR_ALREADY_EXISTS; across volumes its copy
+    // refuses with ERROR_FILE_EXISTS.
+    if (error_.category() == std::system_category())
+        return error_.value() == ERROR_ALREADY_EXISTS || error_.value() == ERROR_FILE_EXISTS;
+    return error_ == std::errc::file_exists;
+}
+
 FileSystem& SystemFileSystem() {
     static Win32FileSystem files;
     return files;
