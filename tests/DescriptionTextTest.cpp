@@ -133,8 +133,8 @@ std::map<std::string, std::string> ReadBack(const HostRunner& host) {
     EXPECT_TRUE(panel.Read(&error)) << error;
     std::map<std::string, std::string> described;
     for (const host::PanelEntry& entry : panel.Entries()) {
-        if (entry.hasDescription)
-            described[entry.name] = entry.description;
+        if (entry.description)
+            described[entry.name] = *entry.description;
     }
     return described;
 }

@@ -20,6 +20,11 @@ void DescriptionIndex::Clear() {
     folded_.clear();
 }
 
+void DescriptionIndex::ReleaseLookup() {
+    decltype(exact_)().swap(exact_);
+    decltype(folded_)().swap(folded_);
+}
+
 void DescriptionIndex::Parse(std::string_view contents) {
     Clear();
     // One record a line at most: sized once, the tables never rehash while they fill.
@@ -87,7 +92,7 @@ const std::string* DescriptionIndex::FindOne(const std::string& name) const {
 }
 
 const std::string* DescriptionIndex::Find(const std::string& name) const {
-    if (descriptions_.empty())
+    if (exact_.empty())
         return nullptr;
     if (const std::string* found = FindOne(name))
         return found;

@@ -25,6 +25,9 @@ public:
     // and a name without any dot a line written with a trailing one.
     const std::string* Find(const std::string& name) const;
     std::size_t Count() const { return descriptions_.size(); }
+    // Frees the look-up tables and keeps the texts that Find handed out; Find finds nothing
+    // from then on, until the next Parse.
+    void ReleaseLookup();
 
 private:
     const std::string* FindOne(const std::string& name) const;

@@ -205,6 +205,8 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
         panel.SelectAll();
     else if (!panel.Select(names, &error))
         return fail(error);
+    // The panel has the selection; a list of a million names need not stay beside it.
+    std::vector<std::string>().swap(names);
     for (const std::string& name : panel.LeftOut()) {
         err << "velmora: warning: " << name << ": the name is " << name.size()
             << " bytes long; a panel item holds at most " << kMaxItemName << ", so it is left out\n";

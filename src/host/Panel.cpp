@@ -28,15 +28,13 @@ bool Panel::Read(std::string* error) {
     std::sort(found.begin(), found.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
 
+    // The arrays handed out before are gone from here on (see Fill).
+    ReleaseArrays();
     entries_.clear();
-    byName_.clear();
     leftOut_.clear();
     leftOutSet_.clear();
     selected_.clear();
-    items_.clear();
-    selectedItems_.clear();
     entries_.reserve(found.size());
-    byName_.reserve(found.size());
     for (DirectoryEntry& source : found) {
         if (source.name.size() > kMaxItemName) {
             leftOutSet_.insert(source.name);
@@ -48,9 +46,10 @@ bool Panel::Read(std::string* error) {
         entry.attributes = source.attributes;
         entry.size = source.size;
         entry.writeTime = source.writeTime;
-        byName_.emplace(entry.name, entries_.size());
         entries_.push_back(std::move(entry));
     }
+    // The listing is the larger of the two while both live; the panel keeps only its entries.
+    std::vector<DirectoryEntry>().swap(found);
     isSelected_.assign(entries_.size(), false);
 
     descriptions_.Clear();
@@ -92,14 +91,22 @@ void Panel::ReadDescriptions() {
     if (decoded)
         storedDescriptions_.Parse(contents);
     for (PanelEntry& entry : entries_) {
-        const std::string* description = descriptions_.Find(entry.name);
-        if (!description && decoded)
-            description = storedDescriptions_.Find(entry.name);
-        if (description) {
-            entry.hasDescription = true;
-            entry.description = *description;
-        }
+        entry.description = descriptions_.Find(entry.name);
+        if (!entry.description && decoded)
+            entry.description = storedDescriptions_.Find(entry.name);
     }
+    // The entries point at the texts; the look-up tables have done their work.
+    descriptions_.ReleaseLookup();
+    storedDescriptions_.ReleaseLookup();
+}
+
+std::size_t Panel::Find(const std::string& name) const {
+    const auto found =
+        std::lower_bound(entries_.begin(), entries_.end(), name,
+                         [](const PanelEntry& entry, const std::string& key) { return entry.name < key; });
+    if (found == entries_.end() || found->name != name)
+        return std::string::npos;
+    return static_cast<std::size_t>(found - entries_.begin());
 }
 
 bool Panel::Select(const std::vector<std::string>& names, std::string* error) {
@@ -111,8 +118,8 @@ bool Panel::Select(const std::vector<std::string>& names, std::string* error) {
             *error = "'" + name + "' cannot be selected";
             return false;
         }
-        auto it = byName_.find(name);
-        if (it == byName_.end()) {
+        const std::size_t index = Find(name);
+        if (index == std::string::npos) {
             if (leftOutSet_.count(name)) {
                 *error = name + ": the name is " + std::to_string(name.size()) +
                          " bytes long; a panel item holds at most " + std::to_string(kMaxItemName);
@@ -121,12 +128,12 @@ bool Panel::Select(const std::vector<std::string>& names, std::string* error) {
             }
             return false;
         }
-        if (taken[it->second]) {
+        if (taken[index]) {
             *error = name + ": named twice";
             return false;
         }
-        taken[it->second] = true;
-        chosen.push_back(it->second);
+        taken[index] = true;
+        chosen.push_back(index);
     }
     selected_ = std::move(chosen);
     isSelected_ = std::move(taken);
@@ -154,11 +161,11 @@ bool Panel::Update(bool keepSelection, std::string* error) {
     if (!Read(error))
         return false;
     for (const std::string& name : previous) {
-        auto it = byName_.find(name);
-        if (it == byName_.end() || isSelected_[it->second])
+        const std::size_t index = Find(name);
+        if (index == std::string::npos || isSelected_[index])
             continue;
-        isSelected_[it->second] = true;
-        selected_.push_back(it->second);
+        isSelected_[index] = true;
+        selected_.push_back(index);
     }
     return true;
 }
@@ -175,24 +182,45 @@ void Panel::FillItem(const PanelEntry& entry, bool selected, far::PluginPanelIte
     item->Flags = selected ? far::PPIF_SELECTED : 0;
     item->NumberOfLinks = 1;
     // The plug-in only reads the text; the host's record type has no const here.
-    item->Description = entry.hasDescription ? const_cast<char*>(entry.description.c_str()) : nullptr;
+    item->Description = entry.description ? const_cast<char*>(entry.description->c_str()) : nullptr;
+}
+
+void Panel::ReleaseArrays() {
+    std::vector<far::PluginPanelItem>().swap(items_);
+    std::vector<far::PluginPanelItem>().swap(selectedItems_);
+}
+
+bool Panel::SelectionIsOneRun() const {
+    for (std::size_t i = 1; i < selected_.size(); ++i) {
+        if (selected_[i] != selected_[0] + i)
+            return false;
+    }
+    return true;
 }
 
 void Panel::Fill(const std::string& currentDirectory, far::PanelInfo* info) {
-    // Fresh arrays on every call: a plug-in holding on to an older array reads freed memory,
-    // which the sanitizer builds then report.
-    std::vector<far::PluginPanelItem> items(entries_.size() + 1);
+    // Fresh arrays on every call, the old ones freed first (at a million files each is hundreds
+    // of megabytes): a plug-in holding on to an older array reads freed memory, which the
+    // sanitizer builds then report.
+    ReleaseArrays();
+    items_.resize(entries_.size() + 1);
     PanelEntry parent;
     parent.name = "..";
     parent.attributes = kAttrDirectory;
-    FillItem(parent, false, &items[0]);
+    FillItem(parent, false, &items_[0]);
     for (std::size_t i = 0; i < entries_.size(); ++i)
-        FillItem(entries_[i], isSelected_[i], &items[i + 1]);
-    std::vector<far::PluginPanelItem> selectedItems(selected_.size());
-    for (std::size_t i = 0; i < selected_.size(); ++i)
-        selectedItems[i] = items[selected_[i] + 1];
-    items_.swap(items);
-    selectedItems_.swap(selectedItems);
+        FillItem(entries_[i], isSelected_[i], &items_[i + 1]);
+    // The selected records are the very same as the items (PPIF_SELECTED included): a
+    // selection in panel order shares them instead of doubling the panel's size.
+    far::PluginPanelItem* selectedItems = nullptr;
+    if (!selected_.empty() && SelectionIsOneRun()) {
+        selectedItems = &items_[selected_[0] + 1];
+    } else if (!selected_.empty()) {
+        selectedItems_.resize(selected_.size());
+        for (std::size_t i = 0; i < selected_.size(); ++i)
+            selectedItems_[i] = items_[selected_[i] + 1];
+        selectedItems = selectedItems_.data();
+    }
 
     std::memset(info, 0, sizeof(*info));
     info->PanelType = 0;
@@ -200,8 +228,8 @@ void Panel::Fill(const std::string& currentDirectory, far::PanelInfo* info) {
     info->PanelRect = {0, 1, 79, 22};
     info->PanelItems = items_.data();
     info->ItemsNumber = static_cast<int>(items_.size());
-    info->SelectedItems = selectedItems_.empty() ? nullptr : selectedItems_.data();
-    info->SelectedItemsNumber = static_cast<int>(selectedItems_.size());
+    info->SelectedItems = selectedItems;
+    info->SelectedItemsNumber = static_cast<int>(selected_.size());
     info->CurrentItem = selected_.empty() ? 0 : static_cast<int>(selected_[0] + 1);
     info->Visible = 1;
     info->Focus = 1;

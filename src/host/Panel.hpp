@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -18,8 +17,8 @@ struct PanelEntry {
     std::uint32_t attributes = 0;
     std::uint64_t size = 0;
     std::uint64_t writeTime = 0;
-    bool hasDescription = false;
-    std::string description;
+    // The entry's description, kept by the panel until its next Read or Update; null for none.
+    const std::string* description = nullptr;
 };
 
 // The longest name a panel item can carry (its name field holds a terminator too).
@@ -45,7 +44,8 @@ public:
     bool Update(bool keepSelection, std::string* error);
 
     // Fills the panel record. Its item arrays belong to the panel and stay valid until the next
-    // Fill, Read or Update.
+    // Fill, Read or Update. A selection that is a run of items in panel order is handed over as
+    // that part of the items array, the records being the same; any other gets its own copies.
     void Fill(const std::string& currentDirectory, far::PanelInfo* info);
 
     const std::vector<PanelEntry>& Entries() const { return entries_; }
@@ -59,13 +59,18 @@ public:
 
 private:
     void ReadDescriptions();
+    // The index of the entry with this name, or npos. Entries are sorted by name, so a binary
+    // search needs no table beside them.
+    std::size_t Find(const std::string& name) const;
     static void FillItem(const PanelEntry& entry, bool selected, far::PluginPanelItem* item);
+    void ReleaseArrays();
+    // True when the selection is consecutive entries in panel order.
+    bool SelectionIsOneRun() const;
 
     std::string columnTypes_;
     std::vector<std::string> listNames_;
     bool showsDescriptions_;
-    std::vector<PanelEntry> entries_;
-    std::unordered_map<std::string, std::size_t> byName_;
+    std::vector<PanelEntry> entries_;  // sorted by name
     std::unordered_set<std::string> leftOutSet_;
     std::vector<std::string> leftOut_;
     std::vector<std::size_t> selected_;
