@@ -2,6 +2,7 @@
 // the panel, the trace and the scripted dialog.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -350,6 +351,42 @@ TEST(HostPanel, EntriesSelectionAndAttributes) {
     ASSERT_TRUE(panel.Update(false, &error));
     panel.Fill("/the/dir", &info);
     EXPECT_EQ(info.SelectedItemsNumber, 0);
+}
+
+// Through SelectedItems the plug-in reads the very records PanelItems holds, byte for byte,
+// whether the selection runs in panel order or not, with descriptions too.
+TEST(HostPanel, SelectedRecordsAreThePanelsOwn) {
+    test::TempDir dir;
+    const std::vector<std::string> names = {"a.txt", "b.txt", "c.txt",
+                                            "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg"};  // фото.jpg
+    for (const std::string& name : names)
+        dir.WriteFile(name, name);
+    dir.WriteFile("Descript.ion", "b.txt \xE6\x8F\x8F\xE8\xBF\xB0\r\n");  // 描述
+    InDirectory in(dir.Path());
+    Panel panel("N,Z", {"Descript.ion"});
+    std::string error;
+    ASSERT_TRUE(panel.Read(&error)) << error;
+    const std::vector<std::vector<std::string>> selections = {
+        {"b.txt", "c.txt"}, {"c.txt", "b.txt"}, {"a.txt", "c.txt"}, names, {names[3]}};
+    for (const std::vector<std::string>& selection : selections) {
+        SCOPED_TRACE(selection[0] + ", " + std::to_string(selection.size()) + " selected");
+        ASSERT_TRUE(panel.Select(selection, &error)) << error;
+        far::PanelInfo info;
+        panel.Fill(".", &info);
+        EXPECT_EQ(ItemNames(info, true), selection);
+        int flagged = 0;
+        for (int i = 0; i < info.ItemsNumber; ++i) {
+            const far::PluginPanelItem& item = info.PanelItems[i];
+            if (!(item.Flags & far::PPIF_SELECTED))
+                continue;
+            ++flagged;
+            const auto at = std::find(selection.begin(), selection.end(), item.FindData.cFileName);
+            ASSERT_NE(at, selection.end()) << item.FindData.cFileName;
+            EXPECT_EQ(0, std::memcmp(&item, &info.SelectedItems[at - selection.begin()], sizeof item));
+        }
+        EXPECT_EQ(flagged, info.SelectedItemsNumber);
+        EXPECT_STREQ(DescriptionOf(info, "b.txt"), "\xE6\x8F\x8F\xE8\xBF\xB0");
+    }
 }
 
 TEST(HostPanel, DescriptionsFollowTheListAndTheColumns) {

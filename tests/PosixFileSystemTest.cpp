@@ -5,8 +5,10 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,31 +99,48 @@ TEST(PosixFileSystem, AttributeMapping) {
 }
 
 TEST(PosixFileSystem, MoveNeverReplaces) {
+    // 0: renameat2 itself; else the fallback of a file system without it (EINVAL) or of a
+    // kernel without the call (ENOSYS).
     FileSystem& files = SystemFileSystem();
-    TempDir dir;
-    ASSERT_TRUE(dir.WriteFile("a", "first"));
-    ASSERT_TRUE(dir.WriteFile("b", "second"));
-    EXPECT_FALSE(files.MoveNoReplace(dir.PathOf("a"), dir.PathOf("b")));
-    EXPECT_EQ("first", dir.ReadFile("a"));
-    EXPECT_EQ("second", dir.ReadFile("b"));
+    for (int refusal : {0, EINVAL, ENOSYS}) {
+        SCOPED_TRACE(refusal);
+        std::optional<test::ScopedRenameFallback> fallback;
+        if (refusal != 0)
+            fallback.emplace(refusal);
+        TempDir dir;
+        ASSERT_TRUE(dir.WriteFile("a", "first"));
+        ASSERT_TRUE(dir.WriteFile("b", "second"));
+        FileResult refused = files.MoveNoReplace(dir.PathOf("a"), dir.PathOf("b"));
+        EXPECT_FALSE(refused);
+        EXPECT_TRUE(refused.TargetExists());
+        EXPECT_EQ("first", dir.ReadFile("a"));
+        EXPECT_EQ("second", dir.ReadFile("b"));
 
-    // A dangling link still holds its name.
-    ASSERT_EQ(0, symlink("nowhere", dir.PathOf("link").c_str()));
-    EXPECT_FALSE(files.MoveNoReplace(dir.PathOf("a"), dir.PathOf("link")));
-    EXPECT_TRUE(IsSymlink(dir.PathOf("link")));
-    EXPECT_FALSE(dir.Exists("nowhere"));
+        // A dangling link still holds its name.
+        ASSERT_EQ(0, symlink("nowhere", dir.PathOf("link").c_str()));
+        EXPECT_TRUE(files.MoveNoReplace(dir.PathOf("a"), dir.PathOf("link")).TargetExists());
+        EXPECT_TRUE(IsSymlink(dir.PathOf("link")));
+        EXPECT_FALSE(dir.Exists("nowhere"));
 
-    EXPECT_TRUE(files.MoveNoReplace(dir.PathOf("a"), dir.PathOf("c")));
-    EXPECT_EQ((std::vector<std::string>{"b", "c", "link"}), dir.ListNames());
-    EXPECT_EQ("first", dir.ReadFile("c"));
+        EXPECT_TRUE(files.MoveNoReplace(dir.PathOf("a"), dir.PathOf("c")));
+        EXPECT_EQ((std::vector<std::string>{"b", "c", "link"}), dir.ListNames());
+        EXPECT_EQ("first", dir.ReadFile("c"));
 
-    ASSERT_TRUE(dir.MakeDirectory("d"));
-    EXPECT_TRUE(files.MoveNoReplace(dir.PathOf("d"), dir.PathOf("e")));
-    EXPECT_EQ(kAttrDirectory, files.Attributes(dir.PathOf("e")));
-    EXPECT_FALSE(files.MoveNoReplace(dir.PathOf("e"), dir.PathOf("b")));
-    EXPECT_FALSE(files.MoveNoReplace(dir.PathOf("missing"), dir.PathOf("f")));
-    EXPECT_FALSE(files.MoveNoReplace(dir.PathOf("b"), dir.PathOf("b")));
-    EXPECT_EQ("second", dir.ReadFile("b"));
+        // Directories cannot be linked: the fallback checks, then renames.
+        ASSERT_TRUE(dir.MakeDirectory("d"));
+        EXPECT_TRUE(files.MoveNoReplace(dir.PathOf("d"), dir.PathOf("e")));
+        EXPECT_EQ(kAttrDirectory, files.Attributes(dir.PathOf("e")));
+        EXPECT_TRUE(files.MoveNoReplace(dir.PathOf("e"), dir.PathOf("b")).TargetExists());
+        refused = files.MoveNoReplace(dir.PathOf("missing"), dir.PathOf("f"));
+        EXPECT_FALSE(refused);
+        EXPECT_FALSE(refused.TargetExists());
+        EXPECT_TRUE(files.MoveNoReplace(dir.PathOf("b"), dir.PathOf("b")).TargetExists());
+        EXPECT_EQ("second", dir.ReadFile("b"));
+        EXPECT_EQ((std::vector<std::string>{"b", "c", "e", "link"}), dir.ListNames());
+        if (fallback) {
+            EXPECT_EQ(7, fallback->Refusals());
+        }
+    }
 }
 
 TEST(PosixFileSystem, CaseOnlyRenameOnCaseSensitiveNames) {

@@ -322,6 +322,20 @@ TEST(PosixRegistry, WritesAndReadsTheFile) {
     EXPECT_FALSE(registry.Read("\\Velmora", "number", 260, &bytes));
 }
 
+// A batch goes into the file together, in its order; a value whose name no line can carry is
+// left out and reported, and the others still go in.
+TEST(PosixRegistry, BatchOfValues) {
+    StoreDirectory store;
+    Registry& registry = SystemRegistry();
+    ASSERT_TRUE(registry.WriteString("K", "keep", "\xD0\xBB\xD1\x96\xD1\x82\xD0\xBE"));  // літо
+    EXPECT_FALSE(registry.WriteValues("K", {RegistryWrite::Dword("n", 7), RegistryWrite::String("bad\nname", "x"),
+                                            RegistryWrite::String("s", "\xE7\x85\xA7 %#")}));  // 照
+    EXPECT_EQ(
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"keep\"=\"\xD0\xBB\xD1\x96\xD1\x82\xD0\xBE\"\n"
+        "\"n\"=dword:00000007\n\"s\"=\"\xE7\x85\xA7 %#\"\n\n",
+        store.Text());
+}
+
 TEST(PosixRegistry, HomeWhenNoConfigDirectory) {
     StoreDirectory unused;
     test::TempDir home;

@@ -6,6 +6,13 @@
 #include <filesystem>
 #include <optional>
 
+#if !defined(_WIN32)
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+#include "support/FaultyFileSystem.hpp"
 #include "support/HostRunner.hpp"
 
 namespace velmora::test {
@@ -103,6 +110,75 @@ TEST(RenameE2e, CaseOnlyRename) {
     EXPECT_EQ(host.Dir().ReadFile("b.txt"), "content of b.txt");
 #endif
 }
+
+// A free target costs the move alone: nothing is asked of the file system before it.
+TEST(RenameE2e, FreeTargetsAreOnlyMoved) {
+    HostRunner host;
+    const std::string photo = "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg";  // фото.jpg
+    const std::string chinese = "\xE7\x85\xA7\xE7\x89\x87.jpg";          // 照片.jpg
+    host.MakeFiles({photo, chinese, "a b.jpg"});
+    FaultyFileSystem files;
+    HostResult result;
+    {
+        ScopedFileSystem installed(&files);
+        result = host.Run({"--yes", "--mask", "IMG_%#.%E", "--columns", "N", photo, chinese, "a b.jpg"});
+    }
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(files.LogText(), "MoveNoReplace(" + photo + ",IMG_0.jpg)\nMoveNoReplace(" + chinese +
+                                   ",IMG_1.jpg)\nMoveNoReplace(a b.jpg,IMG_2.jpg)\n");
+}
+
+#if !defined(_WIN32)
+// The move finds an occupied target itself; the box then follows what the name is. Any entry but
+// the file itself counts (a hidden directory, a dangling link); a plain directory and another name
+// of the very file do not, and their refusal is a move that failed. The same through the fallback
+// of a file system without RENAME_NOREPLACE.
+TEST(RenameE2e, RefusedTargetBoxFollowsWhatTheNameIs) {
+    const std::string source = "\xD0\xBB\xD1\x96\xD1\x82\xD0\xBE.txt";  // літо.txt
+    const struct {
+        std::string target;
+        const char* kind;  // file, hidden directory, dangling link, same file
+        const char* box;
+    } cases[] = {
+        {"\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB.txt", "file", "FileExist"},  // файл.txt
+        {".\xE7\x9B\xAE\xE5\xBD\x95", "hidden directory", "FileExist"},    // .目录
+        {"\xF0\x9F\x94\x97", "dangling link", "FileExist"},                   // 🔗
+        {"plain", "directory", "CanNotMove"},
+        {"hard.txt", "same file", "CanNotMove"},
+    };
+    for (int refusal : {0, EINVAL}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.kind) + (refusal ? ", fallback" : ""));
+            HostRunner host;
+            host.MakeFiles({source});
+            const std::string target = host.Dir().PathOf(c.target);
+            const std::string kind = c.kind;
+            if (kind == "file")
+                host.Dir().WriteFile(c.target, "occupied");
+            else if (kind == "hidden directory" || kind == "directory")
+                ASSERT_TRUE(host.Dir().MakeDirectory(c.target));
+            else if (kind == "dangling link")
+                ASSERT_EQ(0, symlink("nowhere", target.c_str()));
+            else
+                ASSERT_EQ(0, link(host.Dir().PathOf(source).c_str(), target.c_str()));
+            std::optional<ScopedRenameFallback> fallback;
+            if (refusal)
+                fallback.emplace(refusal);
+            const HostResult result = host.Run({"--yes", "--mask", c.target, source});
+            EXPECT_EQ(result.status, 1);
+            EXPECT_EQ(result.WarningBoxes().size(), 1u);
+            EXPECT_EQ(result.Boxes(c.box).size(), 1u) << result.err;
+            EXPECT_EQ(host.Dir().ReadFile(source), "content of " + source);
+            if (kind == "file") {
+                EXPECT_EQ(host.Dir().ReadFile(c.target), "occupied");
+            }
+            if (fallback) {
+                EXPECT_EQ(fallback->Refusals(), 1);
+            }
+        }
+    }
+}
+#endif
 
 TEST(RenameE2e, EmptyExpansionCannotMove) {
     HostRunner host;

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#if !defined(_WIN32)
+#include "platform/posix/PosixCommon.hpp"
+#endif
+
 namespace velmora::test {
 namespace {
 
@@ -169,5 +173,31 @@ FileResult FaultyFileSystem::ReplaceAtomically(const std::string& from, const st
         return Injected();
     return inner_.ReplaceAtomically(from, to);
 }
+
+#if !defined(_WIN32)
+namespace {
+int g_fallbackError = EINVAL;
+int g_refusals = 0;
+int RefusedRename(const char*, const char*) {
+    ++g_refusals;
+    errno = g_fallbackError;
+    return -1;
+}
+}  // namespace
+
+ScopedRenameFallback::ScopedRenameFallback(int error) {
+    g_fallbackError = error;
+    g_refusals = 0;
+    posix::SetRenameNoReplace(RefusedRename);
+}
+
+int ScopedRenameFallback::Refusals() const {
+    return g_refusals;
+}
+
+ScopedRenameFallback::~ScopedRenameFallback() {
+    posix::SetRenameNoReplace(nullptr);
+}
+#endif
 
 }  // namespace velmora::test

@@ -3,6 +3,7 @@
 // moved, nothing deleted, no file opened, a write that stops half way).
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -86,5 +87,20 @@ public:
     ScopedFileSystem(const ScopedFileSystem&) = delete;
     ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
 };
+
+#if !defined(_WIN32)
+// For the lifetime of the object, the system's one-step move without replacing fails as on a file
+// system that lacks it (EINVAL, or ENOSYS for a kernel without the call), so that every move
+// takes the fallback.
+class ScopedRenameFallback {
+public:
+    explicit ScopedRenameFallback(int error = EINVAL);
+    ~ScopedRenameFallback();
+    ScopedRenameFallback(const ScopedRenameFallback&) = delete;
+    ScopedRenameFallback& operator=(const ScopedRenameFallback&) = delete;
+    // How many moves were refused so far: proof that the moves went this way.
+    int Refusals() const;
+};
+#endif
 
 }  // namespace velmora::test
