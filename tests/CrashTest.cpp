@@ -1,12 +1,15 @@
 // The built velmora killed with SIGKILL at random moments of a large run with descriptions:
 // whatever the moment, every file is under exactly one of its two names, the description file is
-// whole (the old one, or the complete new one), and no temporary file is left among the user's
-// files. A temporary file in $TMPDIR is expected after a kill: it is the run's, never the user's.
+// whole (the old one, or the complete new one), the settings store is whole (the old one, or the
+// new one with all four options), and no temporary file is left among the user's files. A
+// temporary file in $TMPDIR or beside the store is expected after a kill: it is the run's, never
+// the user's.
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,7 +31,17 @@ namespace {
 
 constexpr int kFiles = 10000;
 constexpr int kKills = 10;
+// Kills aimed at the settings write near the start of the run.
+constexpr int kSettingsKills = 6;
+constexpr int kSettingsFiles = 100;
 constexpr unsigned kSeed = 6;
+
+// The store before the run: options other than the run's answers, and a key of someone else's.
+const char kOldStore[] =
+    "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Far\\Plugins\\Velmora]\n\"velmora\"=\"%F\"\n"
+    "\"number\"=\"7\"\n\"SaveDescription\"=dword:00000000\n\"WithoutZero\"=dword:00000001\n\n"
+    "[HKEY_CURRENT_USER\\Software\\\xD0\x86\xD0\xBD\xD1\x88\xD0\xB5]\n\"x\"=\"y\"\n\n";  // Інше
+const char kStorePath[] = "config/velmora/registry.reg";
 
 std::string OldName(int i) {
     char name[32];
@@ -49,9 +62,9 @@ std::string Description(int i) {
            " \xE6\x97\x85\xE8\xA1\x8C \xF0\x9F\x8F\x94";
 }
 
-std::string OldDescriptions() {
+std::string OldDescriptions(int files) {
     std::string text;
-    for (int i = 0; i < kFiles; ++i) {
+    for (int i = 0; i < files; ++i) {
         text += OldName(i) + " " + Description(i) + "\r\n";
     }
     return text;
@@ -63,15 +76,19 @@ struct CrashSetup {
     TempDir panel;
     TempDir work;
 
-    CrashSetup() {
+    const int files;
+
+    explicit CrashSetup(int count = kFiles) : files(count) {
         std::string list;
-        for (int i = 0; i < kFiles; ++i) {
+        for (int i = 0; i < files; ++i) {
             panel.WriteFile(OldName(i), "");
             list += OldName(i) + "\n";
         }
-        panel.WriteFile("Descript.ion", OldDescriptions());
+        panel.WriteFile("Descript.ion", OldDescriptions(files));
         work.WriteFile("selection", list);
         work.MakeDirectory("config");
+        work.MakeDirectory("config/velmora");
+        work.WriteFile(kStorePath, kOldStore);
         work.MakeDirectory("tmp");
     }
 };
@@ -86,6 +103,8 @@ pid_t Start(const CrashSetup& setup) {
                                            "--mask",
                                            "IMG_%#.%E",
                                            "--start",
+                                           "00000",  // five digits, however few the files
+                                           "--without-zero",
                                            "0",
                                            "--save-descriptions",
                                            "1",
@@ -97,6 +116,7 @@ pid_t Start(const CrashSetup& setup) {
                                            setup.work.PathOf("selection")};
     const std::string configHome = setup.work.PathOf("config");
     const std::string tmp = setup.work.PathOf("tmp");
+    std::fflush(nullptr);  // a child must not write the parent's buffered output again
     const pid_t pid = fork();
     if (pid == 0) {
         setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
@@ -125,17 +145,28 @@ int Wait(pid_t pid) {
 struct State {
     int renamed = 0;
     bool descriptionsOld = false;
+    bool storeOld = false;
 };
 
-// Checks the directory after a run or a kill; returns what it found.
+// The store a whole run leaves, once known: a kill leaves this or the old one, nothing between.
+std::string g_newStore;
+
+// Checks the directory and the store after a run or a kill; returns what it found.
 State Check(const CrashSetup& setup, const std::string& context) {
     SCOPED_TRACE(context);
     State state;
+    const std::string store = setup.work.ReadFile(kStorePath);
+    state.storeOld = store == kOldStore;
+    if (!state.storeOld && !g_newStore.empty()) {
+        EXPECT_EQ(store, g_newStore) << "the settings store is neither the old one nor the new one";
+    }
+
     const std::vector<std::string> names = setup.panel.ListNames();
     const std::set<std::string> present(names.begin(), names.end());
-    std::vector<std::string> current(kFiles);
+    const int files = setup.files;
+    std::vector<std::string> current(files);
     int misplaced = 0;
-    for (int i = 0; i < kFiles; ++i) {
+    for (int i = 0; i < files; ++i) {
         const bool atOld = present.count(OldName(i)) != 0;
         const bool atNew = present.count(NewName(i)) != 0;
         if (atOld == atNew) {
@@ -147,19 +178,19 @@ State Check(const CrashSetup& setup, const std::string& context) {
     }
     EXPECT_EQ(misplaced, 0);
     // Nothing but the files and the description file: no temporary file, no half-made copy.
-    EXPECT_EQ(present.size(), static_cast<std::size_t>(kFiles) + 1) << "stray entries in the directory";
+    EXPECT_EQ(present.size(), static_cast<std::size_t>(files) + 1) << "stray entries in the directory";
     EXPECT_TRUE(present.count("Descript.ion"));
 
     const std::string descriptions = setup.panel.ReadFile("Descript.ion");
-    state.descriptionsOld = descriptions == OldDescriptions();
+    state.descriptionsOld = descriptions == OldDescriptions(files);
     if (!state.descriptionsOld) {
         // Not the old file: it must be the new one, complete for the names the files have now.
         host::DescriptionIndex index;
         std::string decoded;
         index.Parse(host::DescriptionText(descriptions, &decoded));
-        EXPECT_EQ(index.Count(), static_cast<std::size_t>(kFiles));
+        EXPECT_EQ(index.Count(), static_cast<std::size_t>(files));
         int missing = 0;
-        for (int i = 0; i < kFiles; ++i) {
+        for (int i = 0; i < files; ++i) {
             const std::string* found = index.Find(current[i]);
             if (found == nullptr || *found != Description(i)) {
                 ++missing;
@@ -187,6 +218,12 @@ TEST(Crash, KilledAtRandomMomentsLosesNothing) {
         EXPECT_EQ(state.renamed, kFiles);
         EXPECT_FALSE(state.descriptionsOld);
         EXPECT_TRUE(setup.work.ListNames().size() == 3) << "config, selection, tmp";
+        g_newStore = setup.work.ReadFile(kStorePath);
+        for (const char* value :
+             {"\"velmora\"=\"IMG_%#.%E\"", "\"number\"=\"00000\"", "SaveDescription\"=dword:00000001",
+              "WithoutZero\"=dword:00000000", "\"x\"=\"y\""}) {
+            EXPECT_NE(g_newStore.find(value), std::string::npos) << value << " not in\n" << g_newStore;
+        }
     }
 
     std::mt19937 random(kSeed);
@@ -216,6 +253,60 @@ TEST(Crash, KilledAtRandomMomentsLosesNothing) {
                 kFiles, static_cast<long long>(whole.count() / 1000), killed, partial, finished);
     // Most kills must land inside the run, or the test tests nothing.
     EXPECT_GE(killed, kKills / 2);
+    if (HasFailure())
+        return;
+
+    // Kills during the settings write, in runs of a few files: from the moment its lock file
+    // appears, within twice the time a write took in a run of its own.
+    const std::string lock = std::string(kStorePath) + ".lock";
+    const auto untilLock = [&](const CrashSetup& setup, pid_t pid) {
+        while (!setup.work.Exists(lock)) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid)
+                return false;  // ended before writing: reaped here
+            std::this_thread::sleep_for(std::chrono::microseconds(20));
+        }
+        return true;
+    };
+    long long window = 0;
+    {
+        CrashSetup setup(kSettingsFiles);
+        struct stat before {};
+        ASSERT_EQ(0, stat(setup.work.PathOf(kStorePath).c_str(), &before));
+        const pid_t pid = Start(setup);
+        ASSERT_TRUE(untilLock(setup, pid));
+        const auto locked = std::chrono::steady_clock::now();
+        // The store is replaced by a rename: a new inode.
+        for (struct stat now = before; now.st_ino == before.st_ino;) {
+            std::this_thread::sleep_for(std::chrono::microseconds(20));
+            if (stat(setup.work.PathOf(kStorePath).c_str(), &now) != 0)
+                now = before;
+        }
+        window =
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - locked)
+                .count();
+        Wait(pid);
+    }
+    std::uniform_int_distribution<long long> inWrite(0, 2 * window);
+    int storesOld = 0;
+    int storesNew = 0;
+    for (int repeat = 0; repeat < kSettingsKills; ++repeat) {
+        CrashSetup setup(kSettingsFiles);
+        const long long delay = inWrite(random);
+        const pid_t pid = Start(setup);
+        if (untilLock(setup, pid)) {
+            std::this_thread::sleep_for(std::chrono::microseconds(delay));
+            kill(pid, SIGKILL);
+            Wait(pid);
+        }
+        const State state = Check(setup, "settings kill " + std::to_string(repeat) + " " +
+                                             std::to_string(delay) + " us after the lock");
+        (state.storeOld ? storesOld : storesNew) += 1;
+        if (HasFailure())
+            break;
+    }
+    std::printf("[ crash ] settings write %lld us; %d kills within it: %d left the old store, %d the new\n",
+                window, kSettingsKills, storesOld, storesNew);
 }
 
 }  // namespace
