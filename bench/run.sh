@@ -1,20 +1,27 @@
 #!/usr/bin/env bash
 # Batch-rename benchmark: velmora against the floor (stat + rename per file, bench/floor.c), Debian's
-# perl `rename` and `mmv`, on N empty files in one directory. Median wall time of RUNS runs
-# (hyperfine; a fresh directory before each run, not timed), peak memory (/usr/bin/time -v), ratio
-# to the floor. Benchmark-only tools are installed with apt-get when missing.
+# perl `rename` and `mmv`, on N empty files in one directory. Wall time of RUNS runs (hyperfine; a
+# fresh directory before each run, not timed): median, minimum and maximum, and the ratio to the
+# floor on the minimum (the machine is shared: the fastest run is the one least disturbed). Then
+# the figures no noisy machine can blur: peak memory (/usr/bin/time) per file, and system calls
+# (strace -c) per file and per run. Benchmark-only tools are installed with apt-get when missing.
 #
-#   bench/run.sh                  # N = 1000 10000 100000, 5 runs each
+#   bench/run.sh                                   # N = 1000 10000 100000, 5 runs each
 #   SIZES="10000" RUNS=3 bench/run.sh
+#   SIZES=1000000 RUNS=3 TOOLS="floor velmora mmv" bench/run.sh
 #
 # Environment: BENCH_DIR (scratch directory on the disk to measure; default /var/tmp/velmora-bench),
-# VELMORA_BUILD (a build directory with velmora and its plug-in; default: build/bench, built here).
+# VELMORA_BUILD (a build directory with velmora and its plug-in; default: build/bench, built here),
+# TOOLS (which of: floor velmora velmora-list velmora-desc perl-rename mmv; default all; floor
+# always runs), STRACE_MAX (the largest N counted under strace, which slows a run tenfold;
+# default 100000).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 sizes=${SIZES:-"1000 10000 100000"}
 runs=${RUNS:-5}
+strace_max=${STRACE_MAX:-100000}
 bench=${BENCH_DIR:-/var/tmp/velmora-bench}
 build=${VELMORA_BUILD:-$root/build/bench}
 
@@ -23,6 +30,7 @@ command -v hyperfine >/dev/null || need+=(hyperfine)
 command -v mmv >/dev/null || need+=(mmv)
 [ -x /usr/bin/file-rename ] || need+=(rename)
 [ -x /usr/bin/time ] || need+=(time)
+command -v strace >/dev/null || need+=(strace)
 if [ ${#need[@]} -gt 0 ]; then
     sudo=$([ "$(id -u)" -eq 0 ] || echo sudo)
     $sudo apt-get install -y "${need[@]}" >/dev/null
@@ -72,13 +80,42 @@ declare -A commands=(
     [perl-rename]="$perl_rename"
     [mmv]="mmv 'DSC_*.raw' 'IMG_#1.raw'"
 )
-order="floor velmora velmora-list velmora-desc perl-rename mmv"
+order="floor"
+for tool in ${TOOLS:-velmora velmora-list velmora-desc perl-rename mmv}; do
+    [ -n "${commands[$tool]:-}" ] || { echo "unknown tool $tool" >&2; exit 2; }
+    [ "$tool" = floor ] || order+=" $tool"
+done
 
-printf '| N | tool | median s | min s | max s | x floor | peak RSS KiB | bytes/file |\n'
+# Counts the system calls of one run (strace -c -f, the tool's children included) into
+# $bench/results/strace-<tool>-<N>.txt and prints per file: stat-family, rename-family, all
+# calls; per run: fsync-family calls.
+count_calls() {
+    local tool=$1 n=$2 cmd=$3 out=$bench/results/strace-$1-$2.txt
+    (cd "$bench/d/$n" && strace -f -c -o "$out" bash -c "$cmd >/dev/null 2>&1")
+    python3 - "$out" "$n" "$tool" <<'COUNT'
+import re, sys
+path, n, tool = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+calls = {}
+for line in open(path):
+    fields = line.split()
+    # "% time seconds usecs/call calls [errors] syscall"
+    if len(fields) >= 5 and re.match(r'^[0-9.]+$', fields[0]) and fields[-1] != 'total':
+        calls[fields[-1]] = calls.get(fields[-1], 0) + int(fields[3])
+stat = sum(v for k, v in calls.items() if re.fullmatch(r'(new)?f?stat(at)?(64)?|l?stat(64)?|statx', k))
+rename = sum(v for k, v in calls.items() if k.startswith('rename') or k in ('link', 'linkat'))
+fsync = sum(v for k, v in calls.items() if k in ('fsync', 'fdatasync', 'sync_file_range', 'syncfs'))
+total = sum(calls.values())
+print(f'| {n} | {tool} | {stat / n:.3f} | {rename / n:.3f} | {total / n:.3f} | {fsync} | {total} |')
+COUNT
+}
+
+printf '| N | tool | median s | min s | max s | x floor (min) | peak RSS KiB | bytes/file |\n'
 printf '|---|---|---|---|---|---|---|---|\n'
+calls_table=$bench/results/calls.md
+printf '| N | tool | stat-family / file | rename-family / file | all calls / file | fsyncs / run | all calls |\n|---|---|---|---|---|---|---|\n' >"$calls_table"
 for n in $sizes; do
     dir=$bench/d/$n
-    declare -A median=()
+    declare -A median=() fastest=()
     for tool in $order; do
         desc=$([ "$tool" = velmora-desc ] && echo desc || true)
         cmd=${commands[$tool]//\$N/$n}
@@ -90,16 +127,28 @@ for n in $sizes; do
         # Nothing may be left under the old names.
         left=$(find "$dir" -maxdepth 1 -name 'DSC_*' | wc -l)
         [ "$left" -eq 0 ] || echo "warning: $tool left $left files unrenamed at N=$n" >&2
+        if [ "$n" -le "$strace_max" ]; then
+            "$bench/make.sh" "$n" "$dir" $desc
+            count_calls "$tool" "$n" "$cmd" >>"$calls_table"
+        fi
         read -r med lo hi < <(python3 -c "
 import json,sys
 r=json.load(open('$bench/results/$tool-$n.json'))['results'][0]
 print(r['median'], r['min'], r['max'])")
         median[$tool]=$med
-        ratio=$(python3 -c "print('%.2f' % ($med / ${median[floor]}))")
+        fastest[$tool]=$lo
+        ratio=$(python3 -c "print('%.2f' % ($lo / ${fastest[floor]}))")
         perfile=$([ "$tool" = floor ] && echo "-" || echo $(( (rss * 1024) / n )))
         printf '| %s | %s | %.3f | %.3f | %.3f | %s | %s | %s |\n' "$n" "$tool" "$med" "$lo" "$hi" "$ratio" "$rss" "$perfile"
     done
-    share=$(python3 -c "print('%.0f%%' % (100 * (${median[velmora-desc]} - ${median[velmora-list]}) / ${median[velmora-list]}))")
-    echo "| $n | descriptions add | $share of the run without them | | | | | |"
-    unset median
+    if [ -n "${median[velmora-desc]:-}" ] && [ -n "${median[velmora-list]:-}" ]; then
+        share=$(python3 -c "print('%.0f%%' % (100 * (${median[velmora-desc]} - ${median[velmora-list]}) / ${median[velmora-list]}))")
+        echo "| $n | descriptions add | $share of the run without them (medians) | | | | | |"
+    fi
+    unset median fastest
+    rm -rf "$dir"
 done
+echo
+echo "System calls (strace -c -f, one run each):"
+echo
+cat "$calls_table"
