@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Batch-rename benchmark: velmora against the floor (stat + rename per file, bench/floor.c), Debian's
-# perl `rename` and `mmv`, on N empty files in one directory. Wall time of RUNS runs (hyperfine; a
-# fresh directory before each run, not timed): median, minimum and maximum, and the ratio to the
-# floor on the minimum (the machine is shared: the fastest run is the one least disturbed). Then
+# perl `rename` and `mmv`, on N empty files in one directory. Wall time of RUNS rounds, each tool
+# once a round (hyperfine; a fresh directory before each run, not timed): median, minimum and
+# maximum, and the ratio to the floor on the minimum (the machine is shared: the fastest run is
+# the one least disturbed). Then
 # the figures no noisy machine can blur: peak memory (/usr/bin/time) per file, and system calls
 # (strace -c) per file and per run. Benchmark-only tools are installed with apt-get when missing.
 #
@@ -12,8 +13,10 @@
 #
 # Environment: BENCH_DIR (scratch directory on the disk to measure; default /var/tmp/velmora-bench),
 # VELMORA_BUILD (a build directory with velmora and its plug-in; default: build/bench, built here),
-# TOOLS (which of: floor velmora velmora-list velmora-desc perl-rename mmv; default all; floor
-# always runs), STRACE_MAX (the largest N counted under strace, which slows a run tenfold;
+# TOOLS (which of: floor velmora velmora-list velmora-desc perl-rename mmv, and velmora-before;
+# default all but velmora-before; floor always runs), VELMORA_BEFORE (a build directory of an
+# older velmora: tool velmora-before runs it as velmora runs, for before/after figures from one
+# sitting), STRACE_MAX (the largest N counted under strace, which slows a run tenfold;
 # default 100000).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -75,6 +78,7 @@ PERL
 declare -A commands=(
     [floor]="$bench/floor <../list.\$N"
     [velmora]="$vel --all --save-descriptions 0"
+    [velmora-before]="${VELMORA_BEFORE:-/nonexistent}/velmora --yes --mask '$mask' --start 1 --all --save-descriptions 0"
     [velmora-list]="$vel --select-from ../list.\$N --save-descriptions 0"
     [velmora-desc]="$vel --select-from ../list.\$N --save-descriptions 1 --columns N,Z"
     [perl-rename]="$perl_rename"
@@ -116,25 +120,36 @@ printf '| N | tool | stat-family / file | rename-family / file | all calls / fil
 for n in $sizes; do
     dir=$bench/d/$n
     declare -A median=() fastest=()
+    # Round by round, every tool once a round: a machine that gets busier or quieter meanwhile
+    # weighs on all of them alike.
+    for round in $(seq "$runs"); do
+        for tool in $order; do
+            desc=$([ "$tool" = velmora-desc ] && echo desc || true)
+            cmd=${commands[$tool]//\$N/$n}
+            hyperfine --runs 1 --style none --export-json "$bench/results/$tool-$n-$round.json" \
+                --prepare "$bench/make.sh $n $dir $desc" "cd $dir && $cmd >/dev/null 2>&1" >/dev/null
+            # Nothing may be left under the old names.
+            left=$(find "$dir" -maxdepth 1 -name 'DSC_*' | wc -l)
+            [ "$left" -eq 0 ] || echo "warning: $tool left $left files unrenamed at N=$n" >&2
+        done
+    done
     for tool in $order; do
         desc=$([ "$tool" = velmora-desc ] && echo desc || true)
         cmd=${commands[$tool]//\$N/$n}
-        hyperfine --runs "$runs" --style none --export-json "$bench/results/$tool-$n.json" \
-            --prepare "$bench/make.sh $n $dir $desc" "cd $dir && $cmd >/dev/null 2>&1" >/dev/null
         # Peak memory from one more run of its own.
         "$bench/make.sh" "$n" "$dir" $desc
         rss=$( (cd "$dir" && /usr/bin/time -f '%M' bash -c "$cmd >/dev/null 2>&1") 2>&1 | tail -1)
-        # Nothing may be left under the old names.
-        left=$(find "$dir" -maxdepth 1 -name 'DSC_*' | wc -l)
-        [ "$left" -eq 0 ] || echo "warning: $tool left $left files unrenamed at N=$n" >&2
         if [ "$n" -le "$strace_max" ]; then
             "$bench/make.sh" "$n" "$dir" $desc
             count_calls "$tool" "$n" "$cmd" >>"$calls_table"
         fi
-        read -r med lo hi < <(python3 -c "
-import json,sys
-r=json.load(open('$bench/results/$tool-$n.json'))['results'][0]
-print(r['median'], r['min'], r['max'])")
+        read -r med lo hi < <(python3 - "$bench/results" "$tool" "$n" <<'TIMES'
+import glob, json, statistics, sys
+folder, tool, n = sys.argv[1:]
+times = [json.load(open(f))['results'][0]['mean'] for f in glob.glob(f'{folder}/{tool}-{n}-*.json')]
+print(statistics.median(times), min(times), max(times))
+TIMES
+)
         median[$tool]=$med
         fastest[$tool]=$lo
         ratio=$(python3 -c "print('%.2f' % ($lo / ${fastest[floor]}))")
