@@ -328,8 +328,9 @@ TEST(PosixRegistry, BatchOfValues) {
     StoreDirectory store;
     Registry& registry = SystemRegistry();
     ASSERT_TRUE(registry.WriteString("K", "keep", "\xD0\xBB\xD1\x96\xD1\x82\xD0\xBE"));  // літо
-    EXPECT_FALSE(registry.WriteValues("K", {RegistryWrite::Dword("n", 7), RegistryWrite::String("bad\nname", "x"),
-                                            RegistryWrite::String("s", "\xE7\x85\xA7 %#")}));  // 照
+    EXPECT_FALSE(
+        registry.WriteValues("K", {RegistryWrite::Dword("n", 7), RegistryWrite::String("bad\nname", "x"),
+                                   RegistryWrite::String("s", "\xE7\x85\xA7 %#")}));  // 照
     EXPECT_EQ(
         "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"keep\"=\"\xD0\xBB\xD1\x96\xD1\x82\xD0\xBE\"\n"
         "\"n\"=dword:00000007\n\"s\"=\"\xE7\x85\xA7 %#\"\n\n",

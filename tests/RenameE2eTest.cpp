@@ -115,7 +115,7 @@ TEST(RenameE2e, CaseOnlyRename) {
 TEST(RenameE2e, FreeTargetsAreOnlyMoved) {
     HostRunner host;
     const std::string photo = "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg";  // фото.jpg
-    const std::string chinese = "\xE7\x85\xA7\xE7\x89\x87.jpg";          // 照片.jpg
+    const std::string chinese = "\xE7\x85\xA7\xE7\x89\x87.jpg";        // 照片.jpg
     host.MakeFiles({photo, chinese, "a b.jpg"});
     FaultyFileSystem files;
     HostResult result;
@@ -140,9 +140,9 @@ TEST(RenameE2e, RefusedTargetBoxFollowsWhatTheNameIs) {
         const char* kind;  // file, hidden directory, dangling link, same file
         const char* box;
     } cases[] = {
-        {"\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB.txt", "file", "FileExist"},  // файл.txt
-        {".\xE7\x9B\xAE\xE5\xBD\x95", "hidden directory", "FileExist"},    // .目录
-        {"\xF0\x9F\x94\x97", "dangling link", "FileExist"},                   // 🔗
+        {"\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB.txt", "file", "FileExist"},   // файл.txt
+        {".\xE7\x9B\xAE\xE5\xBD\x95", "hidden directory", "FileExist"},  // .目录
+        {"\xF0\x9F\x94\x97", "dangling link", "FileExist"},              // 🔗
         {"plain", "directory", "CanNotMove"},
         {"hard.txt", "same file", "CanNotMove"},
     };

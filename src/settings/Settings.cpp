@@ -57,9 +57,9 @@ void StoreOptions(Registry& registry, const std::string& keyPath, const RenameOp
     // Failures are not reported: the stored values simply stay as they were. One batch, so that
     // a store kept in a file is replaced once per run, never left with some of the four.
     registry.WriteValues(keyPath, {RegistryWrite::Dword("SaveDescription", options.SaveDescription),
-                                         RegistryWrite::Dword("WithoutZero", options.WithoutZero),
-                                         RegistryWrite::String("velmora", options.Mask),
-                                         RegistryWrite::String("number", options.StartNumber)});
+                                   RegistryWrite::Dword("WithoutZero", options.WithoutZero),
+                                   RegistryWrite::String("velmora", options.Mask),
+                                   RegistryWrite::String("number", options.StartNumber)});
 }
 
 }  // namespace velmora
