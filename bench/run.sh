@@ -56,7 +56,7 @@ fi
 MAKE
 chmod +x "$bench/make.sh"
 
-export XDG_CONFIG_HOME=$bench/config
+export XDG_CONFIG_HOME=$bench/config XDG_STATE_HOME=$bench/state
 mask='IMG_%#.%E'
 vel="$velmora --yes --mask '$mask' --start 1"
 # The same job for perl rename: the counter is the old name's digits. xargs keeps the argument

@@ -72,6 +72,7 @@ struct CrashSetup {
         panel.WriteFile("Descript.ion", OldDescriptions());
         work.WriteFile("selection", list);
         work.MakeDirectory("config");
+        work.MakeDirectory("state");
         work.MakeDirectory("tmp");
     }
 };
@@ -96,10 +97,12 @@ pid_t Start(const CrashSetup& setup) {
                                            "--select-from",
                                            setup.work.PathOf("selection")};
     const std::string configHome = setup.work.PathOf("config");
+    const std::string stateHome = setup.work.PathOf("state");
     const std::string tmp = setup.work.PathOf("tmp");
     const pid_t pid = fork();
     if (pid == 0) {
         setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        setenv("XDG_STATE_HOME", stateHome.c_str(), 1);
         setenv("TMPDIR", tmp.c_str(), 1);
         if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr)) {
             _exit(126);
@@ -186,7 +189,7 @@ TEST(Crash, KilledAtRandomMomentsLosesNothing) {
         const State state = Check(setup, "whole run");
         EXPECT_EQ(state.renamed, kFiles);
         EXPECT_FALSE(state.descriptionsOld);
-        EXPECT_TRUE(setup.work.ListNames().size() == 3) << "config, selection, tmp";
+        EXPECT_TRUE(setup.work.ListNames().size() == 4) << "config, selection, state, tmp";
     }
 
     std::mt19937 random(kSeed);

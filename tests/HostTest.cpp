@@ -230,18 +230,40 @@ TEST(HostScriptedUi, DialogAndBoxes) {
     EXPECT_EQ(err.str(), "velmora: File already exists: b.txt\nvelmora: Cannot rename file: a: to: b\n");
 }
 
-TEST(HostScriptedUi, ProgressOnTerminalIsOneOverwrittenLine) {
+std::uint64_t g_fakeNow = 0;
+std::uint64_t FakeClock() {
+    return g_fakeNow;
+}
+
+TEST(HostScriptedUi, ProgressLineTenTimesASecondAtMostThenCleared) {
     std::ostringstream err;
     {
-        ScriptedUi ui(DialogAnswer::Yes, err, true);
-        const char* first[] = {"Velmora", "1. a.txt"};
-        ui.Message(0, nullptr, first, 2, 0);
-        const char* second[] = {"Velmora", "2. b.txt"};
-        ui.Message(0, nullptr, second, 2, 0);  // within the redraw interval: skipped
+        ScriptedUi ui(DialogAnswer::Yes, err, true, 1000, &FakeClock);
+        const char* box[] = {"Velmora batch rename", "1. a.txt"};
+        // One file a millisecond for 250 ms: the line is drawn at 100 and 200 ms only.
+        for (g_fakeNow = 0; g_fakeNow < 250; ++g_fakeNow)
+            ui.Message(0, nullptr, box, 2, 0);
         const char* warning[] = {"Error", "File already exists", "c.txt", "OK"};
         ui.Message(far::FMSG_WARNING, "FileExist", warning, 4, 1);
     }
-    EXPECT_EQ(err.str(), "\r1. a.txt\x1b[K\r\x1b[Kvelmora: File already exists: c.txt\n");
+    EXPECT_EQ(err.str(),
+              "\r100/1000 files, 1000 files/s, 0:01 left\x1b[K"
+              "\r200/1000 files, 1000 files/s, 0:01 left\x1b[K"
+              "\r\x1b[Kvelmora: File already exists: c.txt\n");
+
+    struct Case {
+        std::size_t done, total;
+        std::uint64_t elapsedMs;
+        const char* text;
+    } cases[] = {
+        {0, 10, 0, "0/10 files"},
+        {50, 100, 1000, "50/100 files, 50 files/s, 0:01 left"},
+        {1, 100000, 1000, "1/100000 files, 1 files/s, 27:46:39 left"},
+        {3000, 100000, 1000, "3000/100000 files, 3000 files/s, 0:33 left"},
+        {100, 100, 5000, "100/100 files, 20 files/s"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ProgressText(c.done, c.total, c.elapsedMs), c.text);
 }
 
 TEST(HostServices, DialogAnswersOnlyFitTheirItems) {

@@ -1,12 +1,32 @@
 // Everything one run of the plug-in works with, handed to it by the entry point.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/Platform.hpp"
 #include "plugin/HostServices.hpp"
 
 namespace velmora {
+
+// What the rename loop did with one selected item.
+enum class ItemAction {
+    Rename,     // renamed to the new name
+    Keep,       // left under its name: the new name equals it, or it is the description file being rebuilt
+    Stop,       // not renamed, and the loop stopped here with a warning box
+    Unreached,  // after the stop: never tried
+};
+
+// Told about every selected item, in order, by a run that has one: how a host learns the run's
+// plan without a second implementation of it. `newName` is the template's expansion (for Keep, the
+// name the item keeps); `reason` is the warning box's help topic for Stop, else "".
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    virtual void Item(std::uint32_t index, std::string_view oldName, std::string_view newName, ItemAction action,
+                      const char* reason) = 0;
+};
 
 struct RunContext {
     HostApi host;
@@ -14,6 +34,7 @@ struct RunContext {
     Registry& registry;
     std::string settingsKey;  // the plug-in's options: RootKey + "\Velmora"
     std::string rootKey;      // the host's RootKey, beside which it keeps its description settings
+    RunObserver* observer = nullptr;  // none in the plug-in's own runs
 };
 
 // The context for a run in the host that called SetStartupInfo, with the system's file system

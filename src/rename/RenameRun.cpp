@@ -93,7 +93,9 @@ void RenameRun::RenameSelection(const far::PanelInfo& panel) {
     std::string progress;
     std::string oldName;
     std::string newName;
-    for (std::uint32_t i = 0; i < count; ++i) {
+    RunObserver* observer = context_.observer;
+    std::uint32_t i = 0;
+    for (; i < count; ++i) {
         const far::PluginPanelItem& item = panel.SelectedItems[i];
         oldName.assign(far::FieldText(item.FindData.cFileName));
         ExpandTemplateInto(progress, host.GetText(MProgress), oldName, i, progressCounter);
@@ -101,6 +103,8 @@ void RenameRun::RenameSelection(const far::PanelInfo& panel) {
 
         ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_);
         if (newName == oldName || (save_ && IsDescriptionFile(files, oldName, descriptionName_))) {
+            if (observer)
+                observer->Item(i, oldName, oldName, ItemAction::Keep, "");
             continue;
         }
         // A target that names an existing entry is occupied, unless it is the very file being
@@ -108,19 +112,31 @@ void RenameRun::RenameSelection(const far::PanelInfo& panel) {
         if (FileExists(files, newName) && !files.SameFile(oldName, newName)) {
             Stop("FileExist", {host.GetText(MWarningTitle), host.GetText(MFileExists), newName.c_str(),
                                host.GetText(MWarningButton)});
+            if (observer)
+                observer->Item(i, oldName, newName, ItemAction::Stop, "FileExist");
             break;
         }
         if (!files.MoveNoReplace(oldName, newName)) {
             Stop("CanNotMove", {host.GetText(MWarningTitle), host.GetText(MCannotRename), oldName.c_str(),
                                 host.GetText(MRenameTo), newName.c_str(), host.GetText(MWarningButton)});
+            if (observer)
+                observer->Item(i, oldName, newName, ItemAction::Stop, "CanNotMove");
             break;
         }
+        if (observer)
+            observer->Item(i, oldName, newName, ItemAction::Rename, "");
         if (save_ && item.Description && item.Description[0] != '\0' &&
             descriptions_.WriteLine(newName, item.Description)) {
             Stop("CanNotWrite", {host.GetText(MWarningTitle), host.GetText(MCannotWriteTemp),
                                  descriptions_.TempName().c_str(), host.GetText(MWarningButton)});
             break;
         }
+    }
+    // The items after a stop keep their names; an observer still learns what they would have become.
+    for (++i; observer && i < count; ++i) {
+        oldName.assign(far::FieldText(panel.SelectedItems[i].FindData.cFileName));
+        ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_);
+        observer->Item(i, oldName, newName, ItemAction::Unreached, "");
     }
 }
 

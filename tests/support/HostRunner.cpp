@@ -142,7 +142,8 @@ std::vector<std::string> HostResult::WarningBoxes() const {
     return boxes;
 }
 
-HostRunner::HostRunner() : configHome_("XDG_CONFIG_HOME", work_.PathOf("config")) {
+HostRunner::HostRunner()
+    : configHome_("XDG_CONFIG_HOME", work_.PathOf("config")), stateHome_("XDG_STATE_HOME", work_.PathOf("state")) {
     work_.MakeDirectory("config");
 }
 

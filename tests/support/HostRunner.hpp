@@ -2,6 +2,7 @@
 // test binary, or (POSIX) as the real built program. Each runner has its own panel directory and
 // its own settings: on POSIX XDG_CONFIG_HOME points into a temporary directory while it lives, on
 // Windows every run gets a root key of the runner's own below HKEY_CURRENT_USER (deleted with it).
+// The undo journal goes to a directory of the runner's own too (XDG_STATE_HOME).
 #pragma once
 
 #include <cstdint>
@@ -52,6 +53,8 @@ public:
 
     // Where Run writes the trace; for RunProgram pass "--trace" with it.
     std::string TracePath() const { return work_.PathOf("trace.jsonl"); }
+    // The runner's XDG_STATE_HOME.
+    std::string StateHome() const { return work_.PathOf("state"); }
 
     // The root key every run hands to the plug-in (--root-key), unless a test passes its own.
     std::string RootKey() const;
@@ -81,6 +84,7 @@ private:
     TempDir panel_;
     TempDir work_;
     ScopedEnv configHome_;
+    ScopedEnv stateHome_;  // the undo journal
 #if defined(_WIN32)
     TestRegistryKey key_;
 #endif

@@ -63,7 +63,7 @@ start() {
     # stderr goes to a file: curses draws on stdout, and sanitizer reports must not be missed.
     command+=" 2>> '$work/stderr'; echo \$? > '$work/status'; exec sleep 600"
     tmx -f /dev/null new-session -d -s tui -x 100 -y 30 \
-        -e LANG=C.UTF-8 -e LC_ALL= -e TERM=xterm-256color -e "XDG_CONFIG_HOME=$work/config" "$command"
+        -e LANG=C.UTF-8 -e LC_ALL= -e TERM=xterm-256color -e "XDG_CONFIG_HOME=$work/config" -e "XDG_STATE_HOME=$work/state" "$command"
     wait_for "Name template" || fail "the dialog did not appear"
 }
 
@@ -93,7 +93,7 @@ status=$(wait_exit)
 mkdir -p "$work/scripted" "$work/scripted-config"
 touch "$work/scripted/a.txt" "$work/scripted/b.txt"
 printf 'a.txt first file\n' > "$work/scripted/descript.ion"
-(cd "$work/scripted" && XDG_CONFIG_HOME="$work/scripted-config" "$velmora" --yes --mask 'n_%F' \
+(cd "$work/scripted" && XDG_CONFIG_HOME="$work/scripted-config" XDG_STATE_HOME="$work/state" "$velmora" --yes --mask 'n_%F' \
     --save-descriptions 1 a.txt b.txt > /dev/null 2>&1)
 diff <(cd "$work/dir" && ls && cat descript.ion) <(cd "$work/scripted" && ls && cat descript.ion) > /dev/null ||
     fail "dialog run differs from the scripted run with the same answers"
