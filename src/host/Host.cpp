@@ -155,6 +155,7 @@ std::unique_ptr<UserInterface> MakeUi(const HostOptions& options, const std::str
     TerminalUiConfig config;
     config.helpFile = pluginDirectory + (WantsRussian() ? "VelmoraRus.hlf" : "VelmoraEng.hlf");
     config.title = "velmora";
+    config.rememberHistory = !options.dryRun;
     std::unique_ptr<UserInterface> ui = MakeTerminalUi(config, error);
     if (!ui && error->empty())
         *error = "cannot start the terminal dialog; pass --yes to rename or --cancel";
