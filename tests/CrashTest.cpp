@@ -2,6 +2,7 @@
 // whatever the moment, every file is under exactly one of its two names, the description file is
 // whole (the old one, or the complete new one), and no temporary file is left among the user's
 // files. A temporary file in $TMPDIR is expected after a kill: it is the run's, never the user's.
+// And whatever the moment, velmora --undo then brings back the directory as it was.
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
@@ -77,25 +78,9 @@ struct CrashSetup {
     }
 };
 
-// Starts velmora on the setup; the caller waits for or kills the returned process.
-pid_t Start(const CrashSetup& setup) {
-    const std::string program = std::string(VELMORA_BUILD_DIR) + "/velmora";
-    const std::vector<std::string> args = {program,
-                                           "-C",
-                                           setup.panel.Path(),
-                                           "--yes",
-                                           "--mask",
-                                           "IMG_%#.%E",
-                                           "--start",
-                                           "0",
-                                           "--save-descriptions",
-                                           "1",
-                                           "--columns",
-                                           "N,Z",
-                                           "--lang",
-                                           std::string(VELMORA_BUILD_DIR) + "/VelmoraEng.lng",
-                                           "--select-from",
-                                           setup.work.PathOf("selection")};
+// Starts velmora with these arguments on the setup; the caller waits for or kills the process.
+pid_t Spawn(const CrashSetup& setup, const std::vector<std::string>& args) {
+    const std::string program = args[0];
     const std::string configHome = setup.work.PathOf("config");
     const std::string stateHome = setup.work.PathOf("state");
     const std::string tmp = setup.work.PathOf("tmp");
@@ -116,6 +101,15 @@ pid_t Start(const CrashSetup& setup) {
         _exit(127);
     }
     return pid;
+}
+
+// The run: every file renamed, descriptions saved.
+pid_t Start(const CrashSetup& setup) {
+    const std::string program = std::string(VELMORA_BUILD_DIR) + "/velmora";
+    return Spawn(setup, {program, "-C", setup.panel.Path(), "--yes", "--mask", "IMG_%#.%E", "--start", "0",
+                         "--save-descriptions", "1", "--columns", "N,Z", "--lang",
+                         std::string(VELMORA_BUILD_DIR) + "/VelmoraEng.lng", "--select-from",
+                         setup.work.PathOf("selection")});
 }
 
 int Wait(pid_t pid) {
@@ -173,6 +167,22 @@ State Check(const CrashSetup& setup, const std::string& context) {
     return state;
 }
 
+// velmora --undo after the run, killed or not: every file is back under its old name and the
+// description file holds its old bytes. A run killed before its journal was written renamed
+// nothing, and undo has nothing to do.
+void CheckUndone(const CrashSetup& setup, int renamed, const std::string& context) {
+    SCOPED_TRACE(context + ", then undone");
+    const int status = Wait(Spawn(setup, {std::string(VELMORA_BUILD_DIR) + "/velmora", "-C", setup.panel.Path(), "-u"}));
+    EXPECT_TRUE(WIFEXITED(status) && (WEXITSTATUS(status) == 0 || (WEXITSTATUS(status) == 1 && renamed == 0)))
+        << "status " << status;
+    std::vector<std::string> expected;
+    for (int i = 0; i < kFiles; ++i)
+        expected.push_back(OldName(i));
+    expected.push_back("Descript.ion");
+    EXPECT_EQ(setup.panel.ListNames(), expected);
+    EXPECT_TRUE(setup.panel.ReadFile("Descript.ion") == OldDescriptions()) << "the old descriptions are not back";
+}
+
 TEST(Crash, KilledAtRandomMomentsLosesNothing) {
     if (access((std::string(VELMORA_BUILD_DIR) + "/velmora").c_str(), X_OK) != 0) {
         GTEST_SKIP() << "the velmora program is not built";
@@ -190,6 +200,7 @@ TEST(Crash, KilledAtRandomMomentsLosesNothing) {
         EXPECT_EQ(state.renamed, kFiles);
         EXPECT_FALSE(state.descriptionsOld);
         EXPECT_TRUE(setup.work.ListNames().size() == 4) << "config, selection, state, tmp";
+        CheckUndone(setup, state.renamed, "whole run");
     }
 
     std::mt19937 random(kSeed);
@@ -211,6 +222,7 @@ TEST(Crash, KilledAtRandomMomentsLosesNothing) {
         const State state =
             Check(setup, "kill " + std::to_string(repeat) + " after " + std::to_string(delay) + " us");
         partial += state.renamed > 0 && state.renamed < kFiles ? 1 : 0;
+        CheckUndone(setup, state.renamed, "kill " + std::to_string(repeat));
         if (HasFailure()) {
             break;
         }
