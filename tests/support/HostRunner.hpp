@@ -47,9 +47,9 @@ public:
     // The same, exactly the given arguments (no -C, --lang or --trace added).
     HostResult RunRaw(const std::vector<std::string>& args) const;
     // The built velmora program with its real plug-in (or `program`, a copy of it placed elsewhere),
-    // run in the panel directory.
-    HostResult RunProgram(const std::vector<std::string>& args,
-                          const std::string& program = std::string()) const;
+    // run in the panel directory, with `input` on its standard input (on POSIX).
+    HostResult RunProgram(const std::vector<std::string>& args, const std::string& program = std::string(),
+                          const std::string& input = std::string()) const;
 
     // Where Run writes the trace; for RunProgram pass "--trace" with it.
     std::string TracePath() const { return work_.PathOf("trace.jsonl"); }
