@@ -98,7 +98,7 @@ SimulatedDirectory::SimulatedDirectory(const Panel& listing, FileSystem& system)
     }
     if (ignoresCase_) {
         for (const PanelEntry& entry : listing.Entries())
-            foldedListing_.emplace(far::FoldAscii(entry.name), &entry);
+            foldedListing_.emplace(Key(entry.name), &entry);
     }
     for (const std::string& name : listing.LeftOut())
         leftOut_.insert(Key(name));
@@ -107,11 +107,11 @@ SimulatedDirectory::SimulatedDirectory(const Panel& listing, FileSystem& system)
 SimulatedDirectory::~SimulatedDirectory() = default;
 
 std::string SimulatedDirectory::Key(const std::string& path) const {
-    return ignoresCase_ ? far::FoldAscii(path) : path;
+    return ignoresCase_ ? far::FoldAscii(NameOnDisk(path)) : NameOnDisk(path);
 }
 
 void SimulatedDirectory::SetNode(const std::string& path, Node node) {
-    node.name = path;
+    node.name = NameOnDisk(path);
     nodes_[Key(path)] = std::move(node);
 }
 
@@ -130,7 +130,7 @@ SimulatedDirectory::Found SimulatedDirectory::Resolve(const std::string& path) c
                 const auto it = foldedListing_.find(Key(diskPath));
                 entry = it == foldedListing_.end() ? nullptr : it->second;
             } else {
-                entry = listing_.Find(diskPath);
+                entry = listing_.Find(NameOnDisk(diskPath));
             }
             if (entry) {
                 disk.kind = Found::Disk;

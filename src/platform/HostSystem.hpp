@@ -105,6 +105,10 @@ std::string DefaultStateDirectory();
 // True for a character that separates directories in a path here.
 bool IsPathSeparator(char c);
 
+// The path as the system spells what it names: Windows drops the trailing dots and spaces of each
+// component ("x." names x); POSIX takes every byte as it is.
+std::string NameOnDisk(const std::string& path);
+
 // The attribute bits an entry with `attributes` has after it is renamed to `name`: on POSIX the
 // hidden bit (and so the archive bit) follows the name; Windows keeps them with the file.
 std::uint32_t AttributesUnderName(std::uint32_t attributes, const std::string& name);

@@ -221,6 +221,10 @@ bool IsPathSeparator(char c) {
     return c == '/';
 }
 
+std::string NameOnDisk(const std::string& path) {
+    return path;
+}
+
 std::uint32_t AttributesUnderName(std::uint32_t attributes, const std::string& name) {
     // The same rule AttributesFromStat applies to a listed entry.
     const std::size_t slash = name.rfind('/');
