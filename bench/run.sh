@@ -6,6 +6,7 @@
 #
 #   bench/run.sh                  # N = 1000 10000 100000, 5 runs each
 #   SIZES="10000" RUNS=3 bench/run.sh
+#   TOOLS="floor velmora-tty velmora-progress" SIZES=100000 bench/run.sh   # the progress line's cost
 #
 # Environment: BENCH_DIR (scratch directory on the disk to measure; default /var/tmp/velmora-bench),
 # VELMORA_BUILD (a build directory with velmora and its plug-in; default: build/bench, built here).
@@ -71,8 +72,12 @@ declare -A commands=(
     [velmora-desc]="$vel --select-from ../list.\$N --save-descriptions 1 --columns N,Z"
     [perl-rename]="$perl_rename"
     [mmv]="mmv 'DSC_*.raw' 'IMG_#1.raw'"
+    # On a terminal (script(1) gives one): the progress line drawn on it, and the same run with
+    # standard error sent away, so that the difference is the line's own cost.
+    [velmora-progress]="script -qec \"$vel --all --save-descriptions 0\" /dev/null"
+    [velmora-tty]="script -qec \"$vel --all --save-descriptions 0 2>/dev/null\" /dev/null"
 )
-order="floor velmora velmora-list velmora-desc perl-rename mmv"
+order=${TOOLS:-"floor velmora velmora-list velmora-desc perl-rename mmv"}
 
 printf '| N | tool | median s | min s | max s | x floor | peak RSS KiB | bytes/file |\n'
 printf '|---|---|---|---|---|---|---|---|\n'
@@ -99,7 +104,13 @@ print(r['median'], r['min'], r['max'])")
         perfile=$([ "$tool" = floor ] && echo "-" || echo $(( (rss * 1024) / n )))
         printf '| %s | %s | %.3f | %.3f | %.3f | %s | %s | %s |\n' "$n" "$tool" "$med" "$lo" "$hi" "$ratio" "$rss" "$perfile"
     done
-    share=$(python3 -c "print('%.0f%%' % (100 * (${median[velmora-desc]} - ${median[velmora-list]}) / ${median[velmora-list]}))")
-    echo "| $n | descriptions add | $share of the run without them | | | | | |"
+    if [ -n "${median[velmora-desc]:-}" ] && [ -n "${median[velmora-list]:-}" ]; then
+        share=$(python3 -c "print('%.0f%%' % (100 * (${median[velmora-desc]} - ${median[velmora-list]}) / ${median[velmora-list]}))")
+        echo "| $n | descriptions add | $share of the run without them | | | | | |"
+    fi
+    if [ -n "${median[velmora-progress]:-}" ] && [ -n "${median[velmora-tty]:-}" ]; then
+        share=$(python3 -c "print('%.1f%%' % (100 * (${median[velmora-progress]} - ${median[velmora-tty]}) / ${median[velmora-tty]}))")
+        echo "| $n | the progress line adds | $share of the run on a terminal without it | | | | | |"
+    fi
     unset median
 done
