@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -179,6 +180,7 @@ void CheckUndone(const CrashSetup& setup, int renamed, const std::string& contex
     for (int i = 0; i < kFiles; ++i)
         expected.push_back(OldName(i));
     expected.push_back("Descript.ion");
+    std::sort(expected.begin(), expected.end());
     EXPECT_EQ(setup.panel.ListNames(), expected);
     EXPECT_TRUE(setup.panel.ReadFile("Descript.ion") == OldDescriptions()) << "the old descriptions are not back";
 }
