@@ -174,7 +174,11 @@ public:
     RunGate(const HostOptions& options, ServiceSession& session, bool preview)
         : options_(options), session_(session), preview_(preview) {}
 
-    Verdict Confirm(const far::FarDialogItem* items, int count) override {
+    Verdict Confirm(const far::FarDialogItem* items, int count, int result) override {
+        // A dialog of another layout (a plug-in module of another version) can have no plan made
+        // for it: a dry run must then rename nothing all the same.
+        if (result != far::kDialogOkItem || count != far::kDialogItemCount)
+            return options_.dryRun ? Verdict::Cancel : Verdict::Proceed;
         Plan plan = ComputePlan(session_, options_.rootKey, items, count);
         if (options_.dryRun) {
             plan_ = std::move(plan);

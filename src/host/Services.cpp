@@ -35,9 +35,9 @@ int VELMORA_WINAPI DialogService(far::INT_PTR /*pluginNumber*/, int x1, int y1, 
     int result = -1;
     for (;;) {
         result = session->ui->Dialog(x1, y1, x2, y2, helpTopic, items, count);
-        if (!session->gate || result != far::kDialogOkItem || count != far::kDialogItemCount)
+        if (!session->gate || result < 0)
             break;
-        const DialogGate::Verdict verdict = session->gate->Confirm(items, count);
+        const DialogGate::Verdict verdict = session->gate->Confirm(items, count, result);
         if (verdict == DialogGate::Verdict::Proceed)
             break;
         if (verdict == DialogGate::Verdict::Cancel) {

@@ -14,8 +14,9 @@
 
 namespace velmora::host {
 
-// Asked when the rename dialog closes with OK, before the plug-in learns of it: the host's chance
-// to work out the plan, show it, keep it in the journal, or stop there.
+// Asked when a dialog closes with a button, before the plug-in learns of it: for the rename
+// dialog's OK, the host's chance to work out the plan, show it, keep it in the journal, or stop
+// there.
 class DialogGate {
 public:
     enum class Verdict {
@@ -24,7 +25,8 @@ public:
         Cancel,   // the plug-in gets a cancelled dialog
     };
     virtual ~DialogGate() = default;
-    virtual Verdict Confirm(const far::FarDialogItem* items, int count) = 0;
+    // `result`: the index of the item that closed the dialog.
+    virtual Verdict Confirm(const far::FarDialogItem* items, int count, int result) = 0;
 };
 
 // Everything the services touch during one run of the plug-in.
