@@ -173,7 +173,8 @@ State Check(const CrashSetup& setup, const std::string& context) {
 // nothing, and undo has nothing to do.
 void CheckUndone(const CrashSetup& setup, int renamed, const std::string& context) {
     SCOPED_TRACE(context + ", then undone");
-    const int status = Wait(Spawn(setup, {std::string(VELMORA_BUILD_DIR) + "/velmora", "-C", setup.panel.Path(), "-u"}));
+    const int status =
+        Wait(Spawn(setup, {std::string(VELMORA_BUILD_DIR) + "/velmora", "-C", setup.panel.Path(), "-u"}));
     EXPECT_TRUE(WIFEXITED(status) && (WEXITSTATUS(status) == 0 || (WEXITSTATUS(status) == 1 && renamed == 0)))
         << "status " << status;
     std::vector<std::string> expected;
@@ -182,7 +183,8 @@ void CheckUndone(const CrashSetup& setup, int renamed, const std::string& contex
     expected.push_back("Descript.ion");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(setup.panel.ListNames(), expected);
-    EXPECT_TRUE(setup.panel.ReadFile("Descript.ion") == OldDescriptions()) << "the old descriptions are not back";
+    EXPECT_TRUE(setup.panel.ReadFile("Descript.ion") == OldDescriptions())
+        << "the old descriptions are not back";
 }
 
 TEST(Crash, KilledAtRandomMomentsLosesNothing) {

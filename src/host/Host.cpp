@@ -87,8 +87,8 @@ bool ReadNameList(const std::string& path, bool nullSeparated, std::vector<std::
     std::string reason;
     const bool stdinList = path == "-";
     if (!(stdinList ? ReadStandardInput(&contents, &reason) : ReadWholeFile(path, &contents, &reason))) {
-        *error = "cannot read the list of names " + (stdinList ? std::string("on standard input") : path) + ": " +
-                 reason;
+        *error = "cannot read the list of names " + (stdinList ? std::string("on standard input") : path) +
+                 ": " + reason;
         return false;
     }
     // Names as the directory listing spells them: a UTF-8 list is converted, one in the host's
@@ -261,9 +261,10 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
 
     if (options.answer == DialogAnswer::Ask && !(IsTerminal(0) && IsTerminal(1))) {
         if (options.selectFrom == "-")
-            return fail("standard input holds the names (--select-from -), so there is no terminal for the "
-                        "dialog; pass --yes (-y) to answer it",
-                        true);
+            return fail(
+                "standard input holds the names (--select-from -), so there is no terminal for the "
+                "dialog; pass --yes (-y) to answer it",
+                true);
         return fail("no terminal for the dialog; pass --yes to rename or --cancel", true);
     }
 
@@ -295,7 +296,8 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
         return fail(error);
 
     std::vector<std::string> names = options.names;
-    if (!options.selectFrom.empty() && !ReadNameList(options.selectFrom, options.nullSeparated, &names, &error))
+    if (!options.selectFrom.empty() &&
+        !ReadNameList(options.selectFrom, options.nullSeparated, &names, &error))
         return fail(error);
 
     Trace trace;

@@ -14,7 +14,8 @@ constexpr std::uint64_t kProgressIntervalMs = 100;
 std::string Duration(std::uint64_t seconds) {
     char text[32];
     if (seconds >= 3600)
-        std::snprintf(text, sizeof text, "%llu:%02llu:%02llu", static_cast<unsigned long long>(seconds / 3600),
+        std::snprintf(text, sizeof text, "%llu:%02llu:%02llu",
+                      static_cast<unsigned long long>(seconds / 3600),
                       static_cast<unsigned long long>(seconds / 60 % 60),
                       static_cast<unsigned long long>(seconds % 60));
     else
@@ -55,7 +56,10 @@ std::string BoxText(const char* const* lines, int count, int buttons) {
 
 ScriptedUi::ScriptedUi(DialogAnswer answer, std::ostream& err, bool showProgress, std::size_t total,
                        Clock clock)
-    : answer_(answer), err_(err), showProgress_(showProgress), total_(total),
+    : answer_(answer),
+      err_(err),
+      showProgress_(showProgress),
+      total_(total),
       clock_(clock ? clock : &MonotonicMilliseconds) {}
 
 ScriptedUi::~ScriptedUi() {

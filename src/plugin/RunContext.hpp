@@ -24,8 +24,8 @@ enum class ItemAction {
 class RunObserver {
 public:
     virtual ~RunObserver() = default;
-    virtual void Item(std::uint32_t index, std::string_view oldName, std::string_view newName, ItemAction action,
-                      const char* reason) = 0;
+    virtual void Item(std::uint32_t index, std::string_view oldName, std::string_view newName,
+                      ItemAction action, const char* reason) = 0;
 };
 
 struct RunContext {

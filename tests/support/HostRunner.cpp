@@ -143,7 +143,8 @@ std::vector<std::string> HostResult::WarningBoxes() const {
 }
 
 HostRunner::HostRunner()
-    : configHome_("XDG_CONFIG_HOME", work_.PathOf("config")), stateHome_("XDG_STATE_HOME", work_.PathOf("state")) {
+    : configHome_("XDG_CONFIG_HOME", work_.PathOf("config")),
+      stateHome_("XDG_STATE_HOME", work_.PathOf("state")) {
     work_.MakeDirectory("config");
 }
 

@@ -274,7 +274,8 @@ bool QueryEntry(const std::string& path, DirectoryEntry* entry) {
 }
 
 bool MakeDirectories(const std::string& path, std::string* error) {
-    const DWORD attributes = HasEmbeddedZero(path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    const DWORD attributes =
+        HasEmbeddedZero(path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY)
             return true;
