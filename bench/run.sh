@@ -10,6 +10,7 @@
 #   bench/run.sh                                   # N = 1000 10000 100000, 5 runs each
 #   SIZES="10000" RUNS=3 bench/run.sh
 #   SIZES=1000000 RUNS=3 TOOLS="floor velmora mmv" bench/run.sh
+#   TOOLS="velmora-tty velmora-progress" SIZES=100000 bench/run.sh   # the progress line's cost
 #
 # Environment: BENCH_DIR (scratch directory on the disk to measure; default /var/tmp/velmora-bench),
 # VELMORA_BUILD (a build directory with velmora and its plug-in; default: build/bench, built here),
@@ -67,7 +68,7 @@ fi
 MAKE
 chmod +x "$bench/make.sh"
 
-export XDG_CONFIG_HOME=$bench/config
+export XDG_CONFIG_HOME=$bench/config XDG_STATE_HOME=$bench/state
 mask='IMG_%#.%E'
 vel="$velmora --yes --mask '$mask' --start 1"
 # The same job for perl rename: the counter is the old name's digits. xargs keeps the argument
@@ -83,6 +84,10 @@ declare -A commands=(
     [velmora-desc]="$vel --select-from ../list.\$N --save-descriptions 1 --columns N,Z"
     [perl-rename]="$perl_rename"
     [mmv]="mmv 'DSC_*.raw' 'IMG_#1.raw'"
+    # On a terminal (script(1) gives one): the progress line drawn on it, and the same run with
+    # standard error sent away, so that the difference is the line's own cost.
+    [velmora-progress]="script -qec \"$vel --all --save-descriptions 0\" /dev/null"
+    [velmora-tty]="script -qec \"$vel --all --save-descriptions 0 2>/dev/null\" /dev/null"
 )
 order="floor"
 for tool in ${TOOLS:-velmora velmora-list velmora-desc perl-rename mmv}; do
@@ -159,6 +164,10 @@ TIMES
     if [ -n "${median[velmora-desc]:-}" ] && [ -n "${median[velmora-list]:-}" ]; then
         share=$(python3 -c "print('%.0f%%' % (100 * (${median[velmora-desc]} - ${median[velmora-list]}) / ${median[velmora-list]}))")
         echo "| $n | descriptions add | $share of the run without them (medians) | | | | | |"
+    fi
+    if [ -n "${median[velmora-progress]:-}" ] && [ -n "${median[velmora-tty]:-}" ]; then
+        share=$(python3 -c "print('%.1f%%' % (100 * (${median[velmora-progress]} - ${median[velmora-tty]}) / ${median[velmora-tty]}))")
+        echo "| $n | the progress line adds | $share of the run on a terminal without it | | | | | |"
     fi
     unset median fastest
     rm -rf "$dir"

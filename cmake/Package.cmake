@@ -88,28 +88,34 @@ else()
     install(FILES ${CMAKE_BINARY_DIR}/${text_name} DESTINATION ${far2l_plug} COMPONENT far2l_plugin)
   endforeach()
 
-  # The man page is made from --help and --version, so it says what the program does.
+  # The man page and the bash completion are made from the option table --help is made from, so
+  # none of the three can describe an option the others lack. The page's date follows
+  # SOURCE_DATE_EPOCH when that is set.
   find_program(VELMORA_GZIP gzip REQUIRED)
-  find_program(VELMORA_HELP2MAN help2man)
-  if(VELMORA_HELP2MAN AND NOT CMAKE_CROSSCOMPILING)
+  if(TARGET velmora_docs)
+    string(TIMESTAMP velmora_man_date "%B %Y" UTC)
     set(man_page ${CMAKE_BINARY_DIR}/man/velmora.1)
+    set(completion ${CMAKE_BINARY_DIR}/completion/velmora)
     add_custom_command(
       OUTPUT ${man_page}.gz
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-      COMMAND ${VELMORA_HELP2MAN} --no-info --section=1
-              "--name=batch renamer that keeps file descriptions, the Velmora plug-in's own host"
-              --output=${man_page} $<TARGET_FILE:velmora>
+      COMMAND velmora_docs man "${velmora_man_date}" ${man_page}
       # -n: no name or time stamp inside, so the same page gives the same bytes.
       COMMAND ${VELMORA_GZIP} -9nf ${man_page}
-      DEPENDS velmora
-      COMMENT "velmora.1 from velmora --help"
+      DEPENDS velmora_docs
+      COMMENT "velmora.1 from the option table"
       VERBATIM)
-    add_custom_target(velmora_man ALL DEPENDS ${man_page}.gz)
+    add_custom_command(
+      OUTPUT ${completion}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/completion
+      COMMAND velmora_docs bash-completion ${completion}
+      DEPENDS velmora_docs
+      COMMENT "bash completion from the option table"
+      VERBATIM)
+    add_custom_target(velmora_man_and_completion ALL DEPENDS ${man_page}.gz ${completion})
     install(FILES ${man_page}.gz DESTINATION share/man/man1 COMPONENT man)
-  else()
-    message(STATUS "help2man not found: no man page (scripts/deps.sh installs help2man)")
+    install(FILES ${completion} DESTINATION share/bash-completion/completions COMPONENT completion)
   endif()
-  install(FILES completion/velmora DESTINATION share/bash-completion/completions COMPONENT completion)
   # Debian wants a changelog beside the copyright file; it names the packaged version. Its date
   # follows SOURCE_DATE_EPOCH when that is set.
   string(TIMESTAMP velmora_package_date "%a, %d %b %Y %H:%M:%S +0000" UTC)

@@ -21,9 +21,13 @@ for i in $(seq 1 12); do
     names+=("$name")
 done
 
+export XDG_CONFIG_HOME="$demo/config" XDG_STATE_HOME="$demo/state"
 echo "Before:"
 (cd "$demo/photos" && ls)
-XDG_CONFIG_HOME="$demo/config" ./build/default/velmora -C "$demo/photos" --yes \
+echo
+echo "The plan (velmora -n):"
+./build/default/velmora -C "$demo/photos" -n --yes --mask 'IMG_%#.%E' --start 1 --save-descriptions 1 "${names[@]}"
+./build/default/velmora -C "$demo/photos" --yes \
     --mask 'IMG_%#.%E' --start 1 --save-descriptions 1 "${names[@]}"
 echo
 echo "After:"
@@ -31,3 +35,5 @@ echo "After:"
 echo
 echo "Descript.ion (UTF-8 with a byte-order mark, as far2l reads it):"
 sed '1s/^\xEF\xBB\xBF//' "$demo/photos/Descript.ion" | tr -d '\r'
+echo
+echo "Take it back with: XDG_STATE_HOME=$demo/state ./build/default/velmora -C $demo/photos --undo"

@@ -19,7 +19,7 @@ packages=(
     clang libclang-rt-14-dev
 )
 # CPack's .deb: dpkg-shlibdeps (dpkg-dev) and file; the man page; checks of both packages.
-packaging=(dpkg-dev file help2man lintian unzip bash-completion)
+packaging=(dpkg-dev file lintian unzip bash-completion)
 packages+=("${packaging[@]}")
 native=(cmake ninja-build googletest libgtest-dev libncurses-dev)
 case "${1:-}" in

@@ -76,7 +76,10 @@ apt install -y "$deb"
 [ "$(/usr/bin/velmora --version)" = "velmora $version" ] || fail "velmora --version is not velmora $version"
 zcat /usr/share/man/man1/velmora.1.gz | grep -q '^\.TH VELMORA "1" .*"velmora '"$version"'"' ||
     fail "the man page does not name version $version"
-zcat /usr/share/man/man1/velmora.1.gz | grep -qF 'save\-descriptions' || fail "the man page lacks the options"
+# Both the page and --help come from one option table: every option of one is in the other.
+for option in $(/usr/bin/velmora --help | grep -oE -- '--[a-z0-9-]+' | sort -u); do
+    zcat /usr/share/man/man1/velmora.1.gz | grep -qF -- "${option//-/\\-}" || fail "the man page lacks $option"
+done
 
 echo "==> bash completion"
 complete_words() {
@@ -88,12 +91,26 @@ complete_words() {
 }
 [ "$(complete_words velmora --save)" = "--save-descriptions" ] || fail "--save does not complete"
 same_list "values of --without-zero" "$(printf '0\n1\n')" "$(complete_words velmora --without-zero '')"
+make_photos "$work/complete"
+mkdir "$work/complete/sub"
+same_list "directories after -C" "$work/complete/sub" "$(complete_words velmora -C "$work/complete/s")"
+# NAMEs are entries of the -C directory, not of the current one.
+same_list "names in the -C directory" "DSC_0001.jpg" \
+    "$(cd / && complete_words velmora -C "$work/complete" DSC)"
 
-echo "==> the installed velmora renames a demo directory"
+echo "==> the installed velmora renames a demo directory, with the installed plug-in and no option"
 make_photos "$work/photos"
-XDG_CONFIG_HOME=$work/config /usr/bin/velmora -C "$work/photos" --yes --mask 'IMG_%#.%E' --start 1 \
-    --save-descriptions 1 DSC_0001.jpg Горы.jpg 海边.jpg
+export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
+# The shell's own glob, in byte order: DSC_0001.jpg, Горы.jpg, 海边.jpg.
+(cd "$work/photos" && LC_ALL=C /usr/bin/velmora -n -yd -m 'IMG_%#.%E' -s 1 *.jpg | grep -qF 'rename     Горы.jpg -> IMG_2.jpg') ||
+    fail "the dry run does not show the plan"
+(cd "$work/photos" && LC_ALL=C /usr/bin/velmora -yd -m 'IMG_%#.%E' -s 1 *.jpg)
 check_renamed "$work/photos"
+echo "==> and takes it back"
+(cd "$work/photos" && /usr/bin/velmora -u >/dev/null)
+same_list "names after the undo" "$(printf '%s\n' Descript.ion DSC_0001.jpg Горы.jpg 海边.jpg)" "$(ls "$work/photos")"
+grep -qF 'Горы.jpg Отпуск в горах' "$work/photos/Descript.ion" || fail "the undo did not bring the descriptions back"
+unset XDG_CONFIG_HOME XDG_STATE_HOME
 
 echo "==> removing it"
 apt purge -y velmora

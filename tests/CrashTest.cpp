@@ -3,7 +3,7 @@
 // whole (the old one, or the complete new one), the settings store is whole (the old one, or the
 // new one with all four options), and no temporary file is left among the user's files. A
 // temporary file in $TMPDIR or beside the store is expected after a kill: it is the run's, never
-// the user's.
+// the user's. And whatever the moment, velmora --undo then brings back the directory as it was.
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -89,38 +90,23 @@ struct CrashSetup {
         work.MakeDirectory("config");
         work.MakeDirectory("config/velmora");
         work.WriteFile(kStorePath, kOldStore);
+        work.MakeDirectory("state");
         work.MakeDirectory("tmp");
     }
 };
 
-// Starts velmora on the setup; the caller waits for or kills the returned process.
-pid_t Start(const CrashSetup& setup) {
-    const std::string program = std::string(VELMORA_BUILD_DIR) + "/velmora";
-    const std::vector<std::string> args = {program,
-                                           "-C",
-                                           setup.panel.Path(),
-                                           "--yes",
-                                           "--mask",
-                                           "IMG_%#.%E",
-                                           "--start",
-                                           "00000",  // five digits, however few the files
-                                           "--without-zero",
-                                           "0",
-                                           "--save-descriptions",
-                                           "1",
-                                           "--columns",
-                                           "N,Z",
-                                           "--lang",
-                                           std::string(VELMORA_BUILD_DIR) + "/VelmoraEng.lng",
-                                           "--select-from",
-                                           setup.work.PathOf("selection")};
+// Starts velmora with these arguments on the setup; the caller waits for or kills the process.
+pid_t Spawn(const CrashSetup& setup, const std::vector<std::string>& args) {
+    const std::string program = args[0];
     const std::string configHome = setup.work.PathOf("config");
     const std::string tmp = setup.work.PathOf("tmp");
+    const std::string stateHome = setup.work.PathOf("state");
     std::fflush(nullptr);  // a child must not write the parent's buffered output again
     const pid_t pid = fork();
     if (pid == 0) {
         setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
         setenv("TMPDIR", tmp.c_str(), 1);
+        setenv("XDG_STATE_HOME", stateHome.c_str(), 1);
         if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr)) {
             _exit(126);
         }
@@ -133,6 +119,16 @@ pid_t Start(const CrashSetup& setup) {
         _exit(127);
     }
     return pid;
+}
+
+// The run: every file renamed, descriptions saved.
+pid_t Start(const CrashSetup& setup) {
+    const std::string program = std::string(VELMORA_BUILD_DIR) + "/velmora";
+    return Spawn(setup, {program, "-C", setup.panel.Path(), "--yes", "--mask", "IMG_%#.%E", "--start",
+                         "00000",  // five digits, however few the files
+                         "--without-zero", "0", "--save-descriptions", "1", "--columns", "N,Z", "--lang",
+                         std::string(VELMORA_BUILD_DIR) + "/VelmoraEng.lng", "--select-from",
+                         setup.work.PathOf("selection")});
 }
 
 int Wait(pid_t pid) {
@@ -201,6 +197,25 @@ State Check(const CrashSetup& setup, const std::string& context) {
     return state;
 }
 
+// velmora --undo after the run, killed or not: every file is back under its old name and the
+// description file holds its old bytes. A run killed before its journal was written renamed
+// nothing, and undo has nothing to do.
+void CheckUndone(const CrashSetup& setup, int renamed, const std::string& context) {
+    SCOPED_TRACE(context + ", then undone");
+    const int status =
+        Wait(Spawn(setup, {std::string(VELMORA_BUILD_DIR) + "/velmora", "-C", setup.panel.Path(), "-u"}));
+    EXPECT_TRUE(WIFEXITED(status) && (WEXITSTATUS(status) == 0 || (WEXITSTATUS(status) == 1 && renamed == 0)))
+        << "status " << status;
+    std::vector<std::string> expected;
+    for (int i = 0; i < setup.files; ++i)
+        expected.push_back(OldName(i));
+    expected.push_back("Descript.ion");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(setup.panel.ListNames(), expected);
+    EXPECT_TRUE(setup.panel.ReadFile("Descript.ion") == OldDescriptions(setup.files))
+        << "the old descriptions are not back";
+}
+
 TEST(Crash, KilledAtRandomMomentsLosesNothing) {
     if (access((std::string(VELMORA_BUILD_DIR) + "/velmora").c_str(), X_OK) != 0) {
         GTEST_SKIP() << "the velmora program is not built";
@@ -217,13 +232,14 @@ TEST(Crash, KilledAtRandomMomentsLosesNothing) {
         const State state = Check(setup, "whole run");
         EXPECT_EQ(state.renamed, kFiles);
         EXPECT_FALSE(state.descriptionsOld);
-        EXPECT_TRUE(setup.work.ListNames().size() == 3) << "config, selection, tmp";
+        EXPECT_TRUE(setup.work.ListNames().size() == 4) << "config, selection, state, tmp";
         g_newStore = setup.work.ReadFile(kStorePath);
         for (const char* value :
              {"\"velmora\"=\"IMG_%#.%E\"", "\"number\"=\"00000\"", "SaveDescription\"=dword:00000001",
               "WithoutZero\"=dword:00000000", "\"x\"=\"y\""}) {
             EXPECT_NE(g_newStore.find(value), std::string::npos) << value << " not in\n" << g_newStore;
         }
+        CheckUndone(setup, state.renamed, "whole run");
     }
 
     std::mt19937 random(kSeed);
@@ -245,6 +261,7 @@ TEST(Crash, KilledAtRandomMomentsLosesNothing) {
         const State state =
             Check(setup, "kill " + std::to_string(repeat) + " after " + std::to_string(delay) + " us");
         partial += state.renamed > 0 && state.renamed < kFiles ? 1 : 0;
+        CheckUndone(setup, state.renamed, "kill " + std::to_string(repeat));
         if (HasFailure()) {
             break;
         }

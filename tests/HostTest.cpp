@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "host/DescriptionIndex.hpp"
+#include "host/JsonLine.hpp"
 #include "host/Lng.hpp"
 #include "host/Options.hpp"
 #include "host/Panel.hpp"
@@ -41,6 +42,14 @@ TEST(HostOptions, UsageErrors) {
         {{"--columns", std::string(80, 'N')}, "longer than 79 bytes"},
         {{"--dir="}, "needs a directory"},
         {{"--trace", ""}, "needs a file name"},
+        {{"-yx"}, "unknown option '-x' in '-yx'"},
+        {{"-ym"}, "option '-m' needs a value"},
+        {{"-0", "a"}, "option '-0' is about the names of '--select-from'"},
+        {{"--json", "-y"}, "option '--json' writes the plan of '--dry-run'"},
+        {{"-u", "a.txt"}, "option '--undo' takes back the last run"},
+        {{"-u", "-y"}, "option '--undo' shows no dialog"},
+        {{"--preview", "--no-preview"}, "exclude each other"},
+        {{"-a", "--select-from", "-"}, "--all"},
     };
     for (const Case& c : cases) {
         HostOptions options;
@@ -74,6 +83,60 @@ TEST(HostOptions, ValuesAndNames) {
     EXPECT_EQ(options.columns, "N,Z");
     EXPECT_EQ(options.rootKey, "Software\\Far\\Plugins");
     EXPECT_EQ(options.directory, ".");
+}
+
+// The shell's conventions: short options group as getopt groups them, a value follows in the
+// same word or the next one, "--" ends the options.
+TEST(HostOptions, ShortOptionsAndGroups) {
+    HostOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseOptions(
+        {"-yzdnC", "dir", "-mIMG_%#.%E", "-s", "0001", "-0", "--select-from", "-", "--json", "--", "-n", "-"},
+        &options, &error))
+        << error;
+    EXPECT_EQ(options.answer, DialogAnswer::Yes);
+    EXPECT_EQ(options.withoutZero, std::optional<int>(1));
+    EXPECT_EQ(options.saveDescriptions, std::optional<int>(1));
+    EXPECT_TRUE(options.dryRun && options.json && options.nullSeparated);
+    EXPECT_EQ(options.directory, "dir");
+    EXPECT_EQ(options.mask, std::optional<std::string>("IMG_%#.%E"));
+    EXPECT_EQ(options.start, std::optional<std::string>("0001"));
+    EXPECT_EQ(options.selectFrom, "-");
+    EXPECT_EQ(options.names, (std::vector<std::string>{"-n", "-"}));
+    EXPECT_EQ(options.mode, HostMode::Run);
+
+    ASSERT_TRUE(ParseOptions({"-un", "-C", "d", "--preview=x"}, &options, &error) == false);
+    EXPECT_EQ(error, "option '--preview' takes no value");
+    ASSERT_TRUE(ParseOptions({"-unC", "d"}, &options, &error)) << error;
+    EXPECT_EQ(options.mode, HostMode::Undo);
+    EXPECT_TRUE(options.dryRun);
+    ASSERT_TRUE(ParseOptions({"-a", "--no-preview"}, &options, &error)) << error;
+    EXPECT_TRUE(options.selectAll);
+    EXPECT_EQ(options.preview, std::optional<bool>(false));
+}
+
+TEST(HostJson, WrittenBytesComeBack) {
+    const std::string cases[] = {
+        "plain",
+        "q\"b\\s/",
+        "\n\r\t\x01\x1f\x7f",
+        "\xD0\x9F\xE2\x82\xAC\xF0\x9F\x98\x80",
+        "\xff\xfe",
+        "a\xD0",
+        "\xC3\xBF and \xFF",  // the character U+00FF and the byte FF stay apart
+        std::string("a\0b", 3),
+    };
+    for (const std::string& bytes : cases) {
+        JsonObject object;
+        ASSERT_TRUE(ParseJsonObject("{\"k\": " + JsonString(bytes) + ", \"n\": 42, \"z\": null}", &object));
+        EXPECT_EQ(JsonText(object, "k"), bytes);
+        EXPECT_EQ(JsonNumber(object, "n"), std::optional<std::uint64_t>(42));
+        EXPECT_EQ(object.at("z").kind, JsonValue::Null);
+    }
+    JsonObject object;
+    for (const char* bad : {"", "{", "{\"a\"}", "{\"a\": \"\\u0100\"}", "{\"a\": 1} x", "{\"a\": \"x}",
+                            "{\"a\": 99999999999999999999}"})
+        EXPECT_FALSE(ParseJsonObject(bad, &object)) << bad;
 }
 
 TEST(HostLng, Parse) {
@@ -232,18 +295,40 @@ TEST(HostScriptedUi, DialogAndBoxes) {
     EXPECT_EQ(err.str(), "velmora: File already exists: b.txt\nvelmora: Cannot rename file: a: to: b\n");
 }
 
-TEST(HostScriptedUi, ProgressOnTerminalIsOneOverwrittenLine) {
+std::uint64_t g_fakeNow = 0;
+std::uint64_t FakeClock() {
+    return g_fakeNow;
+}
+
+TEST(HostScriptedUi, ProgressLineTenTimesASecondAtMostThenCleared) {
     std::ostringstream err;
     {
-        ScriptedUi ui(DialogAnswer::Yes, err, true);
-        const char* first[] = {"Velmora", "1. a.txt"};
-        ui.Message(0, nullptr, first, 2, 0);
-        const char* second[] = {"Velmora", "2. b.txt"};
-        ui.Message(0, nullptr, second, 2, 0);  // within the redraw interval: skipped
+        ScriptedUi ui(DialogAnswer::Yes, err, true, 1000, &FakeClock);
+        const char* box[] = {"Velmora batch rename", "1. a.txt"};
+        // One file a millisecond for 250 ms: the line is drawn at 100 and 200 ms only.
+        for (g_fakeNow = 0; g_fakeNow < 250; ++g_fakeNow)
+            ui.Message(0, nullptr, box, 2, 0);
         const char* warning[] = {"Error", "File already exists", "c.txt", "OK"};
         ui.Message(far::FMSG_WARNING, "FileExist", warning, 4, 1);
     }
-    EXPECT_EQ(err.str(), "\r1. a.txt\x1b[K\r\x1b[Kvelmora: File already exists: c.txt\n");
+    EXPECT_EQ(err.str(),
+              "\r100/1000 files, 1000 files/s, 0:01 left\x1b[K"
+              "\r200/1000 files, 1000 files/s, 0:01 left\x1b[K"
+              "\r\x1b[Kvelmora: File already exists: c.txt\n");
+
+    struct Case {
+        std::size_t done, total;
+        std::uint64_t elapsedMs;
+        const char* text;
+    } cases[] = {
+        {0, 10, 0, "0/10 files"},
+        {50, 100, 1000, "50/100 files, 50 files/s, 0:01 left"},
+        {1, 100000, 1000, "1/100000 files, 1 files/s, 27:46:39 left"},
+        {3000, 100000, 1000, "3000/100000 files, 3000 files/s, 0:33 left"},
+        {100, 100, 5000, "100/100 files, 20 files/s"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ProgressText(c.done, c.total, c.elapsedMs), c.text);
 }
 
 TEST(HostServices, DialogAnswersOnlyFitTheirItems) {

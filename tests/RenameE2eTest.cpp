@@ -475,5 +475,31 @@ TEST(RenameE2e, TheProgramFindsThePluginBesideItThenInstalled) {
 }
 #endif
 
+#if !defined(_WIN32)
+// find ... -print0 | velmora -0 --select-from - ...: the names come from standard input, each
+// ended by a zero byte, so that a name may hold a line end; without -0, one a line.
+TEST(RenameE2e, NamesFromStandardInput) {
+    HostRunner host;
+    const std::string odd = "two\nlines.txt";
+    host.MakeFiles({"a.txt", odd, "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B.txt"});
+    HostResult result = host.RunProgram({"-0", "--select-from", "-", "-y", "-m", "n%#.%E", "-s", "1"}, "",
+                                        std::string("a.txt\0", 6) + odd + std::string("\0", 1));
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(),
+              (std::vector<std::string>{"n1.txt", "n2.txt", "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B.txt"}));
+    EXPECT_EQ(host.Dir().ReadFile("n2.txt"), "content of " + odd);
+
+    result = host.RunProgram({"--select-from", "-", "-y", "-m", "m%#.%E", "-s", "0"}, "",
+                             "n1.txt\r\n\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B.txt\n");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"m0.txt", "m1.txt", "n2.txt"}));
+
+    // Standard input holds the names: no dialog can be shown, and the message says what to do.
+    result = host.RunProgram({"--select-from", "-", "-m", "x"}, "", "m0.txt\n");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("pass --yes (-y)"), std::string::npos) << result.err;
+}
+#endif
+
 }  // namespace
 }  // namespace velmora::test

@@ -3,20 +3,26 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <system_error>
 
 #include "far/FarAbi.hpp"
 #include "far/HostConventions.hpp"
 #include "host/DescriptionIndex.hpp"
+#include "host/Journal.hpp"
 #include "host/Lng.hpp"
 #include "host/Options.hpp"
 #include "host/Panel.hpp"
+#include "host/Plan.hpp"
 #include "host/ScriptedUi.hpp"
 #include "host/Services.hpp"
+#include "host/Simulation.hpp"
 #include "host/TextLines.hpp"
 #include "host/Trace.hpp"
+#include "host/Undo.hpp"
 #include "platform/HostSystem.hpp"
 #include "platform/Platform.hpp"
+#include "settings/Settings.hpp"
 
 #if defined(VELMORA_HAVE_TUI)
 #include "host/tui/TerminalUi.hpp"
@@ -73,16 +79,32 @@ bool WantsRussian() {
     return false;
 }
 
-bool ReadNameList(const std::string& path, std::vector<std::string>* names, std::string* error) {
+// The names of --select-from: one a line (LF or CR LF), or each ended by a zero byte (-0, as
+// find -print0 writes them, for names that hold line ends); empty ones are skipped.
+bool ReadNameList(const std::string& path, bool nullSeparated, std::vector<std::string>* names,
+                  std::string* error) {
     std::string contents;
     std::string reason;
-    if (!ReadWholeFile(path, &contents, &reason)) {
-        *error = "cannot read the list of names " + path + ": " + reason;
+    const bool stdinList = path == "-";
+    if (!(stdinList ? ReadStandardInput(&contents, &reason) : ReadWholeFile(path, &contents, &reason))) {
+        *error = "cannot read the list of names " + (stdinList ? std::string("on standard input") : path) +
+                 ": " + reason;
         return false;
     }
     // Names as the directory listing spells them: a UTF-8 list is converted, one in the host's
     // code page taken as it is.
     contents = TextInHostCodePage(contents);
+    if (nullSeparated) {
+        for (std::size_t begin = 0; begin < contents.size();) {
+            std::size_t end = contents.find('\0', begin);
+            if (end == std::string::npos)
+                end = contents.size();
+            if (end > begin)
+                names->push_back(contents.substr(begin, end - begin));
+            begin = end + 1;
+        }
+        return true;
+    }
     std::size_t pos = 0;
     std::size_t begin = 0;
     std::size_t end = 0;
@@ -92,6 +114,12 @@ bool ReadNameList(const std::string& path, std::vector<std::string>* names, std:
     }
     return true;
 }
+
+// The host's own settings, beside the plug-in's: whether the terminal dialog previews.
+std::string HostSettingsKey(const std::string& rootKey) {
+    return rootKey + "\\Velmora\\Host";
+}
+constexpr const char* kPreviewValue = "Preview";
 
 std::vector<std::string> HostListNames(const std::string& rootKey) {
     std::string bytes;
@@ -117,15 +145,17 @@ private:
 };
 
 std::unique_ptr<UserInterface> MakeUi(const HostOptions& options, const std::string& pluginDirectory,
-                                      std::ostream& err, std::string* error) {
+                                      std::size_t total, std::ostream& err, std::string* error) {
     if (options.answer != DialogAnswer::Ask) {
-        bool progress = &err == &std::cerr && IsTerminal(2);
-        return std::make_unique<ScriptedUi>(options.answer, err, progress);
+        // A plan renames nothing: no progress to show.
+        bool progress = &err == &std::cerr && IsTerminal(2) && !options.dryRun;
+        return std::make_unique<ScriptedUi>(options.answer, err, progress, total);
     }
 #if defined(VELMORA_HAVE_TUI)
     TerminalUiConfig config;
     config.helpFile = pluginDirectory + (WantsRussian() ? "VelmoraRus.hlf" : "VelmoraEng.hlf");
     config.title = "velmora";
+    config.rememberHistory = !options.dryRun;
     std::unique_ptr<UserInterface> ui = MakeTerminalUi(config, error);
     if (!ui && error->empty())
         *error = "cannot start the terminal dialog; pass --yes to rename or --cancel";
@@ -136,6 +166,74 @@ std::unique_ptr<UserInterface> MakeUi(const HostOptions& options, const std::str
     return nullptr;
 #endif
 }
+
+// Where the run's plan is made once the dialog is confirmed: printed (--dry-run), shown (the
+// terminal preview), kept in the journal before the plug-in renames anything.
+class RunGate final : public DialogGate {
+public:
+    RunGate(const HostOptions& options, ServiceSession& session, bool preview)
+        : options_(options), session_(session), preview_(preview) {}
+
+    Verdict Confirm(const far::FarDialogItem* items, int count, int result) override {
+        // A dialog of another layout (a plug-in module of another version) can have no plan made
+        // for it: a dry run must then rename nothing all the same.
+        if (result != far::kDialogOkItem || count != far::kDialogItemCount)
+            return options_.dryRun ? Verdict::Cancel : Verdict::Proceed;
+        Plan plan = ComputePlan(session_, options_.rootKey, items, count);
+        if (options_.dryRun) {
+            plan_ = std::move(plan);
+            return Verdict::Cancel;
+        }
+        if (preview_) {
+            switch (session_.ui->Preview(plan)) {
+                case PreviewAnswer::Rename:
+                    break;
+                case PreviewAnswer::Back:
+                    return Verdict::Back;
+                case PreviewAnswer::Cancel:
+                    return Verdict::Cancel;
+            }
+        }
+        if (plan.Count(ItemAction::Rename) > 0 || (plan.savesDescriptions && !plan.descriptionFile.empty())) {
+            journaled_ = true;
+            descriptionFile_ = plan.descriptionFile;
+            std::string error;
+            if (!journal_.Begin(session_.currentDirectory, plan, &error))
+                journalError_ = error;
+        }
+        return Verdict::Proceed;
+    }
+
+    // After the run: the journal learns that it finished. Warnings go to `err` (the terminal
+    // is the shell's again by now).
+    void Finish(std::ostream& err) {
+        if (!journalError_.empty())
+            err << "velmora: warning: this run cannot be undone: " << journalError_ << '\n';
+        if (!journaled_ || !journalError_.empty())
+            return;
+        std::optional<std::string> descriptions;
+        std::string bytes;
+        std::string ignored;
+        if (!descriptionFile_.empty() && SystemFileSystem().Attributes(descriptionFile_) != kNoAttributes &&
+            ReadWholeFile(descriptionFile_, &bytes, &ignored))
+            descriptions = std::move(bytes);
+        std::string error;
+        if (!journal_.Finish(descriptions, &error))
+            err << "velmora: warning: the journal does not know that the run finished: " << error << '\n';
+    }
+
+    const std::optional<Plan>& DryRunPlan() const { return plan_; }
+
+private:
+    const HostOptions& options_;
+    ServiceSession& session_;
+    bool preview_;
+    JournalWriter journal_{SystemFileSystem(), JournalRoot()};
+    bool journaled_ = false;
+    std::string journalError_;
+    std::string descriptionFile_;
+    std::optional<Plan> plan_;
+};
 
 int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess, std::ostream& out,
         std::ostream& err) {
@@ -153,8 +251,22 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
         return kExitDone;
     }
 
-    if (options.answer == DialogAnswer::Ask && !(IsTerminal(0) && IsTerminal(1)))
+    if (options.mode == HostMode::Undo) {
+        DirectoryRestorer restorer;
+        if (!ChangeDirectory(options.directory, &error))
+            return fail(error);
+        const std::string directory = CurrentDirectory();
+        return RunUndo(options, directory.empty() ? options.directory : directory, out, err);
+    }
+
+    if (options.answer == DialogAnswer::Ask && !(IsTerminal(0) && IsTerminal(1))) {
+        if (options.selectFrom == "-")
+            return fail(
+                "standard input holds the names (--select-from -), so there is no terminal for the "
+                "dialog; pass --yes (-y) to answer it",
+                true);
         return fail("no terminal for the dialog; pass --yes to rename or --cancel", true);
+    }
 
     // Everything named on the command line is found relative to the directory velmora was
     // started in, so it is all read before the panel directory becomes current.
@@ -184,7 +296,8 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
         return fail(error);
 
     std::vector<std::string> names = options.names;
-    if (!options.selectFrom.empty() && !ReadNameList(options.selectFrom, &names, &error))
+    if (!options.selectFrom.empty() &&
+        !ReadNameList(options.selectFrom, options.nullSeparated, &names, &error))
         return fail(error);
 
     Trace trace;
@@ -214,11 +327,21 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
     if (!panel.DescriptionError().empty())
         err << "velmora: warning: " << panel.DescriptionError() << '\n';
 
-    std::unique_ptr<UserInterface> ui = MakeUi(options, pluginDirectory, err, &error);
+    // The preview switch is kept with the host's settings; a plan stores nothing.
+    bool preview = ReadRegistryDword(Settings(), HostSettingsKey(options.rootKey), kPreviewValue, 0) != 0;
+    if (options.preview) {
+        preview = *options.preview;
+        if (!options.dryRun)
+            WriteRegistryDword(Settings(), HostSettingsKey(options.rootKey), kPreviewValue, preview ? 1 : 0);
+    }
+
+    std::unique_ptr<UserInterface> ui = MakeUi(options, pluginDirectory, panel.SelectedCount(), err, &error);
     if (!ui)
         return fail(error, true);
 
     ServiceSession session;
+    RunGate gate(options, session, preview && options.answer == DialogAnswer::Ask);
+    session.gate = &gate;
     session.lng = &lng;
     session.panel = &panel;
     session.ui = ui.get();
@@ -243,6 +366,18 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
     ui.reset();  // a terminal UI gives the terminal back before anything more is printed
 
     int status = session.warningShown ? kExitWarning : kExitDone;
+    if (options.dryRun) {
+        if (const std::optional<Plan>& plan = gate.DryRunPlan()) {
+            out << (options.json ? PlanJson(*plan) : PlanTable(*plan));
+            if (options.json) {
+                for (const std::string& warning : plan->warnings)
+                    err << "velmora: the run would warn: " << warning << '\n';
+            }
+            status = plan->Warns() ? kExitWarning : status;
+        }
+    } else {
+        gate.Finish(err);
+    }
     if (result != far::kInvalidHandle) {
         err << "velmora: the plug-in opened a panel, which velmora cannot show\n";
         status = kExitWarning;

@@ -1,5 +1,7 @@
 #include "host/Options.hpp"
 
+#include <algorithm>
+
 namespace velmora::host {
 namespace {
 
@@ -7,47 +9,108 @@ namespace {
 constexpr std::size_t kMaxFieldText = 511;
 constexpr std::size_t kMaxColumnTypes = 79;
 
-enum class Takes { Nothing, Value };
-
-struct OptionInfo {
-    const char* longName;
-    char shortName;
-    Takes takes;
+enum class OptionId {
+    Dir,
+    SelectFrom,
+    Null,
+    All,
+    Mask,
+    Start,
+    WithoutZeroFlag,
+    WithoutZero,
+    SaveDescriptionsFlag,
+    SaveDescriptions,
+    Yes,
+    Cancel,
+    DryRun,
+    Json,
+    Preview,
+    NoPreview,
+    Undo,
+    Columns,
+    RootKey,
+    Lang,
+    Plugin,
+    Trace,
+    Help,
+    Version,
 };
 
-const OptionInfo kOptions[] = {
-    {"dir", 'C', Takes::Value},
-    {"mask", 0, Takes::Value},
-    {"start", 0, Takes::Value},
-    {"without-zero", 0, Takes::Value},
-    {"save-descriptions", 0, Takes::Value},
-    {"yes", 0, Takes::Nothing},
-    {"cancel", 0, Takes::Nothing},
-    {"columns", 0, Takes::Value},
-    {"root-key", 0, Takes::Value},
-    {"lang", 0, Takes::Value},
-    {"plugin", 0, Takes::Value},
-    {"trace", 0, Takes::Value},
-    {"select-from", 0, Takes::Value},
-    {"all", 0, Takes::Nothing},
-    {"help", 'h', Takes::Nothing},
-    {"version", 0, Takes::Nothing},
+struct Option {
+    OptionSpec spec;
+    OptionId id;
 };
 
-const OptionInfo* FindLong(const std::string& name) {
-    for (const OptionInfo& info : kOptions) {
-        if (name == info.longName)
-            return &info;
+const std::vector<Option>& Options() {
+    using V = OptionValue;
+    static const std::vector<Option> options = {
+        {{"dir", 'C', V::Directory, "DIR", "the panel's directory (default: the current one)", "Selection"},
+         OptionId::Dir},
+        {{"select-from", 0, V::File, "FILE", "names from FILE, one a line ('-': standard input)", nullptr},
+         OptionId::SelectFrom},
+        {{"null", '0', V::None, nullptr, "--select-from names end in a zero byte (-print0)", nullptr},
+         OptionId::Null},
+        {{"all", 'a', V::None, nullptr, "select every entry of the directory", nullptr}, OptionId::All},
+        {{"mask", 'm', V::Text, "TEXT", "answer for the name template field", "Answers for the dialog"},
+         OptionId::Mask},
+        {{"start", 's', V::Text, "TEXT", "answer for the start number field", nullptr}, OptionId::Start},
+        {{nullptr, 'z', V::None, nullptr, "counters without leading zeros: --without-zero 1", nullptr},
+         OptionId::WithoutZeroFlag},
+        {{"without-zero", 0, V::Switch01, "0|1", "answer for the switch that turns off zero padding",
+          nullptr},
+         OptionId::WithoutZero},
+        {{nullptr, 'd', V::None, nullptr, "save the descriptions: --save-descriptions 1", nullptr},
+         OptionId::SaveDescriptionsFlag},
+        {{"save-descriptions", 0, V::Switch01, "0|1", "answer for the switch that saves descriptions",
+          nullptr},
+         OptionId::SaveDescriptions},
+        {{"yes", 'y', V::None, nullptr, "close the dialog with OK without showing it", nullptr},
+         OptionId::Yes},
+        {{"cancel", 0, V::None, nullptr, "close the dialog with Cancel without showing it", nullptr},
+         OptionId::Cancel},
+        {{"dry-run", 'n', V::None, nullptr, "show what the run would do, change nothing", "Plan and undo"},
+         OptionId::DryRun},
+        {{"json", 0, V::None, nullptr, "with --dry-run: one JSON object a line", nullptr}, OptionId::Json},
+        {{"preview", 0, V::None, nullptr, "the dialog previews the plan (from now on)", nullptr},
+         OptionId::Preview},
+        {{"no-preview", 0, V::None, nullptr, "the dialog renames at once (from now on)", nullptr},
+         OptionId::NoPreview},
+        {{"undo", 'u', V::None, nullptr, "take back the most recent run in the directory", nullptr},
+         OptionId::Undo},
+        {{"columns", 0, V::Text, "TYPES", "panel columns (default N,Z: with descriptions)", "Host"},
+         OptionId::Columns},
+        {{"root-key", 0, V::Text, "KEY", "settings root (default Software\\Far\\Plugins)", nullptr},
+         OptionId::RootKey},
+        {{"lang", 0, V::File, "FILE", "language file (default: by $LANG, by the plug-in)", nullptr},
+         OptionId::Lang},
+        {{"plugin", 0, V::File, "FILE", "the plug-in module (default: beside velmora)", nullptr},
+         OptionId::Plugin},
+        {{"trace", 0, V::File, "FILE", "log each Dialog, Message and Control call (JSON)", nullptr},
+         OptionId::Trace},
+        {{"help", 'h', V::None, nullptr, "show this help and exit", nullptr}, OptionId::Help},
+        {{"version", 0, V::None, nullptr, "show the version and exit", nullptr}, OptionId::Version},
+    };
+    return options;
+}
+
+const Option* FindLong(const std::string& name) {
+    for (const Option& option : Options()) {
+        if (option.spec.longName && name == option.spec.longName)
+            return &option;
     }
     return nullptr;
 }
 
-const OptionInfo* FindShort(char name) {
-    for (const OptionInfo& info : kOptions) {
-        if (info.shortName != 0 && info.shortName == name)
-            return &info;
+const Option* FindShort(char name) {
+    for (const Option& option : Options()) {
+        if (option.spec.shortName != 0 && option.spec.shortName == name)
+            return &option;
     }
     return nullptr;
+}
+
+bool TakesValue(const Option& option) {
+    return option.spec.value != OptionValue::None;
 }
 
 bool ParseSwitch(const std::string& option, const std::string& value, std::optional<int>* target,
@@ -67,64 +130,153 @@ bool CheckLength(const std::string& option, const std::string& value, std::size_
     return false;
 }
 
-bool Apply(const OptionInfo& info, const std::string& shown, const std::string& value, HostOptions* options,
+bool NeedsValue(const std::string& option, const std::string& value, const char* what, std::string* error) {
+    if (!value.empty())
+        return true;
+    *error = "option '" + option + "' needs " + what;
+    return false;
+}
+
+bool SetAnswer(DialogAnswer answer, HostOptions* options, std::string* error) {
+    if (options->answer != DialogAnswer::Ask && options->answer != answer) {
+        *error = "options '--yes' and '--cancel' exclude each other";
+        return false;
+    }
+    options->answer = answer;
+    return true;
+}
+
+bool Apply(OptionId id, const std::string& shown, const std::string& value, HostOptions* options,
            std::string* error) {
-    const std::string name = info.longName;
-    if (name == "dir") {
-        if (value.empty()) {
-            *error = "option '" + shown + "' needs a directory";
-            return false;
-        }
-        options->directory = value;
-    } else if (name == "mask") {
-        if (!CheckLength(shown, value, kMaxFieldText, error))
-            return false;
-        options->mask = value;
-    } else if (name == "start") {
-        if (!CheckLength(shown, value, kMaxFieldText, error))
-            return false;
-        options->start = value;
-    } else if (name == "without-zero") {
-        return ParseSwitch(shown, value, &options->withoutZero, error);
-    } else if (name == "save-descriptions") {
-        return ParseSwitch(shown, value, &options->saveDescriptions, error);
-    } else if (name == "yes" || name == "cancel") {
-        DialogAnswer answer = name == "yes" ? DialogAnswer::Yes : DialogAnswer::Cancel;
-        if (options->answer != DialogAnswer::Ask && options->answer != answer) {
-            *error = "options '--yes' and '--cancel' exclude each other";
-            return false;
-        }
-        options->answer = answer;
-    } else if (name == "columns") {
-        if (!CheckLength(shown, value, kMaxColumnTypes, error))
-            return false;
-        options->columns = value;
-    } else if (name == "root-key") {
-        options->rootKey = value;
-    } else if (name == "lang" || name == "plugin" || name == "trace" || name == "select-from") {
-        if (value.empty()) {
-            *error = "option '" + shown + "' needs a file name";
-            return false;
-        }
-        if (name == "lang")
-            options->languageFile = value;
-        else if (name == "plugin")
-            options->pluginFile = value;
-        else if (name == "trace")
-            options->traceFile = value;
-        else
+    switch (id) {
+        case OptionId::Dir:
+            if (!NeedsValue(shown, value, "a directory", error))
+                return false;
+            options->directory = value;
+            return true;
+        case OptionId::SelectFrom:
+            if (!NeedsValue(shown, value, "a file name", error))
+                return false;
             options->selectFrom = value;
-    } else if (name == "all") {
-        options->selectAll = true;
-    } else if (name == "help") {
-        options->help = true;
-    } else if (name == "version") {
-        options->version = true;
+            return true;
+        case OptionId::Null:
+            options->nullSeparated = true;
+            return true;
+        case OptionId::All:
+            options->selectAll = true;
+            return true;
+        case OptionId::Mask:
+            if (!CheckLength(shown, value, kMaxFieldText, error))
+                return false;
+            options->mask = value;
+            return true;
+        case OptionId::Start:
+            if (!CheckLength(shown, value, kMaxFieldText, error))
+                return false;
+            options->start = value;
+            return true;
+        case OptionId::WithoutZeroFlag:
+            options->withoutZero = 1;
+            return true;
+        case OptionId::WithoutZero:
+            return ParseSwitch(shown, value, &options->withoutZero, error);
+        case OptionId::SaveDescriptionsFlag:
+            options->saveDescriptions = 1;
+            return true;
+        case OptionId::SaveDescriptions:
+            return ParseSwitch(shown, value, &options->saveDescriptions, error);
+        case OptionId::Yes:
+            return SetAnswer(DialogAnswer::Yes, options, error);
+        case OptionId::Cancel:
+            return SetAnswer(DialogAnswer::Cancel, options, error);
+        case OptionId::DryRun:
+            options->dryRun = true;
+            return true;
+        case OptionId::Json:
+            options->json = true;
+            return true;
+        case OptionId::Preview:
+        case OptionId::NoPreview: {
+            const bool on = id == OptionId::Preview;
+            if (options->preview && *options->preview != on) {
+                *error = "options '--preview' and '--no-preview' exclude each other";
+                return false;
+            }
+            options->preview = on;
+            return true;
+        }
+        case OptionId::Undo:
+            options->mode = HostMode::Undo;
+            return true;
+        case OptionId::Columns:
+            if (!CheckLength(shown, value, kMaxColumnTypes, error))
+                return false;
+            options->columns = value;
+            return true;
+        case OptionId::RootKey:
+            options->rootKey = value;
+            return true;
+        case OptionId::Lang:
+        case OptionId::Plugin:
+        case OptionId::Trace:
+            if (!NeedsValue(shown, value, "a file name", error))
+                return false;
+            (id == OptionId::Lang     ? options->languageFile
+             : id == OptionId::Plugin ? options->pluginFile
+                                      : options->traceFile) = value;
+            return true;
+        case OptionId::Help:
+            options->help = true;
+            return true;
+        case OptionId::Version:
+            options->version = true;
+            return true;
+    }
+    return true;
+}
+
+// Options that make no sense together, found once everything is read.
+bool CheckCombination(const HostOptions& options, std::string* error) {
+    const bool selects = !options.names.empty() || !options.selectFrom.empty();
+    if (options.selectAll && selects) {
+        *error = "option '--all' selects every entry; give no names and no '--select-from' with it";
+        return false;
+    }
+    if (options.nullSeparated && options.selectFrom.empty()) {
+        *error = "option '-0' is about the names of '--select-from'; give that too";
+        return false;
+    }
+    if (options.json && !options.dryRun) {
+        *error = "option '--json' writes the plan of '--dry-run'; give that too";
+        return false;
+    }
+    if (options.mode == HostMode::Undo) {
+        if (selects || options.selectAll) {
+            *error =
+                "option '--undo' takes back the last run as it was; give no names, '--all' or "
+                "'--select-from' with it";
+            return false;
+        }
+        if (options.answer != DialogAnswer::Ask || options.mask || options.start || options.withoutZero ||
+            options.saveDescriptions || options.preview) {
+            *error = "option '--undo' shows no dialog; give no answers for one with it";
+            return false;
+        }
     }
     return true;
 }
 
 }  // namespace
+
+const std::vector<OptionSpec>& OptionTable() {
+    static const std::vector<OptionSpec> table = [] {
+        std::vector<OptionSpec> specs;
+        for (const Option& option : Options())
+            specs.push_back(option.spec);
+        return specs;
+    }();
+    return table;
+}
 
 bool ParseOptions(const std::vector<std::string>& args, HostOptions* options, std::string* error) {
     *options = HostOptions();
@@ -139,80 +291,105 @@ bool ParseOptions(const std::vector<std::string>& args, HostOptions* options, st
             optionsEnded = true;
             continue;
         }
-        const OptionInfo* info = nullptr;
-        std::string shown;
-        std::optional<std::string> value;
         if (arg[1] == '-') {
             std::string name = arg.substr(2);
-            std::size_t equals = name.find('=');
+            std::optional<std::string> value;
+            const std::size_t equals = name.find('=');
             if (equals != std::string::npos) {
                 value = name.substr(equals + 1);
                 name.resize(equals);
             }
-            info = FindLong(name);
-            shown = "--" + name;
-        } else {
-            info = FindShort(arg[1]);
-            shown = arg.substr(0, 2);
-            if (arg.size() > 2) {
-                if (info && info->takes == Takes::Nothing) {
-                    *error = "unknown option '" + arg + "'";
-                    return false;
-                }
-                value = arg.substr(2);
+            const std::string shown = "--" + name;
+            const Option* option = FindLong(name);
+            if (!option) {
+                *error = "unknown option '" + shown + "'";
+                return false;
             }
-        }
-        if (!info) {
-            *error = "unknown option '" + shown + "'";
-            return false;
-        }
-        if (info->takes == Takes::Nothing) {
-            if (value) {
+            if (!TakesValue(*option) && value) {
                 *error = "option '" + shown + "' takes no value";
                 return false;
             }
-        } else if (!value) {
-            if (i + 1 >= args.size()) {
-                *error = "option '" + shown + "' needs a value";
+            if (TakesValue(*option) && !value) {
+                if (i + 1 >= args.size()) {
+                    *error = "option '" + shown + "' needs a value";
+                    return false;
+                }
+                value = args[++i];
+            }
+            if (!Apply(option->id, shown, value.value_or(std::string()), options, error))
+                return false;
+            continue;
+        }
+        // Short options, grouped as getopt groups them: "-yd" is "-y -d"; one that takes a value
+        // takes the rest of the group ("-mIMG_%#") or else the next argument.
+        for (std::size_t at = 1; at < arg.size(); ++at) {
+            const std::string shown = std::string("-") + arg[at];
+            const Option* option = FindShort(arg[at]);
+            if (!option) {
+                *error = "unknown option '" + shown + "'" + (at > 1 ? " in '" + arg + "'" : std::string());
                 return false;
             }
-            value = args[++i];
+            std::string value;
+            if (TakesValue(*option)) {
+                if (at + 1 < arg.size()) {
+                    value = arg.substr(at + 1);
+                } else if (i + 1 < args.size()) {
+                    value = args[++i];
+                } else {
+                    *error = "option '" + shown + "' needs a value";
+                    return false;
+                }
+                at = arg.size();
+            }
+            if (!Apply(option->id, shown, value, options, error))
+                return false;
         }
-        if (!Apply(*info, shown, value.value_or(std::string()), options, error))
-            return false;
     }
-    if (options->selectAll && (!options->names.empty() || !options->selectFrom.empty())) {
-        *error = "option '--all' selects every entry; give no names and no '--select-from' with it";
-        return false;
-    }
-    return true;
+    return CheckCombination(*options, error);
 }
 
-const char* UsageText() {
-    return "Usage: velmora [OPTION...] [NAME...]\n"
-           "Runs the Velmora batch-rename plug-in on one directory, as FAR Manager would.\n"
-           "NAMEs are entries of the directory: the selection, renamed in this order.\n"
-           "\n"
-           "  -C, --dir DIR              the panel's directory (default: the current one)\n"
-           "      --select-from FILE     add the names listed in FILE, one a line\n"
-           "      --all                  select every entry of the directory\n"
-           "      --mask TEXT            answer for the name template field\n"
-           "      --start TEXT           answer for the start number field\n"
-           "      --without-zero 0|1     answer for the switch that turns off zero padding\n"
-           "      --save-descriptions 0|1  answer for the switch that saves descriptions\n"
-           "      --yes                  close the dialog with OK without showing it\n"
-           "      --cancel               close the dialog with Cancel without showing it\n"
-           "      --columns TYPES        the panel's column types (default N,Z: descriptions shown)\n"
-           "      --root-key KEY         the settings root handed to the plug-in\n"
-           "                             (default Software\\Far\\Plugins)\n"
-           "      --lang FILE            the language file (default: by $LANG, beside the plug-in)\n"
-           "      --plugin FILE          the plug-in module (default: beside velmora)\n"
-           "      --trace FILE           append each Dialog, Message and Control call as JSON\n"
-           "  -h, --help                 show this help and exit\n"
-           "      --version              show the version and exit\n"
-           "\n"
-           "Without --yes or --cancel the dialog is shown on the terminal.\n"
-           "Exit status: 0 done, 1 a warning was shown, 2 usage or loading error.\n";
+namespace {
+
+// "-C, --dir DIR" as the docs show an option.
+std::string Synopsis(const OptionSpec& spec) {
+    std::string text;
+    if (spec.shortName)
+        text += std::string("-") + spec.shortName;
+    if (spec.shortName && spec.longName)
+        text += ", ";
+    if (spec.longName)
+        text += std::string("--") + spec.longName;
+    if (spec.valueName)
+        text += std::string(" ") + spec.valueName;
+    return text;
+}
+
+}  // namespace
+
+std::string UsageText() {
+    std::string text =
+        "Usage: velmora [OPTION...] [NAME...]\n"
+        "Runs the Velmora batch-rename plug-in on one directory, as FAR Manager would.\n"
+        "NAMEs are entries of the directory: the selection, renamed in this order.\n";
+    constexpr std::size_t kColumn = 31;
+    for (const OptionSpec& spec : OptionTable()) {
+        if (spec.group)
+            text += std::string("\n") + spec.group + ":\n";
+        // Long-only options line up under the long names of the others.
+        std::string line = spec.shortName ? "  " : "      ";
+        line += Synopsis(spec);
+        line += line.size() + 2 <= kColumn ? std::string(kColumn - line.size(), ' ')
+                                           : "\n" + std::string(kColumn, ' ');
+        text += line + spec.help + "\n";
+    }
+    text +=
+        "\n"
+        "Without --yes or --cancel the dialog is shown on the terminal. Short options\n"
+        "group (-yd is -y -d); -- ends the options. Each run that renames is kept in a\n"
+        "journal first, so that --undo can take it back.\n"
+        "Exit status: 0 done; 1 a warning was shown (--dry-run: would be; --undo: not\n"
+        "everything could be taken back); 2 usage or loading error.\n";
+    return text;
 }
 
 }  // namespace velmora::host

@@ -1,4 +1,5 @@
-// The velmora host's command line: `velmora [OPTION...] [NAME...]`.
+// The velmora host's command line: `velmora [OPTION...] [NAME...]`. One table describes every
+// option; the parser, --help, the man page and the bash completion are all made from it.
 #pragma once
 
 #include <optional>
@@ -13,6 +14,12 @@ constexpr const char* kHostVersion = VELMORA_VERSION;
 // How the dialog is closed without being shown.
 enum class DialogAnswer { Ask, Yes, Cancel };
 
+// What is to be done.
+enum class HostMode {
+    Run,   // the plug-in's run, as FAR would start it
+    Undo,  // take back the most recent run in the directory
+};
+
 struct HostOptions {
     std::string directory = ".";
     std::optional<std::string> mask;
@@ -22,21 +29,52 @@ struct HostOptions {
     DialogAnswer answer = DialogAnswer::Ask;
     std::string columns = "N,Z";
     std::string rootKey = "Software\\Far\\Plugins";
-    std::string languageFile;  // empty: chosen by $LANG beside the plug-in
-    std::string pluginFile;    // empty: beside the executable
-    std::string traceFile;     // empty: no trace
-    std::string selectFrom;    // file with one name a line; empty: none
+    std::string languageFile;    // empty: chosen by $LANG beside the plug-in
+    std::string pluginFile;      // empty: beside the executable
+    std::string traceFile;       // empty: no trace
+    std::string selectFrom;      // file of names ("-": standard input); empty: none
+    bool nullSeparated = false;  // the names in selectFrom end with a zero byte, not a line end
     bool selectAll = false;
+    HostMode mode = HostMode::Run;
+    bool dryRun = false;          // show the plan (or the undo), change nothing
+    bool json = false;            // the plan as JSON lines
+    std::optional<bool> preview;  // the stored preview switch is to be set to this
     bool help = false;
     bool version = false;
     std::vector<std::string> names;  // the selection, in this order
 };
 
+// What follows an option on the command line, as far as completion and the docs care.
+enum class OptionValue {
+    None,  // a switch
+    Directory,
+    File,      // a file name ("-" where standard input is meant)
+    Switch01,  // 0 or 1
+    Text,
+};
+
+struct OptionSpec {
+    const char* longName;  // without "--"; null for an option that is only short
+    char shortName;        // 0: none
+    OptionValue value;
+    const char* valueName;  // as the docs show the value ("DIR", "0|1"); null for a switch
+    const char* help;       // one line for --help and the man page
+    const char* group;      // the heading of the group this option opens, or null
+};
+
+// Every option, in the order --help shows them.
+const std::vector<OptionSpec>& OptionTable();
+
 // Parses the arguments after the program name. False with a message (without the "velmora: "
-// prefix) on a usage error.
+// prefix) that names the option and the reason on a usage error.
 bool ParseOptions(const std::vector<std::string>& args, HostOptions* options, std::string* error);
 
 // Text of --help.
-const char* UsageText();
+std::string UsageText();
+
+// The man page velmora(1) in roff, and the bash completion script; `date` goes into the page's
+// header ("May 2024").
+std::string ManPage(const std::string& date);
+std::string BashCompletion();
 
 }  // namespace velmora::host

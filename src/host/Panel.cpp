@@ -14,7 +14,23 @@ void SetFileTime(std::uint64_t ticks, far::FILETIME* time) {
     time->dwHighDateTime = static_cast<far::DWORD>(ticks >> 32);
 }
 
+class SystemDirectory final : public DirectorySource {
+public:
+    bool List(std::vector<DirectoryEntry>* entries, std::string* error) override {
+        return ReadDirectory(".", entries, error);
+    }
+    std::uint32_t Attributes(const std::string& name) override { return Files().Attributes(name); }
+    bool ReadFile(const std::string& name, std::string* contents, std::string* error) override {
+        return ReadWholeFile(name, contents, error);
+    }
+};
+
 }  // namespace
+
+DirectorySource& CurrentDirectorySource() {
+    static SystemDirectory directory;
+    return directory;
+}
 
 Panel::Panel(std::string columnTypes, std::vector<std::string> listNames)
     : columnTypes_(std::move(columnTypes)),
@@ -23,7 +39,7 @@ Panel::Panel(std::string columnTypes, std::vector<std::string> listNames)
 
 bool Panel::Read(std::string* error) {
     std::vector<DirectoryEntry> found;
-    if (!ReadDirectory(".", &found, error))
+    if (!source_->List(&found, error))
         return false;
     std::sort(found.begin(), found.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
@@ -67,7 +83,7 @@ void Panel::ReadDescriptions() {
     for (const std::string& listed : listNames_) {
         if (listed.empty())
             continue;
-        const std::uint32_t attributes = Files().Attributes(listed);
+        const std::uint32_t attributes = source_->Attributes(listed);
         if (attributes == kNoAttributes || attributes == kAttrDirectory)
             continue;
         descriptionFile_ = listed;
@@ -77,7 +93,7 @@ void Panel::ReadDescriptions() {
         return;
     std::string contents;
     std::string reason;
-    if (!ReadWholeFile(descriptionFile_, &contents, &reason)) {
+    if (!source_->ReadFile(descriptionFile_, &contents, &reason)) {
         descriptionError_ = "cannot read the description file " + descriptionFile_ + ": " + reason;
         return;
     }
@@ -146,6 +162,11 @@ void Panel::SelectAll() {
     for (std::size_t i = 0; i < entries_.size(); ++i)
         selected_.push_back(i);
     isSelected_.assign(entries_.size(), true);
+}
+
+const PanelEntry* Panel::FindEntry(const std::string& name) const {
+    const std::size_t index = Find(name);
+    return index == std::string::npos ? nullptr : &entries_[index];
 }
 
 std::vector<std::string> Panel::SelectedNames() const {

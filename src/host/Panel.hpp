@@ -9,8 +9,21 @@
 
 #include "far/FarAbi.hpp"
 #include "host/DescriptionIndex.hpp"
+#include "platform/HostSystem.hpp"
 
 namespace velmora::host {
+
+// Where a panel reads its directory from: the current directory, or a simulation of it.
+class DirectorySource {
+public:
+    virtual ~DirectorySource() = default;
+    virtual bool List(std::vector<DirectoryEntry>* entries, std::string* error) = 0;
+    virtual std::uint32_t Attributes(const std::string& name) = 0;
+    virtual bool ReadFile(const std::string& name, std::string* contents, std::string* error) = 0;
+};
+
+// The system's current directory.
+DirectorySource& CurrentDirectorySource();
 
 struct PanelEntry {
     std::string name;
@@ -31,6 +44,10 @@ public:
     Panel(std::string columnTypes, std::vector<std::string> listNames);
 
     bool ShowsDescriptions() const { return showsDescriptions_; }
+    const std::string& ColumnTypes() const { return columnTypes_; }
+    const std::vector<std::string>& ListNames() const { return listNames_; }
+    // Reads from `source` from now on (the current directory unless set).
+    void SetSource(DirectorySource* source) { source_ = source; }
 
     // Reads the current directory and its descriptions. Entries whose names do not fit a panel
     // item are left out (see LeftOut()). False with a message when the directory cannot be read.
@@ -49,7 +66,10 @@ public:
     void Fill(const std::string& currentDirectory, far::PanelInfo* info);
 
     const std::vector<PanelEntry>& Entries() const { return entries_; }
+    // The entry of that name, or null.
+    const PanelEntry* FindEntry(const std::string& name) const;
     std::vector<std::string> SelectedNames() const;
+    std::size_t SelectedCount() const { return selected_.size(); }
     // Names of entries left out of the panel because they are too long for an item.
     const std::vector<std::string>& LeftOut() const { return leftOut_; }
     // The description file read by the last Read/Update; empty when there was none.
@@ -67,6 +87,7 @@ private:
     // True when the selection is consecutive entries in panel order.
     bool SelectionIsOneRun() const;
 
+    DirectorySource* source_ = &CurrentDirectorySource();
     std::string columnTypes_;
     std::vector<std::string> listNames_;
     bool showsDescriptions_;

@@ -1,26 +1,45 @@
 #include "host/ScriptedUi.hpp"
 
+#include <cstdio>
+
 #include "platform/HostSystem.hpp"
 
 namespace velmora::host {
 namespace {
 
-// Redrawing more often than this only costs time; nobody reads faster.
-constexpr std::uint64_t kProgressIntervalMs = 50;
-// Longer lines would wrap, and "\r" only returns to the start of the last screen line.
-constexpr std::size_t kProgressWidth = 79;
+// Ten redraws a second at most: more only costs time, nobody reads faster. A run that is over
+// sooner shows no line at all.
+constexpr std::uint64_t kProgressIntervalMs = 100;
 
-std::string CutAtCharacter(const std::string& text, std::size_t limit) {
-    if (text.size() <= limit)
-        return text;
-    std::size_t end = limit;
-    // Never split a UTF-8 sequence: step back over continuation bytes.
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return text.substr(0, end);
+std::string Duration(std::uint64_t seconds) {
+    char text[32];
+    if (seconds >= 3600)
+        std::snprintf(text, sizeof text, "%llu:%02llu:%02llu",
+                      static_cast<unsigned long long>(seconds / 3600),
+                      static_cast<unsigned long long>(seconds / 60 % 60),
+                      static_cast<unsigned long long>(seconds % 60));
+    else
+        std::snprintf(text, sizeof text, "%llu:%02llu", static_cast<unsigned long long>(seconds / 60),
+                      static_cast<unsigned long long>(seconds % 60));
+    return text;
 }
 
 }  // namespace
+
+std::string ProgressText(std::size_t done, std::size_t total, std::uint64_t elapsedMs) {
+    std::string text = std::to_string(done) + "/" + std::to_string(total) + " files";
+    if (elapsedMs == 0 || done == 0)
+        return text;
+    const std::uint64_t rate = static_cast<std::uint64_t>(done) * 1000 / elapsedMs;
+    text += ", " + std::to_string(rate) + " files/s";
+    if (total > done) {
+        // Rounded up: "0:00 left" while files are left would be a lie.
+        const std::uint64_t left = (static_cast<std::uint64_t>(total - done) * elapsedMs + done * 1000 - 1) /
+                                   (static_cast<std::uint64_t>(done) * 1000);
+        text += ", " + Duration(left) + " left";
+    }
+    return text;
+}
 
 std::string BoxText(const char* const* lines, int count, int buttons) {
     std::string text;
@@ -35,8 +54,13 @@ std::string BoxText(const char* const* lines, int count, int buttons) {
     return text;
 }
 
-ScriptedUi::ScriptedUi(DialogAnswer answer, std::ostream& err, bool showProgress)
-    : answer_(answer), err_(err), showProgress_(showProgress) {}
+ScriptedUi::ScriptedUi(DialogAnswer answer, std::ostream& err, bool showProgress, std::size_t total,
+                       Clock clock)
+    : answer_(answer),
+      err_(err),
+      showProgress_(showProgress),
+      total_(total),
+      clock_(clock ? clock : &MonotonicMilliseconds) {}
 
 ScriptedUi::~ScriptedUi() {
     Finish();
@@ -68,12 +92,19 @@ int ScriptedUi::Message(std::uint32_t /*flags*/, const char* /*helpTopic*/, cons
     }
     if (!showProgress_)
         return 0;
-    std::uint64_t now = MonotonicMilliseconds();
-    if (progressShown_ && now - lastProgress_ < kProgressIntervalMs)
+    // The box for a file comes before its rename: the files before it are done.
+    const std::size_t done = started_++;
+    const std::uint64_t now = clock_();
+    if (done == 0) {
+        start_ = now;
+        lastProgress_ = now;
+        return 0;
+    }
+    if (now - lastProgress_ < kProgressIntervalMs)
         return 0;
     lastProgress_ = now;
     progressShown_ = true;
-    err_ << '\r' << CutAtCharacter(BoxText(lines, count, 0), kProgressWidth) << "\x1b[K";
+    err_ << '\r' << ProgressText(done, total_ > done ? total_ : done, now - start_) << "\x1b[K";
     err_.flush();
     return 0;
 }

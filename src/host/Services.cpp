@@ -32,7 +32,19 @@ int VELMORA_WINAPI DialogService(far::INT_PTR /*pluginNumber*/, int x1, int y1, 
         itemsJson = DialogItemsJson(items, count);
     if (session->answers)
         ApplyDialogAnswers(*session->answers, items, count);
-    int result = session->ui->Dialog(x1, y1, x2, y2, helpTopic, items, count);
+    int result = -1;
+    for (;;) {
+        result = session->ui->Dialog(x1, y1, x2, y2, helpTopic, items, count);
+        if (!session->gate || result < 0)
+            break;
+        const DialogGate::Verdict verdict = session->gate->Confirm(items, count, result);
+        if (verdict == DialogGate::Verdict::Proceed)
+            break;
+        if (verdict == DialogGate::Verdict::Cancel) {
+            result = -1;
+            break;
+        }
+    }
     if (session->trace)
         session->trace->Dialog(helpTopic, itemsJson, result);
     return result;
@@ -71,7 +83,12 @@ int VELMORA_WINAPI ControlService(far::HANDLE /*plugin*/, int command, void* par
         case far::FCTL_GETPANELINFO:
             if (!param)
                 return 0;
+            if (session->sharedPanelInfo && !session->updatePending) {
+                *static_cast<far::PanelInfo*>(param) = *session->sharedPanelInfo;
+                return 1;
+            }
             if (session->updatePending) {
+                session->sharedPanelInfo = nullptr;
                 session->updatePending = false;
                 const bool keep = session->updateKeepsSelection;
                 session->updateKeepsSelection = true;
@@ -86,6 +103,7 @@ int VELMORA_WINAPI ControlService(far::HANDLE /*plugin*/, int command, void* par
                     *session->err << "velmora: " << session->panel->DescriptionError() << '\n';
             }
             session->panel->Fill(session->currentDirectory, static_cast<far::PanelInfo*>(param));
+            session->lastPanelInfo = *static_cast<far::PanelInfo*>(param);
             return 1;
         case far::FCTL_UPDATEPANEL:
             // As in FAR: a non-null parameter keeps the selection. The directory is read when the
@@ -115,12 +133,12 @@ void VELMORA_WINAPI RestoreScreenService(far::HANDLE screen) {
 
 }  // namespace
 
-ActiveSession::ActiveSession(ServiceSession* session) {
+ActiveSession::ActiveSession(ServiceSession* session) : previous_(g_session) {
     g_session = session;
 }
 
 ActiveSession::~ActiveSession() {
-    g_session = nullptr;
+    g_session = previous_;
 }
 
 void FillStartupInfo(const std::string& moduleName, const char* rootKey, far::PluginStartupInfo* info) {

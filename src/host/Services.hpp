@@ -14,6 +14,21 @@
 
 namespace velmora::host {
 
+// Asked when a dialog closes with a button, before the plug-in learns of it: for the rename
+// dialog's OK, the host's chance to work out the plan, show it, keep it in the journal, or stop
+// there.
+class DialogGate {
+public:
+    enum class Verdict {
+        Proceed,  // the plug-in gets the OK
+        Back,     // the dialog is shown again, as the user left it
+        Cancel,   // the plug-in gets a cancelled dialog
+    };
+    virtual ~DialogGate() = default;
+    // `result`: the index of the item that closed the dialog.
+    virtual Verdict Confirm(const far::FarDialogItem* items, int count, int result) = 0;
+};
+
 // Everything the services touch during one run of the plug-in.
 struct ServiceSession {
     const Lng* lng = nullptr;
@@ -29,15 +44,25 @@ struct ServiceSession {
     // next asked for, so the update after the last rename of a run costs nothing.
     bool updatePending = false;
     bool updateKeepsSelection = true;  // false once any pending update asked to clear it
+    DialogGate* gate = nullptr;
+    // The last panel record handed out; its arrays stay valid until the panel is filled again.
+    far::PanelInfo lastPanelInfo{};
+    // When set, the panel is not asked until an update: the record handed out instead is this one
+    // (a simulated run reads the live run's records, no copy made).
+    const far::PanelInfo* sharedPanelInfo = nullptr;
 };
 
-// Makes `session` the one the services act on for as long as the object lives.
+// Makes `session` the one the services act on for as long as the object lives; the one before it
+// is active again afterwards.
 class ActiveSession {
 public:
     explicit ActiveSession(ServiceSession* session);
     ~ActiveSession();
     ActiveSession(const ActiveSession&) = delete;
     ActiveSession& operator=(const ActiveSession&) = delete;
+
+private:
+    ServiceSession* previous_;
 };
 
 // The start-up record handed to SetStartupInfo. `moduleName` and `rootKey` must outlive the

@@ -5,10 +5,11 @@
 #include "platform/HostSystem.hpp"
 
 namespace velmora::host {
-namespace {
 
-// Length of the valid UTF-8 sequence starting at data[0], or 0 when it is not one.
-std::size_t Utf8SequenceLength(const unsigned char* data, std::size_t size) {
+std::size_t ValidUtf8Length(const char* text, std::size_t size) {
+    if (size == 0)
+        return 0;
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(text);
     unsigned char lead = data[0];
     std::size_t length;
     unsigned char low = 0x80, high = 0xBF;  // range of the second byte
@@ -42,6 +43,8 @@ std::size_t Utf8SequenceLength(const unsigned char* data, std::size_t size) {
     return length;
 }
 
+namespace {
+
 void AppendEscapedByte(unsigned char byte, std::string* out) {
     static const char kHex[] = "0123456789abcdef";
     out->append("\\u00");
@@ -60,7 +63,7 @@ std::string JsonString(const char* data, std::size_t size) {
     while (i < size) {
         unsigned char c = bytes[i];
         if (c >= 0x80) {
-            std::size_t length = Utf8SequenceLength(bytes + i, size - i);
+            std::size_t length = ValidUtf8Length(data + i, size - i);
             if (length == 0) {
                 AppendEscapedByte(c, &out);
                 ++i;

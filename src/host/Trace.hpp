@@ -11,6 +11,9 @@
 
 namespace velmora::host {
 
+// Bytes of the valid UTF-8 character at text[0] (1 for ASCII), or 0 when none starts there.
+std::size_t ValidUtf8Length(const char* text, std::size_t size);
+
 // A JSON string literal (quotes included) for bytes. Valid UTF-8 passes through; every byte
 // that is not part of a valid UTF-8 sequence is written as \u00XX.
 std::string JsonString(const char* data, std::size_t size);

@@ -8,6 +8,14 @@
 
 namespace velmora::host {
 
+struct Plan;
+
+enum class PreviewAnswer {
+    Rename,  // go ahead
+    Back,    // back to the dialog
+    Cancel,  // give up: nothing is renamed
+};
+
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
@@ -21,6 +29,12 @@ public:
                         int buttons) = 0;
     virtual void* SaveScreen(int x1, int y1, int x2, int y2) = 0;
     virtual void RestoreScreen(void* screen) = 0;
+    // Shows what the run will do before it starts (where the interface can): old -> new, the
+    // names that clash, where it stops.
+    virtual PreviewAnswer Preview(const Plan& plan) {
+        (void)plan;
+        return PreviewAnswer::Rename;
+    }
 };
 
 }  // namespace velmora::host

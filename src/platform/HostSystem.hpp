@@ -88,6 +88,31 @@ bool ReadWholeFile(const std::string& path, std::string* contents, std::string* 
 // The environment variable's value, or empty.
 std::string Environment(const char* name);
 
+// Everything on standard input, bytes as they come; false with a reason when it cannot be read.
+bool ReadStandardInput(std::string* contents, std::string* error);
+
+// One entry as ReadDirectory would list it (entry->name is left alone); false when the path names
+// nothing.
+bool QueryEntry(const std::string& path, DirectoryEntry* entry);
+
+// Creates a directory and any missing parents; true when it exists afterwards.
+bool MakeDirectories(const std::string& path, std::string* error);
+
+// Where per-user state lives when $XDG_STATE_HOME is not set: ~/.local/state on POSIX,
+// %LOCALAPPDATA% on Windows; empty when the system says nothing.
+std::string DefaultStateDirectory();
+
+// True for a character that separates directories in a path here.
+bool IsPathSeparator(char c);
+
+// The path as the system spells what it names: Windows drops the trailing dots and spaces of each
+// component ("x." names x); POSIX takes every byte as it is.
+std::string NameOnDisk(const std::string& path);
+
+// The attribute bits an entry with `attributes` has after it is renamed to `name`: on POSIX the
+// hidden bit (and so the archive bit) follows the name; Windows keeps them with the file.
+std::uint32_t AttributesUnderName(std::uint32_t attributes, const std::string& name);
+
 // A description file's text as the plug-in reads it. On POSIX that is UTF-8, as far2l hands it
 // over: after a UTF-8 byte-order mark, the rest of the file; without one, every line that is valid
 // UTF-8 as it stands and every other line decoded from the OEM code page far2l deduces from the

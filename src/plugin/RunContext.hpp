@@ -1,7 +1,9 @@
 // Everything one run of the plug-in works with, handed to it by the entry point.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/Platform.hpp"
 #include "plugin/PluginHost.hpp"
@@ -9,6 +11,24 @@
 namespace velmora {
 
 class CodePageEncoder;
+
+// What the rename loop did with one selected item.
+enum class ItemAction {
+    Rename,     // renamed to the new name
+    Keep,       // left under its name: the new name equals it, or it is the description file being rebuilt
+    Stop,       // not renamed, and the loop stopped here with a warning box
+    Unreached,  // after the stop: never tried
+};
+
+// Told about every selected item, in order, by a run that has one: how a host learns the run's
+// plan without a second implementation of it. `newName` is the template's expansion (for Keep, the
+// name the item keeps); `reason` is the warning box's help topic for Stop, else "".
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    virtual void Item(std::uint32_t index, std::string_view oldName, std::string_view newName,
+                      ItemAction action, const char* reason) = 0;
+};
 
 struct RunContext {
     PluginHost& host;
@@ -22,6 +42,7 @@ struct RunContext {
     const char* listNames = nullptr;
     // A Unicode host's OEM code page, for description files without a mark.
     const CodePageEncoder* oem = nullptr;
+    RunObserver* observer = nullptr;  // none in the plug-in's own runs
 };
 
 }  // namespace velmora

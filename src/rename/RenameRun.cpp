@@ -91,7 +91,9 @@ void RenameRun::RenameSelection() {
     std::string progress;
     std::string oldName;
     std::string newName;
-    for (std::uint32_t i = 0; i < count; ++i) {
+    RunObserver* observer = context_.observer;
+    std::uint32_t i = 0;
+    for (; i < count; ++i) {
         const PanelItemText item = host.SelectedItem(i);
         oldName.assign(item.name);
         ExpandTemplateInto(progress, host.GetText(MProgress), oldName, i, progressCounter, unit);
@@ -99,6 +101,8 @@ void RenameRun::RenameSelection() {
 
         ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_, unit);
         if (newName == oldName || (save_ && IsDescriptionFile(files, oldName, descriptionName_))) {
+            if (observer)
+                observer->Item(i, oldName, oldName, ItemAction::Keep, "");
             continue;
         }
         // The move itself refuses an occupied target, so a free name costs no query first. A
@@ -109,18 +113,30 @@ void RenameRun::RenameSelection() {
             if (moved.TargetExists() && FileExists(files, newName) && !files.SameFile(oldName, newName)) {
                 Stop("FileExist", {host.GetText(MWarningTitle), host.GetText(MFileExists), newName.c_str(),
                                    host.GetText(MWarningButton)});
+                if (observer)
+                    observer->Item(i, oldName, newName, ItemAction::Stop, "FileExist");
             } else {
                 Stop("CanNotMove", {host.GetText(MWarningTitle), host.GetText(MCannotRename), oldName.c_str(),
                                     host.GetText(MRenameTo), newName.c_str(), host.GetText(MWarningButton)});
+                if (observer)
+                    observer->Item(i, oldName, newName, ItemAction::Stop, "CanNotMove");
             }
             break;
         }
+        if (observer)
+            observer->Item(i, oldName, newName, ItemAction::Rename, "");
         if (descriptions_.IsOpen() && item.description && item.description[0] != '\0' &&
             descriptions_.WriteLine(newName, item.description)) {
             Stop("CanNotWrite", {host.GetText(MWarningTitle), host.GetText(MCannotWriteTemp),
                                  descriptions_.TempName().c_str(), host.GetText(MWarningButton)});
             break;
         }
+    }
+    // The items after a stop keep their names; an observer still learns what they would have become.
+    for (++i; observer && i < count; ++i) {
+        oldName.assign(host.SelectedItem(i).name);
+        ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_, unit);
+        observer->Item(i, oldName, newName, ItemAction::Unreached, "");
     }
 }
 

@@ -142,7 +142,9 @@ std::vector<std::string> HostResult::WarningBoxes() const {
     return boxes;
 }
 
-HostRunner::HostRunner() : configHome_("XDG_CONFIG_HOME", work_.PathOf("config")) {
+HostRunner::HostRunner()
+    : configHome_("XDG_CONFIG_HOME", work_.PathOf("config")),
+      stateHome_("XDG_STATE_HOME", work_.PathOf("state")) {
     work_.MakeDirectory("config");
 }
 
@@ -198,19 +200,22 @@ HostResult HostRunner::RunRaw(const std::vector<std::string>& args) const {
     return Collect(status, out.str(), err.str());
 }
 
-HostResult HostRunner::RunProgram(const std::vector<std::string>& args, const std::string& program) const {
+HostResult HostRunner::RunProgram(const std::vector<std::string>& args, const std::string& program,
+                                  const std::string& input) const {
 #if defined(_WIN32)
+    (void)input;  // no standard input for it here
     const std::string exe = program.empty() ? std::string(VELMORA_BUILD_DIR) + "/velmora.exe" : program;
     int status = RunWindowsProgram(exe, WithRootKey(args, RootKey()), panel_.Path(), work_.PathOf("out.txt"),
                                    work_.PathOf("err.txt"));
     return Collect(status, work_.ReadFile("out.txt"), work_.ReadFile("err.txt"));
 #else
+    work_.WriteFile("in.txt", input);
     std::string command = "cd " + ShellQuote(panel_.Path()) + " && " +
                           ShellQuote(program.empty() ? std::string(VELMORA_BUILD_DIR) + "/velmora" : program);
     for (const std::string& arg : args)
         command += " " + ShellQuote(arg);
     command += " >" + ShellQuote(work_.PathOf("out.txt")) + " 2>" + ShellQuote(work_.PathOf("err.txt")) +
-               " </dev/null";
+               " <" + ShellQuote(work_.PathOf("in.txt"));
     int raw = std::system(command.c_str());
     // A shell's wait status: the exit code sits in the second byte.
     int status = raw == -1 ? -1 : (raw >> 8) & 0xFF;

@@ -2,6 +2,7 @@
 // test binary, or (POSIX) as the real built program. Each runner has its own panel directory and
 // its own settings: on POSIX XDG_CONFIG_HOME points into a temporary directory while it lives, on
 // Windows every run gets a root key of the runner's own below HKEY_CURRENT_USER (deleted with it).
+// The undo journal goes to a directory of the runner's own too (XDG_STATE_HOME).
 #pragma once
 
 #include <cstdint>
@@ -46,12 +47,14 @@ public:
     // The same, exactly the given arguments (no -C, --lang or --trace added).
     HostResult RunRaw(const std::vector<std::string>& args) const;
     // The built velmora program with its real plug-in (or `program`, a copy of it placed elsewhere),
-    // run in the panel directory.
-    HostResult RunProgram(const std::vector<std::string>& args,
-                          const std::string& program = std::string()) const;
+    // run in the panel directory, with `input` on its standard input (on POSIX).
+    HostResult RunProgram(const std::vector<std::string>& args, const std::string& program = std::string(),
+                          const std::string& input = std::string()) const;
 
     // Where Run writes the trace; for RunProgram pass "--trace" with it.
     std::string TracePath() const { return work_.PathOf("trace.jsonl"); }
+    // The runner's XDG_STATE_HOME.
+    std::string StateHome() const { return work_.PathOf("state"); }
 
     // The root key every run hands to the plug-in (--root-key), unless a test passes its own.
     std::string RootKey() const;
@@ -81,6 +84,7 @@ private:
     TempDir panel_;
     TempDir work_;
     ScopedEnv configHome_;
+    ScopedEnv stateHome_;  // the undo journal
 #if defined(_WIN32)
     TestRegistryKey key_;
 #endif

@@ -63,7 +63,7 @@ start() {
     # stderr goes to a file: curses draws on stdout, and sanitizer reports must not be missed.
     command+=" 2>> '$work/stderr'; echo \$? > '$work/status'; exec sleep 600"
     tmx -f /dev/null new-session -d -s tui -x 100 -y 30 \
-        -e LANG=C.UTF-8 -e LC_ALL= -e TERM=xterm-256color -e "XDG_CONFIG_HOME=$work/config" "$command"
+        -e LANG=C.UTF-8 -e LC_ALL= -e TERM=xterm-256color -e "XDG_CONFIG_HOME=$work/config" -e "XDG_STATE_HOME=$work/state" "$command"
     wait_for "Name template" || fail "the dialog did not appear"
 }
 
@@ -93,7 +93,7 @@ status=$(wait_exit)
 mkdir -p "$work/scripted" "$work/scripted-config"
 touch "$work/scripted/a.txt" "$work/scripted/b.txt"
 printf 'a.txt first file\n' > "$work/scripted/descript.ion"
-(cd "$work/scripted" && XDG_CONFIG_HOME="$work/scripted-config" "$velmora" --yes --mask 'n_%F' \
+(cd "$work/scripted" && XDG_CONFIG_HOME="$work/scripted-config" XDG_STATE_HOME="$work/state" "$velmora" --yes --mask 'n_%F' \
     --save-descriptions 1 a.txt b.txt > /dev/null 2>&1)
 diff <(cd "$work/dir" && ls && cat descript.ion) <(cd "$work/scripted" && ls && cat descript.ion) > /dev/null ||
     fail "dialog run differs from the scripted run with the same answers"
@@ -134,6 +134,53 @@ tmx send-keys -t tui Enter
 status=$(wait_exit)
 [[ "$status" == 1 ]] || fail "warning run exit status $status"
 [[ -e "$work/dir/n_a.txt" && -e "$work/dir/n_b.txt" ]] || fail "files changed after warning"
+
+# 4. --preview: the plan comes before the run, old -> new, the item the run would stop at marked
+#    in warning colours with its reason and the untried rest set apart. Esc goes back to the
+#    dialog as it was left; Enter in the preview renames.
+touch "$work/dir/Горы.txt" "$work/dir/海边.txt" "$work/dir/p_1.txt"
+start --preview Горы.txt 海边.txt n_a.txt
+tmx send-keys -t tui C-y
+tmx send-keys -t tui -l 'p_%#.txt'
+tmx send-keys -t tui Enter
+wait_for "Preview" || fail "the preview did not appear"
+screen=$(tmx capture-pane -p -t tui)
+for text in "Горы.txt → p_0.txt" "! 海边.txt → p_1.txt   FileExist" "the run stops here" "n_a.txt  → p_2.txt"; do
+    grep -qF -- "$text" <<< "$screen" || fail "preview lacks '$text'"
+done
+tmx capture-pane -e -p -t tui | grep "海边.txt →" | grep -qE $'\e\\[[0-9;]*41m' || fail "stop not in warning colours"
+tmx send-keys -t tui Escape
+wait_for "Name template" || fail "Esc did not go back to the dialog"
+wait_for "p_%#.txt" || fail "the dialog lost the template"
+tmx send-keys -t tui Tab C-y
+tmx send-keys -t tui -l '5'
+tmx send-keys -t tui Enter
+wait_for "n_a.txt  → p_7.txt" || fail "the preview does not follow the new answers"
+tmx send-keys -t tui Enter
+status=$(wait_exit)
+[[ "$status" == 0 ]] || fail "preview run exit status $status"
+[[ -e "$work/dir/p_5.txt" && -e "$work/dir/p_6.txt" && -e "$work/dir/p_7.txt" ]] || fail "not renamed after the preview: $(ls "$work/dir")"
+
+# 5. The switch is kept: the next run previews without the option; Esc and Esc again cancel.
+start p_5.txt
+tmx send-keys -t tui Enter
+wait_for "Preview" || fail "the preview switch was not kept"
+tmx send-keys -t tui Escape
+wait_for "Name template" || fail "Esc did not go back to the dialog"
+tmx send-keys -t tui Escape
+status=$(wait_exit)
+[[ "$status" == 0 && -e "$work/dir/p_5.txt" ]] || fail "cancel after a preview: status $status, $(ls "$work/dir")"
+
+# 6. A dry run from the dialog prints the plan once the dialog is gone, and keeps nothing: no
+#    file renamed, no option stored, no history.
+start --dry-run p_5.txt
+tmx send-keys -t tui C-y
+tmx send-keys -t tui -l 'zz_%F'
+tmx send-keys -t tui Enter
+wait_for "rename     p_5.txt -> zz_p_5.txt" || fail "the plan was not printed"
+status=$(wait_exit)
+[[ "$status" == 0 && -e "$work/dir/p_5.txt" ]] || fail "dry run: status $status, $(ls "$work/dir")"
+! grep -q "zz_" "$work/config/velmora/registry.reg" || fail "the dry run stored its answers"
 
 if grep -qE "Sanitizer|runtime error" "$work/stderr" 2>/dev/null; then
     fail "sanitizer report: $(head -20 "$work/stderr")"

@@ -55,8 +55,8 @@ int ItemWidth(const Control& control) {
 class DialogView {
 public:
     DialogView(Screen& screen, const HelpSource& help, int x1, int y1, int x2, int y2, const char* helpTopic,
-               FarDialogItem* items, int count)
-        : screen_(screen), help_(help), helpTopic_(helpTopic ? helpTopic : "") {
+               FarDialogItem* items, int count, bool remember)
+        : screen_(screen), help_(help), helpTopic_(helpTopic ? helpTopic : ""), remember_(remember) {
         width_ = std::max(1, x1 < 0 ? x2 : x2 - x1 + 1);
         height_ = std::max(1, y1 < 0 ? y2 : y2 - y1 + 1);
         x1_ = x1;
@@ -470,7 +470,7 @@ private:
             std::memcpy(item->Data, text.data(), length);
             item->Data[length] = '\0';
         }
-        if (result < 0 || controls_[result].item->Type != far::DI_BUTTON ||
+        if (!remember_ || result < 0 || controls_[result].item->Type != far::DI_BUTTON ||
             !controls_[result].item->DefaultButton)
             return;
         for (const Control& control : controls_) {
@@ -484,6 +484,7 @@ private:
     Screen& screen_;
     const HelpSource& help_;
     std::string helpTopic_;
+    bool remember_;
     int x1_, y1_, width_, height_;
     std::vector<Control> controls_;
     int focus_ = -1;
@@ -492,10 +493,10 @@ private:
 }  // namespace
 
 int RunDialog(Screen& screen, const HelpSource& help, int x1, int y1, int x2, int y2, const char* helpTopic,
-              FarDialogItem* items, int count) {
+              FarDialogItem* items, int count, bool remember) {
     if (!items || count <= 0)
         return -1;
-    DialogView view(screen, help, x1, y1, x2, y2, helpTopic, items, count);
+    DialogView view(screen, help, x1, y1, x2, y2, helpTopic, items, count, remember);
     return view.Run();
 }
 

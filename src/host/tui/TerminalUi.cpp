@@ -25,7 +25,8 @@ public:
         try {
             if (!screen_.Enter(config_.title))
                 return -1;
-            return tui::RunDialog(screen_, help_, x1, y1, x2, y2, helpTopic, items, count);
+            return tui::RunDialog(screen_, help_, x1, y1, x2, y2, helpTopic, items, count,
+                                  config_.rememberHistory);
         } catch (const std::exception&) {
             return -1;
         }
@@ -39,6 +40,16 @@ public:
             return tui::RunMessage(screen_, help_, flags, helpTopic, lines, count, buttons);
         } catch (const std::exception&) {
             return -1;
+        }
+    }
+
+    PreviewAnswer Preview(const Plan& plan) override {
+        try {
+            if (!screen_.Enter(config_.title))
+                return PreviewAnswer::Cancel;
+            return tui::RunPreview(screen_, plan);
+        } catch (const std::exception&) {
+            return PreviewAnswer::Cancel;
         }
     }
 

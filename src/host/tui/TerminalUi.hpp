@@ -14,6 +14,8 @@ struct TerminalUiConfig {
     std::string helpFile;
     // Shown on the terminal's title line while the UI is up (may be empty).
     std::string title;
+    // Confirmed texts go into the dialog's history lists (not for a plan, which keeps nothing).
+    bool rememberHistory = true;
 };
 
 // Starts the terminal UI on stdin/stdout. Returns null when the terminal cannot be driven

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "far/FarAbi.hpp"
+#include "host/UserInterface.hpp"
 #include "host/tui/Screen.hpp"
 
 namespace velmora::host::tui {
@@ -14,11 +15,14 @@ struct HelpSource {
     std::string file;
 };
 
+// `remember`: the texts confirmed with the default button go into their history lists.
 int RunDialog(Screen& screen, const HelpSource& help, int x1, int y1, int x2, int y2, const char* helpTopic,
-              far::FarDialogItem* items, int count);
+              far::FarDialogItem* items, int count, bool remember = true);
 int RunMessage(Screen& screen, const HelpSource& help, std::uint32_t flags, const char* helpTopic,
                const char* const* lines, int count, int buttons);
 void RunHelp(Screen& screen, const HelpSource& help, const std::string& topic);
+// The plan, before the run starts: Enter renames, Esc goes back to the dialog.
+PreviewAnswer RunPreview(Screen& screen, const Plan& plan);
 
 // Shown instead of a view that does not fit; true once it fits again, false when the user
 // gave up (Esc) or the terminal went away.

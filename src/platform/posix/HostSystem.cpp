@@ -13,6 +13,7 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/Platform.hpp"
 #include "platform/posix/PosixCommon.hpp"
 
 namespace velmora::host {
@@ -31,6 +32,18 @@ std::uint64_t FileTimeTicks(const struct timespec& time) {
 
 std::string Failure(const char* call, const std::string& path, int error) {
     return std::string(call) + "(" + path + "): " + posix::ErrorText(error);
+}
+
+// The query ReadDirectory makes of each entry: a link shows what it points to; a dangling one
+// shows itself, so that it can still be renamed.
+bool StatEntry(int dirFd, const char* name, DirectoryEntry* item) {
+    struct stat status {};
+    if (::fstatat(dirFd, name, &status, 0) != 0 && ::fstatat(dirFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    item->attributes = posix::AttributesFromStat(status, name);
+    item->size = S_ISDIR(status.st_mode) ? 0 : static_cast<std::uint64_t>(status.st_size);
+    item->writeTime = FileTimeTicks(status.st_mtim);
+    return true;
 }
 
 }  // namespace
@@ -56,18 +69,10 @@ bool ReadDirectory(const std::string& directory, std::vector<DirectoryEntry>* en
         const std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        struct stat status {};
         DirectoryEntry item{name, 0, 0, 0};
-        // A link shows what it points to; a dangling one shows itself, so that it can still be
-        // renamed.
-        if (::fstatat(dirFd, entry->d_name, &status, 0) != 0 &&
-            ::fstatat(dirFd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-            // Gone between readdir and the query: leave it out, as the next listing would.
+        // Gone between readdir and the query: leave it out, as the next listing would.
+        if (!StatEntry(dirFd, entry->d_name, &item))
             continue;
-        }
-        item.attributes = posix::AttributesFromStat(status, name);
-        item.size = S_ISDIR(status.st_mode) ? 0 : static_cast<std::uint64_t>(status.st_size);
-        item.writeTime = FileTimeTicks(status.st_mtim);
         entries->push_back(std::move(item));
     }
 }
@@ -176,6 +181,61 @@ std::string CurrentDirectory() {
 
 std::filesystem::path StreamPath(const std::string& path) {
     return std::filesystem::path(path);
+}
+
+bool ReadStandardInput(std::string* contents, std::string* error) {
+    if (posix::ReadAll(STDIN_FILENO, contents))
+        return true;
+    *error = Failure("read", "standard input", errno);
+    return false;
+}
+
+bool QueryEntry(const std::string& path, DirectoryEntry* entry) {
+    return StatEntry(AT_FDCWD, path.c_str(), entry);
+}
+
+bool MakeDirectories(const std::string& path, std::string* error) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0) {
+        if (S_ISDIR(status.st_mode))
+            return true;
+        *error = Failure("mkdir", path, ENOTDIR);
+        return false;
+    }
+    const std::size_t slash = path.find_last_of('/', path.size() > 1 ? path.size() - 2 : 0);
+    if (slash != std::string::npos && slash > 0 && !MakeDirectories(path.substr(0, slash), error))
+        return false;
+    // Private: the state kept here names the user's files.
+    if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
+        return true;
+    *error = Failure("mkdir", path, errno);
+    return false;
+}
+
+std::string DefaultStateDirectory() {
+    const std::string home = Environment("HOME");
+    return home.empty() ? std::string() : home + "/.local/state";
+}
+
+bool IsPathSeparator(char c) {
+    return c == '/';
+}
+
+std::string NameOnDisk(const std::string& path) {
+    return path;
+}
+
+std::uint32_t AttributesUnderName(std::uint32_t attributes, const std::string& name) {
+    // The same rule AttributesFromStat applies to a listed entry.
+    const std::size_t slash = name.rfind('/');
+    const std::string last = slash == std::string::npos ? name : name.substr(slash + 1);
+    const bool hidden = !last.empty() && last[0] == '.' && last != "." && last != "..";
+    attributes &= ~(kAttrHidden | kAttrArchive);
+    if (hidden)
+        attributes |= kAttrHidden;
+    if (!(attributes & (kAttrDirectory | kAttrHidden | kAttrReadOnly)))
+        attributes |= kAttrArchive;
+    return attributes;
 }
 
 }  // namespace velmora::host

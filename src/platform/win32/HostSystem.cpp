@@ -3,10 +3,12 @@
 // the OEM code page the host works in.
 #include "platform/HostSystem.hpp"
 
+#include <fcntl.h>
 #include <io.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -241,6 +243,85 @@ bool ReadWholeFile(const std::string& path, std::string* contents, std::string* 
 std::string Environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::string(value) : std::string();
+}
+
+bool ReadStandardInput(std::string* contents, std::string* error) {
+    contents->clear();
+    // Names are bytes: no CR LF translation, no stop at Ctrl+Z.
+    _setmode(_fileno(stdin), _O_BINARY);
+    char buffer[65536];
+    for (;;) {
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, stdin);
+        contents->append(buffer, got);
+        if (got < sizeof buffer) {
+            if (std::ferror(stdin)) {
+                *error = "cannot read standard input";
+                return false;
+            }
+            return true;
+        }
+    }
+}
+
+bool QueryEntry(const std::string& path, DirectoryEntry* entry) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (HasEmbeddedZero(path) || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return false;
+    entry->attributes = data.dwFileAttributes;
+    entry->size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+    entry->writeTime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+    return true;
+}
+
+bool MakeDirectories(const std::string& path, std::string* error) {
+    const DWORD attributes =
+        HasEmbeddedZero(path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            return true;
+        *error = Failure("CreateDirectoryA", path, ERROR_DIRECTORY);
+        return false;
+    }
+    const std::size_t slash = path.find_last_of("\\/", path.size() > 1 ? path.size() - 2 : 0);
+    if (slash != std::string::npos && slash > 0 && path[slash - 1] != ':' &&
+        !MakeDirectories(path.substr(0, slash), error))
+        return false;
+    if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+        return true;
+    *error = Failure("CreateDirectoryA", path, GetLastError());
+    return false;
+}
+
+std::string DefaultStateDirectory() {
+    return Environment("LOCALAPPDATA");
+}
+
+bool IsPathSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+std::string NameOnDisk(const std::string& path) {
+    std::string spelled;
+    std::size_t begin = 0;
+    while (begin <= path.size()) {
+        std::size_t end = begin;
+        while (end < path.size() && !IsPathSeparator(path[end]))
+            ++end;
+        std::string component = path.substr(begin, end - begin);
+        if (component != "." && component != "..") {
+            while (!component.empty() && (component.back() == '.' || component.back() == ' '))
+                component.pop_back();
+        }
+        spelled += component;
+        if (end < path.size())
+            spelled += path[end];
+        begin = end + 1;
+    }
+    return spelled;
+}
+
+std::uint32_t AttributesUnderName(std::uint32_t attributes, const std::string&) {
+    return attributes;
 }
 
 std::string_view DescriptionText(std::string_view bytes, std::string*) {

@@ -1,0 +1,313 @@
+#include "host/Journal.hpp"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "host/JsonLine.hpp"
+#include "host/TextLines.hpp"
+#include "host/Trace.hpp"
+#include "platform/HostSystem.hpp"
+
+namespace velmora::host {
+namespace {
+
+constexpr char kJournalSuffix[] = ".journal";
+constexpr char kDoneSuffix[] = ".done";
+constexpr char kUndoneSuffix[] = ".undone";
+constexpr std::size_t kNumberDigits = 8;
+
+std::string Reason(const FileResult& result) {
+    return result.Error().message();
+}
+
+std::string Number(unsigned long number) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%0*lu", static_cast<int>(kNumberDigits), number);
+    return text;
+}
+
+// The run numbers journaled in a directory, ascending.
+std::vector<unsigned long> RunNumbers(const std::string& directory) {
+    std::vector<DirectoryEntry> entries;
+    std::string ignored;
+    std::vector<unsigned long> numbers;
+    if (!ReadDirectory(directory, &entries, &ignored))
+        return numbers;
+    const std::size_t suffix = sizeof kJournalSuffix - 1;
+    for (const DirectoryEntry& entry : entries) {
+        const std::string& name = entry.name;
+        if (name.size() != kNumberDigits + suffix ||
+            name.compare(kNumberDigits, suffix, kJournalSuffix) != 0 ||
+            !std::all_of(name.begin(), name.begin() + kNumberDigits,
+                         [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        numbers.push_back(std::stoul(name.substr(0, kNumberDigits)));
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+std::string Json(const std::optional<std::string>& text) {
+    return text ? JsonString(*text) : std::string("null");
+}
+
+std::string Header(const std::string& directory) {
+    return "{\"journal\": 1, \"directory\": " + JsonString(directory);
+}
+
+}  // namespace
+
+std::string JournalRoot() {
+    std::string base = Environment("XDG_STATE_HOME");
+    // The XDG rule: a relative path is to be ignored.
+    if (base.empty() || !(IsPathSeparator(base[0]) || (base.size() > 1 && base[1] == ':')))
+        base = DefaultStateDirectory();
+    return base.empty() ? std::string() : base + "/velmora";
+}
+
+std::string DirectoryKey(const std::string& directory) {
+    return ContentHash(directory);
+}
+
+std::string ContentHash(const std::string& bytes) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+
+// Written whole to a temporary file beside it and moved into place, so that a journal is either
+// there complete or not at all; the move never replaces, so two runs never share a number.
+bool JournalWriter::WriteNew(const std::string& directory, const std::string& text, std::string* path,
+                             std::string* error) {
+    std::string temp;
+    FileResult result = files_.CreateTempFile(directory + "/", "VL", &temp);
+    if (!result) {
+        *error = "cannot create a file in " + directory + ": " + Reason(result);
+        return false;
+    }
+    std::unique_ptr<WritableFile> file;
+    result = files_.OpenForWriting(temp, &file);
+    if (result)
+        result = file->Write(text.data(), text.size());
+    if (result)
+        result = file->Close();
+    file.reset();
+    if (!result) {
+        (void)files_.Delete(temp);
+        *error = "cannot write " + temp + ": " + Reason(result);
+        return false;
+    }
+    const std::vector<unsigned long> numbers = RunNumbers(directory);
+    unsigned long next = numbers.empty() ? 1 : numbers.back() + 1;
+    for (int attempt = 0; attempt < 100; ++attempt, ++next) {
+        const std::string target = directory + "/" + Number(next) + kJournalSuffix;
+        result = files_.MoveNoReplace(temp, target);
+        if (result) {
+            *path = target;
+            return true;
+        }
+        if (result.Error() != std::errc::file_exists)
+            break;
+    }
+    (void)files_.Delete(temp);
+    *error = "cannot put the journal in " + directory + ": " + Reason(result);
+    return false;
+}
+
+// A small file next to the journal (.done, .undone): its name says what it is about.
+bool JournalWriter::WriteBeside(const std::string& path, const std::string& text, std::string* error) {
+    std::unique_ptr<WritableFile> file;
+    FileResult result = files_.OpenForWriting(path, &file);
+    if (result)
+        result = file->Write(text.data(), text.size());
+    if (result)
+        result = file->Close();
+    if (!result)
+        *error = "cannot write " + path + ": " + Reason(result);
+    return static_cast<bool>(result);
+}
+
+void JournalWriter::Prune(const std::string& directory) {
+    const std::vector<unsigned long> numbers = RunNumbers(directory);
+    for (std::size_t i = 0; i + kJournalRuns < numbers.size(); ++i) {
+        const std::string base = directory + "/" + Number(numbers[i]);
+        for (const char* suffix : {kDoneSuffix, kUndoneSuffix, kJournalSuffix})
+            (void)files_.Delete(base + suffix);
+    }
+}
+
+bool JournalWriter::Begin(const std::string& directory, const Plan& plan, std::string* error) {
+    path_.clear();
+    if (root_.empty()) {
+        *error = "no place for the journal: neither XDG_STATE_HOME nor HOME is set";
+        return false;
+    }
+    const std::string journals = root_ + "/" + DirectoryKey(directory);
+    if (!MakeDirectories(journals, error))
+        return false;
+
+    std::string text = Header(directory);
+    std::string failure;
+    if (plan.savesDescriptions && !plan.descriptionFile.empty()) {
+        std::string before;
+        std::string reason;
+        const bool exists = files_.Attributes(plan.descriptionFile) != kNoAttributes;
+        if (exists && !ReadWholeFile(plan.descriptionFile, &before, &reason)) {
+            failure = "cannot keep the description file's bytes: " + reason;
+        } else {
+            text +=
+                ", \"descriptions\": " + JsonString(plan.descriptionFile) +
+                ", \"before\": " + Json(exists ? std::optional<std::string>(before) : std::nullopt) +
+                ", \"planned\": " +
+                Json(plan.descriptionBytes ? std::optional<std::string>(ContentHash(*plan.descriptionBytes))
+                                           : std::nullopt);
+        }
+    }
+    if (!failure.empty()) {
+        // Without the old descriptions undo could not keep its promise: say so in the journal's
+        // place rather than keep half of it.
+        *error = failure;
+        const std::string marker = Header(directory) + ", \"unavailable\": " + JsonString(failure) + "}\n";
+        std::string markerPath;
+        std::string ignored;
+        if (WriteNew(journals, marker, &markerPath, &ignored))
+            Prune(journals);
+        return false;
+    }
+    text += "}\n";
+    std::size_t count = 0;
+    for (const PlanItem& item : plan.items) {
+        if (item.action != ItemAction::Rename)
+            continue;
+        text += "{\"old\": " + JsonString(item.oldName) + ", \"new\": " + JsonString(item.newName) +
+                ", \"size\": " + std::to_string(item.size) + ", \"time\": " + std::to_string(item.writeTime) +
+                "}\n";
+        ++count;
+    }
+    text += "{\"renames\": " + std::to_string(count) + "}\n";
+    if (!WriteNew(journals, text, &path_, error)) {
+        const std::string marker = Header(directory) + ", \"unavailable\": " + JsonString(*error) + "}\n";
+        std::string ignored;
+        std::string markerPath;
+        if (WriteNew(journals, marker, &markerPath, &ignored))
+            Prune(journals);
+        return false;
+    }
+    Prune(journals);
+    return true;
+}
+
+bool JournalWriter::Finish(const std::optional<std::string>& descriptions, std::string* error) {
+    if (path_.empty())
+        return true;
+    const std::string base = path_.substr(0, path_.size() - (sizeof kJournalSuffix - 1));
+    return WriteBeside(
+        base + kDoneSuffix,
+        "{\"finished\": 1, \"written\": " +
+            Json(descriptions ? std::optional<std::string>(ContentHash(*descriptions)) : std::nullopt) +
+            "}\n",
+        error);
+}
+
+JournalLookup ReadLatestRun(const std::string& root, const std::string& directory, JournalRun* run,
+                            std::string* path, std::string* error) {
+    *run = JournalRun();
+    if (root.empty())
+        return JournalLookup::None;
+    const std::string journals = root + "/" + DirectoryKey(directory);
+    const std::vector<unsigned long> numbers = RunNumbers(journals);
+    if (numbers.empty())
+        return JournalLookup::None;
+    const std::string base = journals + "/" + Number(numbers.back());
+    *path = base + kJournalSuffix;
+
+    std::string text;
+    std::string reason;
+    if (!ReadWholeFile(*path, &text, &reason)) {
+        *error = "cannot read the journal: " + reason;
+        return JournalLookup::Unreadable;
+    }
+    auto damaged = [&](std::size_t line) {
+        *error = "the journal " + *path + " is damaged (line " + std::to_string(line) + ")";
+        return JournalLookup::Unreadable;
+    };
+    std::size_t pos = 0, begin = 0, end = 0, line = 0;
+    JsonObject object;
+    bool complete = false;
+    while (NextLine(text, &pos, &begin, &end)) {
+        ++line;
+        if (!ParseJsonObject(std::string_view(text).substr(begin, end - begin), &object))
+            return damaged(line);
+        if (line == 1) {
+            const std::optional<std::string> named = JsonText(object, "directory");
+            if (!JsonNumber(object, "journal") || !named)
+                return damaged(line);
+            // Two directories whose keys collide keep apart by the name inside.
+            if (*named != directory)
+                return JournalLookup::None;
+            run->directory = *named;
+            if (const auto unavailable = JsonText(object, "unavailable")) {
+                run->unavailable = *unavailable;
+                return JournalLookup::Found;
+            }
+            if (const auto descriptions = JsonText(object, "descriptions")) {
+                run->descriptionFile = *descriptions;
+                run->descriptionsBefore = JsonText(object, "before");
+                run->plannedHash = JsonText(object, "planned");
+            }
+            continue;
+        }
+        if (const auto count = JsonNumber(object, "renames")) {
+            if (*count != run->renames.size())
+                return damaged(line);
+            complete = true;
+            break;
+        }
+        JournalRename rename;
+        const auto oldName = JsonText(object, "old");
+        const auto newName = JsonText(object, "new");
+        const auto size = JsonNumber(object, "size");
+        const auto time = JsonNumber(object, "time");
+        if (!oldName || !newName || !size || !time)
+            return damaged(line);
+        run->renames.push_back(JournalRename{*oldName, *newName, *size, *time});
+    }
+    if (!complete)
+        return damaged(line + 1);
+
+    std::string done;
+    if (ReadWholeFile(base + kDoneSuffix, &done, &reason)) {
+        pos = 0;
+        if (NextLine(done, &pos, &begin, &end) &&
+            ParseJsonObject(std::string_view(done).substr(begin, end - begin), &object) &&
+            JsonNumber(object, "finished")) {
+            run->finished = true;
+            run->writtenHash = JsonText(object, "written");
+        }
+    }
+    std::string undone;
+    run->undone = ReadWholeFile(base + kUndoneSuffix, &undone, &reason);
+    return JournalLookup::Found;
+}
+
+bool MarkUndone(FileSystem& files, const std::string& journalPath, std::string* error) {
+    const std::string base = journalPath.substr(0, journalPath.size() - (sizeof kJournalSuffix - 1));
+    std::unique_ptr<WritableFile> file;
+    const std::string path = base + kUndoneSuffix;
+    FileResult result = files.OpenForWriting(path, &file);
+    const std::string text = "{\"undone\": 1}\n";
+    if (result)
+        result = file->Write(text.data(), text.size());
+    if (result)
+        result = file->Close();
+    if (!result)
+        *error = "cannot write " + path + ": " + Reason(result);
+    return static_cast<bool>(result);
+}
+
+}  // namespace velmora::host

@@ -1,0 +1,185 @@
+// The man page and the bash completion, made from the option table the parser and --help use, so
+// that none of them can describe an option the others do not know.
+#include <string>
+
+#include "host/Options.hpp"
+
+namespace velmora::host {
+namespace {
+
+// Text for roff: a backslash is the escape character, "-" would be a hyphen (not the minus of
+// an option), and a line must not start with a control character.
+std::string Roff(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\')
+            out += "\\e";
+        else if (c == '-')
+            out += "\\-";
+        else
+            out += c;
+    }
+    if (!out.empty() && (out[0] == '.' || out[0] == '\''))
+        out.insert(0, "\\&");
+    return out;
+}
+
+std::string RoffSynopsis(const OptionSpec& spec) {
+    std::string text;
+    if (spec.shortName)
+        text += "\\fB" + Roff(std::string("-") + spec.shortName) + "\\fR";
+    if (spec.shortName && spec.longName)
+        text += ", ";
+    if (spec.longName)
+        text += "\\fB" + Roff(std::string("--") + spec.longName) + "\\fR";
+    if (spec.valueName)
+        text += " \\fI" + Roff(spec.valueName) + "\\fR";
+    return text;
+}
+
+// The names completion offers for an option: "-C --dir".
+std::string Names(const OptionSpec& spec) {
+    std::string names;
+    if (spec.shortName)
+        names += std::string("-") + spec.shortName;
+    if (spec.longName)
+        names += std::string(names.empty() ? "" : " ") + "--" + spec.longName;
+    return names;
+}
+
+// "-C | --dir | ..." for every option whose value is of this kind.
+std::string CasePattern(OptionValue value) {
+    std::string pattern;
+    for (const OptionSpec& spec : OptionTable()) {
+        if (spec.value != value)
+            continue;
+        if (spec.shortName)
+            pattern += (pattern.empty() ? "-" : " | -") + std::string(1, spec.shortName);
+        if (spec.longName)
+            pattern += (pattern.empty() ? "--" : " | --") + std::string(spec.longName);
+    }
+    return pattern;
+}
+
+}  // namespace
+
+std::string ManPage(const std::string& date) {
+    std::string page;
+    page += ".TH VELMORA \"1\" \"" + date + "\" \"velmora " + kHostVersion + "\" \"User Commands\"\n";
+    page +=
+        ".SH NAME\n"
+        "velmora \\- batch renamer that keeps file descriptions, the Velmora plug\\-in's own host\n"
+        ".SH SYNOPSIS\n"
+        ".B velmora\n"
+        "[\\fIOPTION\\fR...] [\\fINAME\\fR...]\n"
+        ".SH DESCRIPTION\n"
+        "Runs the Velmora batch\\-rename plug\\-in on one directory, as FAR Manager would: every\n"
+        "selected \\fINAME\\fR (an entry of the directory, renamed in the order given) gets a new name\n"
+        "from a name template, and each file keeps its one\\-line description (\\fIDescript.ion\\fR)\n"
+        "under its new name.\n"
+        ".PP\n"
+        "Without \\fB\\-\\-yes\\fR or \\fB\\-\\-cancel\\fR the plug\\-in's dialog is shown on the terminal;\n"
+        "the options answer its fields.\n"
+        "\\fB\\-\\-dry\\-run\\fR shows the plan, computed by the same code as the run, and changes nothing.\n"
+        "Every run that renames is kept in a journal first, so that \\fB\\-\\-undo\\fR can take it back.\n"
+        ".SH OPTIONS\n";
+    for (const OptionSpec& spec : OptionTable()) {
+        if (spec.group)
+            page += ".SS " + Roff(spec.group) + "\n";
+        page += ".TP\n" + RoffSynopsis(spec) + "\n" + Roff(spec.help) + "\n";
+    }
+    page +=
+        ".PP\n"
+        "Short options group as usual (\\fB\\-yd\\fR is \\fB\\-y \\-d\\fR); \\fB\\-\\-\\fR ends the "
+        "options.\n"
+        ".SH NAME TEMPLATE\n"
+        ".TP\n\\fB%F\\fR\nthe old name, whole\n"
+        ".TP\n\\fB%N\\fR\nthe base name (without the last dot and extension)\n"
+        ".TP\n\\fB%E\\fR\nthe extension, without the dot\n"
+        ".TP\n\\fB%#\\fR\nthe counter in decimal (start number + position), zero\\-padded\n"
+        ".TP\n\\fB%h\\fR, \\fB%H\\fR\nthe counter in hexadecimal, lower or upper case, zero\\-padded\n"
+        ".TP\n\\fB%T\\fR\nthe number of selected files\n"
+        ".TP\n\\fB%%\\fR\na percent sign\n"
+        ".PP\n"
+        "A start number written with leading zeros (0001) sets the counter's minimum width.\n"
+        ".SH EXIT STATUS\n"
+        ".TP\n0\ndone, without a warning\n"
+        ".TP\n1\na warning was shown; with \\fB\\-\\-dry\\-run\\fR, the run would show one; with\n"
+        "\\fB\\-\\-undo\\fR, not everything could be taken back, or there was nothing to take back\n"
+        ".TP\n2\nusage or loading error: nothing was done\n"
+        ".SH FILES\n"
+        ".TP\n\\fI$XDG_CONFIG_HOME/velmora/registry.reg\\fR\n"
+        "the plug\\-in's options and the stored \\fB\\-\\-preview\\fR switch (REGEDIT4 text)\n"
+        ".TP\n\\fI$XDG_STATE_HOME/velmora/\\fR\n"
+        "the undo journal: the last 10 runs of each directory (default \\fI~/.local/state/velmora\\fR)\n"
+        ".SH EXAMPLES\n"
+        ".TP\n\\fBvelmora \\-n \\-y \\-m 'IMG_%#.%E' \\-s 1 *.jpg\\fR\n"
+        "shows how the pictures would be numbered, and renames nothing\n"
+        ".TP\n\\fBvelmora \\-yd \\-m 'IMG_%#.%E' \\-s 1 *.jpg\\fR\n"
+        "numbers them, their descriptions following them\n"
+        ".TP\n\\fBvelmora \\-u\\fR\n"
+        "takes the last run in this directory back\n"
+        ".TP\n\\fBfind . \\-maxdepth 1 \\-name '*.raw' \\-printf '%f\\e0' | velmora \\-0 \\-\\-select\\-from "
+        "\\- \\-y \\-m '%N.dng'\\fR\n"
+        "renames the names read from standard input\n";
+    return page;
+}
+
+std::string BashCompletion() {
+    std::string words;
+    for (const OptionSpec& spec : OptionTable())
+        words += (words.empty() ? "" : " ") + Names(spec);
+    std::string script =
+        "# bash completion for velmora, made from velmora's own option table.\n"
+        "# shellcheck disable=SC2034,SC2207 # bash-completion's own idioms\n"
+        "_velmora() {\n"
+        "    local cur prev words cword split\n"
+        "    _init_completion -s || return\n"
+        "\n"
+        "    case $prev in\n";
+    const struct {
+        OptionValue value;
+        const char* action;
+    } kinds[] = {
+        {OptionValue::Directory, "_filedir -d"},
+        {OptionValue::File, "_filedir"},
+        {OptionValue::Switch01, "COMPREPLY=($(compgen -W '0 1' -- \"$cur\"))"},
+        {OptionValue::Text, ":"},
+    };
+    for (const auto& kind : kinds) {
+        const std::string pattern = CasePattern(kind.value);
+        if (pattern.empty())
+            continue;
+        script += "    " + pattern + ")\n        " + kind.action + "\n        return\n        ;;\n";
+    }
+    script +=
+        "    esac\n"
+        "    $split && return\n"
+        "\n"
+        "    if [[ $cur == -* ]]; then\n"
+        "        COMPREPLY=($(compgen -W '" +
+        words +
+        "' -- \"$cur\"))\n"
+        "        return\n"
+        "    fi\n"
+        "    # NAMEs are entries of the panel directory: the last -C or --dir given, else this one.\n"
+        "    local i dir=.\n"
+        "    for ((i = 1; i < cword; i++)); do\n"
+        "        case ${words[i]} in\n"
+        "        -C | --dir) dir=${words[i + 1]-.} ;;\n"
+        "        --dir=*) dir=${words[i]#--dir=} ;;\n"
+        "        esac\n"
+        "    done\n"
+        "    if [[ $dir == . ]]; then\n"
+        "        _filedir\n"
+        "    else\n"
+        "        local IFS=$'\\n'\n"
+        "        compopt -o filenames 2>/dev/null\n"
+        "        COMPREPLY=($(cd -- \"${dir/#\\~/$HOME}\" 2>/dev/null && compgen -f -- \"$cur\"))\n"
+        "    fi\n"
+        "} &&\n"
+        "    complete -F _velmora velmora\n";
+    return script;
+}
+
+}  // namespace velmora::host

@@ -1,0 +1,469 @@
+#include "host/Simulation.hpp"
+
+#include <cstdio>
+#include <ostream>
+#include <streambuf>
+#include <system_error>
+
+#include "far/HostConventions.hpp"
+#include "host/ScriptedUi.hpp"
+#include "platform/HostSystem.hpp"
+#include "plugin/HostServices.hpp"
+#include "rename/RenameRun.hpp"
+
+namespace velmora::host {
+namespace {
+
+// The longest name a directory entry can have on the file systems the hosts run on (NAME_MAX,
+// and NTFS's 255 characters); the template allows 260.
+constexpr std::size_t kMaxComponent = 255;
+
+FileResult Error(std::errc code) {
+    return FileResult(std::make_error_code(code));
+}
+
+std::size_t FirstSeparator(const std::string& path) {
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (IsPathSeparator(path[i]))
+            return i;
+    }
+    return std::string::npos;
+}
+
+std::size_t LastSeparator(const std::string& path) {
+    for (std::size_t i = path.size(); i-- > 0;) {
+        if (IsPathSeparator(path[i]))
+            return i;
+    }
+    return std::string::npos;
+}
+
+class MemoryFile final : public WritableFile {
+public:
+    explicit MemoryFile(std::shared_ptr<std::string> bytes) : bytes_(std::move(bytes)) {}
+    FileResult Write(const char* data, std::size_t size) override {
+        bytes_->append(data, size);
+        return FileResult::Success();
+    }
+    FileResult Size(std::uint64_t* size) override {
+        *size = bytes_->size();
+        return FileResult::Success();
+    }
+    FileResult Prepend(const char* data, std::size_t size) override {
+        bytes_->insert(0, data, size);
+        return FileResult::Success();
+    }
+    FileResult ReadBack(std::string* bytes) override {
+        *bytes = *bytes_;
+        return FileResult::Success();
+    }
+    FileResult Overwrite(const char* data, std::size_t size) override {
+        bytes_->assign(data, size);
+        return FileResult::Success();
+    }
+    FileResult Close() override { return FileResult::Success(); }
+
+private:
+    std::shared_ptr<std::string> bytes_;
+};
+
+}  // namespace
+
+// What became of a path during the simulated run.
+struct SimulatedDirectory::Node {
+    enum Kind { Gone, Moved, Memory } kind = Gone;
+    std::string name;                    // the path as the run spelled it
+    std::string origin;                  // Moved: where the entry is on disk
+    std::shared_ptr<std::string> bytes;  // Memory: the file's contents
+};
+
+// What a path names now.
+struct SimulatedDirectory::Found {
+    enum Kind { Absent, Disk, Memory } kind = Absent;
+    std::string path;  // Disk: where it is on disk
+    std::uint32_t attributes = kNoAttributes;
+    std::shared_ptr<std::string> bytes;
+    std::uint64_t size = 0;
+    std::uint64_t writeTime = 0;
+};
+
+SimulatedDirectory::SimulatedDirectory(const Panel& listing, FileSystem& system)
+    : listing_(listing), system_(system) {
+    // One question tells whether the directory ignores letter case: is a listed name's case-flipped
+    // spelling the very same file?
+    for (const PanelEntry& entry : listing.Entries()) {
+        std::string flipped = entry.name;
+        bool letters = false;
+        for (char& c : flipped) {
+            if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+                c = static_cast<char>(c ^ 0x20);
+                letters = true;
+            }
+        }
+        if (!letters)
+            continue;
+        ignoresCase_ = system.SameFile(entry.name, flipped);
+        break;
+    }
+    if (ignoresCase_) {
+        for (const PanelEntry& entry : listing.Entries())
+            foldedListing_.emplace(Key(entry.name), &entry);
+    }
+    for (const std::string& name : listing.LeftOut())
+        leftOut_.insert(Key(name));
+}
+
+SimulatedDirectory::~SimulatedDirectory() = default;
+
+std::string SimulatedDirectory::Key(const std::string& path) const {
+    return ignoresCase_ ? far::FoldAscii(NameOnDisk(path)) : NameOnDisk(path);
+}
+
+void SimulatedDirectory::SetNode(const std::string& path, Node node) {
+    node.name = NameOnDisk(path);
+    nodes_[Key(path)] = std::move(node);
+}
+
+SimulatedDirectory::Found SimulatedDirectory::Resolve(const std::string& path) const {
+    Found found;
+    if (path.empty())
+        return found;
+    // An entry on disk, as the run has not touched it.
+    auto onDisk = [this](const std::string& diskPath) {
+        Found disk;
+        const bool bare =
+            FirstSeparator(diskPath) == std::string::npos && diskPath != "." && diskPath != "..";
+        if (bare && !leftOut_.count(Key(diskPath))) {
+            const PanelEntry* entry = nullptr;
+            if (ignoresCase_) {
+                const auto it = foldedListing_.find(Key(diskPath));
+                entry = it == foldedListing_.end() ? nullptr : it->second;
+            } else {
+                entry = listing_.FindEntry(NameOnDisk(diskPath));
+            }
+            if (entry) {
+                disk.kind = Found::Disk;
+                disk.path = entry->name;
+                disk.attributes = entry->attributes;
+                disk.size = entry->size;
+                disk.writeTime = entry->writeTime;
+            }
+            return disk;
+        }
+        disk.attributes = system_.Attributes(diskPath);
+        if (disk.attributes != kNoAttributes) {
+            disk.kind = Found::Disk;
+            disk.path = diskPath;
+        }
+        return disk;
+    };
+
+    const auto node = nodes_.find(Key(path));
+    if (node != nodes_.end()) {
+        switch (node->second.kind) {
+            case Node::Gone:
+                return found;
+            case Node::Memory:
+                found.kind = Found::Memory;
+                found.bytes = node->second.bytes;
+                found.attributes = AttributesUnderName(kAttrArchive, path);
+                found.size = found.bytes->size();
+                return found;
+            case Node::Moved:
+                found = onDisk(node->second.origin);
+                if (found.kind != Found::Absent)
+                    found.attributes = AttributesUnderName(found.attributes, path);
+                return found;
+        }
+    }
+    // Below a directory the run renamed or removed.
+    const std::size_t separator = FirstSeparator(path);
+    if (separator != std::string::npos) {
+        const auto top = nodes_.find(Key(path.substr(0, separator)));
+        if (top != nodes_.end())
+            return top->second.kind == Node::Moved ? onDisk(top->second.origin + path.substr(separator))
+                                                   : found;
+    }
+    return onDisk(path);
+}
+
+std::uint32_t SimulatedDirectory::Attributes(const std::string& path) {
+    return Resolve(path).attributes;
+}
+
+FileResult SimulatedDirectory::MoveNoReplace(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty())
+        return Error(std::errc::no_such_file_or_directory);
+    const Found source = Resolve(from);
+    if (source.kind == Found::Absent)
+        return Error(std::errc::no_such_file_or_directory);
+    const std::size_t lastSeparator = LastSeparator(to);
+    if (to.size() - (lastSeparator == std::string::npos ? 0 : lastSeparator + 1) > kMaxComponent)
+        return Error(std::errc::filename_too_long);
+    // The one target that may exist: the file itself under another letter case, where the
+    // directory ignores case.
+    if (Key(from) != Key(to) && Resolve(to).kind != Found::Absent)
+        return Error(std::errc::file_exists);
+    if (lastSeparator != std::string::npos && lastSeparator > 0) {
+        const Found parent = Resolve(to.substr(0, lastSeparator));
+        if (parent.kind == Found::Absent)
+            return Error(std::errc::no_such_file_or_directory);
+        if (!(parent.attributes & kAttrDirectory))
+            return Error(std::errc::not_a_directory);
+    }
+    if (to.size() > from.size() && to.compare(0, from.size(), from) == 0 && IsPathSeparator(to[from.size()]))
+        return Error(std::errc::invalid_argument);  // a directory into itself
+
+    Node moved;
+    if (source.kind == Found::Memory) {
+        moved.kind = Node::Memory;
+        moved.bytes = source.bytes;
+    } else {
+        moved.kind = Node::Moved;
+        moved.origin = source.path;
+    }
+    SetNode(from, Node{});
+    SetNode(to, std::move(moved));
+    return FileResult::Success();
+}
+
+FileResult SimulatedDirectory::Delete(const std::string& path) {
+    const Found found = Resolve(path);
+    if (found.kind == Found::Absent)
+        return Error(std::errc::no_such_file_or_directory);
+    if (found.attributes & kAttrDirectory)
+        return Error(std::errc::is_a_directory);
+    if (found.kind == Found::Disk && (found.attributes & kAttrReadOnly))
+        return Error(std::errc::permission_denied);
+    SetNode(path, Node{});
+    return FileResult::Success();
+}
+
+bool SimulatedDirectory::SameFile(const std::string& a, const std::string& b) {
+    const Found first = Resolve(a);
+    const Found second = Resolve(b);
+    if (first.kind == Found::Absent || first.kind != second.kind)
+        return false;
+    if (first.kind == Found::Memory)
+        return first.bytes == second.bytes;
+    return Key(first.path) == Key(second.path) || system_.SameFile(first.path, second.path);
+}
+
+std::string SimulatedDirectory::TempDirectory() {
+    return system_.TempDirectory();
+}
+
+FileResult SimulatedDirectory::CreateTempFile(const std::string& directory, const std::string& prefix,
+                                              std::string* name) {
+    std::string path;
+    do {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%X", ++tempCounter_);
+        path = directory + prefix + hex + ".tmp";
+    } while (nodes_.count(Key(path)));
+    Node file;
+    file.kind = Node::Memory;
+    file.bytes = std::make_shared<std::string>();
+    SetNode(path, std::move(file));
+    *name = path;
+    return FileResult::Success();
+}
+
+FileResult SimulatedDirectory::OpenForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) {
+    Found found = Resolve(path);
+    if (found.kind != Found::Memory) {
+        if (found.attributes != kNoAttributes && (found.attributes & kAttrDirectory))
+            return Error(std::errc::is_a_directory);
+        Node created;
+        created.kind = Node::Memory;
+        created.bytes = std::make_shared<std::string>();
+        found.bytes = created.bytes;
+        SetNode(path, std::move(created));
+    }
+    found.bytes->clear();
+    *file = std::make_unique<MemoryFile>(found.bytes);
+    return FileResult::Success();
+}
+
+FileResult SimulatedDirectory::ReplaceAtomically(const std::string& from, const std::string& to) {
+    const Found source = Resolve(from);
+    if (source.kind != Found::Memory)
+        return Error(std::errc::no_such_file_or_directory);
+    const Found target = Resolve(to);
+    if (target.kind != Found::Absent && (target.attributes & kAttrDirectory))
+        return Error(std::errc::is_a_directory);
+    if (target.kind == Found::Disk && (target.attributes & kAttrReadOnly))
+        return Error(std::errc::permission_denied);
+    Node replaced;
+    replaced.kind = Node::Memory;
+    replaced.bytes = source.bytes;
+    SetNode(from, Node{});
+    SetNode(to, std::move(replaced));
+    return FileResult::Success();
+}
+
+bool SimulatedDirectory::List(std::vector<DirectoryEntry>* entries, std::string*) {
+    entries->clear();
+    for (const PanelEntry& entry : listing_.Entries()) {
+        if (!nodes_.count(Key(entry.name)))
+            entries->push_back(DirectoryEntry{entry.name, entry.attributes, entry.size, entry.writeTime});
+    }
+    // The panel leaves these out again; listed all the same, as the directory lists them.
+    for (const std::string& name : listing_.LeftOut()) {
+        if (!nodes_.count(Key(name)))
+            entries->push_back(DirectoryEntry{name, kAttrArchive, 0, 0});
+    }
+    for (const auto& [key, node] : nodes_) {
+        if (node.kind == Node::Gone || FirstSeparator(node.name) != std::string::npos)
+            continue;
+        const Found found = Resolve(node.name);
+        if (found.kind != Found::Absent)
+            entries->push_back(DirectoryEntry{node.name, found.attributes, found.size, found.writeTime});
+    }
+    return true;
+}
+
+FileResult SimulatedDirectory::ReadStart(const std::string& path, std::size_t count, std::string* bytes) {
+    const Found found = Resolve(path);
+    switch (found.kind) {
+        case Found::Memory:
+            *bytes = found.bytes->substr(0, count);
+            return FileResult::Success();
+        case Found::Disk:
+            return system_.ReadStart(found.path, count, bytes);
+        case Found::Absent:
+            break;
+    }
+    return Error(std::errc::no_such_file_or_directory);
+}
+
+bool SimulatedDirectory::ReadFile(const std::string& name, std::string* contents, std::string* error) {
+    const Found found = Resolve(name);
+    switch (found.kind) {
+        case Found::Memory:
+            *contents = *found.bytes;
+            return true;
+        case Found::Disk:
+            return ReadWholeFile(found.path, contents, error);
+        case Found::Absent:
+            break;
+    }
+    *error = "open(" + name + "): " + std::make_error_code(std::errc::no_such_file_or_directory).message();
+    return false;
+}
+
+namespace {
+
+// The simulated run's face: the dialog answered exactly as the user confirmed it, boxes noted
+// instead of shown.
+class PlanUi final : public UserInterface {
+public:
+    PlanUi(const far::FarDialogItem* answers, int count) : answers_(answers), count_(count) {}
+
+    int Dialog(int, int, int, int, const char*, far::FarDialogItem* items, int count) override {
+        // The same code built both dialogs: item for item the same layout.
+        for (int i = 0; i < count && i < count_; ++i)
+            items[i] = answers_[i];
+        return far::kDialogOkItem;
+    }
+    int Message(std::uint32_t, const char*, const char* const* lines, int count, int buttons) override {
+        if (buttons > 0)
+            warnings.push_back(BoxText(lines, count, buttons));
+        return 0;
+    }
+    void* SaveScreen(int, int, int, int) override { return this; }
+    void RestoreScreen(void*) override {}
+
+    std::vector<std::string> warnings;
+
+private:
+    const far::FarDialogItem* answers_;
+    int count_;
+};
+
+class PlanBuilder final : public RunObserver {
+public:
+    PlanBuilder(const Panel& listing, Plan* plan) : listing_(listing), plan_(plan) {}
+    void Item(std::uint32_t, std::string_view oldName, std::string_view newName, ItemAction action,
+              const char* reason) override {
+        PlanItem item;
+        item.oldName.assign(oldName);
+        item.newName.assign(newName);
+        item.action = action;
+        item.reason = reason ? reason : "";
+        if (const PanelEntry* entry = listing_.FindEntry(item.oldName)) {
+            item.size = entry->size;
+            item.writeTime = entry->writeTime;
+        }
+        plan_->items.push_back(std::move(item));
+    }
+
+private:
+    const Panel& listing_;
+    Plan* plan_;
+};
+
+// Where the simulated host's complaints go: nowhere (the real run makes them, if they happen).
+class NullBuffer final : public std::streambuf {
+protected:
+    int overflow(int c) override { return c; }
+};
+
+}  // namespace
+
+Plan ComputePlan(const ServiceSession& live, const std::string& rootKey, const far::FarDialogItem* items,
+                 int count) {
+    Plan plan;
+    // The system's own file system, not one a test put in the plug-in's place: the plan can
+    // foresee what the directory holds, not a fault injected into the run.
+    SimulatedDirectory directory(*live.panel, SystemFileSystem());
+    Panel panel(live.panel->ColumnTypes(), live.panel->ListNames());
+    panel.SetSource(&directory);
+    PlanUi ui(items, count);
+    NullBuffer discard;
+    std::ostream quiet(&discard);
+
+    ServiceSession session;
+    session.lng = live.lng;
+    session.panel = &panel;
+    session.ui = &ui;
+    session.err = &quiet;
+    session.currentDirectory = live.currentDirectory;
+    // The plug-in's run holds the live panel's records: the simulated run reads the same ones.
+    session.sharedPanelInfo = &live.lastPanelInfo;
+
+    far::PluginStartupInfo startup;
+    FillStartupInfo("velmora", rootKey.c_str(), &startup);
+    ReadOnlyRegistry registry(Settings());
+    PlanBuilder builder(*live.panel, &plan);
+    HostApi host(startup);
+    RunContext context{host, directory, registry, rootKey + "\\Velmora", rootKey};
+    context.observer = &builder;
+    RunReport report;
+    {
+        ActiveSession active(&session);
+        report = RunRename(context);
+    }
+    plan.warnings = std::move(ui.warnings);
+    if (report.descriptions) {
+        plan.savesDescriptions = true;
+        plan.descriptions = report.descriptions->outcome;
+        // Each file's description as the host reads the directory once the run is over.
+        std::string error;
+        if (panel.Read(&error)) {
+            plan.descriptionFile = panel.DescriptionFile();
+            std::string bytes;
+            if (!plan.descriptionFile.empty() && directory.ReadFile(plan.descriptionFile, &bytes, &error))
+                plan.descriptionBytes = std::move(bytes);
+            for (PlanItem& item : plan.items) {
+                const PanelEntry* entry =
+                    panel.FindEntry(item.action == ItemAction::Rename ? item.newName : item.oldName);
+                if (entry && entry->description)
+                    item.description = *entry->description;
+            }
+        }
+    }
+    return plan;
+}
+
+}  // namespace velmora::host

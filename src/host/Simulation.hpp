@@ -1,0 +1,88 @@
+// The plan of a rename run, worked out by the renamer's own engine (the code the plug-in module is
+// built from, linked into velmora too) running in this process against a simulation of the panel
+// directory: moves are recorded instead of made, the description file is written to memory, and
+// the settings are read but never written. So the plan is the run, not a second implementation of
+// it: template, counter widths, and every name freed and taken as the batch goes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "far/FarAbi.hpp"
+#include "host/Panel.hpp"
+#include "host/Plan.hpp"
+#include "host/Services.hpp"
+#include "platform/Platform.hpp"
+
+namespace velmora::host {
+
+// The panel directory as it would be after the moves made so far. Everything not yet touched is
+// answered from the panel's own listing (no system call per name); moves never replace, exactly
+// as the system's refuse an occupied target; files written (the temporary description file, the
+// description file put in place) live in memory. Names are matched as the directory matches them:
+// without regard to ASCII case where the file system ignores it.
+class SimulatedDirectory final : public FileSystem, public DirectorySource {
+public:
+    // `listing`: the panel read from the directory, which must outlive this object; `system`: for
+    // what the listing cannot answer (paths into subdirectories, names too long for the panel).
+    SimulatedDirectory(const Panel& listing, FileSystem& system);
+    ~SimulatedDirectory() override;
+
+    // FileSystem
+    std::uint32_t Attributes(const std::string& path) override;
+    FileResult MoveNoReplace(const std::string& from, const std::string& to) override;
+    FileResult ReadStart(const std::string& path, std::size_t count, std::string* bytes) override;
+    FileResult Delete(const std::string& path) override;
+    bool SameFile(const std::string& a, const std::string& b) override;
+    std::string TempDirectory() override;
+    FileResult CreateTempFile(const std::string& directory, const std::string& prefix,
+                              std::string* name) override;
+    FileResult OpenForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override;
+    FileResult ReplaceAtomically(const std::string& from, const std::string& to) override;
+
+    // DirectorySource
+    bool List(std::vector<DirectoryEntry>* entries, std::string* error) override;
+    bool ReadFile(const std::string& name, std::string* contents, std::string* error) override;
+
+private:
+    struct Node;
+    struct Found;
+    Found Resolve(const std::string& path) const;
+    std::string Key(const std::string& path) const;
+    void SetNode(const std::string& path, Node node);
+
+    const Panel& listing_;
+    FileSystem& system_;
+    bool ignoresCase_ = false;
+    std::unordered_map<std::string, const PanelEntry*> foldedListing_;  // only when ignoring case
+    std::unordered_set<std::string> leftOut_;                           // keys of names too long
+    std::unordered_map<std::string, Node> nodes_;                       // by key: what changed
+    unsigned tempCounter_ = 0;
+};
+
+// Settings as they stand, never written.
+class ReadOnlyRegistry final : public Registry {
+public:
+    explicit ReadOnlyRegistry(Registry& inner) : inner_(inner) {}
+    bool Read(const std::string& keyPath, const std::string& valueName, std::size_t capacity,
+              std::string* bytes) override {
+        return inner_.Read(keyPath, valueName, capacity, bytes);
+    }
+    bool WriteString(const std::string&, const std::string&, const std::string&) override { return true; }
+    bool WriteDword(const std::string&, const std::string&, std::uint32_t) override { return true; }
+
+private:
+    Registry& inner_;
+};
+
+// The plan for the rename dialog's answers `items` (as the user confirmed them), in the live
+// session `live`: its panel, the panel record the plug-in holds, its language file. `rootKey` is
+// the settings root the plug-in was given.
+Plan ComputePlan(const ServiceSession& live, const std::string& rootKey, const far::FarDialogItem* items,
+                 int count);
+
+}  // namespace velmora::host

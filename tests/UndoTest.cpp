@@ -1,0 +1,183 @@
+// velmora --undo: the last run of a directory taken back from its journal, and what it leaves
+// alone when things changed since.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "host/Journal.hpp"
+#include "host/JsonLine.hpp"
+#include "platform/HostSystem.hpp"
+#include "support/FaultyFileSystem.hpp"
+#include "support/HostRunner.hpp"
+
+namespace velmora::test {
+namespace {
+
+const std::string kMountains = "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B.jpg";  // Горы.jpg
+const std::string kSea = "\xE6\xB5\xB7\xE8\xBE\xB9.jpg";                // 海边.jpg
+#if defined(_WIN32)
+const std::string kOdd = "odd\xFF name.raw";  // an OEM byte
+#else
+const std::string kOdd = "odd\xFF\nname.raw";  // no UTF-8, a line end
+#endif
+const std::string kDescriptions = "DSC_1.jpg Holiday, day one\r\n" + kMountains +
+                                  " \xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA\r\n" + kSea +
+                                  " \xE6\xB5\xB7\xE8\xBE\xB9 \xF0\x9F\x8C\x85\r\n";
+
+std::vector<std::string> Before() {
+    return {"DSC_1.jpg", kMountains, kSea, kOdd};
+}
+
+// Renames the four files with descriptions: IMG_1.jpg ... IMG_4.raw.
+HostResult RenameAll(const HostRunner& host) {
+    std::vector<std::string> args = {"-yd", "-m", "IMG_%#.%E", "-s", "1", "--"};
+    for (const std::string& name : Before())
+        args.push_back(name);
+    return host.Run(args);
+}
+
+HostRunner& Prepared(HostRunner& host) {
+    host.MakeFiles(Before());
+    host.Dir().WriteFile("Descript.ion", kDescriptions);
+    return host;
+}
+
+TEST(Undo, TakesTheLastRunBackOnce) {
+    HostRunner host;
+    Prepared(host);
+    const std::vector<std::string> before = host.Dir().ListNames();
+    const HostResult run = RenameAll(host);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> renamed = host.Dir().ListNames();
+    ASSERT_NE(renamed, before);
+
+    // --dry-run shows the way back, last rename first, and changes nothing.
+    HostResult result = host.Run({"-u", "-n", "--json"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> moves;
+    std::size_t begin = 0;
+    for (std::size_t end; (end = result.out.find('\n', begin)) != std::string::npos; begin = end + 1) {
+        host::JsonObject line;
+        ASSERT_TRUE(host::ParseJsonObject(result.out.substr(begin, end - begin), &line));
+        moves.push_back(host::JsonText(line, "old").value_or("") + ">" +
+                        host::JsonText(line, "new").value_or("") + ":" +
+                        host::JsonText(line, "action").value_or(""));
+    }
+    EXPECT_EQ(moves,
+              (std::vector<std::string>{"IMG_4.raw>" + kOdd + ":rename", "IMG_3.jpg>" + kSea + ":rename",
+                                        "IMG_2.jpg>" + kMountains + ":rename", "IMG_1.jpg>DSC_1.jpg:rename",
+                                        "Descript.ion>Descript.ion:restore"}));
+    EXPECT_EQ(host.Dir().ListNames(), renamed);
+
+    result = host.Run({"--undo"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(), before);
+    EXPECT_EQ(host.Dir().ReadFile(kMountains), "content of " + kMountains);
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), kDescriptions);
+
+    result = host.Run({"--undo"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("nothing to undo"), std::string::npos) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(), before);
+}
+
+// a -> b with b renamed away first: back in reverse order, each name free when its turn comes.
+TEST(Undo, ChainComesBackInReverse) {
+    HostRunner host;
+    host.MakeFiles({"a.txt", "a.txt.txt"});
+    ASSERT_EQ(host.Run({"-y", "-m", "%N", "a.txt", "a.txt.txt"}).status, 0);
+    ASSERT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"a", "a.txt"}));
+    ASSERT_EQ(host.Run({"-u"}).status, 0);
+    EXPECT_EQ(host.Dir().ReadFile("a.txt"), "content of a.txt");
+    EXPECT_EQ(host.Dir().ReadFile("a.txt.txt"), "content of a.txt.txt");
+}
+
+// Whatever changed since the run is named and left as it is; the rest comes back; exit 1.
+TEST(Undo, LeavesWhatChangedSince) {
+    HostRunner host;
+    Prepared(host);
+    ASSERT_EQ(RenameAll(host).status, 0);
+    host.Dir().WriteFile("IMG_1.jpg", "edited since");                  // not the file the run renamed
+    host.Dir().WriteFile(kMountains, "a new file under the old name");  // the old name is taken
+    std::remove(host.Dir().PathOf("IMG_3.jpg").c_str());                // gone
+    host.Dir().WriteFile("Descript.ion", "edited\r\n");
+
+    HostResult result = host.Run({"-u"});
+    EXPECT_EQ(result.status, 1);
+    for (const std::string& named :
+         {std::string("IMG_1.jpg: not the file"), std::string("IMG_2.jpg: its old name"),
+          std::string("IMG_3.jpg: gone"), std::string("Descript.ion: changed")})
+        EXPECT_NE(result.err.find("left alone: " + named), std::string::npos) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(),
+              (std::vector<std::string>{"Descript.ion", "IMG_1.jpg", "IMG_2.jpg", kOdd, kMountains}));
+    EXPECT_EQ(host.Dir().ReadFile(kMountains), "a new file under the old name");
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), "edited\r\n");
+    // Not marked undone: once the user clears the way, the rest can still come back.
+    std::remove(host.Dir().PathOf(kMountains).c_str());
+    EXPECT_EQ(host.Run({"-u"}).status, 1) << "IMG_1.jpg and IMG_3.jpg are still not as the run left them";
+    EXPECT_EQ(host.Dir().ReadFile(kMountains), "content of " + kMountains);
+}
+
+// The journal is never a reason for a run to fail: the run goes on, says that it cannot be
+// undone, and undo says why.
+TEST(Undo, RunGoesOnWithoutAJournal) {
+    HostRunner host;
+    Prepared(host);
+    {
+        ScopedEnv state("XDG_STATE_HOME", host.Dir().PathOf("Descript.ion"));  // a file, not a directory
+        HostResult result = RenameAll(host);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_NE(result.err.find("warning: this run cannot be undone: "), std::string::npos) << result.err;
+        EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"Descript.ion", "IMG_1.jpg", "IMG_2.jpg",
+                                                                    "IMG_3.jpg", "IMG_4.raw"}));
+        result = host.Run({"-u"});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find("nothing to undo"), std::string::npos) << result.err;
+    }
+
+    // A journal that fails half-way leaves a note saying why in its place.
+    FaultyFileSystem files;
+    files.FailOperation("Write", 1);
+    host::Plan plan;
+    plan.items.push_back(host::PlanItem{"a", "b", ItemAction::Rename, "", std::nullopt, 1, 2});
+    host::JournalWriter writer(files, host.StateHome() + "/velmora");
+    std::string error;
+    EXPECT_FALSE(writer.Begin(std::filesystem::canonical(host.Dir().Path()).string(), plan, &error));
+    const HostResult result = host.Run({"-u"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("cannot be undone: its journal could not be written (cannot write "),
+              std::string::npos)
+        << result.err;
+}
+
+TEST(Undo, JournalKeepsTheLastTenRuns) {
+    HostRunner host;
+    host.MakeFiles({"a0"});
+    for (int i = 0; i < 12; ++i)
+        ASSERT_EQ(host.Run({"-y", "-m", "a" + std::to_string(i + 1), "a" + std::to_string(i)}).status, 0);
+    const std::string journals = host.StateHome() + "/velmora/" +
+                                 host::DirectoryKey(std::filesystem::canonical(host.Dir().Path()).string());
+    std::vector<host::DirectoryEntry> entries;
+    std::string error;
+    ASSERT_TRUE(host::ReadDirectory(journals, &entries, &error)) << error;
+    std::vector<std::string> names;
+    for (const host::DirectoryEntry& entry : entries)
+        names.push_back(entry.name);
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected;
+    for (int i = 3; i <= 12; ++i) {
+        char base[16];
+        std::snprintf(base, sizeof base, "%08d", i);
+        expected.push_back(std::string(base) + ".done");
+        expected.push_back(std::string(base) + ".journal");
+    }
+    EXPECT_EQ(names, expected);
+    // The last one is the one undone.
+    EXPECT_EQ(host.Run({"-u"}).status, 0);
+    EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"a11"});
+}
+
+}  // namespace
+}  // namespace velmora::test
