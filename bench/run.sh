@@ -9,10 +9,11 @@
 #
 #   bench/run.sh                                   # N = 1000 10000 100000, 5 runs each
 #   SIZES="10000" RUNS=3 bench/run.sh
-#   SIZES=1000000 RUNS=3 TOOLS="floor velmora mmv" bench/run.sh
+#   SIZES=1000000 RUNS=1 TOOLS="velmora mmv" STRACE_MAX=0 bench/run.sh   # ~4 min per fresh directory here
 #   TOOLS="velmora-tty velmora-progress" SIZES=100000 bench/run.sh   # the progress line's cost
 #
-# Environment: BENCH_DIR (scratch directory on the disk to measure; default /var/tmp/velmora-bench),
+# Environment: BENCH_DIR (scratch directory on the disk to measure; default
+# /var/tmp/velmora-bench-<name of this checkout>),
 # VELMORA_BUILD (a build directory with velmora and its plug-in; default: build/bench, built here),
 # TOOLS (which of: floor velmora velmora-list velmora-desc perl-rename mmv, and velmora-before;
 # default all but velmora-before; floor always runs), VELMORA_BEFORE (a build directory of an
@@ -26,7 +27,9 @@ root=$PWD
 sizes=${SIZES:-"1000 10000 100000"}
 runs=${RUNS:-5}
 strace_max=${STRACE_MAX:-100000}
-bench=${BENCH_DIR:-/var/tmp/velmora-bench}
+# One scratch directory per checkout: the script empties it first, and another checkout's run on
+# the same machine must not lose its results to this one.
+bench=${BENCH_DIR:-/var/tmp/velmora-bench-$(basename "$root")}
 build=${VELMORA_BUILD:-$root/build/bench}
 
 need=()
@@ -58,8 +61,10 @@ cat >"$bench/make.sh" <<'MAKE'
 #!/usr/bin/env bash
 set -e
 n=$1; dir=$2; desc=${3:-}
+# Six digits at least, seven from a million on (%g would turn 1000000 into 1e+06).
+width=$(( ${#n} > 6 ? ${#n} : 6 ))
 rm -rf "$dir"; mkdir -p "$dir"; cd "$dir"
-seq -f 'DSC_%06g.raw' 1 "$n" >../list.$n
+seq -f "DSC_%0${width}.0f.raw" 1 "$n" >../list.$n
 xargs touch <../list.$n
 if [ "$desc" = desc ]; then
     awk '{printf "%s picture %d of the holiday, with a description of ordinary length\r\n", $0, NR}' \
