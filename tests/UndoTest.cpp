@@ -144,7 +144,7 @@ TEST(Undo, RunGoesOnWithoutAJournal) {
     plan.items.push_back(host::PlanItem{"a", "b", ItemAction::Rename, "", std::nullopt, 1, 2});
     host::JournalWriter writer(files, host.StateHome() + "/velmora");
     std::string error;
-    EXPECT_FALSE(writer.Begin(std::filesystem::canonical(host.Dir().Path()).string(), plan, &error));
+    EXPECT_FALSE(writer.Write(std::filesystem::canonical(host.Dir().Path()).string(), plan, &error));
     const HostResult result = host.Run({"-u"});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("cannot be undone: its journal could not be written (cannot write "),

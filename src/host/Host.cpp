@@ -179,12 +179,13 @@ public:
         // for it: a dry run must then rename nothing all the same.
         if (result != far::kDialogOkItem || count != far::kDialogItemCount)
             return options_.dryRun ? Verdict::Cancel : Verdict::Proceed;
-        Plan plan = ComputePlan(session_, options_.rootKey, items, count);
         if (options_.dryRun) {
-            plan_ = std::move(plan);
+            plan_ = ComputePlan(session_, options_.rootKey, items, count);
             return Verdict::Cancel;
         }
+        std::string error;
         if (preview_) {
+            const Plan plan = ComputePlan(session_, options_.rootKey, items, count);
             switch (session_.ui->Preview(plan)) {
                 case PreviewAnswer::Rename:
                     break;
@@ -193,14 +194,20 @@ public:
                 case PreviewAnswer::Cancel:
                     return Verdict::Cancel;
             }
-        }
-        if (plan.Count(ItemAction::Rename) > 0 || (plan.savesDescriptions && !plan.descriptionFile.empty())) {
-            journaled_ = true;
-            descriptionFile_ = plan.descriptionFile;
-            std::string error;
-            if (!journal_.Begin(session_.currentDirectory, plan, &error))
+            if (Journaled(plan.Count(ItemAction::Rename), plan) && !journal_.Write(session_.currentDirectory, plan, &error))
                 journalError_ = error;
+            return Verdict::Proceed;
         }
+        // Without a preview nothing needs the plan's items afterwards: they go to the journal as
+        // they are planned.
+        const bool begun = journal_.Begin(session_.currentDirectory, &error);
+        std::size_t renames = 0;
+        const Plan plan = ComputePlan(session_, options_.rootKey, items, count, [&](const PlanItem& item) {
+            renames += item.action == ItemAction::Rename ? 1 : 0;
+            journal_.Add(item);
+        });
+        if (Journaled(renames, plan) && (!begun || !journal_.Commit(plan, &error)))
+            journalError_ = error;
         return Verdict::Proceed;
     }
 
@@ -225,6 +232,13 @@ public:
     const std::optional<Plan>& DryRunPlan() const { return plan_; }
 
 private:
+    // Whether the run changes anything undo could take back; notes what Finish needs.
+    bool Journaled(std::size_t renames, const Plan& plan) {
+        journaled_ = renames > 0 || (plan.savesDescriptions && !plan.descriptionFile.empty());
+        descriptionFile_ = plan.descriptionFile;
+        return journaled_;
+    }
+
     const HostOptions& options_;
     ServiceSession& session_;
     bool preview_;

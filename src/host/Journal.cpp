@@ -80,44 +80,29 @@ std::string ContentHash(const std::string& bytes) {
     return text;
 }
 
-// Written whole to a temporary file beside it and moved into place, so that a journal is either
-// there complete or not at all; the move never replaces, so two runs never share a number.
-bool JournalWriter::WriteNew(const std::string& directory, const std::string& text, std::string* path,
-                             std::string* error) {
-    std::string temp;
-    FileResult result = files_.CreateTempFile(directory + "/", "VL", &temp);
-    if (!result) {
-        *error = "cannot create a file in " + directory + ": " + Reason(result);
-        return false;
+// Writes through a buffer: a journal of 100,000 renames is neither one string in memory nor
+// 100,000 system calls. The first failure sticks.
+class BufferedOutput {
+public:
+    explicit BufferedOutput(WritableFile& file) : file_(file) {}
+    void Append(const std::string& text) {
+        buffer_ += text;
+        if (buffer_.size() >= kChunk)
+            (void)Flush();  // a failure is kept for the last Flush to report
     }
-    std::unique_ptr<WritableFile> file;
-    result = files_.OpenForWriting(temp, &file);
-    if (result)
-        result = file->Write(text.data(), text.size());
-    if (result)
-        result = file->Close();
-    file.reset();
-    if (!result) {
-        (void)files_.Delete(temp);
-        *error = "cannot write " + temp + ": " + Reason(result);
-        return false;
+    FileResult Flush() {
+        if (result_ && !buffer_.empty())
+            result_ = file_.Write(buffer_.data(), buffer_.size());
+        buffer_.clear();
+        return result_;
     }
-    const std::vector<unsigned long> numbers = RunNumbers(directory);
-    unsigned long next = numbers.empty() ? 1 : numbers.back() + 1;
-    for (int attempt = 0; attempt < 100; ++attempt, ++next) {
-        const std::string target = directory + "/" + Number(next) + kJournalSuffix;
-        result = files_.MoveNoReplace(temp, target);
-        if (result) {
-            *path = target;
-            return true;
-        }
-        if (result.Error() != std::errc::file_exists)
-            break;
-    }
-    (void)files_.Delete(temp);
-    *error = "cannot put the journal in " + directory + ": " + Reason(result);
-    return false;
-}
+
+private:
+    static constexpr std::size_t kChunk = 64 * 1024;
+    WritableFile& file_;
+    std::string buffer_;
+    FileResult result_;
+};
 
 // A small file next to the journal (.done, .undone): its name says what it is about.
 bool JournalWriter::WriteBeside(const std::string& path, const std::string& text, std::string* error) {
@@ -132,74 +117,130 @@ bool JournalWriter::WriteBeside(const std::string& path, const std::string& text
     return static_cast<bool>(result);
 }
 
-void JournalWriter::Prune(const std::string& directory) {
-    const std::vector<unsigned long> numbers = RunNumbers(directory);
+JournalWriter::JournalWriter(FileSystem& files, std::string root) : files_(files), root_(std::move(root)) {}
+
+// A journal begun and never committed goes with its temporary file (TempFile's guard).
+JournalWriter::~JournalWriter() = default;
+
+void JournalWriter::Prune() {
+    const std::vector<unsigned long> numbers = RunNumbers(journals_);
     for (std::size_t i = 0; i + kJournalRuns < numbers.size(); ++i) {
-        const std::string base = directory + "/" + Number(numbers[i]);
+        const std::string base = journals_ + "/" + Number(numbers[i]);
         for (const char* suffix : {kDoneSuffix, kUndoneSuffix, kJournalSuffix})
             (void)files_.Delete(base + suffix);
     }
 }
 
-bool JournalWriter::Begin(const std::string& directory, const Plan& plan, std::string* error) {
+bool JournalWriter::Begin(const std::string& directory, std::string* error) {
+    directory_ = directory;
     path_.clear();
+    renames_ = 0;
     if (root_.empty()) {
         *error = "no place for the journal: neither XDG_STATE_HOME nor HOME is set";
         return false;
     }
-    const std::string journals = root_ + "/" + DirectoryKey(directory);
-    if (!MakeDirectories(journals, error))
+    journals_ = root_ + "/" + DirectoryKey(directory);
+    if (!MakeDirectories(journals_, error))
         return false;
+    std::string name;
+    FileResult result = files_.CreateTempFile(journals_ + "/", "VL", &name);
+    if (!result) {
+        *error = "cannot create a file in " + journals_ + ": " + Reason(result);
+        return false;
+    }
+    temp_ = std::make_unique<TempFile>(files_, name);
+    result = files_.OpenForWriting(name, &file_);
+    if (!result) {
+        temp_.reset();
+        *error = "cannot write " + name + ": " + Reason(result);
+        WriteUnavailable(*error);
+        return false;
+    }
+    output_ = std::make_unique<BufferedOutput>(*file_);
+    output_->Append(Header(directory) + "}\n");
+    return true;
+}
 
-    std::string text = Header(directory);
+void JournalWriter::Add(const PlanItem& item) {
+    if (!output_ || item.action != ItemAction::Rename)
+        return;
+    output_->Append("{\"old\": " + JsonString(item.oldName) + ", \"new\": " + JsonString(item.newName) +
+                    ", \"size\": " + std::to_string(item.size) +
+                    ", \"time\": " + std::to_string(item.writeTime) + "}\n");
+    ++renames_;
+}
+
+bool JournalWriter::Commit(const Plan& plan, std::string* error) {
+    if (!output_) {
+        *error = "the journal was not begun";
+        return false;
+    }
     std::string failure;
     if (plan.savesDescriptions && !plan.descriptionFile.empty()) {
         std::string before;
         std::string reason;
         const bool exists = files_.Attributes(plan.descriptionFile) != kNoAttributes;
         if (exists && !ReadWholeFile(plan.descriptionFile, &before, &reason)) {
+            // Without the old descriptions undo could not keep its promise.
             failure = "cannot keep the description file's bytes: " + reason;
         } else {
-            text +=
-                ", \"descriptions\": " + JsonString(plan.descriptionFile) +
-                ", \"before\": " + Json(exists ? std::optional<std::string>(before) : std::nullopt) +
-                ", \"planned\": " +
+            output_->Append(
+                "{\"descriptions\": " + JsonString(plan.descriptionFile) + ", \"before\": " +
+                Json(exists ? std::optional<std::string>(before) : std::nullopt) + ", \"planned\": " +
                 Json(plan.descriptionBytes ? std::optional<std::string>(ContentHash(*plan.descriptionBytes))
-                                           : std::nullopt);
+                                           : std::nullopt) +
+                "}\n");
         }
     }
-    if (!failure.empty()) {
-        // Without the old descriptions undo could not keep its promise: say so in the journal's
-        // place rather than keep half of it.
-        *error = failure;
-        const std::string marker = Header(directory) + ", \"unavailable\": " + JsonString(failure) + "}\n";
-        std::string markerPath;
-        std::string ignored;
-        if (WriteNew(journals, marker, &markerPath, &ignored))
-            Prune(journals);
+    output_->Append("{\"renames\": " + std::to_string(renames_) + "}\n");
+    FileResult result = output_->Flush();
+    output_.reset();
+    if (result)
+        result = file_->Close();
+    file_.reset();
+    if (failure.empty() && !result)
+        failure = "cannot write " + temp_->Name() + ": " + Reason(result);
+    // Numbered after every journal already there; the move never replaces, so two runs never
+    // share a number.
+    const std::vector<unsigned long> numbers = RunNumbers(journals_);
+    unsigned long next = numbers.empty() ? 1 : numbers.back() + 1;
+    for (int attempt = 0; failure.empty() && attempt < 100; ++attempt, ++next) {
+        const std::string target = journals_ + "/" + Number(next) + kJournalSuffix;
+        result = files_.MoveNoReplace(temp_->Name(), target);
+        if (result) {
+            temp_->KeepInPlace();
+            path_ = target;
+            Prune();
+            return true;
+        }
+        if (result.Error() != std::errc::file_exists)
+            failure = "cannot put the journal in " + journals_ + ": " + Reason(result);
+    }
+    temp_.reset();
+    *error = failure.empty() ? "cannot number the journal in " + journals_ : failure;
+    WriteUnavailable(*error);
+    return false;
+}
+
+bool JournalWriter::Write(const std::string& directory, const Plan& plan, std::string* error) {
+    if (!Begin(directory, error))
         return false;
-    }
-    text += "}\n";
-    std::size_t count = 0;
-    for (const PlanItem& item : plan.items) {
-        if (item.action != ItemAction::Rename)
-            continue;
-        text += "{\"old\": " + JsonString(item.oldName) + ", \"new\": " + JsonString(item.newName) +
-                ", \"size\": " + std::to_string(item.size) + ", \"time\": " + std::to_string(item.writeTime) +
-                "}\n";
-        ++count;
-    }
-    text += "{\"renames\": " + std::to_string(count) + "}\n";
-    if (!WriteNew(journals, text, &path_, error)) {
-        const std::string marker = Header(directory) + ", \"unavailable\": " + JsonString(*error) + "}\n";
-        std::string ignored;
-        std::string markerPath;
-        if (WriteNew(journals, marker, &markerPath, &ignored))
-            Prune(journals);
-        return false;
-    }
-    Prune(journals);
-    return true;
+    for (const PlanItem& item : plan.items)
+        Add(item);
+    return Commit(plan, error);
+}
+
+// In the journal's place when it cannot be written: why, for undo to say. A file of its own,
+// small, so that it may succeed where the journal failed.
+void JournalWriter::WriteUnavailable(const std::string& reason) {
+    const std::vector<unsigned long> numbers = RunNumbers(journals_);
+    const std::string path =
+        journals_ + "/" + Number(numbers.empty() ? 1 : numbers.back() + 1) + kJournalSuffix;
+    if (files_.Attributes(path) != kNoAttributes)
+        return;
+    std::string ignored;
+    if (WriteBeside(path, Header(directory_) + ", \"unavailable\": " + JsonString(reason) + "}\n", &ignored))
+        Prune();
 }
 
 bool JournalWriter::Finish(const std::optional<std::string>& descriptions, std::string* error) {
@@ -255,11 +296,12 @@ JournalLookup ReadLatestRun(const std::string& root, const std::string& director
                 run->unavailable = *unavailable;
                 return JournalLookup::Found;
             }
-            if (const auto descriptions = JsonText(object, "descriptions")) {
-                run->descriptionFile = *descriptions;
-                run->descriptionsBefore = JsonText(object, "before");
-                run->plannedHash = JsonText(object, "planned");
-            }
+            continue;
+        }
+        if (const auto descriptions = JsonText(object, "descriptions")) {
+            run->descriptionFile = *descriptions;
+            run->descriptionsBefore = JsonText(object, "before");
+            run->plannedHash = JsonText(object, "planned");
             continue;
         }
         if (const auto count = JsonNumber(object, "renames")) {

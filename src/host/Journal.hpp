@@ -7,14 +7,18 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "host/Plan.hpp"
 #include "platform/Platform.hpp"
+#include "platform/TempFile.hpp"
 
 namespace velmora::host {
+
+class BufferedOutput;
 
 // How many runs of one directory are kept.
 constexpr int kJournalRuns = 10;
@@ -47,28 +51,43 @@ std::string DirectoryKey(const std::string& directory);
 // when the file still holds what the run wrote.
 std::string ContentHash(const std::string& bytes);
 
-// The journal of the run for one plan. `files` writes it (tests pass a failing one).
+// The journal of one run. It is written while the plan is made, item by item (a batch of
+// 100,000 files is never held in memory for it), into a temporary file that Commit puts in place;
+// until then nothing of it counts. `files` writes it (tests pass a failing one).
 class JournalWriter {
 public:
-    JournalWriter(FileSystem& files, std::string root) : files_(files), root_(std::move(root)) {}
+    JournalWriter(FileSystem& files, std::string root);
+    ~JournalWriter();
+    JournalWriter(const JournalWriter&) = delete;
+    JournalWriter& operator=(const JournalWriter&) = delete;
 
-    // Writes the journal of a run about to start in `directory`. When it cannot, a marker saying
-    // why takes its place where possible, and false comes back with the reason.
-    bool Begin(const std::string& directory, const Plan& plan, std::string* error);
+    // Starts the journal of a run in `directory`; false with the reason when it cannot.
+    bool Begin(const std::string& directory, std::string* error);
+    // One planned item; only renames are kept.
+    void Add(const PlanItem& item);
+    // Puts the journal in place, with the description file's bytes before the run. When it
+    // cannot, a note saying why takes its place where possible, and false comes back with the
+    // reason.
+    bool Commit(const Plan& plan, std::string* error);
+    // The same in one step, for a plan that holds its items.
+    bool Write(const std::string& directory, const Plan& plan, std::string* error);
     // After the run: the description file's bytes now (none: it does not exist).
     bool Finish(const std::optional<std::string>& descriptions, std::string* error);
 
-    const std::string& Path() const { return path_; }
-
 private:
-    bool WriteNew(const std::string& directory, const std::string& text, std::string* path,
-                  std::string* error);
+    void WriteUnavailable(const std::string& reason);
     bool WriteBeside(const std::string& path, const std::string& text, std::string* error);
-    void Prune(const std::string& directory);
+    void Prune();
 
     FileSystem& files_;
     std::string root_;
-    std::string path_;  // the journal written by Begin
+    std::string directory_;  // the panel directory
+    std::string journals_;   // where its journals are
+    std::unique_ptr<TempFile> temp_;
+    std::unique_ptr<WritableFile> file_;
+    std::unique_ptr<BufferedOutput> output_;
+    std::size_t renames_ = 0;
+    std::string path_;  // the journal put in place by Commit
 };
 
 enum class JournalLookup {

@@ -69,18 +69,30 @@ private:
 
 }  // namespace
 
-// What became of a path during the simulated run.
+// What a name holds now, when the run changed it. Most are a listed entry under a new name: an
+// index, no strings.
 struct SimulatedDirectory::Node {
-    enum Kind { Gone, Moved, Memory } kind = Gone;
-    std::string name;                    // the path as the run spelled it
-    std::string origin;                  // Moved: where the entry is on disk
-    std::shared_ptr<std::string> bytes;  // Memory: the file's contents
+    struct Rare {
+        std::string name;                    // the spelling, when the key is folded
+        std::string origin;                  // Moved from a path the listing does not hold
+        std::shared_ptr<std::string> bytes;  // Memory: the file's contents
+    };
+    enum Kind : std::uint8_t { Gone, Moved, Memory } kind = Gone;
+    std::int32_t entry = -1;  // Moved: the listed entry now under this name
+    std::unique_ptr<Rare> rare;
+
+    Rare& More() {
+        if (!rare)
+            rare = std::make_unique<Rare>();
+        return *rare;
+    }
 };
 
 // What a path names now.
 struct SimulatedDirectory::Found {
     enum Kind { Absent, Disk, Memory } kind = Absent;
-    std::string path;  // Disk: where it is on disk
+    std::string path;         // Disk: where it is on disk
+    std::int32_t entry = -1;  // Disk: its listing index, when listed
     std::uint32_t attributes = kNoAttributes;
     std::shared_ptr<std::string> bytes;
     std::uint64_t size = 0;
@@ -88,7 +100,7 @@ struct SimulatedDirectory::Found {
 };
 
 SimulatedDirectory::SimulatedDirectory(const Panel& listing, FileSystem& system)
-    : listing_(listing), system_(system) {
+    : listing_(listing), system_(system), vacated_(listing.Entries().size(), false) {
     // One question tells whether the directory ignores letter case: is a listed name's case-flipped
     // spelling the very same file?
     for (const PanelEntry& entry : listing.Entries()) {
@@ -106,8 +118,8 @@ SimulatedDirectory::SimulatedDirectory(const Panel& listing, FileSystem& system)
         break;
     }
     if (ignoresCase_) {
-        for (const PanelEntry& entry : listing.Entries())
-            foldedListing_.emplace(Key(entry.name), &entry);
+        for (std::size_t i = 0; i < listing.Entries().size(); ++i)
+            foldedListing_.emplace(Key(listing.Entries()[i].name), static_cast<std::int32_t>(i));
     }
     for (const std::string& name : listing.LeftOut())
         leftOut_.insert(Key(name));
@@ -119,45 +131,70 @@ std::string SimulatedDirectory::Key(const std::string& path) const {
     return ignoresCase_ ? far::FoldAscii(NameOnDisk(path)) : NameOnDisk(path);
 }
 
+std::int32_t SimulatedDirectory::ListingIndex(const std::string& path) const {
+    if (FirstSeparator(path) != std::string::npos || path == "." || path == ".." || leftOut_.count(Key(path)))
+        return -1;
+    if (ignoresCase_) {
+        const auto it = foldedListing_.find(Key(path));
+        return it == foldedListing_.end() ? -1 : it->second;
+    }
+    const PanelEntry* entry = listing_.FindEntry(NameOnDisk(path));
+    return entry ? static_cast<std::int32_t>(entry - listing_.Entries().data()) : -1;
+}
+
 void SimulatedDirectory::SetNode(const std::string& path, Node node) {
-    node.name = NameOnDisk(path);
-    nodes_[Key(path)] = std::move(node);
+    std::string key = Key(path);
+    if (key != NameOnDisk(path))
+        node.More().name = NameOnDisk(path);
+    nodes_[std::move(key)] = std::move(node);
+}
+
+void SimulatedDirectory::Vacate(const std::string& path) {
+    const std::string key = Key(path);
+    nodes_.erase(key);
+    const std::int32_t index = ListingIndex(path);
+    if (index >= 0)
+        vacated_[static_cast<std::size_t>(index)] = true;
+    else if (OnDisk(path).kind != Found::Absent)
+        nodes_[key] = Node{};  // a path the listing cannot speak for
+}
+
+SimulatedDirectory::Found SimulatedDirectory::OnDisk(const std::string& path) const {
+    Found disk;
+    const std::int32_t index = ListingIndex(path);
+    if (index >= 0) {
+        if (vacated_[static_cast<std::size_t>(index)])
+            return disk;
+        const PanelEntry& entry = listing_.Entries()[static_cast<std::size_t>(index)];
+        disk.kind = Found::Disk;
+        disk.path = entry.name;
+        disk.entry = index;
+        disk.attributes = entry.attributes;
+        disk.size = entry.size;
+        disk.writeTime = entry.writeTime;
+        return disk;
+    }
+    // A bare name the listing lacks is free; anything else is asked of the system.
+    if (FirstSeparator(path) == std::string::npos && path != "." && path != ".." &&
+        !leftOut_.count(Key(path)))
+        return disk;
+    disk.attributes = system_.Attributes(path);
+    if (disk.attributes != kNoAttributes) {
+        disk.kind = Found::Disk;
+        disk.path = path;
+    }
+    return disk;
 }
 
 SimulatedDirectory::Found SimulatedDirectory::Resolve(const std::string& path) const {
     Found found;
     if (path.empty())
         return found;
-    // An entry on disk, as the run has not touched it.
-    auto onDisk = [this](const std::string& diskPath) {
-        Found disk;
-        const bool bare =
-            FirstSeparator(diskPath) == std::string::npos && diskPath != "." && diskPath != "..";
-        if (bare && !leftOut_.count(Key(diskPath))) {
-            const PanelEntry* entry = nullptr;
-            if (ignoresCase_) {
-                const auto it = foldedListing_.find(Key(diskPath));
-                entry = it == foldedListing_.end() ? nullptr : it->second;
-            } else {
-                entry = listing_.FindEntry(NameOnDisk(diskPath));
-            }
-            if (entry) {
-                disk.kind = Found::Disk;
-                disk.path = entry->name;
-                disk.attributes = entry->attributes;
-                disk.size = entry->size;
-                disk.writeTime = entry->writeTime;
-            }
-            return disk;
-        }
-        disk.attributes = system_.Attributes(diskPath);
-        if (disk.attributes != kNoAttributes) {
-            disk.kind = Found::Disk;
-            disk.path = diskPath;
-        }
-        return disk;
+    // Where a moved entry is on disk.
+    auto origin = [this](const Node& node) {
+        return node.entry >= 0 ? listing_.Entries()[static_cast<std::size_t>(node.entry)].name
+                               : node.rare->origin;
     };
-
     const auto node = nodes_.find(Key(path));
     if (node != nodes_.end()) {
         switch (node->second.kind) {
@@ -165,12 +202,27 @@ SimulatedDirectory::Found SimulatedDirectory::Resolve(const std::string& path) c
                 return found;
             case Node::Memory:
                 found.kind = Found::Memory;
-                found.bytes = node->second.bytes;
+                found.bytes = node->second.rare->bytes;
                 found.attributes = AttributesUnderName(kAttrArchive, path);
                 found.size = found.bytes->size();
                 return found;
             case Node::Moved:
-                found = onDisk(node->second.origin);
+                if (node->second.entry >= 0) {
+                    const PanelEntry& entry =
+                        listing_.Entries()[static_cast<std::size_t>(node->second.entry)];
+                    found.kind = Found::Disk;
+                    found.path = entry.name;
+                    found.entry = node->second.entry;
+                    found.attributes = entry.attributes;
+                    found.size = entry.size;
+                    found.writeTime = entry.writeTime;
+                } else {
+                    found.attributes = system_.Attributes(node->second.rare->origin);
+                    if (found.attributes != kNoAttributes) {
+                        found.kind = Found::Disk;
+                        found.path = node->second.rare->origin;
+                    }
+                }
                 if (found.kind != Found::Absent)
                     found.attributes = AttributesUnderName(found.attributes, path);
                 return found;
@@ -180,11 +232,21 @@ SimulatedDirectory::Found SimulatedDirectory::Resolve(const std::string& path) c
     const std::size_t separator = FirstSeparator(path);
     if (separator != std::string::npos) {
         const auto top = nodes_.find(Key(path.substr(0, separator)));
-        if (top != nodes_.end())
-            return top->second.kind == Node::Moved ? onDisk(top->second.origin + path.substr(separator))
-                                                   : found;
+        if (top != nodes_.end()) {
+            if (top->second.kind != Node::Moved)
+                return found;
+            found.attributes = system_.Attributes(origin(top->second) + path.substr(separator));
+            if (found.attributes != kNoAttributes) {
+                found.kind = Found::Disk;
+                found.path = origin(top->second) + path.substr(separator);
+            }
+            return found;
+        }
+        const std::int32_t index = ListingIndex(path.substr(0, separator));
+        if (index >= 0 && vacated_[static_cast<std::size_t>(index)])
+            return found;
     }
-    return onDisk(path);
+    return OnDisk(path);
 }
 
 std::uint32_t SimulatedDirectory::Attributes(const std::string& path) {
@@ -217,12 +279,14 @@ FileResult SimulatedDirectory::MoveNoReplace(const std::string& from, const std:
     Node moved;
     if (source.kind == Found::Memory) {
         moved.kind = Node::Memory;
-        moved.bytes = source.bytes;
+        moved.More().bytes = source.bytes;
     } else {
         moved.kind = Node::Moved;
-        moved.origin = source.path;
+        moved.entry = source.entry;
+        if (source.entry < 0)
+            moved.More().origin = source.path;
     }
-    SetNode(from, Node{});
+    Vacate(from);
     SetNode(to, std::move(moved));
     return FileResult::Success();
 }
@@ -235,7 +299,7 @@ FileResult SimulatedDirectory::Delete(const std::string& path) {
         return Error(std::errc::is_a_directory);
     if (found.kind == Found::Disk && (found.attributes & kAttrReadOnly))
         return Error(std::errc::permission_denied);
-    SetNode(path, Node{});
+    Vacate(path);
     return FileResult::Success();
 }
 
@@ -246,6 +310,8 @@ bool SimulatedDirectory::SameFile(const std::string& a, const std::string& b) {
         return false;
     if (first.kind == Found::Memory)
         return first.bytes == second.bytes;
+    if (first.entry >= 0 && first.entry == second.entry)
+        return true;
     return Key(first.path) == Key(second.path) || system_.SameFile(first.path, second.path);
 }
 
@@ -263,7 +329,7 @@ FileResult SimulatedDirectory::CreateTempFile(const std::string& directory, cons
     } while (nodes_.count(Key(path)));
     Node file;
     file.kind = Node::Memory;
-    file.bytes = std::make_shared<std::string>();
+    file.More().bytes = std::make_shared<std::string>();
     SetNode(path, std::move(file));
     *name = path;
     return FileResult::Success();
@@ -276,8 +342,7 @@ FileResult SimulatedDirectory::OpenForWriting(const std::string& path, std::uniq
             return Error(std::errc::is_a_directory);
         Node created;
         created.kind = Node::Memory;
-        created.bytes = std::make_shared<std::string>();
-        found.bytes = created.bytes;
+        found.bytes = created.More().bytes = std::make_shared<std::string>();
         SetNode(path, std::move(created));
     }
     found.bytes->clear();
@@ -296,17 +361,19 @@ FileResult SimulatedDirectory::ReplaceAtomically(const std::string& from, const 
         return Error(std::errc::permission_denied);
     Node replaced;
     replaced.kind = Node::Memory;
-    replaced.bytes = source.bytes;
-    SetNode(from, Node{});
+    replaced.More().bytes = source.bytes;
+    Vacate(from);
     SetNode(to, std::move(replaced));
     return FileResult::Success();
 }
 
 bool SimulatedDirectory::List(std::vector<DirectoryEntry>* entries, std::string*) {
     entries->clear();
-    for (const PanelEntry& entry : listing_.Entries()) {
-        if (!nodes_.count(Key(entry.name)))
-            entries->push_back(DirectoryEntry{entry.name, entry.attributes, entry.size, entry.writeTime});
+    const std::vector<PanelEntry>& listed = listing_.Entries();
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        if (!vacated_[i] && !nodes_.count(Key(listed[i].name)))
+            entries->push_back(
+                DirectoryEntry{listed[i].name, listed[i].attributes, listed[i].size, listed[i].writeTime});
     }
     // The panel leaves these out again; listed all the same, as the directory lists them.
     for (const std::string& name : listing_.LeftOut()) {
@@ -314,11 +381,12 @@ bool SimulatedDirectory::List(std::vector<DirectoryEntry>* entries, std::string*
             entries->push_back(DirectoryEntry{name, kAttrArchive, 0, 0});
     }
     for (const auto& [key, node] : nodes_) {
-        if (node.kind == Node::Gone || FirstSeparator(node.name) != std::string::npos)
+        const std::string& name = node.rare && !node.rare->name.empty() ? node.rare->name : key;
+        if (node.kind == Node::Gone || FirstSeparator(name) != std::string::npos)
             continue;
-        const Found found = Resolve(node.name);
+        const Found found = Resolve(name);
         if (found.kind != Found::Absent)
-            entries->push_back(DirectoryEntry{node.name, found.attributes, found.size, found.writeTime});
+            entries->push_back(DirectoryEntry{name, found.attributes, found.size, found.writeTime});
     }
     return true;
 }
@@ -383,7 +451,8 @@ private:
 
 class PlanBuilder final : public RunObserver {
 public:
-    PlanBuilder(const Panel& listing, Plan* plan) : listing_(listing), plan_(plan) {}
+    PlanBuilder(const Panel& listing, Plan* plan, const std::function<void(const PlanItem&)>& onItem)
+        : listing_(listing), plan_(plan), onItem_(onItem) {}
     void Item(std::uint32_t, std::string_view oldName, std::string_view newName, ItemAction action,
               const char* reason) override {
         PlanItem item;
@@ -395,12 +464,16 @@ public:
             item.size = entry->size;
             item.writeTime = entry->writeTime;
         }
-        plan_->items.push_back(std::move(item));
+        if (onItem_)
+            onItem_(item);
+        else
+            plan_->items.push_back(std::move(item));
     }
 
 private:
     const Panel& listing_;
     Plan* plan_;
+    const std::function<void(const PlanItem&)>& onItem_;
 };
 
 // Where the simulated host's complaints go: nowhere (the real run makes them, if they happen).
@@ -412,8 +485,10 @@ protected:
 }  // namespace
 
 Plan ComputePlan(const ServiceSession& live, const std::string& rootKey, const far::FarDialogItem* items,
-                 int count) {
+                 int count, const std::function<void(const PlanItem&)>& onItem) {
     Plan plan;
+    if (!onItem)
+        plan.items.reserve(live.panel->SelectedCount());  // no second copy while it grows
     // The system's own file system, not one a test put in the plug-in's place: the plan can
     // foresee what the directory holds, not a fault injected into the run.
     SimulatedDirectory directory(*live.panel, SystemFileSystem());
@@ -435,7 +510,7 @@ Plan ComputePlan(const ServiceSession& live, const std::string& rootKey, const f
     far::PluginStartupInfo startup;
     FillStartupInfo("velmora", rootKey.c_str(), &startup);
     ReadOnlyRegistry registry(Settings());
-    PlanBuilder builder(*live.panel, &plan);
+    PlanBuilder builder(*live.panel, &plan, onItem);
     HostApi host(startup);
     RunContext context{host, directory, registry, rootKey + "\\Velmora", rootKey};
     context.observer = &builder;

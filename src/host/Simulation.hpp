@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -52,15 +53,23 @@ private:
     struct Node;
     struct Found;
     Found Resolve(const std::string& path) const;
+    // An entry on disk as the run has not touched it (a listed entry the run moved away is gone).
+    Found OnDisk(const std::string& path) const;
+    // The listed entry of a bare name, or -1.
+    std::int32_t ListingIndex(const std::string& path) const;
     std::string Key(const std::string& path) const;
     void SetNode(const std::string& path, Node node);
+    // Nothing is at `path` any more.
+    void Vacate(const std::string& path);
 
     const Panel& listing_;
     FileSystem& system_;
     bool ignoresCase_ = false;
-    std::unordered_map<std::string, const PanelEntry*> foldedListing_;  // only when ignoring case
-    std::unordered_set<std::string> leftOut_;                           // keys of names too long
-    std::unordered_map<std::string, Node> nodes_;                       // by key: what changed
+    std::unordered_map<std::string, std::int32_t> foldedListing_;  // only when ignoring case
+    std::unordered_set<std::string> leftOut_;                      // keys of names too long
+    // What changed, kept small: a batch of 100,000 renames keeps 100,000 of these.
+    std::vector<bool> vacated_;                    // by listing index: moved away
+    std::unordered_map<std::string, Node> nodes_;  // by key: what a name holds now
     unsigned tempCounter_ = 0;
 };
 
@@ -81,8 +90,9 @@ private:
 
 // The plan for the rename dialog's answers `items` (as the user confirmed them), in the live
 // session `live`: its panel, the panel record the plug-in holds, its language file. `rootKey` is
-// the settings root the plug-in was given.
+// the settings root the plug-in was given. With `onItem`, each item goes there as it is planned
+// and the plan keeps none (nor their descriptions): a batch of any size costs no memory for them.
 Plan ComputePlan(const ServiceSession& live, const std::string& rootKey, const far::FarDialogItem* items,
-                 int count);
+                 int count, const std::function<void(const PlanItem&)>& onItem = {});
 
 }  // namespace velmora::host
