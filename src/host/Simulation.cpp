@@ -520,22 +520,29 @@ Plan ComputePlan(const ServiceSession& live, const std::string& rootKey, const f
         report = RunRename(context);
     }
     plan.warnings = std::move(ui.warnings);
-    if (report.descriptions) {
-        plan.savesDescriptions = true;
-        plan.descriptions = report.descriptions->outcome;
-        // Each file's description as the host reads the directory once the run is over.
-        std::string error;
-        if (panel.Read(&error)) {
-            plan.descriptionFile = panel.DescriptionFile();
-            std::string bytes;
-            if (!plan.descriptionFile.empty() && directory.ReadFile(plan.descriptionFile, &bytes, &error))
-                plan.descriptionBytes = std::move(bytes);
-            for (PlanItem& item : plan.items) {
-                const PanelEntry* entry =
-                    panel.FindEntry(item.action == ItemAction::Rename ? item.newName : item.oldName);
-                if (entry && entry->description)
-                    item.description = *entry->description;
-            }
+    if (!report.descriptions)
+        return plan;
+    plan.savesDescriptions = true;
+    plan.descriptions = report.descriptions->outcome;
+    // The description file the host reads once the run is over: the first of its list there.
+    for (const std::string& listed : live.panel->ListNames()) {
+        const std::uint32_t attributes = directory.Attributes(listed);
+        if (!listed.empty() && attributes != kNoAttributes && attributes != kAttrDirectory) {
+            plan.descriptionFile = listed;
+            break;
+        }
+    }
+    std::string bytes;
+    std::string error;
+    if (!plan.descriptionFile.empty() && directory.ReadFile(plan.descriptionFile, &bytes, &error))
+        plan.descriptionBytes = std::move(bytes);
+    // Each file's description as the host then reads it, for a plan that keeps its items.
+    if (!plan.items.empty() && panel.Read(&error)) {
+        for (PlanItem& item : plan.items) {
+            const PanelEntry* entry =
+                panel.FindEntry(item.action == ItemAction::Rename ? item.newName : item.oldName);
+            if (entry && entry->description)
+                item.description = *entry->description;
         }
     }
     return plan;
