@@ -10,6 +10,7 @@
 
 #include "host/DescriptionIndex.hpp"
 #include "host/JsonLine.hpp"
+#include "host/NameTable.hpp"
 #include "host/Plan.hpp"
 #include "host/Trace.hpp"
 #include "platform/HostSystem.hpp"
@@ -258,6 +259,38 @@ TEST(Plan, DryRunIsWhatTheRunDoes) {
     std::printf("[ plan ] %d renames, %d stops\n", renamed, stopped);
     EXPECT_GT(stopped, 20);
     EXPECT_GT(renamed, 100);
+}
+
+// The plan's name table against std::map through random sets, erasures and growth: an erased
+// name must stay gone, a name set again after erasure must be found once, and growing must lose
+// nothing.
+TEST(Plan, NameTableKeepsWhatAMapKeeps) {
+    host::NameTable<int> table;
+    std::map<std::string, int> expected;
+    std::mt19937 random(7);
+    for (int step = 0; step < 20000; ++step) {
+        const std::string name = "n" + std::to_string(random() % 3000);
+        if (random() % 3 == 0) {
+            table.Erase(name);
+            expected.erase(name);
+        } else {
+            table.Set(name, step);
+            expected[name] = step;
+        }
+    }
+    std::map<std::string, int> held;
+    table.ForEach(
+        [&](const std::string& name, int value) { EXPECT_TRUE(held.emplace(name, value).second) << name; });
+    EXPECT_EQ(held, expected);
+    for (int i = 0; i < 3000; ++i) {
+        const std::string name = "n" + std::to_string(i);
+        const int* found = table.Find(name);
+        const auto it = expected.find(name);
+        ASSERT_EQ(found != nullptr, it != expected.end()) << name;
+        if (found) {
+            EXPECT_EQ(*found, it->second) << name;
+        }
+    }
 }
 
 }  // namespace

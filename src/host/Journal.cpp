@@ -1,6 +1,7 @@
 #include "host/Journal.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "host/JsonLine.hpp"
@@ -55,6 +56,12 @@ std::string Header(const std::string& directory) {
     return "{\"journal\": 1, \"directory\": " + JsonString(directory);
 }
 
+void AppendDecimal(std::uint64_t value, std::string* out) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out->append(digits, static_cast<std::size_t>(end - digits));
+}
+
 }  // namespace
 
 std::string JournalRoot() {
@@ -87,6 +94,11 @@ public:
     explicit BufferedOutput(WritableFile& file) : file_(file) {}
     void Append(const std::string& text) {
         buffer_ += text;
+        Appended();
+    }
+    // For a line written straight into the buffer; Appended() once it is there.
+    std::string& Buffer() { return buffer_; }
+    void Appended() {
         if (buffer_.size() >= kChunk)
             (void)Flush();  // a failure is kept for the last Flush to report
     }
@@ -164,9 +176,18 @@ bool JournalWriter::Begin(const std::string& directory, std::string* error) {
 void JournalWriter::Add(const PlanItem& item) {
     if (!output_ || item.action != ItemAction::Rename)
         return;
-    output_->Append("{\"old\": " + JsonString(item.oldName) + ", \"new\": " + JsonString(item.newName) +
-                    ", \"size\": " + std::to_string(item.size) +
-                    ", \"time\": " + std::to_string(item.writeTime) + "}\n");
+    // Straight into the buffer: this runs once a file, before the first rename.
+    std::string& line = output_->Buffer();
+    line += "{\"old\": ";
+    AppendJsonString(item.oldName.data(), item.oldName.size(), &line);
+    line += ", \"new\": ";
+    AppendJsonString(item.newName.data(), item.newName.size(), &line);
+    line += ", \"size\": ";
+    AppendDecimal(item.size, &line);
+    line += ", \"time\": ";
+    AppendDecimal(item.writeTime, &line);
+    line += "}\n";
+    output_->Appended();
     ++renames_;
 }
 

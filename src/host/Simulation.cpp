@@ -30,6 +30,11 @@ std::size_t FirstSeparator(const std::string& path) {
     return std::string::npos;
 }
 
+// "." or "..": names of the directory itself and its parent, never a listed entry.
+bool IsDotName(const std::string& path) {
+    return (path.size() == 1 && path[0] == '.') || (path.size() == 2 && path[0] == '.' && path[1] == '.');
+}
+
 std::size_t LastSeparator(const std::string& path) {
     for (std::size_t i = path.size(); i-- > 0;) {
         if (IsPathSeparator(path[i]))
@@ -117,46 +122,67 @@ SimulatedDirectory::SimulatedDirectory(const Panel& listing, FileSystem& system)
         ignoresCase_ = system.SameFile(entry.name, flipped);
         break;
     }
+    plainKeys_ = !ignoresCase_ && kEveryNameAsGiven;
     if (ignoresCase_) {
         for (std::size_t i = 0; i < listing.Entries().size(); ++i)
             foldedListing_.emplace(Key(listing.Entries()[i].name), static_cast<std::int32_t>(i));
     }
     for (const std::string& name : listing.LeftOut())
         leftOut_.insert(Key(name));
+    // A batch gives most of the listing a new name: room for that many from the start.
+    nodes_.Reserve(listing.SelectedCount());
 }
 
 SimulatedDirectory::~SimulatedDirectory() = default;
 
 std::string SimulatedDirectory::Key(const std::string& path) const {
+    if (plainKeys_)
+        return path;
     return ignoresCase_ ? far::FoldAscii(NameOnDisk(path)) : NameOnDisk(path);
 }
 
+const std::string& SimulatedDirectory::KeyOf(const std::string& path, std::string* storage) const {
+    if (plainKeys_)
+        return path;
+    *storage = Key(path);
+    return *storage;
+}
+
+bool SimulatedDirectory::LeftOut(const std::string& path) const {
+    return !leftOut_.empty() && leftOut_.count(Key(path)) != 0;
+}
+
 std::int32_t SimulatedDirectory::ListingIndex(const std::string& path) const {
-    if (FirstSeparator(path) != std::string::npos || path == "." || path == ".." || leftOut_.count(Key(path)))
+    if (FirstSeparator(path) != std::string::npos || IsDotName(path) || LeftOut(path))
         return -1;
     if (ignoresCase_) {
         const auto it = foldedListing_.find(Key(path));
         return it == foldedListing_.end() ? -1 : it->second;
     }
-    const PanelEntry* entry = listing_.FindEntry(NameOnDisk(path));
+    const PanelEntry* entry = listing_.FindEntry(plainKeys_ ? path : NameOnDisk(path));
     return entry ? static_cast<std::int32_t>(entry - listing_.Entries().data()) : -1;
 }
 
 void SimulatedDirectory::SetNode(const std::string& path, Node node) {
+    if (plainKeys_) {
+        nodes_.Set(path, std::move(node));
+        return;
+    }
     std::string key = Key(path);
     if (key != NameOnDisk(path))
         node.More().name = NameOnDisk(path);
-    nodes_[std::move(key)] = std::move(node);
+    nodes_.Set(key, std::move(node));
 }
 
 void SimulatedDirectory::Vacate(const std::string& path) {
-    const std::string key = Key(path);
-    nodes_.erase(key);
+    std::string storage;
+    const std::string& key = KeyOf(path, &storage);
+    nodes_.Erase(key);
     const std::int32_t index = ListingIndex(path);
     if (index >= 0)
         vacated_[static_cast<std::size_t>(index)] = true;
     else if (OnDisk(path).kind != Found::Absent)
-        nodes_[key] = Node{};  // a path the listing cannot speak for
+        nodes_.Set(key, Node{});  // a path the listing cannot speak for
 }
 
 SimulatedDirectory::Found SimulatedDirectory::OnDisk(const std::string& path) const {
@@ -175,8 +201,7 @@ SimulatedDirectory::Found SimulatedDirectory::OnDisk(const std::string& path) co
         return disk;
     }
     // A bare name the listing lacks is free; anything else is asked of the system.
-    if (FirstSeparator(path) == std::string::npos && path != "." && path != ".." &&
-        !leftOut_.count(Key(path)))
+    if (FirstSeparator(path) == std::string::npos && !IsDotName(path) && !LeftOut(path))
         return disk;
     disk.attributes = system_.Attributes(path);
     if (disk.attributes != kNoAttributes) {
@@ -195,32 +220,31 @@ SimulatedDirectory::Found SimulatedDirectory::Resolve(const std::string& path) c
         return node.entry >= 0 ? listing_.Entries()[static_cast<std::size_t>(node.entry)].name
                                : node.rare->origin;
     };
-    const auto node = nodes_.find(Key(path));
-    if (node != nodes_.end()) {
-        switch (node->second.kind) {
+    std::string storage;
+    if (const Node* node = nodes_.Empty() ? nullptr : nodes_.Find(KeyOf(path, &storage))) {
+        switch (node->kind) {
             case Node::Gone:
                 return found;
             case Node::Memory:
                 found.kind = Found::Memory;
-                found.bytes = node->second.rare->bytes;
+                found.bytes = node->rare->bytes;
                 found.attributes = AttributesUnderName(kAttrArchive, path);
                 found.size = found.bytes->size();
                 return found;
             case Node::Moved:
-                if (node->second.entry >= 0) {
-                    const PanelEntry& entry =
-                        listing_.Entries()[static_cast<std::size_t>(node->second.entry)];
+                if (node->entry >= 0) {
+                    const PanelEntry& entry = listing_.Entries()[static_cast<std::size_t>(node->entry)];
                     found.kind = Found::Disk;
                     found.path = entry.name;
-                    found.entry = node->second.entry;
+                    found.entry = node->entry;
                     found.attributes = entry.attributes;
                     found.size = entry.size;
                     found.writeTime = entry.writeTime;
                 } else {
-                    found.attributes = system_.Attributes(node->second.rare->origin);
+                    found.attributes = system_.Attributes(node->rare->origin);
                     if (found.attributes != kNoAttributes) {
                         found.kind = Found::Disk;
-                        found.path = node->second.rare->origin;
+                        found.path = node->rare->origin;
                     }
                 }
                 if (found.kind != Found::Absent)
@@ -231,14 +255,13 @@ SimulatedDirectory::Found SimulatedDirectory::Resolve(const std::string& path) c
     // Below a directory the run renamed or removed.
     const std::size_t separator = FirstSeparator(path);
     if (separator != std::string::npos) {
-        const auto top = nodes_.find(Key(path.substr(0, separator)));
-        if (top != nodes_.end()) {
-            if (top->second.kind != Node::Moved)
+        if (const Node* top = nodes_.Find(Key(path.substr(0, separator)))) {
+            if (top->kind != Node::Moved)
                 return found;
-            found.attributes = system_.Attributes(origin(top->second) + path.substr(separator));
+            found.attributes = system_.Attributes(origin(*top) + path.substr(separator));
             if (found.attributes != kNoAttributes) {
                 found.kind = Found::Disk;
-                found.path = origin(top->second) + path.substr(separator);
+                found.path = origin(*top) + path.substr(separator);
             }
             return found;
         }
@@ -264,7 +287,9 @@ FileResult SimulatedDirectory::MoveNoReplace(const std::string& from, const std:
         return Error(std::errc::filename_too_long);
     // The one target that may exist: the file itself under another letter case, where the
     // directory ignores case.
-    if (Key(from) != Key(to) && Resolve(to).kind != Found::Absent)
+    std::string fromStorage;
+    std::string toStorage;
+    if (KeyOf(from, &fromStorage) != KeyOf(to, &toStorage) && Resolve(to).kind != Found::Absent)
         return Error(std::errc::file_exists);
     if (lastSeparator != std::string::npos && lastSeparator > 0) {
         const Found parent = Resolve(to.substr(0, lastSeparator));
@@ -326,7 +351,7 @@ FileResult SimulatedDirectory::CreateTempFile(const std::string& directory, cons
         char hex[16];
         std::snprintf(hex, sizeof hex, "%X", ++tempCounter_);
         path = directory + prefix + hex + ".tmp";
-    } while (nodes_.count(Key(path)));
+    } while (nodes_.Contains(Key(path)));
     Node file;
     file.kind = Node::Memory;
     file.More().bytes = std::make_shared<std::string>();
@@ -371,23 +396,23 @@ bool SimulatedDirectory::List(std::vector<DirectoryEntry>* entries, std::string*
     entries->clear();
     const std::vector<PanelEntry>& listed = listing_.Entries();
     for (std::size_t i = 0; i < listed.size(); ++i) {
-        if (!vacated_[i] && !nodes_.count(Key(listed[i].name)))
+        if (!vacated_[i] && !nodes_.Contains(Key(listed[i].name)))
             entries->push_back(
                 DirectoryEntry{listed[i].name, listed[i].attributes, listed[i].size, listed[i].writeTime});
     }
     // The panel leaves these out again; listed all the same, as the directory lists them.
     for (const std::string& name : listing_.LeftOut()) {
-        if (!nodes_.count(Key(name)))
+        if (!nodes_.Contains(Key(name)))
             entries->push_back(DirectoryEntry{name, kAttrArchive, 0, 0});
     }
-    for (const auto& [key, node] : nodes_) {
+    nodes_.ForEach([&](const std::string& key, const Node& node) {
         const std::string& name = node.rare && !node.rare->name.empty() ? node.rare->name : key;
         if (node.kind == Node::Gone || FirstSeparator(name) != std::string::npos)
-            continue;
+            return;
         const Found found = Resolve(name);
         if (found.kind != Found::Absent)
             entries->push_back(DirectoryEntry{name, found.attributes, found.size, found.writeTime});
-    }
+    });
     return true;
 }
 
@@ -453,14 +478,18 @@ class PlanBuilder final : public RunObserver {
 public:
     PlanBuilder(const Panel& listing, Plan* plan, const std::function<void(const PlanItem&)>& onItem)
         : listing_(listing), plan_(plan), onItem_(onItem) {}
-    void Item(std::uint32_t, std::string_view oldName, std::string_view newName, ItemAction action,
+    void Item(std::uint32_t index, std::string_view oldName, std::string_view newName, ItemAction action,
               const char* reason) override {
         PlanItem item;
         item.oldName.assign(oldName);
         item.newName.assign(newName);
         item.action = action;
         item.reason = reason ? reason : "";
-        if (const PanelEntry* entry = listing_.FindEntry(item.oldName)) {
+        // The run's item `index` is the panel's selected entry of that place.
+        const PanelEntry* entry = listing_.SelectedEntry(index);
+        if (!entry || entry->name != item.oldName)
+            entry = listing_.FindEntry(item.oldName);
+        if (entry) {
             item.size = entry->size;
             item.writeTime = entry->writeTime;
         }

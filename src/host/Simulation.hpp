@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "far/FarAbi.hpp"
+#include "host/NameTable.hpp"
 #include "host/Panel.hpp"
 #include "host/Plan.hpp"
 #include "host/Services.hpp"
@@ -58,6 +59,10 @@ private:
     // The listed entry of a bare name, or -1.
     std::int32_t ListingIndex(const std::string& path) const;
     std::string Key(const std::string& path) const;
+    // The key of `path`: the path itself where names are taken as given, else kept in `storage`.
+    const std::string& KeyOf(const std::string& path, std::string* storage) const;
+    // A name the listing left out as too long for a panel item.
+    bool LeftOut(const std::string& path) const;
     void SetNode(const std::string& path, Node node);
     // Nothing is at `path` any more.
     void Vacate(const std::string& path);
@@ -65,11 +70,13 @@ private:
     const Panel& listing_;
     FileSystem& system_;
     bool ignoresCase_ = false;
+    // Every name is its own key: letter case counts and the system spells names as given.
+    bool plainKeys_ = false;
     std::unordered_map<std::string, std::int32_t> foldedListing_;  // only when ignoring case
     std::unordered_set<std::string> leftOut_;                      // keys of names too long
     // What changed, kept small: a batch of 100,000 renames keeps 100,000 of these.
-    std::vector<bool> vacated_;                    // by listing index: moved away
-    std::unordered_map<std::string, Node> nodes_;  // by key: what a name holds now
+    std::vector<bool> vacated_;  // by listing index: moved away
+    NameTable<Node> nodes_;      // by key: what a name holds now
     unsigned tempCounter_ = 0;
 };
 

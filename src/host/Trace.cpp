@@ -54,50 +54,60 @@ void AppendEscapedByte(unsigned char byte, std::string* out) {
 
 }  // namespace
 
-std::string JsonString(const char* data, std::size_t size) {
-    std::string out;
-    out.reserve(size + 2);
-    out.push_back('"');
+void AppendJsonString(const char* data, std::size_t size, std::string* out) {
+    out->push_back('"');
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
     std::size_t i = 0;
     while (i < size) {
-        unsigned char c = bytes[i];
+        // A run of printable ASCII that needs no escape goes in one piece (a name, mostly).
+        std::size_t plain = i;
+        while (plain < size && bytes[plain] >= 0x20 && bytes[plain] < 0x80 && bytes[plain] != '"' &&
+               bytes[plain] != '\\')
+            ++plain;
+        out->append(data + i, plain - i);
+        i = plain;
+        if (i == size)
+            break;
+        const unsigned char c = bytes[i];
         if (c >= 0x80) {
-            std::size_t length = ValidUtf8Length(data + i, size - i);
+            const std::size_t length = ValidUtf8Length(data + i, size - i);
             if (length == 0) {
-                AppendEscapedByte(c, &out);
+                AppendEscapedByte(c, out);
                 ++i;
             } else {
-                out.append(data + i, length);
+                out->append(data + i, length);
                 i += length;
             }
             continue;
         }
         switch (c) {
             case '"':
-                out.append("\\\"");
+                out->append("\\\"");
                 break;
             case '\\':
-                out.append("\\\\");
+                out->append("\\\\");
                 break;
             case '\n':
-                out.append("\\n");
+                out->append("\\n");
                 break;
             case '\r':
-                out.append("\\r");
+                out->append("\\r");
                 break;
             case '\t':
-                out.append("\\t");
+                out->append("\\t");
                 break;
             default:
-                if (c < 0x20)
-                    AppendEscapedByte(c, &out);
-                else
-                    out.push_back(static_cast<char>(c));
+                AppendEscapedByte(c, out);
         }
         ++i;
     }
-    out.push_back('"');
+    out->push_back('"');
+}
+
+std::string JsonString(const char* data, std::size_t size) {
+    std::string out;
+    out.reserve(size + 2);
+    AppendJsonString(data, size, &out);
     return out;
 }
 

@@ -17,6 +17,8 @@ std::size_t ValidUtf8Length(const char* text, std::size_t size);
 // A JSON string literal (quotes included) for bytes. Valid UTF-8 passes through; every byte
 // that is not part of a valid UTF-8 sequence is written as \u00XX.
 std::string JsonString(const char* data, std::size_t size);
+// The same literal appended to `out`.
+void AppendJsonString(const char* data, std::size_t size, std::string* out);
 inline std::string JsonString(const std::string& text) {
     return JsonString(text.data(), text.size());
 }

@@ -48,16 +48,15 @@ std::string CurrentDirectory();
 std::filesystem::path StreamPath(const std::string& path);
 
 struct DirectoryEntry {
-    std::string name;           // bare name, bytes as the system gives them
-    std::uint32_t attributes;   // host attribute bits (see platform/Platform.hpp)
+    std::string name;          // bare name, bytes as the system gives them
+    std::uint32_t attributes;  // host attribute bits (see platform/Platform.hpp)
     std::uint64_t size;
-    std::uint64_t writeTime;    // FILETIME-style 100 ns ticks since 1601, 0 when unknown
+    std::uint64_t writeTime;  // FILETIME-style 100 ns ticks since 1601, 0 when unknown
 };
 
 // Every entry of a directory except "." and "..", in the system's order. False with a reason
 // ("opendir(DIR): reason") when the directory cannot be read.
-bool ReadDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
-                   std::string* error);
+bool ReadDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries, std::string* error);
 
 bool ChangeDirectory(const std::string& directory, std::string* error);
 
@@ -73,6 +72,7 @@ public:
     ~Module();
     bool Load(const std::string& path, std::string* error);
     void* Symbol(const char* name) const;
+
 private:
     void* handle_ = nullptr;
 };
@@ -102,12 +102,25 @@ bool MakeDirectories(const std::string& path, std::string* error);
 // %LOCALAPPDATA% on Windows; empty when the system says nothing.
 std::string DefaultStateDirectory();
 
-// True for a character that separates directories in a path here.
-bool IsPathSeparator(char c);
+// True for a character that separates directories in a path here. Inline: the plan of a batch
+// scans every name for one several times.
+inline bool IsPathSeparator(char c) {
+#if defined(_WIN32)
+    return c == '\\' || c == '/';
+#else
+    return c == '/';
+#endif
+}
 
 // The path as the system spells what it names: Windows drops the trailing dots and spaces of each
 // component ("x." names x); POSIX takes every byte as it is.
 std::string NameOnDisk(const std::string& path);
+// True where NameOnDisk gives every path back as it is.
+#if defined(_WIN32)
+constexpr bool kEveryNameAsGiven = false;
+#else
+constexpr bool kEveryNameAsGiven = true;
+#endif
 
 // The attribute bits an entry with `attributes` has after it is renamed to `name`: on POSIX the
 // hidden bit (and so the archive bit) follows the name; Windows keeps them with the file.

@@ -217,10 +217,6 @@ std::string DefaultStateDirectory() {
     return home.empty() ? std::string() : home + "/.local/state";
 }
 
-bool IsPathSeparator(char c) {
-    return c == '/';
-}
-
 std::string NameOnDisk(const std::string& path) {
     return path;
 }

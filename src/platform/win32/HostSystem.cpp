@@ -296,10 +296,6 @@ std::string DefaultStateDirectory() {
     return Environment("LOCALAPPDATA");
 }
 
-bool IsPathSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
 std::string NameOnDisk(const std::string& path) {
     std::string spelled;
     std::size_t begin = 0;
