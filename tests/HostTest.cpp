@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <sstream>
 
 #include "host/DescriptionIndex.hpp"
@@ -436,6 +437,43 @@ TEST(HostPanel, EntriesSelectionAndAttributes) {
     ASSERT_TRUE(panel.Update(false, &error));
     panel.Fill("/the/dir", &info);
     EXPECT_EQ(info.SelectedItemsNumber, 0);
+}
+
+// Panel order is byte order whatever start the names share and wherever they differ: within
+// the first eight bytes after the shared start, past them, or by one name ending first.
+TEST(HostPanel, OrderIsByteOrder) {
+    class Listed final : public DirectorySource {
+    public:
+        explicit Listed(std::vector<std::string> names) : names_(std::move(names)) {}
+        bool List(std::vector<DirectoryEntry>* entries, std::string*) override {
+            for (const std::string& name : names_)
+                entries->push_back(DirectoryEntry{name, kAttrArchive, 0, 0});
+            return true;
+        }
+        std::uint32_t Attributes(const std::string&) override { return kNoAttributes; }
+        bool ReadFile(const std::string&, std::string*, std::string*) override { return false; }
+
+    private:
+        std::vector<std::string> names_;
+    };
+    for (std::vector<std::string> names : std::vector<std::vector<std::string>>{
+             {"DSC_000010.raw", "DSC_000002.raw", "DSC_00001.raw", "DSC_000001.raw", "DSC_0000011111111.raw",
+              "DSC_0000011111110.raw", "DSC_", "DSC_\xD0\x96.raw", "DSC_~"},
+             {"b", "a", "ab", "\xFF", "A", "\x01", "aaaaaaaaaaaaaaaaZ", "aaaaaaaaaaaaaaaaA", "aaaaaaaa"}}) {
+        std::vector<std::string> expected = names;
+        std::sort(expected.begin(), expected.end());
+        std::mt19937 random(1);
+        std::shuffle(names.begin(), names.end(), random);
+        Listed listed(names);
+        Panel panel("N", {});
+        panel.SetSource(&listed);
+        std::string error;
+        ASSERT_TRUE(panel.Read(&error)) << error;
+        std::vector<std::string> order;
+        for (const PanelEntry& entry : panel.Entries())
+            order.push_back(entry.name);
+        EXPECT_EQ(order, expected);
+    }
 }
 
 // Through SelectedItems the plug-in reads the very records PanelItems holds, byte for byte,

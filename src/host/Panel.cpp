@@ -49,18 +49,38 @@ bool Panel::Read(std::string* error) {
     std::vector<DirectoryEntry> found;
     if (!source_->List(&found, error))
         return false;
-    // Sorted by name through a table of views: moving 16-byte views costs a fraction of moving
-    // the entries themselves.
+    // Sorted by name through a table of positions. Most names of a directory share their start
+    // ("DSC_0", "IMG_2024"): each position keeps the eight bytes after the part all names share,
+    // so most comparisons look at two numbers instead of two names elsewhere in memory.
+    std::size_t shared = found.empty() ? 0 : found[0].name.size();
+    for (const DirectoryEntry& entry : found) {
+        std::size_t same = 0;
+        const std::size_t most = shared < entry.name.size() ? shared : entry.name.size();
+        while (same < most && entry.name[same] == found[0].name[same])
+            ++same;
+        shared = same;
+    }
     struct Position {
+        std::uint64_t key;  // the 8 bytes after the shared start, first byte highest; 0 past the end
         std::string_view name;
         std::size_t at;
     };
     std::vector<Position> order;
     order.reserve(found.size());
-    for (std::size_t i = 0; i < found.size(); ++i)
-        order.push_back({found[i].name, i});
-    std::sort(order.begin(), order.end(),
-              [](const Position& a, const Position& b) { return a.name < b.name; });
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const std::string& name = found[i].name;
+        std::uint64_t key = 0;
+        for (std::size_t b = 0; b < 8; ++b) {
+            const std::size_t at = shared + b;
+            key = (key << 8) | (at < name.size() ? static_cast<unsigned char>(name[at]) : 0u);
+        }
+        order.push_back({key, name, i});
+    }
+    // No name holds a zero byte, so a key orders names as their bytes do; equal keys leave it
+    // to the names.
+    std::sort(order.begin(), order.end(), [](const Position& a, const Position& b) {
+        return a.key != b.key ? a.key < b.key : a.name < b.name;
+    });
 
     // The arrays handed out before are gone from here on (see Fill).
     ReleaseArrays();

@@ -1,5 +1,7 @@
 #include "rename/NameTemplate.hpp"
 
+#include <cstring>
+
 #include "platform/Utf16.hpp"
 
 namespace velmora {
@@ -74,10 +76,19 @@ std::string_view BaseNameView(std::string_view name) {
     return name.substr(0, dot);
 }
 
-// The expanded name and its length in the cut's units.
+// The expanded name and its length in the cut's units. Cut in bytes, pieces are gathered in a
+// buffer that holds the longest result and reach the caller's string in one copy (a batch
+// expands two texts a file); cut in characters, a piece's bytes have no bound (continuation
+// bytes count for no character), so they go to the string itself.
 class Expansion {
 public:
     Expansion(std::string& text, LengthUnit unit) : text_(text), unit_(unit) {}
+    Expansion(const Expansion&) = delete;
+    Expansion& operator=(const Expansion&) = delete;
+    ~Expansion() {
+        if (unit_ == LengthUnit::Byte)
+            text_.assign(buffer_, size_);
+    }
 
     // A piece's length in the cut's units.
     std::size_t Measure(std::string_view piece) const {
@@ -86,21 +97,21 @@ public:
 
     // Appends a piece while the result is still short of the cut. Everything past the first
     // kMaxExpandedLength units would be cut away at the end anyway, so it is never copied: the
-    // result stays within its reserved storage whatever the template or the name. A character is
-    // never cut in half.
+    // result stays within its buffer whatever the template or the name. A character is never
+    // cut in half.
     void Append(std::string_view piece) {
         if (length_ >= kMaxExpandedLength) {
             return;
         }
         const std::size_t room = kMaxExpandedLength - length_;
         if (unit_ == LengthUnit::Byte) {
-            const std::size_t before = text_.size();
-            AppendBounded(text_, piece, (piece.size() < room ? piece.size() : room) + 1);
-            length_ += text_.size() - before;
+            const std::size_t count = piece.size() < room ? piece.size() : room;
+            Copy(piece.data(), count);
+            length_ += count;
             return;
         }
         const std::size_t bytes = Utf8PrefixBytes(piece, room);
-        text_.append(piece.data(), bytes);
+        Copy(piece.data(), bytes);
         length_ += CountUtf8Characters(piece.substr(0, bytes));
     }
 
@@ -111,7 +122,12 @@ public:
         if (length_ < kMaxExpandedLength) {
             const std::size_t room = kMaxExpandedLength - length_;
             const std::size_t count = zeros < room ? zeros : room;
-            text_.append(count, '0');
+            if (unit_ == LengthUnit::Byte) {
+                std::memset(buffer_ + size_, '0', count);
+                size_ += count;
+            } else {
+                text_.append(count, '0');
+            }
             length_ += count;
         }
         Append(std::string_view(digits, length));
@@ -119,9 +135,22 @@ public:
     }
 
 private:
+    void Copy(const char* data, std::size_t count) {
+        if (unit_ != LengthUnit::Byte) {
+            text_.append(data, count);
+            return;
+        }
+        if (count == 0)
+            return;  // an empty piece may have no data at all
+        std::memcpy(buffer_ + size_, data, count);
+        size_ += count;
+    }
+
     std::string& text_;
     LengthUnit unit_;
-    std::size_t length_ = 0;
+    std::size_t length_ = 0;  // in the cut's units
+    std::size_t size_ = 0;    // bytes in the buffer
+    char buffer_[kMaxExpandedLength];
 };
 
 }  // namespace
