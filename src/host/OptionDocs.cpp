@@ -24,39 +24,39 @@ std::string Roff(const std::string& text) {
     return out;
 }
 
-std::string RoffSynopsis(const OptionSpec& spec) {
+std::string RoffSynopsis(const OptionEntry& entry) {
     std::string text;
-    if (spec.shortName)
-        text += "\\fB" + Roff(std::string("-") + spec.shortName) + "\\fR";
-    if (spec.shortName && spec.longName)
+    if (entry.shortName)
+        text += "\\fB" + Roff(std::string("-") + entry.shortName) + "\\fR";
+    if (entry.shortName && entry.longName)
         text += ", ";
-    if (spec.longName)
-        text += "\\fB" + Roff(std::string("--") + spec.longName) + "\\fR";
-    if (spec.valueName)
-        text += " \\fI" + Roff(spec.valueName) + "\\fR";
+    if (entry.longName)
+        text += "\\fB" + Roff(std::string("--") + entry.longName) + "\\fR";
+    if (entry.valueName)
+        text += " \\fI" + Roff(entry.valueName) + "\\fR";
     return text;
 }
 
 // The names completion offers for an option: "-C --dir".
-std::string Names(const OptionSpec& spec) {
+std::string Names(const OptionEntry& entry) {
     std::string names;
-    if (spec.shortName)
-        names += std::string("-") + spec.shortName;
-    if (spec.longName)
-        names += std::string(names.empty() ? "" : " ") + "--" + spec.longName;
+    if (entry.shortName)
+        names += std::string("-") + entry.shortName;
+    if (entry.longName)
+        names += std::string(names.empty() ? "" : " ") + "--" + entry.longName;
     return names;
 }
 
 // "-C | --dir | ..." for every option whose value is of this kind.
 std::string CasePattern(OptionValue value) {
     std::string pattern;
-    for (const OptionSpec& spec : OptionTable()) {
-        if (spec.value != value)
+    for (const OptionEntry& entry : OptionTable()) {
+        if (entry.value != value)
             continue;
-        if (spec.shortName)
-            pattern += (pattern.empty() ? "-" : " | -") + std::string(1, spec.shortName);
-        if (spec.longName)
-            pattern += (pattern.empty() ? "--" : " | --") + std::string(spec.longName);
+        if (entry.shortName)
+            pattern += (pattern.empty() ? "-" : " | -") + std::string(1, entry.shortName);
+        if (entry.longName)
+            pattern += (pattern.empty() ? "--" : " | --") + std::string(entry.longName);
     }
     return pattern;
 }
@@ -83,10 +83,10 @@ std::string ManPage(const std::string& date) {
         "\\fB\\-\\-dry\\-run\\fR shows the plan, computed by the same code as the run, and changes nothing.\n"
         "Every run that renames is kept in a journal first, so that \\fB\\-\\-undo\\fR can take it back.\n"
         ".SH OPTIONS\n";
-    for (const OptionSpec& spec : OptionTable()) {
-        if (spec.group)
-            page += ".SS " + Roff(spec.group) + "\n";
-        page += ".TP\n" + RoffSynopsis(spec) + "\n" + Roff(spec.help) + "\n";
+    for (const OptionEntry& entry : OptionTable()) {
+        if (entry.group)
+            page += ".SS " + Roff(entry.group) + "\n";
+        page += ".TP\n" + RoffSynopsis(entry) + "\n" + Roff(entry.help) + "\n";
     }
     page +=
         ".PP\n"
@@ -127,8 +127,8 @@ std::string ManPage(const std::string& date) {
 
 std::string BashCompletion() {
     std::string words;
-    for (const OptionSpec& spec : OptionTable())
-        words += (words.empty() ? "" : " ") + Names(spec);
+    for (const OptionEntry& entry : OptionTable())
+        words += (words.empty() ? "" : " ") + Names(entry);
     std::string script =
         "# bash completion for velmora, made from velmora's own option table.\n"
         "# shellcheck disable=SC2034,SC2207 # bash-completion's own idioms\n"

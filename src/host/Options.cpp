@@ -37,7 +37,7 @@ enum class OptionId {
 };
 
 struct Option {
-    OptionSpec spec;
+    OptionEntry entry;
     OptionId id;
 };
 
@@ -95,7 +95,7 @@ const std::vector<Option>& Options() {
 
 const Option* FindLong(const std::string& name) {
     for (const Option& option : Options()) {
-        if (option.spec.longName && name == option.spec.longName)
+        if (option.entry.longName && name == option.entry.longName)
             return &option;
     }
     return nullptr;
@@ -103,14 +103,14 @@ const Option* FindLong(const std::string& name) {
 
 const Option* FindShort(char name) {
     for (const Option& option : Options()) {
-        if (option.spec.shortName != 0 && option.spec.shortName == name)
+        if (option.entry.shortName != 0 && option.entry.shortName == name)
             return &option;
     }
     return nullptr;
 }
 
 bool TakesValue(const Option& option) {
-    return option.spec.value != OptionValue::None;
+    return option.entry.value != OptionValue::None;
 }
 
 bool ParseSwitch(const std::string& option, const std::string& value, std::optional<int>* target,
@@ -268,12 +268,12 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
 
 }  // namespace
 
-const std::vector<OptionSpec>& OptionTable() {
-    static const std::vector<OptionSpec> table = [] {
-        std::vector<OptionSpec> specs;
+const std::vector<OptionEntry>& OptionTable() {
+    static const std::vector<OptionEntry> table = [] {
+        std::vector<OptionEntry> entries;
         for (const Option& option : Options())
-            specs.push_back(option.spec);
-        return specs;
+            entries.push_back(option.entry);
+        return entries;
     }();
     return table;
 }
@@ -351,16 +351,16 @@ bool ParseOptions(const std::vector<std::string>& args, HostOptions* options, st
 namespace {
 
 // "-C, --dir DIR" as the docs show an option.
-std::string Synopsis(const OptionSpec& spec) {
+std::string Synopsis(const OptionEntry& entry) {
     std::string text;
-    if (spec.shortName)
-        text += std::string("-") + spec.shortName;
-    if (spec.shortName && spec.longName)
+    if (entry.shortName)
+        text += std::string("-") + entry.shortName;
+    if (entry.shortName && entry.longName)
         text += ", ";
-    if (spec.longName)
-        text += std::string("--") + spec.longName;
-    if (spec.valueName)
-        text += std::string(" ") + spec.valueName;
+    if (entry.longName)
+        text += std::string("--") + entry.longName;
+    if (entry.valueName)
+        text += std::string(" ") + entry.valueName;
     return text;
 }
 
@@ -372,15 +372,15 @@ std::string UsageText() {
         "Runs the Velmora batch-rename plug-in on one directory, as FAR Manager would.\n"
         "NAMEs are entries of the directory: the selection, renamed in this order.\n";
     constexpr std::size_t kColumn = 31;
-    for (const OptionSpec& spec : OptionTable()) {
-        if (spec.group)
-            text += std::string("\n") + spec.group + ":\n";
+    for (const OptionEntry& entry : OptionTable()) {
+        if (entry.group)
+            text += std::string("\n") + entry.group + ":\n";
         // Long-only options line up under the long names of the others.
-        std::string line = spec.shortName ? "  " : "      ";
-        line += Synopsis(spec);
+        std::string line = entry.shortName ? "  " : "      ";
+        line += Synopsis(entry);
         line += line.size() + 2 <= kColumn ? std::string(kColumn - line.size(), ' ')
                                            : "\n" + std::string(kColumn, ' ');
-        text += line + spec.help + "\n";
+        text += line + entry.help + "\n";
     }
     text +=
         "\n"

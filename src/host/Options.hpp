@@ -53,7 +53,7 @@ enum class OptionValue {
     Text,
 };
 
-struct OptionSpec {
+struct OptionEntry {
     const char* longName;  // without "--"; null for an option that is only short
     char shortName;        // 0: none
     OptionValue value;
@@ -63,7 +63,7 @@ struct OptionSpec {
 };
 
 // Every option, in the order --help shows them.
-const std::vector<OptionSpec>& OptionTable();
+const std::vector<OptionEntry>& OptionTable();
 
 // Parses the arguments after the program name. False with a message (without the "velmora: "
 // prefix) that names the option and the reason on a usage error.
