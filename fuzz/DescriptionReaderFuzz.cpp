@@ -13,40 +13,12 @@
 
 #include "descriptions/DescriptionOutput.hpp"
 #include "host/DescriptionIndex.hpp"
+#include "platform/MemoryFile.hpp"
 #include "plugin/HostServices.hpp"
 
 namespace {
 
 using velmora::FileResult;
-
-class MemoryFile : public velmora::WritableFile {
-public:
-    explicit MemoryFile(std::string* bytes) : bytes_(bytes) {}
-    FileResult Write(const char* data, std::size_t size) override {
-        bytes_->append(data, size);
-        return FileResult::Success();
-    }
-    FileResult Size(std::uint64_t* size) override {
-        *size = bytes_->size();
-        return FileResult::Success();
-    }
-    FileResult Prepend(const char* data, std::size_t size) override {
-        bytes_->insert(0, data, size);
-        return FileResult::Success();
-    }
-    FileResult ReadBack(std::string* bytes) override {
-        *bytes = *bytes_;
-        return FileResult::Success();
-    }
-    FileResult Overwrite(const char* data, std::size_t size) override {
-        bytes_->assign(data, size);
-        return FileResult::Success();
-    }
-    FileResult Close() override { return FileResult::Success(); }
-
-private:
-    std::string* bytes_;
-};
 
 // Just enough of a file system for the line writer: one temporary file, kept in memory.
 class MemoryFileSystem : public velmora::FileSystem {
@@ -57,17 +29,18 @@ public:
     FileResult Delete(const std::string&) override { return FileResult::Success(); }
     bool SameFile(const std::string&, const std::string&) override { return false; }
     std::string TempDirectory() override { return "/memory/"; }
-    FileResult CreateTempFile(const std::string& directory, const std::string& prefix, std::string* name) override {
+    FileResult CreateTempFile(const std::string& directory, const std::string& prefix,
+                              std::string* name) override {
         *name = directory + prefix + "1.tmp";
         return FileResult::Success();
     }
     FileResult OpenForWriting(const std::string&, std::unique_ptr<velmora::WritableFile>* file) override {
-        *file = std::make_unique<MemoryFile>(&bytes);
+        *file = std::make_unique<velmora::MemoryFile>(bytes);
         return FileResult::Success();
     }
     FileResult ReplaceAtomically(const std::string&, const std::string&) override { return Refused(); }
 
-    std::string bytes;
+    std::shared_ptr<std::string> bytes = std::make_shared<std::string>();
 
 private:
     static FileResult Refused() { return FileResult(std::make_error_code(std::errc::permission_denied)); }
@@ -181,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    const std::string& file = files.bytes;
+    const std::string& file = *files.bytes;
 
     velmora::host::DescriptionIndex index;
     index.Parse(file);

@@ -8,38 +8,11 @@
 #include <vector>
 
 #include "descriptions/DescriptionEncoding.hpp"
+#include "platform/MemoryFile.hpp"
 #include "platform/Utf16.hpp"
 
 namespace velmora {
 namespace {
-
-// An in-memory file, as the temporary description file would be.
-class MemoryFile : public WritableFile {
-public:
-    FileResult Write(const char* data, std::size_t size) override {
-        bytes.append(data, size);
-        return FileResult::Success();
-    }
-    FileResult Size(std::uint64_t* size) override {
-        *size = bytes.size();
-        return FileResult::Success();
-    }
-    FileResult Prepend(const char* data, std::size_t size) override {
-        bytes.insert(0, data, size);
-        return FileResult::Success();
-    }
-    FileResult ReadBack(std::string* out) override {
-        *out = bytes;
-        return FileResult::Success();
-    }
-    FileResult Overwrite(const char* data, std::size_t size) override {
-        bytes.assign(data, size);
-        return FileResult::Success();
-    }
-    FileResult Close() override { return FileResult::Success(); }
-
-    std::string bytes;
-};
 
 // Latin-1 stands in for the OEM code page: every character below U+0100 is one byte.
 class Latin1 : public CodePageEncoder {
@@ -66,13 +39,13 @@ std::string Encoded(DescriptionEncoding& encoding, DescriptionCodePage readIn,
     EXPECT_TRUE(encoding.Begin(readIn));
     MemoryFile file;
     for (const std::string& line : lines) {
-        file.bytes += line;
+        file.Bytes() += line;
         encoding.Note(line);
     }
-    std::uint64_t size = file.bytes.size();
+    std::uint64_t size = file.Bytes().size();
     EXPECT_TRUE(encoding.Finish(file, &size));
-    EXPECT_EQ(size, file.bytes.size());
-    return file.bytes;
+    EXPECT_EQ(size, file.Bytes().size());
+    return file.Bytes();
 }
 
 TEST(DescriptionEncoding, UnicodeHostFollowsFar3) {

@@ -8,6 +8,7 @@
 #include "far/HostConventions.hpp"
 #include "host/ScriptedUi.hpp"
 #include "platform/HostSystem.hpp"
+#include "platform/MemoryFile.hpp"
 #include "plugin/HostServices.hpp"
 #include "rename/RenameRun.hpp"
 
@@ -42,35 +43,6 @@ std::size_t LastSeparator(const std::string& path) {
     }
     return std::string::npos;
 }
-
-class MemoryFile final : public WritableFile {
-public:
-    explicit MemoryFile(std::shared_ptr<std::string> bytes) : bytes_(std::move(bytes)) {}
-    FileResult Write(const char* data, std::size_t size) override {
-        bytes_->append(data, size);
-        return FileResult::Success();
-    }
-    FileResult Size(std::uint64_t* size) override {
-        *size = bytes_->size();
-        return FileResult::Success();
-    }
-    FileResult Prepend(const char* data, std::size_t size) override {
-        bytes_->insert(0, data, size);
-        return FileResult::Success();
-    }
-    FileResult ReadBack(std::string* bytes) override {
-        *bytes = *bytes_;
-        return FileResult::Success();
-    }
-    FileResult Overwrite(const char* data, std::size_t size) override {
-        bytes_->assign(data, size);
-        return FileResult::Success();
-    }
-    FileResult Close() override { return FileResult::Success(); }
-
-private:
-    std::shared_ptr<std::string> bytes_;
-};
 
 }  // namespace
 
