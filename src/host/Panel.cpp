@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <string_view>
 
 #include "platform/HostSystem.hpp"
@@ -10,12 +9,6 @@
 
 namespace velmora::host {
 namespace {
-
-// Bits of a name's hash beside those that pick its slot: most names looked up and not there
-// are told apart by the slot alone, without reading an entry.
-std::uint32_t NameTag(std::size_t hash) {
-    return static_cast<std::uint32_t>((static_cast<std::uint64_t>(hash) * 0x9E3779B97F4A7C15ull) >> 32);
-}
 
 void SetFileTime(std::uint64_t ticks, far::FILETIME* time) {
     time->dwLowDateTime = static_cast<far::DWORD>(ticks & 0xFFFFFFFFu);
@@ -158,34 +151,15 @@ void Panel::ReadDescriptions() {
 }
 
 void Panel::IndexNames() {
-    std::size_t slots = 16;
-    while (slots < 2 * entries_.size())
-        slots *= 2;
-    byName_.assign(slots, NameSlot{});
-    const std::size_t mask = slots - 1;
-    // A panel record counts its items in an int: indices plus one fit 32 bits.
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        const std::size_t hash = std::hash<std::string_view>{}(entries_[i].name);
-        std::size_t slot = hash & mask;
-        while (byName_[slot].index != 0)
-            slot = (slot + 1) & mask;
-        byName_[slot] = NameSlot{NameTag(hash), static_cast<std::uint32_t>(i + 1)};
-    }
+    byName_.Reset(entries_.size());
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        byName_.Add(NameIndex::Hash(entries_[i].name), i);
 }
 
 std::size_t Panel::Find(const std::string& name) const {
-    if (byName_.empty())
-        return std::string::npos;
-    const std::size_t mask = byName_.size() - 1;
-    const std::size_t hash = std::hash<std::string_view>{}(name);
-    const std::uint32_t tag = NameTag(hash);
-    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const NameSlot& entry = byName_[slot];
-        if (entry.index == 0)
-            return std::string::npos;
-        if (entry.tag == tag && entries_[entry.index - 1].name == name)
-            return entry.index - 1;
-    }
+    const std::size_t index =
+        byName_.Find(name, [this](std::size_t at) -> const std::string& { return entries_[at].name; });
+    return index == NameIndex::kNone ? std::string::npos : index;
 }
 
 bool Panel::Select(const std::vector<std::string>& names, std::string* error) {

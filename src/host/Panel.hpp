@@ -9,6 +9,7 @@
 
 #include "far/FarAbi.hpp"
 #include "host/DescriptionIndex.hpp"
+#include "host/NameTable.hpp"
 #include "platform/HostSystem.hpp"
 
 namespace velmora::host {
@@ -96,14 +97,7 @@ private:
     std::vector<std::string> listNames_;
     bool showsDescriptions_;
     std::vector<PanelEntry> entries_;  // sorted by name
-    // Entries by name: open addressing, at most half full. A plan looks up every name of a batch
-    // several times; a binary search over 100,000 entries costs 17 string comparisons, most of
-    // them cache misses, this one or two.
-    struct NameSlot {
-        std::uint32_t tag = 0;    // more bits of the name's hash
-        std::uint32_t index = 0;  // the entry's index plus one; 0: an empty slot
-    };
-    std::vector<NameSlot> byName_;
+    NameIndex byName_;                 // entries by name
     std::unordered_set<std::string> leftOutSet_;
     std::vector<std::string> leftOut_;
     std::vector<std::size_t> selected_;

@@ -136,12 +136,9 @@ std::int32_t SimulatedDirectory::ListingIndex(const std::string& path) const {
 }
 
 void SimulatedDirectory::SetNode(const std::string& path, Node node) {
-    if (plainKeys_) {
-        nodes_.Set(path, std::move(node));
-        return;
-    }
-    std::string key = Key(path);
-    if (key != NameOnDisk(path))
+    std::string storage;
+    const std::string& key = KeyOf(path, &storage);
+    if (!plainKeys_ && key != NameOnDisk(path))
         node.More().name = NameOnDisk(path);
     nodes_.Set(key, std::move(node));
 }
@@ -193,7 +190,7 @@ SimulatedDirectory::Found SimulatedDirectory::Resolve(const std::string& path) c
                                : node.rare->origin;
     };
     std::string storage;
-    if (const Node* node = nodes_.Empty() ? nullptr : nodes_.Find(KeyOf(path, &storage))) {
+    if (const Node* node = nodes_.Find(KeyOf(path, &storage))) {
         switch (node->kind) {
             case Node::Gone:
                 return found;
