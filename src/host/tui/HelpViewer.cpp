@@ -81,9 +81,7 @@ public:
                     }
                     break;
                 case Key::Resize:
-                    screen_.DrawBackground();
-                    screen_.Restore(under);
-                    under = screen_.Save(0, 0, -1, -1);
+                    under = screen_.Resaved(under);
                     break;
                 case Key::Escape:
                 case Key::Interrupt:

@@ -70,9 +70,7 @@ public:
                         RunHelp(screen_, help_, helpTopic_);
                     break;
                 case Key::Resize:
-                    screen_.DrawBackground();
-                    screen_.Restore(under);
-                    under = screen_.Save(0, 0, -1, -1);
+                    under = screen_.Resaved(under);
                     break;
                 default:
                     break;

@@ -126,9 +126,7 @@ public:
                     open = false;
                     break;
                 case Key::Resize:
-                    screen_.DrawBackground();
-                    screen_.Restore(under);
-                    under = screen_.Save(0, 0, -1, -1);
+                    under = screen_.Resaved(under);
                     open = Fits() || WaitForRoom(screen_, kMinWidth, kMinHeight);
                     answer = open ? answer : PreviewAnswer::Back;
                     break;

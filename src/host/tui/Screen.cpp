@@ -330,6 +330,12 @@ void Screen::DiscardInput() {
         flushinp();
 }
 
+void* Screen::Resaved(void* saved) {
+    DrawBackground();
+    Restore(saved);
+    return Save(0, 0, -1, -1);
+}
+
 void Screen::DrawBackground() {
     if (!state_->screen)
         return;

@@ -115,6 +115,9 @@ public:
     void Forget(void* saved);
 
     void DrawBackground();
+    // After a resize, for a view that saved the whole screen under it: the background drawn
+    // anew, `saved` put back and freed; returns the new copy of the whole screen.
+    void* Resaved(void* saved);
 
 private:
     struct State;
