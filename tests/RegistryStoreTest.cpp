@@ -191,6 +191,23 @@ TEST(RegistryStore, UnknownLinesStayInPlace) {
     EXPECT_EQ(after, store.Text());
 }
 
+// A file that ends in the middle of a continued value: a key added after it must not complete
+// that value (a blank line would, as the byte list's last line).
+TEST(RegistryStore, UnfinishedLastValueStaysUnread) {
+    for (const std::string& end :
+         {std::string("\"cut\"=hex:42\\\n"), std::string("\"cut\"=hex:42,\\\n  43,\\\n")}) {
+        const std::string before = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Velmora]\n" + end;
+        RegistryStore store(before);
+        EXPECT_FALSE(store.Find("Velmora", "cut"));
+        ASSERT_TRUE(store.Set("Other", "x", StringValue("1")));
+        const RegistryStore reread(store.Text());
+        EXPECT_FALSE(reread.Find("Velmora", "cut")) << store.Text();
+        ASSERT_TRUE(reread.Find("Other", "x"));
+        EXPECT_EQ(StringValue("1").bytes, reread.Find("Other", "x")->bytes);
+        EXPECT_EQ(store.Text(), reread.Text());
+    }
+}
+
 TEST(RegistryStore, LastDuplicateCounts) {
     RegistryStore store(
         "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"1\"\n\n[HKEY_CURRENT_USER\\k]\n\"V\"=\"2\"\n");

@@ -373,7 +373,11 @@ bool RegistryStore::Set(const std::string& keyPath, const std::string& valueName
         return true;
     }
 
-    if (lines_.empty() || !Trim(lines_.back().text).empty() || lines_.back().kind != Kind::kVerbatim) {
+    // A blank line ends the last section, but not after a line that ends in "\": the next line
+    // continues that one, and a blank line would complete a value the file left unfinished.
+    const std::string last = lines_.empty() ? std::string() : Trim(lines_.back().text);
+    const bool continued = !last.empty() && last.back() == '\\';
+    if (!continued && (lines_.empty() || !last.empty() || lines_.back().kind != Kind::kVerbatim)) {
         lines_.push_back(Line());
     }
     Line header;
