@@ -1,7 +1,7 @@
 #!/bin/sh
 # Checks the version resource of a Windows module, decompiled by windres: the numeric file
 # version and the FileVersion and ProductVersion texts are the project's version, ProductName is
-# Velmora, and FileDescription is there.
+# Velmora, LegalCopyright names the licence, and FileDescription is there.
 # Usage: check-version.sh WINDRES MODULE VERSION (VERSION as major.minor.patch)
 set -eu
 windres=$1
@@ -22,5 +22,6 @@ want "VALUE \"FileVersion\", \"$version\""
 want "VALUE \"ProductVersion\", \"$version\""
 want 'VALUE "ProductName", "Velmora"'
 want 'VALUE "FileDescription", "'
+want 'VALUE "LegalCopyright", "Copyright (c) 2026 The Velmora developers. BSD 3-Clause License."'
 [ $status -eq 0 ] && echo "$(basename "$module"): version resource $version"
 exit $status
