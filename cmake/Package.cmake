@@ -1,6 +1,6 @@
 # What the packages hold, as `cmake --install` components, and how CPack wraps them:
 #   native build:  velmora_<version>_amd64.deb (velmora, the far2l plug-in, man page, completion)
-#   Windows build: Velmora-<version>-far1-win32.zip (Plugins/Velmora/ for FAR 1.7x, velmora/velmora.exe),
+#   Windows build: Velmora-<version>-windows.zip (Plugins/Velmora/ for FAR 1.7x, velmora/velmora.exe),
 #                  with the FAR 3 builds' far3-x86/Plugins/Velmora/ and far3-x64/Plugins/Velmora/
 # scripts/package.sh makes both. The language and help files come from the build directory, where
 # the help files already name the version.
@@ -31,6 +31,9 @@ if(VELMORA_FAR3)
     install(FILES ${CMAKE_BINARY_DIR}/${text_name} DESTINATION ${far3_plugin_dir} COMPONENT far3_plugin)
   endforeach()
   install(FILES ${CMAKE_BINARY_DIR}/package-texts/Readme.txt DESTINATION ${far3_plugin_dir} COMPONENT far3_plugin)
+  # Each folder of the zip may be copied on its own, so each carries the licence, as LICENSE.txt,
+  # which Windows opens with a double click.
+  install(FILES LICENSE DESTINATION ${far3_plugin_dir} RENAME LICENSE.txt COMPONENT far3_plugin)
   set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_COMPONENTS_ALL far3_plugin)
@@ -70,13 +73,17 @@ elseif(WIN32)
   # In a folder of its own, so FAR never takes it for part of the plug-in; it finds the plug-in in
   # ..\Plugins\Velmora\.
   install(TARGETS velmora RUNTIME DESTINATION velmora COMPONENT host)
+  # Each folder of the zip may be copied on its own, so each carries the licence, as LICENSE.txt,
+  # which Windows opens with a double click.
+  install(FILES LICENSE DESTINATION Plugins/Velmora RENAME LICENSE.txt COMPONENT far_plugin)
+  install(FILES LICENSE DESTINATION velmora RENAME LICENSE.txt COMPONENT host)
 
   # The zip needs the DLL, velmora.exe and the texts, not the Windows tests that "all" holds:
   # scripts/package.sh builds what the zip needs, and installing does not build the rest.
   set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_COMPONENTS_ALL far_plugin host)
-  set(CPACK_PACKAGE_FILE_NAME "Velmora-${PROJECT_VERSION}-far1-win32")
+  set(CPACK_PACKAGE_FILE_NAME "Velmora-${PROJECT_VERSION}-windows")
   # Unpacked into FAR's folder, the zip's Plugins/ is FAR's Plugins/.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 else()

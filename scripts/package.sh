@@ -2,11 +2,13 @@
 # Builds the two packages with CPack and writes them to out/:
 #   out/velmora_<version>_<arch>.deb         native Release build (preset release, build/release):
 #                                            velmora, the far2l plug-in, man page, bash completion
-#   out/Velmora-<version>-far1-win32.zip     Windows builds: Plugins/Velmora/ for FAR 1.7x and
+#   out/Velmora-<version>-windows.zip        Windows builds: Plugins/Velmora/ for FAR 1.7x and
 #                                            velmora/velmora.exe (preset win32, build/win32), and
 #                                            far3-x86/Plugins/Velmora/ and far3-x64/Plugins/Velmora/
-#                                            for 32- and 64-bit FAR 3 (presets far3-x86, far3-x64)
-# and runs lintian on the .deb (errors fail). scripts/test-packages.sh installs and checks them.
+#                                            for 32- and 64-bit FAR 3 (presets far3-x86, far3-x64),
+#                                            each folder with the licence as LICENSE.txt
+# and runs lintian on the .deb (errors fail), then lists the paths of both.
+# scripts/test-packages.sh installs and checks them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,7 +16,7 @@ bash scripts/deps.sh --package
 
 # out/ holds the packages of this version only.
 mkdir -p out
-rm -f out/velmora_*.deb out/Velmora-*-far1-win32.zip
+rm -f out/velmora_*.deb out/Velmora-*.zip
 
 # Makes one package in its build directory and moves it to out/ under its expected name; further
 # arguments go to cpack.
@@ -47,4 +49,10 @@ projects="$root/build/win32;Velmora;far_plugin;/;$root/build/win32;Velmora;host;
 for preset in far3-x86 far3-x64; do
     projects="$projects;$root/build/$preset;Velmora;far3_plugin;/"
 done
-package build/win32 ZIP "Velmora-${version}-far1-win32.zip" -D "CPACK_INSTALL_CMAKE_PROJECTS=$projects"
+zip=Velmora-${version}-windows.zip
+package build/win32 ZIP "$zip" -D "CPACK_INSTALL_CMAKE_PROJECTS=$projects"
+
+echo "made:"
+for name in "$deb" "$zip"; do
+    echo "  $(pwd)/out/$name"
+done

@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Checks the packages scripts/package.sh wrote to out/ as their users meet them:
-#   .deb  exactly its files; installed, the installed velmora renames a demo directory with the
-#         installed plug-in and no option, and the man page and completion work; removed, nothing
-#         of it is left. Installing needs root (sudo when not root).
-#   zip   exactly its layout, the Russian texts in CP866, the DLL's version resource, and the
-#         zip's velmora.exe loading the zip's Velmora.dll under Wine to rename a directory; the
-#         FAR 3 plug-ins of both architectures with their exports, version and UTF-8 texts.
+#   .deb  exactly its files; installed, the copyright file names the licence, the installed velmora
+#         renames a demo directory with the installed plug-in and no option, and the man page and
+#         completion work; removed, nothing of it is left. Installing needs root (sudo when not root).
+#   zip   exactly its layout, the LICENSE in every folder, the Russian texts in CP866, the DLL's
+#         version resource, and the zip's velmora.exe loading the zip's Velmora.dll under Wine to
+#         rename a directory; the FAR 3 plug-ins of both architectures with their exports, version
+#         and UTF-8 texts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
 deb=$root/out/velmora_${version}_$(dpkg --print-architecture).deb
-zip=$root/out/Velmora-${version}-far1-win32.zip
+zip=$root/out/Velmora-${version}-windows.zip
 texts=$root/build/release  # the UTF-8 language and help files, version filled in
 plug=/usr/lib/far2l/Plugins/Velmora/plug
 
@@ -74,6 +75,7 @@ fi
 installed=yes
 apt install -y "$deb"
 [ "$(/usr/bin/velmora --version)" = "velmora $version" ] || fail "velmora --version is not velmora $version"
+grep -qx 'License: BSD-3-Clause' /usr/share/doc/velmora/copyright || fail "the copyright file does not name BSD-3-Clause"
 zcat /usr/share/man/man1/velmora.1.gz | grep -q '^\.TH VELMORA "1" .*"velmora '"$version"'"' ||
     fail "the man page does not name version $version"
 # Both the page and --help come from one option table: every option of one is in the other.
@@ -129,12 +131,17 @@ Plugins/Velmora/VelmoraRus.lng
 Plugins/Velmora/VelmoraEng.hlf
 Plugins/Velmora/VelmoraRus.hlf
 Plugins/Velmora/Readme.txt
+Plugins/Velmora/LICENSE.txt
 velmora/velmora.exe
+velmora/LICENSE.txt
 $(for arch in x86 x64; do
-    for file in Velmora.dll VelmoraEng.lng VelmoraRus.lng VelmoraEng.hlf VelmoraRus.hlf Readme.txt; do
+    for file in Velmora.dll VelmoraEng.lng VelmoraRus.lng VelmoraEng.hlf VelmoraRus.hlf Readme.txt LICENSE.txt; do
         echo "far3-$arch/Plugins/Velmora/$file"
     done
 done)" "$(cd "$work/zip" && find . -type f | sed 's|^\./||')"
+for folder in Plugins/Velmora velmora far3-x86/Plugins/Velmora far3-x64/Plugins/Velmora; do
+    cmp -s "$work/zip/$folder/LICENSE.txt" LICENSE || fail "$folder/LICENSE.txt is not the LICENSE"
+done
 for text in VelmoraEng.lng VelmoraEng.hlf; do
     cmp -s "$far/$text" "$texts/$text" || fail "$text differs from the built one"
 done
