@@ -1,57 +1,25 @@
-// Two checks of the host's description-file reader on any bytes:
+// Three checks of the description file's reader and editor on any bytes:
 //  - read as a description file, the bytes never crash the reader and every name it finds can be
 //    looked up;
-//  - names and descriptions written by the plug-in's own line writer read back unchanged, for
+//  - edited with every other named line renamed, no line is ever dropped: the file keeps its
+//    number of lines, and every line not renamed comes through byte for byte;
+//  - names and descriptions written by the plug-in's editor as new lines read back unchanged, for
 //    every name a directory can hold and every one-line description the format can carry.
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-#include "descriptions/DescriptionOutput.hpp"
+#include "descriptions/DescriptionEdit.hpp"
+#include "descriptions/DescriptionLines.hpp"
 #include "host/DescriptionIndex.hpp"
-#include "platform/MemoryFile.hpp"
-#include "plugin/HostServices.hpp"
 
 namespace {
-
-using velmora::FileResult;
-
-// Just enough of a file system for the line writer: one temporary file, kept in memory.
-class MemoryFileSystem : public velmora::FileSystem {
-public:
-    std::uint32_t Attributes(const std::string&) override { return velmora::kNoAttributes; }
-    FileResult MoveNoReplace(const std::string&, const std::string&) override { return Refused(); }
-    FileResult ReadStart(const std::string&, std::size_t, std::string*) override { return Refused(); }
-    FileResult Delete(const std::string&) override { return FileResult::Success(); }
-    bool SameFile(const std::string&, const std::string&) override { return false; }
-    std::string TempDirectory() override { return "/memory/"; }
-    FileResult CreateTempFile(const std::string& directory, const std::string& prefix,
-                              std::string* name) override {
-        *name = directory + prefix + "1.tmp";
-        return FileResult::Success();
-    }
-    FileResult OpenForWriting(const std::string&, std::unique_ptr<velmora::WritableFile>* file) override {
-        *file = std::make_unique<velmora::MemoryFile>(bytes);
-        return FileResult::Success();
-    }
-    FileResult ReplaceAtomically(const std::string&, const std::string&) override { return Refused(); }
-
-    std::shared_ptr<std::string> bytes = std::make_shared<std::string>();
-
-private:
-    static FileResult Refused() { return FileResult(std::make_error_code(std::errc::permission_denied)); }
-};
-
-class NoRegistry : public velmora::Registry {
-public:
-    bool Read(const std::string&, const std::string&, std::size_t, std::string*) override { return false; }
-    bool WriteString(const std::string&, const std::string&, const std::string&) override { return false; }
-    bool WriteDword(const std::string&, const std::string&, std::uint32_t) override { return false; }
-};
 
 std::string Fold(std::string text) {
     for (char& c : text) {
@@ -81,6 +49,53 @@ bool CarriedDescription(const std::string& description) {
            description.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
 }
 
+std::vector<std::string_view> Lines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t end = text.find('\n', pos);
+        end = end == std::string_view::npos ? text.size() : end + 1;
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end;
+    }
+    return lines;
+}
+
+// Renames every other named line of a FAR 1.x file (bytes as they are) and checks that nothing else
+// changed.
+void CheckNoLineDropped(const std::string& input) {
+    velmora::DescriptionEdit edit(velmora::HostText::Oem, nullptr);
+    if (!edit.Load(input))
+        return;
+    const std::vector<std::string_view> before = Lines(input);
+    std::vector<bool> renamed(before.size(), false);
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        std::string_view line = before[i];
+        const std::size_t end = line.size() - (line.size() && line.back() == '\n' ? 1 : 0);
+        const velmora::DescriptionLine parsed =
+            velmora::ParseDescriptionLine(line, 0, end && line[end - 1] == '\r' ? end - 1 : end);
+        if (parsed.kind != velmora::DescriptionLine::Named || parsed.nameBegin == parsed.nameEnd)
+            continue;
+        std::string name(line.substr(parsed.nameBegin, parsed.nameEnd - parsed.nameBegin));
+        // Names that differ only in letter case or a trailing dot are one file to the host.
+        std::string key = Fold(name);
+        if (!key.empty() && key.back() == '.')
+            key.pop_back();
+        if (!seen.insert(key).second || seen.size() % 2 == 0)
+            continue;
+        edit.Renamed(name, "R" + std::to_string(i), nullptr);
+        renamed[i] = true;
+    }
+    const std::string output = edit.Changed() ? edit.Render() : input;
+    const std::vector<std::string_view> after = Lines(output);
+    if (after.size() != before.size())
+        std::abort();
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (!renamed[i] && after[i] != before[i])
+            std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -105,6 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)raw.Find(line.substr(0, line.find(' ')));
         pos = end + 1;
     }
+
+    CheckNoLineDropped(input);
 
     // The round trip: zero bytes separate name, description, name, description, ...
     std::vector<std::pair<std::string, std::string>> pairs;
@@ -138,23 +155,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    MemoryFileSystem files;
-    NoRegistry registry;
-    const far::PluginStartupInfo noHost{};
-    velmora::HostApi noHostApi(noHost);
-    const velmora::RunContext context{noHostApi, files, registry, "", ""};
-    {
-        velmora::DescriptionOutput output(context);
-        if (output.Open("Descript.ion")) {
-            std::abort();
-        }
-        for (const auto& [name, description] : pairs) {
-            if (output.WriteLine(name, description.c_str())) {
-                std::abort();
-            }
-        }
-    }
-    const std::string& file = *files.bytes;
+    velmora::DescriptionEdit edit(velmora::HostText::Oem, nullptr);
+    if (!edit.Load(std::nullopt))
+        std::abort();
+    for (const auto& [name, description] : pairs)
+        edit.Renamed("\x01not in the file", name, description.c_str());
+    const std::string file = edit.Render();
 
     velmora::host::DescriptionIndex index;
     index.Parse(file);

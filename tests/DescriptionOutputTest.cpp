@@ -1,5 +1,5 @@
-// Rebuilding the description file: line bytes, the two passes, and every way the finish can end,
-// on real files in temporary directories with faults injected through the file system.
+// The description file's rewrite on real files in temporary directories: the old file read and
+// edited, and every way the finish can end, with faults injected through the file system.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -63,9 +63,8 @@ struct Scene {
 
     std::string Description() const { return work.PathOf("Descript.ion"); }
     int Open() { return output.Open(Description()) ? 0 : 1; }
-    // 1 when the line was written, as the rename loop asks.
-    int Line(const std::string& name, const std::string& description) {
-        return output.WriteLine(name, description.c_str()) ? 0 : 1;
+    void Rename(const std::string& from, const std::string& to, const char* panelDescription = nullptr) {
+        output.Renamed(from, to, panelDescription);
     }
     const std::string& TempName() const { return output.TempName(); }
     std::vector<std::string> TempFiles() const { return temp.ListNames(); }
@@ -122,123 +121,17 @@ std::string T(int id) {
 const char kStale[] = "gone.txt stale line\r\n";
 const std::string kMark = "\xEF\xBB\xBF";
 
-TEST(DescriptionOutput, LineBytes) {
-    const struct {
-        std::string name;
-        std::string description;
-        std::string line;
-    } cases[] = {
-        {"a.txt", "text", "a.txt text\r\n"},
-        {"my file.txt", "text", "\"my file.txt\" text\r\n"},
-        {"name.", "dot", "name dot\r\n"},
-        {"my name.", "dot", "\"my name\" dot\r\n"},
-        {"two..", "dots", "two. dots\r\n"},
-        {" lead", "x", "\" lead\" x\r\n"},
-        {"\xC3\xA9t\xE9\xFF", "\x80\x81 \"q\"  \xFF", "\xC3\xA9t\xE9\xFF \x80\x81 \"q\"  \xFF\r\n"},
-        {"x", "  both ends  ", "x   both ends  \r\n"},
-        {"tab\tname", "d", "tab\tname d\r\n"},
-    };
+TEST(DescriptionOutput, EditsTheOldFileInOneWrite) {
     Scene scene;
+    ASSERT_TRUE(scene.work.WriteFile("Descript.ion", std::string("a.txt Alpha\r\n") + kStale));
     ASSERT_EQ(scene.Open(), 1);
-    std::string expected;
-    for (const auto& c : cases) {
-        EXPECT_EQ(scene.Line(c.name, c.description), 1) << c.name;
-        expected += c.line;
-    }
+    scene.Rename("a.txt", "b.txt", "Alpha");
     const DescriptionResult result = scene.output.Finish();
     EXPECT_EQ(result.outcome, DescriptionOutcome::Replaced);
-    EXPECT_EQ(scene.work.ReadFile("Descript.ion"), (far::kHostStringsAreUtf8 ? kMark : "") + expected);
-    // Each line reaches the file in one write.
-    EXPECT_EQ(scene.files.Count("Write"), static_cast<int>(std::size(cases)));
-    EXPECT_TRUE(scene.TempFiles().empty());
+    EXPECT_EQ(scene.work.ReadFile("Descript.ion"), std::string("b.txt Alpha\r\n") + kStale);
+    EXPECT_EQ(scene.files.Count("Write"), 1);
     EXPECT_TRUE(scene.host.boxes.empty());
-}
-
-// far2l takes a file without a mark in its OEM code page: UTF-8 text gets the mark, wherever it
-// came from; a file of pure ASCII stays as it always was. FAR 1.x's files are OEM, never marked.
-TEST(DescriptionOutput, Utf8MarkWhenAnyByteIsNotAscii) {
-    const std::string cyrillic = "\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA";  // Отпуск
-    const std::string emoji = "\xF0\x9F\x8F\x94";
-    const struct {
-        std::string firstName, firstDescription, panelName, panelDescription;
-        bool failPrepend;
-    } cases[] = {
-        {"a.txt", "plain", "b.txt", "plain too", false},
-        {cyrillic + ".txt", "plain", "b.txt", "plain", false},
-        {"a.txt", "plain", "b.txt", "\xE6\x97\x85 " + emoji, false},
-        {"a.txt", cyrillic, "b.txt", "plain", true},
-    };
-    for (const auto& c : cases) {
-        Scene scene;
-        ASSERT_TRUE(scene.work.WriteFile("Descript.ion", kStale));
-        scene.host.AddItem(c.panelName.c_str(), c.panelDescription.c_str());
-        if (c.failPrepend) {
-            scene.files.FailEvery("Prepend");
-        }
-        ASSERT_EQ(scene.Open(), 1);
-        ASSERT_EQ(scene.Line(c.firstName, c.firstDescription), 1);
-        const DescriptionResult result = scene.output.Finish();
-        const std::string lines = c.firstName + " " + c.firstDescription + "\r\n" + c.panelName + " " +
-                                  c.panelDescription + "\r\n";
-        const bool ascii = std::all_of(lines.begin(), lines.end(),
-                                       [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
-        if (c.failPrepend && far::kHostStringsAreUtf8) {
-            EXPECT_EQ(result.outcome, DescriptionOutcome::LinesLost);
-            EXPECT_EQ(result.failure.step, DescriptionStep::Mark);
-            EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
-            ExpectBoxes(scene.host.boxes, {Box("CanNotWrite", {T(9), T(14), scene.TempName(), T(17)})});
-        } else {
-            EXPECT_EQ(result.outcome, DescriptionOutcome::Replaced);
-            EXPECT_EQ(scene.work.ReadFile("Descript.ion"),
-                      (far::kHostStringsAreUtf8 && !ascii ? kMark : "") + lines)
-                << c.firstName;
-        }
-        EXPECT_TRUE(scene.TempFiles().empty());
-    }
-}
-
-TEST(DescriptionOutput, LongDescriptionsWhole) {
-    std::string longDescription;
-    for (int i = 0; longDescription.size() < 100 * 1024; ++i) {
-        longDescription.push_back(static_cast<char>(' ' + i % 95));
-    }
-    longDescription.push_back('\xFE');
-    Scene scene;
-    ASSERT_EQ(scene.Open(), 1);
-    EXPECT_EQ(scene.Line("big file", longDescription.c_str()), 1);
-    EXPECT_EQ(scene.Line("small", "s"), 1);
-    (void)scene.output.Finish();
-    EXPECT_EQ(scene.work.ReadFile("Descript.ion"),
-              (far::kHostStringsAreUtf8 ? kMark : "") + "\"big file\" " + longDescription + "\r\nsmall s\r\n");
-    EXPECT_EQ(scene.files.Count("Write"), 2);
-}
-
-TEST(DescriptionOutput, FirstPassThenRefreshedPanel) {
-    Scene scene;
-    ASSERT_TRUE(scene.work.WriteFile("Descript.ion", kStale));
-    // What the host shows after the refresh; the first pass is written before it.
-    scene.host.AddItem("..", nullptr);
-    scene.host.AddItem("b.txt", "second b");
-    scene.host.AddItem("new name.txt", "from panel");
-    scene.host.AddItem("c", nullptr);
-    scene.host.AddItem("d", "");
-    scene.host.AddItem("dir.", "a directory");
-    ASSERT_EQ(scene.Open(), 1);
-    ASSERT_EQ(scene.Line("new name.txt", "first"), 1);
-    ASSERT_EQ(scene.Line("z", "renamed second"), 1);
-
-    const DescriptionResult result = scene.output.Finish();
-    EXPECT_EQ(result.outcome, DescriptionOutcome::Replaced);
-    EXPECT_EQ(scene.work.ReadFile("Descript.ion"),
-              "\"new name.txt\" first\r\n"
-              "z renamed second\r\n"
-              "b.txt second b\r\n"
-              "\"new name.txt\" from panel\r\n"
-              "dir a directory\r\n");
-    const std::vector<test::RecordedControl> controls = {
-        {far::FCTL_UPDATEPANEL, 1}, {far::FCTL_REDRAWPANEL, 0}, {far::FCTL_GETPANELINFO, 2}};
-    EXPECT_EQ(scene.host.controls, controls);
-    EXPECT_TRUE(scene.host.boxes.empty());
+    EXPECT_TRUE(scene.host.controls.empty());
     EXPECT_TRUE(scene.TempFiles().empty());
     // The handle is closed before the file is put in place.
     EXPECT_LT(scene.LogIndex("Close("), scene.LogIndex("ReplaceAtomically("));
@@ -247,8 +140,8 @@ TEST(DescriptionOutput, FirstPassThenRefreshedPanel) {
 
 TEST(DescriptionOutput, NewFileWhenNoneExisted) {
     Scene scene;
-    scene.host.AddItem("kept.txt", "still here");
     ASSERT_EQ(scene.Open(), 1);
+    scene.Rename("a", "kept.txt", "still here");
     EXPECT_EQ(scene.output.Finish().outcome, DescriptionOutcome::Replaced);
     EXPECT_EQ(scene.work.ReadFile("Descript.ion"), "kept.txt still here\r\n");
     EXPECT_TRUE(scene.TempFiles().empty());
@@ -260,10 +153,9 @@ TEST(DescriptionOutput, NothingDescribedLeavesDirectoryAlone) {
         if (stale) {
             ASSERT_TRUE(scene.work.WriteFile("Descript.ion", kStale));
         }
-        scene.host.AddItem("..", nullptr);
-        scene.host.AddItem("a.txt", nullptr);
-        scene.host.AddItem("b.txt", "");
         ASSERT_EQ(scene.Open(), 1);
+        scene.Rename("a.txt", "b.txt");
+        scene.Rename("c.txt", "d.txt", "");
         EXPECT_EQ(scene.output.Finish().outcome, DescriptionOutcome::NothingToWrite);
         EXPECT_EQ(scene.work.Exists("Descript.ion"), stale);
         if (stale) {
@@ -275,90 +167,41 @@ TEST(DescriptionOutput, NothingDescribedLeavesDirectoryAlone) {
     }
 }
 
-TEST(DescriptionOutput, SizeUnknownFallsBackOnWhatWasWritten) {
-    for (const bool anyLine : {true, false}) {
-        Scene scene;
-        ASSERT_TRUE(scene.work.WriteFile("Descript.ion", kStale));
-        scene.files.FailEvery("Size");
-        ASSERT_EQ(scene.Open(), 1);
-        if (anyLine) {
-            ASSERT_EQ(scene.Line("a", "b"), 1);
-        }
-        EXPECT_EQ(static_cast<int>(scene.output.Finish().outcome), static_cast<int>(anyLine ? DescriptionOutcome::Replaced : DescriptionOutcome::NothingToWrite));
-        // An empty file never takes the place of the old descriptions.
-        EXPECT_EQ(scene.work.ReadFile("Descript.ion"), anyLine ? "a b\r\n" : kStale);
-        EXPECT_TRUE(scene.TempFiles().empty());
-    }
-}
-
-TEST(DescriptionOutput, SecondPassFailureKeepsOldFile) {
-    enum Fault { kWrite, kPartialWrite, kClose, kPanel };
-    for (const Fault fault : {kWrite, kPartialWrite, kClose, kPanel}) {
+TEST(DescriptionOutput, WriteFailureKeepsOldFile) {
+    enum Fault { kWrite, kPartialWrite, kClose };
+    for (const Fault fault : {kWrite, kPartialWrite, kClose}) {
         SCOPED_TRACE(fault);
         Scene scene;
-        ASSERT_TRUE(scene.work.WriteFile("Descript.ion", kStale));
-        scene.host.AddItem("a", "one");
-        scene.host.AddItem("b", "two");
+        ASSERT_TRUE(scene.work.WriteFile("Descript.ion", std::string("a one\r\n") + kStale));
         ASSERT_EQ(scene.Open(), 1);
-        ASSERT_EQ(scene.Line("renamed", "first"), 1);
-        switch (fault) {
-            case kPartialWrite:
-                scene.files.SetPartialWrites(true);
-                [[fallthrough]];
-            case kWrite:
-                scene.files.FailOperation("Write", 1);
-                break;
-            case kClose:
-                scene.files.FailEvery("Close");
-                break;
-            case kPanel:
-                scene.host.panelInfoResult = 0;
-                break;
+        scene.Rename("a", "renamed", "one");
+        if (fault == kClose) {
+            scene.files.FailEvery("Close");
+        } else {
+            scene.files.SetPartialWrites(fault == kPartialWrite);
+            scene.files.FailOperation("Write", 1);
         }
         const DescriptionResult result = scene.output.Finish();
         EXPECT_EQ(result.outcome, DescriptionOutcome::LinesLost);
-        EXPECT_EQ(result.failure.step, fault == kPanel   ? DescriptionStep::ReadPanel
-                                       : fault == kClose ? DescriptionStep::Close
-                                                         : DescriptionStep::WriteLine);
+        EXPECT_EQ(result.failure.step, fault == kClose ? DescriptionStep::Close : DescriptionStep::WriteLine);
         ExpectBoxes(scene.host.boxes, {Box("CanNotWrite", {T(9), T(14), scene.TempName(), T(17)})});
-        EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
+        EXPECT_EQ(scene.work.ReadFile("Descript.ion"), std::string("a one\r\n") + kStale);
         EXPECT_TRUE(scene.TempFiles().empty());
         EXPECT_EQ(scene.files.Count("ReplaceAtomically"), 0);
-        if (fault == kWrite || fault == kPartialWrite) {
-            // The pass stops at the first failed line.
-            EXPECT_EQ(scene.files.Count("Write"), 2);
-        }
     }
 }
 
-// A renamed file's line that could not be written is not dropped: the finish writes it first, or,
-// when half of it reached the file, keeps the old description file.
-TEST(DescriptionOutput, FailedFirstPassLineIsWrittenAgainOrNothingIsReplaced) {
-    for (const bool partial : {false, true}) {
-        SCOPED_TRACE(partial);
-        Scene scene;
-        ASSERT_TRUE(scene.work.WriteFile("Descript.ion", kStale));
-        scene.host.AddItem("b", "two");
-        ASSERT_EQ(scene.Open(), 1);
-        ASSERT_EQ(scene.Line("a", "one"), 1);
-        scene.files.SetPartialWrites(partial);
-        scene.files.FailOperation("Write", 1);
-        ASSERT_EQ(scene.Line("renamed", "kept"), 0);
-        scene.files.SetPartialWrites(false);
-
-        const DescriptionResult result = scene.output.Finish();
-        if (!partial) {
-            EXPECT_EQ(result.outcome, DescriptionOutcome::Replaced);
-            EXPECT_TRUE(scene.host.boxes.empty());
-            EXPECT_EQ(scene.work.ReadFile("Descript.ion"), "a one\r\nrenamed kept\r\nb two\r\n");
-        } else {
-            // The run has reported the failed line already; the finish adds no box of its own.
-            EXPECT_EQ(result.outcome, DescriptionOutcome::LinesLost);
-            EXPECT_TRUE(scene.host.boxes.empty());
-            EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
-        }
-        EXPECT_TRUE(scene.TempFiles().empty());
-    }
+// Without its old lines the file cannot be edited; rebuilt, it would lose them.
+TEST(DescriptionOutput, UnreadableFileIsLeftAsItIs) {
+    Scene scene;
+    ASSERT_TRUE(scene.work.WriteFile("Descript.ion", kStale));
+    scene.files.FailEvery("ReadStart");
+    const DescriptionFailure failure = scene.output.Open(scene.Description());
+    EXPECT_EQ(failure.step, DescriptionStep::ReadFile);
+    ExpectBoxes(scene.host.boxes, {Box("CanNotRead", {T(9), T(19), scene.Description(), T(17)})});
+    EXPECT_FALSE(scene.output.IsOpen());
+    EXPECT_TRUE(scene.TempFiles().empty());
+    EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
 }
 
 TEST(DescriptionOutput, ReadOnlyDescriptionFileIsNotReplaced) {
@@ -370,7 +213,7 @@ TEST(DescriptionOutput, ReadOnlyDescriptionFileIsNotReplaced) {
                     fs::perm_options::remove);
     ASSERT_NE(Files().Attributes(scene.Description()) & kAttrReadOnly, 0u);
     ASSERT_EQ(scene.Open(), 1);
-    ASSERT_EQ(scene.Line("a", "new"), 1);
+    scene.Rename("z", "a", "new");
     EXPECT_EQ(scene.output.Finish().outcome, DescriptionOutcome::NotReplaced);
     ExpectBoxes(scene.host.boxes, {Box(nullptr, {T(9), T(15), T(5)})});
     EXPECT_EQ(scene.work.ReadFile("Descript.ion"), kStale);
@@ -380,7 +223,7 @@ TEST(DescriptionOutput, ReadOnlyDescriptionFileIsNotReplaced) {
 TEST(DescriptionOutput, FileThatAppearedSinceChosenIsNotOverwritten) {
     Scene scene;
     ASSERT_EQ(scene.Open(), 1);
-    ASSERT_EQ(scene.Line("Descript.ion", "was notes.txt"), 1);
+    scene.Rename("notes.txt", "Descript.ion", "was notes.txt");
     // The batch renamed one of the user's files to the chosen name.
     ASSERT_TRUE(scene.work.WriteFile("Descript.ion", "the user's own text"));
     EXPECT_EQ(scene.output.Finish().outcome, DescriptionOutcome::KeptAside);
@@ -399,7 +242,7 @@ TEST(DescriptionOutput, FailedReplaceLosesNothing) {
         }
         scene.files.FailEvery("ReplaceAtomically");
         ASSERT_EQ(scene.Open(), 1);
-        ASSERT_EQ(scene.Line("a", "new"), 1);
+        scene.Rename("z", "a", "new");
         const DescriptionResult result = scene.output.Finish();
         EXPECT_EQ(result.outcome, oldFile ? DescriptionOutcome::NotReplaced : DescriptionOutcome::KeptAside);
         // The failing operation and the system's reason travel with the outcome.

@@ -20,8 +20,8 @@ std::vector<std::string> SaveRun(std::vector<std::string> names, const std::stri
     return args;
 }
 
-// Stopped at the third of five files: the two renamed files' lines come first, then every
-// described item of the refreshed panel, the three untouched files among them.
+// Stopped at the third of five files: the two renamed files' lines take their new names, and every
+// other line stays as it was, the one of a file that is gone among them.
 TEST(DescriptionsE2e, StopMidBatchStillRewritesTheFile) {
     HostRunner host;
     host.MakeFiles({"a", "b", "c", "d", "e", "x2"});
@@ -35,18 +35,18 @@ TEST(DescriptionsE2e, StopMidBatchStillRewritesTheFile) {
     EXPECT_EQ(host.Dir().ListNames(),
               (std::vector<std::string>{"Descript.ion", "c", "d", "e", "x0", "x1", "x2"}));
     EXPECT_EQ(host.Dir().ReadFile("Descript.ion"),
-              "x0 about a\r\nx1 about b\r\nc about c\r\nd about d\r\ne about e\r\n");
+              "x0 about a\r\nx1 about b\r\nc about c\r\nd about d\r\ne about e\r\ngone stale line\r\n");
 }
 
-// A file whose new name equals its old one is skipped; its description still reaches the new
-// file through the second pass, and so does everything else described.
-TEST(DescriptionsE2e, KeepingTheNameRebuildsTheFile) {
+// A file whose new name equals its old one is skipped, and the description file is left exactly
+// as it was.
+TEST(DescriptionsE2e, KeepingTheNameLeavesTheFileAlone) {
     HostRunner host;
     host.MakeFiles({"a.txt", "b.txt"});
     host.Dir().WriteFile("Descript.ion", "b.txt about b\r\na.txt about a\r\nold.txt stale\r\n");
     HostResult result = host.Run(SaveRun({"a.txt"}, "%F"));
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), "a.txt about a\r\nb.txt about b\r\n");
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), "b.txt about b\r\na.txt about a\r\nold.txt stale\r\n");
 }
 
 // Nothing described before or after: the stale file stays exactly as it was, and with no file
@@ -79,8 +79,8 @@ TEST(DescriptionsE2e, DescriptionFileInTheSelectionKeepsItsName) {
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"Descript.ion", "x_1.txt", "x_2.txt"}));
     const std::string written = host.Dir().ReadFile("Descript.ion");
-    const std::string mark = far::kHostStringsAreUtf8 ? "\xEF\xBB\xBF" : "";
-    EXPECT_EQ(written, mark + "x_1.txt " + trip + "\r\nx_2.txt " + holiday + "\r\n");
+    // A file that is UTF-8 as it stands stays so, without a mark.
+    EXPECT_EQ(written, "x_1.txt " + trip + "\r\nx_2.txt " + holiday + "\r\n");
 
     HostRunner plain;
     plain.MakeFiles({"a.txt"});

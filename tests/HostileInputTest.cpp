@@ -245,19 +245,18 @@ TEST(HostileInput, DamagedOrMissingLanguageFile) {
 
 TEST(HostileInput, DamagedDescriptionFile) {
     const std::string enormous(1 << 20, 'e');
-    struct Case {
+    // a.txt's line takes the new name; every other byte of the file stays as it was.
+    const struct {
         const char* what;
         std::string contents;
-        std::string aDescription;  // what a.txt's line must say after the run
-        std::string bDescription;  // b.txt, not renamed
     } cases[] = {
-        {"zero bytes", std::string("a.txt one\0two\r\nb.txt \0\r\n\0\0\0\r\n", 28), "one", ""},
-        {"enormous line", "a.txt " + enormous + "\r\nb.txt short\r\n", enormous, "short"},
-        {"no final newline", "b.txt bee\r\na.txt last", "last", "bee"},
-        {"bare CR and LF", "a.txt x\rb.txt y\nb.txt z\n", "x\rb.txt y", "z"},
-        {"only blanks", "   \r\n\t\t\n  continued\n", "", ""},
+        {"zero bytes", std::string("a.txt one\0two\r\nb.txt \0\r\n\0\0\0\r\n", 28)},
+        {"enormous line", "a.txt " + enormous + "\r\nb.txt short\r\n"},
+        {"no final newline", "b.txt bee\r\na.txt last"},
+        {"bare CR and LF", "a.txt x\rb.txt y\nb.txt z\n"},
+        {"only blanks", "   \r\n\t\t\n  continued\n"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         HostRunner runner;
         runner.MakeFiles({"a.txt", "b.txt"});
@@ -267,24 +266,11 @@ TEST(HostileInput, DamagedDescriptionFile) {
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_TRUE(result.WarningBoxes().empty());
         ExpectExactly(runner, {"a.new", "b.txt"}, {"a.txt", "b.txt"}, {"Descript.ion"});
-        const std::string after = runner.Dir().ReadFile("Descript.ion");
-        if (c.aDescription.empty() && c.bDescription.empty()) {
-            // Nothing described: the file stays exactly as it was.
-            EXPECT_EQ(after, c.contents);
-            continue;
-        }
-        host::DescriptionIndex index;
-        index.Parse(after);
-        const std::string* a = index.Find("a.new");
-        ASSERT_NE(a, nullptr) << after.substr(0, 200);
-        EXPECT_EQ(*a, c.aDescription);
-        const std::string* b = index.Find("b.txt");
-        if (c.bDescription.empty()) {
-            EXPECT_EQ(b, nullptr);
-        } else {
-            ASSERT_NE(b, nullptr);
-            EXPECT_EQ(*b, c.bDescription);
-        }
+        std::string expected = c.contents;
+        const std::size_t line = expected.find("a.txt");
+        if (line != std::string::npos)
+            expected.replace(line, 5, "a.new");
+        EXPECT_TRUE(runner.Dir().ReadFile("Descript.ion") == expected);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "descriptions/DescriptionOutput.hpp"
 
 #include <cstdint>
-#include <cstring>
+#include <optional>
 #include <utility>
 
 #include "plugin/Messages.hpp"
@@ -32,13 +32,18 @@ DescriptionFailure DescriptionOutput::Open(const std::string& chosenName) {
     FileSystem& files = context_.files;
     descriptionName_ = chosenName;
     descriptionExisted_ = files.Attributes(descriptionName_) != kNoAttributes;
-    // A file that cannot be read has shown the host no descriptions either: it counts as plain.
-    std::string start;
-    const DescriptionCodePage readIn = descriptionExisted_ && encoding_->ReadsMark() &&
-                                               files.ReadStart(descriptionName_, kLongestMark, &start)
-                                           ? CodePageOfMark(start)
-                                           : DescriptionCodePage::Plain;
-    if (!encoding_->Begin(readIn)) {
+    std::optional<std::string> old;
+    if (descriptionExisted_) {
+        old.emplace();
+        if (const FileResult read = files.ReadStart(descriptionName_, kWholeFile, &*old); !read) {
+            // Without its old lines the file cannot be edited, and rebuilding it would lose them.
+            host.ShowWarning("CanNotRead",
+                             {host.GetText(MWarningTitle), host.GetText(MCannotReadDescriptions),
+                              descriptionName_.c_str(), host.GetText(MWarningButton)});
+            return Failed(DescriptionStep::ReadFile, read);
+        }
+    }
+    if (!edit_.Load(std::move(old))) {
         host.ShowWarning("DescUnicode", {host.GetText(MWarningTitle), host.GetText(MUnicodeDescriptions),
                                          descriptionName_.c_str(), host.GetText(MWarningButton)});
         return Failed(DescriptionStep::UnicodeFile);
@@ -63,81 +68,6 @@ DescriptionFailure DescriptionOutput::Open(const std::string& chosenName) {
     return DescriptionFailure{};
 }
 
-DescriptionFailure DescriptionOutput::Write(const std::string& bytes) {
-    if (!file_)
-        return Failed(DescriptionStep::WriteLine);
-    // One write of all bytes; nothing to write succeeds without writing.
-    if (!bytes.empty()) {
-        const FileResult written = file_->Write(bytes.data(), bytes.size());
-        if (!written)
-            return Failed(DescriptionStep::WriteLine, written);
-    }
-    bytesWritten_ += bytes.size();
-    encoding_->Note(bytes);
-    return DescriptionFailure{};
-}
-
-DescriptionFailure DescriptionOutput::WriteLine(std::string_view name, const char* description) {
-    const bool quoted = name.find(' ') != std::string_view::npos;
-    // Only the name's own last dot goes; the host reads "name" and "name." as the same file.
-    if (!name.empty() && name.back() == '.')
-        name.remove_suffix(1);
-    const std::size_t descriptionLength = description ? std::strlen(description) : 0;
-    line_.clear();
-    line_.reserve(name.size() + descriptionLength + 5);
-    if (quoted)
-        line_.push_back('"');
-    line_.append(name);
-    if (quoted)
-        line_.push_back('"');
-    line_.push_back(' ');
-    line_.append(description ? description : "", descriptionLength);
-    line_.append("\r\n", 2);
-    DescriptionFailure failure = Write(line_);
-    if (failure)
-        unwritten_ = line_;
-    return failure;
-}
-
-// Writes the renamed file's line that the rename loop could not write; fails when it fails again
-// or when half of it reached the file (nothing can be appended after half a line).
-DescriptionFailure DescriptionOutput::WriteUnwrittenLine() {
-    if (unwritten_.empty())
-        return DescriptionFailure{};
-    std::uint64_t size = 0;
-    const FileResult sized = file_->Size(&size);
-    if (!sized || size != bytesWritten_)
-        return Failed(DescriptionStep::WriteLine, sized);
-    DescriptionFailure failure = Write(unwritten_);
-    if (!failure)
-        unwritten_.clear();
-    return failure;
-}
-
-// Writes a line for every item of the refreshed panel that has a description; stops at the first
-// line that cannot be written (or when the panel cannot be read at all).
-DescriptionFailure DescriptionOutput::WriteSecondPass() {
-    PluginHost& host = context_.host;
-    host.UpdatePanel();
-    // Without the refreshed panel the new file would hold only the renamed files' lines and
-    // replacing the old one would drop every other description.
-    if (!host.ReadPanel())
-        return Failed(DescriptionStep::ReadPanel);
-    const std::size_t count = host.ItemCount();
-    for (std::size_t i = 0; i < count; ++i) {
-        const PanelItemText item = host.Item(i);
-        if (!item.description || item.description[0] == '\0')
-            continue;
-        const DescriptionFailure failure = WriteLine(item.name, item.description);
-        if (failure) {
-            // The second pass reports its own failure; no line of it is tried again.
-            unwritten_.clear();
-            return failure;
-        }
-    }
-    return DescriptionFailure{};
-}
-
 void DescriptionOutput::ShowCannotWrite() const {
     const PluginHost& host = context_.host;
     host.ShowWarning("CanNotWrite", {host.GetText(MWarningTitle), host.GetText(MCannotWriteTemp),
@@ -150,8 +80,8 @@ void DescriptionOutput::ShowCannotReplace(bool withTempName) const {
         host.ShowWarning(nullptr, {host.GetText(MWarningTitle), host.GetText(MCannotReplaceDescriptions),
                                    temp_.Name().c_str(), host.GetText(MOk)});
     } else {
-        host.ShowWarning(nullptr,
-                         {host.GetText(MWarningTitle), host.GetText(MCannotReplaceDescriptions), host.GetText(MOk)});
+        host.ShowWarning(nullptr, {host.GetText(MWarningTitle), host.GetText(MCannotReplaceDescriptions),
+                                   host.GetText(MOk)});
     }
 }
 
@@ -161,41 +91,24 @@ DescriptionResult DescriptionOutput::Finish() {
         return result;
     FileSystem& files = context_.files;
 
-    // The rename loop has already reported the line it could not write: no second box for it.
-    DescriptionFailure failure = WriteUnwrittenLine();
-    const bool retried = !failure;
-    if (!failure)
-        failure = WriteSecondPass();
-    if (!failure) {
-        const FileResult encoded = encoding_->Finish(*file_, &bytesWritten_);
-        if (!encoded)
-            failure = Failed(DescriptionStep::Mark, encoded);
-    }
-    const bool written = !failure;
-    if (!written && retried)
-        ShowCannotWrite();
-
-    std::uint64_t size = 0;
-    // When the size cannot be queried, what this run wrote decides: an empty file must never
-    // take the place of the old descriptions.
-    if (!file_->Size(&size))
-        size = bytesWritten_;
-    const FileResult closed = file_->Close();
-    file_.reset();
-
-    if (size == 0) {
-        // Nothing described: the description file stays exactly as it was.
+    if (!edit_.Changed()) {
+        // No described file was renamed: the description file stays exactly as it was.
+        (void)file_->Close();
+        file_.reset();
         temp_.Discard();
-        result.outcome = written ? DescriptionOutcome::NothingToWrite : DescriptionOutcome::LinesLost;
-        result.failure = failure;
         return result;
     }
-    if (!closed && written) {
-        // The system may have dropped buffered lines: the file cannot be trusted.
-        ShowCannotWrite();
+    const std::string bytes = edit_.Render();
+    DescriptionFailure failure;
+    if (const FileResult written = file_->Write(bytes.data(), bytes.size()); !written)
+        failure = Failed(DescriptionStep::WriteLine, written);
+    const FileResult closed = file_->Close();
+    file_.reset();
+    // The system may have dropped buffered bytes at the close: the file cannot be trusted.
+    if (!failure && !closed)
         failure = Failed(DescriptionStep::Close, closed);
-    }
     if (failure) {
+        ShowCannotWrite();
         temp_.Discard();
         result.outcome = DescriptionOutcome::LinesLost;
         result.failure = failure;
@@ -210,7 +123,8 @@ DescriptionResult DescriptionOutput::Finish() {
         ShowCannotReplace(true);
         temp_.KeepInPlace();
         result.outcome = DescriptionOutcome::KeptAside;
-        result.failure = Failed(DescriptionStep::Replace, FileResult(std::make_error_code(std::errc::file_exists)));
+        result.failure =
+            Failed(DescriptionStep::Replace, FileResult(std::make_error_code(std::errc::file_exists)));
         return result;
     }
     if (presentNow && (attributes & kAttrReadOnly) != 0) {

@@ -1,5 +1,6 @@
-// Rebuilding the description file: a temporary file written line by line during the run, then put
-// in the place of the old one.
+// The description file's rewrite: the old file read when the run starts, the renamed files'
+// lines edited as they are renamed, and the new file written to a temporary file that then takes
+// the place of the old one in one step.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +10,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "descriptions/DescriptionEncoding.hpp"
+#include "descriptions/DescriptionEdit.hpp"
 #include "platform/Platform.hpp"
 #include "platform/TempFile.hpp"
 #include "plugin/RunContext.hpp"
@@ -21,10 +22,9 @@ enum class DescriptionStep {
     None,
     MakeTempName,  // no temporary name could be made
     CreateTemp,    // the temporary file could not be opened for writing
-    WriteLine,     // a line could not be written
+    WriteLine,     // the new file could not be written
     UnicodeFile,   // the description file is in Unicode, which this host cannot write: left as it is
-    ReadPanel,     // the refreshed panel could not be read
-    Mark,          // the file could not be given its code page (a mark put in front, a conversion)
+    ReadFile,      // the description file could not be read: left as it is
     Close,         // the system reported a failure when the file was closed
     Replace,       // the new file could not be put in the place of the old one
 };
@@ -39,10 +39,11 @@ struct DescriptionFailure {
 enum class DescriptionOutcome {
     Replaced,        // the new description file is in place
     NothingToWrite,  // nothing was described: the description file is as it was
-    LinesLost,       // a line could not be written: the old file is kept, the new one discarded
+    LinesLost,       // the new file could not be written: the old file is kept, the new one discarded
     NotReplaced,     // the old file could not be replaced and is as it was; the new one discarded
     KeptAside,       // the new descriptions are only in the temporary file, kept for the user
     LeftUnicode,     // the description file is in Unicode, which this host cannot write: left as it was
+    LeftUnread,      // the description file could not be read: left as it was
 };
 
 struct DescriptionResult {
@@ -53,45 +54,38 @@ struct DescriptionResult {
 class DescriptionOutput {
 public:
     explicit DescriptionOutput(const RunContext& context)
-        : context_(context), encoding_(MakeDescriptionEncoding(context.text, context.oem)) {}
+        : context_(context), edit_(context.text, context.oem) {}
     DescriptionOutput(const DescriptionOutput&) = delete;
     DescriptionOutput& operator=(const DescriptionOutput&) = delete;
 
-    // Opens the temporary output for the chosen description file, relative to the directory.
-    // On failure the warning box has been shown and nothing was left behind; a description file
-    // this host cannot write (UnicodeFile) is only named in its box.
+    // Reads the chosen description file, relative to the directory, and opens the temporary
+    // output. On failure the warning box has been shown and nothing was left behind; a description
+    // file this host cannot write (UnicodeFile) or cannot read (ReadFile) is only named in its box.
     DescriptionFailure Open(const std::string& chosenName);
     bool IsOpen() const { return file_ != nullptr; }
     // The temporary file's name ("" until one is made).
     const std::string& TempName() const { return temp_.Name(); }
 
-    // Appends one line: the name (quoted when it has a space, one trailing "." dropped), a space,
-    // the description and CR LF. Shows no box: the caller does.
-    DescriptionFailure WriteLine(std::string_view name, const char* description);
+    // A file the run renamed: its description follows it (see DescriptionEdit::Renamed).
+    void Renamed(std::string_view oldName, std::string_view newName, const char* panelDescription) {
+        edit_.Renamed(oldName, newName, panelDescription);
+    }
 
-    // The second pass over the refreshed panel, then the replace. Shows its own boxes.
+    // Writes the new file and puts it in place when anything changed. Shows its own boxes.
     DescriptionResult Finish();
 
 private:
-    DescriptionFailure Write(const std::string& bytes);
-    DescriptionFailure WriteUnwrittenLine();
-    DescriptionFailure WriteSecondPass();
     void ShowCannotWrite() const;
     void ShowCannotReplace(bool withTempName) const;
 
     const RunContext& context_;
-    std::unique_ptr<DescriptionEncoding> encoding_;
+    DescriptionEdit edit_;
     std::string descriptionName_;  // the chosen description file, relative to the directory
     // Whether anything stood at descriptionName_ when it was chosen. A description file that
     // appears only later is a file of the user's and is never replaced.
     bool descriptionExisted_ = false;
     TempFile temp_;  // declared before file_: the file is closed before the guard deletes it
     std::unique_ptr<WritableFile> file_;
-    std::uint64_t bytesWritten_ = 0;  // for when the file's size cannot be queried
-    std::string line_;                // each line is built here; its capacity serves the next line
-    // A renamed file's line whose write failed: its file is already renamed, so the line is tried
-    // once more, first, before the second pass; it is never silently dropped.
-    std::string unwritten_;
 };
 
 }  // namespace velmora

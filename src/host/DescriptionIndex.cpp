@@ -2,18 +2,10 @@
 
 #include <algorithm>
 
+#include "descriptions/DescriptionLines.hpp"
 #include "far/HostConventions.hpp"
-#include "host/TextLines.hpp"
 
 namespace velmora::host {
-namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-}  // namespace
-
 void DescriptionIndex::Clear() {
     descriptions_.clear();
     exact_.clear();
@@ -33,48 +25,29 @@ void DescriptionIndex::Parse(std::string_view contents) {
     exact_.reserve(lines);
     folded_.reserve(lines);
     std::size_t pos = 0;
-    std::size_t p = 0;
-    std::size_t lineEnd = 0;
+    std::size_t begin = 0;
+    std::size_t end = 0;
     bool haveRecord = false;
-    while (NextLine(contents, &pos, &p, &lineEnd)) {
-        if (p == lineEnd)
+    while (NextLine(contents, &pos, &begin, &end)) {
+        const DescriptionLine line = ParseDescriptionLine(contents, begin, end);
+        if (line.kind == DescriptionLine::Empty)
             continue;
-
-        if (IsBlank(contents[p])) {
-            while (p < lineEnd && IsBlank(contents[p]))
-                ++p;
-            // Continuation lines belong to the record above; joined so nothing is lost when the
-            // description is written back as one line.
-            if (haveRecord && p < lineEnd) {
+        if (line.kind == DescriptionLine::Continuation) {
+            // Continuation lines belong to the record above; joined so that the panel shows them.
+            if (haveRecord && line.textBegin < end) {
                 std::string& description = descriptions_.back();
                 if (!description.empty())
                     description += ' ';
-                description.append(contents, p, lineEnd - p);
+                description.append(contents, line.textBegin, end - line.textBegin);
             }
             continue;
         }
-
-        std::string name;
-        if (contents[p] == '"') {
-            std::size_t close = contents.find('"', p + 1);
-            if (close == std::string::npos || close > lineEnd)
-                close = lineEnd;
-            name.assign(contents, p + 1, close - p - 1);
-            p = close < lineEnd ? close + 1 : lineEnd;
-        } else {
-            std::size_t nameEnd = p;
-            while (nameEnd < lineEnd && !IsBlank(contents[nameEnd]))
-                ++nameEnd;
-            name.assign(contents, p, nameEnd - p);
-            p = nameEnd;
-        }
-        while (p < lineEnd && IsBlank(contents[p]))
-            ++p;
         haveRecord = false;
-        if (name.empty())
+        if (line.nameBegin == line.nameEnd)
             continue;
-        std::size_t index = descriptions_.size();
-        descriptions_.emplace_back(contents, p, lineEnd - p);
+        const std::string name(contents.substr(line.nameBegin, line.nameEnd - line.nameBegin));
+        const std::size_t index = descriptions_.size();
+        descriptions_.emplace_back(contents, line.textBegin, end - line.textBegin);
         haveRecord = true;
         exact_.emplace(name, index);
         folded_.emplace(far::FoldAscii(name), index);

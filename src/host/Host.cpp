@@ -17,7 +17,7 @@
 #include "host/ScriptedUi.hpp"
 #include "host/Services.hpp"
 #include "host/Simulation.hpp"
-#include "host/TextLines.hpp"
+#include "platform/TextLines.hpp"
 #include "host/Trace.hpp"
 #include "host/Undo.hpp"
 #include "platform/HostSystem.hpp"

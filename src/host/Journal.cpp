@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "host/JsonLine.hpp"
-#include "host/TextLines.hpp"
+#include "platform/TextLines.hpp"
 #include "host/Trace.hpp"
 #include "platform/HostSystem.hpp"
 

@@ -1,6 +1,6 @@
 #include "host/Lng.hpp"
 
-#include "host/TextLines.hpp"
+#include "platform/TextLines.hpp"
 #include "platform/HostSystem.hpp"
 
 namespace velmora::host {

@@ -38,6 +38,8 @@ constexpr std::uint32_t kAttrHidden = 0x2;
 constexpr std::uint32_t kAttrSystem = 0x4;
 constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrArchive = 0x20;
+// A count of bytes to read that takes a whole file.
+constexpr std::size_t kWholeFile = static_cast<std::size_t>(-1);
 // What the attribute query gives for a path that cannot be queried.
 constexpr std::uint32_t kNoAttributes = 0xFFFFFFFFu;
 
@@ -71,7 +73,8 @@ public:
     virtual std::uint32_t Attributes(const std::string& path) = 0;
     // Renames a file or directory; never replaces an existing target.
     virtual FileResult MoveNoReplace(const std::string& from, const std::string& to) = 0;
-    // Reads up to `count` bytes from the start of a file (fewer when it is shorter) into *bytes.
+    // Reads up to `count` bytes from the start of a file (fewer when it is shorter) into *bytes;
+    // kWholeFile reads all of it. Storage grows with what is read, not with `count`.
     virtual FileResult ReadStart(const std::string& path, std::size_t count, std::string* bytes) = 0;
     // Deletes a file (not a directory).
     virtual FileResult Delete(const std::string& path) = 0;

@@ -19,7 +19,5 @@ std::unique_ptr<FileSystem> MakeWideFileSystem(std::string directory);
 // UTF-8 text in a Windows code page, with no best-fit substitutes; false when some character has
 // no place there.
 bool EncodeInCodePage(unsigned codePage, std::string_view utf8, std::string* bytes);
-// The system's OEM code page.
-unsigned SystemOemCodePage();
 
 }  // namespace velmora

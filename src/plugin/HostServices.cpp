@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
+#include "platform/CodePage.hpp"
 #include "rename/RenameDialog.hpp"
 
 namespace velmora {
@@ -120,9 +122,30 @@ const char* GetText(int id) {
     return HostApi(g_info).GetText(id);
 }
 
+namespace {
+
+// far2l reads a description file without a mark in the OEM code page it takes from the locale;
+// opened again when the locale names another one.
+const CodePage* HostOemCodePage() {
+    if (!far::kHostStringsAreUtf8)
+        return nullptr;
+    static std::unique_ptr<CodePage> page;
+    static unsigned opened = 0;
+    const unsigned number = SystemOemCodePage();
+    if (!page || opened != number) {
+        page = OpenCodePage(number);
+        opened = number;
+    }
+    return page.get();
+}
+
+}  // namespace
+
 RunContext MakeRunContext(PluginHost& host) {
     const HostText text = far::kHostStringsAreUtf8 ? HostText::Utf8 : HostText::Oem;
-    return RunContext{host, Files(), Settings(), g_settingsKeyPath, HostRootKey(), text};
+    RunContext context{host, Files(), Settings(), g_settingsKeyPath, HostRootKey(), text};
+    context.oem = HostOemCodePage();
+    return context;
 }
 
 }  // namespace velmora

@@ -24,7 +24,8 @@ enum MessageId : int {
     MRenameTo = 16,
     MWarningButton = 17,
     MUnicodeDescriptions = 18,
-    MessageCount = 19,
+    MCannotReadDescriptions = 19,
+    MessageCount = 20,
 };
 
 }  // namespace velmora

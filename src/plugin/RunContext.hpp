@@ -10,7 +10,7 @@
 
 namespace velmora {
 
-class CodePageEncoder;
+class CodePage;
 
 // What the rename loop did with one selected item.
 enum class ItemAction {
@@ -40,8 +40,9 @@ struct RunContext {
     // The host's list of description file names when the plug-in cannot read the host's own
     // setting (FAR 3); null: read from the registry beside the root key.
     const char* listNames = nullptr;
-    // A Unicode host's OEM code page, for description files without a mark.
-    const CodePageEncoder* oem = nullptr;
+    // The code page in which a host whose text is Unicode (far2l, FAR 3) reads a description file
+    // without a mark: its OEM code page. Null for FAR 1.x, whose text is OEM already.
+    const CodePage* oem = nullptr;
     RunObserver* observer = nullptr;  // none in the plug-in's own runs
 };
 

@@ -46,13 +46,16 @@ RunReport RenameRun::Execute() {
         FindDescriptionFile(context_, &descriptionName_);
         if (const DescriptionFailure failure = descriptions_.Open(descriptionName_)) {
             report.outcome = RunOutcome::Warned;
-            // A description file this host cannot write stays as it was; the renames go on, and
-            // the file is still never renamed itself.
-            if (failure.step != DescriptionStep::UnicodeFile) {
+            // A description file this host cannot write or read stays as it was; the renames go
+            // on, and the file is still never renamed itself.
+            if (failure.step != DescriptionStep::UnicodeFile && failure.step != DescriptionStep::ReadFile) {
                 report.descriptions = DescriptionResult{DescriptionOutcome::NothingToWrite, failure};
                 return report;
             }
-            report.descriptions = DescriptionResult{DescriptionOutcome::LeftUnicode, failure};
+            report.descriptions = DescriptionResult{failure.step == DescriptionStep::UnicodeFile
+                                                        ? DescriptionOutcome::LeftUnicode
+                                                        : DescriptionOutcome::LeftUnread,
+                                                    failure};
             leftAsItWas = true;
         }
     }
@@ -125,12 +128,8 @@ void RenameRun::RenameSelection() {
         }
         if (observer)
             observer->Item(i, oldName, newName, ItemAction::Rename, "");
-        if (descriptions_.IsOpen() && item.description && item.description[0] != '\0' &&
-            descriptions_.WriteLine(newName, item.description)) {
-            Stop("CanNotWrite", {host.GetText(MWarningTitle), host.GetText(MCannotWriteTemp),
-                                 descriptions_.TempName().c_str(), host.GetText(MWarningButton)});
-            break;
-        }
+        if (descriptions_.IsOpen())
+            descriptions_.Renamed(oldName, newName, item.description);
     }
     // The items after a stop keep their names; an observer still learns what they would have become.
     for (++i; observer && i < count; ++i) {

@@ -14,10 +14,9 @@ namespace velmora {
 // How far a run got without a failure.
 enum class RunState {
     Clean,             // no failure
-    LoopStopped,       // the rename loop stopped at a warning (occupied target, refused move,
-                       // unwritable description line); what was renamed stays renamed
-    DescriptionsLost,  // a line of the description rewrite could not be written; the old
-                       // description file was kept
+    LoopStopped,       // the rename loop stopped at a warning (occupied target, refused move);
+                       // what was renamed stays renamed
+    DescriptionsLost,  // the new description file could not be written; the old one was kept
 };
 
 enum class RunOutcome {

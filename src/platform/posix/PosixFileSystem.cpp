@@ -292,10 +292,17 @@ public:
         const posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (!fd.IsOpen())
             return Outcome(false);
-        std::string start(count, '\0');
+        // The file's size is where the reading starts; a file that grows meanwhile grows the buffer.
+        struct stat status {};
+        std::size_t room = 64 * 1024;
+        if (::fstat(fd.Get(), &status) == 0 && status.st_size > 0)
+            room = static_cast<std::size_t>(status.st_size) + 1;
+        std::string start(count < room ? count : room, '\0');
         std::size_t got = 0;
         while (got < count) {
-            const ssize_t read = ::read(fd.Get(), &start[got], count - got);
+            if (got == start.size())
+                start.resize(count - got < start.size() ? count : start.size() * 2);
+            const ssize_t read = ::read(fd.Get(), &start[got], start.size() - got);
             if (read < 0 && errno == EINTR)
                 continue;
             if (read < 0)

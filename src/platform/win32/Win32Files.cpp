@@ -130,13 +130,21 @@ std::unique_ptr<WritableFile> MakeWritableFile(HANDLE handle) {
 FileResult ReadStart(const FileHandle& file, std::size_t count, std::string* bytes) {
     if (!file.IsOpen())
         return Outcome(false);
-    if (count > std::numeric_limits<DWORD>::max())
-        return Refused(ERROR_INVALID_PARAMETER);
-    std::string start(count, '\0');
-    DWORD got = 0;
+    // The file's size is where the reading starts; a file that grows meanwhile grows the buffer.
+    std::size_t room = 64 * 1024;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 &&
+        static_cast<unsigned long long>(size.QuadPart) < std::numeric_limits<std::size_t>::max() / 2)
+        room = static_cast<std::size_t>(size.QuadPart) + 1;
+    std::string start(count < room ? count : room, '\0');
+    std::size_t got = 0;
     while (got < count) {
+        if (got == start.size())
+            start.resize(count - got < start.size() ? count : start.size() * 2);
+        const std::size_t want = start.size() - got;
         DWORD read = 0;
-        if (ReadFile(file.Get(), &start[got], static_cast<DWORD>(count) - got, &read, nullptr) == 0)
+        const DWORD ask = want > 0x40000000u ? 0x40000000u : static_cast<DWORD>(want);
+        if (ReadFile(file.Get(), &start[got], ask, &read, nullptr) == 0)
             return Outcome(false);
         if (read == 0)
             break;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/CodePage.hpp"
 #include "platform/Utf16.hpp"
 #include "platform/win32/Win32Files.hpp"
 #include "platform/win32/Win32Names.hpp"
@@ -155,6 +156,49 @@ bool EncodeInCodePage(unsigned codePage, std::string_view utf8, std::string* byt
         return false;
     }
     return true;
+}
+
+namespace {
+
+class WindowsCodePage final : public CodePage {
+public:
+    explicit WindowsCodePage(unsigned codePage) : codePage_(codePage) {}
+    bool Encode(std::string_view utf8, std::string* bytes) const override {
+        return EncodeInCodePage(codePage_, utf8, bytes);
+    }
+    void Decode(std::string_view bytes, std::string* utf8) const override {
+        if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT_MAX / 2)) {
+            utf8->append(bytes);
+            return;
+        }
+        const int length = static_cast<int>(bytes.size());
+        // Strictly first; a sequence the page does not know (a double-byte page's broken pair) is
+        // then decoded the system's way rather than dropped.
+        DWORD flags = MB_ERR_INVALID_CHARS;
+        int size = MultiByteToWideChar(codePage_, flags, bytes.data(), length, nullptr, 0);
+        if (size <= 0) {
+            flags = 0;
+            size = MultiByteToWideChar(codePage_, flags, bytes.data(), length, nullptr, 0);
+        }
+        if (size <= 0) {
+            utf8->append(bytes);
+            return;
+        }
+        std::wstring wide(static_cast<std::size_t>(size), L'\0');
+        MultiByteToWideChar(codePage_, flags, bytes.data(), length, &wide[0], size);
+        AppendUtf8(*utf8, wide.data(), wide.size());
+    }
+
+private:
+    unsigned codePage_;
+};
+
+}  // namespace
+
+std::unique_ptr<CodePage> OpenCodePage(unsigned codePage) {
+    if (!IsValidCodePage(codePage))
+        return nullptr;
+    return std::make_unique<WindowsCodePage>(codePage);
 }
 
 unsigned SystemOemCodePage() {

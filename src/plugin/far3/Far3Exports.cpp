@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "descriptions/DescriptionEncoding.hpp"
+#include "platform/CodePage.hpp"
 #include "platform/Win32Unicode.hpp"
 #include "plugin/Messages.hpp"
 #include "plugin/RunContext.hpp"
@@ -26,18 +26,6 @@ const wchar_t* g_menuStrings[1];
 // FAR's own "Descriptions" options are out of a plug-in's reach (FAR keeps them under a private
 // root of its settings): its defaults stand in, which are also those of a fresh FAR 3.
 constexpr char kFarListNames[] = "Descript.ion,Files.bbs";
-
-// FAR 3 reads a description file without a mark in the OEM code page (its AnsiByDefault off).
-class OemCodePage final : public CodePageEncoder {
-public:
-    explicit OemCodePage(unsigned codePage) : codePage_(codePage) {}
-    bool Encode(std::string_view utf8, std::string* bytes) const override {
-        return EncodeInCodePage(codePage_, utf8, bytes);
-    }
-
-private:
-    unsigned codePage_;
-};
 
 }  // namespace
 }  // namespace velmora
@@ -87,8 +75,9 @@ extern "C" far3::HANDLE VELMORA_FAR3_API OpenW(const far3::OpenInfo* /*info*/) {
         return nullptr;
     const std::unique_ptr<FileSystem> files = MakeWideFileSystem(directory);
     Far3Settings settings(g_info);
-    const OemCodePage oem(SystemOemCodePage());
-    const RunContext context{host, *files, settings, "", "", HostText::Unicode, kFarListNames, &oem};
+    // FAR 3 reads a description file without a mark in the OEM code page (its AnsiByDefault off).
+    const std::unique_ptr<CodePage> oem = OpenCodePage(SystemOemCodePage());
+    const RunContext context{host, *files, settings, "", "", HostText::Unicode, kFarListNames, oem.get()};
     // Whatever the run came to, the user has seen it in its boxes. No panel is opened.
     (void)RunFromMenu(context);
     return nullptr;

@@ -1,9 +1,10 @@
+// Text files read line by line: language files, journals, description files.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
 
-namespace velmora::host {
+namespace velmora {
 
 // Steps through text line by line. Sets [*begin, *end) to the line starting at *pos, without its
 // LF or CR LF (files written on Windows end their lines with CR LF), and moves *pos past it.
@@ -25,4 +26,4 @@ inline bool NextLine(std::string_view text, std::size_t* pos, std::size_t* begin
     return true;
 }
 
-}  // namespace velmora::host
+}  // namespace velmora

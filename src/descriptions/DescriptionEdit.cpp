@@ -1,0 +1,296 @@
+#include "descriptions/DescriptionEdit.hpp"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "descriptions/DescriptionLines.hpp"
+#include "far/HostConventions.hpp"
+#include "platform/Utf16.hpp"
+
+namespace velmora {
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+bool HasNonAscii(std::string_view bytes) {
+    return std::any_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+std::u16string Utf16Units(std::string_view bytes, bool little) {
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        units.push_back(static_cast<char16_t>(little ? first | second << 8 : first << 8 | second));
+    }
+    return units;
+}
+
+std::string Utf16Bytes(std::string_view utf8, bool little) {
+    std::u16string units;
+    AppendUtf16(units, utf8);
+    std::string bytes;
+    bytes.reserve(units.size() * 2);
+    for (const char16_t unit : units) {
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8);
+        bytes.push_back(little ? low : high);
+        bytes.push_back(little ? high : low);
+    }
+    return bytes;
+}
+
+// The other spelling under which the host finds a name's line: lines are written without one
+// trailing dot of the name, and a name without any dot also matches a line that gives it one.
+std::string DotVariant(std::string_view name) {
+    if (name.size() > 1 && name.back() == '.')
+        return std::string(name.substr(0, name.size() - 1));
+    if (!name.empty() && name.find('.') == std::string_view::npos)
+        return std::string(name) + '.';
+    return std::string();
+}
+
+}  // namespace
+
+DescriptionCodePage CodePageOfMark(std::string_view start) {
+    if (start.substr(0, kUtf8Mark.size()) == kUtf8Mark)
+        return DescriptionCodePage::Utf8;
+    if (start.substr(0, 2) == "\xFF\xFE")
+        return DescriptionCodePage::Utf16Le;
+    if (start.substr(0, 2) == "\xFE\xFF")
+        return DescriptionCodePage::Utf16Be;
+    return DescriptionCodePage::Plain;
+}
+
+DescriptionEdit::DescriptionEdit(HostText text, const CodePage* oem)
+    : host_(text), oem_(oem), fold_(text != HostText::Utf8) {}
+
+bool DescriptionEdit::Load(std::optional<std::string> bytes) {
+    if (!bytes) {
+        // A new file is one without a mark.
+        readIn_ = DescriptionCodePage::Plain;
+        text_ = host_ == HostText::Oem ? Text::Bytes : Text::Oem;
+        return true;
+    }
+    // Offsets are kept in 32 bits; a description file of 4 GiB is no text file to edit.
+    if (bytes->size() >= std::numeric_limits<std::uint32_t>::max() / 2)
+        return false;
+    readIn_ = CodePageOfMark(*bytes);
+    file_ = std::move(*bytes);
+    base_ = 0;
+    if (host_ == HostText::Oem) {
+        if (readIn_ != DescriptionCodePage::Plain)
+            return false;
+        text_ = Text::Bytes;
+    } else if (readIn_ == DescriptionCodePage::Utf8) {
+        text_ = Text::Utf8;
+        base_ = kUtf8Mark.size();
+    } else if (readIn_ == DescriptionCodePage::Plain) {
+        // A file without a mark that is UTF-8 through and through was written by a tool that
+        // speaks UTF-8: it stays UTF-8, without a mark, and new names join it in UTF-8.
+        text_ = HasNonAscii(file_) && IsUtf8(file_) ? Text::Utf8 : Text::Oem;
+    } else {
+        const bool little = readIn_ == DescriptionCodePage::Utf16Le;
+        const std::u16string units = Utf16Units(std::string_view(file_).substr(2), little);
+        std::string utf8;
+        AppendUtf8(utf8, units.data(), units.size());
+        // Only text that comes back to the very same bytes is edited.
+        if (file_.substr(0, 2) + Utf16Bytes(utf8, little) != file_)
+            return false;
+        file_ = std::move(utf8);
+        text_ = Text::Utf8;
+    }
+
+    const std::string_view text = Working();
+    std::size_t pos = 0;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    entries_.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    while (NextLine(text, &pos, &begin, &end)) {
+        const DescriptionLine line = ParseDescriptionLine(text, begin, end);
+        if (line.kind != DescriptionLine::Named || line.nameBegin == line.nameEnd)
+            continue;
+        const std::string_view name = text.substr(line.nameBegin, line.nameEnd - line.nameBegin);
+        entries_.push_back(Entry{
+            Hash(name), static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(line.nameBegin),
+            static_cast<std::uint32_t>(line.nameEnd), static_cast<std::uint32_t>(line.tokenEnd), false});
+    }
+    // By hash, then in file order: the first line of a name is the one the host reads.
+    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.lineBegin < b.lineBegin;
+    });
+    return true;
+}
+
+std::uint64_t DescriptionEdit::Hash(std::string_view key) const {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : key) {
+        hash ^= static_cast<unsigned char>(fold_ ? far::FoldAscii(c) : c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+bool DescriptionEdit::Same(std::string_view a, std::string_view b, bool folded) const {
+    return folded ? far::EqualIgnoringAsciiCase(a, b) : a == b;
+}
+
+DescriptionEdit::Entry* DescriptionEdit::Find(std::string_view key) {
+    if (key.empty())
+        return nullptr;
+    const std::uint64_t hash = Hash(key);
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), hash,
+                               [](const Entry& entry, std::uint64_t value) { return entry.hash < value; });
+    const std::string_view text = Working();
+    // The exact spelling first, then (on the hosts that ignore it) another letter case.
+    for (const bool folded : {false, true}) {
+        if (folded && !fold_)
+            break;
+        for (auto at = it; at != entries_.end() && at->hash == hash; ++at) {
+            if (!at->claimed && Same(text.substr(at->nameBegin, at->nameEnd - at->nameBegin), key, folded))
+                return &*at;
+        }
+    }
+    return nullptr;
+}
+
+// The line of a name in the host's text: as the host reads the file, or, in a file without a
+// mark, by the name's own bytes (a line a UTF-8 tool wrote, which far2l itself cannot match).
+DescriptionEdit::Entry* DescriptionEdit::FindLine(std::string_view name) {
+    if (text_ == Text::Oem && oem_ && HasNonAscii(name) && oem_->Encode(name, &scratch_)) {
+        if (Entry* entry = Find(scratch_))
+            return entry;
+    }
+    return Find(name);
+}
+
+DescriptionEdit::Stored DescriptionEdit::Store(std::string_view hostText, bool utf8Line) {
+    Stored stored;
+    stored.at = static_cast<std::uint32_t>(names_.size());
+    if (text_ == Text::Oem && !utf8Line && HasNonAscii(hostText)) {
+        if (oem_ && oem_->Encode(hostText, &scratch_)) {
+            hostText = scratch_;
+        } else {
+            // No place in the file's code page: the whole file becomes UTF-8, as FAR 3 does.
+            stored.utf8 = true;
+            switchToUtf8_ = true;
+        }
+    } else if (text_ == Text::Oem) {
+        stored.utf8 = utf8Line;
+    }
+    names_.append(hostText);
+    stored.size = static_cast<std::uint32_t>(hostText.size());
+    return stored;
+}
+
+void DescriptionEdit::Renamed(std::string_view oldName, std::string_view newName,
+                              const char* panelDescription) {
+    Entry* entry = FindLine(oldName);
+    if (!entry) {
+        const std::string variant = DotVariant(oldName);
+        if (!variant.empty())
+            entry = FindLine(variant);
+    }
+    // One trailing dot goes: the host reads "name" and "name." as the same file.
+    if (newName.size() > 1 && newName.back() == '.')
+        newName.remove_suffix(1);
+    if (entry) {
+        entry->claimed = true;
+        const std::string_view text = Working();
+        std::size_t lineEnd = text.find('\n', entry->tokenEnd);
+        lineEnd = lineEnd == std::string_view::npos ? text.size() : lineEnd;
+        const std::string_view line = text.substr(entry->lineBegin, lineEnd - entry->lineBegin);
+        const bool utf8Line = text_ == Text::Oem && HasNonAscii(line) && IsUtf8(line);
+        claims_.push_back(Claim{entry->lineBegin, entry->tokenEnd, Store(newName, utf8Line)});
+        return;
+    }
+    if (panelDescription && panelDescription[0] != '\0') {
+        Added added;
+        added.name = Store(newName, false);
+        added.description = Store(panelDescription, false);
+        added_.push_back(added);
+    }
+}
+
+void DescriptionEdit::AppendStored(std::string& out, const Stored& stored) const {
+    const std::string_view bytes = std::string_view(names_).substr(stored.at, stored.size);
+    if (switchToUtf8_ && !stored.utf8 && oem_)
+        oem_->Decode(bytes, &out);
+    else
+        out.append(bytes);
+}
+
+void DescriptionEdit::AppendToken(std::string& out, const Stored& name) const {
+    const std::string_view bytes = std::string_view(names_).substr(name.at, name.size);
+    // Quoted when a blank would end it; the host reads the quotes away.
+    const bool quoted = bytes.find_first_of(" \t") != std::string_view::npos;
+    if (quoted)
+        out.push_back('"');
+    AppendStored(out, name);
+    if (quoted)
+        out.push_back('"');
+}
+
+void DescriptionEdit::AppendText(std::string& out, std::string_view text) const {
+    if (!switchToUtf8_) {
+        out.append(text);
+        return;
+    }
+    // Each line as the host read it: in UTF-8 when it is UTF-8 as it stands, else in OEM.
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        end = end == std::string_view::npos ? text.size() : end + 1;
+        const std::string_view line = text.substr(0, end);
+        if (!oem_ || IsUtf8(line))
+            out.append(line);
+        else
+            oem_->Decode(line, &out);
+        text.remove_prefix(end);
+    }
+}
+
+std::string DescriptionEdit::Render() const {
+    const std::string_view text = Working();
+    std::string out;
+    out.reserve(file_.size() + names_.size() + 8 * (claims_.size() + added_.size()) + kUtf8Mark.size());
+    if (readIn_ == DescriptionCodePage::Utf8 || switchToUtf8_)
+        out.append(kUtf8Mark);
+
+    std::vector<const Claim*> inFileOrder;
+    inFileOrder.reserve(claims_.size());
+    for (const Claim& claim : claims_)
+        inFileOrder.push_back(&claim);
+    std::sort(inFileOrder.begin(), inFileOrder.end(),
+              [](const Claim* a, const Claim* b) { return a->lineBegin < b->lineBegin; });
+    std::size_t copied = 0;
+    for (const Claim* claim : inFileOrder) {
+        AppendText(out, text.substr(copied, claim->lineBegin - copied));
+        AppendToken(out, claim->name);
+        copied = claim->tokenEnd;
+        // A quoted name may have had its description right after the closing quote.
+        if (copied < text.size() && !IsDescriptionBlank(text[copied]) && text[copied] != '\r' &&
+            text[copied] != '\n')
+            out.push_back(' ');
+    }
+    AppendText(out, text.substr(copied));
+
+    if (!added_.empty() && !text.empty() && text.back() != '\n')
+        out.append("\r\n");
+    for (const Added& added : added_) {
+        AppendToken(out, added.name);
+        out.push_back(' ');
+        AppendStored(out, added.description);
+        out.append("\r\n");
+    }
+
+    if (readIn_ == DescriptionCodePage::Utf16Le || readIn_ == DescriptionCodePage::Utf16Be) {
+        const bool little = readIn_ == DescriptionCodePage::Utf16Le;
+        return (little ? std::string("\xFF\xFE") : std::string("\xFE\xFF")) + Utf16Bytes(out, little);
+    }
+    return out;
+}
+
+}  // namespace velmora

@@ -1,0 +1,115 @@
+// The new bytes of a description file after a batch: the old file with the lines of the renamed
+// files given their new names, and every other byte as it was. Pure text work, no I/O.
+//
+// A description file holds more than a panel shows (lines of files that are gone, hidden, filtered
+// out or named in a way the host cannot match), so the file is edited, never rebuilt from the
+// panel: a line the run did not rename is copied byte for byte, continuation lines, quoting,
+// spacing and line ends included.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/CodePage.hpp"
+#include "plugin/PluginHost.hpp"
+
+namespace velmora {
+
+// The code page a description file's first bytes announce.
+enum class DescriptionCodePage {
+    Plain,    // no mark: the host's OEM code page
+    Utf8,     // EF BB BF
+    Utf16Le,  // FF FE
+    Utf16Be,  // FE FF
+};
+DescriptionCodePage CodePageOfMark(std::string_view start);
+
+class DescriptionEdit {
+public:
+    // `oem`: the code page in which the host reads a file without a mark, for a host whose text is
+    // Unicode (far2l, FAR 3); null for FAR 1.x, whose text is already OEM.
+    DescriptionEdit(HostText text, const CodePage* oem);
+
+    // Takes the old file's bytes (none: there is no file yet). False when this host cannot write
+    // such a file back without losing text, so that it must be left as it is: a Unicode file read
+    // by FAR 1.x (which has squeezed its names through OEM), UTF-16 that does not convert back.
+    bool Load(std::optional<std::string> bytes);
+
+    // An item renamed in the host's text. The line that describes its old name, as the host reads
+    // the file, takes the new name; when the file has none and the panel showed a description
+    // (found elsewhere), a line is added at the end.
+    void Renamed(std::string_view oldName, std::string_view newName, const char* panelDescription);
+
+    // Whether the file changes at all.
+    bool Changed() const { return !claims_.empty() || !added_.empty(); }
+    // Whether the file changes to UTF-8 with a mark: a new name or description has no place in the
+    // code page the file was read in.
+    bool SwitchesToUtf8() const { return switchToUtf8_; }
+
+    // The new file.
+    std::string Render() const;
+
+private:
+    // How the working text is held.
+    enum class Text {
+        Bytes,  // the host's own bytes (FAR 1.x: OEM throughout)
+        Utf8,   // UTF-8: marked, converted from UTF-16, or a file without a mark that is UTF-8
+        Oem,    // a file without a mark in the host's OEM code page, read by a Unicode host
+    };
+    struct Entry {
+        std::uint64_t hash;
+        std::uint32_t lineBegin;  // where the name (or its opening quote) starts
+        std::uint32_t nameBegin;
+        std::uint32_t nameEnd;
+        std::uint32_t tokenEnd;
+        bool claimed;
+    };
+    // A span of names_: a name or description stored for the output.
+    struct Stored {
+        std::uint32_t at = 0;
+        std::uint32_t size = 0;
+        bool utf8 = false;  // in UTF-8 rather than in the file's text (Oem only)
+    };
+    struct Claim {
+        std::uint32_t lineBegin;
+        std::uint32_t tokenEnd;
+        Stored name;
+    };
+    struct Added {
+        Stored name;
+        Stored description;
+    };
+
+    std::string_view Working() const { return std::string_view(file_).substr(base_); }
+    std::uint64_t Hash(std::string_view key) const;
+    bool Same(std::string_view a, std::string_view b, bool folded) const;
+    Entry* Find(std::string_view key);
+    Entry* FindLine(std::string_view name);
+    // Keeps host text for the output, in the file's code page where it has a place. A line that
+    // is UTF-8 as it stands keeps UTF-8 names (`utf8Line`).
+    Stored Store(std::string_view hostText, bool utf8Line);
+    void AppendToken(std::string& out, const Stored& name) const;
+    void AppendStored(std::string& out, const Stored& stored) const;
+    // File text for the output; after a switch to UTF-8 each line converted on its own.
+    void AppendText(std::string& out, std::string_view text) const;
+
+    HostText host_;
+    const CodePage* oem_;
+    bool fold_;  // names match without regard to ASCII letter case (the Windows hosts)
+    DescriptionCodePage readIn_ = DescriptionCodePage::Plain;
+    Text text_ = Text::Bytes;
+    std::string file_;            // the old file (UTF-16 converted to UTF-8)
+    std::size_t base_ = 0;        // where the text starts after a UTF-8 mark
+    std::vector<Entry> entries_;  // one per named line, by hash, then in file order
+    std::vector<Claim> claims_;
+    std::vector<Added> added_;
+    std::string names_;  // the stored names and descriptions
+    bool switchToUtf8_ = false;
+    std::string scratch_;
+};
+
+}  // namespace velmora

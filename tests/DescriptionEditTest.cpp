@@ -1,0 +1,177 @@
+// The description file's edit: every line the run did not rename comes through byte for byte,
+// each renamed file's line takes the new name, and the file keeps the code page its host read it
+// in; checked with the system's real CP866 for the hosts whose text is Unicode.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "descriptions/DescriptionEdit.hpp"
+#include "platform/CodePage.hpp"
+
+namespace velmora {
+namespace {
+
+const std::string kMark = "\xEF\xBB\xBF";
+const std::string kVacation = "\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA";  // Отпуск
+const std::string kSummer = "\xD0\x9B\xD0\xB5\xD1\x82\xD0\xBE\xD0\xBC";            // Летом
+const std::string kPhoto = "\xE5\x86\x99\xE7\x9C\x9F";                             // 写真
+const std::string kEmoji = "\xF0\x9F\x8C\x85";                                     // 🌅
+
+struct Rename {
+    std::string from, to;
+    const char* panel = nullptr;
+};
+
+struct Case {
+    const char* what;
+    HostText host;
+    std::optional<std::string> file;
+    std::vector<Rename> renames;
+    std::optional<std::string> expected;  // none: the file does not change
+};
+
+std::string Cp866(const std::string& utf8) {
+    std::string bytes;
+    EXPECT_TRUE(OpenCodePage(866)->Encode(utf8, &bytes)) << utf8;
+    return bytes;
+}
+
+std::string Utf16Le(const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (const char c : ascii) {
+        bytes.push_back(c);
+        bytes.push_back('\0');
+    }
+    return bytes;
+}
+
+void Check(const Case& c) {
+    SCOPED_TRACE(c.what);
+    const std::unique_ptr<CodePage> oem = OpenCodePage(866);
+    ASSERT_TRUE(oem);
+    DescriptionEdit edit(c.host, c.host == HostText::Oem ? nullptr : oem.get());
+    ASSERT_TRUE(edit.Load(c.file));
+    for (const Rename& r : c.renames)
+        edit.Renamed(r.from, r.to, r.panel);
+    EXPECT_EQ(edit.Changed(), c.expected.has_value());
+    if (c.expected) {
+        EXPECT_EQ(edit.Render(), *c.expected);
+    }
+}
+
+TEST(DescriptionEdit, UntouchedLinesComeThroughByteForByte) {
+    const Case cases[] = {
+        {"orphan line",
+         HostText::Utf8,
+         "a.txt Alpha\r\nghost.txt Orphan line\r\n",
+         {{"a.txt", "b.txt", "Alpha"}},
+         "b.txt Alpha\r\nghost.txt Orphan line\r\n"},
+        {"continuation lines, spacing and LF line ends",
+         HostText::Oem,
+         "a.txt    Alpha\n  more\n\tand more\n\nc.txt C",
+         {{"a.txt", "new name.txt", "Alpha more and more"}},
+         "\"new name.txt\"    Alpha\n  more\n\tand more\n\nc.txt C"},
+        {"quoted names",
+         HostText::Oem,
+         "\"my file.txt\" Mine\r\n\"a b\"Tight\r\nx.txt\r\n",
+         {{"my file.txt", "x y", "Mine"}, {"a b", "ab", "Tight"}, {"x.txt", "y.txt", nullptr}},
+         "\"x y\" Mine\r\nab Tight\r\ny.txt\r\n"},
+        {"the first line of a name is the one the host reads",
+         HostText::Utf8,
+         "a 1\r\na 2\r\n",
+         {{"a", "b", "1"}},
+         "b 1\r\na 2\r\n"},
+        {"a chain follows the old names",
+         HostText::Oem,
+         "a A\r\nb B\r\n",
+         {{"b", "c", "B"}, {"a", "b", "A"}},
+         "b A\r\nc B\r\n"},
+        {"Windows hosts ignore ASCII letter case",
+         HostText::Oem,
+         "README.TXT Doc\r\n",
+         {{"readme.txt", "r.txt", "Doc"}},
+         "r.txt Doc\r\n"},
+        {"far2l does not: the panel's text goes in a new line",
+         HostText::Utf8,
+         "README.TXT Doc",
+         {{"readme.txt", "r.txt", "Doc"}},
+         "README.TXT Doc\r\nr.txt Doc\r\n"},
+        {"a trailing dot is left out of lines",
+         HostText::Oem,
+         "notes Note\r\nREADME. Read\r\n",
+         {{"notes.", "n2.", "Note"}, {"README", "R", "Read"}},
+         "n2 Note\r\nR Read\r\n"},
+        {"described elsewhere: a new line at the end",
+         HostText::Oem,
+         std::nullopt,
+         {{"a", "b c", "from the panel"}, {"d", "e", nullptr}, {"f", "g", ""}},
+         "\"b c\" from the panel\r\n"},
+        {"nothing described was renamed", HostText::Utf8, "a A\r\n", {{"z", "y", nullptr}}, std::nullopt},
+    };
+    for (const Case& c : cases)
+        Check(c);
+}
+
+TEST(DescriptionEdit, FileKeepsTheCodePageItWasReadIn) {
+    const std::string vacation = kVacation + ".jpg";
+    const std::string vacation1 = kVacation + "_1.jpg";
+    const Case cases[] = {
+        {"far2l, UTF-8 without a mark stays so",
+         HostText::Utf8,
+         vacation + " " + kSummer + "\r\nghost " + kSummer + "\r\n",
+         {{vacation, vacation1, nullptr}},
+         vacation1 + " " + kSummer + "\r\nghost " + kSummer + "\r\n"},
+        {"far2l, CP866",
+         HostText::Utf8,
+         Cp866(vacation + " " + kSummer + "\r\n"),
+         {{vacation, vacation1, nullptr}},
+         Cp866(vacation1 + " " + kSummer + "\r\n")},
+        {"a UTF-8 line in a CP866 file is found by its bytes and keeps them",
+         HostText::Utf8,
+         Cp866("a " + kSummer + "\r\n") + vacation + " x\r\n",
+         {{vacation, vacation1, nullptr}},
+         Cp866("a " + kSummer + "\r\n") + vacation1 + " x\r\n"},
+        {"a marked file keeps its mark",
+         HostText::Utf8,
+         kMark + "a " + kSummer + "\r\n",
+         {{"a", kPhoto, nullptr}},
+         kMark + kPhoto + " " + kSummer + "\r\n"},
+        {"pure ASCII takes a Cyrillic name in CP866",
+         HostText::Unicode,
+         "a.txt A\r\nb.txt B\r\n",
+         {{"a.txt", vacation, nullptr}},
+         Cp866(vacation) + " A\r\nb.txt B\r\n"},
+        {"a name CP866 lacks turns the file to UTF-8 with a mark, each line from its own reading",
+         HostText::Utf8,
+         Cp866("a.txt " + kSummer + "\r\n") + "b.txt " + kSummer + "\r\n",
+         {{"a.txt", kPhoto + ".txt", nullptr}, {"c", "d", (kEmoji + " sunrise").c_str()}},
+         kMark + kPhoto + ".txt " + kSummer + "\r\nb.txt " + kSummer + "\r\nd " + kEmoji + " sunrise\r\n"},
+        {"FAR 3, UTF-16",
+         HostText::Unicode,
+         Utf16Le("a.txt A\r\n"),
+         {{"a.txt", "b.txt", nullptr}},
+         Utf16Le("b.txt A\r\n")},
+        {"FAR 1.x, OEM bytes as they are",
+         HostText::Oem,
+         "\x8E\xE2 x\r\n",
+         {{"\x8E\xE2", "\x8E\xE2\xAF", nullptr}},
+         "\x8E\xE2\xAF x\r\n"},
+    };
+    for (const Case& c : cases)
+        Check(c);
+}
+
+TEST(DescriptionEdit, FilesAHostCannotWriteBack) {
+    // FAR 1.x has seen a Unicode file's names squeezed through OEM; UTF-16 with an odd byte at its
+    // end would not come back the same.
+    EXPECT_FALSE(DescriptionEdit(HostText::Oem, nullptr).Load(kMark + "a b\r\n"));
+    EXPECT_FALSE(DescriptionEdit(HostText::Oem, nullptr).Load(Utf16Le("a b")));
+    EXPECT_FALSE(DescriptionEdit(HostText::Unicode, nullptr).Load(Utf16Le("a b") + "c"));
+    EXPECT_TRUE(DescriptionEdit(HostText::Unicode, nullptr).Load(Utf16Le("a b")));
+}
+
+}  // namespace
+}  // namespace velmora
