@@ -203,10 +203,11 @@ TEST(Far3Plugin, RenamesKeepDescriptionsInTheFilesCodePage) {
         std::sort(names.begin(), names.end());
         EXPECT_EQ(folder.Names(), names);
         EXPECT_EQ(folder.Read(three), "content of " + mountains + ".jpg");
-        std::string now = one + " Holiday, day one\r\n" + three + " " + holiday + "\r\n";
+        // The old file's lines in their order, the renamed ones under their new names.
+        std::string now = one + " Holiday, day one\r\n" + three + " " + holiday + "\r\n" + notes + ".txt " + holiday +
+                          " 2\r\n";
         if (c.cjkDescription)
             now += four + " " + sunset + "\r\n";
-        now += notes + ".txt " + holiday + " 2\r\n";
         EXPECT_EQ(folder.Read("Descript.ion"), Encoded(c.after, now));
     }
 }
@@ -236,7 +237,8 @@ TEST(Far3Plugin, FailureBoxes) {
         Far3Folder folder;
         folder.Write(mountains, "m");
         folder.Write("b.txt", "b");
-        folder.Write("Descript.ion", "b.txt old\r\n");
+        const std::string descriptions = "b.txt old\r\n" + mountains + " m\r\n";
+        folder.Write("Descript.ion", descriptions);
         if (c.readOnlyDescriptions)
             SetFileAttributesW(WideOf(folder.Path() + "\\Descript.ion").c_str(), FILE_ATTRIBUTE_READONLY);
         wchar_t temp[MAX_PATH + 1];
@@ -261,7 +263,7 @@ TEST(Far3Plugin, FailureBoxes) {
         std::vector<std::string> lines = {T(MWarningTitle)};
         lines.insert(lines.end(), c.lines.begin(), c.lines.end());
         EXPECT_EQ(box.lines, lines);
-        EXPECT_EQ(folder.Read("Descript.ion"), "b.txt old\r\n");
+        EXPECT_EQ(folder.Read("Descript.ion"), descriptions);
         // The panel is read again whatever the run came to.
         EXPECT_EQ(host.calls.back(), "Control(3,0)");
     }
