@@ -15,7 +15,8 @@
 # Environment: BENCH_DIR (scratch directory on the disk to measure; default
 # /var/tmp/velmora-bench-<name of this checkout>),
 # VELMORA_BUILD (a build directory with velmora and its plug-in; default: build/bench, built here),
-# TOOLS (which of: floor velmora velmora-list velmora-desc perl-rename mmv, and velmora-before;
+# TOOLS (which of: floor velmora velmora-list velmora-desc velmora-desc-ru perl-rename mmv, and
+# velmora-before;
 # default all but velmora-before; floor always runs), VELMORA_BEFORE (a build directory of an
 # older velmora: tool velmora-before runs it as velmora runs, for before/after figures from one
 # sitting), STRACE_MAX (the largest N counted under strace, which slows a run tenfold;
@@ -69,6 +70,9 @@ xargs touch <../list.$n
 if [ "$desc" = desc ]; then
     awk '{printf "%s picture %d of the holiday, with a description of ordinary length\r\n", $0, NR}' \
         ../list.$n >Descript.ion
+elif [ "$desc" = desc-ru ]; then
+    # Cyrillic, in UTF-8 without a mark, as Linux tools write it.
+    awk '{printf "%s снимок %d из отпуска, с описанием обычной длины\r\n", $0, NR}' ../list.$n >Descript.ion
 fi
 MAKE
 chmod +x "$bench/make.sh"
@@ -87,6 +91,7 @@ declare -A commands=(
     [velmora-before]="${VELMORA_BEFORE:-/nonexistent}/velmora --yes --mask '$mask' --start 1 --all --save-descriptions 0"
     [velmora-list]="$vel --select-from ../list.\$N --save-descriptions 0"
     [velmora-desc]="$vel --select-from ../list.\$N --save-descriptions 1 --columns N,Z"
+    [velmora-desc-ru]="$vel --select-from ../list.\$N --save-descriptions 1 --columns N,Z"
     [perl-rename]="$perl_rename"
     [mmv]="mmv 'DSC_*.raw' 'IMG_#1.raw'"
     # On a terminal (script(1) gives one): the progress line drawn on it, and the same run with
@@ -94,6 +99,13 @@ declare -A commands=(
     [velmora-progress]="script -qec \"$vel --all --save-descriptions 0\" /dev/null"
     [velmora-tty]="script -qec \"$vel --all --save-descriptions 0 2>/dev/null\" /dev/null"
 )
+# The description file a tool's directory gets: none, ASCII (desc) or Cyrillic (desc-ru).
+DescriptionsOf() {
+    case $1 in
+        velmora-desc) echo desc ;;
+        velmora-desc-ru) echo desc-ru ;;
+    esac
+}
 order="floor"
 for tool in ${TOOLS:-velmora velmora-list velmora-desc perl-rename mmv}; do
     [ -n "${commands[$tool]:-}" ] || { echo "unknown tool $tool" >&2; exit 2; }
@@ -134,7 +146,7 @@ for n in $sizes; do
     # weighs on all of them alike.
     for round in $(seq "$runs"); do
         for tool in $order; do
-            desc=$([ "$tool" = velmora-desc ] && echo desc || true)
+            desc=$(DescriptionsOf "$tool")
             cmd=${commands[$tool]//\$N/$n}
             hyperfine --runs 1 --style none --export-json "$bench/results/$tool-$n-$round.json" \
                 --prepare "$bench/make.sh $n $dir $desc" "cd $dir && $cmd >/dev/null 2>&1" >/dev/null
@@ -144,7 +156,7 @@ for n in $sizes; do
         done
     done
     for tool in $order; do
-        desc=$([ "$tool" = velmora-desc ] && echo desc || true)
+        desc=$(DescriptionsOf "$tool")
         cmd=${commands[$tool]//\$N/$n}
         # Peak memory from one more run of its own.
         "$bench/make.sh" "$n" "$dir" $desc
@@ -169,6 +181,10 @@ TIMES
     if [ -n "${median[velmora-desc]:-}" ] && [ -n "${median[velmora-list]:-}" ]; then
         share=$(python3 -c "print('%.0f%%' % (100 * (${median[velmora-desc]} - ${median[velmora-list]}) / ${median[velmora-list]}))")
         echo "| $n | descriptions add | $share of the run without them (medians) | | | | | |"
+    fi
+    if [ -n "${median[velmora-desc-ru]:-}" ] && [ -n "${median[velmora-list]:-}" ]; then
+        share=$(python3 -c "print('%.0f%%' % (100 * (${median[velmora-desc-ru]} - ${median[velmora-list]}) / ${median[velmora-list]}))")
+        echo "| $n | Cyrillic descriptions add | $share of the run without them (medians) | | | | | |"
     fi
     if [ -n "${median[velmora-progress]:-}" ] && [ -n "${median[velmora-tty]:-}" ]; then
         share=$(python3 -c "print('%.1f%%' % (100 * (${median[velmora-progress]} - ${median[velmora-tty]}) / ${median[velmora-tty]}))")

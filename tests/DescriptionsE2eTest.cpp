@@ -38,6 +38,45 @@ TEST(DescriptionsE2e, StopMidBatchStillRewritesTheFile) {
               "x0 about a\r\nx1 about b\r\nc about c\r\nd about d\r\ne about e\r\ngone stale line\r\n");
 }
 
+// Lines the panel does not show (a file that is gone, a name too long for a panel item) survive
+// the run byte for byte, and so do lines in the code page the host read the file in: far2l reads a
+// file without a mark in CP866 (under C and C.UTF-8), and a file in UTF-8 by its bytes.
+TEST(DescriptionsE2e, EveryLineSurvivesInItsCodePage) {
+    ScopedEnv locale("LC_ALL", "C.UTF-8");
+    const std::string vacation = "\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA";  // Отпуск
+    const std::string summer = "\xD0\x9B\xD0\xB5\xD1\x82\xD0\xBE\xD0\xBC";            // Летом
+    const std::string longName(300, 'l');
+    const std::string others = longName + " too long for a panel\r\nghost.txt " + summer + "\r\n";
+    struct Case {
+        const char* what;
+        std::string before, after;
+    };
+    std::vector<Case> cases = {
+        {"lines the panel does not show", "a.jpg Alpha\r\n" + others, "b.jpg Alpha\r\n" + others}};
+    if (far::kHostStringsAreUtf8) {
+        const std::string cp866Vacation = "\x8E\xE2\xAF\xE3\xE1\xAA";
+        const std::string cp866Summer = "\x8B\xA5\xE2\xAE\xAC";
+        cases.push_back({"UTF-8 without a mark", vacation + ".jpg " + summer + "\r\n" + others,
+                         "b.jpg " + summer + "\r\n" + others});
+        cases.push_back({"CP866", cp866Vacation + ".jpg " + cp866Summer + "\r\n" + others,
+                         "b.jpg " + cp866Summer + "\r\n" + others});
+        cases.push_back({"UTF-8 with a mark", "\xEF\xBB\xBF" + vacation + ".jpg " + summer + "\r\n" + others,
+                         "\xEF\xBB\xBF"
+                         "b.jpg " +
+                             summer + "\r\n" + others});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HostRunner host;
+        const std::string old = c.what == cases[0].what ? "a.jpg" : vacation + ".jpg";
+        host.MakeFiles({old});
+        host.Dir().WriteFile("Descript.ion", c.before);
+        const HostResult result = host.Run(SaveRun({old}, "b.jpg"));
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(host.Dir().ReadFile("Descript.ion") == c.after) << host.Dir().ReadFile("Descript.ion");
+    }
+}
+
 // A file whose new name equals its old one is skipped, and the description file is left exactly
 // as it was.
 TEST(DescriptionsE2e, KeepingTheNameLeavesTheFileAlone) {
@@ -68,9 +107,9 @@ TEST(DescriptionsE2e, NothingDescribedLeavesTheFileAlone) {
 // the counter still follows positions, and every description survives in every language. A run
 // without descriptions renames it like any other file.
 TEST(DescriptionsE2e, DescriptionFileInTheSelectionKeepsItsName) {
-    const std::string photo = "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.txt";  // фото.txt
+    const std::string photo = "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.txt";                // фото.txt
     const std::string holiday = "\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA";  // Отпуск
-    const std::string trip = "\xE6\x97\x85\xE8\xA1\x8C \xF0\x9F\x8F\x94";  // 旅行 and a mountain
+    const std::string trip = "\xE6\x97\x85\xE8\xA1\x8C \xF0\x9F\x8F\x94";            // 旅行 and a mountain
     const std::string listing = "a.txt " + trip + "\r\n" + photo + " " + holiday + "\r\n";
     HostRunner host;
     host.MakeFiles({"a.txt", photo});

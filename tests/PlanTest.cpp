@@ -157,7 +157,8 @@ TEST(Plan, NamesAsAShellTakesThemAndJsonAsValidUtf8) {
 // --dry-run --json is what the run then does on disk. The batches draw from a small set of names
 // so that targets collide and chains form (a -> b with b renamed earlier or later), with names
 // differing only in case, Cyrillic, CJK and emoji names, start texts with leading zeros, letters or
-// near 2^32 (so the counter wraps), hex counters and %T, with and without descriptions.
+// near 2^32 (so the counter wraps), hex counters and %T, with and without descriptions; then undo
+// brings back every name and the description file byte for byte.
 TEST(Plan, DryRunIsWhatTheRunDoes) {
     // Where names ignore case, A.txt is a.txt: the masks still turn one into the other.
     std::vector<std::string> pool = {"0.txt", "1.txt", "2.txt",    "3.txt", "a.txt", "b",      "x_1",
@@ -194,7 +195,7 @@ TEST(Plan, DryRunIsWhatTheRunDoes) {
         if (present.empty())
             continue;
         if (!descriptions.empty())
-            host.Dir().WriteFile("Descript.ion", descriptions);
+            host.Dir().WriteFile("Descript.ion", descriptions + "gone.txt " + kHoliday + "\r\n");
         std::shuffle(present.begin(), present.end(), random);
         present.resize(1 + pick(present.size()));
         std::vector<std::string> args = {"--yes",
@@ -251,6 +252,19 @@ TEST(Plan, DryRunIsWhatTheRunDoes) {
                 host::NameOnDisk(Field(item, "action") == "rename" ? Field(item, "new") : Field(item, "old"));
             EXPECT_EQ(host::JsonText(item, "description").value_or(""), DescriptionOf(host.Dir(), now))
                 << now;
+        }
+
+        // And back: undo gives every file its name and the description file its very bytes.
+        const bool anyRename = std::any_of(plan.begin(), plan.end(), [](const host::JsonObject& item) {
+            return Field(item, "action") == "rename";
+        });
+        if (anyRename) {
+            const HostResult undo = host.Run({"-u"});
+            EXPECT_EQ(undo.status, 0) << undo.err;
+            std::map<std::string, std::string> back;
+            for (const std::string& name : host.Dir().ListNames())
+                back[name] = host.Dir().ReadFile(name);
+            EXPECT_EQ(back, before);
         }
         if (HasFailure())
             break;

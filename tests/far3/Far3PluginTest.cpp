@@ -204,8 +204,8 @@ TEST(Far3Plugin, RenamesKeepDescriptionsInTheFilesCodePage) {
         EXPECT_EQ(folder.Names(), names);
         EXPECT_EQ(folder.Read(three), "content of " + mountains + ".jpg");
         // The old file's lines in their order, the renamed ones under their new names.
-        std::string now = one + " Holiday, day one\r\n" + three + " " + holiday + "\r\n" + notes + ".txt " + holiday +
-                          " 2\r\n";
+        std::string now = one + " Holiday, day one\r\n" + three + " " + holiday + "\r\n" + notes + ".txt " +
+                          holiday + " 2\r\n";
         if (c.cjkDescription)
             now += four + " " + sunset + "\r\n";
         EXPECT_EQ(folder.Read("Descript.ion"), Encoded(c.after, now));
