@@ -121,7 +121,8 @@ TEST(Win32Oem, TheProgramKeepsTheDescriptionFileAmongTheSelected) {
     // Descript.ion takes the first number; the counter still follows the positions.
     EXPECT_EQ(ListUtf8Names(host.Dir().Path()),
               (std::vector<std::string>{"Descript.ion", "x_2.txt", "x_3.txt"}));
-    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), Oem("x_2.txt Мама\r\nx_3.txt Отпуск в горах\r\n"));
+    // The lines in the file's order, under the new names.
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), Oem("x_3.txt Отпуск в горах\r\nx_2.txt Мама\r\n"));
 }
 
 }  // namespace
