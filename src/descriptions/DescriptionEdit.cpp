@@ -1,6 +1,7 @@
 #include "descriptions/DescriptionEdit.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -14,8 +15,19 @@ namespace {
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 bool HasNonAscii(std::string_view bytes) {
-    return std::any_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    std::size_t pos = 0;
+    // Eight bytes at a time: a description file is long.
+    for (; pos + 8 <= bytes.size(); pos += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + pos, sizeof word);
+        if (word & 0x8080808080808080ull)
+            return true;
+    }
+    for (; pos < bytes.size(); ++pos) {
+        if (static_cast<unsigned char>(bytes[pos]) >= 0x80)
+            return true;
+    }
+    return false;
 }
 
 std::u16string Utf16Units(std::string_view bytes, bool little) {
@@ -263,8 +275,10 @@ std::string DescriptionEdit::Render() const {
     inFileOrder.reserve(claims_.size());
     for (const Claim& claim : claims_)
         inFileOrder.push_back(&claim);
-    std::sort(inFileOrder.begin(), inFileOrder.end(),
-              [](const Claim* a, const Claim* b) { return a->lineBegin < b->lineBegin; });
+    // Files are mostly renamed in the order their lines stand in.
+    const auto byLine = [](const Claim* a, const Claim* b) { return a->lineBegin < b->lineBegin; };
+    if (!std::is_sorted(inFileOrder.begin(), inFileOrder.end(), byLine))
+        std::sort(inFileOrder.begin(), inFileOrder.end(), byLine);
     std::size_t copied = 0;
     for (const Claim* claim : inFileOrder) {
         AppendText(out, text.substr(copied, claim->lineBegin - copied));

@@ -59,25 +59,30 @@ void AppendJsonString(const char* data, std::size_t size, std::string* out) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
     std::size_t i = 0;
     while (i < size) {
-        // A run of printable ASCII that needs no escape goes in one piece (a name, mostly).
+        // A run that needs no escape goes in one piece: printable ASCII and whole UTF-8
+        // characters (a name, a line of a description file).
         std::size_t plain = i;
-        while (plain < size && bytes[plain] >= 0x20 && bytes[plain] < 0x80 && bytes[plain] != '"' &&
-               bytes[plain] != '\\')
-            ++plain;
+        while (plain < size) {
+            const unsigned char b = bytes[plain];
+            if (b >= 0x20 && b < 0x80 && b != '"' && b != '\\') {
+                ++plain;
+            } else if (b >= 0x80) {
+                const std::size_t length = ValidUtf8Length(data + plain, size - plain);
+                if (length == 0)
+                    break;
+                plain += length;
+            } else {
+                break;
+            }
+        }
         out->append(data + i, plain - i);
         i = plain;
         if (i == size)
             break;
         const unsigned char c = bytes[i];
         if (c >= 0x80) {
-            const std::size_t length = ValidUtf8Length(data + i, size - i);
-            if (length == 0) {
-                AppendEscapedByte(c, out);
-                ++i;
-            } else {
-                out->append(data + i, length);
-                i += length;
-            }
+            AppendEscapedByte(c, out);
+            ++i;
             continue;
         }
         switch (c) {

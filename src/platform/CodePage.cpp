@@ -51,6 +51,17 @@ bool IsUtf8(std::string_view bytes) {
                 continue;
             }
         }
+        // Cyrillic and most other scripts: two bytes, C2..DF then a continuation byte.
+        const auto lead = static_cast<unsigned char>(bytes[pos]);
+        if (lead < 0x80) {
+            ++pos;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF && pos + 1 < bytes.size() &&
+            (static_cast<unsigned char>(bytes[pos + 1]) & 0xC0) == 0x80) {
+            pos += 2;
+            continue;
+        }
         const std::size_t length = SequenceLength(bytes, pos);
         if (length == 0)
             return false;
