@@ -118,6 +118,7 @@ TEST(DescriptionEdit, UntouchedLinesComeThroughByteForByte) {
 TEST(DescriptionEdit, FileKeepsTheCodePageItWasReadIn) {
     const std::string vacation = kVacation + ".jpg";
     const std::string vacation1 = kVacation + "_1.jpg";
+    const std::string sunrise = kEmoji + " sunrise";
     const Case cases[] = {
         {"far2l, UTF-8 without a mark stays so",
          HostText::Utf8,
@@ -147,7 +148,7 @@ TEST(DescriptionEdit, FileKeepsTheCodePageItWasReadIn) {
         {"a name CP866 lacks turns the file to UTF-8 with a mark, each line from its own reading",
          HostText::Utf8,
          Cp866("a.txt " + kSummer + "\r\n") + "b.txt " + kSummer + "\r\n",
-         {{"a.txt", kPhoto + ".txt", nullptr}, {"c", "d", (kEmoji + " sunrise").c_str()}},
+         {{"a.txt", kPhoto + ".txt", nullptr}, {"c", "d", sunrise.c_str()}},
          kMark + kPhoto + ".txt " + kSummer + "\r\nb.txt " + kSummer + "\r\nd " + kEmoji + " sunrise\r\n"},
         {"FAR 3, UTF-16",
          HostText::Unicode,
