@@ -121,8 +121,7 @@ const char* GetText(int id) {
 }
 
 RunContext MakeRunContext(PluginHost& host) {
-    const HostText text = far::kHostStringsAreUtf8 ? HostText::Utf8 : HostText::Oem;
-    return RunContext{host, Files(), Settings(), g_settingsKeyPath, HostRootKey(), text};
+    return RunContext{host, Files(), Settings(), g_settingsKeyPath, HostRootKey(), kRecordHostText};
 }
 
 }  // namespace velmora

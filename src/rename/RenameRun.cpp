@@ -85,7 +85,7 @@ void RenameRun::RenameSelection() {
     counter_.withoutZero = options_.WithoutZero != 0;
     // The progress line numbers the files from 1, never padded.
     const CounterParameters progressCounter{1, count, 0, counter_.withoutZero};
-    const LengthUnit unit = context_.text == HostText::Unicode ? LengthUnit::Utf8Character : LengthUnit::Byte;
+    const LengthUnit unit = CutUnit(context_.text);
 
     // Both names are built in buffers of the run's own, reused from item to item.
     std::string progress;

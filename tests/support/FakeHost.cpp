@@ -109,8 +109,7 @@ void FakeHost::ClearItems() {
 }
 
 RunContext FakeHost::Context(FileSystem& files, Registry& registry) const {
-    const HostText text = far::kHostStringsAreUtf8 ? HostText::Utf8 : HostText::Oem;
-    return RunContext{api_, files, registry, rootKey_ + "\\Velmora", rootKey_, text};
+    return RunContext{api_, files, registry, rootKey_ + "\\Velmora", rootKey_, kRecordHostText};
 }
 
 }  // namespace velmora::test
