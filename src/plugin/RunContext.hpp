@@ -43,6 +43,7 @@ struct RunContext {
     // A Unicode host's OEM code page, for description files without a mark.
     const CodePageEncoder* oem = nullptr;
     RunObserver* observer = nullptr;  // none in the plug-in's own runs
+    Clock& clock = MonotonicClock();  // paces the progress boxes
 };
 
 }  // namespace velmora
