@@ -11,6 +11,8 @@
 #   SIZES="10000" RUNS=3 bench/run.sh
 #   SIZES=1000000 RUNS=1 TOOLS="velmora mmv" STRACE_MAX=0 bench/run.sh   # ~4 min per fresh directory here
 #   TOOLS="velmora-tty velmora-progress" SIZES=100000 bench/run.sh   # the progress line's cost
+#   VELMORA_BEFORE=<dir> TOOLS="velmora-tty velmora-progress velmora-before-tty velmora-before-progress" \
+#       SIZES=100000 bench/run.sh                  # the same for an older build too, and its boxes
 #
 # Environment: BENCH_DIR (scratch directory on the disk to measure; default
 # /var/tmp/velmora-bench-<name of this checkout>),
@@ -18,7 +20,8 @@
 # TOOLS (which of: floor velmora velmora-list velmora-desc velmora-desc-ru perl-rename mmv, and
 # velmora-before;
 # default all but velmora-before; floor always runs), VELMORA_BEFORE (a build directory of an
-# older velmora: tool velmora-before runs it as velmora runs, for before/after figures from one
+# older velmora: tool velmora-before runs it as velmora runs, and velmora-before-tty and
+# velmora-before-progress as velmora-tty and velmora-progress, for before/after figures from one
 # sitting), STRACE_MAX (the largest N counted under strace, which slows a run tenfold;
 # default 100000).
 set -euo pipefail
@@ -80,6 +83,7 @@ chmod +x "$bench/make.sh"
 export XDG_CONFIG_HOME=$bench/config XDG_STATE_HOME=$bench/state
 mask='IMG_%#.%E'
 vel="$velmora --yes --mask '$mask' --start 1"
+before="${VELMORA_BEFORE:-/nonexistent}/velmora --yes --mask '$mask' --start 1"
 # The same job for perl rename: the counter is the old name's digits. xargs keeps the argument
 # list within the system's limit at 100,000 names.
 read -r -d '' perl_rename <<'PERL' || true
@@ -88,7 +92,7 @@ PERL
 declare -A commands=(
     [floor]="$bench/floor <../list.\$N"
     [velmora]="$vel --all --save-descriptions 0"
-    [velmora-before]="${VELMORA_BEFORE:-/nonexistent}/velmora --yes --mask '$mask' --start 1 --all --save-descriptions 0"
+    [velmora-before]="$before --all --save-descriptions 0"
     [velmora-list]="$vel --select-from ../list.\$N --save-descriptions 0"
     [velmora-desc]="$vel --select-from ../list.\$N --save-descriptions 1 --columns N,Z"
     [velmora-desc-ru]="$vel --select-from ../list.\$N --save-descriptions 1 --columns N,Z"
@@ -98,6 +102,13 @@ declare -A commands=(
     # standard error sent away, so that the difference is the line's own cost.
     [velmora-progress]="script -qec \"$vel --all --save-descriptions 0\" /dev/null"
     [velmora-tty]="script -qec \"$vel --all --save-descriptions 0 2>/dev/null\" /dev/null"
+    [velmora-before-progress]="script -qec \"$before --all --save-descriptions 0\" /dev/null"
+    [velmora-before-tty]="script -qec \"$before --all --save-descriptions 0 2>/dev/null\" /dev/null"
+)
+# The runs whose progress boxes are counted, as their tools run them inside script(1).
+declare -A traced=(
+    [velmora-progress]="$vel --all --save-descriptions 0"
+    [velmora-before-progress]="$before --all --save-descriptions 0"
 )
 # The description file a tool's directory gets: none, ASCII (desc) or Cyrillic (desc-ru).
 DescriptionsOf() {
@@ -139,6 +150,8 @@ printf '| N | tool | median s | min s | max s | x floor (min) | peak RSS KiB | b
 printf '|---|---|---|---|---|---|---|---|\n'
 calls_table=$bench/results/calls.md
 printf '| N | tool | stat-family / file | rename-family / file | all calls / file | fsyncs / run | all calls |\n|---|---|---|---|---|---|---|\n' >"$calls_table"
+boxes_table=$bench/results/boxes.md
+printf '| N | tool | progress boxes / run |\n|---|---|---|\n' >"$boxes_table"
 for n in $sizes; do
     dir=$bench/d/$n
     declare -A median=() fastest=()
@@ -161,6 +174,14 @@ for n in $sizes; do
         # Peak memory from one more run of its own.
         "$bench/make.sh" "$n" "$dir" $desc
         rss=$( (cd "$dir" && /usr/bin/time -f '%M' bash -c "$cmd >/dev/null 2>&1") 2>&1 | tail -1)
+        # The progress boxes the plug-in asked the host for (Message calls without buttons), from
+        # the trace of one more run on a terminal.
+        if [ -n "${traced[$tool]:-}" ]; then
+            "$bench/make.sh" "$n" "$dir"
+            trace=$bench/results/trace-$tool-$n.jsonl
+            (cd "$dir" && script -qec "${traced[$tool]} --trace $trace" /dev/null >/dev/null 2>&1) || true
+            printf '| %s | %s | %s |\n' "$n" "$tool" "$(grep -c '"buttons":0}' "$trace" || true)" >>"$boxes_table"
+        fi
         if [ "$n" -le "$strace_max" ]; then
             "$bench/make.sh" "$n" "$dir" $desc
             count_calls "$tool" "$n" "$cmd" >>"$calls_table"
@@ -186,10 +207,12 @@ TIMES
         share=$(python3 -c "print('%.0f%%' % (100 * (${median[velmora-desc-ru]} - ${median[velmora-list]}) / ${median[velmora-list]}))")
         echo "| $n | Cyrillic descriptions add | $share of the run without them (medians) | | | | | |"
     fi
-    if [ -n "${median[velmora-progress]:-}" ] && [ -n "${median[velmora-tty]:-}" ]; then
-        share=$(python3 -c "print('%.1f%%' % (100 * (${median[velmora-progress]} - ${median[velmora-tty]}) / ${median[velmora-tty]}))")
-        echo "| $n | the progress line adds | $share of the run on a terminal without it | | | | | |"
-    fi
+    for prefix in velmora velmora-before; do
+        if [ -n "${median[$prefix-progress]:-}" ] && [ -n "${median[$prefix-tty]:-}" ]; then
+            share=$(python3 -c "print('%.1f%%' % (100 * (${median[$prefix-progress]} - ${median[$prefix-tty]}) / ${median[$prefix-tty]}))")
+            echo "| $n | $prefix: the progress line adds | $share of the run on a terminal without it | | | | | |"
+        fi
+    done
     unset median fastest
     rm -rf "$dir"
 done
@@ -197,3 +220,9 @@ echo
 echo "System calls (strace -c -f, one run each):"
 echo
 cat "$calls_table"
+if [ "$(wc -l <"$boxes_table")" -gt 2 ]; then
+    echo
+    echo "Progress boxes (Message calls without buttons in the trace of one run on a terminal):"
+    echo
+    cat "$boxes_table"
+fi

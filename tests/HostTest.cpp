@@ -296,26 +296,44 @@ TEST(HostScriptedUi, DialogAndBoxes) {
     EXPECT_EQ(err.str(), "velmora: File already exists: b.txt\nvelmora: Cannot rename file: a: to: b\n");
 }
 
-std::uint64_t g_fakeNow = 0;
-std::uint64_t FakeClock() {
-    return g_fakeNow;
-}
+struct FakeClock final : Clock {
+    std::uint64_t Milliseconds() override { return now; }
+    std::uint64_t now = 0;
+};
 
 TEST(HostScriptedUi, ProgressLineTenTimesASecondAtMostThenCleared) {
     std::ostringstream err;
     {
-        ScriptedUi ui(DialogAnswer::Yes, err, true, 1000, &FakeClock);
-        const char* box[] = {"Velmora batch rename", "1. a.txt"};
-        // One file a millisecond for 250 ms: the line is drawn at 100 and 200 ms only.
-        for (g_fakeNow = 0; g_fakeNow < 250; ++g_fakeNow)
+        FakeClock clock;
+        ScriptedUi ui(DialogAnswer::Yes, err, true, 1000, "%#. %F", &clock);
+        // One file a millisecond for 250 ms, and a box for every 40th file, as the plug-in draws
+        // them: the files done come from the boxes' lines, the line is drawn 100 ms apart.
+        for (; clock.now < 250; clock.now += 40) {
+            const std::string line = std::to_string(clock.now + 1) + ". a.txt";
+            const char* box[] = {"Velmora batch rename", line.c_str()};
             ui.Message(0, nullptr, box, 2, 0);
+        }
         const char* warning[] = {"Error", "File already exists", "c.txt", "OK"};
         ui.Message(far::FMSG_WARNING, "FileExist", warning, 4, 1);
     }
     EXPECT_EQ(err.str(),
-              "\r100/1000 files, 1000 files/s, 0:01 left\x1b[K"
-              "\r200/1000 files, 1000 files/s, 0:01 left\x1b[K"
+              "\r120/1000 files, 1000 files/s, 0:01 left\x1b[K"
+              "\r240/1000 files, 1000 files/s, 0:01 left\x1b[K"
               "\r\x1b[Kvelmora: File already exists: c.txt\n");
+
+    // The place is read only where the language's text says it stands.
+    struct Place {
+        const char* text;
+        const char* line;
+        std::size_t place;
+    } places[] = {
+        {"Файл %# из %T: %F", "Файл 7 из 9: x", 7},
+        {"100%% %#", "100% 12", 12},
+        {"%F (%#)", "12 (3)", 0},
+        {"No. %#", "Nr. 5", 0},
+    };
+    for (const Place& p : places)
+        EXPECT_EQ(ProgressPlace(p.text, p.line), p.place) << p.text << " | " << p.line;
 
     struct Case {
         std::size_t done, total;

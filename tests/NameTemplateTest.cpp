@@ -125,7 +125,8 @@ TEST(NameTemplate, CounterWidthsOverBatch) {
         EXPECT_EQ(bound, c.bound);
         std::vector<std::string> names;
         for (std::uint32_t i = 0; i < c.count; ++i) {
-            names.push_back(ExpandTemplate(c.nameTemplate, "f.txt", i, {start, c.count, bound, c.withoutZero}));
+            names.push_back(
+                ExpandTemplate(c.nameTemplate, "f.txt", i, {start, c.count, bound, c.withoutZero}));
         }
         EXPECT_EQ(names.front(), c.first);
         EXPECT_EQ(names.back(), c.last);
@@ -318,6 +319,29 @@ TEST(NameTemplate, LengthLimitInCharacters) {
         const std::string result =
             ExpandTemplate(c.nameTemplate.c_str(), c.name, 0, {0, 1, 0, false}, LengthUnit::Utf8Character);
         EXPECT_EQ(result, c.expected) << c.nameTemplate;
+    }
+}
+
+// far2l's cut counts bytes, as its buffers do, but ends before a character that would not fit
+// whole, and nothing shorter comes after it; FAR 1.x's OEM bytes are cut where they fall.
+TEST(NameTemplate, LengthLimitInUtf8Bytes) {
+    const std::string cyrillic = "\xD0\x96";       // Ж, two bytes
+    const std::string emoji = "\xF0\x9F\x8C\x85";  // 🌅, four bytes
+    const struct {
+        LengthUnit unit;
+        std::string nameTemplate;
+        std::string name;
+        std::string expected;
+    } cases[] = {
+        {LengthUnit::Utf8Byte, "p%F", Repeat(cyrillic, 130), "p" + Repeat(cyrillic, 129)},
+        {LengthUnit::Utf8Byte, "%F.bak", "pp" + Repeat(emoji, 65), "pp" + Repeat(emoji, 64)},
+        {LengthUnit::Utf8Byte, "%F", Repeat(cyrillic, 130), Repeat(cyrillic, 130)},
+        {LengthUnit::Byte, "p%F", Repeat(cyrillic, 130), "p" + Repeat(cyrillic, 129) + "\xD0"},
+    };
+    for (const auto& c : cases) {
+        const std::string result =
+            ExpandTemplate(c.nameTemplate.c_str(), c.name, 0, {0, 1, 0, false}, c.unit);
+        EXPECT_EQ(result, c.expected) << c.nameTemplate << " " << static_cast<int>(c.unit);
     }
 }
 

@@ -22,6 +22,7 @@
 #include "host/Undo.hpp"
 #include "platform/HostSystem.hpp"
 #include "platform/Platform.hpp"
+#include "plugin/Messages.hpp"
 #include "settings/Settings.hpp"
 
 #if defined(VELMORA_HAVE_TUI)
@@ -145,11 +146,12 @@ private:
 };
 
 std::unique_ptr<UserInterface> MakeUi(const HostOptions& options, const std::string& pluginDirectory,
-                                      std::size_t total, std::ostream& err, std::string* error) {
+                                      std::size_t total, const Lng& lng, std::ostream& err,
+                                      std::string* error) {
     if (options.answer != DialogAnswer::Ask) {
         // A plan renames nothing: no progress to show.
         bool progress = &err == &std::cerr && IsTerminal(2) && !options.dryRun;
-        return std::make_unique<ScriptedUi>(options.answer, err, progress, total);
+        return std::make_unique<ScriptedUi>(options.answer, err, progress, total, lng.GetMsg(MProgress));
     }
 #if defined(VELMORA_HAVE_TUI)
     TerminalUiConfig config;
@@ -194,7 +196,8 @@ public:
                 case PreviewAnswer::Cancel:
                     return Verdict::Cancel;
             }
-            if (Journaled(plan.Count(ItemAction::Rename), plan) && !journal_.Write(session_.currentDirectory, plan, &error))
+            if (Journaled(plan.Count(ItemAction::Rename), plan) &&
+                !journal_.Write(session_.currentDirectory, plan, &error))
                 journalError_ = error;
             return Verdict::Proceed;
         }
@@ -349,7 +352,8 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
             WriteRegistryDword(Settings(), HostSettingsKey(options.rootKey), kPreviewValue, preview ? 1 : 0);
     }
 
-    std::unique_ptr<UserInterface> ui = MakeUi(options, pluginDirectory, panel.SelectedCount(), err, &error);
+    std::unique_ptr<UserInterface> ui =
+        MakeUi(options, pluginDirectory, panel.SelectedCount(), lng, err, &error);
     if (!ui)
         return fail(error, true);
 

@@ -1,8 +1,7 @@
 #include "host/ScriptedUi.hpp"
 
 #include <cstdio>
-
-#include "platform/HostSystem.hpp"
+#include <utility>
 
 namespace velmora::host {
 namespace {
@@ -41,6 +40,35 @@ std::string ProgressText(std::size_t done, std::size_t total, std::uint64_t elap
     return text;
 }
 
+std::size_t ProgressPlace(std::string_view progressText, std::string_view line) {
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < progressText.size(); ++i) {
+        if (progressText[i] == '%') {
+            const char token = i + 1 < progressText.size() ? progressText[i + 1] : '\0';
+            if (token == '#') {
+                // A counter fits 32 bits: ten digits at most.
+                std::size_t place = 0;
+                for (int digits = 0; digits < 10 && at < line.size() && line[at] >= '0' && line[at] <= '9';
+                     ++digits, ++at)
+                    place = place * 10 + static_cast<std::size_t>(line[at] - '0');
+                return place;
+            }
+            // Any other token's text cannot be told from what follows it; a "%" before no token
+            // is dropped, as the template does.
+            if (token != '%') {
+                if (std::string_view("FfNnEehHTt").find(token) != std::string_view::npos || token == '\0')
+                    return 0;
+                continue;
+            }
+            ++i;
+        }
+        if (at >= line.size() || line[at] != progressText[i])
+            return 0;
+        ++at;
+    }
+    return 0;
+}
+
 std::string BoxText(const char* const* lines, int count, int buttons) {
     std::string text;
     int last = count - (buttons > 0 ? buttons : 0);
@@ -55,12 +83,13 @@ std::string BoxText(const char* const* lines, int count, int buttons) {
 }
 
 ScriptedUi::ScriptedUi(DialogAnswer answer, std::ostream& err, bool showProgress, std::size_t total,
-                       Clock clock)
+                       std::string progressText, Clock* clock)
     : answer_(answer),
       err_(err),
       showProgress_(showProgress),
       total_(total),
-      clock_(clock ? clock : &MonotonicMilliseconds) {}
+      progressText_(std::move(progressText)),
+      clock_(clock ? *clock : SystemClock()) {}
 
 ScriptedUi::~ScriptedUi() {
     Finish();
@@ -92,9 +121,13 @@ int ScriptedUi::Message(std::uint32_t /*flags*/, const char* /*helpTopic*/, cons
     }
     if (!showProgress_)
         return 0;
-    // The box for a file comes before its rename: the files before it are done.
-    const std::size_t done = started_++;
-    const std::uint64_t now = clock_();
+    // The box for a file comes before its rename: the files before it are done. The plug-in
+    // draws a box for some of the files only, so the line says which file it is for; a language
+    // whose text cannot tell leaves the count of boxes, right while there is one a file.
+    const std::size_t place = count > 1 && lines[1] ? ProgressPlace(progressText_, lines[1]) : 0;
+    const std::size_t done = place > 0 ? place - 1 : boxes_;
+    ++boxes_;
+    const std::uint64_t now = clock_.Milliseconds();
     if (done == 0) {
         start_ = now;
         lastProgress_ = now;

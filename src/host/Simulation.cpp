@@ -510,7 +510,9 @@ Plan ComputePlan(const ServiceSession& live, const std::string& rootKey, const f
     ReadOnlyRegistry registry(Settings());
     PlanBuilder builder(*live.panel, &plan, onItem);
     HostApi host(startup);
-    RunContext context{host, directory, registry, rootKey + "\\Velmora", rootKey};
+    // The plug-in's own text: the plan cuts names and writes descriptions as the run does.
+    RunContext context{host, directory, registry, rootKey + "\\Velmora", rootKey, kRecordHostText};
+    context.oem = RecordHostOemCodePage();
     context.observer = &builder;
     RunReport report;
     {

@@ -79,9 +79,6 @@ private:
 
 bool IsTerminal(int fd);  // 0 stdin, 1 stdout, 2 stderr
 
-// Monotonic clock in milliseconds, for throttling progress output.
-std::uint64_t MonotonicMilliseconds();
-
 // Reads a whole file; false with a reason when it cannot.
 bool ReadWholeFile(const std::string& path, std::string* contents, std::string* error);
 

@@ -4,6 +4,7 @@ namespace velmora {
 namespace {
 FileSystem* g_files = nullptr;
 Registry* g_registry = nullptr;
+Clock* g_clock = nullptr;
 }  // namespace
 
 bool Registry::WriteValues(const std::string& keyPath, const std::vector<RegistryWrite>& values) {
@@ -16,9 +17,23 @@ bool Registry::WriteValues(const std::string& keyPath, const std::vector<Registr
     return all;
 }
 
-FileSystem& Files() { return g_files ? *g_files : SystemFileSystem(); }
-Registry& Settings() { return g_registry ? *g_registry : SystemRegistry(); }
-void SetFileSystem(FileSystem* replacement) { g_files = replacement; }
-void SetRegistry(Registry* replacement) { g_registry = replacement; }
+FileSystem& Files() {
+    return g_files ? *g_files : SystemFileSystem();
+}
+Registry& Settings() {
+    return g_registry ? *g_registry : SystemRegistry();
+}
+Clock& MonotonicClock() {
+    return g_clock ? *g_clock : SystemClock();
+}
+void SetFileSystem(FileSystem* replacement) {
+    g_files = replacement;
+}
+void SetRegistry(Registry* replacement) {
+    g_registry = replacement;
+}
+void SetClock(Clock* replacement) {
+    g_clock = replacement;
+}
 
 }  // namespace velmora

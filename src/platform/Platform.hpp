@@ -1,4 +1,5 @@
-// Task-level access to the operating system: files, temporary files and the settings registry.
+// Task-level access to the operating system: files, temporary files, the settings registry and
+// a clock.
 // One implementation per system (posix/, win32/) is picked by the build; tests may install their
 // own (for example one that makes the Nth operation fail). No system type appears here.
 #pragma once
@@ -134,15 +135,27 @@ public:
     virtual bool WriteValues(const std::string& keyPath, const std::vector<RegistryWrite>& values);
 };
 
-// The file system and registry the plug-in uses: the system's, unless a test installed its own.
+// Milliseconds since some fixed moment, never going back: what paces the progress a run shows.
+// Not for telling the time of day.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual std::uint64_t Milliseconds() = 0;
+};
+
+// The file system, registry and clock the plug-in uses: the system's, unless a test installed
+// its own.
 FileSystem& Files();
 Registry& Settings();
+Clock& MonotonicClock();
 // Installs a replacement (null restores the system's). The caller keeps ownership.
 void SetFileSystem(FileSystem* replacement);
 void SetRegistry(Registry* replacement);
+void SetClock(Clock* replacement);
 
 // The system's own implementations.
 FileSystem& SystemFileSystem();
 Registry& SystemRegistry();
+Clock& SystemClock();
 
 }  // namespace velmora

@@ -150,4 +150,19 @@ inline std::size_t Utf8PrefixBytes(std::string_view text, std::size_t characters
     return text.size();
 }
 
+// The bytes of the longest start of UTF-8 text at most `bytes` long that cuts no character in two:
+// a lead byte and the continuation bytes its sequence takes stay together. Bytes that belong to
+// no sequence (a stray continuation byte) are cut like any other.
+inline std::size_t Utf8PrefixWithinBytes(std::string_view text, std::size_t bytes) {
+    if (bytes >= text.size())
+        return text.size();
+    std::size_t lead = bytes;
+    while (lead > 0 && bytes - lead < 3 &&
+           utf16_detail::IsContinuation(static_cast<unsigned char>(text[lead])))
+        --lead;
+    const auto first = static_cast<unsigned char>(text[lead]);
+    const std::size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    return lead < bytes && lead + length > bytes ? lead : bytes;
+}
+
 }  // namespace velmora

@@ -122,11 +122,9 @@ const char* GetText(int id) {
     return HostApi(g_info).GetText(id);
 }
 
-namespace {
-
 // far2l reads a description file without a mark in the OEM code page it takes from the locale;
 // opened again when the locale names another one.
-const CodePage* HostOemCodePage() {
+const CodePage* RecordHostOemCodePage() {
     if (!far::kHostStringsAreUtf8)
         return nullptr;
     static std::unique_ptr<CodePage> page;
@@ -139,12 +137,9 @@ const CodePage* HostOemCodePage() {
     return page.get();
 }
 
-}  // namespace
-
 RunContext MakeRunContext(PluginHost& host) {
-    const HostText text = far::kHostStringsAreUtf8 ? HostText::Utf8 : HostText::Oem;
-    RunContext context{host, Files(), Settings(), g_settingsKeyPath, HostRootKey(), text};
-    context.oem = HostOemCodePage();
+    RunContext context{host, Files(), Settings(), g_settingsKeyPath, HostRootKey(), kRecordHostText};
+    context.oem = RecordHostOemCodePage();
     return context;
 }
 

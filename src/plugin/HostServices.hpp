@@ -45,7 +45,8 @@ public:
 
     bool AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) override;
 
-    int Dialog(int x1, int y1, int x2, int y2, const char* helpTopic, far::FarDialogItem* items, int count) const;
+    int Dialog(int x1, int y1, int x2, int y2, const char* helpTopic, far::FarDialogItem* items,
+               int count) const;
     // Control on the active panel.
     int ControlPanel(int command, void* param) const;
 
@@ -54,6 +55,12 @@ private:
     far::PanelInfo panel_{};
     far::HANDLE screen_ = nullptr;
 };
+
+// The text of a host that speaks FAR 1.x's records: UTF-8 in far2l, OEM bytes in FAR 1.x.
+constexpr HostText kRecordHostText = far::kHostStringsAreUtf8 ? HostText::Utf8 : HostText::Oem;
+// The code page in which such a host reads a description file without a mark: far2l's OEM code
+// page of the locale; null for FAR 1.x, whose text is OEM already.
+const CodePage* RecordHostOemCodePage();
 
 // GetText through the record SetStartupInfo kept (for the menu entry, asked outside any run).
 const char* GetText(int id);

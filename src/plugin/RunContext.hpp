@@ -44,6 +44,7 @@ struct RunContext {
     // without a mark: its OEM code page. Null for FAR 1.x, whose text is OEM already.
     const CodePage* oem = nullptr;
     RunObserver* observer = nullptr;  // none in the plug-in's own runs
+    Clock& clock = MonotonicClock();  // paces the progress boxes
 };
 
 }  // namespace velmora

@@ -82,17 +82,18 @@ std::string_view BaseNameView(std::string_view name) {
 // bytes count for no character), so they go to the string itself.
 class Expansion {
 public:
-    Expansion(std::string& text, LengthUnit unit) : text_(text), unit_(unit) {}
+    Expansion(std::string& text, LengthUnit unit)
+        : text_(text), unit_(unit), inBytes_(unit != LengthUnit::Utf8Character) {}
     Expansion(const Expansion&) = delete;
     Expansion& operator=(const Expansion&) = delete;
     ~Expansion() {
-        if (unit_ == LengthUnit::Byte)
+        if (inBytes_)
             text_.assign(buffer_, size_);
     }
 
     // A piece's length in the cut's units.
     std::size_t Measure(std::string_view piece) const {
-        return unit_ == LengthUnit::Byte ? piece.size() : CountUtf8Characters(piece);
+        return inBytes_ ? piece.size() : CountUtf8Characters(piece);
     }
 
     // Appends a piece while the result is still short of the cut. Everything past the first
@@ -104,10 +105,15 @@ public:
             return;
         }
         const std::size_t room = kMaxExpandedLength - length_;
-        if (unit_ == LengthUnit::Byte) {
-            const std::size_t count = piece.size() < room ? piece.size() : room;
-            Copy(piece.data(), count);
-            length_ += count;
+        if (inBytes_) {
+            if (piece.size() <= room) {
+                Copy(piece.data(), piece.size());
+                length_ += piece.size();
+                return;
+            }
+            // The cut: nothing after it, not even a shorter character that would still fit.
+            Copy(piece.data(), unit_ == LengthUnit::Utf8Byte ? Utf8PrefixWithinBytes(piece, room) : room);
+            length_ = kMaxExpandedLength;
             return;
         }
         const std::size_t bytes = Utf8PrefixBytes(piece, room);
@@ -122,7 +128,7 @@ public:
         if (length_ < kMaxExpandedLength) {
             const std::size_t room = kMaxExpandedLength - length_;
             const std::size_t count = zeros < room ? zeros : room;
-            if (unit_ == LengthUnit::Byte) {
+            if (inBytes_) {
                 std::memset(buffer_ + size_, '0', count);
                 size_ += count;
             } else {
@@ -136,7 +142,7 @@ public:
 
 private:
     void Copy(const char* data, std::size_t count) {
-        if (unit_ != LengthUnit::Byte) {
+        if (!inBytes_) {
             text_.append(data, count);
             return;
         }
@@ -148,6 +154,7 @@ private:
 
     std::string& text_;
     LengthUnit unit_;
+    bool inBytes_;            // the cut counts bytes, and pieces go through the buffer
     std::size_t length_ = 0;  // in the cut's units
     std::size_t size_ = 0;    // bytes in the buffer
     char buffer_[kMaxExpandedLength];
@@ -255,7 +262,7 @@ void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::stri
     result.clear();
     // One extra byte beyond the cut keeps a later c_str() from reallocating; a UTF-8 character
     // takes up to four bytes.
-    result.reserve((unit == LengthUnit::Byte ? kMaxExpandedLength : 4 * kMaxExpandedLength) + 1);
+    result.reserve((unit == LengthUnit::Utf8Character ? 4 * kMaxExpandedLength : kMaxExpandedLength) + 1);
     Expansion out(result, unit);
     if (nameTemplate == nullptr) {
         return;

@@ -21,6 +21,7 @@ bool IsDescriptionFile(FileSystem& files, const std::string& name, const std::st
 }  // namespace
 
 void RenameRun::Stop(const char* helpTopic, std::initializer_list<const char*> lines) {
+    progress_.BeforeStop();
     context_.host.ShowWarning(helpTopic, lines);
     state_ = RunState::LoopStopped;
 }
@@ -86,12 +87,10 @@ void RenameRun::RenameSelection() {
     counter_.total = count;
     counter_.bound = CounterWidthBound(options_.StartNumber, counter_.start, count);
     counter_.withoutZero = options_.WithoutZero != 0;
-    // The progress line numbers the files from 1, never padded.
-    const CounterParameters progressCounter{1, count, 0, counter_.withoutZero};
-    const LengthUnit unit = context_.text == HostText::Unicode ? LengthUnit::Utf8Character : LengthUnit::Byte;
+    const LengthUnit unit = CutUnit(context_.text);
+    progress_.Begin(count, unit);
 
     // Both names are built in buffers of the run's own, reused from item to item.
-    std::string progress;
     std::string oldName;
     std::string newName;
     RunObserver* observer = context_.observer;
@@ -99,8 +98,7 @@ void RenameRun::RenameSelection() {
     for (; i < count; ++i) {
         const PanelItemText item = host.SelectedItem(i);
         oldName.assign(item.name);
-        ExpandTemplateInto(progress, host.GetText(MProgress), oldName, i, progressCounter, unit);
-        host.ShowProgress(host.GetText(MTitle), progress.c_str());
+        progress_.Item(i, oldName);
 
         ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_, unit);
         if (newName == oldName || (save_ && IsDescriptionFile(files, oldName, descriptionName_))) {

@@ -7,6 +7,7 @@
 #include "descriptions/DescriptionOutput.hpp"
 #include "plugin/RunContext.hpp"
 #include "rename/NameTemplate.hpp"
+#include "rename/RunProgress.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora {
@@ -35,7 +36,8 @@ struct RunReport {
 
 class RenameRun {
 public:
-    explicit RenameRun(const RunContext& context) : context_(context), descriptions_(context_) {}
+    explicit RenameRun(const RunContext& context)
+        : context_(context), progress_(context_.host, context_.clock), descriptions_(context_) {}
     RenameRun(const RenameRun&) = delete;
     RenameRun& operator=(const RenameRun&) = delete;
 
@@ -46,6 +48,7 @@ private:
     void Stop(const char* helpTopic, std::initializer_list<const char*> lines);
 
     const RunContext& context_;
+    RunProgress progress_;
     RenameOptions options_;
     CounterParameters counter_;
     bool save_ = false;            // this run rewrites the description file

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <utility>
 
+#include "far/HostConventions.hpp"
 #include "plugin/HostServices.hpp"
+#include "plugin/Messages.hpp"
 
 namespace velmora::test {
 namespace {
@@ -39,6 +41,15 @@ struct FakeHostServices {
         return 0;
     }
 
+    static int VELMORA_WINAPI Dialog(far::INT_PTR, int, int, int, int, const char*, far::FarDialogItem* items,
+                                     int count) {
+        if (g_current->dialogTemplate.empty() || count != far::kDialogItemCount)
+            return -1;
+        far::SetFieldText(items[far::kDialogTemplateItem].Data, g_current->dialogTemplate);
+        items[far::kDialogSaveDescriptionItem].Selected = 0;
+        return far::kDialogOkItem;
+    }
+
     static int VELMORA_WINAPI Control(far::HANDLE panel, int command, void* param) {
         if (panel != far::kInvalidHandle) {
             return 0;
@@ -61,6 +72,8 @@ struct FakeHostServices {
                 *info = far::PanelInfo{};
                 info->PanelItems = g_current->items_.empty() ? nullptr : g_current->items_.data();
                 info->ItemsNumber = static_cast<int>(g_current->items_.size());
+                info->SelectedItems = info->PanelItems;
+                info->SelectedItemsNumber = info->ItemsNumber;
                 std::strcpy(info->ColumnTypes, "N,Z");
                 return 1;
             }
@@ -77,6 +90,7 @@ FakeHost::FakeHost(std::string rootKey) : rootKey_(std::move(rootKey)) {
     info_.RootKey = rootKey_.c_str();
     info_.GetMsg = &FakeHostServices::GetMsg;
     info_.Message = &FakeHostServices::Message;
+    info_.Dialog = &FakeHostServices::Dialog;
     info_.Control = &FakeHostServices::Control;
     SetHostServices(&info_);
 }
@@ -89,7 +103,7 @@ FakeHost::~FakeHost() {
 }
 
 std::string FakeHost::Text(int id) {
-    return "#" + std::to_string(id);
+    return id == MProgress ? "%#. %F" : "#" + std::to_string(id);
 }
 
 void FakeHost::AddItem(const std::string& name, const char* description) {
@@ -108,9 +122,9 @@ void FakeHost::ClearItems() {
     descriptions_.clear();
 }
 
-RunContext FakeHost::Context(FileSystem& files, Registry& registry) const {
-    const HostText text = far::kHostStringsAreUtf8 ? HostText::Utf8 : HostText::Oem;
-    return RunContext{api_, files, registry, rootKey_ + "\\Velmora", rootKey_, text};
+RunContext FakeHost::Context(FileSystem& files, Registry& registry, Clock& clock) const {
+    return RunContext{api_,    files,   registry, rootKey_ + "\\Velmora", rootKey_, kRecordHostText, nullptr,
+                      nullptr, nullptr, clock};
 }
 
 }  // namespace velmora::test

@@ -1,5 +1,6 @@
 // A host for module tests: installs its own service record with SetHostServices, records every
-// warning box and panel command, and answers FCTL_GETPANELINFO with items the test prepares.
+// box and panel command, answers FCTL_GETPANELINFO with items the test prepares (all of them
+// selected), and leaves the rename dialog with OK and a template the test gives.
 // One FakeHost at a time; the services are restored to "no host" when it goes away.
 #pragma once
 
@@ -39,11 +40,12 @@ public:
     FakeHost(const FakeHost&) = delete;
     FakeHost& operator=(const FakeHost&) = delete;
 
-    // The text GetMsg gives for a message number: "#<id>".
+    // The text GetMsg gives for a message number: "#<id>"; for the progress line, the language
+    // files' own text.
     static std::string Text(int id);
 
-    // A run's context with this host's services and the given file system and registry.
-    RunContext Context(FileSystem& files, Registry& registry) const;
+    // A run's context with this host's services and the given file system, registry and clock.
+    RunContext Context(FileSystem& files, Registry& registry, Clock& clock = MonotonicClock()) const;
 
     // Appends an item to the panel that GETPANELINFO reports; a null description stays null.
     void AddItem(const std::string& name, const char* description);
@@ -53,6 +55,7 @@ public:
     std::vector<RecordedControl> controls;
     int panelInfoResult = 1;              // what GETPANELINFO returns
     std::function<void()> onUpdatePanel;  // runs on FCTL_UPDATEPANEL, before it returns
+    std::string dialogTemplate;           // OK with this template, descriptions off; empty: Esc
 
 private:
     friend struct FakeHostServices;

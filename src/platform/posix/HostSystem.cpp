@@ -127,13 +127,6 @@ bool IsTerminal(int fd) {
     return ::isatty(fd) == 1;
 }
 
-std::uint64_t MonotonicMilliseconds() {
-    struct timespec now {};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-           static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-}
-
 bool ReadWholeFile(const std::string& path, std::string* contents, std::string* error) {
     const posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.IsOpen()) {

@@ -210,10 +210,6 @@ bool IsTerminal(int fd) {
     return _isatty(fd) != 0;
 }
 
-std::uint64_t MonotonicMilliseconds() {
-    return GetTickCount64();
-}
-
 bool ReadWholeFile(const std::string& path, std::string* contents, std::string* error) {
     contents->clear();
     if (HasEmbeddedZero(path)) {
