@@ -130,10 +130,16 @@ bool DescriptionEdit::Load(std::optional<std::string> bytes) {
             Hash(name), static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(line.nameBegin),
             static_cast<std::uint32_t>(line.nameEnd), static_cast<std::uint32_t>(line.tokenEnd), false});
     }
-    // By hash, then in file order: the first line of a name is the one the host reads.
-    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-        return a.hash != b.hash ? a.hash < b.hash : a.lineBegin < b.lineBegin;
-    });
+    std::size_t size = 16;
+    while (size < entries_.size() * 2)
+        size *= 2;
+    slots_.assign(size, 0);
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        std::size_t at = static_cast<std::size_t>(entries_[i].hash) & (size - 1);
+        while (slots_[at] != 0)
+            at = (at + 1) & (size - 1);
+        slots_[at] = static_cast<std::uint32_t>(i + 1);
+    }
     return true;
 }
 
@@ -154,16 +160,19 @@ DescriptionEdit::Entry* DescriptionEdit::Find(std::string_view key) {
     if (key.empty())
         return nullptr;
     const std::uint64_t hash = Hash(key);
-    auto it = std::lower_bound(entries_.begin(), entries_.end(), hash,
-                               [](const Entry& entry, std::uint64_t value) { return entry.hash < value; });
+    if (slots_.empty())
+        return nullptr;
+    const std::size_t mask = slots_.size() - 1;
     const std::string_view text = Working();
     // The exact spelling first, then (on the hosts that ignore it) another letter case.
     for (const bool folded : {false, true}) {
         if (folded && !fold_)
             break;
-        for (auto at = it; at != entries_.end() && at->hash == hash; ++at) {
-            if (!at->claimed && Same(text.substr(at->nameBegin, at->nameEnd - at->nameBegin), key, folded))
-                return &*at;
+        for (std::size_t at = static_cast<std::size_t>(hash) & mask; slots_[at] != 0; at = (at + 1) & mask) {
+            Entry& entry = entries_[slots_[at] - 1];
+            if (entry.hash == hash && !entry.claimed &&
+                Same(text.substr(entry.nameBegin, entry.nameEnd - entry.nameBegin), key, folded))
+                return &entry;
         }
     }
     return nullptr;

@@ -104,7 +104,10 @@ private:
     Text text_ = Text::Bytes;
     std::string file_;            // the old file (UTF-16 converted to UTF-8)
     std::size_t base_ = 0;        // where the text starts after a UTF-8 mark
-    std::vector<Entry> entries_;  // one per named line, by hash, then in file order
+    std::vector<Entry> entries_;  // one per named line, in file order
+    // Open addressing over entries_ (index + 1; 0 is free), probed linearly: of two lines of one
+    // name, the first in the file comes first on the probe, as the host reads the first.
+    std::vector<std::uint32_t> slots_;
     std::vector<Claim> claims_;
     std::vector<Added> added_;
     std::string names_;  // the stored names and descriptions

@@ -40,25 +40,26 @@ std::size_t SequenceLength(std::string_view text, std::size_t pos) {
 }  // namespace
 
 bool IsUtf8(std::string_view bytes) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
     std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        // Most description text is ASCII: eight bytes at a time until a byte above 0x7F.
-        if (bytes.size() - pos >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, bytes.data() + pos, sizeof word);
-            if ((word & 0x8080808080808080ull) == 0) {
-                pos += 8;
-                continue;
-            }
-        }
-        // Cyrillic and most other scripts: two bytes, C2..DF then a continuation byte.
-        const auto lead = static_cast<unsigned char>(bytes[pos]);
+    while (pos < size) {
+        const unsigned char lead = data[pos];
         if (lead < 0x80) {
+            // Most description text is ASCII: eight bytes at a time until a byte above 0x7F.
+            if (size - pos >= 8) {
+                std::uint64_t word;
+                std::memcpy(&word, data + pos, sizeof word);
+                if ((word & 0x8080808080808080ull) == 0) {
+                    pos += 8;
+                    continue;
+                }
+            }
             ++pos;
             continue;
         }
-        if (lead >= 0xC2 && lead <= 0xDF && pos + 1 < bytes.size() &&
-            (static_cast<unsigned char>(bytes[pos + 1]) & 0xC0) == 0x80) {
+        // Cyrillic and most other scripts: two bytes, C2..DF then a continuation byte.
+        if (lead >= 0xC2 && lead <= 0xDF && pos + 1 < size && (data[pos + 1] & 0xC0) == 0x80) {
             pos += 2;
             continue;
         }
