@@ -103,7 +103,9 @@ bool DescriptionEdit::Load(std::optional<std::string> bytes) {
     } else if (readIn_ == DescriptionCodePage::Plain) {
         // A file without a mark that is UTF-8 through and through was written by a tool that
         // speaks UTF-8: it stays UTF-8, without a mark, and new names join it in UTF-8.
-        text_ = HasNonAscii(file_) && IsUtf8(file_) ? Text::Utf8 : Text::Oem;
+        // Asked only when a name is not ASCII: for ASCII names both readings are the same.
+        text_ = Text::Oem;
+        undecided_ = true;
     } else {
         const bool little = readIn_ == DescriptionCodePage::Utf16Le;
         const std::u16string units = Utf16Units(std::string_view(file_).substr(2), little);
@@ -180,7 +182,17 @@ DescriptionEdit::Entry* DescriptionEdit::Find(std::string_view key) {
 
 // The line of a name in the host's text: as the host reads the file, or, in a file without a
 // mark, by the name's own bytes (a line a UTF-8 tool wrote, which far2l itself cannot match).
+void DescriptionEdit::Decide() {
+    if (!undecided_)
+        return;
+    undecided_ = false;
+    if (HasNonAscii(file_) && IsUtf8(file_))
+        text_ = Text::Utf8;
+}
+
 DescriptionEdit::Entry* DescriptionEdit::FindLine(std::string_view name) {
+    if (undecided_ && HasNonAscii(name))
+        Decide();
     if (text_ == Text::Oem && oem_ && HasNonAscii(name) && oem_->Encode(name, &scratch_)) {
         if (Entry* entry = Find(scratch_))
             return entry;
@@ -188,19 +200,22 @@ DescriptionEdit::Entry* DescriptionEdit::FindLine(std::string_view name) {
     return Find(name);
 }
 
-DescriptionEdit::Stored DescriptionEdit::Store(std::string_view hostText, bool utf8Line) {
+DescriptionEdit::Stored DescriptionEdit::Store(std::string_view hostText, std::string_view line) {
     Stored stored;
     stored.at = static_cast<std::uint32_t>(names_.size());
-    if (text_ == Text::Oem && !utf8Line && HasNonAscii(hostText)) {
-        if (oem_ && oem_->Encode(hostText, &scratch_)) {
+    if (undecided_ && HasNonAscii(hostText))
+        Decide();
+    if (text_ == Text::Oem && HasNonAscii(hostText)) {
+        // A line that is UTF-8 as it stands keeps UTF-8 names.
+        if (HasNonAscii(line) && IsUtf8(line)) {
+            stored.utf8 = true;
+        } else if (oem_ && oem_->Encode(hostText, &scratch_)) {
             hostText = scratch_;
         } else {
             // No place in the file's code page: the whole file becomes UTF-8, as FAR 3 does.
             stored.utf8 = true;
             switchToUtf8_ = true;
         }
-    } else if (text_ == Text::Oem) {
-        stored.utf8 = utf8Line;
     }
     names_.append(hostText);
     stored.size = static_cast<std::uint32_t>(hostText.size());
@@ -224,14 +239,13 @@ void DescriptionEdit::Renamed(std::string_view oldName, std::string_view newName
         std::size_t lineEnd = text.find('\n', entry->tokenEnd);
         lineEnd = lineEnd == std::string_view::npos ? text.size() : lineEnd;
         const std::string_view line = text.substr(entry->lineBegin, lineEnd - entry->lineBegin);
-        const bool utf8Line = text_ == Text::Oem && HasNonAscii(line) && IsUtf8(line);
-        claims_.push_back(Claim{entry->lineBegin, entry->tokenEnd, Store(newName, utf8Line)});
+        claims_.push_back(Claim{entry->lineBegin, entry->tokenEnd, Store(newName, line)});
         return;
     }
     if (panelDescription && panelDescription[0] != '\0') {
         Added added;
-        added.name = Store(newName, false);
-        added.description = Store(panelDescription, false);
+        added.name = Store(newName, std::string_view());
+        added.description = Store(panelDescription, std::string_view());
         added_.push_back(added);
     }
 }

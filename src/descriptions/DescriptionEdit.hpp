@@ -89,9 +89,11 @@ private:
     bool Same(std::string_view a, std::string_view b, bool folded) const;
     Entry* Find(std::string_view key);
     Entry* FindLine(std::string_view name);
-    // Keeps host text for the output, in the file's code page where it has a place. A line that
-    // is UTF-8 as it stands keeps UTF-8 names (`utf8Line`).
-    Stored Store(std::string_view hostText, bool utf8Line);
+    // Settles whether a file without a mark is UTF-8 through and through (Text::Utf8).
+    void Decide();
+    // Keeps host text for the output, in the file's code page where it has a place. The old line
+    // it goes into ("" for a new one), when UTF-8 as it stands, keeps UTF-8 names.
+    Stored Store(std::string_view hostText, std::string_view line);
     void AppendToken(std::string& out, const Stored& name) const;
     void AppendStored(std::string& out, const Stored& stored) const;
     // File text for the output; after a switch to UTF-8 each line converted on its own.
@@ -102,6 +104,7 @@ private:
     bool fold_;  // names match without regard to ASCII letter case (the Windows hosts)
     DescriptionCodePage readIn_ = DescriptionCodePage::Plain;
     Text text_ = Text::Bytes;
+    bool undecided_ = false;      // Oem until Decide() has looked at the file
     std::string file_;            // the old file (UTF-16 converted to UTF-8)
     std::size_t base_ = 0;        // where the text starts after a UTF-8 mark
     std::vector<Entry> entries_;  // one per named line, in file order

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "host/JsonLine.hpp"
-#include "platform/TextLines.hpp"
 #include "host/Trace.hpp"
 #include "platform/HostSystem.hpp"
+#include "platform/TextLines.hpp"
 
 namespace velmora::host {
 namespace {
@@ -205,12 +205,19 @@ bool JournalWriter::Commit(const Plan& plan, std::string* error) {
             // Without the old descriptions undo could not keep its promise.
             failure = "cannot keep the description file's bytes: " + reason;
         } else {
-            output_->Append(
-                "{\"descriptions\": " + JsonString(plan.descriptionFile) + ", \"before\": " +
-                Json(exists ? std::optional<std::string>(before) : std::nullopt) + ", \"planned\": " +
+            // Built in one string: the old file may be megabytes, copied once.
+            std::string line = "{\"descriptions\": " + JsonString(plan.descriptionFile) + ", \"before\": ";
+            line.reserve(line.size() + before.size() + before.size() / 8 + 64);
+            if (exists)
+                AppendJsonString(before.data(), before.size(), &line);
+            else
+                line += "null";
+            line += ", \"planned\": ";
+            line +=
                 Json(plan.descriptionBytes ? std::optional<std::string>(ContentHash(*plan.descriptionBytes))
-                                           : std::nullopt) +
-                "}\n");
+                                           : std::nullopt);
+            line += "}\n";
+            output_->Append(line);
         }
     }
     output_->Append("{\"renames\": " + std::to_string(renames_) + "}\n");

@@ -66,6 +66,8 @@ void AppendJsonString(const char* data, std::size_t size, std::string* out) {
             const unsigned char b = bytes[plain];
             if (b >= 0x20 && b < 0x80 && b != '"' && b != '\\') {
                 ++plain;
+            } else if (b >= 0xC2 && b <= 0xDF && plain + 1 < size && (bytes[plain + 1] & 0xC0) == 0x80) {
+                plain += 2;  // Cyrillic and most other scripts: two bytes a character
             } else if (b >= 0x80) {
                 const std::size_t length = ValidUtf8Length(data + plain, size - plain);
                 if (length == 0)
