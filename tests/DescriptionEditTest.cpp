@@ -125,6 +125,8 @@ TEST(DescriptionEdit, FileKeepsTheCodePageItWasReadIn) {
          vacation + " " + kSummer + "\r\nghost " + kSummer + "\r\n",
          {{vacation, vacation1, nullptr}},
          vacation1 + " " + kSummer + "\r\nghost " + kSummer + "\r\n"},
+        {"far2l, an ASCII name turning Cyrillic in a UTF-8 file without a mark", HostText::Utf8,
+         "a " + kSummer + "\r\n", {{"a", vacation, nullptr}}, vacation + " " + kSummer + "\r\n"},
         {"far2l, CP866",
          HostText::Utf8,
          Cp866(vacation + " " + kSummer + "\r\n"),
