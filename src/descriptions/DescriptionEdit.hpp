@@ -46,9 +46,6 @@ public:
 
     // Whether the file changes at all.
     bool Changed() const { return !claims_.empty() || !added_.empty(); }
-    // Whether the file changes to UTF-8 with a mark: a new name or description has no place in the
-    // code page the file was read in.
-    bool SwitchesToUtf8() const { return switchToUtf8_; }
 
     // The new file.
     std::string Render() const;

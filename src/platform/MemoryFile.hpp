@@ -27,18 +27,6 @@ public:
         *size = bytes_->size();
         return FileResult::Success();
     }
-    FileResult Prepend(const char* data, std::size_t size) override {
-        bytes_->insert(0, data, size);
-        return FileResult::Success();
-    }
-    FileResult ReadBack(std::string* bytes) override {
-        *bytes = *bytes_;
-        return FileResult::Success();
-    }
-    FileResult Overwrite(const char* data, std::size_t size) override {
-        bytes_->assign(data, size);
-        return FileResult::Success();
-    }
     FileResult Close() override { return FileResult::Success(); }
 
 private:

@@ -53,15 +53,6 @@ public:
     virtual FileResult Write(const char* data, std::size_t size) = 0;
     // The file's current size; false when it cannot be queried.
     virtual FileResult Size(std::uint64_t* size) = 0;
-    // Puts bytes in front of everything written so far, the position staying at the end. Meant for
-    // small files (what was written is read back and written again); on failure the file's
-    // content is undefined and the file is to be discarded.
-    virtual FileResult Prepend(const char* data, std::size_t size) = 0;
-    // Everything written so far, read back; the position stays at the end.
-    virtual FileResult ReadBack(std::string* bytes) = 0;
-    // Replaces everything written so far by these bytes, the position staying at the end. Meant
-    // for small files, like Prepend, and with the same undefined content after a failure.
-    virtual FileResult Overwrite(const char* data, std::size_t size) = 0;
     // Closes the file; false when the system reports a failure (data may be lost).
     virtual FileResult Close() = 0;
 };
@@ -89,8 +80,7 @@ public:
     // GetTempFileName does with unique number 0, and sets *name to it (untouched on failure).
     virtual FileResult CreateTempFile(const std::string& directory, const std::string& prefix,
                                       std::string* name) = 0;
-    // Opens an existing or new file for writing (and reading back, see Prepend) and truncates it;
-    // *file stays null on failure.
+    // Opens an existing or new file for writing and truncates it; *file stays null on failure.
     virtual FileResult OpenForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) = 0;
     // Puts `from` in the place of `to` in one step; `to` may exist and is replaced. Works across
     // file systems by copying `from` beside `to` first. Keeps `to`'s hidden attribute where the

@@ -32,21 +32,6 @@ public:
             return Injected();
         return inner_->Size(size);
     }
-    FileResult Prepend(const char* data, std::size_t size) override {
-        if (!owner_->Record("Prepend", path_))
-            return Injected();
-        return inner_->Prepend(data, size);
-    }
-    FileResult ReadBack(std::string* bytes) override {
-        if (!owner_->Record("ReadBack", path_))
-            return Injected();
-        return inner_->ReadBack(bytes);
-    }
-    FileResult Overwrite(const char* data, std::size_t size) override {
-        if (!owner_->Record("Overwrite", path_))
-            return Injected();
-        return inner_->Overwrite(data, size);
-    }
     FileResult Close() override {
         const bool wanted = owner_->Record("Close", path_);
         // A failing close still releases the file, as close(2) and CloseHandle do.

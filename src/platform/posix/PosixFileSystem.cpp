@@ -228,33 +228,6 @@ public:
         *size = static_cast<std::uint64_t>(status.st_size);
         return FileResult::Success();
     }
-    FileResult Prepend(const char* data, std::size_t size) override {
-        if (!fd_.IsOpen())
-            return FileResult(std::make_error_code(std::errc::bad_file_descriptor));
-        if (size == 0)
-            return FileResult::Success();
-        std::string written;
-        if (::lseek(fd_.Get(), 0, SEEK_SET) != 0 || !posix::ReadAll(fd_.Get(), &written))
-            return Outcome(false);
-        written.insert(0, data, size);
-        return Outcome(::lseek(fd_.Get(), 0, SEEK_SET) == 0 &&
-                       posix::WriteAll(fd_.Get(), written.data(), written.size()));
-    }
-    FileResult ReadBack(std::string* bytes) override {
-        if (!fd_.IsOpen())
-            return FileResult(std::make_error_code(std::errc::bad_file_descriptor));
-        std::string written;
-        if (::lseek(fd_.Get(), 0, SEEK_SET) != 0 || !posix::ReadAll(fd_.Get(), &written))
-            return Outcome(false);
-        *bytes = std::move(written);
-        return FileResult::Success();
-    }
-    FileResult Overwrite(const char* data, std::size_t size) override {
-        if (!fd_.IsOpen())
-            return FileResult(std::make_error_code(std::errc::bad_file_descriptor));
-        return Outcome(::lseek(fd_.Get(), 0, SEEK_SET) == 0 && posix::WriteAll(fd_.Get(), data, size) &&
-                       ::ftruncate(fd_.Get(), static_cast<off_t>(size)) == 0);
-    }
     FileResult Close() override {
         if (!fd_.IsOpen())
             return FileResult(std::make_error_code(std::errc::bad_file_descriptor));

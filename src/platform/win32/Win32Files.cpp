@@ -6,19 +6,6 @@
 namespace velmora::win32 {
 namespace {
 
-// Reads from the current position to the end of the file.
-FileResult ReadToEnd(HANDLE file, std::string* bytes) {
-    char buffer[65536];
-    for (;;) {
-        DWORD read = 0;
-        if (ReadFile(file, buffer, sizeof buffer, &read, nullptr) == 0)
-            return Outcome(false);
-        if (read == 0)
-            return FileResult::Success();
-        bytes->append(buffer, read);
-    }
-}
-
 class Win32WritableFile final : public WritableFile {
 public:
     explicit Win32WritableFile(HANDLE handle) : file_(handle) {}
@@ -56,50 +43,6 @@ public:
             return Outcome(false);
         *size = (static_cast<std::uint64_t>(high) << 32) | low;
         return FileResult::Success();
-    }
-
-    FileResult Prepend(const char* data, std::size_t size) override {
-        if (!file_.IsOpen())
-            return Refused(ERROR_INVALID_HANDLE);
-        if (size == 0)
-            return FileResult::Success();
-        std::string written(data, size);
-        const LARGE_INTEGER zero{};
-        if (SetFilePointerEx(file_.Get(), zero, nullptr, FILE_BEGIN) == 0)
-            return Outcome(false);
-        const FileResult read = ReadToEnd(file_.Get(), &written);
-        if (!read)
-            return read;
-        return Overwrite(written.data(), written.size());
-    }
-
-    FileResult ReadBack(std::string* bytes) override {
-        if (!file_.IsOpen())
-            return Refused(ERROR_INVALID_HANDLE);
-        const LARGE_INTEGER zero{};
-        if (SetFilePointerEx(file_.Get(), zero, nullptr, FILE_BEGIN) == 0)
-            return Outcome(false);
-        std::string written;
-        const FileResult read = ReadToEnd(file_.Get(), &written);
-        if (read)
-            *bytes = std::move(written);
-        return read;
-    }
-
-    FileResult Overwrite(const char* data, std::size_t size) override {
-        if (!file_.IsOpen())
-            return Refused(ERROR_INVALID_HANDLE);
-        if (size > std::numeric_limits<DWORD>::max())
-            return Refused(ERROR_INVALID_PARAMETER);
-        const LARGE_INTEGER zero{};
-        if (SetFilePointerEx(file_.Get(), zero, nullptr, FILE_BEGIN) == 0)
-            return Outcome(false);
-        DWORD count = 0;
-        if (size != 0 && WriteFile(file_.Get(), data, static_cast<DWORD>(size), &count, nullptr) == 0)
-            return Outcome(false);
-        if (count != size)
-            return Refused(ERROR_DISK_FULL);
-        return Outcome(SetEndOfFile(file_.Get()) != 0);
     }
 
     FileResult Close() override {
