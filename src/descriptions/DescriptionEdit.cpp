@@ -180,8 +180,6 @@ DescriptionEdit::Entry* DescriptionEdit::Find(std::string_view key) {
     return nullptr;
 }
 
-// The line of a name in the host's text: as the host reads the file, or, in a file without a
-// mark, by the name's own bytes (a line a UTF-8 tool wrote, which far2l itself cannot match).
 void DescriptionEdit::Decide() {
     if (!undecided_)
         return;
@@ -190,6 +188,8 @@ void DescriptionEdit::Decide() {
         text_ = Text::Utf8;
 }
 
+// The line of a name in the host's text: as the host reads the file, or, in a file without a
+// mark, by the name's own bytes (a line a UTF-8 tool wrote, which far2l itself cannot match).
 DescriptionEdit::Entry* DescriptionEdit::FindLine(std::string_view name) {
     if (undecided_ && HasNonAscii(name))
         Decide();
@@ -275,16 +275,7 @@ void DescriptionEdit::AppendText(std::string& out, std::string_view text) const 
         return;
     }
     // Each line as the host read it: in UTF-8 when it is UTF-8 as it stands, else in OEM.
-    while (!text.empty()) {
-        std::size_t end = text.find('\n');
-        end = end == std::string_view::npos ? text.size() : end + 1;
-        const std::string_view line = text.substr(0, end);
-        if (!oem_ || IsUtf8(line))
-            out.append(line);
-        else
-            oem_->Decode(line, &out);
-        text.remove_prefix(end);
-    }
+    AppendLinesInUtf8(oem_, text, &out);
 }
 
 std::string DescriptionEdit::Render() const {

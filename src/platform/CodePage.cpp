@@ -71,4 +71,17 @@ bool IsUtf8(std::string_view bytes) {
     return true;
 }
 
+void AppendLinesInUtf8(const CodePage* page, std::string_view bytes, std::string* utf8) {
+    while (!bytes.empty()) {
+        std::size_t end = bytes.find('\n');
+        end = end == std::string_view::npos ? bytes.size() : end + 1;
+        const std::string_view line = bytes.substr(0, end);
+        if (!page || IsUtf8(line))
+            utf8->append(line);
+        else
+            page->Decode(line, utf8);
+        bytes.remove_prefix(end);
+    }
+}
+
 }  // namespace velmora

@@ -22,6 +22,11 @@ public:
 // surrogates or values past U+10FFFF.
 bool IsUtf8(std::string_view bytes);
 
+// The bytes in UTF-8, line by line, appended to *utf8: a line that is UTF-8 as it stands stays as
+// it is (a line a UTF-8 tool wrote into a file read in a code page), any other is decoded from
+// `page`. Without a page every line stays as it is.
+void AppendLinesInUtf8(const CodePage* page, std::string_view bytes, std::string* utf8);
+
 // The system's converter for a code page by number (866, 850, 936, ...); null when it has none.
 std::unique_ptr<CodePage> OpenCodePage(unsigned codePage);
 

@@ -30,17 +30,7 @@ std::string_view DecodeDescriptionText(std::string_view bytes, unsigned oemCodeP
         return bytes;
     converted->clear();
     converted->reserve(bytes.size() * 2);
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        std::size_t end = bytes.find('\n', pos);
-        end = end == std::string_view::npos ? bytes.size() : end + 1;
-        const std::string_view line = bytes.substr(pos, end - pos);
-        if (IsUtf8(line))
-            converted->append(line);
-        else
-            oem->Decode(line, converted);
-        pos = end;
-    }
+    AppendLinesInUtf8(oem.get(), bytes, converted);
     return *converted;
 }
 
