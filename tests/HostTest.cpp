@@ -19,7 +19,7 @@
 #include "host/Trace.hpp"
 #include "platform/HostSystem.hpp"
 #include "platform/Platform.hpp"
-#include "plugin/Messages.hpp"
+#include "ports/Messages.hpp"
 #include "support/TempDir.hpp"
 
 namespace velmora::host {

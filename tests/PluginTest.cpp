@@ -10,7 +10,7 @@
 #include "far/HostConventions.hpp"
 #include "plugin/Exports.hpp"
 #include "plugin/HostServices.hpp"
-#include "rename/RenameDialog.hpp"
+#include "plugin/RenameDialog.hpp"
 #include "support/MemoryRegistry.hpp"
 
 namespace velmora {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/Messages.hpp"
+#include "ports/Messages.hpp"
 
 namespace fs = std::filesystem;
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/CodePage.hpp"
-#include "plugin/PluginHost.hpp"
+#include "ports/PluginHost.hpp"
 
 namespace velmora {
 

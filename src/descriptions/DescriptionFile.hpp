@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/Platform.hpp"
-#include "plugin/RunContext.hpp"
+#include "ports/RunContext.hpp"
 
 namespace velmora {
 

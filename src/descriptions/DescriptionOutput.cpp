@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "plugin/Messages.hpp"
+#include "ports/Messages.hpp"
 
 namespace velmora {
 namespace {

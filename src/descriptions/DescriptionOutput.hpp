@@ -13,7 +13,7 @@
 #include "descriptions/DescriptionEdit.hpp"
 #include "platform/Platform.hpp"
 #include "platform/TempFile.hpp"
-#include "plugin/RunContext.hpp"
+#include "ports/RunContext.hpp"
 
 namespace velmora {
 

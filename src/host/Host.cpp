@@ -22,7 +22,7 @@
 #include "host/Undo.hpp"
 #include "platform/HostSystem.hpp"
 #include "platform/Platform.hpp"
-#include "plugin/Messages.hpp"
+#include "ports/Messages.hpp"
 #include "settings/Settings.hpp"
 
 #if defined(VELMORA_HAVE_TUI)

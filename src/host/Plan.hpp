@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "descriptions/DescriptionOutput.hpp"
-#include "plugin/RunContext.hpp"
+#include "ports/RunContext.hpp"
 
 namespace velmora::host {
 

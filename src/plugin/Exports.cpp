@@ -3,7 +3,7 @@
 
 #include "far/FarAbi.hpp"
 #include "plugin/HostServices.hpp"
-#include "plugin/RunContext.hpp"
+#include "ports/RunContext.hpp"
 #include "rename/RenameRun.hpp"
 
 namespace {

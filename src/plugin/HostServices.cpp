@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/CodePage.hpp"
-#include "rename/RenameDialog.hpp"
+#include "plugin/RenameDialog.hpp"
 
 namespace velmora {
 namespace {

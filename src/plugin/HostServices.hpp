@@ -6,9 +6,9 @@
 #include <string>
 
 #include "far/FarAbi.hpp"
-#include "plugin/Messages.hpp"
-#include "plugin/PluginHost.hpp"
-#include "plugin/RunContext.hpp"
+#include "ports/Messages.hpp"
+#include "ports/PluginHost.hpp"
+#include "ports/RunContext.hpp"
 
 namespace velmora {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "far/HostConventions.hpp"
-#include "plugin/Messages.hpp"
+#include "ports/Messages.hpp"
 
 namespace velmora {
 

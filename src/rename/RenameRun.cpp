@@ -5,7 +5,7 @@
 
 #include "descriptions/DescriptionFile.hpp"
 #include "far/HostConventions.hpp"
-#include "plugin/Messages.hpp"
+#include "ports/Messages.hpp"
 
 namespace velmora {
 namespace {

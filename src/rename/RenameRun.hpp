@@ -5,7 +5,7 @@
 #include <string>
 
 #include "descriptions/DescriptionOutput.hpp"
-#include "plugin/RunContext.hpp"
+#include "ports/RunContext.hpp"
 #include "rename/NameTemplate.hpp"
 #include "rename/RunProgress.hpp"
 #include "settings/Settings.hpp"

@@ -1,6 +1,6 @@
 #include "rename/RunProgress.hpp"
 
-#include "plugin/Messages.hpp"
+#include "ports/Messages.hpp"
 
 namespace velmora {
 

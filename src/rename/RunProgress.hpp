@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "platform/Platform.hpp"
-#include "plugin/PluginHost.hpp"
+#include "ports/PluginHost.hpp"
 #include "rename/NameTemplate.hpp"
 
 namespace velmora {

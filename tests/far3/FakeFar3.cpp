@@ -10,7 +10,7 @@
 #include <iterator>
 
 #include "platform/win32/WindowsPrelude.hpp"
-#include "plugin/Messages.hpp"
+#include "ports/Messages.hpp"
 #include "plugin/far3/Far3Exports.hpp"
 #include "plugin/far3/Far3Guids.hpp"
 

@@ -9,7 +9,7 @@
 
 #include "far3/FakeFar3.hpp"
 #include "platform/win32/WindowsPrelude.hpp"
-#include "plugin/Messages.hpp"
+#include "ports/Messages.hpp"
 #include "plugin/far3/Far3Exports.hpp"
 #include "plugin/far3/Far3Guids.hpp"
 

@@ -6,7 +6,7 @@
 
 #include "far/HostConventions.hpp"
 #include "plugin/HostServices.hpp"
-#include "plugin/Messages.hpp"
+#include "ports/Messages.hpp"
 
 namespace velmora::test {
 namespace {

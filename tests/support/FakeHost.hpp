@@ -13,7 +13,7 @@
 #include "far/FarAbi.hpp"
 #include "platform/Platform.hpp"
 #include "plugin/HostServices.hpp"
-#include "plugin/RunContext.hpp"
+#include "ports/RunContext.hpp"
 
 namespace velmora::test {
 

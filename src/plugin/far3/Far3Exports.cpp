@@ -7,8 +7,8 @@
 
 #include "platform/CodePage.hpp"
 #include "platform/Win32Unicode.hpp"
-#include "plugin/Messages.hpp"
-#include "plugin/RunContext.hpp"
+#include "ports/Messages.hpp"
+#include "ports/RunContext.hpp"
 #include "plugin/far3/Far3Guids.hpp"
 #include "plugin/far3/Far3Host.hpp"
 #include "plugin/far3/Far3Settings.hpp"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "far/Far3Abi.hpp"
-#include "plugin/PluginHost.hpp"
+#include "ports/PluginHost.hpp"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "rename/RenameDialog.hpp"
+#include "plugin/RenameDialog.hpp"
 
 #include <cstring>
 #include <string>

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/Platform.hpp"
-#include "plugin/PluginHost.hpp"
+#include "ports/PluginHost.hpp"
 
 namespace velmora {
 
