@@ -1,0 +1,54 @@
+// The plan of a batch worked out a slice at a time, for a dialog that must answer every keystroke
+// at once: the renamer's own run, against a simulation of the panel's folder in which moves are
+// recorded instead of made. Nothing on disk changes and no box is shown.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "ports/RunContext.hpp"
+
+namespace velmora {
+
+// The dialog's answers the plan is made for, as typed.
+struct PlanAnswers {
+    std::string mask;
+    std::string startNumber;
+    bool withoutZero = false;
+};
+
+// What the plan says so far.
+struct PlanSummary {
+    std::uint32_t total = 0;    // items of the selection
+    std::uint32_t checked = 0;  // items planned so far, in order
+    std::uint32_t renames = 0;  // of those, the ones the run renames
+    std::uint32_t keeps = 0;    // of those, the ones that keep their names
+    bool stops = false;         // the run stops at item stopIndex, which it does not rename
+    std::uint32_t stopIndex = 0;
+    std::string stopName;    // that item's name
+    std::string stopTarget;  // the new name it cannot have
+    std::string stopReason;  // the warning's help topic: "FileExist" or "CanNotMove"
+
+    bool Complete() const { return stops || checked == total; }
+};
+
+class PlanCursor {
+public:
+    // `context` is the plug-in's run, whose host has read the panel; it must outlive the cursor.
+    // `observer`, when given, learns every item as it is planned (a list of the whole plan).
+    PlanCursor(const RunContext& context, const PlanAnswers& answers, RunObserver* observer = nullptr);
+    ~PlanCursor();
+    PlanCursor(const PlanCursor&) = delete;
+    PlanCursor& operator=(const PlanCursor&) = delete;
+
+    // Plans up to `items` more items; true once the plan is complete.
+    bool Advance(std::uint32_t items);
+    const PlanSummary& Summary() const;
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace velmora
