@@ -53,9 +53,63 @@ std::string DescriptionOf(const TempDir& dir, const std::string& name) {
     return found ? *found : "";
 }
 
+// What the dialog's live preview showed once the scripted answers were typed: its list lines and
+// its summary, from the trace's view of the dialog.
+struct LiveView {
+    std::vector<std::string> lines;
+    std::string summary;
+};
+
+LiveView LiveViewOf(const HostResult& result) {
+    LiveView view;
+    const std::vector<std::string> calls = result.Calls("DialogView");
+    EXPECT_EQ(calls.size(), 1u);
+    if (calls.empty())
+        return view;
+    const std::vector<std::string> items = DialogItems(calls[0]);
+    EXPECT_EQ(items.size(), 20u);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        host::JsonObject item;
+        EXPECT_TRUE(host::ParseJsonObject(items[i], &item));
+        const std::string data = Field(item, "data");
+        if (i >= 13 && i < 19 && !data.empty())
+            view.lines.push_back(data);
+        if (i == 19)
+            view.summary = data;
+    }
+    return view;
+}
+
+// The summary the dialog shows for a whole plan, in English.
+std::string SummaryOf(const std::vector<host::JsonObject>& plan) {
+    std::size_t renames = 0, keeps = 0;
+    std::string stop;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const std::string action = Field(plan[i], "action");
+        renames += action == "rename" ? 1 : 0;
+        keeps += action == "keep" ? 1 : 0;
+        if (action == "stop")
+            stop = Field(plan[i], "reason") == "FileExist"
+                       ? "; stops at file " + std::to_string(i + 1) + ": " + Field(plan[i], "new") + " exists"
+                       : "; stops at file " + std::to_string(i + 1) + ": " + Field(plan[i], "old") +
+                             " cannot be renamed";
+    }
+    std::string text = std::to_string(renames) + " rename, " + std::to_string(keeps) + " keep" + stop;
+    // The dialog's line holds 49 characters.
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && characters++ == 49) {
+            text.resize(i);
+            break;
+        }
+    }
+    return text;
+}
+
 // The plan in both forms, for a batch that renames, keeps, stops and leaves the rest; the
 // directory, the description file and the settings stay exactly as they were, and no journal
-// is written.
+// is written. The dialog's live preview, typed the same answers, shows the plan's first items
+// and its summary.
 TEST(Plan, DryRunShowsThePlanAndChangesNothing) {
     HostRunner host;
     host.MakeFiles({"DSC_1.jpg", kMountains, kSea, "IMG_3.jpg", "IMG_4.jpg", "a b.jpg"});
@@ -250,6 +304,12 @@ TEST(Plan, DryRunIsWhatTheRunDoes) {
         expected.erase("Descript.ion");
         const std::vector<host::JsonObject> plan = JsonLines(dry.out);
         ASSERT_EQ(plan.size(), present.size()) << dry.err;
+        const LiveView live = LiveViewOf(dry);
+        std::vector<std::string> firstItems;
+        for (std::size_t i = 0; i < plan.size() && i < 6; ++i)
+            firstItems.push_back(Field(plan[i], "old") + " -> " + Field(plan[i], "new"));
+        EXPECT_EQ(live.lines, firstItems);
+        EXPECT_EQ(live.summary, SummaryOf(plan));
         for (std::size_t i = 0; i < plan.size(); ++i) {
             EXPECT_EQ(Field(plan[i], "old"), present[i]);
             if (Field(plan[i], "action") == "rename") {

@@ -18,8 +18,8 @@ namespace {
 
 struct RecordingHost {
     std::vector<std::string> calls;
-    std::vector<far::FarDialogItem> dialogItems;  // as the dialog closed
-    std::vector<far::FarDialogItem> shown;        // as the plug-in filled them
+    std::vector<far::FarDialogItem> dialogItems;      // as the dialog closed
+    std::vector<far::FarDialogItem> shown;            // as the plug-in filled them
     std::function<void(far::FarDialogItem*)> answer;  // what the user does in the dialog
     int dialogResult = -1;
     far::PanelInfo panel{};
@@ -77,10 +77,11 @@ protected:
     }
     void TearDown() override { g_host = nullptr; }
 
-    // Hands the plug-in a record of exactly the size it keeps, so a read past it is caught.
+    // Hands the plug-in a record of exactly the size it always keeps, saying so (a host without
+    // the dialog procedure's services), so a read past it is caught.
     void Start(const char* rootKey) {
         far::PluginStartupInfo info{};
-        info.StructSize = sizeof info;
+        info.StructSize = static_cast<int>(far::kKeptStartupBytes);
         info.ModuleNumber = 42;
         info.RootKey = rootKey;
         info.Dialog = DialogFn;
@@ -132,7 +133,7 @@ TEST_F(Plugin, CancelledRunStillRefreshesThePanelAndStoresNothing) {
     host_.dialogResult = 10;  // Cancel
     EXPECT_EQ(OpenPlugin(far::OPEN_PLUGINSMENU, 0), far::kInvalidHandle);
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"SaveScreen(0,0,-1,-1)", "Control(1,2)",
-                                                     "Dialog(-1,-1,59,12,EnterVelmora,11)",
+                                                     "Dialog(-1,-1,59,20,EnterVelmora,20)",
                                                      "RestoreScreen(92)", "Control(3,1)", "Control(5,0)"}));
     for (const std::string& call : registry_.log) {
         EXPECT_EQ(call.rfind("Write", 0), std::string::npos) << call;
@@ -172,7 +173,8 @@ TEST_F(Plugin, DialogShowsStoredOptionsAndStoresAnswersOnlyAfterOk) {
         EXPECT_EQ(shown[far::kDialogSaveDescriptionItem].Selected, 1);
 
         const bool ok = closedBy == far::kDialogOkItem;
-        EXPECT_EQ(registry_.values[key + "|velmora"], ok ? std::string("new_%#\0", 7) : std::string("IMG_%#.%E\0", 10));
+        EXPECT_EQ(registry_.values[key + "|velmora"],
+                  ok ? std::string("new_%#\0", 7) : std::string("IMG_%#.%E\0", 10));
         EXPECT_EQ(registry_.values.count(key + "|number"), ok ? 1u : 0u);
         EXPECT_EQ(registry_.values[key + "|WithoutZero"], std::string(ok ? "\0\0\0\0" : "\1\0\0\0", 4));
         EXPECT_EQ(registry_.values[key + "|SaveDescription"], std::string(ok ? "\0\0\0\0" : "\1\0\0\0", 4));
@@ -184,7 +186,7 @@ TEST_F(Plugin, WithoutDescriptionsColumnTheSwitchIsNotOffered) {
     registry_.Put("Software\\Far\\Plugins\\Velmora", "SaveDescription", std::string("\1\0\0\0", 4));
     host_.dialogResult = -1;
     OpenPlugin(far::OPEN_PLUGINSMENU, 0);
-    ASSERT_EQ(host_.dialogItems.size(), 11u);
+    ASSERT_EQ(host_.dialogItems.size(), 20u);
     EXPECT_EQ(host_.dialogItems[7].Type, far::DI_TEXT);
     EXPECT_STREQ(host_.dialogItems[7].Data, "");
 }

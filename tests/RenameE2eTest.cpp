@@ -211,11 +211,12 @@ TEST(RenameE2e, CancelRenamesAndStoresNothing) {
     EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"a.txt"});
     EXPECT_FALSE(host.HasStoredOptions());
     // The panel is still updated and redrawn after a cancelled dialog.
-    ASSERT_EQ(result.trace.size(), 4u);
+    ASSERT_EQ(result.trace.size(), 5u);
     EXPECT_EQ(result.trace[0], "{\"service\":\"Control\",\"command\":1}");
-    EXPECT_TRUE(EndsWith(result.trace[1], ",\"result\":-1}")) << result.trace[1];
-    EXPECT_EQ(result.trace[2], "{\"service\":\"Control\",\"command\":3}");
-    EXPECT_EQ(result.trace[3], "{\"service\":\"Control\",\"command\":5}");
+    EXPECT_TRUE(StartsWith(result.trace[1], "{\"service\":\"DialogView\",")) << result.trace[1];
+    EXPECT_TRUE(EndsWith(result.trace[2], ",\"result\":-1}")) << result.trace[2];
+    EXPECT_EQ(result.trace[3], "{\"service\":\"Control\",\"command\":3}");
+    EXPECT_EQ(result.trace[4], "{\"service\":\"Control\",\"command\":5}");
 }
 
 TEST(RenameE2e, OptionsAreStoredAndShownNextTime) {
@@ -225,7 +226,7 @@ TEST(RenameE2e, OptionsAreStoredAndShownNextTime) {
     EXPECT_EQ(first.status, 0) << first.err;
     // The dialog shows the defaults on first use; the trace has the items before the answers.
     std::vector<std::string> items = DialogItems(first.Calls("Dialog").at(0));
-    ASSERT_EQ(items.size(), 11u);
+    ASSERT_EQ(items.size(), 20u);
     EXPECT_EQ(items[2], "{\"type\":4,\"data\":\"%F\",\"selected\":0,\"history\":\"Velmora_Name\"}");
     EXPECT_EQ(items[3], "{\"type\":4,\"data\":\"0\",\"selected\":0,\"history\":\"Velmora_StartNumber\"}");
     EXPECT_EQ(items[6], "{\"type\":8,\"data\":\"Counter without leading zeros\",\"selected\":0}");
@@ -238,7 +239,7 @@ TEST(RenameE2e, OptionsAreStoredAndShownNextTime) {
 
     HostResult second = host.Run({"--cancel"});
     items = DialogItems(second.Calls("Dialog").at(0));
-    ASSERT_EQ(items.size(), 11u);
+    ASSERT_EQ(items.size(), 20u);
     EXPECT_NE(items[2].find("\"data\":\"%N_%#.%E\""), std::string::npos);
     EXPECT_NE(items[3].find("\"data\":\"0005\""), std::string::npos);
     EXPECT_NE(items[6].find("\"selected\":1"), std::string::npos);
@@ -256,7 +257,7 @@ TEST(RenameE2e, WithoutDescriptionsColumnTheSwitchIsGone) {
     HostResult result = host.Run({"--yes", "--columns", "N,S", "--save-descriptions", "0", "--mask", "%F"});
     EXPECT_EQ(result.status, 0) << result.err;
     std::vector<std::string> items = DialogItems(result.Calls("Dialog").at(0));
-    ASSERT_EQ(items.size(), 11u);
+    ASSERT_EQ(items.size(), 20u);
     EXPECT_TRUE(StartsWith(items[7], "{\"type\":0,\"data\":\"\",\"selected\":")) << items[7];
     EXPECT_EQ(host.StoredDword("SaveDescription"), std::optional<std::uint32_t>(1));
 }
@@ -265,16 +266,21 @@ TEST(RenameE2e, TraceShapes) {
     HostRunner host;
     host.MakeFiles({"a b.txt"});
     HostResult result = host.Run({"--yes", "--mask", "c'd.txt", "--columns", "N", "a b.txt"});
-    ASSERT_EQ(result.trace.size(), 5u) << result.err;
+    ASSERT_EQ(result.trace.size(), 6u) << result.err;
     EXPECT_EQ(result.trace[0], "{\"service\":\"Control\",\"command\":1}");
-    EXPECT_TRUE(StartsWith(result.trace[1],
-                           "{\"service\":\"Dialog\",\"help\":\"EnterVelmora\",\"items\":[{\"type\":3"))
+    // The dialog as its procedure showed it once the answers were typed, then as it closed.
+    EXPECT_TRUE(StartsWith(result.trace[1], "{\"service\":\"DialogView\",\"items\":[{\"type\":3"))
         << result.trace[1];
-    EXPECT_TRUE(EndsWith(result.trace[1], "}],\"result\":9}")) << result.trace[1];
-    EXPECT_EQ(result.trace[2], "{\"service\":\"Message\",\"flags\":0,\"help\":null,\"lines\":[" +
+    EXPECT_TRUE(EndsWith(result.trace[1], "{\"type\":0,\"data\":\"1 rename, 0 keep\",\"selected\":0}]}"))
+        << result.trace[1];
+    EXPECT_TRUE(StartsWith(result.trace[2],
+                           "{\"service\":\"Dialog\",\"help\":\"EnterVelmora\",\"items\":[{\"type\":3"))
+        << result.trace[2];
+    EXPECT_TRUE(EndsWith(result.trace[2], "}],\"result\":9}")) << result.trace[2];
+    EXPECT_EQ(result.trace[3], "{\"service\":\"Message\",\"flags\":0,\"help\":null,\"lines\":[" +
                                    kProgressTitle + ",\"1. a b.txt\"],\"buttons\":0}");
-    EXPECT_EQ(result.trace[3], "{\"service\":\"Control\",\"command\":3}");
-    EXPECT_EQ(result.trace[4], "{\"service\":\"Control\",\"command\":5}");
+    EXPECT_EQ(result.trace[4], "{\"service\":\"Control\",\"command\":3}");
+    EXPECT_EQ(result.trace[5], "{\"service\":\"Control\",\"command\":5}");
     EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"c'd.txt"});
 }
 

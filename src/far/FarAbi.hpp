@@ -62,6 +62,35 @@ constexpr DWORD DIF_CENTERGROUP = 0x4000;
 constexpr DWORD DIF_SEPARATOR = 0x10000;
 constexpr DWORD DIF_HISTORY = 0x40000;
 
+// Messages of a dialog with a procedure (the same numbers in FAR 1.x and far2l).
+enum DialogMessage : int {
+    DM_CLOSE = 1,
+    DM_ENABLE = 2,
+    DM_ENABLEREDRAW = 3,
+    DM_GETDLGDATA = 4,
+    DM_SETDLGDATA = 11,
+    DM_SETFOCUS = 13,
+    DM_REDRAW = 14,
+    DM_GETTEXTPTR = 21,
+    DM_SETTEXTPTR = 22,
+    DM_SHOWITEM = 23,
+    DM_GETCHECK = 25,
+    DM_SETCHECK = 26,
+    DN_FIRST = 0x1000,
+    DN_BTNCLICK = 4097,
+    DN_EDITCHANGE = 4103,
+    DN_ENTERIDLE = 4104,
+    DN_INITDIALOG = 4108,
+    DN_CLOSE = 1,
+};
+
+constexpr DWORD FDLG_WARNING = 1;
+constexpr DWORD FDLG_SMALLDIALOG = 2;
+constexpr DWORD FDLG_NODRAWSHADOW = 4;
+
+constexpr DWORD FMENU_SHOWAMPERSAND = 0x1;
+constexpr DWORD FMENU_WRAPMODE = 0x2;
+
 enum OpenFrom : int {
     OPEN_DISKMENU = 0,
     OPEN_PLUGINSMENU = 1,

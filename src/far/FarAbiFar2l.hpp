@@ -16,6 +16,8 @@ using DWORD = std::uint32_t;
 using INT_PTR = std::intptr_t;
 using DWORD_PTR = std::uintptr_t;
 using HANDLE = void*;
+// LONG_PTR of the dialog messages: pointer-sized.
+using LONG_PTR = std::intptr_t;
 
 // Whether the host hands over UTF-8 text (far2l) or single-byte OEM text (FAR 1.x).
 constexpr bool kHostStringsAreUtf8 = true;
@@ -110,6 +112,14 @@ struct PluginInfo {
     DWORD SysID;
 };
 
+// One line of a host menu.
+struct FarMenuItem {
+    char Text[128];
+    int Selected;
+    int Checked;
+    int Separator;
+};
+
 #include "FarServices.inc"
 
 struct PluginStartupInfo {
@@ -117,7 +127,7 @@ struct PluginStartupInfo {
     char ModuleName[4096];
     INT_PTR ModuleNumber;
     const char* RootKey;
-    void* Menu;
+    FARAPIMENU Menu;
     FARAPIDIALOG Dialog;
     FARAPIMESSAGE Message;
     FARAPIGETMSG GetMsg;
@@ -138,9 +148,9 @@ struct PluginStartupInfo {
     void* AdvControl;
     void* InputBox;
     void* ColorDialog;
-    void* DialogEx;
-    void* SendDlgMessage;
-    void* DefDlgProc;
+    FARAPIDIALOGEX DialogEx;
+    FARAPISENDDLGMESSAGE SendDlgMessage;
+    FARAPIDEFDLGPROC DefDlgProc;
     DWORD_PTR Reserved;
     void* ViewerControl;
 };
@@ -237,7 +247,13 @@ static_assert(offsetof(PluginStartupInfo, DefDlgProc) == 4300);
 static_assert(offsetof(PluginStartupInfo, Reserved) == 4308);
 static_assert(offsetof(PluginStartupInfo, ViewerControl) == 4316);
 
-// The plug-in keeps the record up to and including EditorControl.
+static_assert(sizeof(FarMenuItem) == 140);
+static_assert(offsetof(FarMenuItem, Selected) == 128);
+static_assert(offsetof(FarMenuItem, Checked) == 132);
+static_assert(offsetof(FarMenuItem, Separator) == 136);
+
+// The plug-in keeps the record up to and including EditorControl from every host, and the
+// services after it (the dialog procedure's) where the host's record has them.
 constexpr std::size_t kKeptStartupBytes = offsetof(PluginStartupInfo, FSF);
 static_assert(kKeptStartupBytes == 4244);
 // What a plug-in module's file name ends with, for this host to load it.

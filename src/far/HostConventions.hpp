@@ -28,16 +28,23 @@ char FoldAscii(char c);
 std::string FoldAscii(std::string_view text);
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 
-// The rename dialog: eleven items; a host that answers the dialog for the user (the velmora
-// host's command-line options) fills them by these numbers.
-constexpr int kDialogItemCount = 11;
+// The rename dialog: twenty items; a host that answers the dialog for the user (the velmora
+// host's command-line options) fills them by these numbers. The items after Cancel are the live
+// preview: a host that shows no dialog procedure leaves them as the plug-in built them.
+constexpr int kDialogItemCount = 20;
 constexpr int kDialogTemplateItem = 2;         // edit field: the name template
 constexpr int kDialogStartNumberItem = 3;      // edit field: the start number
 constexpr int kDialogWithoutZeroItem = 6;      // check box: counters without leading zeros
 constexpr int kDialogSaveDescriptionItem = 7;  // check box, or empty text without a descriptions column
 constexpr int kDialogOkItem = 9;
 constexpr int kDialogCancelItem = 10;
+constexpr int kDialogPreviewItem = 11;    // button: the whole plan in a menu
+constexpr int kDialogListFirstItem = 13;  // texts: the first selected items, "old -> new"
+constexpr int kDialogListLines = 6;
+constexpr int kDialogSummaryItem = 19;  // text: what the run changes and where it stops
+constexpr int kDialogListWidth = 49;    // characters of a list line and of the summary
 constexpr const char* kDialogHelpTopic = "EnterVelmora";
+constexpr const char* kPreviewHelpTopic = "PreviewVelmora";
 constexpr const char* kNameHistory = "Velmora_Name";
 constexpr const char* kStartNumberHistory = "Velmora_StartNumber";
 

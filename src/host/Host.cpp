@@ -17,11 +17,11 @@
 #include "host/ScriptedUi.hpp"
 #include "host/Services.hpp"
 #include "host/Simulation.hpp"
-#include "platform/TextLines.hpp"
 #include "host/Trace.hpp"
 #include "host/Undo.hpp"
 #include "platform/HostSystem.hpp"
 #include "platform/Platform.hpp"
+#include "platform/TextLines.hpp"
 #include "ports/Messages.hpp"
 #include "settings/Settings.hpp"
 
@@ -179,7 +179,9 @@ public:
     Verdict Confirm(const far::FarDialogItem* items, int count, int result) override {
         // A dialog of another layout (a plug-in module of another version) can have no plan made
         // for it: a dry run must then rename nothing all the same.
-        if (result != far::kDialogOkItem || count != far::kDialogItemCount)
+        // Preview closes the dialog to show the plan's list, whose Enter runs the batch as OK does.
+        const bool runs = result == far::kDialogOkItem || result == far::kDialogPreviewItem;
+        if (!runs || count != far::kDialogItemCount)
             return options_.dryRun ? Verdict::Cancel : Verdict::Proceed;
         if (options_.dryRun) {
             plan_ = ComputePlan(session_, options_.rootKey, items, count);

@@ -24,6 +24,7 @@ enum class OptionId {
     Cancel,
     DryRun,
     Json,
+    ViaPreview,
     Preview,
     NoPreview,
     Undo,
@@ -71,6 +72,9 @@ const std::vector<Option>& Options() {
         {{"dry-run", 'n', V::None, nullptr, "show what the run would do, change nothing", "Plan and undo"},
          OptionId::DryRun},
         {{"json", 0, V::None, nullptr, "with --dry-run: one JSON object a line", nullptr}, OptionId::Json},
+        {{"via-preview", 0, V::None, nullptr,
+          "with --yes: answer the dialog with its Preview button, then Enter in the plan's list", nullptr},
+         OptionId::ViaPreview},
         {{"preview", 0, V::None, nullptr, "the dialog previews the plan (from now on)", nullptr},
          OptionId::Preview},
         {{"no-preview", 0, V::None, nullptr, "the dialog renames at once (from now on)", nullptr},
@@ -195,6 +199,9 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Host
         case OptionId::Json:
             options->json = true;
             return true;
+        case OptionId::ViaPreview:
+            options->viaPreview = true;
+            return true;
         case OptionId::Preview:
         case OptionId::NoPreview: {
             const bool on = id == OptionId::Preview;
@@ -244,6 +251,10 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
     }
     if (options.nullSeparated && options.selectFrom.empty()) {
         *error = "option '-0' is about the names of '--select-from'; give that too";
+        return false;
+    }
+    if (options.viaPreview && options.answer != DialogAnswer::Yes) {
+        *error = "option '--via-preview' answers the dialog as '--yes' does; give that too";
         return false;
     }
     if (options.json && !options.dryRun) {

@@ -39,6 +39,7 @@ struct HostOptions {
     bool dryRun = false;          // show the plan (or the undo), change nothing
     bool json = false;            // the plan as JSON lines
     std::optional<bool> preview;  // the stored preview switch is to be set to this
+    bool viaPreview = false;      // --yes: the dialog's Preview button, then Enter in the plan's list
     bool help = false;
     bool version = false;
     std::vector<std::string> names;  // the selection, in this order

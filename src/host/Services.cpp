@@ -1,6 +1,7 @@
 #include "host/Services.hpp"
 
 #include <cstring>
+#include <vector>
 
 #include "far/HostConventions.hpp"
 
@@ -22,6 +23,113 @@ bool IsEditField(const far::FarDialogItem& item) {
     return item.Type == far::DI_EDIT || item.Type == far::DI_FIXEDIT;
 }
 
+// A dialog shown with a procedure: the handle the plug-in's messages come back with.
+class HostDialog final : public DialogEvents {
+public:
+    HostDialog(far::FarDialogItem* items, int count, far::FARWINDOWPROC procedure, far::LONG_PTR data)
+        : items_(items), count_(count), procedure_(procedure), data_(data) {}
+
+    far::LONG_PTR Send(int message, int param1, far::LONG_PTR param2) {
+        return procedure_(this, message, param1, param2);
+    }
+
+    // The item's new text or check state is in the items already; the plug-in learns it as it
+    // would from a key.
+    void Changed(int item) override {
+        if (item < 0 || item >= count_)
+            return;
+        if (IsEditField(items_[item]))
+            Send(far::DN_EDITCHANGE, item, reinterpret_cast<far::LONG_PTR>(&items_[item]));
+        else if (items_[item].Type == far::DI_CHECKBOX)
+            Send(far::DN_BTNCLICK, item, items_[item].Selected);
+    }
+
+    bool Idle() override {
+        const std::vector<char> before = Snapshot();
+        Send(far::DN_ENTERIDLE, 0, 0);
+        return Snapshot() != before;
+    }
+
+    // What the dialog's own messages do to its items and data.
+    far::LONG_PTR Answer(int message, int param1, far::LONG_PTR param2) {
+        const bool valid = param1 >= 0 && param1 < count_;
+        switch (message) {
+            case far::DM_GETDLGDATA:
+                return data_;
+            case far::DM_SETDLGDATA: {
+                const far::LONG_PTR previous = data_;
+                data_ = param2;
+                return previous;
+            }
+            case far::DM_GETTEXTPTR: {
+                if (!valid)
+                    return 0;
+                const std::string_view text = far::FieldText(items_[param1].Data);
+                if (param2) {
+                    std::memcpy(reinterpret_cast<char*>(param2), text.data(), text.size());
+                    reinterpret_cast<char*>(param2)[text.size()] = '\0';
+                }
+                return static_cast<far::LONG_PTR>(text.size());
+            }
+            case far::DM_SETTEXTPTR:
+                if (!valid)
+                    return 0;
+                far::SetFieldText(items_[param1].Data, param2 ? reinterpret_cast<const char*>(param2) : "");
+                return 1;
+            case far::DM_GETCHECK:
+                return valid ? items_[param1].Selected : 0;
+            case far::DM_SETCHECK:
+                if (!valid)
+                    return 0;
+                items_[param1].Selected = static_cast<int>(param2);
+                return 1;
+            case far::DM_ENABLEREDRAW:
+            case far::DM_REDRAW:
+                return 1;
+            default:
+                return 0;
+        }
+    }
+
+private:
+    std::vector<char> Snapshot() const {
+        const char* bytes = reinterpret_cast<const char*>(items_);
+        return std::vector<char>(bytes,
+                                 bytes + sizeof(far::FarDialogItem) * static_cast<std::size_t>(count_));
+    }
+
+    far::FarDialogItem* items_;
+    int count_;
+    far::FARWINDOWPROC procedure_;
+    far::LONG_PTR data_;
+};
+
+// Shows the dialog until the gate lets its closing button through.
+int ShowDialog(ServiceSession& session, int x1, int y1, int x2, int y2, const char* helpTopic,
+               far::FarDialogItem* items, int count, HostDialog* live) {
+    int result = -1;
+    for (;;) {
+        if (live && session.answers && session.answers->viaPreview && count == far::kDialogItemCount &&
+            !session.previewPressed) {
+            session.previewPressed = true;
+            result = far::kDialogPreviewItem;
+        } else {
+            result = live ? session.ui->LiveDialog(x1, y1, x2, y2, helpTopic, items, count, *live)
+                          : session.ui->Dialog(x1, y1, x2, y2, helpTopic, items, count);
+        }
+        if (!session.gate || result < 0)
+            break;
+        const DialogGate::Verdict verdict = session.gate->Confirm(items, count, result);
+        if (verdict == DialogGate::Verdict::Proceed)
+            break;
+        if (verdict == DialogGate::Verdict::Cancel) {
+            result = -1;
+            break;
+        }
+    }
+    return result;
+}
+
 int VELMORA_WINAPI DialogService(far::INT_PTR /*pluginNumber*/, int x1, int y1, int x2, int y2,
                                  const char* helpTopic, far::FarDialogItem* items, int count) {
     ServiceSession* session = g_session;
@@ -32,21 +140,79 @@ int VELMORA_WINAPI DialogService(far::INT_PTR /*pluginNumber*/, int x1, int y1, 
         itemsJson = DialogItemsJson(items, count);
     if (session->answers)
         ApplyDialogAnswers(*session->answers, items, count);
-    int result = -1;
-    for (;;) {
-        result = session->ui->Dialog(x1, y1, x2, y2, helpTopic, items, count);
-        if (!session->gate || result < 0)
-            break;
-        const DialogGate::Verdict verdict = session->gate->Confirm(items, count, result);
-        if (verdict == DialogGate::Verdict::Proceed)
-            break;
-        if (verdict == DialogGate::Verdict::Cancel) {
-            result = -1;
-            break;
-        }
-    }
+    const int result = ShowDialog(*session, x1, y1, x2, y2, helpTopic, items, count, nullptr);
     if (session->trace)
         session->trace->Dialog(helpTopic, itemsJson, result);
+    return result;
+}
+
+// The scripted answers are typed into the dialog one by one, each change told to the plug-in's
+// procedure; then the host idles until the procedure has nothing more to show.
+int VELMORA_WINAPI DialogExService(far::INT_PTR pluginNumber, int x1, int y1, int x2, int y2,
+                                   const char* helpTopic, far::FarDialogItem* items, int count,
+                                   far::DWORD /*reserved*/, far::DWORD /*flags*/,
+                                   far::FARWINDOWPROC procedure, far::LONG_PTR data) {
+    if (!procedure)
+        return DialogService(pluginNumber, x1, y1, x2, y2, helpTopic, items, count);
+    ServiceSession* session = g_session;
+    if (!session || !items || count <= 0)
+        return -1;
+    std::string itemsJson;
+    if (session->trace && session->trace->IsOpen())
+        itemsJson = DialogItemsJson(items, count);
+    HostDialog dialog(items, count, procedure, data);
+    dialog.Send(far::DN_INITDIALOG, 0, data);
+    if (session->answers) {
+        ApplyDialogAnswers(*session->answers, items, count, [&dialog](int item) { dialog.Changed(item); });
+        if (session->answers->answer != DialogAnswer::Ask) {
+            // A plan is finite: the procedure stops changing the dialog once it is worked out.
+            while (dialog.Idle()) {
+            }
+            if (session->trace)
+                session->trace->DialogView(DialogItemsJson(items, count));
+        }
+    }
+    const int result = ShowDialog(*session, x1, y1, x2, y2, helpTopic, items, count, &dialog);
+    if (session->trace)
+        session->trace->Dialog(helpTopic, itemsJson, result);
+    return result;
+}
+
+far::LONG_PTR VELMORA_WINAPI SendDlgMessageService(far::HANDLE dialog, int message, int param1,
+                                                   far::LONG_PTR param2) {
+    return dialog ? static_cast<HostDialog*>(dialog)->Answer(message, param1, param2) : 0;
+}
+
+far::LONG_PTR VELMORA_WINAPI DefDlgProcService(far::HANDLE /*dialog*/, int message, int /*param1*/,
+                                               far::LONG_PTR /*param2*/) {
+    // As in FAR: a click and the start are accepted, everything else is left to the host.
+    return message == far::DN_BTNCLICK || message == far::DN_INITDIALOG ? 1 : 0;
+}
+
+int VELMORA_WINAPI MenuService(far::INT_PTR /*pluginNumber*/, int /*x*/, int /*y*/, int /*maxHeight*/,
+                               far::DWORD /*flags*/, const char* title, const char* bottom,
+                               const char* helpTopic, const int* /*breakKeys*/, int* breakCode,
+                               const far::FarMenuItem* items, int count) {
+    ServiceSession* session = g_session;
+    if (breakCode)
+        *breakCode = -1;
+    if (!session || !items || count <= 0)
+        return -1;
+    std::vector<MenuLine> lines(static_cast<std::size_t>(count));
+    int selected = 0;
+    for (int i = 0; i < count; ++i) {
+        lines[static_cast<std::size_t>(i)] = MenuLine{std::string(far::FieldText(items[i].Text)),
+                                                      items[i].Checked != 0, items[i].Separator != 0};
+        if (items[i].Selected)
+            selected = i;
+    }
+    int result = -1;
+    if (session->answers && session->answers->answer != DialogAnswer::Ask)
+        result = session->answers->answer == DialogAnswer::Yes ? selected : -1;
+    else
+        result = session->ui->Menu(title ? title : "", bottom ? bottom : "", helpTopic, lines, selected);
+    if (session->trace)
+        session->trace->Menu(title, lines, result);
     return result;
 }
 
@@ -153,18 +319,35 @@ void FillStartupInfo(const std::string& moduleName, const char* rootKey, far::Pl
     info->Control = ControlService;
     info->SaveScreen = SaveScreenService;
     info->RestoreScreen = RestoreScreenService;
+    info->Menu = MenuService;
+    info->DialogEx = DialogExService;
+    info->SendDlgMessage = SendDlgMessageService;
+    info->DefDlgProc = DefDlgProcService;
 }
 
-void ApplyDialogAnswers(const HostOptions& answers, far::FarDialogItem* items, int count) {
-    if (answers.mask && count > kMaskItem && IsEditField(items[kMaskItem]))
+void ApplyDialogAnswers(const HostOptions& answers, far::FarDialogItem* items, int count,
+                        const std::function<void(int)>& changed) {
+    auto typed = [&changed](int item) {
+        if (changed)
+            changed(item);
+    };
+    if (answers.mask && count > kMaskItem && IsEditField(items[kMaskItem])) {
         far::SetFieldText(items[kMaskItem].Data, *answers.mask);
-    if (answers.start && count > kStartItem && IsEditField(items[kStartItem]))
+        typed(kMaskItem);
+    }
+    if (answers.start && count > kStartItem && IsEditField(items[kStartItem])) {
         far::SetFieldText(items[kStartItem].Data, *answers.start);
-    if (answers.withoutZero && count > kWithoutZeroItem && items[kWithoutZeroItem].Type == far::DI_CHECKBOX)
+        typed(kStartItem);
+    }
+    if (answers.withoutZero && count > kWithoutZeroItem && items[kWithoutZeroItem].Type == far::DI_CHECKBOX) {
         items[kWithoutZeroItem].Selected = *answers.withoutZero;
+        typed(kWithoutZeroItem);
+    }
     if (answers.saveDescriptions && count > kSaveDescriptionsItem &&
-        items[kSaveDescriptionsItem].Type == far::DI_CHECKBOX)
+        items[kSaveDescriptionsItem].Type == far::DI_CHECKBOX) {
         items[kSaveDescriptionsItem].Selected = *answers.saveDescriptions;
+        typed(kSaveDescriptionsItem);
+    }
 }
 
 }  // namespace velmora::host

@@ -2,6 +2,7 @@
 // functions (the plug-in calls them through pointers), so they act on the one active session.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -50,6 +51,7 @@ struct ServiceSession {
     // When set, the panel is not asked until an update: the record handed out instead is this one
     // (a simulated run reads the live run's records, no copy made).
     const far::PanelInfo* sharedPanelInfo = nullptr;
+    bool previewPressed = false;  // --via-preview: the dialog's Preview button was answered once
 };
 
 // Makes `session` the one the services act on for as long as the object lives; the one before it
@@ -71,7 +73,8 @@ void FillStartupInfo(const std::string& moduleName, const char* rootKey, far::Pl
 
 // Puts the command-line answers into the dialog items the plug-in built: item 2 template, 3 start
 // number (edit fields), 6 without zero, 7 save descriptions (check boxes). An item of another
-// type is left alone.
-void ApplyDialogAnswers(const HostOptions& answers, far::FarDialogItem* items, int count);
+// type is left alone. `changed` learns each item answered, after it is.
+void ApplyDialogAnswers(const HostOptions& answers, far::FarDialogItem* items, int count,
+                        const std::function<void(int)>& changed = {});
 
 }  // namespace velmora::host

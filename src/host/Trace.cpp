@@ -171,6 +171,26 @@ void Trace::Dialog(const char* helpTopic, const std::string& itemsJson, int resu
             << ",\"items\":" << itemsJson << ",\"result\":" << result << "}\n";
 }
 
+void Trace::DialogView(const std::string& itemsJson) {
+    if (!stream_.is_open())
+        return;
+    stream_ << "{\"service\":\"DialogView\",\"items\":" << itemsJson << "}\n";
+}
+
+void Trace::Menu(const char* title, const std::vector<MenuLine>& lines, int result) {
+    if (!stream_.is_open())
+        return;
+    std::string out = "{\"service\":\"Menu\",\"title\":" + JsonStringOrNull(title) + ",\"items\":[";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            out.push_back(',');
+        out +=
+            "{\"text\":" + JsonString(lines[i].text) + ",\"checked\":" + (lines[i].checked ? "1" : "0") + "}";
+    }
+    out += "],\"result\":" + std::to_string(result) + "}\n";
+    stream_ << out;
+}
+
 void Trace::Message(std::uint32_t flags, const char* helpTopic, const char* const* lines, int count,
                     int buttons) {
     if (!stream_.is_open())

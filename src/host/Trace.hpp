@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "far/FarAbi.hpp"
+#include "host/UserInterface.hpp"
 
 namespace velmora::host {
 
@@ -41,6 +43,9 @@ public:
     void Message(std::uint32_t flags, const char* helpTopic, const char* const* lines, int count,
                  int buttons);
     void Control(int command);
+    // The dialog as the plug-in's procedure left it once the answers were typed.
+    void DialogView(const std::string& itemsJson);
+    void Menu(const char* title, const std::vector<MenuLine>& lines, int result);
 
 private:
     std::ofstream stream_;

@@ -3,12 +3,31 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "far/FarAbi.hpp"
 
 namespace velmora::host {
 
 struct Plan;
+
+// A dialog with a procedure, as the interface showing it reports to the plug-in.
+class DialogEvents {
+public:
+    virtual ~DialogEvents() = default;
+    // The user changed the item: its new text or check state is in the items.
+    virtual void Changed(int item) = 0;
+    // Nothing typed for a while; true when the plug-in changed the dialog.
+    virtual bool Idle() = 0;
+};
+
+// One line of a host menu.
+struct MenuLine {
+    std::string text;
+    bool checked = false;
+    bool separator = false;
+};
 
 enum class PreviewAnswer {
     Rename,  // go ahead
@@ -27,6 +46,19 @@ public:
     // waits and returns the button's index (or -1); without, it returns at once and the box stays.
     virtual int Message(std::uint32_t flags, const char* helpTopic, const char* const* lines, int count,
                         int buttons) = 0;
+    // The same dialog kept live: every change is reported to `events` as it is made, and the
+    // items the plug-in changes in return are shown. Without a live view, a plain dialog.
+    virtual int LiveDialog(int x1, int y1, int x2, int y2, const char* helpTopic, far::FarDialogItem* items,
+                           int count, DialogEvents& events) {
+        (void)events;
+        return Dialog(x1, y1, x2, y2, helpTopic, items, count);
+    }
+    // A menu of lines, the cursor on `selected`: the chosen line's index, or -1 (Esc).
+    virtual int Menu(const std::string& title, const std::string& bottom, const char* helpTopic,
+                     const std::vector<MenuLine>& lines, int selected) {
+        (void)title, (void)bottom, (void)helpTopic, (void)lines, (void)selected;
+        return -1;
+    }
     virtual void* SaveScreen(int x1, int y1, int x2, int y2) = 0;
     virtual void RestoreScreen(void* screen) = 0;
     // Shows what the run will do before it starts (where the interface can): old -> new, the

@@ -1,5 +1,6 @@
 #include "plugin/HostServices.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -22,8 +23,12 @@ PanelItemText TextOf(const far::PluginPanelItem& item) {
 
 void SetHostServices(const far::PluginStartupInfo* info) {
     g_info = far::PluginStartupInfo{};
-    // The host's record is temporary and may be shorter than ours past the kept part.
-    std::memcpy(static_cast<void*>(&g_info), info, far::kKeptStartupBytes);
+    // The host's record is temporary and may be shorter than ours past the kept part: the rest
+    // is taken only as far as the host says its record goes.
+    std::size_t size = far::kKeptStartupBytes;
+    if (info->StructSize > 0 && static_cast<std::size_t>(info->StructSize) > size)
+        size = std::min(static_cast<std::size_t>(info->StructSize), sizeof g_info);
+    std::memcpy(static_cast<void*>(&g_info), info, size);
     g_settingsKeyPath = HostRootKey();
     g_settingsKeyPath += "\\Velmora";
 }
@@ -99,14 +104,7 @@ void HostApi::UpdatePanel() {
 }
 
 bool HostApi::AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) {
-    DialogItems items;
-    BuildDialogItems(*this, items);
-    FillDialogItems(*this, items, options, descriptionsShown);
-    if (ShowDialog(*this, items) != far::kDialogOkItem) {
-        return false;
-    }
-    *save = ReadDialogItems(items, options);
-    return true;
+    return AskRenameOptions(*this, *info_, options, descriptionsShown, save);
 }
 
 int HostApi::Dialog(int x1, int y1, int x2, int y2, const char* helpTopic, far::FarDialogItem* items,

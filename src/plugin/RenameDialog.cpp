@@ -1,9 +1,13 @@
 #include "plugin/RenameDialog.hpp"
 
+#include <cstddef>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "plugin/HostServices.hpp"
+#include "rename/LivePreview.hpp"
 
 namespace velmora {
 namespace {
@@ -109,6 +113,169 @@ bool ReadDialogItems(const DialogItems& items, RenameOptions& options) {
     }
     options.WithoutZero = items[kWithoutZeroItem].Selected != 0 ? 1 : 0;
     return save;
+}
+
+}  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// The dialog procedure's state, handed to the host as the dialog's data.
+struct LiveDialog {
+    const far::PluginStartupInfo& info;
+    LivePreview& preview;
+};
+
+bool HasDialogProcedure(const far::PluginStartupInfo& info) {
+    return static_cast<std::size_t>(info.StructSize) >=
+               offsetof(far::PluginStartupInfo, DefDlgProc) + sizeof(void*) &&
+           info.DialogEx && info.SendDlgMessage && info.DefDlgProc;
+}
+
+PlanAnswers AnswersOf(const DialogItems& items) {
+    return PlanAnswers{std::string(far::FieldText(items[far::kDialogTemplateItem].Data)),
+                       std::string(far::FieldText(items[far::kDialogStartNumberItem].Data)),
+                       items[far::kDialogWithoutZeroItem].Selected != 0};
+}
+
+void PutPreview(const LivePreview& preview, DialogItems& items) {
+    for (int i = 0; i < far::kDialogListLines; ++i) {
+        const std::size_t line = static_cast<std::size_t>(i);
+        SetData(items[far::kDialogListFirstItem + i],
+                line < preview.Lines().size() ? preview.Lines()[line].c_str() : "");
+    }
+    SetData(items[far::kDialogSummaryItem], preview.Summary().c_str());
+}
+
+std::string ItemText(const LiveDialog& live, far::HANDLE dialog, int item) {
+    char text[sizeof(far::FarDialogItem::Data)] = {};
+    live.info.SendDlgMessage(dialog, far::DM_GETTEXTPTR, item, reinterpret_cast<far::LONG_PTR>(text));
+    text[sizeof text - 1] = '\0';
+    return text;
+}
+
+void ShowSummary(const LiveDialog& live, far::HANDLE dialog) {
+    const std::string summary = live.preview.Summary();
+    live.info.SendDlgMessage(dialog, far::DM_SETTEXTPTR, far::kDialogSummaryItem,
+                             reinterpret_cast<far::LONG_PTR>(summary.c_str()));
+}
+
+// The answers as they stand after the change the host reports (`changed`, whose new state is in
+// `state`: the edit's record, or the switch's new check state), and the preview for them.
+void Refresh(const LiveDialog& live, far::HANDLE dialog, int changed, far::LONG_PTR state) {
+    PlanAnswers answers;
+    answers.mask = changed == far::kDialogTemplateItem && state
+                       ? std::string(far::FieldText(reinterpret_cast<const far::FarDialogItem*>(state)->Data))
+                       : ItemText(live, dialog, far::kDialogTemplateItem);
+    answers.startNumber =
+        changed == far::kDialogStartNumberItem && state
+            ? std::string(far::FieldText(reinterpret_cast<const far::FarDialogItem*>(state)->Data))
+            : ItemText(live, dialog, far::kDialogStartNumberItem);
+    answers.withoutZero =
+        changed == far::kDialogWithoutZeroItem
+            ? state != 0
+            : live.info.SendDlgMessage(dialog, far::DM_GETCHECK, far::kDialogWithoutZeroItem, 0) != 0;
+    live.preview.SetAnswers(std::move(answers));
+    for (int i = 0; i < far::kDialogListLines; ++i) {
+        const std::size_t line = static_cast<std::size_t>(i);
+        const char* text = line < live.preview.Lines().size() ? live.preview.Lines()[line].c_str() : "";
+        live.info.SendDlgMessage(dialog, far::DM_SETTEXTPTR, far::kDialogListFirstItem + i,
+                                 reinterpret_cast<far::LONG_PTR>(text));
+    }
+    ShowSummary(live, dialog);
+}
+
+// The dialog being shown. The procedure is called only while DialogEx runs, so one pointer,
+// put back when a dialog ends, serves every dialog however they nest; it needs nothing of the
+// host to find its state (the host's record is the one this dialog was shown through).
+const LiveDialog* g_liveDialog = nullptr;
+
+far::LONG_PTR VELMORA_WINAPI PreviewProcedure(far::HANDLE dialog, int message, int param1,
+                                              far::LONG_PTR param2) {
+    const LiveDialog* live = g_liveDialog;
+    switch (message) {
+        case far::DN_INITDIALOG:
+            Refresh(*live, dialog, -1, 0);
+            break;
+        case far::DN_EDITCHANGE:
+            if (param1 == far::kDialogTemplateItem || param1 == far::kDialogStartNumberItem)
+                Refresh(*live, dialog, param1, param2);
+            break;
+        case far::DN_BTNCLICK:
+            if (param1 == far::kDialogWithoutZeroItem)
+                Refresh(*live, dialog, param1, param2);
+            break;
+        case far::DN_ENTERIDLE:
+            // The check for the stop goes on while the user reads.
+            if (live->preview.Advance())
+                ShowSummary(*live, dialog);
+            break;
+        default:
+            break;
+    }
+    return live->info.DefDlgProc(dialog, message, param1, param2);
+}
+
+int ShowLiveDialog(const far::PluginStartupInfo& info, const LiveDialog& live, DialogItems& items) {
+    const LiveDialog* previous = g_liveDialog;
+    g_liveDialog = &live;
+    const int result =
+        info.DialogEx(info.ModuleNumber, -1, -1, kDialogWidth, kDialogHeight, far::kDialogHelpTopic,
+                      items.data(), far::kDialogItemCount, 0, 0, PreviewProcedure, 0);
+    g_liveDialog = previous;
+    return result;
+}
+
+// The whole plan in the host's menu; true when the user chose to run it.
+bool ShowPlanMenu(const HostApi& host, const far::PluginStartupInfo& info, const RunContext& context,
+                  const PlanAnswers& answers) {
+    if (!info.Menu)
+        return false;
+    const std::vector<PreviewEntry> entries =
+        PlanEntries(context, answers, sizeof(far::FarMenuItem::Text) - 1);
+    std::vector<far::FarMenuItem> items(entries.size());
+    bool marked = false;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        far::FarMenuItem& item = items[i];
+        std::memset(static_cast<void*>(&item), 0, sizeof item);
+        far::SetFieldText(item.Text, entries[i].text);
+        item.Checked = entries[i].stop ? 1 : 0;
+        // The cursor starts on the stop, the line the user needs to see first.
+        item.Selected = entries[i].stop && !marked ? 1 : 0;
+        marked = marked || entries[i].stop;
+    }
+    const int chosen =
+        info.Menu(info.ModuleNumber, -1, -1, 0, far::FMENU_WRAPMODE | far::FMENU_SHOWAMPERSAND,
+                  host.GetText(MPreviewTitle), host.GetText(MPreviewBottom), far::kPreviewHelpTopic, nullptr,
+                  nullptr, items.data(), static_cast<int>(items.size()));
+    return chosen >= 0;
+}
+
+}  // namespace
+
+bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameOptions& options,
+                      bool descriptionsShown, bool* save) {
+    DialogItems items;
+    BuildDialogItems(host, items);
+    FillDialogItems(host, items, options, descriptionsShown);
+    const RunContext context = MakeRunContext(host);
+    LivePreview preview(context);
+    LiveDialog live{info, preview};
+    for (;;) {
+        preview.SetAnswers(AnswersOf(items));
+        PutPreview(preview, items);
+        const int result =
+            HasDialogProcedure(info) ? ShowLiveDialog(info, live, items) : ShowDialog(host, items);
+        if (result == far::kDialogPreviewItem) {
+            // The items hold the answers as the user left them: Esc in the menu shows them again.
+            if (!ShowPlanMenu(host, info, context, AnswersOf(items)))
+                continue;
+        } else if (result != far::kDialogOkItem) {
+            return false;
+        }
+        *save = ReadDialogItems(items, options);
+        return true;
+    }
 }
 
 }  // namespace velmora

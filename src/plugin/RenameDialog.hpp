@@ -1,4 +1,5 @@
-// The rename dialog: template, start number and two switches.
+// The rename dialog: template, start number and two switches, the live preview of the new names
+// and the Preview button.
 #pragma once
 
 #include <array>
@@ -23,5 +24,12 @@ void FillDialogItems(const HostApi& host, DialogItems& items, const RenameOption
 int ShowDialog(const HostApi& host, DialogItems& items);
 // Takes the answers back after OK. Returns the run's save flag.
 bool ReadDialogItems(const DialogItems& items, RenameOptions& options);
+
+// The whole dialog: shown with a procedure that keeps the preview live where the host has one
+// (DialogEx), else as a plain dialog whose preview shows the answers it opened with. Preview
+// shows the plan in the host's menu: Enter there answers as OK does, Esc goes back to the dialog.
+// True after OK, with the answers in `options` and *save the run's save flag.
+bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameOptions& options,
+                      bool descriptionsShown, bool* save);
 
 }  // namespace velmora

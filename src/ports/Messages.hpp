@@ -25,7 +25,19 @@ enum MessageId : int {
     MWarningButton = 17,
     MUnicodeDescriptions = 18,
     MCannotReadDescriptions = 19,
-    MessageCount = 20,
+    MPreviewButton = 20,
+    MPreviewArrow = 21,
+    MSummaryCounts = 22,
+    MSummaryChecking = 23,
+    MSummaryStopExists = 24,
+    MSummaryStopCannotMove = 25,
+    MPreviewTitle = 26,
+    MPreviewBottom = 27,
+    MActionRename = 28,
+    MActionKeep = 29,
+    MActionStop = 30,
+    MActionUnreached = 31,
+    MessageCount = 32,
 };
 
 }  // namespace velmora

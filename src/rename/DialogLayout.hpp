@@ -1,4 +1,4 @@
-// The rename dialog's layout, the same in every host: eleven items whose numbers are in
+// The rename dialog's layout, the same in every host: twenty items whose numbers are in
 // far/HostConventions.hpp. Each adapter turns the rows into its host's dialog records.
 #pragma once
 
@@ -11,7 +11,7 @@
 namespace velmora {
 
 constexpr int kDialogWidth = 59;
-constexpr int kDialogHeight = 12;
+constexpr int kDialogHeight = 20;
 
 enum class DialogItemKind { DoubleBox, Text, Edit, CheckBox, Button };
 
@@ -29,7 +29,7 @@ struct DialogRow {
 };
 
 constexpr DialogRow kDialogRows[far::kDialogItemCount] = {
-    {DialogItemKind::DoubleBox, 3, 1, 55, 10, false, nullptr, false, false, false, MTitle, nullptr},
+    {DialogItemKind::DoubleBox, 3, 1, 55, 18, false, nullptr, false, false, false, MTitle, nullptr},
     {DialogItemKind::Text, 5, 2, 0, 0, false, nullptr, false, false, false, MTemplateLabel, nullptr},
     {DialogItemKind::Edit, 5, 3, 53, 3, true, far::kNameHistory, false, false, false, -1, ""},
     {DialogItemKind::Edit, 5, 4, 10, 1, false, far::kStartNumberHistory, false, false, false, -1, ""},
@@ -39,9 +39,21 @@ constexpr DialogRow kDialogRows[far::kDialogItemCount] = {
     // The descriptions switch; a host fills it in only when descriptions are shown.
     {DialogItemKind::CheckBox, 5, 7, 0, 0, false, nullptr, false, false, false, -1, ""},
     {DialogItemKind::Text, 0, 8, 0, 0, false, nullptr, true, false, false, -1, ""},
-    {DialogItemKind::Button, 0, 9, 0, 0, false, nullptr, false, true, true, MOk, nullptr},
-    {DialogItemKind::Button, 0, 9, 0, 0, false, nullptr, false, true, false, MCancel, nullptr},
+    {DialogItemKind::Button, 0, 17, 0, 0, false, nullptr, false, true, true, MOk, nullptr},
+    {DialogItemKind::Button, 0, 17, 0, 0, false, nullptr, false, true, false, MCancel, nullptr},
+    // The live preview comes after every field, so the fields keep their keys and tab order.
+    {DialogItemKind::Button, 0, 17, 0, 0, false, nullptr, false, true, false, MPreviewButton, nullptr},
+    {DialogItemKind::Text, 0, 16, 0, 0, false, nullptr, true, false, false, -1, ""},
+    {DialogItemKind::Text, 5, 9, 53, 9, false, nullptr, false, false, false, -1, ""},
+    {DialogItemKind::Text, 5, 10, 53, 10, false, nullptr, false, false, false, -1, ""},
+    {DialogItemKind::Text, 5, 11, 53, 11, false, nullptr, false, false, false, -1, ""},
+    {DialogItemKind::Text, 5, 12, 53, 12, false, nullptr, false, false, false, -1, ""},
+    {DialogItemKind::Text, 5, 13, 53, 13, false, nullptr, false, false, false, -1, ""},
+    {DialogItemKind::Text, 5, 14, 53, 14, false, nullptr, false, false, false, -1, ""},
+    {DialogItemKind::Text, 5, 15, 53, 15, false, nullptr, false, false, false, -1, ""},
 };
+static_assert(kDialogRows[far::kDialogSummaryItem].y1 == 15 && kDialogRows[far::kDialogListFirstItem].y1 == 9,
+              "the list and the summary fill the rows between the switches and the buttons");
 
 // An option text as typed, cut to at most `limit` bytes; UTF-8 text never loses half a character.
 inline std::string_view OptionTextPrefix(std::string_view text, std::size_t limit, bool utf8) {

@@ -1,0 +1,207 @@
+#include "rename/LivePreview.hpp"
+
+#include <utility>
+
+#include "far/HostConventions.hpp"
+#include "ports/Messages.hpp"
+#include "rename/DialogLayout.hpp"
+#include "rename/NameTemplate.hpp"
+#include "settings/Settings.hpp"
+
+namespace velmora {
+namespace {
+
+// Items planned between two looks at the clock: small enough that the look comes well inside
+// the budget, large enough that the clock costs nothing beside the planning.
+constexpr std::uint32_t kSliceItems = 512;
+
+bool IsUtf8(HostText text) {
+    return text != HostText::Oem;
+}
+
+std::string Number(std::uint32_t value) {
+    return std::to_string(value);
+}
+
+// The answers as the run will read them once they are stored: cut to what the store keeps.
+PlanAnswers AsStored(PlanAnswers answers, HostText text) {
+    answers.mask = std::string(OptionTextPrefix(answers.mask, kOptionTextCapacity - 1, IsUtf8(text)));
+    answers.startNumber =
+        std::string(OptionTextPrefix(answers.startNumber, kOptionTextCapacity - 1, IsUtf8(text)));
+    return answers;
+}
+
+const char* ActionText(const PluginHost& host, ItemAction action) {
+    switch (action) {
+        case ItemAction::Rename:
+            return host.GetText(MActionRename);
+        case ItemAction::Keep:
+            return host.GetText(MActionKeep);
+        case ItemAction::Stop:
+            return host.GetText(MActionStop);
+        case ItemAction::Unreached:
+            break;
+    }
+    return host.GetText(MActionUnreached);
+}
+
+class EntryCollector final : public RunObserver {
+public:
+    EntryCollector(const RunContext& context, std::size_t width, std::vector<PreviewEntry>* entries)
+        : context_(context), width_(width), entries_(entries) {}
+
+    void Item(std::uint32_t /*index*/, std::string_view oldName, std::string_view newName, ItemAction action,
+              const char* reason) override {
+        const PluginHost& host = context_.host;
+        std::string text(oldName);
+        text += host.GetText(MPreviewArrow);
+        text += newName;
+        text += "   ";
+        text += ActionText(host, action);
+        if (action == ItemAction::Stop && reason && *reason) {
+            text += ": ";
+            text += reason;
+        }
+        entries_->push_back(
+            PreviewEntry{FitToWidth(std::move(text), width_, context_.text), action == ItemAction::Stop});
+    }
+
+private:
+    const RunContext& context_;
+    std::size_t width_;
+    std::vector<PreviewEntry>* entries_;
+};
+
+}  // namespace
+
+std::string FormatText(const char* text, std::initializer_list<std::string> arguments) {
+    std::string out;
+    for (const char* p = text ? text : ""; *p; ++p) {
+        if (p[0] == '%' && p[1] >= '1' && p[1] <= '9') {
+            const std::size_t n = static_cast<std::size_t>(p[1] - '1');
+            if (n < arguments.size())
+                out += *(arguments.begin() + n);
+            ++p;
+            continue;
+        }
+        out.push_back(*p);
+    }
+    return out;
+}
+
+std::string FitToWidth(std::string text, std::size_t width, HostText unit) {
+    if (!IsUtf8(unit)) {
+        if (text.size() > width)
+            text.resize(width);
+        return text;
+    }
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            continue;
+        if (characters++ == width) {
+            text.resize(i);
+            break;
+        }
+    }
+    return text;
+}
+
+LivePreview::LivePreview(const RunContext& context, std::uint64_t budgetMs)
+    : context_(context), budgetMs_(budgetMs) {}
+
+LivePreview::~LivePreview() = default;
+
+void LivePreview::SetAnswers(PlanAnswers answers) {
+    answers_ = AsStored(std::move(answers), context_.text);
+    PluginHost& host = context_.host;
+    const auto count = static_cast<std::uint32_t>(host.SelectedCount());
+    CounterParameters counter;
+    counter.start = StartValue(answers_.startNumber);
+    counter.total = count;
+    counter.bound = CounterWidthBound(answers_.startNumber, counter.start, count);
+    counter.withoutZero = answers_.withoutZero;
+    const LengthUnit unit = CutUnit(context_.text);
+    const char* arrow = host.GetText(MPreviewArrow);
+
+    // Only the visible lines are expanded now: their cost does not grow with the selection.
+    lines_.clear();
+    std::string newName;
+    for (std::uint32_t i = 0; i < count && i < static_cast<std::uint32_t>(far::kDialogListLines); ++i) {
+        const std::string oldName(host.SelectedItem(i).name);
+        ExpandTemplateInto(newName, answers_.mask.c_str(), oldName, i, counter, unit);
+        lines_.push_back(FitToWidth(oldName + arrow + newName, far::kDialogListWidth, context_.text));
+    }
+
+    cursor_.reset();
+    cursor_ = std::make_unique<PlanCursor>(context_, answers_);
+    Advance();
+}
+
+bool LivePreview::Advance() {
+    if (!cursor_ || IsComplete())
+        return false;
+    const std::uint32_t before = cursor_->Summary().checked;
+    const std::uint64_t start = context_.clock.Milliseconds();
+    while (!cursor_->Advance(kSliceItems) && context_.clock.Milliseconds() - start < budgetMs_) {
+    }
+    return cursor_->Summary().checked != before || cursor_->Summary().Complete();
+}
+
+void LivePreview::Complete() {
+    while (cursor_ && !cursor_->Advance(1u << 20)) {
+    }
+}
+
+bool LivePreview::IsComplete() const {
+    return !cursor_ || cursor_->Summary().Complete();
+}
+
+const PlanSummary& LivePreview::Plan() const {
+    static const PlanSummary kNone;
+    return cursor_ ? cursor_->Summary() : kNone;
+}
+
+std::string LivePreview::Summary() const {
+    const PlanSummary& plan = Plan();
+    const PluginHost& host = context_.host;
+    std::string text = FormatText(host.GetText(MSummaryCounts), {Number(plan.renames), Number(plan.keeps)});
+    if (plan.stops) {
+        const bool exists = plan.stopReason == "FileExist";
+        text += FormatText(host.GetText(exists ? MSummaryStopExists : MSummaryStopCannotMove),
+                           {Number(plan.stopIndex + 1), exists ? plan.stopTarget : plan.stopName});
+    } else if (!plan.Complete()) {
+        text += FormatText(host.GetText(MSummaryChecking), {Number(plan.checked), Number(plan.total)});
+    }
+    return FitToWidth(std::move(text), far::kDialogListWidth, context_.text);
+}
+
+std::vector<PreviewEntry> PlanEntries(const RunContext& context, const PlanAnswers& answers,
+                                      std::size_t width) {
+    std::vector<PreviewEntry> entries;
+    entries.reserve(context.host.SelectedCount());
+    EntryCollector collector(context, width, &entries);
+    PlanCursor cursor(context, AsStored(answers, context.text), &collector);
+    while (!cursor.Advance(1u << 20)) {
+    }
+    // The items after a stop are never tried; the list still shows what they would have become.
+    const auto count = static_cast<std::uint32_t>(context.host.SelectedCount());
+    if (entries.size() < count) {
+        const PlanAnswers stored = AsStored(answers, context.text);
+        CounterParameters counter;
+        counter.start = StartValue(stored.startNumber);
+        counter.total = count;
+        counter.bound = CounterWidthBound(stored.startNumber, counter.start, count);
+        counter.withoutZero = stored.withoutZero;
+        std::string oldName;
+        std::string newName;
+        for (auto i = static_cast<std::uint32_t>(entries.size()); i < count; ++i) {
+            oldName.assign(context.host.SelectedItem(i).name);
+            ExpandTemplateInto(newName, stored.mask.c_str(), oldName, i, counter, CutUnit(context.text));
+            collector.Item(i, oldName, newName, ItemAction::Unreached, "");
+        }
+    }
+    return entries;
+}
+
+}  // namespace velmora

@@ -1,0 +1,68 @@
+// What the rename dialog's live preview says for the answers as typed: the first selected items as
+// "old -> new" and one summary line, the same in every host. The lines are the run's own expansion;
+// the summary comes from the plan engine, worked out a slice at a time so that a keystroke stays
+// cheap however large the selection. The adapters only put the texts into their host's dialog.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "batch/PlanCursor.hpp"
+#include "ports/RunContext.hpp"
+
+namespace velmora {
+
+// The host's text for a message with %1, %2, ... replaced by the arguments.
+std::string FormatText(const char* text, std::initializer_list<std::string> arguments);
+
+// A line cut to `width` characters of the host's text: bytes for OEM, whole UTF-8 characters
+// otherwise.
+std::string FitToWidth(std::string text, std::size_t width, HostText unit);
+
+class LivePreview {
+public:
+    // `context`: the run whose host has read the panel; it must outlive the preview. `budgetMs`: how
+    // long one message may plan for.
+    explicit LivePreview(const RunContext& context, std::uint64_t budgetMs = 25);
+    ~LivePreview();
+    LivePreview(const LivePreview&) = delete;
+    LivePreview& operator=(const LivePreview&) = delete;
+
+    // New answers: the lines again and a new plan, planned within the budget. The mask and start
+    // number are cut as the dialog's answers are when they are stored.
+    void SetAnswers(PlanAnswers answers);
+    // Plans on within the budget (an idle message); true when the summary changed.
+    bool Advance();
+    // Plans to the end.
+    void Complete();
+    bool IsComplete() const;
+
+    const PlanAnswers& Answers() const { return answers_; }
+    // The dialog's list: "old -> new" for the first selected items, at most kDialogListLines.
+    const std::vector<std::string>& Lines() const { return lines_; }
+    // What the run changes, where it stops and why, or how far the check got.
+    std::string Summary() const;
+    const PlanSummary& Plan() const;
+
+private:
+    const RunContext& context_;
+    std::uint64_t budgetMs_;
+    PlanAnswers answers_;
+    std::vector<std::string> lines_;
+    std::unique_ptr<PlanCursor> cursor_;
+};
+
+// One item of the whole plan, as the Preview list shows it.
+struct PreviewEntry {
+    std::string text;  // "old -> new   action"
+    bool stop = false;
+};
+
+// The whole plan for the answers, item by item, for the Preview list; each text cut to `width`.
+std::vector<PreviewEntry> PlanEntries(const RunContext& context, const PlanAnswers& answers,
+                                      std::size_t width);
+
+}  // namespace velmora

@@ -1,0 +1,132 @@
+// The rename dialog's live preview and its Preview button, through the velmora host's scripted
+// dialog (which types the answers into the plug-in's dialog procedure) and through a fake host
+// whose clock runs fast.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "batch/PlanCursor.hpp"
+#include "far/HostConventions.hpp"
+#include "host/JsonLine.hpp"
+#include "rename/LivePreview.hpp"
+#include "support/FakeHost.hpp"
+#include "support/HostRunner.hpp"
+#include "support/MemoryRegistry.hpp"
+
+namespace velmora::test {
+namespace {
+
+const std::string kMountains = "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B.jpg";  // Горы.jpg
+const std::string kSea = "\xE6\xB5\xB7\xE8\xBE\xB9.jpg";                // 海边.jpg
+
+struct MenuCall {
+    std::vector<std::string> texts;
+    std::vector<bool> checked;
+    int result = -2;
+};
+
+MenuCall MenuOf(const HostResult& result) {
+    MenuCall menu;
+    const std::vector<std::string> calls = result.Calls("Menu");
+    EXPECT_EQ(calls.size(), 1u);
+    if (calls.empty())
+        return menu;
+    const std::string& line = calls[0];
+    menu.result = std::stoi(line.substr(line.rfind("\"result\":") + 9));
+    // Each item is {"text":...,"checked":0|1}.
+    for (std::size_t at = line.find("{\"text\":"); at != std::string::npos;
+         at = line.find("{\"text\":", at + 1)) {
+        host::JsonObject item;
+        const std::size_t end = line.find('}', at);
+        EXPECT_TRUE(host::ParseJsonObject(line.substr(at, end - at + 1), &item));
+        menu.texts.push_back(host::JsonText(item, "text").value_or(""));
+        menu.checked.push_back(line.compare(end - 1, 1, "1") == 0);
+    }
+    return menu;
+}
+
+// A run that goes through the Preview button and Enter in the plan's list does what OK does:
+// the same names on disk, the same warning; the list names every item and marks the stop.
+TEST(LivePreview, RunFromThePreviewListIsTheRunFromOk) {
+    struct Case {
+        std::vector<std::string> files;
+        std::vector<std::string> selected;
+        std::string mask;
+        int stopAt;  // the item the list marks, -1 for none
+    } cases[] = {
+        {{kMountains, kSea, "c.txt"}, {kMountains, kSea, "c.txt"}, "%##_%F", -1},
+        {{"a.txt", "b.txt", "2.txt", kSea}, {"a.txt", "b.txt", kSea}, "%#.txt", 1},
+        {{kMountains, "x"}, {kMountains, "x"}, "%F", -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mask);
+        HostRunner viaOk;
+        HostRunner viaList;
+        viaOk.MakeFiles(c.files);
+        viaList.MakeFiles(c.files);
+        std::vector<std::string> args = {"--yes", "-m", c.mask, "-s", "1", "--"};
+        args.insert(args.end(), c.selected.begin(), c.selected.end());
+        const HostResult ok = viaOk.Run(args);
+        args.insert(args.begin(), "--via-preview");
+        const HostResult list = viaList.Run(args);
+
+        EXPECT_EQ(list.status, ok.status) << list.err;
+        EXPECT_EQ(viaList.Dir().ListNames(), viaOk.Dir().ListNames());
+        EXPECT_EQ(list.WarningBoxes(), ok.WarningBoxes());
+        const MenuCall menu = MenuOf(list);
+        EXPECT_EQ(menu.texts.size(), c.selected.size());
+        for (std::size_t i = 0; i < menu.texts.size(); ++i) {
+            EXPECT_EQ(menu.texts[i].rfind(c.selected[i] + " -> ", 0), 0u) << menu.texts[i];
+            const bool stop = static_cast<int>(i) == c.stopAt;
+            EXPECT_EQ(menu.checked[i], stop) << menu.texts[i];
+            EXPECT_EQ(menu.texts[i].find("STOP") != std::string::npos, stop) << menu.texts[i];
+        }
+        EXPECT_EQ(menu.result, c.stopAt < 0 ? 0 : c.stopAt);
+    }
+}
+
+// A clock that moves 100 ms each time it is read: every look at it finds the budget spent.
+class RushingClock final : public Clock {
+public:
+    std::uint64_t Milliseconds() override { return now_ += 100; }
+
+private:
+    std::uint64_t now_ = 0;
+};
+
+// A large selection is checked a slice a message: the summary says how far the check got until
+// the plan is complete, and the list is the first items' expansion all along.
+TEST(LivePreview, LargeSelectionIsCheckedASliceAtATime) {
+    FakeHost host;
+    for (int i = 0; i < 5000; ++i)
+        host.AddItem("f" + std::to_string(i) + ".txt", nullptr);
+    // Item 5000 becomes 5009.txt, the name of the item after it: the run stops there.
+    host.AddItem("5010.txt", nullptr);
+    host.AddItem("5009.txt", nullptr);
+    MemoryRegistry registry;
+    RushingClock clock;
+    const RunContext context = host.Context(Files(), registry, clock);
+    ASSERT_TRUE(context.host.ReadPanel());
+
+    LivePreview preview(context);
+    preview.SetAnswers(PlanAnswers{"%#.txt", "9", true});
+    ASSERT_EQ(preview.Lines().size(), static_cast<std::size_t>(far::kDialogListLines));
+    EXPECT_EQ(preview.Lines()[1], "f1.txt" + FakeHost::Text(MPreviewArrow) + "10.txt");
+    EXPECT_FALSE(preview.IsComplete());
+    const std::uint32_t first = preview.Plan().checked;
+    EXPECT_GT(first, 0u);
+    EXPECT_LT(first, 5000u);
+    EXPECT_TRUE(preview.Advance());
+    EXPECT_GT(preview.Plan().checked, first);
+
+    preview.Complete();
+    EXPECT_TRUE(preview.IsComplete());
+    EXPECT_TRUE(preview.Plan().stops);
+    EXPECT_EQ(preview.Plan().stopIndex, 5000u);
+    EXPECT_EQ(preview.Plan().stopReason, "FileExist");
+    EXPECT_FALSE(preview.Advance());
+}
+
+}  // namespace
+}  // namespace velmora::test
