@@ -156,6 +156,21 @@ struct FarDialogItem {
     std::intptr_t Reserved[2];
 };
 
+// A key of a menu's break list or an item's accelerator.
+struct FarKey {
+    std::uint16_t VirtualKeyCode;
+    std::uint32_t ControlKeyState;
+};
+
+// One line of a host menu.
+struct FarMenuItem {
+    UINT64 Flags;  // MIF_*
+    const wchar_t* Text;
+    FarKey AccelKey;
+    std::intptr_t UserData;
+    std::intptr_t Reserved[2];
+};
+
 struct FarSettingsCreate {
     std::size_t StructSize;
     GUID Guid;
@@ -200,6 +215,12 @@ using FARAPIDIALOGINIT = HANDLE(VELMORA_FAR3_API*)(const GUID* PluginId, const G
                                                    const wchar_t* HelpTopic, const FarDialogItem* Item,
                                                    std::size_t ItemsNumber, std::intptr_t Reserved,
                                                    UINT64 Flags, FARWINDOWPROC DlgProc, void* Param);
+using FARAPIMENU = std::intptr_t(VELMORA_FAR3_API*)(const GUID* PluginId, const GUID* Id, std::intptr_t X,
+                                                    std::intptr_t Y, std::intptr_t MaxHeight, UINT64 Flags,
+                                                    const wchar_t* Title, const wchar_t* Bottom,
+                                                    const wchar_t* HelpTopic, const FarKey* BreakKeys,
+                                                    std::intptr_t* BreakCode, const FarMenuItem* Item,
+                                                    std::size_t ItemsNumber);
 using FARAPIDIALOGRUN = std::intptr_t(VELMORA_FAR3_API*)(HANDLE hDlg);
 using FARAPIDIALOGFREE = void(VELMORA_FAR3_API*)(HANDLE hDlg);
 using FARAPISENDDLGMESSAGE = std::intptr_t(VELMORA_FAR3_API*)(HANDLE hDlg, std::intptr_t Msg,
@@ -212,7 +233,7 @@ using FARAPIRESTORESCREEN = void(VELMORA_FAR3_API*)(HANDLE hScreen);
 struct PluginStartupInfo {
     std::size_t StructSize;
     const wchar_t* ModuleName;
-    void* Menu;
+    FARAPIMENU Menu;
     FARAPIMESSAGE Message;
     FARAPIGETMSG GetMsg;
     FARAPIPANELCONTROL PanelControl;
@@ -287,9 +308,19 @@ constexpr UINT64 DIF_DEFAULTBUTTON = 0x100000000ull;
 constexpr UINT64 DIF_FOCUS = 0x200000000ull;
 
 enum DialogMessage : int {
+    DM_SETTEXTPTR = 22,
     DM_GETCHECK = 25,
     DM_GETCONSTTEXTPTR = 63,
+    DN_BTNCLICK = 4097,
+    DN_EDITCHANGE = 4103,
+    DN_ENTERIDLE = 4104,
+    DN_INITDIALOG = 4108,
 };
+
+constexpr UINT64 FMENU_SHOWAMPERSAND = 0x1;
+constexpr UINT64 FMENU_WRAPMODE = 0x2;
+constexpr UINT64 MIF_SELECTED = 0x10000;
+constexpr UINT64 MIF_CHECKED = 0x20000;
 constexpr std::intptr_t BSTATE_CHECKED = 1;
 
 constexpr UINT64 FMSG_WARNING = 0x1;
@@ -419,6 +450,14 @@ static_assert(offsetof(FarDialogItem, Data) == At(40, 72));
 static_assert(offsetof(FarDialogItem, MaxLength) == At(44, 80));
 static_assert(offsetof(FarDialogItem, UserData) == At(48, 88));
 static_assert(offsetof(FarDialogItem, Reserved) == At(52, 96));
+
+static_assert(sizeof(FarKey) == 8 && offsetof(FarKey, ControlKeyState) == 4);
+static_assert(offsetof(PluginStartupInfo, Menu) == At(8, 16));
+static_assert(sizeof(FarMenuItem) == At(32, 48) && alignof(FarMenuItem) == 8);
+static_assert(offsetof(FarMenuItem, Text) == 8);
+static_assert(offsetof(FarMenuItem, AccelKey) == At(12, 16));
+static_assert(offsetof(FarMenuItem, UserData) == At(20, 24));
+static_assert(offsetof(FarMenuItem, Reserved) == At(24, 32));
 
 static_assert(sizeof(FarSettingsCreate) == At(24, 32));
 static_assert(offsetof(FarSettingsCreate, Guid) == At(4, 8));

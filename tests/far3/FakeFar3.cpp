@@ -10,9 +10,12 @@
 #include <iterator>
 
 #include "platform/win32/WindowsPrelude.hpp"
-#include "ports/Messages.hpp"
 #include "plugin/far3/Far3Exports.hpp"
 #include "plugin/far3/Far3Guids.hpp"
+#include "ports/Messages.hpp"
+
+// windows.h names DefDlgProc as a macro; here it is the FAR 3 service of that name.
+#undef DefDlgProc
 
 namespace velmora::test {
 namespace {
@@ -236,8 +239,8 @@ struct Far3Services {
                                                     far3::FARWINDOWPROC proc, void* param) {
         EXPECT_EQ(reserved, 0);
         EXPECT_EQ(flags, 0u);
-        EXPECT_EQ(proc, nullptr);
-        EXPECT_EQ(param, nullptr);
+        g_far->procedure_ = proc;
+        g_far->procedureData_ = param;
         g_far->calls.push_back("Dialog");
         Far3Dialog dialog{*plugin, *id, x1, y1, x2, y2, Utf8Of(help), {}};
         for (size_t i = 0; i < count; ++i) {
@@ -250,14 +253,84 @@ struct Far3Services {
         return reinterpret_cast<far3::HANDLE>(&g_far->running_);
     }
 
+    // The answers typed into a dialog with a procedure: each changed field or switch is told to
+    // it as FAR tells a keystroke, then the dialog idles until the procedure changes nothing more.
+    static void TypeAnswers(far3::HANDLE dialog) {
+        FakeFar3& host = *g_far;
+        far3::FARWINDOWPROC proc = host.procedure_;
+        proc(dialog, far3::DN_INITDIALOG, 0, host.procedureData_);
+        const std::vector<Far3ShownItem> before = host.running_;
+        if (host.answer)
+            host.answer(host.running_);
+        for (std::size_t i = 0; i < host.running_.size(); ++i) {
+            const Far3ShownItem& item = host.running_[i];
+            if (item.type == far3::DI_EDIT && item.data != before[i].data) {
+                const std::wstring text = WideOf(item.data);
+                far3::FarDialogItem record{};
+                record.Type = item.type;
+                record.Data = text.c_str();
+                proc(dialog, far3::DN_EDITCHANGE, static_cast<intptr_t>(i), &record);
+            } else if (item.type == far3::DI_CHECKBOX && item.selected != before[i].selected) {
+                proc(dialog, far3::DN_BTNCLICK, static_cast<intptr_t>(i),
+                     reinterpret_cast<void*>(item.selected));
+            }
+        }
+        for (int idle = 0; idle < 100000; ++idle) {
+            std::vector<std::string> texts;
+            for (const Far3ShownItem& item : host.running_)
+                texts.push_back(item.data);
+            proc(dialog, far3::DN_ENTERIDLE, 0, nullptr);
+            bool changed = false;
+            for (std::size_t i = 0; i < texts.size(); ++i)
+                changed = changed || texts[i] != host.running_[i].data;
+            if (!changed)
+                break;
+        }
+        host.liveViews.push_back(host.running_);
+    }
+
     static intptr_t VELMORA_FAR3_API DialogRun(far3::HANDLE dialog) {
         EXPECT_EQ(dialog, &g_far->running_);
-        if (g_far->answer)
+        if (g_far->procedure_)
+            TypeAnswers(dialog);
+        else if (g_far->answer)
             g_far->answer(g_far->running_);
         g_far->dialogTexts_.clear();
         for (const Far3ShownItem& item : g_far->running_)
             g_far->dialogTexts_.push_back(WideOf(item.data));
+        if (!g_far->exits.empty()) {
+            const std::intptr_t exit = g_far->exits.front();
+            g_far->exits.pop_front();
+            return exit;
+        }
         return g_far->dialogExit;
+    }
+
+    static intptr_t VELMORA_FAR3_API DefDlgProc(far3::HANDLE, intptr_t message, intptr_t, void*) {
+        return message == far3::DN_BTNCLICK || message == far3::DN_INITDIALOG ? 1 : 0;
+    }
+
+    static intptr_t VELMORA_FAR3_API Menu(const far3::GUID* plugin, const far3::GUID* id, intptr_t, intptr_t,
+                                          intptr_t, far3::UINT64, const wchar_t* title, const wchar_t*,
+                                          const wchar_t*, const far3::FarKey*, intptr_t* breakCode,
+                                          const far3::FarMenuItem* items, size_t count) {
+        EXPECT_TRUE(SameGuid(*plugin, kPluginGuid));
+        EXPECT_FALSE(SameGuid(*id, kDialogGuid));
+        g_far->calls.push_back("Menu");
+        if (breakCode)
+            *breakCode = -1;
+        FakeFar3::Menu menu;
+        menu.title = Utf8Of(title);
+        intptr_t cursor = 0;
+        for (size_t i = 0; i < count; ++i) {
+            menu.texts.push_back(Utf8Of(items[i].Text));
+            menu.checked.push_back((items[i].Flags & far3::MIF_CHECKED) != 0);
+            if (items[i].Flags & far3::MIF_SELECTED)
+                cursor = static_cast<intptr_t>(i);
+        }
+        menu.result = g_far->menuEsc ? -1 : cursor;
+        g_far->menus.push_back(menu);
+        return menu.result;
     }
 
     static void VELMORA_FAR3_API DialogFree(far3::HANDLE dialog) {
@@ -266,13 +339,21 @@ struct Far3Services {
     }
 
     static intptr_t VELMORA_FAR3_API SendDlgMessage(far3::HANDLE dialog, intptr_t message, intptr_t item,
-                                                    void*) {
+                                                    void* param2) {
         EXPECT_EQ(dialog, &g_far->running_);
         const auto index = static_cast<size_t>(item);
         if (index >= g_far->running_.size())
             return 0;
-        if (message == far3::DM_GETCONSTTEXTPTR)
+        if (message == far3::DM_GETCONSTTEXTPTR) {
+            // While the dialog runs its text is the item's as it stands now.
+            g_far->dialogTexts_.resize(g_far->running_.size());
+            g_far->dialogTexts_[index] = WideOf(g_far->running_[index].data);
             return reinterpret_cast<intptr_t>(g_far->dialogTexts_[index].c_str());
+        }
+        if (message == far3::DM_SETTEXTPTR) {
+            g_far->running_[index].data = Utf8Of(static_cast<const wchar_t*>(param2));
+            return 1;
+        }
         if (message == far3::DM_GETCHECK)
             return g_far->running_[index].selected;
         return 0;
@@ -348,6 +429,8 @@ FakeFar3::FakeFar3(std::string folder) : folder_(std::move(folder)) {
     info.DialogRun = &Far3Services::DialogRun;
     info.DialogFree = &Far3Services::DialogFree;
     info.SendDlgMessage = &Far3Services::SendDlgMessage;
+    info.DefDlgProc = &Far3Services::DefDlgProc;
+    info.Menu = &Far3Services::Menu;
     info.SettingsControl = &Far3Services::SettingsControl;
     SetStartupInfoW(&info);
     std::memset(static_cast<void*>(&info), 0xCD, sizeof info);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <string>
@@ -91,6 +92,21 @@ public:
     // The user in the dialog: changes to the items, then the item that closes it (-1: Esc).
     std::function<void(std::vector<Far3ShownItem>&)> answer;
     std::intptr_t dialogExit = 9;
+    std::deque<std::intptr_t> exits;  // taken first, one a dialog, before dialogExit
+
+    // A dialog with a procedure: its items as the procedure left them once the answers were
+    // typed and the dialog idled, one a dialog shown.
+    std::vector<std::vector<Far3ShownItem>> liveViews;
+    // The menus shown: each line's text and whether it is checked; Enter on the line under the
+    // cursor, or Esc when menuEsc.
+    struct Menu {
+        std::string title;
+        std::vector<std::string> texts;
+        std::vector<bool> checked;
+        std::intptr_t result = -1;
+    };
+    std::vector<Menu> menus;
+    bool menuEsc = false;
 
     std::vector<Far3Box> boxes;  // warnings only; progress boxes are counted
     int progressBoxes = 0;
@@ -116,6 +132,8 @@ private:
     std::vector<Entry> entries_;  // ".." first
     std::vector<std::wstring> dialogTexts_;
     std::vector<Far3ShownItem> running_;
+    far3::FARWINDOWPROC procedure_ = nullptr;
+    void* procedureData_ = nullptr;
     int settingsHandles_ = 0;
 };
 

@@ -9,9 +9,9 @@
 
 #include "far3/FakeFar3.hpp"
 #include "platform/win32/WindowsPrelude.hpp"
-#include "ports/Messages.hpp"
 #include "plugin/far3/Far3Exports.hpp"
 #include "plugin/far3/Far3Guids.hpp"
+#include "ports/Messages.hpp"
 
 namespace velmora::test {
 namespace {
@@ -116,10 +116,10 @@ TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
         EXPECT_TRUE(SameGuid(dialog.id, kDialogGuid));
         EXPECT_EQ(dialog.help, "EnterVelmora");
         EXPECT_EQ(std::vector<std::intptr_t>({dialog.x1, dialog.y1, dialog.x2, dialog.y2}),
-                  std::vector<std::intptr_t>({-1, -1, 59, 12}));
+                  std::vector<std::intptr_t>({-1, -1, 59, 20}));
         const std::vector<Far3ShownItem>& items = dialog.items;
-        ASSERT_EQ(items.size(), 11u);
-        const int types[] = {3, 0, 4, 4, 0, 0, 8, 0, 0, 7, 7};
+        ASSERT_EQ(items.size(), 20u);
+        const int types[] = {3, 0, 4, 4, 0, 0, 8, 0, 0, 7, 7, 7, 0, 0, 0, 0, 0, 0, 0, 0};
         for (std::size_t i = 0; i < items.size(); ++i)
             EXPECT_EQ(items[i].type, types[i]) << i;
         EXPECT_EQ(items[2].data, "X_%#");
@@ -267,6 +267,74 @@ TEST(Far3Plugin, FailureBoxes) {
         // The panel is read again whatever the run came to.
         EXPECT_EQ(host.calls.back(), "Control(3,0)");
     }
+}
+
+// The dialog's live preview shows the typed answers' first names and where the run stops; Preview
+// lists the whole plan with the stop marked; Esc there goes back to the dialog as it was left,
+// Enter runs exactly as OK does.
+TEST(Far3Plugin, LivePreviewAndThePlanList) {
+    constexpr std::intptr_t kPreviewButton = 11;
+    const std::string photo = "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE";  // Фото
+    const std::string sea = "\xE6\xB5\xB7.jpg";                    // 海.jpg
+    auto typed = [&photo](std::vector<Far3ShownItem>& items) {
+        items[2].data = photo + "_%#.jpg";
+        items[3].data = "1";
+        items[6].selected = 1;
+    };
+    auto makeFolder = [&](Far3Folder& folder) {
+        folder.Write("a.jpg", "a");
+        folder.Write(sea, "s");
+        folder.Write("c.jpg", "c");
+        folder.Write(photo + "_3.jpg", "taken");
+    };
+    Far3Folder viaOk;
+    makeFolder(viaOk);
+    {
+        FakeFar3 host(viaOk.Path());
+        host.selection = {"a.jpg", "c.jpg", sea};
+        host.columns = L"N,S";
+        host.answer = typed;
+        host.Open();
+        ASSERT_EQ(host.liveViews.size(), 1u);
+        const std::vector<Far3ShownItem>& view = host.liveViews[0];
+        EXPECT_EQ(view[13].data, "a.jpg" + T(MPreviewArrow) + photo + "_1.jpg");
+        EXPECT_EQ(view[14].data, "c.jpg" + T(MPreviewArrow) + photo + "_2.jpg");
+        EXPECT_EQ(view[15].data, sea + T(MPreviewArrow) + photo + "_3.jpg");
+        EXPECT_EQ(view[16].data, "");
+        // The fake's texts carry no placeholders: the summary is its messages in order.
+        EXPECT_EQ(view[19].data, T(MSummaryCounts) + T(MSummaryStopExists));
+        EXPECT_TRUE(host.menus.empty());
+    }
+    Far3Folder viaList;
+    makeFolder(viaList);
+    FakeFar3 host(viaList.Path());
+    host.selection = {"a.jpg", "c.jpg", sea};
+    host.columns = L"N,S";
+    host.answer = typed;
+    host.exits = {kPreviewButton, 10};  // Preview, Esc in the list, then Cancel
+    host.menuEsc = true;
+    host.Open();
+    ASSERT_EQ(host.menus.size(), 1u);
+    ASSERT_EQ(host.dialogs.size(), 2u);
+    // Back in the dialog: the answers as typed.
+    EXPECT_EQ(host.dialogs[1].items[2].data, photo + "_%#.jpg");
+    EXPECT_EQ(host.dialogs[1].items[6].selected, 1);
+    EXPECT_EQ(viaList.Read("a.jpg"), "a");
+    host.menuEsc = false;
+    host.menus.clear();
+    host.dialogs.clear();
+    host.exits = {kPreviewButton};
+    host.Open();
+    ASSERT_EQ(host.menus.size(), 1u);
+    const FakeFar3::Menu& menu = host.menus[0];
+    EXPECT_EQ(menu.title, T(MPreviewTitle));
+    ASSERT_EQ(menu.texts.size(), 3u);
+    EXPECT_EQ(menu.checked, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(menu.texts[2].rfind(sea + T(MPreviewArrow) + photo + "_3.jpg", 0), 0u) << menu.texts[2];
+    EXPECT_NE(menu.texts[2].find(T(MActionStop)), std::string::npos);
+    EXPECT_EQ(menu.result, 2);
+    EXPECT_EQ(viaList.Names(), viaOk.Names());
+    EXPECT_EQ(host.boxes.size(), 1u);
 }
 
 // A change of letter case only renames the file itself (Wine keeps the old spelling unless asked

@@ -81,6 +81,9 @@ done
 tmx send-keys -t tui C-y
 tmx send-keys -t tui -l 'n_%F'
 wait_for "n_%F" || fail "typed template not shown"
+# The live preview follows the typing: the first files' new names and the summary.
+wait_for "a.txt -> n_a.txt" || fail "live preview line not shown"
+wait_for "2 rename, 0 keep" || fail "live summary not shown"
 tmx send-keys -t tui Tab Tab Tab Space
 wait_for "[x] Save file descriptions" || fail "switch not toggled"
 # Back to the template field: Enter there must count as OK.
@@ -111,7 +114,7 @@ wait_for "${heading:-Help}" || fail "help topic '$heading' not shown"
 tmx send-keys -t tui Escape
 wait_for "{ OK }" || fail "dialog not back after help"
 tmx resize-window -t tui -x 40 -y 10
-wait_for "window too small: need 59x12" || fail "small window not reported"
+wait_for "window too small: need 59x20" || fail "small window not reported"
 tmx resize-window -t tui -x 100 -y 30
 wait_for "{ OK }" || fail "dialog not back after resize"
 tmx send-keys -t tui -l 'zzz'
@@ -126,6 +129,13 @@ start n_a.txt
 tmx send-keys -t tui C-y
 tmx send-keys -t tui -l 'n_b.txt'
 wait_for "n_b.txt " || fail "typed template not shown"
+wait_for "stops at file 1: n_b.txt exists" || fail "live summary does not name the stop"
+# Preview lists the plan with the stop marked; Esc goes back to the dialog as it was left.
+tmx send-keys -t tui Tab Tab Tab Tab Tab Tab Enter
+wait_for "! n_a.txt -> n_b.txt" || fail "plan list not shown with its stop"
+tmx send-keys -t tui Escape
+wait_for "{ OK }" || fail "dialog not back after the plan list"
+tmx send-keys -t tui BTab BTab BTab BTab BTab BTab
 tmx send-keys -t tui Enter
 wait_for "File already exists" || fail "warning box not shown"
 tmx capture-pane -e -p -t tui | grep "File already exists" | grep -qE $'\e\\[[0-9;]*41m' ||

@@ -55,8 +55,13 @@ int ItemWidth(const Control& control) {
 class DialogView {
 public:
     DialogView(Screen& screen, const HelpSource& help, int x1, int y1, int x2, int y2, const char* helpTopic,
-               FarDialogItem* items, int count, bool remember)
-        : screen_(screen), help_(help), helpTopic_(helpTopic ? helpTopic : ""), remember_(remember) {
+               FarDialogItem* items, int count, bool remember, DialogEvents* events = nullptr)
+        : screen_(screen),
+          help_(help),
+          helpTopic_(helpTopic ? helpTopic : ""),
+          remember_(remember),
+          events_(events),
+          idle_(events != nullptr) {
         width_ = std::max(1, x1 < 0 ? x2 : x2 - x1 + 1);
         height_ = std::max(1, y1 < 0 ? y2 : y2 - y1 + 1);
         x1_ = x1;
@@ -128,12 +133,60 @@ private:
         }
     }
 
+    // A live dialog: the plug-in learns the change, and what it shows in return is drawn.
+    void Changed(int index) {
+        if (!events_ || index < 0)
+            return;
+        FarDialogItem* item = controls_[index].item;
+        if (IsEdit(item->Type)) {
+            const std::string& text = controls_[index].edit.Text();
+            const std::size_t length = std::min(text.size(), sizeof(item->Data) - 1);
+            std::memcpy(item->Data, text.data(), length);
+            item->Data[length] = '\0';
+        }
+        events_->Changed(index);
+        ShowPluginTexts();
+        idle_ = true;
+    }
+
+    void ShowPluginTexts() {
+        for (Control& control : controls_) {
+            if (control.item->Type == far::DI_TEXT && !(control.item->Flags & far::DIF_SEPARATOR))
+                control.label = ItemText(*control.item);
+        }
+    }
+
     int Loop(void** under) {
         Draw();
         for (;;) {
-            const Key key = screen_.Read();
+            // While the plug-in has more to show, a pause between keys is its time.
+            const Key key = idle_ ? screen_.Read(kIdleMs) : screen_.Read();
+            if (key.kind == Key::Idle) {
+                idle_ = events_->Idle();
+                ShowPluginTexts();
+                Draw();
+                continue;
+            }
             Control* focused = focus_ >= 0 ? &controls_[focus_] : nullptr;
             const int type = focused ? focused->item->Type : -1;
+            const std::string before = IsEdit(type) ? focused->edit.Text() : std::string();
+            const int checked = focused ? focused->item->Selected : 0;
+            const int result = Handle(key, under, focused, type);
+            if (result != kGoOn)
+                return result;
+            if (focused &&
+                (IsEdit(type) ? focused->edit.Text() != before : focused->item->Selected != checked))
+                Changed(static_cast<int>(focused - controls_.data()));
+            Draw();
+        }
+    }
+
+    static constexpr int kGoOn = -2;
+    static constexpr int kIdleMs = 100;
+
+    // One key; kGoOn, or the dialog's result.
+    int Handle(const Key& key, void** under, Control* focused, int type) {
+        {
             switch (key.kind) {
                 case Key::Escape:
                 case Key::Interrupt:
@@ -215,8 +268,8 @@ private:
                 default:
                     break;
             }
-            Draw();
         }
+        return kGoOn;
     }
 
     int DefaultResult() const {
@@ -488,6 +541,8 @@ private:
     int x1_, y1_, width_, height_;
     std::vector<Control> controls_;
     int focus_ = -1;
+    DialogEvents* events_;
+    bool idle_;  // the plug-in may have more to show
 };
 
 }  // namespace
@@ -497,6 +552,15 @@ int RunDialog(Screen& screen, const HelpSource& help, int x1, int y1, int x2, in
     if (!items || count <= 0)
         return -1;
     DialogView view(screen, help, x1, y1, x2, y2, helpTopic, items, count, remember);
+    return view.Run();
+}
+
+int RunLiveDialog(Screen& screen, const HelpSource& help, int x1, int y1, int x2, int y2,
+                  const char* helpTopic, FarDialogItem* items, int count, bool remember,
+                  DialogEvents& events) {
+    if (!items || count <= 0)
+        return -1;
+    DialogView view(screen, help, x1, y1, x2, y2, helpTopic, items, count, remember, &events);
     return view.Run();
 }
 

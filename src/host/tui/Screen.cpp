@@ -532,11 +532,17 @@ Key Screen::ReadAfterEscape() {
 }
 
 Key Screen::Read() {
+    return Read(-1);
+}
+
+Key Screen::Read(int waitMs) {
     if (!state_->screen)
         return Make(Key::Closed);
-    timeout(-1);
+    timeout(waitMs);
     wint_t c = 0;
     const int r = get_wch(&c);
+    if (r == ERR && waitMs >= 0)
+        return Make(Key::Idle);
     if (r == ERR) {
         return Make(++state_->errors >= kErrorsBeforeClosed ? Key::Closed : Key::None);
     }

@@ -69,6 +69,7 @@ struct Key {
         Resize,
         Interrupt,  // Ctrl+C
         Closed,     // the terminal is gone
+        Idle,       // nothing typed in the time given to Read
     };
     Kind kind = None;
     std::string text;
@@ -108,6 +109,8 @@ public:
     // Drops keys typed ahead, so a key pressed while a batch ran cannot answer the next question.
     void DiscardInput();
     Key Read();
+    // The next key, or Idle when none comes within `waitMs` milliseconds.
+    Key Read(int waitMs);
 
     // A copy of a screen area; restored exactly by Restore and then freed.
     void* Save(int x1, int y1, int x2, int y2);

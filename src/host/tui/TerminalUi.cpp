@@ -32,6 +32,29 @@ public:
         }
     }
 
+    int LiveDialog(int x1, int y1, int x2, int y2, const char* helpTopic, far::FarDialogItem* items,
+                   int count, DialogEvents& events) override {
+        try {
+            if (!screen_.Enter(config_.title))
+                return -1;
+            return tui::RunLiveDialog(screen_, help_, x1, y1, x2, y2, helpTopic, items, count,
+                                      config_.rememberHistory, events);
+        } catch (const std::exception&) {
+            return -1;
+        }
+    }
+
+    int Menu(const std::string& title, const std::string& bottom, const char* helpTopic,
+             const std::vector<MenuLine>& lines, int selected) override {
+        try {
+            if (!screen_.Enter(config_.title))
+                return -1;
+            return tui::RunMenu(screen_, help_, title, bottom, helpTopic, lines, selected);
+        } catch (const std::exception&) {
+            return -1;
+        }
+    }
+
     int Message(std::uint32_t flags, const char* helpTopic, const char* const* lines, int count,
                 int buttons) override {
         try {

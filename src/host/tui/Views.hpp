@@ -18,6 +18,14 @@ struct HelpSource {
 // `remember`: the texts confirmed with the default button go into their history lists.
 int RunDialog(Screen& screen, const HelpSource& help, int x1, int y1, int x2, int y2, const char* helpTopic,
               far::FarDialogItem* items, int count, bool remember = true);
+// The same dialog kept live: each change goes to `events` at once, and the texts the plug-in sets
+// in return are shown; while the plug-in has more to show, the dialog idles between keys.
+int RunLiveDialog(Screen& screen, const HelpSource& help, int x1, int y1, int x2, int y2,
+                  const char* helpTopic, far::FarDialogItem* items, int count, bool remember,
+                  DialogEvents& events);
+// A scrolling menu: the chosen line's index, or -1.
+int RunMenu(Screen& screen, const HelpSource& help, const std::string& title, const std::string& bottom,
+            const char* helpTopic, const std::vector<MenuLine>& lines, int selected);
 int RunMessage(Screen& screen, const HelpSource& help, std::uint32_t flags, const char* helpTopic,
                const char* const* lines, int count, int buttons);
 void RunHelp(Screen& screen, const HelpSource& help, const std::string& topic);

@@ -2,12 +2,15 @@
 
 #include <array>
 #include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "far/HostConventions.hpp"
 #include "platform/Utf16.hpp"
 #include "plugin/far3/Far3Guids.hpp"
 #include "rename/DialogLayout.hpp"
+#include "rename/LivePreview.hpp"
 
 namespace velmora {
 namespace {
@@ -199,6 +202,110 @@ bool Far3Host::PanelDirectory(std::string* directory) {
     return true;
 }
 
+namespace {
+
+// The dialog being shown, for its procedure: FAR calls it only inside DialogRun.
+struct Far3LiveDialog {
+    const far3::PluginStartupInfo& info;
+    LivePreview* preview;
+};
+const Far3LiveDialog* g_far3Dialog = nullptr;
+
+std::string TextOf(const Far3LiveDialog& live, far3::HANDLE dialog, int item, int changed, void* state) {
+    const wchar_t* text = changed == item && state
+                              ? static_cast<const far3::FarDialogItem*>(state)->Data
+                              : reinterpret_cast<const wchar_t*>(live.info.SendDlgMessage(
+                                    dialog, far3::DM_GETCONSTTEXTPTR, item, nullptr));
+    return ToUtf8(text);
+}
+
+void SetText(const Far3LiveDialog& live, far3::HANDLE dialog, int item, const std::string& text) {
+    const std::wstring wide = Wide(text);
+    live.info.SendDlgMessage(dialog, far3::DM_SETTEXTPTR, item, const_cast<wchar_t*>(wide.c_str()));
+}
+
+void ShowPreview(const Far3LiveDialog& live, far3::HANDLE dialog) {
+    const std::vector<std::string>& lines = live.preview->Lines();
+    for (int i = 0; i < far::kDialogListLines; ++i) {
+        const auto line = static_cast<std::size_t>(i);
+        SetText(live, dialog, far::kDialogListFirstItem + i,
+                line < lines.size() ? lines[line] : std::string());
+    }
+    SetText(live, dialog, far::kDialogSummaryItem, live.preview->Summary());
+}
+
+// The answers as they stand after the change FAR reports (the edit's record, or the switch's new
+// state, in `state`).
+void Refresh(const Far3LiveDialog& live, far3::HANDLE dialog, int changed, void* state) {
+    PlanAnswers answers;
+    answers.mask = TextOf(live, dialog, far::kDialogTemplateItem, changed, state);
+    answers.startNumber = TextOf(live, dialog, far::kDialogStartNumberItem, changed, state);
+    answers.withoutZero =
+        changed == far::kDialogWithoutZeroItem
+            ? reinterpret_cast<std::intptr_t>(state) == far3::BSTATE_CHECKED
+            : live.info.SendDlgMessage(dialog, far3::DM_GETCHECK, far::kDialogWithoutZeroItem, nullptr) ==
+                  far3::BSTATE_CHECKED;
+    live.preview->SetAnswers(std::move(answers));
+    ShowPreview(live, dialog);
+}
+
+std::intptr_t VELMORA_FAR3_API PreviewProcedure(far3::HANDLE dialog, std::intptr_t message,
+                                                std::intptr_t param1, void* param2) {
+    const Far3LiveDialog& live = *g_far3Dialog;
+    switch (message) {
+        case far3::DN_INITDIALOG:
+            Refresh(live, dialog, -1, nullptr);
+            break;
+        case far3::DN_EDITCHANGE:
+            if (param1 == far::kDialogTemplateItem || param1 == far::kDialogStartNumberItem)
+                Refresh(live, dialog, static_cast<int>(param1), param2);
+            break;
+        case far3::DN_BTNCLICK:
+            if (param1 == far::kDialogWithoutZeroItem)
+                Refresh(live, dialog, static_cast<int>(param1), param2);
+            break;
+        case far3::DN_ENTERIDLE:
+            // The check for the stop goes on while the user reads.
+            if (live.preview->Advance())
+                SetText(live, dialog, far::kDialogSummaryItem, live.preview->Summary());
+            break;
+        default:
+            break;
+    }
+    return live.info.DefDlgProc(dialog, message, param1, param2);
+}
+
+}  // namespace
+
+bool Far3Host::ShowPlanMenu(const PlanAnswers& answers) {
+    if (!info_.Menu || !context_)
+        return false;
+    // FAR 3's menu takes text of any length: the entries are cut only where a line must end.
+    const std::vector<PreviewEntry> entries = PlanEntries(*context_, answers, 1024);
+    std::vector<std::wstring> texts;
+    texts.reserve(entries.size());
+    std::vector<far3::FarMenuItem> items(entries.size());
+    bool marked = false;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        texts.push_back(Wide(entries[i].text));
+        far3::FarMenuItem& item = items[i];
+        item.Text = texts.back().c_str();
+        if (entries[i].stop) {
+            item.Flags |= far3::MIF_CHECKED;
+            // The cursor starts on the stop, the line the user needs to see first.
+            if (!marked)
+                item.Flags |= far3::MIF_SELECTED;
+            marked = true;
+        }
+    }
+    const std::wstring title = Wide(GetText(MPreviewTitle));
+    const std::wstring bottom = Wide(GetText(MPreviewBottom));
+    const std::wstring topic = Wide(far::kPreviewHelpTopic);
+    return info_.Menu(&kPluginGuid, &kPreviewMenuGuid, -1, -1, 0,
+                      far3::FMENU_WRAPMODE | far3::FMENU_SHOWAMPERSAND, title.c_str(), bottom.c_str(),
+                      topic.c_str(), nullptr, nullptr, items.data(), items.size()) >= 0;
+}
+
 bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) {
     std::array<far3::FarDialogItem, far::kDialogItemCount> items{};
     std::array<std::wstring, far::kDialogItemCount> texts;
@@ -230,25 +337,59 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
         saveItem.Type = far3::DI_TEXT;
         texts[far::kDialogSaveDescriptionItem].clear();
     }
-    for (int i = 0; i < far::kDialogItemCount; ++i)
-        items[i].Data = texts[i].c_str();
 
+    std::unique_ptr<LivePreview> preview;
+    if (context_)
+        preview = std::make_unique<LivePreview>(*context_);
     const std::wstring helpTopic = Wide(far::kDialogHelpTopic);
-    const DialogHandle dialog(
-        info_, info_.DialogInit(&kPluginGuid, &kDialogGuid, -1, -1, kDialogWidth, kDialogHeight,
-                                helpTopic.c_str(), items.data(), items.size(), 0, 0, nullptr, nullptr));
-    if (!dialog.IsOpen() || info_.DialogRun(dialog.Get()) != far::kDialogOkItem)
-        return false;
-    options.Mask = EditText(dialog, far::kDialogTemplateItem);
-    options.StartNumber = EditText(dialog, far::kDialogStartNumberItem);
-    options.WithoutZero = dialog.Send(far3::DM_GETCHECK, far::kDialogWithoutZeroItem) == far3::BSTATE_CHECKED;
-    *save = false;
-    if (descriptionsShown) {
-        options.SaveDescription =
-            dialog.Send(far3::DM_GETCHECK, far::kDialogSaveDescriptionItem) == far3::BSTATE_CHECKED;
-        *save = options.SaveDescription != 0;
+    for (;;) {
+        if (preview) {
+            preview->SetAnswers(PlanAnswers{ToUtf8(texts[far::kDialogTemplateItem].c_str()),
+                                            ToUtf8(texts[far::kDialogStartNumberItem].c_str()),
+                                            items[far::kDialogWithoutZeroItem].Selected != 0});
+            for (int i = 0; i < far::kDialogListLines; ++i) {
+                const auto line = static_cast<std::size_t>(i);
+                texts[far::kDialogListFirstItem + i] =
+                    line < preview->Lines().size() ? Wide(preview->Lines()[line]) : std::wstring();
+            }
+            texts[far::kDialogSummaryItem] = Wide(preview->Summary());
+        }
+        for (int i = 0; i < far::kDialogItemCount; ++i)
+            items[i].Data = texts[i].c_str();
+
+        const Far3LiveDialog live{info_, preview.get()};
+        const Far3LiveDialog* previous = g_far3Dialog;
+        g_far3Dialog = preview ? &live : nullptr;
+        const DialogHandle dialog(
+            info_, info_.DialogInit(&kPluginGuid, &kDialogGuid, -1, -1, kDialogWidth, kDialogHeight,
+                                    helpTopic.c_str(), items.data(), items.size(), 0, 0,
+                                    preview ? PreviewProcedure : nullptr, nullptr));
+        const std::intptr_t result = dialog.IsOpen() ? info_.DialogRun(dialog.Get()) : -1;
+        g_far3Dialog = previous;
+        if (result != far::kDialogOkItem && result != far::kDialogPreviewItem)
+            return false;
+        options.Mask = EditText(dialog, far::kDialogTemplateItem);
+        options.StartNumber = EditText(dialog, far::kDialogStartNumberItem);
+        options.WithoutZero =
+            dialog.Send(far3::DM_GETCHECK, far::kDialogWithoutZeroItem) == far3::BSTATE_CHECKED;
+        *save = false;
+        if (descriptionsShown) {
+            options.SaveDescription =
+                dialog.Send(far3::DM_GETCHECK, far::kDialogSaveDescriptionItem) == far3::BSTATE_CHECKED;
+            *save = options.SaveDescription != 0;
+        }
+        if (result == far::kDialogOkItem)
+            return true;
+        // Preview: Enter in the plan's list answers as OK does; Esc shows the dialog again as the
+        // user left it.
+        if (ShowPlanMenu(PlanAnswers{options.Mask, options.StartNumber, options.WithoutZero != 0}))
+            return true;
+        texts[far::kDialogTemplateItem] = Wide(options.Mask);
+        texts[far::kDialogStartNumberItem] = Wide(options.StartNumber);
+        items[far::kDialogWithoutZeroItem].Selected = options.WithoutZero != 0;
+        if (descriptionsShown)
+            saveItem.Selected = options.SaveDescription != 0;
     }
-    return true;
 }
 
 }  // namespace velmora

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "batch/PlanCursor.hpp"
 #include "far/Far3Abi.hpp"
 #include "ports/PluginHost.hpp"
+#include "ports/RunContext.hpp"
 
 namespace velmora {
 
@@ -32,6 +34,9 @@ public:
     PanelItemText Item(std::size_t index) override;
     void UpdatePanel() override;
 
+    // The dialog keeps its preview live for the run of `context`, which must outlive the dialog;
+    // without one it is a plain dialog.
+    void SetRunContext(const RunContext* context) { context_ = context; }
     bool AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) override;
 
     // The folder of the active panel; false when the host gives none.
@@ -40,8 +45,11 @@ public:
 private:
     std::intptr_t Control(int command, std::intptr_t param1, void* param2) const;
     PanelItemText FetchItem(int command, std::size_t index);
+    // The whole plan in FAR's menu; true when the user chose to run it.
+    bool ShowPlanMenu(const PlanAnswers& answers);
 
     const far3::PluginStartupInfo& info_;
+    const RunContext* context_ = nullptr;
     far3::PanelInfo panel_{};
     bool showsDescriptions_ = false;
     far3::HANDLE screen_ = nullptr;
