@@ -26,7 +26,7 @@ class LivePreview {
 public:
     // `context`: the run whose host has read the panel; it must outlive the preview. `budgetMs`: how
     // long one message may plan for.
-    explicit LivePreview(const RunContext& context, std::uint64_t budgetMs = 25);
+    explicit LivePreview(const RunContext& context, std::uint64_t budgetMs = 20);
     ~LivePreview();
     LivePreview(const LivePreview&) = delete;
     LivePreview& operator=(const LivePreview&) = delete;
