@@ -188,7 +188,8 @@ public:
             return Verdict::Cancel;
         }
         std::string error;
-        if (preview_) {
+        // The Preview button's list is the plug-in's own look at the plan: the host's is not shown too.
+        if (preview_ && result == far::kDialogOkItem) {
             const Plan plan = ComputePlan(session_, options_.rootKey, items, count);
             switch (session_.ui->Preview(plan)) {
                 case PreviewAnswer::Rename:

@@ -120,7 +120,7 @@ bool ReadDialogItems(const DialogItems& items, RenameOptions& options) {
 namespace velmora {
 namespace {
 
-// The dialog procedure's state, handed to the host as the dialog's data.
+// What the dialog procedure works with: the host's services and the preview it keeps.
 struct LiveDialog {
     const far::PluginStartupInfo& info;
     LivePreview& preview;
@@ -194,9 +194,6 @@ far::LONG_PTR VELMORA_WINAPI PreviewProcedure(far::HANDLE dialog, int message, i
                                               far::LONG_PTR param2) {
     const LiveDialog* live = g_liveDialog;
     switch (message) {
-        case far::DN_INITDIALOG:
-            Refresh(*live, dialog, -1, 0);
-            break;
         case far::DN_EDITCHANGE:
             if (param1 == far::kDialogTemplateItem || param1 == far::kDialogStartNumberItem)
                 Refresh(*live, dialog, param1, param2);
@@ -238,7 +235,9 @@ bool ShowPlanMenu(const HostApi& host, const far::PluginStartupInfo& info, const
     for (std::size_t i = 0; i < entries.size(); ++i) {
         far::FarMenuItem& item = items[i];
         std::memset(static_cast<void*>(&item), 0, sizeof item);
-        far::SetFieldText(item.Text, entries[i].text);
+        // The host's record holds bytes: UTF-8 is cut before a character, never inside one.
+        far::SetFieldText(item.Text,
+                          OptionTextPrefix(entries[i].text, sizeof item.Text - 1, far::kHostStringsAreUtf8));
         item.Checked = entries[i].stop ? 1 : 0;
         // The cursor starts on the stop, the line the user needs to see first.
         item.Selected = entries[i].stop && !marked ? 1 : 0;
@@ -262,6 +261,7 @@ bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameO
     LivePreview preview(context);
     LiveDialog live{info, preview};
     for (;;) {
+        // The dialog opens with the preview of its answers in place, with a procedure or without.
         preview.SetAnswers(AnswersOf(items));
         PutPreview(preview, items);
         const int result =

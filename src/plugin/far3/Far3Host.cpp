@@ -253,9 +253,6 @@ std::intptr_t VELMORA_FAR3_API PreviewProcedure(far3::HANDLE dialog, std::intptr
                                                 std::intptr_t param1, void* param2) {
     const Far3LiveDialog& live = *g_far3Dialog;
     switch (message) {
-        case far3::DN_INITDIALOG:
-            Refresh(live, dialog, -1, nullptr);
-            break;
         case far3::DN_EDITCHANGE:
             if (param1 == far::kDialogTemplateItem || param1 == far::kDialogStartNumberItem)
                 Refresh(live, dialog, static_cast<int>(param1), param2);
