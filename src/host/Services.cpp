@@ -146,8 +146,9 @@ int VELMORA_WINAPI DialogService(far::INT_PTR /*pluginNumber*/, int x1, int y1, 
     return result;
 }
 
-// The scripted answers are typed into the dialog one by one, each change told to the plug-in's
-// procedure; then the host idles until the procedure has nothing more to show.
+// A dialog with the plug-in's procedure. The command line's answers are typed into it one by one,
+// each change told to the procedure as a keystroke would be; a traced scripted dialog then idles
+// until the procedure has nothing more to show, and the trace gets the dialog as it then stands.
 int VELMORA_WINAPI DialogExService(far::INT_PTR pluginNumber, int x1, int y1, int x2, int y2,
                                    const char* helpTopic, far::FarDialogItem* items, int count,
                                    far::DWORD /*reserved*/, far::DWORD /*flags*/,
@@ -163,13 +164,20 @@ int VELMORA_WINAPI DialogExService(far::INT_PTR pluginNumber, int x1, int y1, in
     HostDialog dialog(items, count, procedure, data);
     dialog.Send(far::DN_INITDIALOG, 0, data);
     if (session->answers) {
-        ApplyDialogAnswers(*session->answers, items, count, [&dialog](int item) { dialog.Changed(item); });
-        if (session->answers->answer != DialogAnswer::Ask) {
+        // Answers for a dialog nobody sees are typed into it only when the trace is to show what
+        // the plug-in made of them: a large batch's run pays for no preview it never shows.
+        const bool shown = session->answers->answer == DialogAnswer::Ask;
+        const bool traced = session->trace && session->trace->IsOpen();
+        if (shown || traced)
+            ApplyDialogAnswers(*session->answers, items, count,
+                               [&dialog](int item) { dialog.Changed(item); });
+        else
+            ApplyDialogAnswers(*session->answers, items, count);
+        if (!shown && traced) {
             // A plan is finite: the procedure stops changing the dialog once it is worked out.
             while (dialog.Idle()) {
             }
-            if (session->trace)
-                session->trace->DialogView(DialogItemsJson(items, count));
+            session->trace->DialogView(DialogItemsJson(items, count));
         }
     }
     const int result = ShowDialog(*session, x1, y1, x2, y2, helpTopic, items, count, &dialog);
