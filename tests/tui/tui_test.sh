@@ -153,7 +153,7 @@ start --preview Горы.txt 海边.txt n_a.txt
 tmx send-keys -t tui C-y
 tmx send-keys -t tui -l 'p_%#.txt'
 tmx send-keys -t tui Enter
-wait_for "Preview" || fail "the preview did not appear"
+wait_for "Esc back to the dialog" || fail "the preview did not appear"
 screen=$(tmx capture-pane -p -t tui)
 for text in "Горы.txt → p_0.txt" "! 海边.txt → p_1.txt   FileExist" "the run stops here" "n_a.txt  → p_2.txt"; do
     grep -qF -- "$text" <<< "$screen" || fail "preview lacks '$text'"
@@ -174,7 +174,7 @@ status=$(wait_exit)
 # 5. The switch is kept: the next run previews without the option; Esc and Esc again cancel.
 start p_5.txt
 tmx send-keys -t tui Enter
-wait_for "Preview" || fail "the preview switch was not kept"
+wait_for "Esc back to the dialog" || fail "the preview switch was not kept"
 tmx send-keys -t tui Escape
 wait_for "Name template" || fail "Esc did not go back to the dialog"
 tmx send-keys -t tui Escape
