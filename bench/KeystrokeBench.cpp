@@ -3,6 +3,11 @@
 // for comparison the whole plan at once, as the Preview button needs it.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -46,8 +51,35 @@ private:
     std::vector<std::string> names_;
 };
 
+// The panel's folder: 100,000 empty files in a scratch folder of their own, made once and made
+// current, so the plan's lookups are the system's, as in a real run.
+class BenchFolder {
+public:
+    explicit BenchFolder(BenchHost& host) {
+        char pattern[] = "/tmp/velmora-keystroke-XXXXXX";
+        if (!mkdtemp(pattern) || chdir(pattern) != 0)
+            std::abort();
+        path_ = pattern;
+        for (std::size_t i = 0; i < host.SelectedCount(); ++i) {
+            const std::string name(host.SelectedItem(i).name);
+            std::FILE* file = std::fopen(name.c_str(), "w");
+            if (!file)
+                std::abort();
+            std::fclose(file);
+        }
+    }
+    ~BenchFolder() {
+        if (chdir("/") == 0)
+            std::filesystem::remove_all(path_);
+    }
+
+private:
+    std::string path_;
+};
+
 velmora::RunContext& Context() {
     static BenchHost host;
+    static BenchFolder folder(host);
     static velmora::RunContext context{host, velmora::Files(),       velmora::Settings(), "",
                                        "",   velmora::HostText::Utf8};
     return context;
@@ -64,6 +96,7 @@ void BM_Keystroke(benchmark::State& state) {
         benchmark::DoNotOptimize(preview.Summary());
     }
     state.counters["checked"] = preview.Plan().checked;
+    state.counters["stops"] = preview.Plan().stops ? 1 : 0;
 }
 BENCHMARK(BM_Keystroke)->Unit(benchmark::kMillisecond)->UseRealTime();
 

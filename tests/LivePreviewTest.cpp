@@ -3,7 +3,9 @@
 // whose clock runs fast.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "batch/PlanCursor.hpp"
@@ -95,18 +97,45 @@ private:
     std::uint64_t now_ = 0;
 };
 
+// The panel's files and nothing else: the plan finds every name it looks up among them.
+class PanelFiles final : public FileSystem {
+public:
+    std::uint32_t Attributes(const std::string& path) override {
+        return names.count(path) ? kAttrArchive : kNoAttributes;
+    }
+    FileResult MoveNoReplace(const std::string&, const std::string&) override { return No(); }
+    FileResult ReadStart(const std::string&, std::size_t, std::string*) override { return No(); }
+    FileResult Delete(const std::string&) override { return No(); }
+    bool SameFile(const std::string& a, const std::string& b) override { return a == b; }
+    std::string TempDirectory() override { return std::string(); }
+    FileResult CreateTempFile(const std::string&, const std::string&, std::string*) override { return No(); }
+    FileResult OpenForWriting(const std::string&, std::unique_ptr<WritableFile>*) override { return No(); }
+    FileResult ReplaceAtomically(const std::string&, const std::string&) override { return No(); }
+
+    std::set<std::string> names;
+
+private:
+    static FileResult No() { return FileResult(std::make_error_code(std::errc::operation_not_permitted)); }
+};
+
 // A large selection is checked a slice a message: the summary says how far the check got until
 // the plan is complete, and the list is the first items' expansion all along.
 TEST(LivePreview, LargeSelectionIsCheckedASliceAtATime) {
     FakeHost host;
+    PanelFiles files;
+    std::vector<std::string> names;
     for (int i = 0; i < 5000; ++i)
-        host.AddItem("f" + std::to_string(i) + ".txt", nullptr);
+        names.push_back("f" + std::to_string(i) + ".txt");
     // Item 5000 becomes 5009.txt, the name of the item after it: the run stops there.
-    host.AddItem("5010.txt", nullptr);
-    host.AddItem("5009.txt", nullptr);
+    names.push_back("5010.txt");
+    names.push_back("5009.txt");
+    for (const std::string& name : names) {
+        host.AddItem(name, nullptr);
+        files.names.insert(name);
+    }
     MemoryRegistry registry;
     RushingClock clock;
-    const RunContext context = host.Context(Files(), registry, clock);
+    const RunContext context = host.Context(files, registry, clock);
     ASSERT_TRUE(context.host.ReadPanel());
 
     LivePreview preview(context);

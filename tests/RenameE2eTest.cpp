@@ -124,8 +124,10 @@ TEST(RenameE2e, FreeTargetsAreOnlyMoved) {
         result = host.Run({"--yes", "--mask", "IMG_%#.%E", "--columns", "N", photo, chinese, "a b.jpg"});
     }
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(files.LogText(), "MoveNoReplace(" + photo + ",IMG_0.jpg)\nMoveNoReplace(" + chinese +
-                                   ",IMG_1.jpg)\nMoveNoReplace(a b.jpg,IMG_2.jpg)\n");
+    // The dialog's preview looks names up before the run; the run itself only moves.
+    const std::string log = files.LogText();
+    EXPECT_EQ(log.substr(log.find("MoveNoReplace(")), "MoveNoReplace(" + photo + ",IMG_0.jpg)\nMoveNoReplace(" +
+                                                          chinese + ",IMG_1.jpg)\nMoveNoReplace(a b.jpg,IMG_2.jpg)\n");
 }
 
 #if !defined(_WIN32)
