@@ -163,7 +163,10 @@ int VELMORA_WINAPI DialogExService(far::INT_PTR pluginNumber, int x1, int y1, in
         itemsJson = DialogItemsJson(items, count);
     HostDialog dialog(items, count, procedure, data);
     dialog.Send(far::DN_INITDIALOG, 0, data);
-    if (session->answers) {
+    // The command line answers the dialog once: shown again (back from the plug-in's list of the
+    // plan), it keeps what the user left in it.
+    if (session->answers && !session->answersTyped) {
+        session->answersTyped = true;
         // Answers for a dialog nobody sees are typed into it only when the trace is to show what
         // the plug-in made of them: a large batch's run pays for no preview it never shows.
         const bool shown = session->answers->answer == DialogAnswer::Ask;

@@ -52,6 +52,7 @@ struct ServiceSession {
     // (a simulated run reads the live run's records, no copy made).
     const far::PanelInfo* sharedPanelInfo = nullptr;
     bool previewPressed = false;  // --via-preview: the dialog's Preview button was answered once
+    bool answersTyped = false;    // the command line's answers went into a dialog with a procedure
 };
 
 // Makes `session` the one the services act on for as long as the object lives; the one before it

@@ -192,6 +192,20 @@ status=$(wait_exit)
 [[ "$status" == 0 && -e "$work/dir/p_5.txt" ]] || fail "dry run: status $status, $(ls "$work/dir")"
 ! grep -q "zz_" "$work/config/velmora/registry.reg" || fail "the dry run stored its answers"
 
+# 7. Answers given on the command line fill the dialog once: back from the plan's list, the
+#    dialog keeps what the user typed over them.
+start --no-preview --mask 'cmd_%F' p_5.txt
+tmx send-keys -t tui C-y
+tmx send-keys -t tui -l 'typed_%F'
+wait_for "p_5.txt -> typed_p_5.txt" || fail "live preview of the typed template not shown"
+tmx send-keys -t tui Tab Tab Tab Tab Tab Tab Enter
+wait_for "Enter: rename, Esc: back to the dialog" || fail "plan list not shown"
+tmx send-keys -t tui Escape
+wait_for "typed_%F" || fail "the command line's answer came back over the typed one"
+tmx send-keys -t tui Escape
+status=$(wait_exit)
+[[ "$status" == 0 && -e "$work/dir/p_5.txt" ]] || fail "cancel after the plan list: status $status"
+
 if grep -qE "Sanitizer|runtime error" "$work/stderr" 2>/dev/null; then
     fail "sanitizer report: $(head -20 "$work/stderr")"
 fi
