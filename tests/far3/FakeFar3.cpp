@@ -10,9 +10,9 @@
 #include <iterator>
 
 #include "platform/win32/WindowsPrelude.hpp"
-#include "ports/Messages.hpp"
 #include "plugin/far3/Far3Exports.hpp"
 #include "plugin/far3/Far3Guids.hpp"
+#include "ports/Messages.hpp"
 
 namespace velmora::test {
 namespace {
@@ -403,6 +403,12 @@ void FakeFar3::ReadFolder() {
         if (found != descriptions.end()) {
             entry.hasDescription = true;
             entry.description = found->second;
+        }
+        for (const auto& [named, text] : describedElsewhere) {
+            if (!entry.hasDescription && WideOf(named) == name) {
+                entry.hasDescription = true;
+                entry.description = WideOf(text);
+            }
         }
         entry.selected = std::find(keep.begin(), keep.end(), name) != keep.end();
         entries_.push_back(entry);

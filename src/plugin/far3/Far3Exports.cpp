@@ -7,11 +7,11 @@
 
 #include "platform/CodePage.hpp"
 #include "platform/Win32Unicode.hpp"
-#include "ports/Messages.hpp"
-#include "ports/RunContext.hpp"
 #include "plugin/far3/Far3Guids.hpp"
 #include "plugin/far3/Far3Host.hpp"
 #include "plugin/far3/Far3Settings.hpp"
+#include "ports/Messages.hpp"
+#include "ports/RunContext.hpp"
 #include "rename/RenameRun.hpp"
 
 namespace velmora {
@@ -77,7 +77,8 @@ extern "C" far3::HANDLE VELMORA_FAR3_API OpenW(const far3::OpenInfo* /*info*/) {
     Far3Settings settings(g_info);
     // FAR 3 reads a description file without a mark in the OEM code page (its AnsiByDefault off).
     const std::unique_ptr<CodePage> oem = OpenCodePage(SystemOemCodePage());
-    const RunContext context{host, *files, settings, "", "", HostText::Unicode, kFarListNames, oem.get()};
+    RunContext context{host, *files, settings, "", "", HostText::Unicode, kFarListNames, oem.get()};
+    context.hideNewDescriptionFile = true;
     // Whatever the run came to, the user has seen it in its boxes. No panel is opened.
     (void)RunFromMenu(context);
     return nullptr;
