@@ -139,6 +139,9 @@ DescriptionResult DescriptionOutput::Finish() {
     const FileResult replaced = temp_.KeepAs(descriptionName_);
     if (replaced) {
         result.outcome = DescriptionOutcome::Replaced;
+        // Only a look: the descriptions are in place whether or not the file could be hidden.
+        if (!descriptionExisted_ && context_.hideNewDescriptionFile)
+            (void)files.AddAttributes(descriptionName_, kAttrHidden);
         return result;
     }
     result.failure = Failed(DescriptionStep::Replace, replaced);

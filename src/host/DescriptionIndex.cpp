@@ -6,24 +6,64 @@
 #include "far/HostConventions.hpp"
 
 namespace velmora::host {
+namespace {
+
+// FNV-1a over the bytes, or over their ASCII-folded form.
+template <bool kFold>
+std::uint32_t Hash(std::string_view text) {
+    std::uint32_t hash = 2166136261u;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(kFold ? far::FoldAscii(c) : c);
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+template <bool kFold>
+bool Same(std::string_view a, std::string_view b) {
+    return kFold ? far::EqualIgnoringAsciiCase(a, b) : a == b;
+}
+
+}  // namespace
+
 void DescriptionIndex::Clear() {
     descriptions_.clear();
-    exact_.clear();
-    folded_.clear();
+    ReleaseLookup();
 }
 
 void DescriptionIndex::ReleaseLookup() {
-    decltype(exact_)().swap(exact_);
-    decltype(folded_)().swap(folded_);
+    std::string().swap(names_);
+    std::vector<Name>().swap(records_);
+    std::vector<std::uint32_t>().swap(recordDescription_);
+    std::vector<std::uint32_t>().swap(exact_);
+    std::vector<std::uint32_t>().swap(folded_);
+}
+
+template <bool kFold>
+std::size_t DescriptionIndex::Slot(const std::vector<std::uint32_t>& table, std::string_view name) const {
+    const std::size_t mask = table.size() - 1;
+    for (std::size_t slot = Hash<kFold>(name) & mask;; slot = (slot + 1) & mask) {
+        const std::uint32_t held = table[slot];
+        if (held == 0)
+            return slot;
+        const Name& record = records_[held - 1];
+        if (Same<kFold>(std::string_view(names_).substr(record.at, record.size), name))
+            return slot;
+    }
 }
 
 void DescriptionIndex::Parse(std::string_view contents) {
     Clear();
-    // One record a line at most: sized once, the tables never rehash while they fill.
-    std::size_t lines = static_cast<std::size_t>(std::count(contents.begin(), contents.end(), '\n')) + 1;
+    // One record a line at most: the tables are sized once, at most half full.
+    const std::size_t lines =
+        static_cast<std::size_t>(std::count(contents.begin(), contents.end(), '\n')) + 1;
+    std::size_t slots = 16;
+    while (slots < 2 * lines)
+        slots *= 2;
+    exact_.assign(slots, 0);
+    folded_.assign(slots, 0);
     descriptions_.reserve(lines);
-    exact_.reserve(lines);
-    folded_.reserve(lines);
+    records_.reserve(lines);
     std::size_t pos = 0;
     std::size_t begin = 0;
     std::size_t end = 0;
@@ -45,33 +85,42 @@ void DescriptionIndex::Parse(std::string_view contents) {
         haveRecord = false;
         if (line.nameBegin == line.nameEnd)
             continue;
-        const std::string name(contents.substr(line.nameBegin, line.nameEnd - line.nameBegin));
-        const std::size_t index = descriptions_.size();
+        const std::string_view name = contents.substr(line.nameBegin, line.nameEnd - line.nameBegin);
         descriptions_.emplace_back(contents, line.textBegin, end - line.textBegin);
         haveRecord = true;
-        exact_.emplace(name, index);
-        folded_.emplace(far::FoldAscii(name), index);
+        // The first line of a name wins, in either table.
+        const std::size_t exact = Slot<false>(exact_, name);
+        const std::size_t folded = Slot<true>(folded_, name);
+        if (exact_[exact] != 0 && folded_[folded] != 0)
+            continue;
+        records_.push_back(
+            Name{static_cast<std::uint32_t>(names_.size()), static_cast<std::uint32_t>(name.size())});
+        names_.append(name);
+        recordDescription_.push_back(static_cast<std::uint32_t>(descriptions_.size() - 1));
+        const auto number = static_cast<std::uint32_t>(records_.size());
+        if (exact_[exact] == 0)
+            exact_[exact] = number;
+        if (folded_[folded] == 0)
+            folded_[folded] = number;
     }
 }
 
-const std::string* DescriptionIndex::FindOne(const std::string& name) const {
-    auto exact = exact_.find(name);
-    if (exact != exact_.end())
-        return &descriptions_[exact->second];
-    auto folded = folded_.find(far::FoldAscii(name));
-    if (folded != folded_.end())
-        return &descriptions_[folded->second];
+const std::string* DescriptionIndex::FindOne(std::string_view name) const {
+    if (const std::uint32_t held = exact_[Slot<false>(exact_, name)])
+        return &descriptions_[recordDescription_[held - 1]];
+    if (const std::uint32_t held = folded_[Slot<true>(folded_, name)])
+        return &descriptions_[recordDescription_[held - 1]];
     return nullptr;
 }
 
 const std::string* DescriptionIndex::Find(const std::string& name) const {
-    if (exact_.empty())
+    if (records_.empty())
         return nullptr;
     if (const std::string* found = FindOne(name))
         return found;
     // Description lines are written without one trailing dot of the name.
     if (name.size() > 1 && name.back() == '.')
-        return FindOne(name.substr(0, name.size() - 1));
+        return FindOne(std::string_view(name).substr(0, name.size() - 1));
     // And, as FAR reads them, a name without any dot matches a line that gives it a trailing one.
     if (name.find('.') == std::string::npos)
         return FindOne(name + ".");

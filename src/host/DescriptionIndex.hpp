@@ -1,9 +1,9 @@
 // The descriptions of one directory as a FAR host reads them from its description file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace velmora::host {
@@ -30,11 +30,24 @@ public:
     void ReleaseLookup();
 
 private:
-    const std::string* FindOne(const std::string& name) const;
+    // A described name: where its bytes are in names_.
+    struct Name {
+        std::uint32_t at;
+        std::uint32_t size;
+    };
+    const std::string* FindOne(std::string_view name) const;
+    // The slot of `name` in `table`: the one holding it, or the free one where it belongs.
+    template <bool kFold>
+    std::size_t Slot(const std::vector<std::uint32_t>& table, std::string_view name) const;
 
     std::vector<std::string> descriptions_;
-    std::unordered_map<std::string, std::size_t> exact_;
-    std::unordered_map<std::string, std::size_t> folded_;
+    // The names in one buffer and two open-addressing tables of record numbers + 1 (0: free slot),
+    // one by the name's bytes and one ignoring ASCII letter case: no allocation per line.
+    std::string names_;
+    std::vector<Name> records_;
+    std::vector<std::uint32_t> recordDescription_;  // each record's place in descriptions_
+    std::vector<std::uint32_t> exact_;
+    std::vector<std::uint32_t> folded_;
 };
 
 }  // namespace velmora::host

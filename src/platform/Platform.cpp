@@ -1,6 +1,10 @@
 #include "platform/Platform.hpp"
 
 namespace velmora {
+
+FileResult FileSystem::AddAttributes(const std::string&, std::uint32_t) {
+    return FileResult(std::make_error_code(std::errc::operation_not_supported));
+}
 namespace {
 FileSystem* g_files = nullptr;
 Registry* g_registry = nullptr;

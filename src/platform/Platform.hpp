@@ -86,6 +86,9 @@ public:
     // file systems by copying `from` beside `to` first. Keeps `to`'s hidden attribute where the
     // system has one. False (and `to` untouched) when it cannot.
     virtual FileResult ReplaceAtomically(const std::string& from, const std::string& to) = 0;
+    // Sets attribute bits (kAttrHidden) on a file, keeping the ones it has. Only the systems whose
+    // files carry such bits do it; the others answer "not supported".
+    virtual FileResult AddAttributes(const std::string& path, std::uint32_t bits);
 };
 
 // One value of a batch write: text stored as a string value (REG_SZ) or a 32-bit number

@@ -45,6 +45,9 @@ struct RunContext {
     const CodePage* oem = nullptr;
     RunObserver* observer = nullptr;  // none in the plug-in's own runs
     Clock& clock = MonotonicClock();  // paces the progress boxes
+    // A description file the run creates gets the hidden attribute, as the host's own writes give it
+    // (FAR 3, whose SetHidden is on unless the user turned it off).
+    bool hideNewDescriptionFile = false;
 };
 
 }  // namespace velmora

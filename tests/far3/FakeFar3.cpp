@@ -487,6 +487,12 @@ void FakeFar3::ReadFolder() {
             entry.hasDescription = true;
             entry.description = found->second;
         }
+        for (const auto& [named, text] : describedElsewhere) {
+            if (!entry.hasDescription && WideOf(named) == name) {
+                entry.hasDescription = true;
+                entry.description = WideOf(text);
+            }
+        }
         entry.selected = std::find(keep.begin(), keep.end(), name) != keep.end();
         entries_.push_back(entry);
     }

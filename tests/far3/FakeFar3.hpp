@@ -86,6 +86,8 @@ public:
     // The panel. Selected names in panel order; none: the first entry is under the cursor.
     std::vector<std::string> selection;
     std::wstring columns = L"N,Z";
+    // Descriptions FAR found elsewhere than in a description file, by name (UTF-8).
+    std::map<std::string, std::string> describedElsewhere;
     int panelType = far3::PTYPE_FILEPANEL;
     far3::UINT64 panelFlags = far3::PFLAGS_REALNAMES;
 

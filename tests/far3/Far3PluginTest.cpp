@@ -337,6 +337,30 @@ TEST(Far3Plugin, LivePreviewAndThePlanList) {
     EXPECT_EQ(host.boxes.size(), 1u);
 }
 
+// A description file the run creates is hidden, as FAR 3 hides the ones it writes; one that was
+// there keeps the attributes it had.
+TEST(Far3Plugin, NewDescriptionFileIsHidden) {
+    const std::string sea = "\xD0\x9C\xD0\xBE\xD1\x80\xD0\xB5";  // Море
+    for (const bool existed : {false, true}) {
+        SCOPED_TRACE(existed);
+        Far3Folder folder;
+        folder.Write("a.jpg", "a");
+        if (existed)
+            folder.Write("Descript.ion", "other.txt kept\r\n");
+        FakeFar3 host(folder.Path());
+        host.selection = {"a.jpg"};
+        host.describedElsewhere["a.jpg"] = sea;
+        host.settings["velmora"] = {far3::FST_STRING, 0, L"b.%E"};
+        host.settings["SaveDescription"] = {far3::FST_QWORD, 1, L""};
+        host.Open();
+        EXPECT_TRUE(host.boxes.empty());
+        EXPECT_EQ(folder.Read("Descript.ion"),
+                  (existed ? "other.txt kept\r\n" : "") + std::string("b.jpg ") + OemOf(sea) + "\r\n");
+        const DWORD attributes = GetFileAttributesW(WideOf(folder.Path() + "\\Descript.ion").c_str());
+        EXPECT_EQ((attributes & FILE_ATTRIBUTE_HIDDEN) != 0, !existed);
+    }
+}
+
 // A change of letter case only renames the file itself (Wine keeps the old spelling unless asked
 // twice); a name in another script is just another name.
 TEST(Far3Plugin, CaseOnlyRename) {

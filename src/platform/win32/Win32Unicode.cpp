@@ -113,6 +113,16 @@ public:
         return win32::ReplaceAtomically(Resolve(from), Resolve(to));
     }
 
+    FileResult AddAttributes(const std::string& path, std::uint32_t bits) override {
+        if (HasEmbeddedZero(path))
+            return Refused(ERROR_INVALID_NAME);
+        const std::wstring wide = Resolve(path);
+        const DWORD attributes = GetFileAttributesW(wide.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return Outcome(false);
+        return Outcome(SetFileAttributesW(wide.c_str(), attributes | bits) != 0);
+    }
+
 private:
     // The wide path of a name; past MAX_PATH only the "\\?\" form reaches it.
     std::wstring Resolve(const std::string& path) const {

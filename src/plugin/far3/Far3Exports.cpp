@@ -77,7 +77,8 @@ extern "C" far3::HANDLE VELMORA_FAR3_API OpenW(const far3::OpenInfo* /*info*/) {
     Far3Settings settings(g_info);
     // FAR 3 reads a description file without a mark in the OEM code page (its AnsiByDefault off).
     const std::unique_ptr<CodePage> oem = OpenCodePage(SystemOemCodePage());
-    const RunContext context{host, *files, settings, "", "", HostText::Unicode, kFarListNames, oem.get()};
+    RunContext context{host, *files, settings, "", "", HostText::Unicode, kFarListNames, oem.get()};
+    context.hideNewDescriptionFile = true;
     host.SetRunContext(&context);
     // Whatever the run came to, the user has seen it in its boxes. No panel is opened.
     (void)RunFromMenu(context);
