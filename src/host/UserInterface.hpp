@@ -6,9 +6,13 @@
 
 #include "far/FarAbi.hpp"
 
+namespace velmora {
+struct Plan;
+}  // namespace velmora
+
 namespace velmora::host {
 
-struct Plan;
+using velmora::Plan;
 
 enum class PreviewAnswer {
     Rename,  // go ahead
