@@ -16,6 +16,9 @@ struct PlanAnswers {
     std::string mask;
     std::string startNumber;
     bool withoutZero = false;
+    // The descriptions switch: a run that saves descriptions keeps the description file under
+    // its name.
+    bool saveDescriptions = false;
 };
 
 // What the plan says so far.
@@ -42,7 +45,8 @@ public:
     PlanCursor(const PlanCursor&) = delete;
     PlanCursor& operator=(const PlanCursor&) = delete;
 
-    // Plans up to `items` more items; true once the plan is complete.
+    // Plans up to `items` more items; true once the plan is complete and an observer has learnt
+    // every item (those after the stop too, which count against `items` as well).
     bool Advance(std::uint32_t items);
     const PlanSummary& Summary() const;
 

@@ -201,6 +201,12 @@ void Panel::SelectAll() {
     isSelected_.assign(entries_.size(), true);
 }
 
+std::size_t Panel::FindListed(std::string_view name) const {
+    const std::size_t index =
+        byName_.Find(name, [this](std::size_t at) -> const std::string& { return entries_[at].name; });
+    return index == NameIndex::kNone ? kNotListed : index;
+}
+
 const PanelEntry* Panel::FindEntry(const std::string& name) const {
     const std::size_t index = Find(name);
     return index == std::string::npos ? nullptr : &entries_[index];

@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "batch/DirectoryListing.hpp"
 #include "far/FarAbi.hpp"
 #include "host/DescriptionIndex.hpp"
 #include "host/NameTable.hpp"
@@ -38,7 +39,9 @@ struct PanelEntry {
 // The longest name a panel item can carry (its name field holds a terminator too).
 constexpr std::size_t kMaxItemName = sizeof(far::FAR_FIND_DATA::cFileName) - 1;
 
-class Panel {
+// The panel is the listing a plan of the batch is worked out against: it lists the whole folder
+// but the names too long for an item.
+class Panel final : public DirectoryListing {
 public:
     // `columnTypes` as in PanelInfo ("Z" shows descriptions); `listNames` are the host's
     // description file names in order of preference.
@@ -74,13 +77,23 @@ public:
         return index < selected_.size() ? &entries_[selected_[index]] : nullptr;
     }
     std::vector<std::string> SelectedNames() const;
-    std::size_t SelectedCount() const { return selected_.size(); }
+    std::size_t SelectedCount() const override { return selected_.size(); }
     // Names of entries left out of the panel because they are too long for an item.
     const std::vector<std::string>& LeftOut() const { return leftOut_; }
     // The description file read by the last Read/Update; empty when there was none.
     const std::string& DescriptionFile() const { return descriptionFile_; }
     // A message when the description file could not be read; empty otherwise.
     const std::string& DescriptionError() const { return descriptionError_; }
+
+    // DirectoryListing
+    std::size_t ListedCount() const override { return entries_.size(); }
+    ListedEntry Listed(std::size_t index) const override {
+        const PanelEntry& entry = entries_[index];
+        return ListedEntry{entry.name, entry.attributes, entry.size, entry.writeTime};
+    }
+    std::size_t FindListed(std::string_view name) const override;
+    bool ListsWholeFolder() const override { return true; }
+    const std::vector<std::string>& LeftOutNames() const override { return leftOut_; }
 
 private:
     void ReadDescriptions();

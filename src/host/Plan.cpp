@@ -47,13 +47,6 @@ std::string Printable(const std::string& text) {
 
 }  // namespace
 
-std::size_t Plan::Count(ItemAction action) const {
-    std::size_t count = 0;
-    for (const PlanItem& item : items)
-        count += item.action == action ? 1 : 0;
-    return count;
-}
-
 const char* ActionName(ItemAction action) {
     switch (action) {
         case ItemAction::Rename:

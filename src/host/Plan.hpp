@@ -1,42 +1,16 @@
-// What a rename run will do, item by item, worked out before anything moves: shown by --dry-run
-// and the terminal preview, and kept in the undo journal.
+// The plan of a rename run as velmora shows it: printed by --dry-run, shown by the terminal
+// preview, kept in the undo journal.
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
-#include <vector>
 
-#include "descriptions/DescriptionOutput.hpp"
-#include "ports/RunContext.hpp"
+#include "batch/Plan.hpp"
 
 namespace velmora::host {
 
-struct PlanItem {
-    std::string oldName;
-    std::string newName;  // for Keep, the old name
-    ItemAction action = ItemAction::Keep;
-    std::string reason;  // the warning's help topic for Stop ("FileExist", "CanNotMove")
-    // The description the file has after the run, when the run saves descriptions.
-    std::optional<std::string> description;
-    // The entry before the run (size, write time), by which undo knows it again.
-    std::uint64_t size = 0;
-    std::uint64_t writeTime = 0;
-};
-
-struct Plan {
-    std::vector<PlanItem> items;
-    bool savesDescriptions = false;
-    DescriptionOutcome descriptions = DescriptionOutcome::NothingToWrite;
-    std::string descriptionFile;  // the description file the host reads after the run ("" for none)
-    std::optional<std::string> descriptionBytes;  // its bytes after the run (none: no such file)
-    // The boxes the run would show, one line each as the scripted host prints them.
-    std::vector<std::string> warnings;
-
-    // True when the run would show a warning.
-    bool Warns() const { return !warnings.empty(); }
-    std::size_t Count(ItemAction action) const;
-};
+// The plan's records are the engine's; the host prints them.
+using velmora::Plan;
+using velmora::PlanItem;
 
 // Words of the plan's output.
 const char* ActionName(ItemAction action);

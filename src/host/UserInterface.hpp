@@ -8,9 +8,13 @@
 
 #include "far/FarAbi.hpp"
 
+namespace velmora {
+struct Plan;
+}  // namespace velmora
+
 namespace velmora::host {
 
-struct Plan;
+using velmora::Plan;
 
 // A dialog with a procedure, as the interface showing it reports to the plug-in.
 class DialogEvents {

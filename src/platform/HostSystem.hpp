@@ -13,7 +13,15 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/PathNames.hpp"
+
 namespace velmora::host {
+
+// How the system spells and marks names: the engine's, named here as the host always has.
+using velmora::AttributesUnderName;
+using velmora::IsPathSeparator;
+using velmora::kEveryNameAsGiven;
+using velmora::NameOnDisk;
 
 // The program's first step, before any file is touched: on Windows the file functions take and
 // give names in the OEM code page from here on.
@@ -98,30 +106,6 @@ bool MakeDirectories(const std::string& path, std::string* error);
 // Where per-user state lives when $XDG_STATE_HOME is not set: ~/.local/state on POSIX,
 // %LOCALAPPDATA% on Windows; empty when the system says nothing.
 std::string DefaultStateDirectory();
-
-// True for a character that separates directories in a path here. Inline: the plan of a batch
-// scans every name for one several times.
-inline bool IsPathSeparator(char c) {
-#if defined(_WIN32)
-    return c == '\\' || c == '/';
-#else
-    return c == '/';
-#endif
-}
-
-// The path as the system spells what it names: Windows drops the trailing dots and spaces of each
-// component ("x." names x); POSIX takes every byte as it is.
-std::string NameOnDisk(const std::string& path);
-// True where NameOnDisk gives every path back as it is.
-#if defined(_WIN32)
-constexpr bool kEveryNameAsGiven = false;
-#else
-constexpr bool kEveryNameAsGiven = true;
-#endif
-
-// The attribute bits an entry with `attributes` has after it is renamed to `name`: on POSIX the
-// hidden bit (and so the archive bit) follows the name; Windows keeps them with the file.
-std::uint32_t AttributesUnderName(std::uint32_t attributes, const std::string& name);
 
 // A description file's text as the plug-in reads it. On POSIX that is UTF-8, as far2l hands it
 // over: after a UTF-8 byte-order mark, the rest of the file; without one, every line that is valid

@@ -26,43 +26,97 @@ void RenameRun::Stop(const char* helpTopic, std::initializer_list<const char*> l
     state_ = RunState::LoopStopped;
 }
 
-RunReport RenameRun::Execute() {
+bool RenameRun::Begin(RunReport* report) {
     PluginHost& host = context_.host;
-    RunReport report;
     if (!host.ReadPanel()) {
-        report.outcome = RunOutcome::NoPanel;
-        return report;
+        report->outcome = RunOutcome::NoPanel;
+        return false;
     }
     const bool descriptionsShown = host.ShowsDescriptions();
 
     options_ = LoadOptions(context_.registry, context_.settingsKey);
     if (!host.AskOptions(options_, descriptionsShown, &save_)) {
-        report.outcome = RunOutcome::Cancelled;
-        return report;
+        report->outcome = RunOutcome::Cancelled;
+        return false;
     }
     StoreOptions(context_.registry, context_.settingsKey, options_);
 
-    bool leftAsItWas = false;
     if (save_) {
         FindDescriptionFile(context_, &descriptionName_);
-        if (const DescriptionFailure failure = descriptions_.Open(descriptionName_)) {
-            report.outcome = RunOutcome::Warned;
+        // A plan of the names alone opens nothing: it only keeps the file under its name.
+        if (const DescriptionFailure failure =
+                rewritesDescriptions_ ? descriptions_.Open(descriptionName_) : DescriptionFailure{}) {
+            report->outcome = RunOutcome::Warned;
             // A description file this host cannot write or read stays as it was; the renames go
             // on, and the file is still never renamed itself.
             if (failure.step != DescriptionStep::UnicodeFile && failure.step != DescriptionStep::ReadFile) {
-                report.descriptions = DescriptionResult{DescriptionOutcome::NothingToWrite, failure};
-                return report;
+                report->descriptions = DescriptionResult{DescriptionOutcome::NothingToWrite, failure};
+                return false;
             }
-            report.descriptions = DescriptionResult{failure.step == DescriptionStep::UnicodeFile
-                                                        ? DescriptionOutcome::LeftUnicode
-                                                        : DescriptionOutcome::LeftUnread,
-                                                    failure};
-            leftAsItWas = true;
+            report->descriptions = DescriptionResult{failure.step == DescriptionStep::UnicodeFile
+                                                         ? DescriptionOutcome::LeftUnicode
+                                                         : DescriptionOutcome::LeftUnread,
+                                                     failure};
+            leftAsItWas_ = true;
         }
     }
 
-    RenameSelection();
+    const std::uint32_t count = static_cast<std::uint32_t>(host.SelectedCount());
+    counter_.start = StartValue(options_.StartNumber);
+    counter_.total = count;
+    counter_.bound = CounterWidthBound(options_.StartNumber, counter_.start, count);
+    counter_.withoutZero = options_.WithoutZero != 0;
+    unit_ = CutUnit(context_.text);
+    progress_.Begin(count, unit_);
+    return true;
+}
 
+bool RenameRun::Item(std::uint32_t i) {
+    PluginHost& host = context_.host;
+    FileSystem& files = context_.files;
+    RunObserver* observer = context_.observer;
+    const PanelItemText item = host.SelectedItem(i);
+    oldName_.assign(item.name);
+    progress_.Item(i, oldName_);
+
+    ExpandTemplateInto(newName_, options_.Mask.c_str(), oldName_, i, counter_, unit_);
+    if (newName_ == oldName_ || (save_ && IsDescriptionFile(files, oldName_, descriptionName_))) {
+        if (observer)
+            observer->Item(i, oldName_, oldName_, ItemAction::Keep, "");
+        return true;
+    }
+    // The move itself refuses an occupied target, so a free name costs no query first. A
+    // refused target counts as occupied when it names an existing entry other than the file
+    // being renamed (a change of letter case on a file system that ignores case); a plain
+    // directory does not count, and its refusal is a failed move.
+    if (const FileResult moved = files.MoveNoReplace(oldName_, newName_); !moved) {
+        if (moved.TargetExists() && FileExists(files, newName_) && !files.SameFile(oldName_, newName_)) {
+            Stop("FileExist", {host.GetText(MWarningTitle), host.GetText(MFileExists), newName_.c_str(),
+                               host.GetText(MWarningButton)});
+            if (observer)
+                observer->Item(i, oldName_, newName_, ItemAction::Stop, "FileExist");
+        } else {
+            Stop("CanNotMove", {host.GetText(MWarningTitle), host.GetText(MCannotRename), oldName_.c_str(),
+                                host.GetText(MRenameTo), newName_.c_str(), host.GetText(MWarningButton)});
+            if (observer)
+                observer->Item(i, oldName_, newName_, ItemAction::Stop, "CanNotMove");
+        }
+        return false;
+    }
+    if (observer)
+        observer->Item(i, oldName_, newName_, ItemAction::Rename, "");
+    if (descriptions_.IsOpen())
+        descriptions_.Renamed(oldName_, newName_, item.description);
+    return true;
+}
+
+void RenameRun::Unreached(std::uint32_t i) {
+    oldName_.assign(context_.host.SelectedItem(i).name);
+    ExpandTemplateInto(newName_, options_.Mask.c_str(), oldName_, i, counter_, unit_);
+    context_.observer->Item(i, oldName_, newName_, ItemAction::Unreached, "");
+}
+
+RunReport RenameRun::Finish(RunReport report) {
     bool completed = true;
     if (save_ && descriptions_.IsOpen()) {
         const DescriptionResult result = descriptions_.Finish();
@@ -75,66 +129,24 @@ RunReport RenameRun::Execute() {
     }
     report.state = state_;
     report.outcome =
-        completed && !leftAsItWas && state_ == RunState::Clean ? RunOutcome::Done : RunOutcome::Warned;
+        completed && !leftAsItWas_ && state_ == RunState::Clean ? RunOutcome::Done : RunOutcome::Warned;
     return report;
 }
 
-void RenameRun::RenameSelection() {
-    PluginHost& host = context_.host;
-    FileSystem& files = context_.files;
-    const std::uint32_t count = static_cast<std::uint32_t>(host.SelectedCount());
-    counter_.start = StartValue(options_.StartNumber);
-    counter_.total = count;
-    counter_.bound = CounterWidthBound(options_.StartNumber, counter_.start, count);
-    counter_.withoutZero = options_.WithoutZero != 0;
-    const LengthUnit unit = CutUnit(context_.text);
-    progress_.Begin(count, unit);
-
-    // Both names are built in buffers of the run's own, reused from item to item.
-    std::string oldName;
-    std::string newName;
-    RunObserver* observer = context_.observer;
+RunReport RenameRun::Execute() {
+    RunReport report;
+    if (!Begin(&report))
+        return report;
+    const std::uint32_t count = Count();
     std::uint32_t i = 0;
-    for (; i < count; ++i) {
-        const PanelItemText item = host.SelectedItem(i);
-        oldName.assign(item.name);
-        progress_.Item(i, oldName);
-
-        ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_, unit);
-        if (newName == oldName || (save_ && IsDescriptionFile(files, oldName, descriptionName_))) {
-            if (observer)
-                observer->Item(i, oldName, oldName, ItemAction::Keep, "");
-            continue;
-        }
-        // The move itself refuses an occupied target, so a free name costs no query first. A
-        // refused target counts as occupied when it names an existing entry other than the file
-        // being renamed (a change of letter case on a file system that ignores case); a plain
-        // directory does not count, and its refusal is a failed move.
-        if (const FileResult moved = files.MoveNoReplace(oldName, newName); !moved) {
-            if (moved.TargetExists() && FileExists(files, newName) && !files.SameFile(oldName, newName)) {
-                Stop("FileExist", {host.GetText(MWarningTitle), host.GetText(MFileExists), newName.c_str(),
-                                   host.GetText(MWarningButton)});
-                if (observer)
-                    observer->Item(i, oldName, newName, ItemAction::Stop, "FileExist");
-            } else {
-                Stop("CanNotMove", {host.GetText(MWarningTitle), host.GetText(MCannotRename), oldName.c_str(),
-                                    host.GetText(MRenameTo), newName.c_str(), host.GetText(MWarningButton)});
-                if (observer)
-                    observer->Item(i, oldName, newName, ItemAction::Stop, "CanNotMove");
-            }
-            break;
-        }
-        if (observer)
-            observer->Item(i, oldName, newName, ItemAction::Rename, "");
-        if (descriptions_.IsOpen())
-            descriptions_.Renamed(oldName, newName, item.description);
-    }
+    while (i < count && Item(i))
+        ++i;
     // The items after a stop keep their names; an observer still learns what they would have become.
-    for (++i; observer && i < count; ++i) {
-        oldName.assign(host.SelectedItem(i).name);
-        ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_, unit);
-        observer->Item(i, oldName, newName, ItemAction::Unreached, "");
+    if (context_.observer) {
+        for (++i; i < count; ++i)
+            Unreached(i);
     }
+    return Finish(report);
 }
 
 RunReport RunRename(const RunContext& context) {

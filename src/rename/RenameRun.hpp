@@ -1,6 +1,7 @@
 // One use of the plug-in: dialog, options, renames, descriptions.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -36,25 +37,45 @@ struct RunReport {
 
 class RenameRun {
 public:
-    explicit RenameRun(const RunContext& context)
-        : context_(context), progress_(context_.host, context_.clock), descriptions_(context_) {}
+    // A run that does not rewrite descriptions (a plan of the names alone) still keeps the
+    // description file under its name when the answers say descriptions are saved.
+    explicit RenameRun(const RunContext& context, bool rewritesDescriptions = true)
+        : context_(context),
+          progress_(context_.host, context_.clock),
+          descriptions_(context_),
+          rewritesDescriptions_(rewritesDescriptions) {}
     RenameRun(const RenameRun&) = delete;
     RenameRun& operator=(const RenameRun&) = delete;
 
     RunReport Execute();
 
+    // The run a step at a time, as Execute takes it: Begin, then Item for each selected item in
+    // order until one returns false (the loop stopped there), then Finish. Begin false: the run
+    // ends before the loop, with *report as its report.
+    bool Begin(RunReport* report);
+    std::uint32_t Count() const { return counter_.total; }
+    bool Item(std::uint32_t index);
+    // Tells the observer what an item after the stop would have become.
+    void Unreached(std::uint32_t index);
+    RunReport Finish(RunReport report);
+
 private:
-    void RenameSelection();
     void Stop(const char* helpTopic, std::initializer_list<const char*> lines);
 
     const RunContext& context_;
     RunProgress progress_;
     RenameOptions options_;
     CounterParameters counter_;
+    LengthUnit unit_ = LengthUnit::Byte;
     bool save_ = false;            // this run rewrites the description file
     std::string descriptionName_;  // the description file chosen for the rewrite
     DescriptionOutput descriptions_;
+    bool rewritesDescriptions_;
+    bool leftAsItWas_ = false;  // the description file is one this host leaves alone
     RunState state_ = RunState::Clean;
+    // Both names are built in buffers of the run's own, reused from item to item.
+    std::string oldName_;
+    std::string newName_;
 };
 
 // Runs the plug-in once in the given context.

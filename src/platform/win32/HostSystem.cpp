@@ -292,30 +292,6 @@ std::string DefaultStateDirectory() {
     return Environment("LOCALAPPDATA");
 }
 
-std::string NameOnDisk(const std::string& path) {
-    std::string spelled;
-    std::size_t begin = 0;
-    while (begin <= path.size()) {
-        std::size_t end = begin;
-        while (end < path.size() && !IsPathSeparator(path[end]))
-            ++end;
-        std::string component = path.substr(begin, end - begin);
-        if (component != "." && component != "..") {
-            while (!component.empty() && (component.back() == '.' || component.back() == ' '))
-                component.pop_back();
-        }
-        spelled += component;
-        if (end < path.size())
-            spelled += path[end];
-        begin = end + 1;
-    }
-    return spelled;
-}
-
-std::uint32_t AttributesUnderName(std::uint32_t attributes, const std::string&) {
-    return attributes;
-}
-
 std::string_view DescriptionText(std::string_view bytes, std::string*) {
     // FAR 1.x, its description files and this host all work in the OEM code page.
     return bytes;

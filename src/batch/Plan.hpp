@@ -1,0 +1,61 @@
+// What a rename run will do, item by item, worked out before anything moves.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "batch/DirectoryListing.hpp"
+#include "descriptions/DescriptionOutput.hpp"
+#include "ports/RunContext.hpp"
+
+namespace velmora {
+
+struct PlanItem {
+    std::string oldName;
+    std::string newName;  // for Keep, the old name
+    ItemAction action = ItemAction::Keep;
+    std::string reason;  // the warning's help topic for Stop ("FileExist", "CanNotMove")
+    // The description the file has after the run, when the run saves descriptions.
+    std::optional<std::string> description;
+    // The entry before the run (size, write time), by which undo knows it again.
+    std::uint64_t size = 0;
+    std::uint64_t writeTime = 0;
+};
+
+struct Plan {
+    std::vector<PlanItem> items;
+    bool savesDescriptions = false;
+    DescriptionOutcome descriptions = DescriptionOutcome::NothingToWrite;
+    std::string descriptionFile;  // the description file the host reads after the run ("" for none)
+    std::optional<std::string> descriptionBytes;  // its bytes after the run (none: no such file)
+    // The boxes the run would show, one line each as the host notes them.
+    std::vector<std::string> warnings;
+
+    // True when the run would show a warning.
+    bool Warns() const { return !warnings.empty(); }
+    std::size_t Count(ItemAction action) const;
+};
+
+// The items a run tells of, as plan items, with each entry's size and time from the listing
+// (when there is one): kept in the plan, or each handed to `onItem` and none kept, so that a batch
+// of any size costs no memory for them.
+class PlanRecorder final : public RunObserver {
+public:
+    PlanRecorder(const DirectoryListing* listing, Plan* plan,
+                 std::function<void(const PlanItem&)> onItem = {})
+        : listing_(listing), plan_(plan), onItem_(std::move(onItem)) {}
+    void Item(std::uint32_t index, std::string_view oldName, std::string_view newName, ItemAction action,
+              const char* reason) override;
+
+private:
+    const DirectoryListing* listing_;
+    Plan* plan_;
+    std::function<void(const PlanItem&)> onItem_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,34 @@
+// How the system spells a path and marks an entry by its name: what a simulation of a directory
+// must know to answer as the directory does.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velmora {
+
+// True for a character that separates directories in a path here. Inline: the plan of a batch
+// scans every name for one several times.
+inline bool IsPathSeparator(char c) {
+#if defined(_WIN32)
+    return c == '\\' || c == '/';
+#else
+    return c == '/';
+#endif
+}
+
+// The path as the system spells what it names: Windows drops the trailing dots and spaces of each
+// component ("x." names x); POSIX takes every byte as it is.
+std::string NameOnDisk(const std::string& path);
+// True where NameOnDisk gives every path back as it is.
+#if defined(_WIN32)
+constexpr bool kEveryNameAsGiven = false;
+#else
+constexpr bool kEveryNameAsGiven = true;
+#endif
+
+// The attribute bits an entry with `attributes` has after it is renamed to `name`: on POSIX the
+// hidden bit (and so the archive bit) follows the name; Windows keeps them with the file.
+std::uint32_t AttributesUnderName(std::uint32_t attributes, const std::string& name);
+
+}  // namespace velmora
