@@ -124,6 +124,7 @@ namespace {
 struct LiveDialog {
     const far::PluginStartupInfo& info;
     LivePreview& preview;
+    bool descriptionsShown;  // item 7 is the descriptions switch
 };
 
 bool HasDialogProcedure(const far::PluginStartupInfo& info) {
@@ -133,9 +134,11 @@ bool HasDialogProcedure(const far::PluginStartupInfo& info) {
 }
 
 PlanAnswers AnswersOf(const DialogItems& items) {
+    const far::FarDialogItem& save = items[far::kDialogSaveDescriptionItem];
     return PlanAnswers{std::string(far::FieldText(items[far::kDialogTemplateItem].Data)),
                        std::string(far::FieldText(items[far::kDialogStartNumberItem].Data)),
-                       items[far::kDialogWithoutZeroItem].Selected != 0};
+                       items[far::kDialogWithoutZeroItem].Selected != 0,
+                       save.Type == far::DI_CHECKBOX && save.Selected != 0};
 }
 
 void PutPreview(const LivePreview& preview, DialogItems& items) {
@@ -175,6 +178,12 @@ void Refresh(const LiveDialog& live, far::HANDLE dialog, int changed, far::LONG_
         changed == far::kDialogWithoutZeroItem
             ? state != 0
             : live.info.SendDlgMessage(dialog, far::DM_GETCHECK, far::kDialogWithoutZeroItem, 0) != 0;
+    // A run that saves descriptions keeps the description file under its name.
+    answers.saveDescriptions =
+        live.descriptionsShown &&
+        (changed == far::kDialogSaveDescriptionItem
+             ? state != 0
+             : live.info.SendDlgMessage(dialog, far::DM_GETCHECK, far::kDialogSaveDescriptionItem, 0) != 0);
     live.preview.SetAnswers(std::move(answers));
     for (int i = 0; i < far::kDialogListLines; ++i) {
         const std::size_t line = static_cast<std::size_t>(i);
@@ -199,7 +208,7 @@ far::LONG_PTR VELMORA_WINAPI PreviewProcedure(far::HANDLE dialog, int message, i
                 Refresh(*live, dialog, param1, param2);
             break;
         case far::DN_BTNCLICK:
-            if (param1 == far::kDialogWithoutZeroItem)
+            if (param1 == far::kDialogWithoutZeroItem || param1 == far::kDialogSaveDescriptionItem)
                 Refresh(*live, dialog, param1, param2);
             break;
         case far::DN_ENTERIDLE:
@@ -259,7 +268,7 @@ bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameO
     FillDialogItems(host, items, options, descriptionsShown);
     const RunContext context = MakeRunContext(host);
     LivePreview preview(context);
-    LiveDialog live{info, preview};
+    LiveDialog live{info, preview, descriptionsShown};
     for (;;) {
         // The dialog opens with the preview of its answers in place, with a procedure or without.
         preview.SetAnswers(AnswersOf(items));

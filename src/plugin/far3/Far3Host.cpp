@@ -208,6 +208,7 @@ namespace {
 struct Far3LiveDialog {
     const far3::PluginStartupInfo& info;
     LivePreview* preview;
+    bool descriptionsShown;  // item 7 is the descriptions switch
 };
 const Far3LiveDialog* g_far3Dialog = nullptr;
 
@@ -245,6 +246,13 @@ void Refresh(const Far3LiveDialog& live, far3::HANDLE dialog, int changed, void*
             ? reinterpret_cast<std::intptr_t>(state) == far3::BSTATE_CHECKED
             : live.info.SendDlgMessage(dialog, far3::DM_GETCHECK, far::kDialogWithoutZeroItem, nullptr) ==
                   far3::BSTATE_CHECKED;
+    // A run that saves descriptions keeps the description file under its name.
+    answers.saveDescriptions =
+        live.descriptionsShown &&
+        (changed == far::kDialogSaveDescriptionItem
+             ? reinterpret_cast<std::intptr_t>(state) == far3::BSTATE_CHECKED
+             : live.info.SendDlgMessage(dialog, far3::DM_GETCHECK, far::kDialogSaveDescriptionItem,
+                                        nullptr) == far3::BSTATE_CHECKED);
     live.preview->SetAnswers(std::move(answers));
     ShowPreview(live, dialog);
 }
@@ -258,7 +266,7 @@ std::intptr_t VELMORA_FAR3_API PreviewProcedure(far3::HANDLE dialog, std::intptr
                 Refresh(live, dialog, static_cast<int>(param1), param2);
             break;
         case far3::DN_BTNCLICK:
-            if (param1 == far::kDialogWithoutZeroItem)
+            if (param1 == far::kDialogWithoutZeroItem || param1 == far::kDialogSaveDescriptionItem)
                 Refresh(live, dialog, static_cast<int>(param1), param2);
             break;
         case far3::DN_ENTERIDLE:
@@ -343,7 +351,8 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
         if (preview) {
             preview->SetAnswers(PlanAnswers{ToUtf8(texts[far::kDialogTemplateItem].c_str()),
                                             ToUtf8(texts[far::kDialogStartNumberItem].c_str()),
-                                            items[far::kDialogWithoutZeroItem].Selected != 0});
+                                            items[far::kDialogWithoutZeroItem].Selected != 0,
+                                            descriptionsShown && saveItem.Selected != 0});
             for (int i = 0; i < far::kDialogListLines; ++i) {
                 const auto line = static_cast<std::size_t>(i);
                 texts[far::kDialogListFirstItem + i] =
@@ -354,7 +363,7 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
         for (int i = 0; i < far::kDialogItemCount; ++i)
             items[i].Data = texts[i].c_str();
 
-        const Far3LiveDialog live{info_, preview.get()};
+        const Far3LiveDialog live{info_, preview.get(), descriptionsShown};
         const Far3LiveDialog* previous = g_far3Dialog;
         g_far3Dialog = preview ? &live : nullptr;
         const DialogHandle dialog(
@@ -379,7 +388,7 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
             return true;
         // Preview: Enter in the plan's list answers as OK does; Esc shows the dialog again as the
         // user left it.
-        if (ShowPlanMenu(PlanAnswers{options.Mask, options.StartNumber, options.WithoutZero != 0}))
+        if (ShowPlanMenu(PlanAnswers{options.Mask, options.StartNumber, options.WithoutZero != 0, *save}))
             return true;
         texts[far::kDialogTemplateItem] = Wide(options.Mask);
         texts[far::kDialogStartNumberItem] = Wide(options.StartNumber);
