@@ -99,7 +99,11 @@ public:
             if (errno == E2BIG)
                 continue;
             Flush(out);
-            // EILSEQ: one byte it cannot map; EINVAL: a character cut off by the end.
+            // EILSEQ: one byte it cannot map; EINVAL: a character cut off by the end. Some
+            // converters (UHC, code page 949) report EILSEQ having taken the last bytes already:
+            // nothing is left to copy then, and stepping on would run past the input.
+            if (inLeft == 0)
+                break;
             const std::size_t kept = errno == EINVAL ? inLeft : 1;
             out->append(in, kept);
             in += kept;
