@@ -1,6 +1,8 @@
 // The exports and the dialog as the host sees them, with a recording host in-process.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -18,8 +20,8 @@ namespace {
 
 struct RecordingHost {
     std::vector<std::string> calls;
-    std::vector<far::FarDialogItem> dialogItems;  // as the dialog closed
-    std::vector<far::FarDialogItem> shown;        // as the plug-in filled them
+    std::vector<far::FarDialogItem> dialogItems;      // as the dialog closed
+    std::vector<far::FarDialogItem> shown;            // as the plug-in filled them
     std::function<void(far::FarDialogItem*)> answer;  // what the user does in the dialog
     int dialogResult = -1;
     far::PanelInfo panel{};
@@ -27,8 +29,10 @@ struct RecordingHost {
 };
 RecordingHost* g_host = nullptr;
 
+// As FAR's, each text stays where it is while the language stays: one string per number.
 const char* VELMORA_WINAPI GetMsgFn(far::INT_PTR module, int id) {
-    static std::string text;
+    static std::map<int, std::string> texts;
+    std::string& text = texts[id];
     text = g_host->language + "#" + std::to_string(id) + "@" + std::to_string(module);
     return id < MessageCount ? text.c_str() : "";
 }
@@ -108,7 +112,7 @@ TEST_F(Plugin, StartupBuildsTheSettingsKeyFromAnyRootKey) {
     EXPECT_EQ(SettingsKeyPath(), longRoot + "\\Velmora");
 }
 
-TEST_F(Plugin, InfoOffersOneMenuEntryInTheCurrentLanguage) {
+TEST_F(Plugin, InfoOffersTwoMenuEntriesInTheCurrentLanguage) {
     far::PluginInfo info{};
     const char* prefix = "keep";
     info.CommandPrefix = prefix;
@@ -120,12 +124,14 @@ TEST_F(Plugin, InfoOffersOneMenuEntryInTheCurrentLanguage) {
     EXPECT_EQ(+info.PluginConfigStringsNumber, 0);
     const char* const commandPrefix = info.CommandPrefix;
     EXPECT_EQ(commandPrefix, prefix);
-    ASSERT_EQ(+info.PluginMenuStringsNumber, 1);
+    ASSERT_EQ(+info.PluginMenuStringsNumber, 2);
     EXPECT_STREQ(info.PluginMenuStrings[0], "eng#0@42");
+    EXPECT_STREQ(info.PluginMenuStrings[1], "eng#20@42");
 
     host_.language = "rus";
     GetPluginInfo(&info);
     EXPECT_STREQ(info.PluginMenuStrings[0], "rus#0@42");
+    EXPECT_STREQ(info.PluginMenuStrings[1], "rus#20@42");
 }
 
 TEST_F(Plugin, CancelledRunStillRefreshesThePanelAndStoresNothing) {
@@ -172,7 +178,8 @@ TEST_F(Plugin, DialogShowsStoredOptionsAndStoresAnswersOnlyAfterOk) {
         EXPECT_EQ(shown[far::kDialogSaveDescriptionItem].Selected, 1);
 
         const bool ok = closedBy == far::kDialogOkItem;
-        EXPECT_EQ(registry_.values[key + "|velmora"], ok ? std::string("new_%#\0", 7) : std::string("IMG_%#.%E\0", 10));
+        EXPECT_EQ(registry_.values[key + "|velmora"],
+                  ok ? std::string("new_%#\0", 7) : std::string("IMG_%#.%E\0", 10));
         EXPECT_EQ(registry_.values.count(key + "|number"), ok ? 1u : 0u);
         EXPECT_EQ(registry_.values[key + "|WithoutZero"], std::string(ok ? "\0\0\0\0" : "\1\0\0\0", 4));
         EXPECT_EQ(registry_.values[key + "|SaveDescription"], std::string(ok ? "\0\0\0\0" : "\1\0\0\0", 4));

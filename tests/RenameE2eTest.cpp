@@ -124,8 +124,14 @@ TEST(RenameE2e, FreeTargetsAreOnlyMoved) {
         result = host.Run({"--yes", "--mask", "IMG_%#.%E", "--columns", "N", photo, chinese, "a b.jpg"});
     }
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(files.LogText(), "MoveNoReplace(" + photo + ",IMG_0.jpg)\nMoveNoReplace(" + chinese +
-                                   ",IMG_1.jpg)\nMoveNoReplace(a b.jpg,IMG_2.jpg)\n");
+    // Besides the undo journal, which is written before the first move and after the last.
+    std::string moves;
+    for (const std::string& operation : files.Log()) {
+        if (operation.find(host.StateHome()) == std::string::npos)
+            moves += operation + "\n";
+    }
+    EXPECT_EQ(moves, "MoveNoReplace(" + photo + ",IMG_0.jpg)\nMoveNoReplace(" + chinese +
+                         ",IMG_1.jpg)\nMoveNoReplace(a b.jpg,IMG_2.jpg)\n");
 }
 
 #if !defined(_WIN32)
@@ -173,7 +179,8 @@ TEST(RenameE2e, RefusedTargetBoxFollowsWhatTheNameIs) {
                 EXPECT_EQ(host.Dir().ReadFile(c.target), "occupied");
             }
             if (fallback) {
-                EXPECT_EQ(fallback->Refusals(), 1);
+                // The undo journal put in place, then the rename.
+                EXPECT_EQ(fallback->Refusals(), 2);
             }
         }
     }

@@ -25,7 +25,21 @@ enum MessageId : int {
     MWarningButton = 17,
     MUnicodeDescriptions = 18,
     MCannotReadDescriptions = 19,
-    MessageCount = 20,
+    MUndoMenuEntry = 20,
+    MUndoTitle = 21,
+    MUndoFiles = 22,
+    MUndoFolder = 23,
+    MUndoTime = 24,
+    MUndoDescriptions = 25,
+    MYes = 26,
+    MNo = 27,
+    MUndoNothing = 28,
+    MUndoUnavailable = 29,
+    MUndoDamaged = 30,
+    MUndoLeft = 31,
+    MUndoMore = 32,
+    MUndoFailed = 33,
+    MessageCount = 34,
 };
 
 }  // namespace velmora

@@ -45,6 +45,8 @@ struct RunContext {
     const CodePage* oem = nullptr;
     RunObserver* observer = nullptr;  // none in the plug-in's own runs
     Clock& clock = MonotonicClock();  // paces the progress boxes
+    // Where the undo journal goes when the system names no per-user state directory; "" for none.
+    std::string journalFallback = std::string();
 };
 
 }  // namespace velmora

@@ -45,7 +45,7 @@ RunReport RenameRun::Execute() {
     bool leftAsItWas = false;
     if (save_) {
         FindDescriptionFile(context_, &descriptionName_);
-        if (const DescriptionFailure failure = descriptions_.Open(descriptionName_)) {
+        if (const DescriptionFailure failure = descriptions_.Open(descriptionName_, &descriptionsBefore_)) {
             report.outcome = RunOutcome::Warned;
             // A description file this host cannot write or read stays as it was; the renames go
             // on, and the file is still never renamed itself.
@@ -72,6 +72,10 @@ RunReport RenameRun::Execute() {
         completed = result.outcome != DescriptionOutcome::NotReplaced &&
                     result.outcome != DescriptionOutcome::KeptAside;
         report.descriptions = result;
+        journal_.Finish(renamed_,
+                        result.outcome == DescriptionOutcome::Replaced ? &descriptions_.Written() : nullptr);
+    } else {
+        journal_.Finish(renamed_, nullptr);
     }
     report.state = state_;
     report.outcome =
@@ -88,6 +92,7 @@ void RenameRun::RenameSelection() {
     counter_.bound = CounterWidthBound(options_.StartNumber, counter_.start, count);
     counter_.withoutZero = options_.WithoutZero != 0;
     const LengthUnit unit = CutUnit(context_.text);
+    WriteJournal(count, unit);
     progress_.Begin(count, unit);
 
     // Both names are built in buffers of the run's own, reused from item to item.
@@ -124,6 +129,7 @@ void RenameRun::RenameSelection() {
             }
             break;
         }
+        ++renamed_;
         if (observer)
             observer->Item(i, oldName, newName, ItemAction::Rename, "");
         if (descriptions_.IsOpen())
@@ -135,6 +141,27 @@ void RenameRun::RenameSelection() {
         ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_, unit);
         observer->Item(i, oldName, newName, ItemAction::Unreached, "");
     }
+}
+
+void RenameRun::WriteJournal(std::uint32_t count, LengthUnit unit) {
+    PluginHost& host = context_.host;
+    journal_.Begin();
+    std::string oldName;
+    std::string newName;
+    std::size_t renames = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const PanelItemText item = host.SelectedItem(i);
+        oldName.assign(item.name);
+        ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_, unit);
+        // The same choice as the loop's: only what it will try to rename.
+        if (newName == oldName || (save_ && IsDescriptionFile(context_.files, oldName, descriptionName_)))
+            continue;
+        journal_.Add(oldName, newName, item);
+        ++renames;
+    }
+    // A run that renames nothing has nothing to take back, and must not hide the one before it.
+    if (renames > 0)
+        journal_.Commit(descriptions_.IsOpen() ? descriptionName_ : std::string(), descriptionsBefore_);
 }
 
 RunReport RunRename(const RunContext& context) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "batch/RunJournal.hpp"
 #include "descriptions/DescriptionOutput.hpp"
 #include "ports/RunContext.hpp"
 #include "rename/NameTemplate.hpp"
@@ -37,7 +38,10 @@ struct RunReport {
 class RenameRun {
 public:
     explicit RenameRun(const RunContext& context)
-        : context_(context), progress_(context_.host, context_.clock), descriptions_(context_) {}
+        : context_(context),
+          progress_(context_.host, context_.clock),
+          descriptions_(context_),
+          journal_(context_) {}
     RenameRun(const RenameRun&) = delete;
     RenameRun& operator=(const RenameRun&) = delete;
 
@@ -45,6 +49,8 @@ public:
 
 private:
     void RenameSelection();
+    // Before the first rename: every rename the run will try goes to the undo journal.
+    void WriteJournal(std::uint32_t count, LengthUnit unit);
     void Stop(const char* helpTopic, std::initializer_list<const char*> lines);
 
     const RunContext& context_;
@@ -54,6 +60,9 @@ private:
     bool save_ = false;            // this run rewrites the description file
     std::string descriptionName_;  // the description file chosen for the rewrite
     DescriptionOutput descriptions_;
+    std::optional<std::string> descriptionsBefore_;  // the description file's bytes before the run
+    RunJournal journal_;
+    std::size_t renamed_ = 0;
     RunState state_ = RunState::Clean;
 };
 

@@ -9,9 +9,9 @@
 
 #include "far3/FakeFar3.hpp"
 #include "platform/win32/WindowsPrelude.hpp"
-#include "ports/Messages.hpp"
 #include "plugin/far3/Far3Exports.hpp"
 #include "plugin/far3/Far3Guids.hpp"
+#include "ports/Messages.hpp"
 
 namespace velmora::test {
 namespace {
@@ -78,7 +78,7 @@ TEST(Far3Plugin, ExportsByNameAndGlobalInfo) {
     EXPECT_EQ(info.MinFarVersion.Build, 6727u);
     FreeLibrary(module);
 
-    // One entry in the plug-ins menu, in FAR's language, under the menu item's GUID.
+    // Two entries in the plug-ins menu (rename, undo), in FAR's language, under their GUIDs.
     Far3Folder folder;
     FakeFar3 host(folder.Path());
     far3::PluginInfo plugin{};
@@ -87,9 +87,11 @@ TEST(Far3Plugin, ExportsByNameAndGlobalInfo) {
     EXPECT_EQ(plugin.Flags, 0u);
     EXPECT_EQ(plugin.DiskMenu.Count, 0u);
     EXPECT_EQ(plugin.PluginConfig.Count, 0u);
-    ASSERT_EQ(plugin.PluginMenu.Count, 1u);
+    ASSERT_EQ(plugin.PluginMenu.Count, 2u);
     EXPECT_TRUE(SameGuid(plugin.PluginMenu.Guids[0], kMenuGuid));
     EXPECT_EQ(Utf8Of(plugin.PluginMenu.Strings[0]), T(MMenuEntry));
+    EXPECT_TRUE(SameGuid(plugin.PluginMenu.Guids[1], kUndoMenuGuid));
+    EXPECT_EQ(Utf8Of(plugin.PluginMenu.Strings[1]), T(MUndoMenuEntry));
 }
 
 // The dialog shows the stored options; what the user enters is stored after OK only, strings as
