@@ -78,11 +78,7 @@ const std::vector<Option>& Options() {
          OptionId::NoPreview},
         {{"undo", 'u', V::None, nullptr, "take back the most recent run in the directory", nullptr},
          OptionId::Undo},
-        {{"menu", 0, V::Text, "1|2",
-          "the plug-ins menu entry to open: 1 rename (default), 2 undo last batch rename (its box "
-          "answered by --yes or --cancel)",
-          nullptr},
-         OptionId::Menu},
+        {{"menu", 0, V::Text, "1|2", "open menu entry 1 (rename) or 2 (undo)", nullptr}, OptionId::Menu},
         {{"columns", 0, V::Text, "TYPES", "panel columns (default N,Z: with descriptions)", "Host"},
          OptionId::Columns},
         {{"root-key", 0, V::Text, "KEY", "settings root (default Software\\Far\\Plugins)", nullptr},
