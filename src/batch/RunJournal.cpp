@@ -5,13 +5,14 @@ namespace velmora {
 RunJournal::RunJournal(const RunContext& context)
     : context_(context), writer_(context.files, JournalRoot(context.files, context.journalFallback)) {}
 
-void RunJournal::Begin() {
+bool RunJournal::Begin() {
     std::string directory;
     if (!context_.host.PanelDirectory(&directory) || directory.empty()) {
         error_ = "the host names no folder for the panel";
-        return;
+        return false;
     }
     begun_ = writer_.Begin(directory, &error_);
+    return begun_;
 }
 
 void RunJournal::Commit(const std::string& descriptionFile, const std::optional<std::string>& before) {

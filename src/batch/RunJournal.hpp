@@ -19,8 +19,9 @@ class RunJournal {
 public:
     explicit RunJournal(const RunContext& context);
 
-    // Starts the journal in the panel's folder (read by the host's last ReadPanel).
-    void Begin();
+    // Starts the journal in the panel's folder (read by the host's last ReadPanel); false when it
+    // cannot be, and the rest is then not worth the work.
+    bool Begin();
     // A rename the run will try, with the panel's size and write time of the file.
     void Add(std::string_view oldName, std::string_view newName, const PanelItemText& item) {
         writer_.Add(oldName, newName, item.size, item.writeTime);

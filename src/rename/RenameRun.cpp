@@ -145,7 +145,10 @@ void RenameRun::RenameSelection() {
 
 void RenameRun::WriteJournal(std::uint32_t count, LengthUnit unit) {
     PluginHost& host = context_.host;
-    journal_.Begin();
+    if (!journal_.Begin()) {
+        descriptionsBefore_.reset();
+        return;
+    }
     std::string oldName;
     std::string newName;
     std::size_t renames = 0;
@@ -162,6 +165,8 @@ void RenameRun::WriteJournal(std::uint32_t count, LengthUnit unit) {
     // A run that renames nothing has nothing to take back, and must not hide the one before it.
     if (renames > 0)
         journal_.Commit(descriptions_.IsOpen() ? descriptionName_ : std::string(), descriptionsBefore_);
+    // The journal has its copy of the old descriptions; the edit keeps its own.
+    descriptionsBefore_.reset();
 }
 
 RunReport RunRename(const RunContext& context) {
