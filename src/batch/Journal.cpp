@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "batch/JsonLine.hpp"
@@ -68,12 +69,6 @@ std::string Header(const std::string& directory) {
 
 bool IsAbsolute(const std::string& path) {
     return !path.empty() && (path[0] == '/' || path[0] == '\\' || (path.size() > 2 && path[1] == ':'));
-}
-
-void AppendDecimal(std::uint64_t value, std::string* out) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out->append(digits, static_cast<std::size_t>(end - digits));
 }
 
 }  // namespace
@@ -198,17 +193,48 @@ void JournalWriter::Add(std::string_view oldName, std::string_view newName, std:
                         std::uint64_t writeTime) {
     if (!output_)
         return;
-    // Straight into the buffer: this runs once a file, before the first rename.
+    // Straight into the buffer: this runs once a file, before the first rename. Names that need
+    // no escape (most batches) are copied in with the text around them in one piece.
+    static constexpr char kOld[] = "{\"old\": \"";
+    static constexpr char kNew[] = "\", \"new\": \"";
+    static constexpr char kSize[] = "\", \"size\": ";
+    static constexpr char kTime[] = ", \"time\": ";
+    constexpr std::size_t kDigits = 24;  // more than a 64-bit number has
     std::string& line = output_->Buffer();
-    line += "{\"old\": ";
-    AppendJsonString(oldName.data(), oldName.size(), &line);
-    line += ", \"new\": ";
-    AppendJsonString(newName.data(), newName.size(), &line);
-    line += ", \"size\": ";
-    AppendDecimal(size, &line);
-    line += ", \"time\": ";
-    AppendDecimal(writeTime, &line);
-    line += "}\n";
+    const std::size_t start = line.size();
+    const auto put = [](char* at, const char* text, std::size_t size) {
+        std::memcpy(at, text, size);
+        return at + size;
+    };
+    if (IsPlainJson(oldName) && IsPlainJson(newName)) {
+        line.resize(start + sizeof kOld + oldName.size() + sizeof kNew + newName.size() + sizeof kSize +
+                    sizeof kTime + 2 * kDigits + 2);
+        char* at = &line[start];
+        at = put(at, kOld, sizeof kOld - 1);
+        at = put(at, oldName.data(), oldName.size());
+        at = put(at, kNew, sizeof kNew - 1);
+        at = put(at, newName.data(), newName.size());
+        at = put(at, kSize, sizeof kSize - 1);
+        at = std::to_chars(at, at + kDigits, size).ptr;
+        at = put(at, kTime, sizeof kTime - 1);
+        at = std::to_chars(at, at + kDigits, writeTime).ptr;
+        *at++ = '}';
+        *at++ = '\n';
+        line.resize(static_cast<std::size_t>(at - line.data()));
+    } else {
+        line.append("{\"old\": ");
+        AppendJsonString(oldName.data(), oldName.size(), &line);
+        line.append(", \"new\": ");
+        AppendJsonString(newName.data(), newName.size(), &line);
+        char digits[kDigits];
+        line.append(kSize + 1, sizeof kSize - 2);
+        line.append(digits,
+                    static_cast<std::size_t>(std::to_chars(digits, digits + kDigits, size).ptr - digits));
+        line.append(kTime, sizeof kTime - 1);
+        line.append(digits, static_cast<std::size_t>(std::to_chars(digits, digits + kDigits, writeTime).ptr -
+                                                     digits));
+        line.append("}\n");
+    }
     output_->Appended();
     ++renames_;
 }

@@ -1,5 +1,7 @@
 #include "batch/JsonLine.hpp"
 
+#include <cstring>
+
 namespace velmora {
 namespace {
 
@@ -214,6 +216,22 @@ std::size_t ValidUtf8Length(const char* text, std::size_t size) {
 
 namespace {
 
+// Whether eight bytes are all printable ASCII other than '"' and '\\': no byte below 0x20 or
+// from 0x80 on, none equal to either quote or backslash.
+bool PlainAscii(const unsigned char* bytes) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    const auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    const std::uint64_t below = (word - 0x20 * kOnes) & ~word & kHighs;  // a byte < 0x20 (or >= 0x80)
+    return ((word & kHighs) | below | hasZero(word ^ ('"' * kOnes)) | hasZero(word ^ ('\\' * kOnes))) == 0;
+}
+
+bool PlainByte(unsigned char b) {
+    return b >= 0x20 && b < 0x80 && b != '"' && b != '\\';
+}
+
 void AppendEscapedByte(unsigned char byte, std::string* out) {
     static const char kHex[] = "0123456789abcdef";
     out->append("\\u00");
@@ -222,6 +240,18 @@ void AppendEscapedByte(unsigned char byte, std::string* out) {
 }
 
 }  // namespace
+
+bool IsPlainJson(std::string_view text) {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    std::size_t i = 0;
+    while (i + 8 <= text.size() && PlainAscii(bytes + i))
+        i += 8;
+    for (; i < text.size(); ++i) {
+        if (!PlainByte(bytes[i]))
+            return false;
+    }
+    return true;
+}
 
 void AppendJsonString(const char* data, std::size_t size, std::string* out) {
     out->push_back('"');
@@ -232,8 +262,13 @@ void AppendJsonString(const char* data, std::size_t size, std::string* out) {
         // characters (a name, a line of a description file).
         std::size_t plain = i;
         while (plain < size) {
+            // Eight ASCII bytes at a time where nothing needs an escape (the names of a batch).
+            while (plain + 8 <= size && PlainAscii(bytes + plain))
+                plain += 8;
+            if (plain == size)
+                break;
             const unsigned char b = bytes[plain];
-            if (b >= 0x20 && b < 0x80 && b != '"' && b != '\\') {
+            if (PlainByte(b)) {
                 ++plain;
             } else if (b >= 0xC2 && b <= 0xDF && plain + 1 < size && (bytes[plain + 1] & 0xC0) == 0x80) {
                 plain += 2;  // Cyrillic and most other scripts: two bytes a character

@@ -27,6 +27,8 @@ std::size_t ValidUtf8Length(const char* text, std::size_t size);
 std::string JsonString(const char* data, std::size_t size);
 // The same literal appended to `out`.
 void AppendJsonString(const char* data, std::size_t size, std::string* out);
+// Whether the text goes into a JSON string as it is: printable ASCII without '"' or '\\'.
+bool IsPlainJson(std::string_view text);
 inline std::string JsonString(const std::string& text) {
     return JsonString(text.data(), text.size());
 }

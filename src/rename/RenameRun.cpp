@@ -105,7 +105,11 @@ void RenameRun::RenameSelection() {
         oldName.assign(item.name);
         progress_.Item(i, oldName);
 
-        ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_, unit);
+        // The journal's pass expanded every name already.
+        if (i < newNames_.size())
+            newName.swap(newNames_[i]);
+        else
+            ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_, unit);
         if (newName == oldName || (save_ && IsDescriptionFile(files, oldName, descriptionName_))) {
             if (observer)
                 observer->Item(i, oldName, oldName, ItemAction::Keep, "");
@@ -149,15 +153,16 @@ void RenameRun::WriteJournal(std::uint32_t count, LengthUnit unit) {
         descriptionsBefore_.reset();
         return;
     }
-    std::string oldName;
-    std::string newName;
     std::size_t renames = 0;
+    newNames_.resize(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         const PanelItemText item = host.SelectedItem(i);
-        oldName.assign(item.name);
+        const std::string_view oldName = item.name;
+        std::string& newName = newNames_[i];
         ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_, unit);
         // The same choice as the loop's: only what it will try to rename.
-        if (newName == oldName || (save_ && IsDescriptionFile(context_.files, oldName, descriptionName_)))
+        if (newName == oldName ||
+            (save_ && IsDescriptionFile(context_.files, std::string(oldName), descriptionName_)))
             continue;
         journal_.Add(oldName, newName, item);
         ++renames;

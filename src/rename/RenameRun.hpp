@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "batch/RunJournal.hpp"
 #include "descriptions/DescriptionOutput.hpp"
@@ -62,6 +63,7 @@ private:
     DescriptionOutput descriptions_;
     std::optional<std::string> descriptionsBefore_;  // the description file's bytes before the run
     RunJournal journal_;
+    std::vector<std::string> newNames_;  // expanded for the journal, taken by the loop
     std::size_t renamed_ = 0;
     RunState state_ = RunState::Clean;
 };
