@@ -1,5 +1,5 @@
 // What a rename run will do, item by item, worked out before anything moves: shown by --dry-run
-// and the terminal preview, and kept in the undo journal.
+// and the terminal preview.
 #pragma once
 
 #include <cstdint>
