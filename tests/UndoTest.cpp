@@ -218,6 +218,38 @@ TEST(Undo, JournalKeepsTheLastTenRuns) {
     EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"a11"});
 }
 
+// Where journals go: $XDG_STATE_HOME when absolute, else the system's state directory, else the
+// host's own place (beside the plug-in), else nowhere.
+TEST(Undo, JournalRootFollowsTheEnvironment) {
+    struct Place final : FaultyFileSystem {
+        std::string xdg, state;
+        std::string Environment(const char* name) override {
+            return std::string(name) == "XDG_STATE_HOME" ? xdg : std::string();
+        }
+        std::string StateDirectory() override { return state; }
+    };
+#if defined(_WIN32)
+    const std::string state = "C:\\Users\\u\\AppData\\Local", own = "C:\\xdg", folder = "\\Velmora";
+    const std::string xdgFolder = "\\velmora";
+#else
+    const std::string state = "/home/u/.local/state", own = "/xdg", folder = "/velmora", xdgFolder = folder;
+#endif
+    const struct {
+        std::string xdg, state, fallback, root;
+    } cases[] = {
+        {own, state, "", own + xdgFolder},
+        {"relative/state", state, "", state + folder},
+        {"", "", "/plugins/Velmora/Journal", "/plugins/Velmora/Journal"},
+        {"", "", "", ""},
+    };
+    for (const auto& c : cases) {
+        Place files;
+        files.xdg = c.xdg;
+        files.state = c.state;
+        EXPECT_EQ(JournalRoot(files, c.fallback), c.root) << c.xdg << " | " << c.state;
+    }
+}
+
 // The plug-in's menu entry takes back the last run of the panel's folder, journaled by the plug-in
 // in any host, or by an older velmora; velmora -u then finds nothing left to do.
 TEST(Undo, MenuEntryTakesTheRunBack) {
