@@ -9,8 +9,8 @@
 #include <random>
 #include <sstream>
 
+#include "batch/JsonLine.hpp"
 #include "host/DescriptionIndex.hpp"
-#include "host/JsonLine.hpp"
 #include "host/Lng.hpp"
 #include "host/Options.hpp"
 #include "host/Panel.hpp"

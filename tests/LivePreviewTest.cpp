@@ -10,7 +10,7 @@
 
 #include "batch/PlanCursor.hpp"
 #include "far/HostConventions.hpp"
-#include "host/JsonLine.hpp"
+#include "batch/JsonLine.hpp"
 #include "rename/LivePreview.hpp"
 #include "support/FakeHost.hpp"
 #include "support/HostRunner.hpp"
@@ -39,10 +39,10 @@ MenuCall MenuOf(const HostResult& result) {
     // Each item is {"text":...,"checked":0|1}.
     for (std::size_t at = line.find("{\"text\":"); at != std::string::npos;
          at = line.find("{\"text\":", at + 1)) {
-        host::JsonObject item;
+        JsonObject item;
         const std::size_t end = line.find('}', at);
-        EXPECT_TRUE(host::ParseJsonObject(line.substr(at, end - at + 1), &item));
-        menu.texts.push_back(host::JsonText(item, "text").value_or(""));
+        EXPECT_TRUE(ParseJsonObject(line.substr(at, end - at + 1), &item));
+        menu.texts.push_back(JsonText(item, "text").value_or(""));
         menu.checked.push_back(line.compare(end - 1, 1, "1") == 0);
     }
     return menu;

@@ -8,8 +8,8 @@
 #include <random>
 #include <set>
 
+#include "batch/JsonLine.hpp"
 #include "host/DescriptionIndex.hpp"
-#include "host/JsonLine.hpp"
 #include "host/NameTable.hpp"
 #include "host/Plan.hpp"
 #include "host/Trace.hpp"
@@ -25,13 +25,13 @@ const std::string kSunset = "\xF0\x9F\x8C\x85.png";                             
 const std::string kHoliday = "\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA";  // Отпуск
 const std::string kEvening = "\xE6\xB5\xB7\xE8\xBE\xB9\xE7\x9A\x84\xE6\x97\xA5\xE8\x90\xBD \xF0\x9F\x8C\x85";
 
-std::vector<host::JsonObject> JsonLines(const std::string& text) {
-    std::vector<host::JsonObject> objects;
+std::vector<JsonObject> JsonLines(const std::string& text) {
+    std::vector<JsonObject> objects;
     std::size_t begin = 0;
     while (begin < text.size()) {
         const std::size_t end = text.find('\n', begin);
-        host::JsonObject object;
-        EXPECT_TRUE(host::ParseJsonObject(text.substr(begin, end - begin), &object))
+        JsonObject object;
+        EXPECT_TRUE(ParseJsonObject(text.substr(begin, end - begin), &object))
             << text.substr(begin, end - begin);
         objects.push_back(object);
         begin = end == std::string::npos ? text.size() : end + 1;
@@ -39,8 +39,8 @@ std::vector<host::JsonObject> JsonLines(const std::string& text) {
     return objects;
 }
 
-std::string Field(const host::JsonObject& object, const std::string& key) {
-    return host::JsonText(object, key).value_or("<none>");
+std::string Field(const JsonObject& object, const std::string& key) {
+    return JsonText(object, key).value_or("<none>");
 }
 
 // What the host reads from the directory's description file for a name ("" for none).
@@ -69,8 +69,8 @@ LiveView LiveViewOf(const HostResult& result) {
     const std::vector<std::string> items = DialogItems(calls[0]);
     EXPECT_EQ(items.size(), 20u);
     for (std::size_t i = 0; i < items.size(); ++i) {
-        host::JsonObject item;
-        EXPECT_TRUE(host::ParseJsonObject(items[i], &item));
+        JsonObject item;
+        EXPECT_TRUE(ParseJsonObject(items[i], &item));
         const std::string data = Field(item, "data");
         if (i >= 13 && i < 19 && !data.empty())
             view.lines.push_back(data);
@@ -81,7 +81,7 @@ LiveView LiveViewOf(const HostResult& result) {
 }
 
 // The summary the dialog shows for a whole plan, in English.
-std::string SummaryOf(const std::vector<host::JsonObject>& plan) {
+std::string SummaryOf(const std::vector<JsonObject>& plan) {
     std::size_t renames = 0, keeps = 0;
     std::string stop;
     for (std::size_t i = 0; i < plan.size(); ++i) {
@@ -149,7 +149,7 @@ TEST(Plan, DryRunShowsThePlanAndChangesNothing) {
     json.insert(json.end(), args.begin(), args.end());
     result = host.Run(json);
     EXPECT_EQ(result.status, 1);
-    const std::vector<host::JsonObject> lines = JsonLines(result.out);
+    const std::vector<JsonObject> lines = JsonLines(result.out);
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(Field(lines[1], "old"), kMountains);
     EXPECT_EQ(Field(lines[1], "new"), "IMG_2.jpg");
@@ -158,7 +158,7 @@ TEST(Plan, DryRunShowsThePlanAndChangesNothing) {
     EXPECT_EQ(Field(lines[3], "action"), "stop");
     EXPECT_EQ(Field(lines[3], "reason"), "FileExist");
     EXPECT_EQ(Field(lines[4], "action"), "unreached");
-    EXPECT_EQ(host::JsonText(lines[4], "description"), std::nullopt) << "no description: null";
+    EXPECT_EQ(JsonText(lines[4], "description"), std::nullopt) << "no description: null";
     EXPECT_EQ(result.err, "velmora: the run would warn: File already exists: IMG_4.jpg\n");
 
     EXPECT_EQ(host.Dir().ListNames(), names);
@@ -201,7 +201,7 @@ TEST(Plan, NamesAsAShellTakesThemAndJsonAsValidUtf8) {
     EXPECT_EQ(json, "{\"old\": \"caf\\u00e9\\n\\\"q\\\".txt\", \"new\": \"" + kSunset +
                         "\", \"action\": \"rename\", \"reason\": \"\"}\n");
     for (std::size_t i = 0; i < json.size();) {
-        const std::size_t length = host::ValidUtf8Length(json.data() + i, json.size() - i);
+        const std::size_t length = ValidUtf8Length(json.data() + i, json.size() - i);
         ASSERT_NE(length, 0u) << "invalid UTF-8 at " << i;
         i += length;
     }
@@ -221,7 +221,7 @@ TEST(Plan, CutBeforeACharacterItWouldSplit) {
     host.MakeFiles({name});
     ASSERT_TRUE(host.Dir().MakeDirectory("sub"));
     const HostResult plan = host.Run({"-n", "--json", "-y", "-m", "sub/p%F%F", name});
-    const std::vector<host::JsonObject> lines = JsonLines(plan.out);
+    const std::vector<JsonObject> lines = JsonLines(plan.out);
     ASSERT_EQ(lines.size(), 1u) << plan.out;
     EXPECT_EQ(Field(lines[0], "new"), "sub/" + expected);
     const HostResult run = host.Run({"-y", "-m", "sub/p%F%F", name});
@@ -302,7 +302,7 @@ TEST(Plan, DryRunIsWhatTheRunDoes) {
         EXPECT_EQ(dry.status, run.status) << dry.err << run.err;
         std::map<std::string, std::string> expected = before;
         expected.erase("Descript.ion");
-        const std::vector<host::JsonObject> plan = JsonLines(dry.out);
+        const std::vector<JsonObject> plan = JsonLines(dry.out);
         ASSERT_EQ(plan.size(), present.size()) << dry.err;
         const LiveView live = LiveViewOf(dry);
         std::vector<std::string> firstItems;
@@ -327,17 +327,16 @@ TEST(Plan, DryRunIsWhatTheRunDoes) {
                 actual[name] = host.Dir().ReadFile(name);
         }
         EXPECT_EQ(actual, expected);
-        for (const host::JsonObject& item : plan) {
-            if (!host::JsonText(item, "description") && item.find("description") == item.end())
+        for (const JsonObject& item : plan) {
+            if (!JsonText(item, "description") && item.find("description") == item.end())
                 continue;
             const std::string now =
                 host::NameOnDisk(Field(item, "action") == "rename" ? Field(item, "new") : Field(item, "old"));
-            EXPECT_EQ(host::JsonText(item, "description").value_or(""), DescriptionOf(host.Dir(), now))
-                << now;
+            EXPECT_EQ(JsonText(item, "description").value_or(""), DescriptionOf(host.Dir(), now)) << now;
         }
 
         // And back: undo gives every file its name and the description file its very bytes.
-        const bool anyRename = std::any_of(plan.begin(), plan.end(), [](const host::JsonObject& item) {
+        const bool anyRename = std::any_of(plan.begin(), plan.end(), [](const JsonObject& item) {
             return Field(item, "action") == "rename";
         });
         if (anyRename) {

@@ -1,6 +1,8 @@
 // The exports and the dialog as the host sees them, with a recording host in-process.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -27,8 +29,10 @@ struct RecordingHost {
 };
 RecordingHost* g_host = nullptr;
 
+// As FAR's, each text stays where it is while the language stays: one string per number.
 const char* VELMORA_WINAPI GetMsgFn(far::INT_PTR module, int id) {
-    static std::string text;
+    static std::map<int, std::string> texts;
+    std::string& text = texts[id];
     text = g_host->language + "#" + std::to_string(id) + "@" + std::to_string(module);
     return id < MessageCount ? text.c_str() : "";
 }
@@ -109,7 +113,7 @@ TEST_F(Plugin, StartupBuildsTheSettingsKeyFromAnyRootKey) {
     EXPECT_EQ(SettingsKeyPath(), longRoot + "\\Velmora");
 }
 
-TEST_F(Plugin, InfoOffersOneMenuEntryInTheCurrentLanguage) {
+TEST_F(Plugin, InfoOffersTwoMenuEntriesInTheCurrentLanguage) {
     far::PluginInfo info{};
     const char* prefix = "keep";
     info.CommandPrefix = prefix;
@@ -121,12 +125,14 @@ TEST_F(Plugin, InfoOffersOneMenuEntryInTheCurrentLanguage) {
     EXPECT_EQ(+info.PluginConfigStringsNumber, 0);
     const char* const commandPrefix = info.CommandPrefix;
     EXPECT_EQ(commandPrefix, prefix);
-    ASSERT_EQ(+info.PluginMenuStringsNumber, 1);
+    ASSERT_EQ(+info.PluginMenuStringsNumber, 2);
     EXPECT_STREQ(info.PluginMenuStrings[0], "eng#0@42");
+    EXPECT_EQ(std::string(info.PluginMenuStrings[1]), "eng#" + std::to_string(MUndoMenuEntry) + "@42");
 
     host_.language = "rus";
     GetPluginInfo(&info);
     EXPECT_STREQ(info.PluginMenuStrings[0], "rus#0@42");
+    EXPECT_EQ(std::string(info.PluginMenuStrings[1]), "rus#" + std::to_string(MUndoMenuEntry) + "@42");
 }
 
 TEST_F(Plugin, CancelledRunStillRefreshesThePanelAndStoresNothing) {

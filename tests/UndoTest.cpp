@@ -1,13 +1,14 @@
-// velmora --undo: the last run of a directory taken back from its journal, and what it leaves
-// alone when things changed since.
+// The last run of a directory taken back from the journal the plug-in wrote, by velmora --undo and
+// by the plug-in's own menu entry (velmora --menu 2), and what it leaves alone when things changed
+// since.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
-#include "host/Journal.hpp"
-#include "host/JsonLine.hpp"
+#include "batch/Journal.hpp"
+#include "batch/JsonLine.hpp"
 #include "platform/HostSystem.hpp"
 #include "support/FaultyFileSystem.hpp"
 #include "support/HostRunner.hpp"
@@ -44,6 +45,46 @@ HostRunner& Prepared(HostRunner& host) {
     return host;
 }
 
+// The folder of the panel's journals, and a file of it.
+std::string JournalFile(const HostRunner& host, const std::string& name) {
+    const std::string folder = SystemFileSystem().FullPath(host.Dir().Path());
+    return host.StateHome() + "/velmora/" + DirectoryKey(folder) + "/" + name;
+}
+
+void Rewrite(const std::string& path, const std::string& from, const std::string& to) {
+    std::string text;
+    std::string error;
+    ASSERT_TRUE(ReadWholeFile(SystemFileSystem(), path, &text, &error)) << error;
+    const std::size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << text;
+    text.replace(at, from.size(), to);
+    std::unique_ptr<WritableFile> file;
+    ASSERT_TRUE(SystemFileSystem().OpenForWriting(path, &file));
+    ASSERT_TRUE(file->Write(text.data(), text.size()));
+    ASSERT_TRUE(file->Close());
+}
+
+// The last journal as velmora wrote it before the plug-in did: no time in the header, no count
+// of renames in the .done file.
+void MakeJournalOld(const HostRunner& host) {
+    std::string text;
+    std::string error;
+    const std::string journal = JournalFile(host, "00000001.journal");
+    ASSERT_TRUE(ReadWholeFile(SystemFileSystem(), journal, &text, &error)) << error;
+    const std::size_t time = text.find(", \"time\": ");
+    ASSERT_NE(time, std::string::npos);
+    Rewrite(journal, text.substr(time, text.find('}') - time), "");
+    const std::string done = JournalFile(host, "00000001.done");
+    ASSERT_TRUE(ReadWholeFile(SystemFileSystem(), done, &text, &error)) << error;
+    const std::size_t renamed = text.find(", \"renamed\": ");
+    ASSERT_NE(renamed, std::string::npos);
+    Rewrite(done, text.substr(renamed, text.find('}') - renamed), "");
+}
+
+bool Holds(const std::string& box, const std::string& text) {
+    return box.find(Json(text)) != std::string::npos;
+}
+
 TEST(Undo, TakesTheLastRunBackOnce) {
     HostRunner host;
     Prepared(host);
@@ -59,11 +100,10 @@ TEST(Undo, TakesTheLastRunBackOnce) {
     std::vector<std::string> moves;
     std::size_t begin = 0;
     for (std::size_t end; (end = result.out.find('\n', begin)) != std::string::npos; begin = end + 1) {
-        host::JsonObject line;
-        ASSERT_TRUE(host::ParseJsonObject(result.out.substr(begin, end - begin), &line));
-        moves.push_back(host::JsonText(line, "old").value_or("") + ">" +
-                        host::JsonText(line, "new").value_or("") + ":" +
-                        host::JsonText(line, "action").value_or(""));
+        JsonObject line;
+        ASSERT_TRUE(ParseJsonObject(result.out.substr(begin, end - begin), &line));
+        moves.push_back(JsonText(line, "old").value_or("") + ">" + JsonText(line, "new").value_or("") + ":" +
+                        JsonText(line, "action").value_or(""));
     }
     EXPECT_EQ(moves,
               (std::vector<std::string>{"IMG_4.raw>" + kOdd + ":rename", "IMG_3.jpg>" + kSea + ":rename",
@@ -120,16 +160,15 @@ TEST(Undo, LeavesWhatChangedSince) {
     EXPECT_EQ(host.Dir().ReadFile(kMountains), "content of " + kMountains);
 }
 
-// The journal is never a reason for a run to fail: the run goes on, says that it cannot be
-// undone, and undo says why.
+// The journal is never a reason for a run to fail: the run goes on, and undo says why it cannot
+// take it back.
 TEST(Undo, RunGoesOnWithoutAJournal) {
     HostRunner host;
     Prepared(host);
     {
         ScopedEnv state("XDG_STATE_HOME", host.Dir().PathOf("Descript.ion"));  // a file, not a directory
         HostResult result = RenameAll(host);
-        EXPECT_EQ(result.status, 0);
-        EXPECT_NE(result.err.find("warning: this run cannot be undone: "), std::string::npos) << result.err;
+        EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"Descript.ion", "IMG_1.jpg", "IMG_2.jpg",
                                                                     "IMG_3.jpg", "IMG_4.raw"}));
         result = host.Run({"-u"});
@@ -140,11 +179,11 @@ TEST(Undo, RunGoesOnWithoutAJournal) {
     // A journal that fails half-way leaves a note saying why in its place.
     FaultyFileSystem files;
     files.FailOperation("Write", 1);
-    host::Plan plan;
-    plan.items.push_back(host::PlanItem{"a", "b", ItemAction::Rename, "", std::nullopt, 1, 2});
-    host::JournalWriter writer(files, host.StateHome() + "/velmora");
+    JournalWriter writer(files, host.StateHome() + "/velmora");
     std::string error;
-    EXPECT_FALSE(writer.Write(std::filesystem::canonical(host.Dir().Path()).string(), plan, &error));
+    ASSERT_TRUE(writer.Begin(host.Dir().Path(), &error)) << error;
+    writer.Add("a", "b", 1, 2);
+    EXPECT_FALSE(writer.Commit("", nullptr, std::nullopt, &error));
     const HostResult result = host.Run({"-u"});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("cannot be undone: its journal could not be written (cannot write "),
@@ -157,8 +196,8 @@ TEST(Undo, JournalKeepsTheLastTenRuns) {
     host.MakeFiles({"a0"});
     for (int i = 0; i < 12; ++i)
         ASSERT_EQ(host.Run({"-y", "-m", "a" + std::to_string(i + 1), "a" + std::to_string(i)}).status, 0);
-    const std::string journals = host.StateHome() + "/velmora/" +
-                                 host::DirectoryKey(std::filesystem::canonical(host.Dir().Path()).string());
+    const std::string journals =
+        host.StateHome() + "/velmora/" + DirectoryKey(std::filesystem::canonical(host.Dir().Path()).string());
     std::vector<host::DirectoryEntry> entries;
     std::string error;
     ASSERT_TRUE(host::ReadDirectory(journals, &entries, &error)) << error;
@@ -177,6 +216,168 @@ TEST(Undo, JournalKeepsTheLastTenRuns) {
     // The last one is the one undone.
     EXPECT_EQ(host.Run({"-u"}).status, 0);
     EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"a11"});
+}
+
+// Where journals go: $XDG_STATE_HOME when absolute, else the system's state directory, else the
+// host's own place (beside the plug-in), else nowhere.
+TEST(Undo, JournalRootFollowsTheEnvironment) {
+    struct Place final : FaultyFileSystem {
+        std::string xdg, state;
+        std::string Environment(const char* name) override {
+            return std::string(name) == "XDG_STATE_HOME" ? xdg : std::string();
+        }
+        std::string StateDirectory() override { return state; }
+    };
+#if defined(_WIN32)
+    const std::string state = "C:\\Users\\u\\AppData\\Local", own = "C:\\xdg", folder = "\\Velmora";
+    const std::string xdgFolder = "\\velmora";
+#else
+    const std::string state = "/home/u/.local/state", own = "/xdg", folder = "/velmora", xdgFolder = folder;
+#endif
+    const struct {
+        std::string xdg, state, fallback, root;
+    } cases[] = {
+        {own, state, "", own + xdgFolder},
+        {"relative/state", state, "", state + folder},
+        {"", "", "/plugins/Velmora/Journal", "/plugins/Velmora/Journal"},
+        {"", "", "", ""},
+    };
+    for (const auto& c : cases) {
+        Place files;
+        files.xdg = c.xdg;
+        files.state = c.state;
+        EXPECT_EQ(JournalRoot(files, c.fallback), c.root) << c.xdg << " | " << c.state;
+    }
+}
+
+// The plug-in's menu entry takes back the last run of the panel's folder, journaled by the plug-in
+// in any host, or by an older velmora; velmora -u then finds nothing left to do.
+TEST(Undo, MenuEntryTakesTheRunBack) {
+    for (const bool old : {false, true}) {
+        SCOPED_TRACE(old ? "journal of an older velmora" : "journal of the plug-in");
+        HostRunner host;
+        Prepared(host);
+        const std::vector<std::string> before = host.Dir().ListNames();
+        ASSERT_EQ(RenameAll(host).status, 0);
+        if (old)
+            MakeJournalOld(host);
+
+        HostResult result = host.Run({"--menu", "2", "--yes"});
+        EXPECT_EQ(result.status, 0) << result.err;
+        const std::vector<std::string> question = result.Boxes("UndoBatch");
+        ASSERT_EQ(question.size(), 1u) << result.err;
+        EXPECT_TRUE(Holds(question[0], "4 files get their old names back")) << question[0];
+        EXPECT_TRUE(Holds(question[0], SystemFileSystem().FullPath(host.Dir().Path()))) << question[0];
+        EXPECT_TRUE(Holds(question[0], "and the description file its old lines")) << question[0];
+        EXPECT_EQ(question[0].find("renamed at ") != std::string::npos, !old) << question[0];
+        EXPECT_NE(question[0].find("\"buttons\":2"), std::string::npos);
+        EXPECT_EQ(result.Boxes("UndoLeft").size(), 0u);
+        EXPECT_EQ(host.Dir().ListNames(), before);
+        EXPECT_EQ(host.Dir().ReadFile(kSea), "content of " + kSea);
+        EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), kDescriptions);
+
+        result = host.Run({"-u"});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find("undone already"), std::string::npos) << result.err;
+    }
+}
+
+// Without a run to take back the menu's box says so, and No takes nothing back.
+TEST(Undo, MenuEntryChangesNothingWithoutARunToTakeBack) {
+    enum Scene { NoRun, Declined, UndoneAlready, NotJournaled, Damaged };
+    const struct {
+        Scene scene;
+        const char* answer;
+        const char* box;
+        const char* line;
+    } cases[] = {
+        {NoRun, "--yes", "UndoNothing", "There is no batch rename to undo in this folder."},
+        {Declined, "--cancel", "UndoBatch", "4 files get their old names back"},
+        {UndoneAlready, "--yes", "UndoNothing", "There is no batch rename to undo in this folder."},
+        {NotJournaled, "--yes", "UndoNothing", "The last batch rename here was not journaled:"},
+        {Damaged, "--yes", "UndoNothing", "The journal of the last batch rename here cannot be read:"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.box + std::string(" ") + c.line);
+        HostRunner host;
+        Prepared(host);
+        if (c.scene == Declined || c.scene == UndoneAlready || c.scene == Damaged) {
+            ASSERT_EQ(RenameAll(host).status, 0);
+        }
+        if (c.scene == UndoneAlready) {
+            ASSERT_EQ(host.Run({"-u"}).status, 0);
+        }
+        if (c.scene == Damaged)
+            Rewrite(JournalFile(host, "00000001.journal"), "{\"renames\": 4}", "{\"renames\": 5}");
+        if (c.scene == NotJournaled) {
+            // A journal that failed half-way leaves a note saying why in its place.
+            FaultyFileSystem files;
+            files.FailOperation("Write", 1);
+            JournalWriter writer(files, host.StateHome() + "/velmora");
+            std::string error;
+            ASSERT_TRUE(writer.Begin(host.Dir().Path(), &error)) << error;
+            writer.Add("DSC_1.jpg", "IMG_1.jpg", 1, 2);
+            EXPECT_FALSE(writer.Commit("", nullptr, std::nullopt, &error));
+        }
+        const std::vector<std::string> before = host.Dir().ListNames();
+        const std::string descriptions = host.Dir().ReadFile("Descript.ion");
+
+        const HostResult result = host.Run({"--menu", "2", c.answer});
+        const std::vector<std::string> boxes = result.Boxes(c.box);
+        ASSERT_EQ(boxes.size(), 1u) << result.err;
+        EXPECT_TRUE(Holds(boxes[0], c.line)) << boxes[0];
+        EXPECT_EQ(result.Calls("Message").size(), 1u) << "one box, nothing more";
+        EXPECT_EQ(host.Dir().ListNames(), before);
+        EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), descriptions);
+    }
+}
+
+// What changed since the run is left alone and named in a warning box, a few names and then how
+// many more; the rest comes back.
+TEST(Undo, MenuEntryNamesWhatItLeavesAlone) {
+    HostRunner host;
+    std::vector<std::string> names;
+    for (int i = 1; i <= 8; ++i)
+        names.push_back("\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE" + std::to_string(i) + ".jpg");  // фотоN.jpg
+    host.MakeFiles(names);
+    std::vector<std::string> args = {"-y", "-m", "\xE7\x85\xA7%#.%E", "-s", "1", "--"};  // 照N.jpg
+    args.insert(args.end(), names.begin(), names.end());
+    ASSERT_EQ(host.Run(args).status, 0);
+    // The first seven edited since; the eighth comes back.
+    for (int i = 1; i <= 7; ++i)
+        host.Dir().WriteFile("\xE7\x85\xA7" + std::to_string(i) + ".jpg", "edited since");
+
+    const HostResult result = host.Run({"--menu", "2", "--yes"});
+    EXPECT_EQ(result.status, 1);
+    const std::vector<std::string> left = result.Boxes("UndoLeft");
+    ASSERT_EQ(left.size(), 1u) << result.err;
+    // Last renamed first: 7, 6, 5, 4, 3 named, then the other two counted.
+    for (int i = 3; i <= 7; ++i)
+        EXPECT_TRUE(Holds(left[0], "\xE7\x85\xA7" + std::to_string(i) + ".jpg")) << left[0];
+    EXPECT_FALSE(Holds(left[0],
+                       "\xE7\x85\xA7"
+                       "2.jpg"))
+        << left[0];
+    EXPECT_TRUE(Holds(left[0], "and 2 more")) << left[0];
+    EXPECT_TRUE(host.Dir().Exists(names[7]));
+    EXPECT_EQ(host.Dir().ReadFile("\xE7\x85\xA7"
+                                  "1.jpg"),
+              "edited since");
+}
+
+// A run that stopped at an occupied name journaled every rename it would have tried: undo takes
+// back the ones done and leaves the file it stopped at, and the other file, without a word.
+TEST(Undo, StoppedRunComesBackWithoutComplaint) {
+    HostRunner host;
+    host.MakeFiles({"a", "b", "c", "b.new"});
+    const HostResult run = host.Run({"-y", "-m", "%F.new", "a", "b", "c"});
+    ASSERT_EQ(run.status, 1);
+    ASSERT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"a.new", "b", "b.new", "c"}));
+    const HostResult result = host.Run({"-u"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"a", "b", "b.new", "c"}));
+    EXPECT_EQ(host.Dir().ReadFile("b.new"), "content of b.new");
 }
 
 }  // namespace

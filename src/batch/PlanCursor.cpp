@@ -17,6 +17,7 @@ public:
 
     const char* GetText(int id) const override { return inner_.GetText(id); }
     int ShowWarning(const char*, std::initializer_list<const char*>) const override { return 0; }
+    int ShowBox(const char*, const std::vector<const char*>&, int, bool) const override { return -1; }
     void ShowProgress(const char*, const char*) const override {}
     void SaveScreen() override {}
     void RestoreScreen() override {}
@@ -26,6 +27,7 @@ public:
     PanelItemText SelectedItem(std::size_t index) override { return inner_.SelectedItem(index); }
     std::size_t ItemCount() const override { return inner_.ItemCount(); }
     PanelItemText Item(std::size_t index) override { return inner_.Item(index); }
+    bool PanelDirectory(std::string* directory) override { return inner_.PanelDirectory(directory); }
     void UpdatePanel() override {}
 
     bool AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) override {

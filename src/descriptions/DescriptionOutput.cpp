@@ -27,7 +27,8 @@ FileResult MakeTempFileName(FileSystem& files, std::string* destination) {
 
 }  // namespace
 
-DescriptionFailure DescriptionOutput::Open(const std::string& chosenName) {
+DescriptionFailure DescriptionOutput::Open(const std::string& chosenName,
+                                           std::optional<std::string>* before) {
     const PluginHost& host = context_.host;
     FileSystem& files = context_.files;
     descriptionName_ = chosenName;
@@ -43,6 +44,8 @@ DescriptionFailure DescriptionOutput::Open(const std::string& chosenName) {
             return Failed(DescriptionStep::ReadFile, read);
         }
     }
+    if (before)
+        *before = old;
     if (!edit_.Load(std::move(old))) {
         host.ShowWarning("DescUnicode", {host.GetText(MWarningTitle), host.GetText(MUnicodeDescriptions),
                                          descriptionName_.c_str(), host.GetText(MWarningButton)});
@@ -98,7 +101,8 @@ DescriptionResult DescriptionOutput::Finish() {
         temp_.Discard();
         return result;
     }
-    const std::string bytes = edit_.Render();
+    written_ = edit_.Render();
+    const std::string& bytes = written_;
     DescriptionFailure failure;
     if (const FileResult written = file_->Write(bytes.data(), bytes.size()); !written)
         failure = Failed(DescriptionStep::WriteLine, written);
@@ -108,6 +112,7 @@ DescriptionResult DescriptionOutput::Finish() {
     if (!failure && !closed)
         failure = Failed(DescriptionStep::Close, closed);
     if (failure) {
+        written_.clear();
         ShowCannotWrite();
         temp_.Discard();
         result.outcome = DescriptionOutcome::LinesLost;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -61,7 +62,8 @@ public:
     // Reads the chosen description file, relative to the directory, and opens the temporary
     // output. On failure the warning box has been shown and nothing was left behind; a description
     // file this host cannot write (UnicodeFile) or cannot read (ReadFile) is only named in its box.
-    DescriptionFailure Open(const std::string& chosenName);
+    // `before`, when given, receives the file's bytes as they were read (none: no such file).
+    DescriptionFailure Open(const std::string& chosenName, std::optional<std::string>* before = nullptr);
     bool IsOpen() const { return file_ != nullptr; }
     // The temporary file's name ("" until one is made).
     const std::string& TempName() const { return temp_.Name(); }
@@ -73,6 +75,8 @@ public:
 
     // Writes the new file and puts it in place when anything changed. Shows its own boxes.
     DescriptionResult Finish();
+    // After a Finish that replaced the file: the bytes it holds now.
+    const std::string& Written() const { return written_; }
 
 private:
     void ShowCannotWrite() const;
@@ -86,6 +90,7 @@ private:
     bool descriptionExisted_ = false;
     TempFile temp_;  // declared before file_: the file is closed before the guard deletes it
     std::unique_ptr<WritableFile> file_;
+    std::string written_;
 };
 
 }  // namespace velmora

@@ -268,5 +268,8 @@ inline void SetFindDataSize(FAR_FIND_DATA& data, std::uint64_t size) {
     data.nFileSize = size;
     data.nPhysicalSize = size;
 }
+inline std::uint64_t FindDataSize(const FAR_FIND_DATA& data) {
+    return data.nFileSize;
+}
 
 }  // namespace far

@@ -268,5 +268,8 @@ inline void SetFindDataSize(FAR_FIND_DATA& data, std::uint64_t size) {
     data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
     data.nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
 }
+inline std::uint64_t FindDataSize(const FAR_FIND_DATA& data) {
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
 
 }  // namespace far

@@ -83,4 +83,8 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string JournalFallbackRoot(const std::string& moduleDirectory) {
+    return moduleDirectory.empty() ? std::string() : moduleDirectory + "Journal";
+}
+
 }  // namespace far

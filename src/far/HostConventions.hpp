@@ -48,4 +48,13 @@ constexpr const char* kPreviewHelpTopic = "PreviewVelmora";
 constexpr const char* kNameHistory = "Velmora_Name";
 constexpr const char* kStartNumberHistory = "Velmora_StartNumber";
 
+// The plug-ins menu: its entries by the item number the host hands to the plug-in's open call.
+constexpr int kMenuRename = 0;
+constexpr int kMenuUndo = 1;
+
+// Where journals go when the system names no per-user state directory (Windows without
+// %LOCALAPPDATA%): a folder beside the plug-in module, whose own folder (with a trailing
+// separator) is given; "" when it is not known.
+std::string JournalFallbackRoot(const std::string& moduleDirectory);
+
 }  // namespace far

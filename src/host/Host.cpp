@@ -9,7 +9,6 @@
 #include "far/FarAbi.hpp"
 #include "far/HostConventions.hpp"
 #include "host/DescriptionIndex.hpp"
-#include "host/Journal.hpp"
 #include "host/Lng.hpp"
 #include "host/Options.hpp"
 #include "host/Panel.hpp"
@@ -169,8 +168,8 @@ std::unique_ptr<UserInterface> MakeUi(const HostOptions& options, const std::str
 #endif
 }
 
-// Where the run's plan is made once the dialog is confirmed: printed (--dry-run), shown (the
-// terminal preview), kept in the journal before the plug-in renames anything.
+// Where the run's plan is made once the dialog is confirmed: printed (--dry-run) or shown (the
+// terminal preview). The plug-in keeps the undo journal itself.
 class RunGate final : public DialogGate {
 public:
     RunGate(const HostOptions& options, ServiceSession& session, bool preview)
@@ -187,71 +186,27 @@ public:
             plan_ = ComputePlan(session_, options_.rootKey, items, count);
             return Verdict::Cancel;
         }
-        std::string error;
         // The Preview button's list is the plug-in's own look at the plan: the host's is not shown too.
-        if (preview_ && result == far::kDialogOkItem) {
-            const Plan plan = ComputePlan(session_, options_.rootKey, items, count);
-            switch (session_.ui->Preview(plan)) {
-                case PreviewAnswer::Rename:
-                    break;
-                case PreviewAnswer::Back:
-                    return Verdict::Back;
-                case PreviewAnswer::Cancel:
-                    return Verdict::Cancel;
-            }
-            if (Journaled(plan.Count(ItemAction::Rename), plan) &&
-                !journal_.Write(session_.currentDirectory, plan, &error))
-                journalError_ = error;
+        if (!preview_ || result != far::kDialogOkItem)
             return Verdict::Proceed;
+        const Plan plan = ComputePlan(session_, options_.rootKey, items, count);
+        switch (session_.ui->Preview(plan)) {
+            case PreviewAnswer::Rename:
+                return Verdict::Proceed;
+            case PreviewAnswer::Back:
+                return Verdict::Back;
+            case PreviewAnswer::Cancel:
+                break;
         }
-        // Without a preview nothing needs the plan's items afterwards: they go to the journal as
-        // they are planned.
-        const bool begun = journal_.Begin(session_.currentDirectory, &error);
-        std::size_t renames = 0;
-        const Plan plan = ComputePlan(session_, options_.rootKey, items, count, [&](const PlanItem& item) {
-            renames += item.action == ItemAction::Rename ? 1 : 0;
-            journal_.Add(item);
-        });
-        if (Journaled(renames, plan) && (!begun || !journal_.Commit(plan, &error)))
-            journalError_ = error;
-        return Verdict::Proceed;
-    }
-
-    // After the run: the journal learns that it finished. Warnings go to `err` (the terminal
-    // is the shell's again by now).
-    void Finish(std::ostream& err) {
-        if (!journalError_.empty())
-            err << "velmora: warning: this run cannot be undone: " << journalError_ << '\n';
-        if (!journaled_ || !journalError_.empty())
-            return;
-        std::optional<std::string> descriptions;
-        std::string bytes;
-        std::string ignored;
-        if (!descriptionFile_.empty() && SystemFileSystem().Attributes(descriptionFile_) != kNoAttributes &&
-            ReadWholeFile(descriptionFile_, &bytes, &ignored))
-            descriptions = std::move(bytes);
-        std::string error;
-        if (!journal_.Finish(descriptions, &error))
-            err << "velmora: warning: the journal does not know that the run finished: " << error << '\n';
+        return Verdict::Cancel;
     }
 
     const std::optional<Plan>& DryRunPlan() const { return plan_; }
 
 private:
-    // Whether the run changes anything undo could take back; notes what Finish needs.
-    bool Journaled(std::size_t renames, const Plan& plan) {
-        journaled_ = renames > 0 || (plan.savesDescriptions && !plan.descriptionFile.empty());
-        descriptionFile_ = plan.descriptionFile;
-        return journaled_;
-    }
-
     const HostOptions& options_;
     ServiceSession& session_;
     bool preview_;
-    JournalWriter journal_{SystemFileSystem(), JournalRoot()};
-    bool journaled_ = false;
-    std::string journalError_;
-    std::string descriptionFile_;
     std::optional<Plan> plan_;
 };
 
@@ -276,7 +231,11 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
         if (!ChangeDirectory(options.directory, &error))
             return fail(error);
         const std::string directory = CurrentDirectory();
-        return RunUndo(options, directory.empty() ? options.directory : directory, out, err);
+        // Where the plug-in beside this program keeps journals when the system names no place.
+        const std::string pluginDirectory =
+            options.pluginFile.empty() ? DefaultPluginDirectory() : DirectoryOf(options.pluginFile);
+        return RunUndo(options, directory.empty() ? options.directory : directory,
+                       far::JournalFallbackRoot(pluginDirectory), out, err);
     }
 
     if (options.answer == DialogAnswer::Ask && !(IsTerminal(0) && IsTerminal(1))) {
@@ -336,7 +295,7 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
         return fail(error);
     if (options.selectAll)
         panel.SelectAll();
-    else if (!panel.Select(names, &error))
+    else if ((options.menuItem == 0 || !names.empty()) && !panel.Select(names, &error))
         return fail(error);
     // The panel has the selection; a list of a million names need not stay beside it.
     std::vector<std::string>().swap(names);
@@ -382,7 +341,8 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
         far::PluginInfo info{};
         info.StructSize = static_cast<int>(sizeof(info));
         entryPoints.getPluginInfo(&info);
-        result = entryPoints.openPlugin(far::OPEN_PLUGINSMENU, 0);
+        result = entryPoints.openPlugin(far::OPEN_PLUGINSMENU,
+                                        options.menuItem == 1 ? far::kMenuUndo : far::kMenuRename);
     }
     ui.reset();  // a terminal UI gives the terminal back before anything more is printed
 
@@ -396,8 +356,6 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
             }
             status = plan->Warns() ? kExitWarning : status;
         }
-    } else {
-        gate.Finish(err);
     }
     if (result != far::kInvalidHandle) {
         err << "velmora: the plug-in opened a panel, which velmora cannot show\n";

@@ -82,6 +82,10 @@ std::string ManPage(const std::string& date) {
         "the options answer its fields.\n"
         "\\fB\\-\\-dry\\-run\\fR shows the plan, computed by the same code as the run, and changes nothing.\n"
         "Every run that renames is kept in a journal first, so that \\fB\\-\\-undo\\fR can take it back.\n"
+        "The plug\\-in writes the journal itself, in every host: \\fBvelmora \\-u\\fR takes back a run made\n"
+        "in far2l, and the plug\\-in's menu entry \\fIUndo last batch rename\\fR (\\fB\\-\\-menu 2\\fR here, "
+        "its\n"
+        "question answered by \\fB\\-\\-yes\\fR or \\fB\\-\\-cancel\\fR) takes back a run made by velmora.\n"
         ".SH OPTIONS\n";
     for (const OptionEntry& entry : OptionTable()) {
         if (entry.group)
@@ -111,7 +115,10 @@ std::string ManPage(const std::string& date) {
         ".TP\n\\fI$XDG_CONFIG_HOME/velmora/registry.reg\\fR\n"
         "the plug\\-in's options and the stored \\fB\\-\\-preview\\fR switch (REGEDIT4 text)\n"
         ".TP\n\\fI$XDG_STATE_HOME/velmora/\\fR\n"
-        "the undo journal: the last 10 runs of each directory (default \\fI~/.local/state/velmora\\fR)\n"
+        "the undo journal: the last 10 runs of each directory (default \\fI~/.local/state/velmora/\\fR;\n"
+        "on Windows \\fI%LOCALAPPDATA%\\e\\&Velmora\\e\\fR, or the \\fIJournal\\fR folder beside the "
+        "plug\\-in\n"
+        "when that is not set)\n"
         ".SH EXAMPLES\n"
         ".TP\n\\fBvelmora \\-n \\-y \\-m 'IMG_%#.%E' \\-s 1 *.jpg\\fR\n"
         "shows how the pictures would be numbered, and renames nothing\n"

@@ -28,6 +28,7 @@ enum class OptionId {
     Preview,
     NoPreview,
     Undo,
+    Menu,
     Columns,
     RootKey,
     Lang,
@@ -81,6 +82,7 @@ const std::vector<Option>& Options() {
          OptionId::NoPreview},
         {{"undo", 'u', V::None, nullptr, "take back the most recent run in the directory", nullptr},
          OptionId::Undo},
+        {{"menu", 0, V::Text, "1|2", "open menu entry 1 (rename) or 2 (undo)", nullptr}, OptionId::Menu},
         {{"columns", 0, V::Text, "TYPES", "panel columns (default N,Z: with descriptions)", "Host"},
          OptionId::Columns},
         {{"root-key", 0, V::Text, "KEY", "settings root (default Software\\Far\\Plugins)", nullptr},
@@ -215,6 +217,13 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Host
         case OptionId::Undo:
             options->mode = HostMode::Undo;
             return true;
+        case OptionId::Menu:
+            if (value != "1" && value != "2") {
+                *error = "option '" + shown + "' takes 1 or 2, not '" + value + "'";
+                return false;
+            }
+            options->menuItem = value == "1" ? 0 : 1;
+            return true;
         case OptionId::Columns:
             if (!CheckLength(shown, value, kMaxColumnTypes, error))
                 return false;
@@ -261,7 +270,18 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
         *error = "option '--json' writes the plan of '--dry-run'; give that too";
         return false;
     }
+    if (options.menuItem == 1 && (selects || options.selectAll || options.mask || options.start ||
+                                  options.withoutZero || options.saveDescriptions || options.dryRun)) {
+        *error =
+            "option '--menu 2' takes back the panel's last run from the plug-in's menu; give no names "
+            "and no answers for the rename dialog with it";
+        return false;
+    }
     if (options.mode == HostMode::Undo) {
+        if (options.menuItem != 0) {
+            *error = "options '--undo' and '--menu' exclude each other";
+            return false;
+        }
         if (selects || options.selectAll) {
             *error =
                 "option '--undo' takes back the last run as it was; give no names, '--all' or "
@@ -397,7 +417,9 @@ std::string UsageText() {
         "\n"
         "Without --yes or --cancel the dialog is shown on the terminal. Short options\n"
         "group (-yd is -y -d); -- ends the options. Each run that renames is kept in a\n"
-        "journal first, so that --undo can take it back.\n"
+        "journal first, so that --undo (or the plug-in's menu entry, --menu 2) can take\n"
+        "it back. The journal is in $XDG_STATE_HOME/velmora/ (default\n"
+        "~/.local/state/velmora/; on Windows %LOCALAPPDATA%\\Velmora\\).\n"
         "Exit status: 0 done; 1 a warning was shown (--dry-run: would be; --undo: not\n"
         "everything could be taken back); 2 usage or loading error.\n";
     return text;

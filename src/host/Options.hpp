@@ -36,6 +36,7 @@ struct HostOptions {
     bool nullSeparated = false;  // the names in selectFrom end with a zero byte, not a line end
     bool selectAll = false;
     HostMode mode = HostMode::Run;
+    int menuItem = 0;             // the plug-ins menu entry opened: 0 rename, 1 undo last batch rename
     bool dryRun = false;          // show the plan (or the undo), change nothing
     bool json = false;            // the plan as JSON lines
     std::optional<bool> preview;  // the stored preview switch is to be set to this

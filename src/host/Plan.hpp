@@ -1,5 +1,5 @@
-// The plan of a rename run as velmora shows it: printed by --dry-run, shown by the terminal
-// preview, kept in the undo journal.
+// The plan of a rename run as velmora shows it: printed by --dry-run and shown by the terminal
+// preview.
 #pragma once
 
 #include <string>

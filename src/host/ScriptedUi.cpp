@@ -117,7 +117,9 @@ int ScriptedUi::Message(std::uint32_t /*flags*/, const char* /*helpTopic*/, cons
         Finish();
         err_ << "velmora: " << BoxText(lines, count, buttons) << '\n';
         err_.flush();
-        return 0;
+        // A question (Yes/No, the undo's) is answered as the dialog is: --yes takes the first
+        // button, --cancel the last.
+        return buttons > 1 && answer_ == DialogAnswer::Cancel ? buttons - 1 : 0;
     }
     if (!showProgress_)
         return 0;

@@ -16,8 +16,7 @@
 namespace velmora::host {
 
 // Asked when a dialog closes with a button, before the plug-in learns of it: for the rename
-// dialog's OK, the host's chance to work out the plan, show it, keep it in the journal, or stop
-// there.
+// dialog's OK, the host's chance to work out the plan, show it, or stop there.
 class DialogGate {
 public:
     enum class Verdict {

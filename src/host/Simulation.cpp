@@ -101,6 +101,7 @@ Plan ComputePlan(const ServiceSession& live, const std::string& rootKey, const f
     HostApi host(startup);
     // The plug-in's own text: the plan cuts names and writes descriptions as the run does.
     RunContext context{host, directory, registry, rootKey + "\\Velmora", rootKey, kRecordHostText};
+    context.keepsJournal = false;
     context.oem = RecordHostOemCodePage();
     context.observer = &builder;
     RunReport report;

@@ -8,22 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "batch/JsonLine.hpp"
 #include "far/FarAbi.hpp"
 #include "host/UserInterface.hpp"
 
 namespace velmora::host {
 
-// Bytes of the valid UTF-8 character at text[0] (1 for ASCII), or 0 when none starts there.
-std::size_t ValidUtf8Length(const char* text, std::size_t size);
+// The engine's JSON text, which the trace writes too.
+using velmora::AppendJsonString;
+using velmora::JsonString;
+using velmora::ValidUtf8Length;
 
-// A JSON string literal (quotes included) for bytes. Valid UTF-8 passes through; every byte
-// that is not part of a valid UTF-8 sequence is written as \u00XX.
-std::string JsonString(const char* data, std::size_t size);
-// The same literal appended to `out`.
-void AppendJsonString(const char* data, std::size_t size, std::string* out);
-inline std::string JsonString(const std::string& text) {
-    return JsonString(text.data(), text.size());
-}
 // "null" for a null pointer.
 std::string JsonStringOrNull(const char* text);
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/PathNames.hpp"
+#include "platform/Platform.hpp"
 
 namespace velmora::host {
 
@@ -55,12 +56,7 @@ std::string CurrentDirectory();
 // A path in the host's code page as the standard library's streams take it.
 std::filesystem::path StreamPath(const std::string& path);
 
-struct DirectoryEntry {
-    std::string name;          // bare name, bytes as the system gives them
-    std::uint32_t attributes;  // host attribute bits (see platform/Platform.hpp)
-    std::uint64_t size;
-    std::uint64_t writeTime;  // FILETIME-style 100 ns ticks since 1601, 0 when unknown
-};
+using velmora::DirectoryEntry;
 
 // Every entry of a directory except "." and "..", in the system's order. False with a reason
 // ("opendir(DIR): reason") when the directory cannot be read.

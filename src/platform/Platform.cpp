@@ -21,6 +21,48 @@ bool Registry::WriteValues(const std::string& keyPath, const std::vector<Registr
     return all;
 }
 
+namespace {
+std::string NotSupported(const char* what, const std::string& path) {
+    return std::string(what) + "(" + path +
+           "): " + std::make_error_code(std::errc::function_not_supported).message();
+}
+}  // namespace
+
+bool FileSystem::ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
+                               std::string* error) {
+    entries->clear();
+    *error = NotSupported("list", directory);
+    return false;
+}
+
+bool FileSystem::Query(const std::string&, DirectoryEntry*) {
+    return false;
+}
+
+bool FileSystem::MakeDirectories(const std::string& path, std::string* error) {
+    *error = NotSupported("mkdir", path);
+    return false;
+}
+
+std::string FileSystem::Environment(const char*) {
+    return std::string();
+}
+
+std::string FileSystem::StateDirectory() {
+    return std::string();
+}
+
+std::string FileSystem::FullPath(const std::string& path) {
+    return path;
+}
+
+bool ReadWholeFile(FileSystem& files, const std::string& path, std::string* bytes, std::string* error) {
+    const FileResult read = files.ReadStart(path, kWholeFile, bytes);
+    if (!read)
+        *error = "read(" + path + "): " + read.Error().message();
+    return static_cast<bool>(read);
+}
+
 FileSystem& Files() {
     return g_files ? *g_files : SystemFileSystem();
 }

@@ -44,6 +44,14 @@ constexpr std::size_t kWholeFile = static_cast<std::size_t>(-1);
 // What the attribute query gives for a path that cannot be queried.
 constexpr std::uint32_t kNoAttributes = 0xFFFFFFFFu;
 
+// One entry of a directory, as a listing or a query gives it.
+struct DirectoryEntry {
+    std::string name;          // bare name, bytes as the system gives them
+    std::uint32_t attributes;  // host attribute bits (above)
+    std::uint64_t size;
+    std::uint64_t writeTime;  // FILETIME-style 100 ns ticks since 1601, 0 when unknown
+};
+
 // A file open for writing; closed by its destructor when not closed before.
 class WritableFile {
 public:
@@ -89,7 +97,34 @@ public:
     // Sets attribute bits (kAttrHidden) on a file, keeping the ones it has. Only the systems whose
     // files carry such bits do it; the others answer "not supported".
     virtual FileResult AddAttributes(const std::string& path, std::uint32_t bits);
+
+    // What the undo journal needs besides. A file system that keeps no journal (a simulation, a
+    // test's stand-in) may leave them: by default each fails, and a run without a journal still
+    // runs.
+
+    // Every entry of a directory except "." and "..", in the system's order; false with a reason
+    // ("call(DIR): reason") when it cannot be read.
+    virtual bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
+                               std::string* error);
+    // One entry as ListDirectory would give it (entry->name is left alone); false when the path
+    // names nothing.
+    virtual bool Query(const std::string& path, DirectoryEntry* entry);
+    // Creates a directory and any missing parents, for the user alone where the system can say
+    // so; true when it exists afterwards.
+    virtual bool MakeDirectories(const std::string& path, std::string* error);
+    // An environment variable in this file system's encoding of names; "" when unset.
+    virtual std::string Environment(const char* name);
+    // Where per-user state lives by the system's convention (~/.local/state, %LOCALAPPDATA%);
+    // "" when the system says nothing.
+    virtual std::string StateDirectory();
+    // A directory's absolute name as the system spells it (links resolved on POSIX, the long
+    // form on Windows), without a trailing separator, so that two names of one folder are one
+    // string; the path as it is when it cannot be resolved.
+    virtual std::string FullPath(const std::string& path);
 };
+
+// A whole file's bytes through `files`; false with a reason when it cannot be read.
+bool ReadWholeFile(FileSystem& files, const std::string& path, std::string* bytes, std::string* error);
 
 // One value of a batch write: text stored as a string value (REG_SZ) or a 32-bit number
 // (REG_DWORD).

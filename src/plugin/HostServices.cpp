@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "far/HostConventions.hpp"
 #include "platform/CodePage.hpp"
 #include "plugin/RenameDialog.hpp"
 
@@ -16,7 +17,17 @@ far::PluginStartupInfo g_info{};
 std::string g_settingsKeyPath;
 
 PanelItemText TextOf(const far::PluginPanelItem& item) {
-    return PanelItemText{far::FieldText(item.FindData.cFileName), item.Description};
+    const far::FILETIME& time = item.FindData.ftLastWriteTime;
+    return PanelItemText{far::FieldText(item.FindData.cFileName), item.Description,
+                         far::FindDataSize(item.FindData),
+                         (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime};
+}
+
+// The folder of the plug-in module, with its separator: ModuleName is its full path.
+std::string ModuleDirectory() {
+    const std::string_view module = far::FieldText(g_info.ModuleName);
+    const std::size_t slash = module.find_last_of("/\\");
+    return slash == std::string_view::npos ? std::string() : std::string(module.substr(0, slash + 1));
 }
 
 }  // namespace
@@ -59,6 +70,12 @@ int HostApi::ShowWarning(const char* helpTopic, std::initializer_list<const char
                           static_cast<int>(items.size()), 1);
 }
 
+int HostApi::ShowBox(const char* helpTopic, const std::vector<const char*>& lines, int buttons,
+                     bool warning) const {
+    return info_->Message(info_->ModuleNumber, warning ? far::FMSG_WARNING : 0, helpTopic, lines.data(),
+                          static_cast<int>(lines.size()), buttons);
+}
+
 void HostApi::ShowProgress(const char* title, const char* line) const {
     const char* lines[] = {title, line};
     info_->Message(info_->ModuleNumber, 0, nullptr, lines, 2, 0);
@@ -96,6 +113,11 @@ std::size_t HostApi::ItemCount() const {
 
 PanelItemText HostApi::Item(std::size_t index) {
     return TextOf(panel_.PanelItems[index]);
+}
+
+bool HostApi::PanelDirectory(std::string* directory) {
+    *directory = std::string(far::FieldText(panel_.CurDir));
+    return !directory->empty();
 }
 
 void HostApi::UpdatePanel() {
@@ -138,6 +160,7 @@ const CodePage* RecordHostOemCodePage() {
 RunContext MakeRunContext(PluginHost& host) {
     RunContext context{host, Files(), Settings(), g_settingsKeyPath, HostRootKey(), kRecordHostText};
     context.oem = RecordHostOemCodePage();
+    context.journalFallback = far::JournalFallbackRoot(ModuleDirectory());
     return context;
 }
 

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "far/FarAbi.hpp"
 #include "ports/Messages.hpp"
@@ -31,6 +32,8 @@ public:
     const char* GetText(int id) const override;
     // A warning box (FMSG_WARNING) whose last line is its one button.
     int ShowWarning(const char* helpTopic, std::initializer_list<const char*> lines) const override;
+    int ShowBox(const char* helpTopic, const std::vector<const char*>& lines, int buttons,
+                bool warning) const override;
     void ShowProgress(const char* title, const char* line) const override;
     void SaveScreen() override;
     void RestoreScreen() override;
@@ -41,6 +44,8 @@ public:
     PanelItemText SelectedItem(std::size_t index) override;
     std::size_t ItemCount() const override;
     PanelItemText Item(std::size_t index) override;
+    // The panel's CurDir.
+    bool PanelDirectory(std::string* directory) override;
     void UpdatePanel() override;
 
     bool AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) override;

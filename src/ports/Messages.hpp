@@ -37,7 +37,21 @@ enum MessageId : int {
     MActionKeep = 29,
     MActionStop = 30,
     MActionUnreached = 31,
-    MessageCount = 32,
+    MUndoMenuEntry = 32,
+    MUndoTitle = 33,
+    MUndoFiles = 34,
+    MUndoFolder = 35,
+    MUndoTime = 36,
+    MUndoDescriptions = 37,
+    MYes = 38,
+    MNo = 39,
+    MUndoNothing = 40,
+    MUndoUnavailable = 41,
+    MUndoDamaged = 42,
+    MUndoLeft = 43,
+    MUndoMore = 44,
+    MUndoFailed = 45,
+    MessageCount = 46,
 };
 
 }  // namespace velmora

@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "rename/NameTemplate.hpp"
 #include "settings/Settings.hpp"
@@ -39,6 +42,9 @@ constexpr LengthUnit CutUnit(HostText text) {
 struct PanelItemText {
     std::string_view name;
     const char* description = nullptr;  // null when the item has none
+    // As the panel lists the file: by these the undo journal knows it again.
+    std::uint64_t size = 0;
+    std::uint64_t writeTime = 0;  // FILETIME ticks (100 ns since 1601)
 };
 
 class PluginHost {
@@ -49,6 +55,10 @@ public:
     virtual const char* GetText(int id) const = 0;
     // A warning box whose last line is its one button; the button's index, or -1.
     virtual int ShowWarning(const char* helpTopic, std::initializer_list<const char*> lines) const = 0;
+    // A box of any number of lines whose last `buttons` lines are its buttons; a warning box when
+    // `warning`. The button's index, or -1 when the box was closed without one.
+    virtual int ShowBox(const char* helpTopic, const std::vector<const char*>& lines, int buttons,
+                        bool warning) const = 0;
     // A box without buttons that stays on screen while the work goes on.
     virtual void ShowProgress(const char* title, const char* line) const = 0;
 
@@ -67,6 +77,9 @@ public:
     // Every item of the panel.
     virtual std::size_t ItemCount() const = 0;
     virtual PanelItemText Item(std::size_t index) = 0;
+    // The folder the panel shows, as the host names it; false when it names none (a plug-in's
+    // panel, say).
+    virtual bool PanelDirectory(std::string* directory) = 0;
     // Has the host read the folder again, keeping the selection, and redraw the panel.
     virtual void UpdatePanel() = 0;
 

@@ -48,6 +48,10 @@ struct RunContext {
     // A description file the run creates gets the hidden attribute, as the host's own writes give it
     // (FAR 3, whose SetHidden is on unless the user turned it off).
     bool hideNewDescriptionFile = false;
+    // Whether the run writes the undo journal: not when it is a plan, run against a simulation.
+    bool keepsJournal = true;
+    // Where the undo journal goes when the system names no per-user state directory; "" for none.
+    std::string journalFallback = std::string();
 };
 
 }  // namespace velmora

@@ -13,9 +13,9 @@ namespace {
 // The description file being rebuilt is never renamed: the new one is written under its old name,
 // and the host would find no descriptions under any other. The file system is asked only when
 // the names differ in letter case alone.
-bool IsDescriptionFile(FileSystem& files, const std::string& name, const std::string& descriptionName) {
-    return name == descriptionName ||
-           (far::EqualIgnoringAsciiCase(name, descriptionName) && files.SameFile(name, descriptionName));
+bool IsDescriptionFile(FileSystem& files, std::string_view name, const std::string& descriptionName) {
+    return name == descriptionName || (far::EqualIgnoringAsciiCase(name, descriptionName) &&
+                                       files.SameFile(std::string(name), descriptionName));
 }
 
 }  // namespace
@@ -45,7 +45,8 @@ bool RenameRun::Begin(RunReport* report) {
         FindDescriptionFile(context_, &descriptionName_);
         // A plan of the names alone opens nothing: it only keeps the file under its name.
         if (const DescriptionFailure failure =
-                rewritesDescriptions_ ? descriptions_.Open(descriptionName_) : DescriptionFailure{}) {
+                rewritesDescriptions_ ? descriptions_.Open(descriptionName_, &descriptionsBefore_)
+                                      : DescriptionFailure{}) {
             report->outcome = RunOutcome::Warned;
             // A description file this host cannot write or read stays as it was; the renames go
             // on, and the file is still never renamed itself.
@@ -67,6 +68,8 @@ bool RenameRun::Begin(RunReport* report) {
     counter_.bound = CounterWidthBound(options_.StartNumber, counter_.start, count);
     counter_.withoutZero = options_.WithoutZero != 0;
     unit_ = CutUnit(context_.text);
+    if (context_.keepsJournal && rewritesDescriptions_)
+        WriteJournal();
     progress_.Begin(count, unit_);
     return true;
 }
@@ -79,7 +82,11 @@ bool RenameRun::Item(std::uint32_t i) {
     oldName_.assign(item.name);
     progress_.Item(i, oldName_);
 
-    ExpandTemplateInto(newName_, options_.Mask.c_str(), oldName_, i, counter_, unit_);
+    // The journal's pass expanded every name already.
+    if (i < newNames_.size())
+        newName_.swap(newNames_[i]);
+    else
+        ExpandTemplateInto(newName_, options_.Mask.c_str(), oldName_, i, counter_, unit_);
     if (newName_ == oldName_ || (save_ && IsDescriptionFile(files, oldName_, descriptionName_))) {
         if (observer)
             observer->Item(i, oldName_, oldName_, ItemAction::Keep, "");
@@ -103,6 +110,7 @@ bool RenameRun::Item(std::uint32_t i) {
         }
         return false;
     }
+    ++renamed_;
     if (observer)
         observer->Item(i, oldName_, newName_, ItemAction::Rename, "");
     if (descriptions_.IsOpen())
@@ -126,6 +134,10 @@ RunReport RenameRun::Finish(RunReport report) {
         completed = result.outcome != DescriptionOutcome::NotReplaced &&
                     result.outcome != DescriptionOutcome::KeptAside;
         report.descriptions = result;
+        journal_.Finish(renamed_,
+                        result.outcome == DescriptionOutcome::Replaced ? &descriptions_.Written() : nullptr);
+    } else {
+        journal_.Finish(renamed_, nullptr);
     }
     report.state = state_;
     report.outcome =
@@ -147,6 +159,33 @@ RunReport RenameRun::Execute() {
             Unreached(i);
     }
     return Finish(report);
+}
+
+void RenameRun::WriteJournal() {
+    PluginHost& host = context_.host;
+    const std::uint32_t count = counter_.total;
+    if (!journal_.Begin()) {
+        descriptionsBefore_.reset();
+        return;
+    }
+    std::size_t renames = 0;
+    newNames_.resize(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const PanelItemText item = host.SelectedItem(i);
+        const std::string_view oldName = item.name;
+        std::string& newName = newNames_[i];
+        ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_, unit_);
+        // The same choice as the loop's: only what it will try to rename.
+        if (newName == oldName || (save_ && IsDescriptionFile(context_.files, oldName, descriptionName_)))
+            continue;
+        journal_.Add(oldName, newName, item);
+        ++renames;
+    }
+    // A run that renames nothing has nothing to take back, and must not hide the one before it.
+    if (renames > 0)
+        journal_.Commit(descriptions_.IsOpen() ? descriptionName_ : std::string(), descriptionsBefore_);
+    // The journal has its copy of the old descriptions; the edit keeps its own.
+    descriptionsBefore_.reset();
 }
 
 RunReport RunRename(const RunContext& context) {

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "batch/RunJournal.hpp"
 #include "descriptions/DescriptionOutput.hpp"
 #include "ports/RunContext.hpp"
 #include "rename/NameTemplate.hpp"
@@ -43,7 +45,8 @@ public:
         : context_(context),
           progress_(context_.host, context_.clock),
           descriptions_(context_),
-          rewritesDescriptions_(rewritesDescriptions) {}
+          rewritesDescriptions_(rewritesDescriptions),
+          journal_(context_) {}
     RenameRun(const RenameRun&) = delete;
     RenameRun& operator=(const RenameRun&) = delete;
 
@@ -60,6 +63,8 @@ public:
     RunReport Finish(RunReport report);
 
 private:
+    // Before the first rename: every rename the run will try goes to the undo journal.
+    void WriteJournal();
     void Stop(const char* helpTopic, std::initializer_list<const char*> lines);
 
     const RunContext& context_;
@@ -71,7 +76,11 @@ private:
     std::string descriptionName_;  // the description file chosen for the rewrite
     DescriptionOutput descriptions_;
     bool rewritesDescriptions_;
-    bool leftAsItWas_ = false;  // the description file is one this host leaves alone
+    bool leftAsItWas_ = false;                       // the description file is one this host leaves alone
+    std::optional<std::string> descriptionsBefore_;  // the description file's bytes before the run
+    RunJournal journal_;
+    std::vector<std::string> newNames_;  // expanded for the journal, taken by the loop
+    std::size_t renamed_ = 0;
     RunState state_ = RunState::Clean;
     // Both names are built in buffers of the run's own, reused from item to item.
     std::string oldName_;

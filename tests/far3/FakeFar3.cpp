@@ -199,7 +199,7 @@ struct Far3Services {
             box.lines.push_back(Utf8Of(items[i]));
         box.buttons = buttons;
         g_far->boxes.push_back(box);
-        return 0;
+        return buttons > 1 ? g_far->questionAnswer : 0;
     }
 
     static const wchar_t* VELMORA_FAR3_API GetMsg(const far3::GUID* plugin, intptr_t id) {
@@ -410,8 +410,10 @@ struct Far3Services {
     }
 };
 
-FakeFar3::FakeFar3(std::string folder) : folder_(std::move(folder)) {
+FakeFar3::FakeFar3(std::string folder) : folder_(std::move(folder)), state_(folder_ + ".state") {
     g_far = this;
+    // The undo journal goes beside the folder, not into the system's state directory.
+    SetEnvironmentVariableW(L"XDG_STATE_HOME", WideOf(state_).c_str());
     // FAR's start-up record and standard functions are locals of its own, gone after the call.
     far3::PluginStartupInfo info{};
     alignas(8) unsigned char standardFunctions[far3::At(200, 400)] = {};
@@ -439,14 +441,17 @@ FakeFar3::FakeFar3(std::string folder) : folder_(std::move(folder)) {
 
 FakeFar3::~FakeFar3() {
     g_far = nullptr;
+    SetEnvironmentVariableW(L"XDG_STATE_HOME", nullptr);
+    std::error_code ignored;
+    fs::remove_all(fs::path(WideOf(state_)), ignored);
 }
 
-far3::HANDLE FakeFar3::Open() {
+far3::HANDLE FakeFar3::Open(const far3::GUID* entry) {
     ReadFolder();
     far3::OpenInfo open{};
     open.StructSize = sizeof open;
     open.OpenFrom = far3::OPEN_PLUGINSMENU;
-    open.Guid = &kMenuGuid;
+    open.Guid = entry ? entry : &kMenuGuid;
     const far3::HANDLE result = OpenW(&open);
     EXPECT_EQ(settingsHandles_, 0) << "a settings handle was not freed";
     return result;
@@ -462,7 +467,7 @@ void FakeFar3::ReadFolder() {
         for (const std::string& name : selection)
             keep.push_back(WideOf(name));
     }
-    entries_.assign(1, Entry{L"..", FILE_ATTRIBUTE_DIRECTORY, false, L"", false});
+    entries_.assign(1, Entry{L"..", FILE_ATTRIBUTE_DIRECTORY, 0, {}, false, L"", false});
     const fs::path folder(WideOf(folder_));
     std::map<std::wstring, std::wstring> descriptions;
     // FAR loads descriptions only for a view that shows them.
@@ -481,7 +486,11 @@ void FakeFar3::ReadFolder() {
         names.push_back(entry.path().filename().wstring());
     std::sort(names.begin(), names.end());
     for (const std::wstring& name : names) {
-        Entry entry{name, GetFileAttributesW((folder / name).wstring().c_str()), false, L"", false};
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        GetFileAttributesExW((folder / name).wstring().c_str(), GetFileExInfoStandard, &data);
+        const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        const far3::FILETIME time{data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime};
+        Entry entry{name, data.dwFileAttributes, size, time, false, L"", false};
         const auto found = descriptions.find(Upper(name));
         if (found != descriptions.end()) {
             entry.hasDescription = true;
@@ -522,6 +531,8 @@ std::intptr_t FakeFar3::PutItem(const Entry& entry, void* param2) {
         item.Description = description;
     }
     item.FileAttributes = entry.attributes;
+    item.FileSize = entry.size;
+    item.LastWriteTime = entry.writeTime;
     item.Flags = entry.selected ? far3::PPIF_SELECTED : 0;
     return static_cast<std::intptr_t>(needed);
 }

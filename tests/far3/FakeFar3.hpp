@@ -80,8 +80,9 @@ public:
     FakeFar3(const FakeFar3&) = delete;
     FakeFar3& operator=(const FakeFar3&) = delete;
 
-    // F11 and the plug-in's entry: OpenW from the plug-ins menu; its result.
-    far3::HANDLE Open();
+    // F11 and the plug-in's entry: OpenW from the plug-ins menu; its result. `entry` is the menu
+    // item's GUID (null: the rename).
+    far3::HANDLE Open(const far3::GUID* entry = nullptr);
 
     // The panel. Selected names in panel order; none: the first entry is under the cursor.
     std::vector<std::string> selection;
@@ -110,7 +111,10 @@ public:
     std::vector<Menu> menus;
     bool menuEsc = false;
 
-    std::vector<Far3Box> boxes;  // warnings only; progress boxes are counted
+    // The button the user takes in a box of more than one (a question).
+    std::intptr_t questionAnswer = 0;
+
+    std::vector<Far3Box> boxes;  // boxes with buttons; progress boxes are counted
     int progressBoxes = 0;
     std::vector<Far3Dialog> dialogs;
     std::vector<std::string> calls;  // "SaveScreen", "Control(2,1)", "Dialog", "RestoreScreen", ...
@@ -122,6 +126,8 @@ private:
     struct Entry {
         std::wstring name;
         std::uint32_t attributes = 0;
+        std::uint64_t size = 0;
+        far3::FILETIME writeTime{};
         bool hasDescription = false;
         std::wstring description;
         bool selected = false;
@@ -131,6 +137,7 @@ private:
     std::intptr_t PutItem(const Entry& entry, void* param2);
 
     std::string folder_;
+    std::string state_;           // XDG_STATE_HOME while the host lives: the journals
     std::vector<Entry> entries_;  // ".." first
     std::vector<std::wstring> dialogTexts_;
     std::vector<Far3ShownItem> running_;

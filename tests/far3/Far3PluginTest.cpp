@@ -1,6 +1,6 @@
 // The FAR 3 plug-in in-process against the fake FAR 3, in this build's layout (x86 or x64): its
 // exports, the dialog and the settings store, whole runs over Cyrillic and CJK names with their
-// description files in every code page FAR 3 reads, and the failure boxes.
+// description files in every code page FAR 3 reads, taken back from the menu, and the failure boxes.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -78,7 +78,7 @@ TEST(Far3Plugin, ExportsByNameAndGlobalInfo) {
     EXPECT_EQ(info.MinFarVersion.Build, 6727u);
     FreeLibrary(module);
 
-    // One entry in the plug-ins menu, in FAR's language, under the menu item's GUID.
+    // Two entries in the plug-ins menu (rename, undo), in FAR's language, under their GUIDs.
     Far3Folder folder;
     FakeFar3 host(folder.Path());
     far3::PluginInfo plugin{};
@@ -87,9 +87,11 @@ TEST(Far3Plugin, ExportsByNameAndGlobalInfo) {
     EXPECT_EQ(plugin.Flags, 0u);
     EXPECT_EQ(plugin.DiskMenu.Count, 0u);
     EXPECT_EQ(plugin.PluginConfig.Count, 0u);
-    ASSERT_EQ(plugin.PluginMenu.Count, 1u);
+    ASSERT_EQ(plugin.PluginMenu.Count, 2u);
     EXPECT_TRUE(SameGuid(plugin.PluginMenu.Guids[0], kMenuGuid));
     EXPECT_EQ(Utf8Of(plugin.PluginMenu.Strings[0]), T(MMenuEntry));
+    EXPECT_TRUE(SameGuid(plugin.PluginMenu.Guids[1], kUndoMenuGuid));
+    EXPECT_EQ(Utf8Of(plugin.PluginMenu.Strings[1]), T(MUndoMenuEntry));
 }
 
 // The dialog shows the stored options; what the user enters is stored after OK only, strings as
@@ -209,6 +211,31 @@ TEST(Far3Plugin, RenamesKeepDescriptionsInTheFilesCodePage) {
         if (c.cjkDescription)
             now += four + " " + sunset + "\r\n";
         EXPECT_EQ(folder.Read("Descript.ion"), Encoded(c.after, now));
+
+        // The menu's undo: No changes nothing; Yes brings back every name and the old bytes; a
+        // second undo finds nothing to do.
+        for (const std::intptr_t answer : {1, 0}) {
+            host.boxes.clear();
+            host.questionAnswer = answer;
+            EXPECT_EQ(host.Open(&kUndoMenuGuid), nullptr);
+            ASSERT_EQ(host.boxes.size(), 1u);
+            EXPECT_EQ(host.boxes[0].help, "UndoBatch");
+            EXPECT_TRUE(SameGuid(host.boxes[0].id, WarningGuid("UndoBatch")));
+            EXPECT_EQ(host.boxes[0].buttons, 2);
+            EXPECT_EQ(host.boxes[0].lines[1], T(MUndoFiles));
+            EXPECT_EQ(host.boxes[0].lines[3], folder.Path());
+        }
+        std::vector<std::string> before = {"Descript.ion", "DSC_0001.jpg", mountains + ".jpg",
+                                           seaside + ".jpg", notes + ".txt"};
+        std::sort(before.begin(), before.end());
+        EXPECT_EQ(folder.Names(), before);
+        EXPECT_EQ(folder.Read(mountains + ".jpg"), "content of " + mountains + ".jpg");
+        EXPECT_EQ(folder.Read("Descript.ion"), Encoded(c.before, old));
+        host.boxes.clear();
+        EXPECT_EQ(host.Open(&kUndoMenuGuid), nullptr);
+        ASSERT_EQ(host.boxes.size(), 1u);
+        EXPECT_EQ(host.boxes[0].help, "UndoNothing");
+        EXPECT_EQ(host.boxes[0].lines[1], T(MUndoNothing));
     }
 }
 

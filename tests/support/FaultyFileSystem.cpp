@@ -129,6 +129,27 @@ bool FaultyFileSystem::SameFile(const std::string& a, const std::string& b) {
     return inner_.SameFile(a, b);
 }
 
+bool FaultyFileSystem::ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
+                                     std::string* error) {
+    if (!Record("ListDirectory", directory)) {
+        *error = "list(" + directory + "): injected failure";
+        return false;
+    }
+    return inner_.ListDirectory(directory, entries, error);
+}
+
+bool FaultyFileSystem::Query(const std::string& path, DirectoryEntry* entry) {
+    return Record("Query", path) && inner_.Query(path, entry);
+}
+
+bool FaultyFileSystem::MakeDirectories(const std::string& path, std::string* error) {
+    if (!Record("MakeDirectories", path)) {
+        *error = "mkdir(" + path + "): injected failure";
+        return false;
+    }
+    return inner_.MakeDirectories(path, error);
+}
+
 std::string FaultyFileSystem::TempDirectory() {
     if (!Record("TempDirectory", ""))
         return std::string();

@@ -17,8 +17,8 @@ namespace velmora::test {
 class FaultyFileSystem : public FileSystem {
 public:
     // Operation kinds, as they appear in the log: Attributes, MoveNoReplace, ReadStart, Delete,
-    // SameFile, TempDirectory, CreateTempFile, OpenForWriting, ReplaceAtomically, Write, Size,
-    // Prepend, ReadBack, Overwrite, Close.
+    // SameFile, TempDirectory, CreateTempFile, OpenForWriting, ReplaceAtomically, ListDirectory,
+    // Query, MakeDirectories, Write, Size, Prepend, ReadBack, Overwrite, Close.
     explicit FaultyFileSystem(FileSystem* inner = nullptr);
 
     // Fails the nth operation counted over all kinds (1 = the first one from now on).
@@ -50,6 +50,15 @@ public:
                               std::string* name) override;
     FileResult OpenForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override;
     FileResult ReplaceAtomically(const std::string& from, const std::string& to) override;
+    // The journal's: listing, queries and new directories are logged and can fail; the
+    // environment and the names of places are the inner file system's.
+    bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
+                       std::string* error) override;
+    bool Query(const std::string& path, DirectoryEntry* entry) override;
+    bool MakeDirectories(const std::string& path, std::string* error) override;
+    std::string Environment(const char* name) override { return inner_.Environment(name); }
+    std::string StateDirectory() override { return inner_.StateDirectory(); }
+    std::string FullPath(const std::string& path) override { return inner_.FullPath(path); }
 
     // Used by the files this file system hands out.
     bool Record(const std::string& kind, const std::string& arguments);
@@ -67,7 +76,8 @@ private:
 };
 
 // The name of a new temporary file, or "" when none could be made.
-inline std::string CreatedTempFile(FileSystem& files, const std::string& directory, const std::string& prefix) {
+inline std::string CreatedTempFile(FileSystem& files, const std::string& directory,
+                                   const std::string& prefix) {
     std::string name;
     return files.CreateTempFile(directory, prefix, &name) ? name : std::string();
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.hpp"
 
@@ -65,13 +66,21 @@ bool ReadAll(int fd, std::string* contents);
 // existing name or a planted symbolic link is never opened) and returns its open descriptor
 // (not open, errno set, on failure).
 UniqueFd CreateExclusiveTempFile(const std::string& directory, const std::string& prefix, mode_t mode,
-                            std::string* name);
+                                 std::string* name);
 
 // The one-step rename that never replaces (renameat2 with RENAME_NOREPLACE): 0, or -1 with
 // errno set. Tests install their own to take the path of file systems that refuse it (EINVAL,
 // ENOSYS); null puts the system's back.
 using RenameNoReplaceCall = int (*)(const char* from, const char* to);
 void SetRenameNoReplace(RenameNoReplaceCall call);
+
+// The file system's directory work (PosixDirectory.cpp), in FileSystem's terms.
+bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries, std::string* error);
+bool QueryEntry(const std::string& path, DirectoryEntry* entry);
+bool MakeDirectories(const std::string& path, std::string* error);
+std::string Environment(const char* name);
+std::string StateDirectory();
+std::string FullPath(const std::string& path);
 
 // The directory part of a path with a trailing "/", or "" for a bare name.
 std::string DirectoryOf(const std::string& path);

@@ -335,6 +335,20 @@ public:
     FileResult ReplaceAtomically(const std::string& from, const std::string& to) override {
         return Outcome(Replace(from, to));
     }
+
+    bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
+                       std::string* error) override {
+        return posix::ListDirectory(directory, entries, error);
+    }
+    bool Query(const std::string& path, DirectoryEntry* entry) override {
+        return posix::QueryEntry(path, entry);
+    }
+    bool MakeDirectories(const std::string& path, std::string* error) override {
+        return posix::MakeDirectories(path, error);
+    }
+    std::string Environment(const char* name) override { return posix::Environment(name); }
+    std::string StateDirectory() override { return posix::StateDirectory(); }
+    std::string FullPath(const std::string& path) override { return posix::FullPath(path); }
 };
 
 }  // namespace

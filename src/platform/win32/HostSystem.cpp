@@ -88,66 +88,10 @@ std::string Failure(const char* call, const std::string& path, DWORD error) {
     return std::string(call) + "(" + path + "): " + ErrorText(error);
 }
 
-std::uint64_t Join(DWORD high, DWORD low) {
-    return (static_cast<std::uint64_t>(high) << 32) | low;
-}
-
-// FindFirstFileA's handle is closed with FindClose, not CloseHandle.
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-    }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
 }  // namespace
 
 bool ReadDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries, std::string* error) {
-    entries->clear();
-    if (HasEmbeddedZero(directory)) {
-        *error = Failure("FindFirstFileA", directory, ERROR_INVALID_NAME);
-        return false;
-    }
-    std::string pattern = directory.empty() ? std::string(".") : directory;
-    if (pattern.back() != '\\' && pattern.back() != '/' && pattern.back() != ':')
-        pattern += '\\';
-    pattern += '*';
-
-    WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstFileA(pattern.c_str(), &data));
-    if (find.Get() == INVALID_HANDLE_VALUE) {
-        const DWORD code = GetLastError();
-        // A drive's root has no "." or "..": an empty one lists nothing at all.
-        if (code == ERROR_FILE_NOT_FOUND)
-            return true;
-        *error = Failure("FindFirstFileA", directory, code);
-        return false;
-    }
-    do {
-        const std::string name(data.cFileName);
-        if (name == "." || name == "..")
-            continue;
-        DirectoryEntry entry;
-        entry.name = name;
-        entry.attributes = data.dwFileAttributes;
-        entry.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
-        entry.writeTime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
-        entries->push_back(entry);
-    } while (FindNextFileA(find.Get(), &data));
-    const DWORD code = GetLastError();
-    if (code != ERROR_NO_MORE_FILES) {
-        *error = Failure("FindNextFileA", directory, code);
-        return false;
-    }
-    return true;
+    return SystemFileSystem().ListDirectory(directory, entries, error);
 }
 
 bool ChangeDirectory(const std::string& directory, std::string* error) {
@@ -260,36 +204,15 @@ bool ReadStandardInput(std::string* contents, std::string* error) {
 }
 
 bool QueryEntry(const std::string& path, DirectoryEntry* entry) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (HasEmbeddedZero(path) || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return false;
-    entry->attributes = data.dwFileAttributes;
-    entry->size = Join(data.nFileSizeHigh, data.nFileSizeLow);
-    entry->writeTime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
-    return true;
+    return SystemFileSystem().Query(path, entry);
 }
 
 bool MakeDirectories(const std::string& path, std::string* error) {
-    const DWORD attributes =
-        HasEmbeddedZero(path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            return true;
-        *error = Failure("CreateDirectoryA", path, ERROR_DIRECTORY);
-        return false;
-    }
-    const std::size_t slash = path.find_last_of("\\/", path.size() > 1 ? path.size() - 2 : 0);
-    if (slash != std::string::npos && slash > 0 && path[slash - 1] != ':' &&
-        !MakeDirectories(path.substr(0, slash), error))
-        return false;
-    if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
-        return true;
-    *error = Failure("CreateDirectoryA", path, GetLastError());
-    return false;
+    return SystemFileSystem().MakeDirectories(path, error);
 }
 
 std::string DefaultStateDirectory() {
-    return Environment("LOCALAPPDATA");
+    return SystemFileSystem().StateDirectory();
 }
 
 std::string_view DescriptionText(std::string_view bytes, std::string*) {

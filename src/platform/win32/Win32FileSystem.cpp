@@ -91,6 +91,46 @@ public:
             return Refused(ERROR_INVALID_NAME);
         return win32::ReplaceAtomically(from, to);
     }
+
+    bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
+                       std::string* error) override {
+        if (HasEmbeddedZero(directory)) {
+            *error = win32::Failure("FindFirstFileA", directory, ERROR_INVALID_NAME);
+            return false;
+        }
+        return win32::ListDirectory(
+            directory, directory, [](const std::string& name) { return name; }, entries, error);
+    }
+    bool Query(const std::string& path, DirectoryEntry* entry) override {
+        return !HasEmbeddedZero(path) && win32::QueryEntry(path, entry);
+    }
+    bool MakeDirectories(const std::string& path, std::string* error) override {
+        const DWORD failure = HasEmbeddedZero(path) ? ERROR_INVALID_NAME : win32::MakeDirectories(path);
+        if (failure != 0)
+            *error = win32::Failure("CreateDirectoryA", path, failure);
+        return failure == 0;
+    }
+    // In the code page the file functions speak (OEM in FAR 1.x), so that a folder named by the
+    // environment is the folder the file functions reach.
+    std::string Environment(const char* name) override {
+        const std::wstring wideName(name, name + std::char_traits<char>::length(name));
+        wchar_t value[32768];
+        const DWORD length = GetEnvironmentVariableW(wideName.c_str(), value, 32768);
+        if (length == 0 || length >= 32768)
+            return std::string();
+        const UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+        const int size =
+            WideCharToMultiByte(codePage, 0, value, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+        if (size <= 0)
+            return std::string();
+        std::string text(static_cast<std::size_t>(size), '\0');
+        WideCharToMultiByte(codePage, 0, value, static_cast<int>(length), &text[0], size, nullptr, nullptr);
+        return text;
+    }
+    std::string StateDirectory() override { return Environment("LOCALAPPDATA"); }
+    std::string FullPath(const std::string& path) override {
+        return HasEmbeddedZero(path) ? path : win32::FullPath(path);
+    }
 };
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "platform/Platform.hpp"
 #include "platform/win32/Win32Files.hpp"
@@ -57,6 +59,37 @@ inline HANDLE FindFirst(const char* path, WIN32_FIND_DATAA* data) {
 inline HANDLE FindFirst(const wchar_t* path, WIN32_FIND_DATAW* data) {
     return FindFirstFileW(path, data);
 }
+inline BOOL FindNext(HANDLE find, WIN32_FIND_DATAA* data) {
+    return FindNextFileA(find, data);
+}
+inline BOOL FindNext(HANDLE find, WIN32_FIND_DATAW* data) {
+    return FindNextFileW(find, data);
+}
+inline BOOL GetAttributesEx(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+    return GetFileAttributesExA(path, GetFileExInfoStandard, data);
+}
+inline BOOL GetAttributesEx(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+    return GetFileAttributesExW(path, GetFileExInfoStandard, data);
+}
+inline BOOL MakeDirectory(const char* path) {
+    return CreateDirectoryA(path, nullptr);
+}
+inline BOOL MakeDirectory(const wchar_t* path) {
+    return CreateDirectoryW(path, nullptr);
+}
+inline DWORD FullPathName(const char* path, DWORD size, char* buffer) {
+    return GetFullPathNameA(path, size, buffer, nullptr);
+}
+inline DWORD FullPathName(const wchar_t* path, DWORD size, wchar_t* buffer) {
+    return GetFullPathNameW(path, size, buffer, nullptr);
+}
+inline DWORD LongPathName(const char* path, char* buffer, DWORD size) {
+    return GetLongPathNameA(path, buffer, size);
+}
+inline DWORD LongPathName(const wchar_t* path, wchar_t* buffer, DWORD size) {
+    return GetLongPathNameW(path, buffer, size);
+}
+
 template <typename Char>
 struct FindDataOf;
 template <>
@@ -188,6 +221,96 @@ FileResult OpenForWriting(const String& path, std::unique_ptr<WritableFile>* fil
         return Outcome(false);
     *file = MakeWritableFile(handle);
     return FileResult::Success();
+}
+
+inline std::uint64_t Join(DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+inline std::string Failure(const char* call, const std::string& path, DWORD error) {
+    return std::string(call) + "(" + path +
+           "): " + std::error_code(static_cast<int>(error), std::system_category()).message();
+}
+
+// Every entry of a directory but "." and ".."; `text` turns a listed name into the file system's
+// text, `shown` is the directory as messages name it.
+template <typename String, typename Text>
+bool ListDirectory(const String& directory, const std::string& shown, Text text,
+                   std::vector<DirectoryEntry>* entries, std::string* error) {
+    entries->clear();
+    String pattern = directory.empty() ? Ascii<String>(".") : directory;
+    if (pattern.find_last_of(Ascii<String>("\\/:")) != pattern.size() - 1)
+        pattern += Ascii<String>("\\");
+    pattern += Ascii<String>("*");
+    typename FindDataOf<typename String::value_type>::Type data;
+    HANDLE find = FindFirst(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        // A drive's root has no "." or "..": an empty one lists nothing at all.
+        if (code == ERROR_FILE_NOT_FOUND)
+            return true;
+        *error = Failure("FindFirstFile", shown, code);
+        return false;
+    }
+    do {
+        const String name = data.cFileName;
+        if (name == Ascii<String>(".") || name == Ascii<String>(".."))
+            continue;
+        entries->push_back(
+            DirectoryEntry{text(name), data.dwFileAttributes, Join(data.nFileSizeHigh, data.nFileSizeLow),
+                           Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)});
+    } while (FindNext(find, &data));
+    const DWORD code = GetLastError();
+    FindClose(find);
+    if (code != ERROR_NO_MORE_FILES) {
+        *error = Failure("FindNextFile", shown, code);
+        return false;
+    }
+    return true;
+}
+
+template <typename String>
+bool QueryEntry(const String& path, DirectoryEntry* entry) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetAttributesEx(path.c_str(), &data))
+        return false;
+    entry->attributes = data.dwFileAttributes;
+    entry->size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+    entry->writeTime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+    return true;
+}
+
+// 0 when the directory exists afterwards, else the system's error.
+template <typename String>
+DWORD MakeDirectories(const String& path) {
+    const DWORD attributes = GetAttributes(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ERROR_DIRECTORY;
+    const std::size_t slash = path.find_last_of(Ascii<String>("\\/"), path.size() > 1 ? path.size() - 2 : 0);
+    if (slash != String::npos && slash > 0 && path[slash - 1] != ':') {
+        if (const DWORD error = MakeDirectories(path.substr(0, slash)))
+            return error;
+    }
+    if (MakeDirectory(path.c_str()) || GetLastError() == ERROR_ALREADY_EXISTS)
+        return 0;
+    return GetLastError();
+}
+
+// The full, long form of a path, without a trailing separator (but for a drive's root); the
+// path as it is when the system cannot say.
+template <typename String>
+String FullPath(const String& path) {
+    typename String::value_type buffer[32768];
+    DWORD length = FullPathName(path.c_str(), 32768, buffer);
+    if (length == 0 || length >= 32768)
+        return path;
+    String full(buffer, length);
+    length = LongPathName(full.c_str(), buffer, 32768);
+    if (length > 0 && length < 32768)
+        full.assign(buffer, length);
+    while (full.size() > 3 && (full.back() == '\\' || full.back() == '/'))
+        full.pop_back();
+    return full;
 }
 
 }  // namespace velmora::win32

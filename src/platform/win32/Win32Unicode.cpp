@@ -123,6 +123,54 @@ public:
         return Outcome(SetFileAttributesW(wide.c_str(), attributes | bits) != 0);
     }
 
+    bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
+                       std::string* error) override {
+        if (HasEmbeddedZero(directory)) {
+            *error = win32::Failure("FindFirstFileW", directory, ERROR_INVALID_NAME);
+            return false;
+        }
+        return win32::ListDirectory(
+            Resolve(directory), directory,
+            [](const std::wstring& name) {
+                std::string text;
+                AppendUtf8(text, name.data(), name.size());
+                return text;
+            },
+            entries, error);
+    }
+    bool Query(const std::string& path, DirectoryEntry* entry) override {
+        return !HasEmbeddedZero(path) && win32::QueryEntry(Resolve(path), entry);
+    }
+    bool MakeDirectories(const std::string& path, std::string* error) override {
+        const DWORD failure =
+            HasEmbeddedZero(path) ? ERROR_INVALID_NAME : win32::MakeDirectories(Resolve(path));
+        if (failure != 0)
+            *error = win32::Failure("CreateDirectoryW", path, failure);
+        return failure == 0;
+    }
+    std::string Environment(const char* name) override {
+        wchar_t value[32768];
+        const DWORD length = GetEnvironmentVariableW(Wide(name).c_str(), value, 32768);
+        std::string text;
+        if (length > 0 && length < 32768)
+            AppendUtf8(text, value, length);
+        return text;
+    }
+    std::string StateDirectory() override { return Environment("LOCALAPPDATA"); }
+    std::string FullPath(const std::string& path) override {
+        if (HasEmbeddedZero(path))
+            return path;
+        std::wstring full = win32::FullPath(Resolve(path));
+        // The "\\?\" form is how a long path is reached, not part of its name.
+        if (full.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+            full = L"\\\\" + full.substr(8);
+        else if (full.compare(0, 4, L"\\\\?\\") == 0)
+            full = full.substr(4);
+        std::string text;
+        AppendUtf8(text, full.data(), full.size());
+        return text;
+    }
+
 private:
     // The wide path of a name; past MAX_PATH only the "\\?\" form reaches it.
     std::wstring Resolve(const std::string& path) const {

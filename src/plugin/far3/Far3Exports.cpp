@@ -5,7 +5,10 @@
 #include <memory>
 #include <string>
 
+#include "batch/UndoFromMenu.hpp"
+#include "far/HostConventions.hpp"
 #include "platform/CodePage.hpp"
+#include "platform/Utf16.hpp"
 #include "platform/Win32Unicode.hpp"
 #include "plugin/far3/Far3Guids.hpp"
 #include "plugin/far3/Far3Host.hpp"
@@ -21,11 +24,24 @@ namespace {
 // record points at the copy of the standard functions.
 far3::PluginStartupInfo g_info{};
 alignas(8) unsigned char g_standardFunctions[far3::At(200, 400)];
-const wchar_t* g_menuStrings[1];
+const wchar_t* g_menuStrings[2];
 
 // FAR's own "Descriptions" options are out of a plug-in's reach (FAR keeps them under a private
 // root of its settings): its defaults stand in, which are also those of a fresh FAR 3.
 constexpr char kFarListNames[] = "Descript.ion,Files.bbs";
+
+// The folder of the plug-in module, in UTF-8 with its separator: ModuleName is its full path.
+std::string ModuleDirectory() {
+    if (!g_info.ModuleName)
+        return std::string();
+    const std::wstring module = g_info.ModuleName;
+    const std::size_t slash = module.find_last_of(L"\\/");
+    if (slash == std::wstring::npos)
+        return std::string();
+    std::string directory;
+    AppendUtf8(directory, module.data(), slash + 1);
+    return directory;
+}
 
 }  // namespace
 }  // namespace velmora
@@ -61,13 +77,14 @@ extern "C" void VELMORA_FAR3_API GetPluginInfoW(far3::PluginInfo* info) {
     // FAR has set StructSize. Asked for on every call, so the entry follows FAR's language.
     info->Flags = 0;
     g_menuStrings[0] = g_info.GetMsg ? g_info.GetMsg(&kPluginGuid, MMenuEntry) : L"Velmora";
+    g_menuStrings[1] = g_info.GetMsg ? g_info.GetMsg(&kPluginGuid, MUndoMenuEntry) : L"Velmora: undo";
     info->DiskMenu = far3::PluginMenuItem{nullptr, nullptr, 0};
-    info->PluginMenu = far3::PluginMenuItem{&kMenuGuid, g_menuStrings, 1};
+    info->PluginMenu = far3::PluginMenuItem{kMenuGuids, g_menuStrings, 2};
     info->PluginConfig = far3::PluginMenuItem{nullptr, nullptr, 0};
     info->CommandPrefix = nullptr;
 }
 
-extern "C" far3::HANDLE VELMORA_FAR3_API OpenW(const far3::OpenInfo* /*info*/) {
+extern "C" far3::HANDLE VELMORA_FAR3_API OpenW(const far3::OpenInfo* info) {
     Far3Host host(g_info);
     std::string directory;
     // Names are the panel's own, relative to its folder; without one there is nothing to rename.
@@ -79,8 +96,12 @@ extern "C" far3::HANDLE VELMORA_FAR3_API OpenW(const far3::OpenInfo* /*info*/) {
     const std::unique_ptr<CodePage> oem = OpenCodePage(SystemOemCodePage());
     RunContext context{host, *files, settings, "", "", HostText::Unicode, kFarListNames, oem.get()};
     context.hideNewDescriptionFile = true;
+    context.journalFallback = far::JournalFallbackRoot(ModuleDirectory());
     host.SetRunContext(&context);
-    // Whatever the run came to, the user has seen it in its boxes. No panel is opened.
-    (void)RunFromMenu(context);
+    // Whatever the run or the undo came to, the user has seen it in its boxes. No panel is opened.
+    if (info && info->Guid && std::memcmp(info->Guid, &kUndoMenuGuid, sizeof kUndoMenuGuid) == 0)
+        (void)UndoFromMenu(context);
+    else
+        (void)RunFromMenu(context);
     return nullptr;
 }

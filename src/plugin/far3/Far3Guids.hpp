@@ -12,6 +12,11 @@ constexpr far3::GUID kPluginGuid = {
 // {DD5107EA-9788-4448-AFA6-B05C96385BB1}: the entry in the plug-ins menu (F11).
 constexpr far3::GUID kMenuGuid = {
     0xDD5107EA, 0x9788, 0x4448, {0xAF, 0xA6, 0xB0, 0x5C, 0x96, 0x38, 0x5B, 0xB1}};
+// {A4594483-309D-4D4D-9253-DB007BFCE282}: the plug-ins menu entry "Undo last batch rename".
+constexpr far3::GUID kUndoMenuGuid = {
+    0xA4594483, 0x309D, 0x4D4D, {0x92, 0x53, 0xDB, 0x00, 0x7B, 0xFC, 0xE2, 0x82}};
+// The entries in the plug-ins menu, in the order of their strings.
+constexpr far3::GUID kMenuGuids[] = {kMenuGuid, kUndoMenuGuid};
 // {AEE2E7E0-E580-458B-AB2C-BB0826D04137}: the rename dialog.
 constexpr far3::GUID kDialogGuid = {
     0xAEE2E7E0, 0xE580, 0x458B, {0xAB, 0x2C, 0xBB, 0x08, 0x26, 0xD0, 0x41, 0x37}};
@@ -29,6 +34,9 @@ constexpr far3::GUID kProgressGuid = {
 //   CanNotCreate {41AE39DC-E115-471E-B5EB-A6DD3CCF5DF7}
 //   DescExist    {02A3307B-C7E6-4ABE-A190-914111BB19E4}
 //   DescUnicode  {55D623C1-987A-4B3C-99F1-B70ED8B13638}
+//   UndoBatch    {7025A5C1-F0BF-4F1F-9C1A-A447903E97ED} (the undo's question)
+//   UndoLeft     {E68DF55B-A8BF-4AD4-8092-E769EB0EB922}
+//   UndoNothing  {429AE5F9-2DB1-4739-9523-1BC563E2920D}
 //   (none: the description file cannot be replaced) {2E812E9B-BB31-4DA3-9BD4-61BE7C910987}
 const far3::GUID& WarningGuid(const char* helpTopic);
 

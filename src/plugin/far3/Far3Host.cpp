@@ -103,6 +103,11 @@ const char* Far3Host::GetText(int id) const {
 }
 
 int Far3Host::ShowWarning(const char* helpTopic, std::initializer_list<const char*> lines) const {
+    return ShowBox(helpTopic, std::vector<const char*>(lines), 1, true);
+}
+
+int Far3Host::ShowBox(const char* helpTopic, const std::vector<const char*>& lines, int buttons,
+                      bool warning) const {
     std::vector<std::wstring> texts;
     texts.reserve(lines.size());
     for (const char* line : lines)
@@ -111,9 +116,9 @@ int Far3Host::ShowWarning(const char* helpTopic, std::initializer_list<const cha
     for (const std::wstring& text : texts)
         items.push_back(text.c_str());
     const std::wstring topic = helpTopic ? Wide(helpTopic) : std::wstring();
-    return static_cast<int>(info_.Message(&kPluginGuid, &WarningGuid(helpTopic), far3::FMSG_WARNING,
-                                          helpTopic ? topic.c_str() : nullptr, items.data(), items.size(),
-                                          1));
+    return static_cast<int>(info_.Message(
+        &kPluginGuid, &WarningGuid(helpTopic), warning ? far3::FMSG_WARNING : 0,
+        helpTopic ? topic.c_str() : nullptr, items.data(), items.size(), static_cast<std::size_t>(buttons)));
 }
 
 void Far3Host::ShowProgress(const char* title, const char* line) const {
@@ -169,10 +174,12 @@ PanelItemText Far3Host::FetchItem(int command, std::size_t index) {
         return PanelItemText{name_, nullptr};
     const far3::PluginPanelItem& item = *request.Item;
     name_ = ToUtf8(item.FileName);
+    const std::uint64_t writeTime = (static_cast<std::uint64_t>(item.LastWriteTime.dwHighDateTime) << 32) |
+                                    item.LastWriteTime.dwLowDateTime;
     if (!item.Description)
-        return PanelItemText{name_, nullptr};
+        return PanelItemText{name_, nullptr, item.FileSize, writeTime};
     description_ = ToUtf8(item.Description);
-    return PanelItemText{name_, description_.c_str()};
+    return PanelItemText{name_, description_.c_str(), item.FileSize, writeTime};
 }
 
 PanelItemText Far3Host::SelectedItem(std::size_t index) {

@@ -21,6 +21,8 @@ public:
 
     const char* GetText(int id) const override;
     int ShowWarning(const char* helpTopic, std::initializer_list<const char*> lines) const override;
+    int ShowBox(const char* helpTopic, const std::vector<const char*>& lines, int buttons,
+                bool warning) const override;
     void ShowProgress(const char* title, const char* line) const override;
     void SaveScreen() override;
     void RestoreScreen() override;
@@ -32,15 +34,14 @@ public:
     PanelItemText SelectedItem(std::size_t index) override;
     std::size_t ItemCount() const override { return panel_.ItemsNumber; }
     PanelItemText Item(std::size_t index) override;
+    // The folder of the active panel (FCTL_GETPANELDIRECTORY); false when the host gives none.
+    bool PanelDirectory(std::string* directory) override;
     void UpdatePanel() override;
 
     // The dialog keeps its preview live for the run of `context`, which must outlive the dialog;
     // without one it is a plain dialog.
     void SetRunContext(const RunContext* context) { context_ = context; }
     bool AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) override;
-
-    // The folder of the active panel; false when the host gives none.
-    bool PanelDirectory(std::string* directory);
 
 private:
     std::intptr_t Control(int command, std::intptr_t param1, void* param2) const;

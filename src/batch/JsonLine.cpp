@@ -1,6 +1,8 @@
-#include "host/JsonLine.hpp"
+#include "batch/JsonLine.hpp"
 
-namespace velmora::host {
+#include <cstring>
+
+namespace velmora {
 namespace {
 
 class Reader {
@@ -175,4 +177,149 @@ std::optional<std::uint64_t> JsonNumber(const JsonObject& object, const std::str
     return it->second.number;
 }
 
-}  // namespace velmora::host
+std::size_t ValidUtf8Length(const char* text, std::size_t size) {
+    if (size == 0)
+        return 0;
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(text);
+    unsigned char lead = data[0];
+    std::size_t length;
+    unsigned char low = 0x80, high = 0xBF;  // range of the second byte
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;
+        else if (lead == 0xED)
+            high = 0x9F;  // no UTF-16 surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F;  // nothing above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (size < length)
+        return 0;
+    if (data[1] < low || data[1] > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (data[i] < 0x80 || data[i] > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+namespace {
+
+// Whether eight bytes are all printable ASCII other than '"' and '\\': no byte below 0x20 or
+// from 0x80 on, none equal to either quote or backslash.
+bool PlainAscii(const unsigned char* bytes) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    const auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    const std::uint64_t below = (word - 0x20 * kOnes) & ~word & kHighs;  // a byte < 0x20 (or >= 0x80)
+    return ((word & kHighs) | below | hasZero(word ^ ('"' * kOnes)) | hasZero(word ^ ('\\' * kOnes))) == 0;
+}
+
+bool PlainByte(unsigned char b) {
+    return b >= 0x20 && b < 0x80 && b != '"' && b != '\\';
+}
+
+void AppendEscapedByte(unsigned char byte, std::string* out) {
+    static const char kHex[] = "0123456789abcdef";
+    out->append("\\u00");
+    out->push_back(kHex[byte >> 4]);
+    out->push_back(kHex[byte & 0xF]);
+}
+
+}  // namespace
+
+bool IsPlainJson(std::string_view text) {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    std::size_t i = 0;
+    while (i + 8 <= text.size() && PlainAscii(bytes + i))
+        i += 8;
+    for (; i < text.size(); ++i) {
+        if (!PlainByte(bytes[i]))
+            return false;
+    }
+    return true;
+}
+
+void AppendJsonString(const char* data, std::size_t size, std::string* out) {
+    out->push_back('"');
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
+    std::size_t i = 0;
+    while (i < size) {
+        // A run that needs no escape goes in one piece: printable ASCII and whole UTF-8
+        // characters (a name, a line of a description file).
+        std::size_t plain = i;
+        while (plain < size) {
+            // Eight ASCII bytes at a time where nothing needs an escape (the names of a batch).
+            while (plain + 8 <= size && PlainAscii(bytes + plain))
+                plain += 8;
+            if (plain == size)
+                break;
+            const unsigned char b = bytes[plain];
+            if (PlainByte(b)) {
+                ++plain;
+            } else if (b >= 0xC2 && b <= 0xDF && plain + 1 < size && (bytes[plain + 1] & 0xC0) == 0x80) {
+                plain += 2;  // Cyrillic and most other scripts: two bytes a character
+            } else if (b >= 0x80) {
+                const std::size_t length = ValidUtf8Length(data + plain, size - plain);
+                if (length == 0)
+                    break;
+                plain += length;
+            } else {
+                break;
+            }
+        }
+        out->append(data + i, plain - i);
+        i = plain;
+        if (i == size)
+            break;
+        const unsigned char c = bytes[i];
+        if (c >= 0x80) {
+            AppendEscapedByte(c, out);
+            ++i;
+            continue;
+        }
+        switch (c) {
+            case '"':
+                out->append("\\\"");
+                break;
+            case '\\':
+                out->append("\\\\");
+                break;
+            case '\n':
+                out->append("\\n");
+                break;
+            case '\r':
+                out->append("\\r");
+                break;
+            case '\t':
+                out->append("\\t");
+                break;
+            default:
+                AppendEscapedByte(c, out);
+        }
+        ++i;
+    }
+    out->push_back('"');
+}
+
+std::string JsonString(const char* data, std::size_t size) {
+    std::string out;
+    out.reserve(size + 2);
+    AppendJsonString(data, size, &out);
+    return out;
+}
+
+}  // namespace velmora

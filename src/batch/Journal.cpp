@@ -1,16 +1,26 @@
-#include "host/Journal.hpp"
+#include "batch/Journal.hpp"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 
-#include "host/JsonLine.hpp"
-#include "host/Trace.hpp"
-#include "platform/HostSystem.hpp"
+#include "batch/JsonLine.hpp"
 #include "platform/TextLines.hpp"
 
-namespace velmora::host {
+namespace velmora {
 namespace {
+
+// Journals are reached through the "\\?\" form on Windows when their path is long, which takes
+// only backslashes.
+#if defined(_WIN32)
+constexpr char kSeparator = '\\';
+constexpr char kStateFolder[] = "Velmora";
+#else
+constexpr char kSeparator = '/';
+constexpr char kStateFolder[] = "velmora";
+#endif
 
 constexpr char kJournalSuffix[] = ".journal";
 constexpr char kDoneSuffix[] = ".done";
@@ -28,11 +38,11 @@ std::string Number(unsigned long number) {
 }
 
 // The run numbers journaled in a directory, ascending.
-std::vector<unsigned long> RunNumbers(const std::string& directory) {
+std::vector<unsigned long> RunNumbers(FileSystem& files, const std::string& directory) {
     std::vector<DirectoryEntry> entries;
     std::string ignored;
     std::vector<unsigned long> numbers;
-    if (!ReadDirectory(directory, &entries, &ignored))
+    if (!files.ListDirectory(directory, &entries, &ignored))
         return numbers;
     const std::size_t suffix = sizeof kJournalSuffix - 1;
     for (const DirectoryEntry& entry : entries) {
@@ -53,30 +63,33 @@ std::string Json(const std::optional<std::string>& text) {
 }
 
 std::string Header(const std::string& directory) {
-    return "{\"journal\": 1, \"directory\": " + JsonString(directory);
+    return "{\"journal\": 1, \"directory\": " + JsonString(directory) +
+           ", \"time\": " + std::to_string(static_cast<unsigned long long>(std::time(nullptr)));
 }
 
-void AppendDecimal(std::uint64_t value, std::string* out) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out->append(digits, static_cast<std::size_t>(end - digits));
+bool IsAbsolute(const std::string& path) {
+    return !path.empty() && (path[0] == '/' || path[0] == '\\' || (path.size() > 2 && path[1] == ':'));
 }
 
 }  // namespace
 
-std::string JournalRoot() {
-    std::string base = Environment("XDG_STATE_HOME");
-    // The XDG rule: a relative path is to be ignored.
-    if (base.empty() || !(IsPathSeparator(base[0]) || (base.size() > 1 && base[1] == ':')))
-        base = DefaultStateDirectory();
-    return base.empty() ? std::string() : base + "/velmora";
+std::string JournalRoot(FileSystem& files, const std::string& fallback) {
+    // The XDG rule: a relative path is to be ignored. Honoured on Windows too, where it lets a
+    // user or a test keep journals apart.
+    const std::string base = files.Environment("XDG_STATE_HOME");
+    if (IsAbsolute(base))
+        return base + kSeparator + "velmora";
+    const std::string system = files.StateDirectory();
+    if (IsAbsolute(system))
+        return system + kSeparator + kStateFolder;
+    return fallback;
 }
 
 std::string DirectoryKey(const std::string& directory) {
     return ContentHash(directory);
 }
 
-std::string ContentHash(const std::string& bytes) {
+std::string ContentHash(std::string_view bytes) {
     std::uint64_t hash = 14695981039346656037ull;
     for (const char c : bytes) {
         hash ^= static_cast<unsigned char>(c);
@@ -135,27 +148,30 @@ JournalWriter::JournalWriter(FileSystem& files, std::string root) : files_(files
 JournalWriter::~JournalWriter() = default;
 
 void JournalWriter::Prune() {
-    const std::vector<unsigned long> numbers = RunNumbers(journals_);
+    const std::vector<unsigned long> numbers = RunNumbers(files_, journals_);
     for (std::size_t i = 0; i + kJournalRuns < numbers.size(); ++i) {
-        const std::string base = journals_ + "/" + Number(numbers[i]);
+        const std::string base = journals_ + kSeparator + Number(numbers[i]);
         for (const char* suffix : {kDoneSuffix, kUndoneSuffix, kJournalSuffix})
             (void)files_.Delete(base + suffix);
     }
 }
 
-bool JournalWriter::Begin(const std::string& directory, std::string* error) {
+bool JournalWriter::Begin(const std::string& panelDirectory, std::string* error) {
+    // Keyed by the one spelling of the folder, whichever way a host names it.
+    const std::string directory = files_.FullPath(panelDirectory);
     directory_ = directory;
     path_.clear();
     renames_ = 0;
     if (root_.empty()) {
-        *error = "no place for the journal: neither XDG_STATE_HOME nor HOME is set";
+        *error = "no place for the journal: the system names no state directory";
         return false;
     }
-    journals_ = root_ + "/" + DirectoryKey(directory);
-    if (!MakeDirectories(journals_, error))
+    journals_ = root_ + kSeparator + DirectoryKey(directory);
+    header_ = Header(directory);
+    if (!files_.MakeDirectories(journals_, error))
         return false;
     std::string name;
-    FileResult result = files_.CreateTempFile(journals_ + "/", "VL", &name);
+    FileResult result = files_.CreateTempFile(journals_ + kSeparator, "VL", &name);
     if (!result) {
         *error = "cannot create a file in " + journals_ + ": " + Reason(result);
         return false;
@@ -169,56 +185,80 @@ bool JournalWriter::Begin(const std::string& directory, std::string* error) {
         return false;
     }
     output_ = std::make_unique<BufferedOutput>(*file_);
-    output_->Append(Header(directory) + "}\n");
+    output_->Append(header_ + "}\n");
     return true;
 }
 
-void JournalWriter::Add(const PlanItem& item) {
-    if (!output_ || item.action != ItemAction::Rename)
+void JournalWriter::Add(std::string_view oldName, std::string_view newName, std::uint64_t size,
+                        std::uint64_t writeTime) {
+    if (!output_)
         return;
-    // Straight into the buffer: this runs once a file, before the first rename.
+    // Straight into the buffer: this runs once a file, before the first rename. Names that need
+    // no escape (most batches) are copied in with the text around them in one piece.
+    static constexpr char kOld[] = "{\"old\": \"";
+    static constexpr char kNew[] = "\", \"new\": \"";
+    static constexpr char kSize[] = "\", \"size\": ";
+    static constexpr char kTime[] = ", \"time\": ";
+    constexpr std::size_t kDigits = 24;  // more than a 64-bit number has
     std::string& line = output_->Buffer();
-    line += "{\"old\": ";
-    AppendJsonString(item.oldName.data(), item.oldName.size(), &line);
-    line += ", \"new\": ";
-    AppendJsonString(item.newName.data(), item.newName.size(), &line);
-    line += ", \"size\": ";
-    AppendDecimal(item.size, &line);
-    line += ", \"time\": ";
-    AppendDecimal(item.writeTime, &line);
-    line += "}\n";
+    const std::size_t start = line.size();
+    const auto put = [](char* at, const char* text, std::size_t size) {
+        std::memcpy(at, text, size);
+        return at + size;
+    };
+    if (IsPlainJson(oldName) && IsPlainJson(newName)) {
+        line.resize(start + sizeof kOld + oldName.size() + sizeof kNew + newName.size() + sizeof kSize +
+                    sizeof kTime + 2 * kDigits + 2);
+        char* at = &line[start];
+        at = put(at, kOld, sizeof kOld - 1);
+        at = put(at, oldName.data(), oldName.size());
+        at = put(at, kNew, sizeof kNew - 1);
+        at = put(at, newName.data(), newName.size());
+        at = put(at, kSize, sizeof kSize - 1);
+        at = std::to_chars(at, at + kDigits, size).ptr;
+        at = put(at, kTime, sizeof kTime - 1);
+        at = std::to_chars(at, at + kDigits, writeTime).ptr;
+        *at++ = '}';
+        *at++ = '\n';
+        line.resize(static_cast<std::size_t>(at - line.data()));
+    } else {
+        line.append("{\"old\": ");
+        AppendJsonString(oldName.data(), oldName.size(), &line);
+        line.append(", \"new\": ");
+        AppendJsonString(newName.data(), newName.size(), &line);
+        char digits[kDigits];
+        line.append(kSize + 1, sizeof kSize - 2);
+        line.append(digits,
+                    static_cast<std::size_t>(std::to_chars(digits, digits + kDigits, size).ptr - digits));
+        line.append(kTime, sizeof kTime - 1);
+        line.append(digits, static_cast<std::size_t>(std::to_chars(digits, digits + kDigits, writeTime).ptr -
+                                                     digits));
+        line.append("}\n");
+    }
     output_->Appended();
     ++renames_;
 }
 
-bool JournalWriter::Commit(const Plan& plan, std::string* error) {
+bool JournalWriter::Commit(const std::string& descriptionFile, const std::optional<std::string>* before,
+                           const std::optional<std::string>& planned, std::string* error) {
     if (!output_) {
         *error = "the journal was not begun";
         return false;
     }
     std::string failure;
-    if (plan.savesDescriptions && !plan.descriptionFile.empty()) {
-        std::string before;
-        std::string reason;
-        const bool exists = files_.Attributes(plan.descriptionFile) != kNoAttributes;
-        if (exists && !ReadWholeFile(plan.descriptionFile, &before, &reason)) {
-            // Without the old descriptions undo could not keep its promise.
-            failure = "cannot keep the description file's bytes: " + reason;
-        } else {
-            // Built in one string: the old file may be megabytes, copied once.
-            std::string line = "{\"descriptions\": " + JsonString(plan.descriptionFile) + ", \"before\": ";
-            line.reserve(line.size() + before.size() + before.size() / 8 + 64);
-            if (exists)
-                AppendJsonString(before.data(), before.size(), &line);
-            else
-                line += "null";
-            line += ", \"planned\": ";
-            line +=
-                Json(plan.descriptionBytes ? std::optional<std::string>(ContentHash(*plan.descriptionBytes))
-                                           : std::nullopt);
-            line += "}\n";
-            output_->Append(line);
-        }
+    if (before && !descriptionFile.empty()) {
+        // Built in one string: the old file may be megabytes, copied once.
+        std::string line = "{\"descriptions\": " + JsonString(descriptionFile) + ", \"before\": ";
+        const std::size_t size = *before ? (*before)->size() : 0;
+        line.reserve(line.size() + size + size / 8 + 64);
+        if (*before)
+            AppendJsonString((*before)->data(), (*before)->size(), &line);
+        else
+            line += "null";
+        line += ", \"planned\": ";
+        line += Json(planned);
+        line += "}\n";
+        output_->Append(line);
     }
     output_->Append("{\"renames\": " + std::to_string(renames_) + "}\n");
     FileResult result = output_->Flush();
@@ -230,10 +270,10 @@ bool JournalWriter::Commit(const Plan& plan, std::string* error) {
         failure = "cannot write " + temp_->Name() + ": " + Reason(result);
     // Numbered after every journal already there; the move never replaces, so two runs never
     // share a number.
-    const std::vector<unsigned long> numbers = RunNumbers(journals_);
+    const std::vector<unsigned long> numbers = RunNumbers(files_, journals_);
     unsigned long next = numbers.empty() ? 1 : numbers.back() + 1;
     for (int attempt = 0; failure.empty() && attempt < 100; ++attempt, ++next) {
-        const std::string target = journals_ + "/" + Number(next) + kJournalSuffix;
+        const std::string target = journals_ + kSeparator + Number(next) + kJournalSuffix;
         result = files_.MoveNoReplace(temp_->Name(), target);
         if (result) {
             temp_->KeepInPlace();
@@ -250,54 +290,46 @@ bool JournalWriter::Commit(const Plan& plan, std::string* error) {
     return false;
 }
 
-bool JournalWriter::Write(const std::string& directory, const Plan& plan, std::string* error) {
-    if (!Begin(directory, error))
-        return false;
-    for (const PlanItem& item : plan.items)
-        Add(item);
-    return Commit(plan, error);
-}
-
 // In the journal's place when it cannot be written: why, for undo to say. A file of its own,
 // small, so that it may succeed where the journal failed.
 void JournalWriter::WriteUnavailable(const std::string& reason) {
-    const std::vector<unsigned long> numbers = RunNumbers(journals_);
+    const std::vector<unsigned long> numbers = RunNumbers(files_, journals_);
     const std::string path =
-        journals_ + "/" + Number(numbers.empty() ? 1 : numbers.back() + 1) + kJournalSuffix;
+        journals_ + kSeparator + Number(numbers.empty() ? 1 : numbers.back() + 1) + kJournalSuffix;
     if (files_.Attributes(path) != kNoAttributes)
         return;
     std::string ignored;
-    if (WriteBeside(path, Header(directory_) + ", \"unavailable\": " + JsonString(reason) + "}\n", &ignored))
+    if (WriteBeside(path, header_ + ", \"unavailable\": " + JsonString(reason) + "}\n", &ignored))
         Prune();
 }
 
-bool JournalWriter::Finish(const std::optional<std::string>& descriptions, std::string* error) {
+bool JournalWriter::Finish(std::size_t renamed, const std::optional<std::string>& written,
+                           std::string* error) {
     if (path_.empty())
         return true;
     const std::string base = path_.substr(0, path_.size() - (sizeof kJournalSuffix - 1));
-    return WriteBeside(
-        base + kDoneSuffix,
-        "{\"finished\": 1, \"written\": " +
-            Json(descriptions ? std::optional<std::string>(ContentHash(*descriptions)) : std::nullopt) +
-            "}\n",
-        error);
+    return WriteBeside(base + kDoneSuffix,
+                       "{\"finished\": 1, \"written\": " + Json(written) +
+                           ", \"renamed\": " + std::to_string(renamed) + "}\n",
+                       error);
 }
 
-JournalLookup ReadLatestRun(const std::string& root, const std::string& directory, JournalRun* run,
-                            std::string* path, std::string* error) {
+JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const std::string& panelDirectory,
+                            JournalRun* run, std::string* path, std::string* error) {
     *run = JournalRun();
+    const std::string directory = files.FullPath(panelDirectory);
     if (root.empty())
         return JournalLookup::None;
-    const std::string journals = root + "/" + DirectoryKey(directory);
-    const std::vector<unsigned long> numbers = RunNumbers(journals);
+    const std::string journals = root + kSeparator + DirectoryKey(directory);
+    const std::vector<unsigned long> numbers = RunNumbers(files, journals);
     if (numbers.empty())
         return JournalLookup::None;
-    const std::string base = journals + "/" + Number(numbers.back());
+    const std::string base = journals + kSeparator + Number(numbers.back());
     *path = base + kJournalSuffix;
 
     std::string text;
     std::string reason;
-    if (!ReadWholeFile(*path, &text, &reason)) {
+    if (!ReadWholeFile(files, *path, &text, &reason)) {
         *error = "cannot read the journal: " + reason;
         return JournalLookup::Unreadable;
     }
@@ -320,6 +352,7 @@ JournalLookup ReadLatestRun(const std::string& root, const std::string& director
             if (*named != directory)
                 return JournalLookup::None;
             run->directory = *named;
+            run->time = JsonNumber(object, "time");
             if (const auto unavailable = JsonText(object, "unavailable")) {
                 run->unavailable = *unavailable;
                 return JournalLookup::Found;
@@ -351,17 +384,18 @@ JournalLookup ReadLatestRun(const std::string& root, const std::string& director
         return damaged(line + 1);
 
     std::string done;
-    if (ReadWholeFile(base + kDoneSuffix, &done, &reason)) {
+    if (ReadWholeFile(files, base + kDoneSuffix, &done, &reason)) {
         pos = 0;
         if (NextLine(done, &pos, &begin, &end) &&
             ParseJsonObject(std::string_view(done).substr(begin, end - begin), &object) &&
             JsonNumber(object, "finished")) {
             run->finished = true;
             run->writtenHash = JsonText(object, "written");
+            run->renamed = JsonNumber(object, "renamed");
         }
     }
     std::string undone;
-    run->undone = ReadWholeFile(base + kUndoneSuffix, &undone, &reason);
+    run->undone = files.Attributes(base + kUndoneSuffix) != kNoAttributes;
     return JournalLookup::Found;
 }
 
@@ -380,4 +414,4 @@ bool MarkUndone(FileSystem& files, const std::string& journalPath, std::string* 
     return static_cast<bool>(result);
 }
 
-}  // namespace velmora::host
+}  // namespace velmora

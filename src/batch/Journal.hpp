@@ -1,0 +1,117 @@
+// The undo journal, one for every host. Before a run renames anything, every rename it will try
+// (in order, with the size and write time by which the file is known again) and the description
+// file's bytes are written to <state>/velmora/<directory key>/NNNNNNNN.journal; after the run,
+// NNNNNNNN.done says that it finished, how many renames were done and what the description file
+// held then. A run killed half-way has a journal and no .done: undo then goes by what it finds on
+// disk. The last 10 runs of each directory are kept. Writing the journal is never a reason for a
+// run to fail.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Platform.hpp"
+#include "platform/TempFile.hpp"
+
+namespace velmora {
+
+class BufferedOutput;
+
+// How many runs of one directory are kept.
+constexpr int kJournalRuns = 10;
+
+struct JournalRename {
+    std::string oldName;
+    std::string newName;
+    std::uint64_t size = 0;
+    std::uint64_t writeTime = 0;
+};
+
+struct JournalRun {
+    std::string directory;              // the panel directory, absolute
+    std::optional<std::uint64_t> time;  // when the run began, seconds since 1970 (UTC)
+    std::vector<JournalRename> renames;
+    std::string descriptionFile;                    // "" when the run does not rewrite descriptions
+    std::optional<std::string> descriptionsBefore;  // none: there was no such file
+    std::optional<std::string> plannedHash;         // of the bytes the run meant to write, when known
+    // From the .done file: the run finished, the first `renamed` renames were done (when it says),
+    // and this is what the description file held then.
+    bool finished = false;
+    std::optional<std::uint64_t> renamed;
+    std::optional<std::string> writtenHash;
+    bool undone = false;
+    std::string unavailable;  // why the run could not be journaled ("" when it was)
+};
+
+// Where journals live: $XDG_STATE_HOME/velmora when that is an absolute path, else the system's
+// per-user state directory (~/.local/state/velmora, %LOCALAPPDATA%\Velmora), else `fallback`
+// (a host with a folder of its own for it); "" when there is none.
+std::string JournalRoot(FileSystem& files, const std::string& fallback = std::string());
+// A short, stable name for a directory's journals.
+std::string DirectoryKey(const std::string& directory);
+// A fingerprint of description bytes (FNV-1a, 64 bits, in hex): undo only puts the old file back
+// when the file still holds what the run wrote.
+std::string ContentHash(std::string_view bytes);
+
+// The journal of one run. It is written item by item (a batch of 100,000 files is never held in
+// memory for it) into a temporary file that Commit puts in place; until then nothing of it
+// counts.
+class JournalWriter {
+public:
+    JournalWriter(FileSystem& files, std::string root);
+    ~JournalWriter();
+    JournalWriter(const JournalWriter&) = delete;
+    JournalWriter& operator=(const JournalWriter&) = delete;
+
+    // Starts the journal of a run in `directory` (keyed by its FileSystem::FullPath); false with
+    // the reason when it cannot.
+    bool Begin(const std::string& directory, std::string* error);
+    // One rename the run will try, with the file's size and write time as the panel has them.
+    void Add(std::string_view oldName, std::string_view newName, std::uint64_t size, std::uint64_t writeTime);
+    // Puts the journal in place. `before` is null when the run rewrites no description file, else
+    // the file's bytes before the run (none: there is no such file); `planned` the hash of what the
+    // run will write there, when known. When it cannot, a note saying why takes its place where
+    // possible, and false comes back with the reason.
+    bool Commit(const std::string& descriptionFile, const std::optional<std::string>* before,
+                const std::optional<std::string>& planned, std::string* error);
+    // After the run: how many of the renames were done, and the hash of what the description file
+    // holds now (none: it is unknown, or the run did not change it).
+    bool Finish(std::size_t renamed, const std::optional<std::string>& written, std::string* error);
+    // Whether Commit put a journal in place.
+    bool Committed() const { return !path_.empty(); }
+
+private:
+    void WriteUnavailable(const std::string& reason);
+    bool WriteBeside(const std::string& path, const std::string& text, std::string* error);
+    void Prune();
+
+    FileSystem& files_;
+    std::string root_;
+    std::string directory_;  // the panel directory
+    std::string journals_;   // where its journals are
+    std::string header_;
+    std::unique_ptr<TempFile> temp_;
+    std::unique_ptr<WritableFile> file_;
+    std::unique_ptr<BufferedOutput> output_;
+    std::size_t renames_ = 0;
+    std::string path_;  // the journal put in place by Commit
+};
+
+enum class JournalLookup {
+    Found,
+    None,        // no run of this directory is journaled
+    Unreadable,  // the latest journal cannot be read or is damaged (error says why)
+};
+
+// The most recent run journaled for `directory`; *path is its journal file.
+JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const std::string& directory,
+                            JournalRun* run, std::string* path, std::string* error);
+
+// Marks the run of that journal file as taken back.
+bool MarkUndone(FileSystem& files, const std::string& journalPath, std::string* error);
+
+}  // namespace velmora

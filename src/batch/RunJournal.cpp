@@ -1,0 +1,36 @@
+#include "batch/RunJournal.hpp"
+
+namespace velmora {
+
+RunJournal::RunJournal(const RunContext& context)
+    : context_(context), writer_(context.files, JournalRoot(context.files, context.journalFallback)) {}
+
+bool RunJournal::Begin() {
+    std::string directory;
+    if (!context_.host.PanelDirectory(&directory) || directory.empty()) {
+        error_ = "the host names no folder for the panel";
+        return false;
+    }
+    begun_ = writer_.Begin(directory, &error_);
+    return begun_;
+}
+
+void RunJournal::Commit(const std::string& descriptionFile, const std::optional<std::string>& before) {
+    if (!begun_)
+        return;
+    // What the run will write there is known only at its end: undo of a run killed before then
+    // finds the file as it was (it is replaced only at the end) or leaves it alone.
+    begun_ =
+        writer_.Commit(descriptionFile, descriptionFile.empty() ? nullptr : &before, std::nullopt, &error_);
+}
+
+void RunJournal::Finish(std::size_t renamed, const std::string* written) {
+    if (!begun_)
+        return;
+    std::string error;
+    if (!writer_.Finish(renamed, written ? std::optional<std::string>(ContentHash(*written)) : std::nullopt,
+                        &error))
+        error_ = error;
+}
+
+}  // namespace velmora

@@ -1,0 +1,46 @@
+// The journal as a run of the plug-in keeps it, in whichever host: the panel's folder, the
+// journal's place, and the three moments of a run (before the first rename, the renames it will
+// try, after the run). Nothing here ever fails the run: a journal that cannot be written only
+// means that the run cannot be undone, which the undo then says.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "batch/Journal.hpp"
+#include "ports/RunContext.hpp"
+
+namespace velmora {
+
+class RunJournal {
+public:
+    explicit RunJournal(const RunContext& context);
+
+    // Starts the journal in the panel's folder (read by the host's last ReadPanel); false when it
+    // cannot be, and the rest is then not worth the work.
+    bool Begin();
+    // A rename the run will try, with the panel's size and write time of the file.
+    void Add(std::string_view oldName, std::string_view newName, const PanelItemText& item) {
+        writer_.Add(oldName, newName, item.size, item.writeTime);
+    }
+    // Before the first rename: the description file the run rewrites ("" for none) and its old
+    // bytes (none: there is no such file).
+    void Commit(const std::string& descriptionFile, const std::optional<std::string>& before);
+    // After the run: how many renames were done, and the bytes now in the description file when
+    // the run replaced it (null: it did not).
+    void Finish(std::size_t renamed, const std::string* written);
+
+    // Why the journal could not be written ("" when it was, or is not done yet).
+    const std::string& Error() const { return error_; }
+
+private:
+    const RunContext& context_;
+    JournalWriter writer_;
+    bool begun_ = false;
+    std::string error_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,163 @@
+#include "batch/Undo.hpp"
+
+#include <unordered_map>
+
+#include "platform/TempFile.hpp"
+
+namespace velmora {
+namespace {
+
+// The directory as the undo changes it, so that each step is judged after the ones before it.
+class UndoView {
+public:
+    explicit UndoView(FileSystem& files) : files_(files) {}
+
+    std::optional<DirectoryEntry> Query(const std::string& name) const {
+        const auto changed = changed_.find(name);
+        if (changed != changed_.end())
+            return changed->second;
+        DirectoryEntry entry{name, 0, 0, 0};
+        if (!files_.Query(name, &entry))
+            return std::nullopt;
+        return entry;
+    }
+    void Move(const std::string& from, const std::string& to) {
+        std::optional<DirectoryEntry> entry = Query(from);
+        changed_[from] = std::nullopt;
+        changed_[to] = entry;
+    }
+    bool Untouched(const std::string& name) const { return !changed_.count(name); }
+    FileSystem& Files() const { return files_; }
+
+private:
+    FileSystem& files_;
+    std::unordered_map<std::string, std::optional<DirectoryEntry>> changed_;
+};
+
+bool IsTheFile(const std::optional<DirectoryEntry>& entry, const JournalRename& rename) {
+    return entry && entry->size == rename.size && entry->writeTime == rename.writeTime;
+}
+
+UndoStep Judge(const JournalRename& rename, UndoView& view) {
+    const std::optional<DirectoryEntry> now = view.Query(rename.newName);
+    const std::optional<DirectoryEntry> before = view.Query(rename.oldName);
+    if (IsTheFile(now, rename)) {
+        // The old name is free, or is this very file (a change of letter case where the file
+        // system ignores case).
+        const bool free = !before || (view.Untouched(rename.oldName) && view.Untouched(rename.newName) &&
+                                      view.Files().SameFile(rename.newName, rename.oldName));
+        if (free) {
+            view.Move(rename.newName, rename.oldName);
+            return UndoStep{UndoAction::Rename, rename.newName, rename.oldName};
+        }
+        return UndoStep{UndoAction::Left, rename.newName, rename.oldName, UndoReason::OldNameTaken};
+    }
+    // Under its old name still: a rename the run never got to (a run killed before its end, or
+    // the one it stopped at, whose new name was another file's).
+    if (IsTheFile(before, rename))
+        return UndoStep{UndoAction::Already, rename.oldName, rename.oldName};
+    if (now)
+        return UndoStep{UndoAction::Left, rename.newName, rename.oldName, UndoReason::NotTheFile};
+    return UndoStep{UndoAction::Left, rename.newName, rename.oldName, UndoReason::Gone};
+}
+
+// Puts `bytes` in the place of `name` (or removes it when there were none).
+FileResult Restore(FileSystem& files, const std::string& name, const std::optional<std::string>& bytes) {
+    if (!bytes)
+        return files.Delete(name);
+    std::string tempName;
+    FileResult result = files.CreateTempFile(files.TempDirectory(), "VL", &tempName);
+    if (!result)
+        return result;
+    TempFile temp(files, tempName);
+    std::unique_ptr<WritableFile> file;
+    result = files.OpenForWriting(tempName, &file);
+    if (result)
+        result = file->Write(bytes->data(), bytes->size());
+    if (result)
+        result = file->Close();
+    file.reset();
+    if (result)
+        result = temp.KeepAs(name);
+    return result;
+}
+
+}  // namespace
+
+std::size_t UndoPlan::Renames() const {
+    std::size_t count = 0;
+    for (const UndoStep& step : steps)
+        count += step.action == UndoAction::Rename ? 1 : 0;
+    return count;
+}
+
+bool UndoPlan::LeavesAnything() const {
+    for (const UndoStep& step : steps) {
+        if (step.action == UndoAction::Left)
+            return true;
+    }
+    return descriptions == UndoDescriptions::Left;
+}
+
+UndoPlan PlanUndo(FileSystem& files, const JournalRun& run) {
+    UndoPlan plan;
+    UndoView view(files);
+    std::size_t done = run.renames.size();
+    if (run.finished && run.renamed && *run.renamed < done)
+        done = static_cast<std::size_t>(*run.renamed);
+    plan.steps.reserve(done);
+    for (std::size_t i = done; i-- > 0;)
+        plan.steps.push_back(Judge(run.renames[i], view));
+
+    // The description file: its old bytes go back only over exactly what the run wrote. Until
+    // the run's end it is as it was (the new one takes its place only then), so a run killed
+    // before its .done whose planned bytes are unknown is only ever found unchanged or changed.
+    if (run.descriptionFile.empty())
+        return plan;
+    plan.descriptionFile = run.descriptionFile;
+    plan.descriptionsBefore = run.descriptionsBefore;
+    std::string now;
+    std::string reason;
+    const bool exists = files.Attributes(run.descriptionFile) != kNoAttributes;
+    const bool read = exists && ReadWholeFile(files, run.descriptionFile, &now, &reason);
+    const std::optional<std::string> current = read ? std::optional<std::string>(now) : std::nullopt;
+    const std::optional<std::string>& written = run.finished ? run.writtenHash : run.plannedHash;
+    const bool writtenKnown = run.finished || run.plannedHash.has_value();
+    if (exists && !read)
+        plan.descriptions = UndoDescriptions::Left;
+    else if (current == run.descriptionsBefore)
+        plan.descriptions = UndoDescriptions::None;
+    else if (writtenKnown &&
+             (current ? std::optional<std::string>(ContentHash(*current)) : std::nullopt) == written)
+        plan.descriptions = UndoDescriptions::Restore;
+    else
+        plan.descriptions = UndoDescriptions::Left;
+    return plan;
+}
+
+UndoResult DoUndo(FileSystem& files, const UndoPlan& plan, const std::string& journalPath) {
+    UndoResult result;
+    for (const UndoStep& step : plan.steps) {
+        if (step.action != UndoAction::Rename)
+            continue;
+        const FileResult moved = files.MoveNoReplace(step.from, step.to);
+        if (moved)
+            ++result.renamed;
+        else
+            result.failures.push_back(UndoFailure{step.from, step.to, moved.Error()});
+    }
+    if (plan.descriptions == UndoDescriptions::Restore) {
+        const FileResult restored = Restore(files, plan.descriptionFile, plan.descriptionsBefore);
+        if (restored)
+            result.descriptionsRestored = true;
+        else
+            result.failures.push_back(
+                UndoFailure{plan.descriptionFile, plan.descriptionFile, restored.Error()});
+    }
+    result.everything = result.failures.empty() && !plan.LeavesAnything();
+    if (result.everything && !MarkUndone(files, journalPath, &result.markError))
+        result.markError = result.markError.empty() ? "cannot mark the run undone" : result.markError;
+    return result;
+}
+
+}  // namespace velmora

@@ -1,0 +1,127 @@
+#include "batch/UndoFromMenu.hpp"
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "batch/Journal.hpp"
+#include "batch/Undo.hpp"
+#include "ports/Messages.hpp"
+
+namespace velmora {
+namespace {
+
+// How many names a warning box lists before "and N more": the box must fit the screen.
+constexpr std::size_t kNamesShown = 5;
+
+// A language text with its "%1" replaced.
+std::string Filled(const char* text, const std::string& value) {
+    std::string filled = text;
+    const std::size_t at = filled.find("%1");
+    if (at != std::string::npos)
+        filled.replace(at, 2, value);
+    return filled;
+}
+
+// The run's time as the user's clock shows it; "" when the journal does not say.
+std::string LocalTime(const std::optional<std::uint64_t>& seconds) {
+    if (!seconds)
+        return std::string();
+    const std::time_t time = static_cast<std::time_t>(*seconds);
+    const std::tm* local = std::localtime(&time);
+    char text[32];
+    if (!local || std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", local) == 0)
+        return std::string();
+    return text;
+}
+
+void ShowNothing(PluginHost& host, const char* line, const std::string& detail) {
+    std::vector<const char*> lines = {host.GetText(MUndoTitle), line};
+    if (!detail.empty())
+        lines.push_back(detail.c_str());
+    lines.push_back(host.GetText(MOk));
+    host.ShowBox("UndoNothing", lines, 1, false);
+}
+
+// A warning that names what was left: a few names, then how many more.
+void ShowNames(PluginHost& host, MessageId heading, const std::vector<std::string>& names) {
+    if (names.empty())
+        return;
+    std::vector<const char*> lines = {host.GetText(MUndoTitle), host.GetText(heading)};
+    const std::size_t shown = names.size() <= kNamesShown + 1 ? names.size() : kNamesShown;
+    for (std::size_t i = 0; i < shown; ++i)
+        lines.push_back(names[i].c_str());
+    const std::string more = Filled(host.GetText(MUndoMore), std::to_string(names.size() - shown));
+    if (shown < names.size())
+        lines.push_back(more.c_str());
+    lines.push_back(host.GetText(MOk));
+    host.ShowBox("UndoLeft", lines, 1, true);
+}
+
+}  // namespace
+
+UndoOutcome UndoFromMenu(const RunContext& context) {
+    PluginHost& host = context.host;
+    FileSystem& files = context.files;
+    std::string directory;
+    if (!host.ReadPanel() || !host.PanelDirectory(&directory) || directory.empty()) {
+        ShowNothing(host, host.GetText(MUndoNothing), std::string());
+        return UndoOutcome::Nothing;
+    }
+    const std::string root = JournalRoot(files, context.journalFallback);
+    JournalRun run;
+    std::string journalPath;
+    std::string error;
+    switch (ReadLatestRun(files, root, directory, &run, &journalPath, &error)) {
+        case JournalLookup::None:
+            ShowNothing(host, host.GetText(MUndoNothing), std::string());
+            return UndoOutcome::Nothing;
+        case JournalLookup::Unreadable:
+            ShowNothing(host, host.GetText(MUndoDamaged), journalPath);
+            return UndoOutcome::Nothing;
+        case JournalLookup::Found:
+            break;
+    }
+    if (!run.unavailable.empty()) {
+        ShowNothing(host, host.GetText(MUndoUnavailable), run.unavailable);
+        return UndoOutcome::Nothing;
+    }
+    const UndoPlan plan = PlanUndo(files, run);
+    if (run.undone ||
+        (plan.Renames() == 0 && plan.descriptions != UndoDescriptions::Restore && !plan.LeavesAnything())) {
+        ShowNothing(host, host.GetText(MUndoNothing), std::string());
+        return UndoOutcome::Nothing;
+    }
+
+    const std::string count = Filled(host.GetText(MUndoFiles), std::to_string(plan.Renames()));
+    const std::string when = LocalTime(run.time);
+    const std::string time = Filled(host.GetText(MUndoTime), when);
+    std::vector<const char*> lines = {host.GetText(MUndoTitle), count.c_str(), host.GetText(MUndoFolder),
+                                      run.directory.c_str()};
+    if (!when.empty())
+        lines.push_back(time.c_str());
+    if (plan.descriptions == UndoDescriptions::Restore)
+        lines.push_back(host.GetText(MUndoDescriptions));
+    lines.push_back(host.GetText(MYes));
+    lines.push_back(host.GetText(MNo));
+    if (host.ShowBox("UndoBatch", lines, 2, false) != 0)
+        return UndoOutcome::Declined;
+
+    const UndoResult result = DoUndo(files, plan, journalPath);
+    host.UpdatePanel();
+    std::vector<std::string> left;
+    for (const UndoStep& step : plan.steps) {
+        if (step.action == UndoAction::Left)
+            left.push_back(step.from);
+    }
+    if (plan.descriptions == UndoDescriptions::Left)
+        left.push_back(plan.descriptionFile);
+    std::vector<std::string> failed;
+    for (const UndoFailure& failure : result.failures)
+        failed.push_back(failure.name);
+    ShowNames(host, MUndoLeft, left);
+    ShowNames(host, MUndoFailed, failed);
+    return result.everything ? UndoOutcome::Done : UndoOutcome::Partly;
+}
+
+}  // namespace velmora
