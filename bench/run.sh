@@ -47,8 +47,10 @@ if [ ${#need[@]} -gt 0 ]; then
     $sudo apt-get install -y "${need[@]}" >/dev/null
 fi
 
-if [ ! -x "$build/velmora" ]; then
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_TUI=OFF >/dev/null
+# Built (or brought up to date) every time: a build left from older sources would measure them.
+if [ -z "${VELMORA_BUILD:-}" ]; then
+    [ -f "$build/CMakeCache.txt" ] ||
+        cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_TUI=OFF >/dev/null
     cmake --build "$build" --target velmora Velmora -j2 >/dev/null
 fi
 velmora=$build/velmora

@@ -239,6 +239,29 @@ void JournalWriter::Add(std::string_view oldName, std::string_view newName, std:
     ++renames_;
 }
 
+void JournalWriter::AddDescriptions(const std::string& descriptionFile,
+                                    const std::optional<std::string>& before,
+                                    const std::optional<std::string>& planned) {
+    if (!output_)
+        return;
+    // Straight into the output's buffer, which goes out once it is full: the old file may be
+    // megabytes, and no other copy of it is made.
+    std::string& line = output_->Buffer();
+    line += "{\"descriptions\": ";
+    AppendJsonString(descriptionFile.data(), descriptionFile.size(), &line);
+    line += ", \"before\": ";
+    if (before) {
+        line.reserve(line.size() + before->size() + before->size() / 8 + 64);
+        AppendJsonString(before->data(), before->size(), &line);
+    } else {
+        line += "null";
+    }
+    line += ", \"planned\": ";
+    line += Json(planned);
+    line += "}\n";
+    output_->Appended();
+}
+
 bool JournalWriter::Commit(const std::string& descriptionFile, const std::optional<std::string>* before,
                            const std::optional<std::string>& planned, std::string* error) {
     if (!output_) {
@@ -246,20 +269,8 @@ bool JournalWriter::Commit(const std::string& descriptionFile, const std::option
         return false;
     }
     std::string failure;
-    if (before && !descriptionFile.empty()) {
-        // Built in one string: the old file may be megabytes, copied once.
-        std::string line = "{\"descriptions\": " + JsonString(descriptionFile) + ", \"before\": ";
-        const std::size_t size = *before ? (*before)->size() : 0;
-        line.reserve(line.size() + size + size / 8 + 64);
-        if (*before)
-            AppendJsonString((*before)->data(), (*before)->size(), &line);
-        else
-            line += "null";
-        line += ", \"planned\": ";
-        line += Json(planned);
-        line += "}\n";
-        output_->Append(line);
-    }
+    if (before && !descriptionFile.empty())
+        AddDescriptions(descriptionFile, *before, planned);
     output_->Append("{\"renames\": " + std::to_string(renames_) + "}\n");
     FileResult result = output_->Flush();
     output_.reset();

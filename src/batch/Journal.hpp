@@ -72,6 +72,11 @@ public:
     bool Begin(const std::string& directory, std::string* error);
     // One rename the run will try, with the file's size and write time as the panel has them.
     void Add(std::string_view oldName, std::string_view newName, std::uint64_t size, std::uint64_t writeTime);
+    // The description file the run rewrites and its bytes before the run (none: there is no such
+    // file), written straight into the journal: a file of megabytes is neither copied nor kept.
+    // Lines may come in any order before Commit.
+    void AddDescriptions(const std::string& descriptionFile, const std::optional<std::string>& before,
+                         const std::optional<std::string>& planned);
     // Puts the journal in place. `before` is null when the run rewrites no description file, else
     // the file's bytes before the run (none: there is no such file); `planned` the hash of what the
     // run will write there, when known. When it cannot, a note saying why takes its place where

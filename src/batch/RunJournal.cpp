@@ -15,13 +15,13 @@ bool RunJournal::Begin() {
     return begun_;
 }
 
-void RunJournal::Commit(const std::string& descriptionFile, const std::optional<std::string>& before) {
+void RunJournal::Commit() {
     if (!begun_)
         return;
-    // What the run will write there is known only at its end: undo of a run killed before then
-    // finds the file as it was (it is replaced only at the end) or leaves it alone.
-    begun_ =
-        writer_.Commit(descriptionFile, descriptionFile.empty() ? nullptr : &before, std::nullopt, &error_);
+    // What the run will write to the description file is known only at its end: undo of a run
+    // killed before then finds the file as it was (it is replaced only at the end) or leaves it
+    // alone.
+    begun_ = writer_.Commit(std::string(), nullptr, std::nullopt, &error_);
 }
 
 void RunJournal::Finish(std::size_t renamed, const std::string* written) {

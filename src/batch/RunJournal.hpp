@@ -26,9 +26,15 @@ public:
     void Add(std::string_view oldName, std::string_view newName, const PanelItemText& item) {
         writer_.Add(oldName, newName, item.size, item.writeTime);
     }
-    // Before the first rename: the description file the run rewrites ("" for none) and its old
-    // bytes (none: there is no such file).
-    void Commit(const std::string& descriptionFile, const std::optional<std::string>& before);
+    // The description file the run rewrites and its bytes before the run, as soon as they are
+    // read (before the edit takes them over).
+    void Descriptions(const std::string& descriptionFile, const std::optional<std::string>& before) {
+        if (begun_)
+            writer_.AddDescriptions(descriptionFile, before, std::nullopt);
+    }
+    bool Begun() const { return begun_; }
+    // Before the first rename: the journal put in place.
+    void Commit();
     // After the run: how many renames were done, and the bytes now in the description file when
     // the run replaced it (null: it did not).
     void Finish(std::size_t renamed, const std::string* written);

@@ -27,8 +27,8 @@ FileResult MakeTempFileName(FileSystem& files, std::string* destination) {
 
 }  // namespace
 
-DescriptionFailure DescriptionOutput::Open(const std::string& chosenName,
-                                           std::optional<std::string>* before) {
+DescriptionFailure DescriptionOutput::Open(
+    const std::string& chosenName, const std::function<void(const std::optional<std::string>&)>& onRead) {
     const PluginHost& host = context_.host;
     FileSystem& files = context_.files;
     descriptionName_ = chosenName;
@@ -44,8 +44,8 @@ DescriptionFailure DescriptionOutput::Open(const std::string& chosenName,
             return Failed(DescriptionStep::ReadFile, read);
         }
     }
-    if (before)
-        *before = old;
+    if (onRead)
+        onRead(old);
     if (!edit_.Load(std::move(old))) {
         host.ShowWarning("DescUnicode", {host.GetText(MWarningTitle), host.GetText(MUnicodeDescriptions),
                                          descriptionName_.c_str(), host.GetText(MWarningButton)});

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,8 +63,10 @@ public:
     // Reads the chosen description file, relative to the directory, and opens the temporary
     // output. On failure the warning box has been shown and nothing was left behind; a description
     // file this host cannot write (UnicodeFile) or cannot read (ReadFile) is only named in its box.
-    // `before`, when given, receives the file's bytes as they were read (none: no such file).
-    DescriptionFailure Open(const std::string& chosenName, std::optional<std::string>* before = nullptr);
+    // `onRead`, when given, is shown the file's bytes as they were read (none: no such file)
+    // before the edit takes them over.
+    DescriptionFailure Open(const std::string& chosenName,
+                            const std::function<void(const std::optional<std::string>&)>& onRead = {});
     bool IsOpen() const { return file_ != nullptr; }
     // The temporary file's name ("" until one is made).
     const std::string& TempName() const { return temp_.Name(); }

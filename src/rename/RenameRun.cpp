@@ -41,12 +41,19 @@ bool RenameRun::Begin(RunReport* report) {
     }
     StoreOptions(context_.registry, context_.settingsKey, options_);
 
+    // Begun before the description file is read, so that its old bytes go straight into the
+    // journal; a run that ends before its first rename never puts the journal in place.
+    const bool journals = context_.keepsJournal && rewritesDescriptions_ && journal_.Begin();
     if (save_) {
         FindDescriptionFile(context_, &descriptionName_);
+        const auto keepOld = [&](const std::optional<std::string>& old) {
+            if (journals)
+                journal_.Descriptions(descriptionName_, old);
+        };
         // A plan of the names alone opens nothing: it only keeps the file under its name.
-        if (const DescriptionFailure failure =
-                rewritesDescriptions_ ? descriptions_.Open(descriptionName_, &descriptionsBefore_)
-                                      : DescriptionFailure{}) {
+        if (const DescriptionFailure failure = rewritesDescriptions_
+                                                   ? descriptions_.Open(descriptionName_, keepOld)
+                                                   : DescriptionFailure{}) {
             report->outcome = RunOutcome::Warned;
             // A description file this host cannot write or read stays as it was; the renames go
             // on, and the file is still never renamed itself.
@@ -68,7 +75,7 @@ bool RenameRun::Begin(RunReport* report) {
     counter_.bound = CounterWidthBound(options_.StartNumber, counter_.start, count);
     counter_.withoutZero = options_.WithoutZero != 0;
     unit_ = CutUnit(context_.text);
-    if (context_.keepsJournal && rewritesDescriptions_)
+    if (journals)
         WriteJournal();
     progress_.Begin(count, unit_);
     return true;
@@ -164,10 +171,6 @@ RunReport RenameRun::Execute() {
 void RenameRun::WriteJournal() {
     PluginHost& host = context_.host;
     const std::uint32_t count = counter_.total;
-    if (!journal_.Begin()) {
-        descriptionsBefore_.reset();
-        return;
-    }
     std::size_t renames = 0;
     newNames_.resize(count);
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -183,9 +186,7 @@ void RenameRun::WriteJournal() {
     }
     // A run that renames nothing has nothing to take back, and must not hide the one before it.
     if (renames > 0)
-        journal_.Commit(descriptions_.IsOpen() ? descriptionName_ : std::string(), descriptionsBefore_);
-    // The journal has its copy of the old descriptions; the edit keeps its own.
-    descriptionsBefore_.reset();
+        journal_.Commit();
 }
 
 RunReport RunRename(const RunContext& context) {

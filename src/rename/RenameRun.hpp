@@ -76,8 +76,7 @@ private:
     std::string descriptionName_;  // the description file chosen for the rewrite
     DescriptionOutput descriptions_;
     bool rewritesDescriptions_;
-    bool leftAsItWas_ = false;                       // the description file is one this host leaves alone
-    std::optional<std::string> descriptionsBefore_;  // the description file's bytes before the run
+    bool leftAsItWas_ = false;  // the description file is one this host leaves alone
     RunJournal journal_;
     std::vector<std::string> newNames_;  // expanded for the journal, taken by the loop
     std::size_t renamed_ = 0;
