@@ -176,8 +176,11 @@ void RenameRun::WriteJournal() {
     for (std::uint32_t i = 0; i < count; ++i) {
         const PanelItemText item = host.SelectedItem(i);
         const std::string_view oldName = item.name;
+        // Expanded in the run's buffer, kept at its own length: the buffer holds room for the
+        // longest name, which 100,000 kept names would each hold too.
+        ExpandTemplateInto(newName_, options_.Mask.c_str(), oldName, i, counter_, unit_);
         std::string& newName = newNames_[i];
-        ExpandTemplateInto(newName, options_.Mask.c_str(), oldName, i, counter_, unit_);
+        newName = newName_;
         // The same choice as the loop's: only what it will try to rename.
         if (newName == oldName || (save_ && IsDescriptionFile(context_.files, oldName, descriptionName_)))
             continue;
