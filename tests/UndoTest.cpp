@@ -250,6 +250,33 @@ TEST(Undo, JournalRootFollowsTheEnvironment) {
     }
 }
 
+// The old description file goes into the journal in pieces; whatever its size and bytes (UTF-8,
+// OEM bytes that are no UTF-8, quotes and controls, no line end at the close) it comes back whole.
+TEST(Undo, JournalKeepsLargeDescriptionFilesWhole) {
+    HostRunner host;
+    std::string before = "\xEF\xBB\xBF";
+    for (int i = 0; i < 6000; ++i)
+        before += "DSC_" + std::to_string(i) + ".jpg \xD0\xA1\xD0\xBD\xD0\xB8\xD0\xBC\xD0\xBE\xD0\xBA \"" +
+                  std::to_string(i) + "\" \xAE\xE2\x8C \x01\t\\ \xE6\xB5\xB7\r\n";
+    before += "last line without an end \xF0\x9F\x8C\x85";
+    JournalWriter writer(SystemFileSystem(), host.StateHome() + "/velmora");
+    std::string error;
+    ASSERT_TRUE(writer.Begin(host.Dir().Path(), &error)) << error;
+    writer.AddDescriptions("Descript.ion", before, std::nullopt);
+    writer.Add("a", "b", 1, 2);
+    ASSERT_TRUE(writer.Commit("", nullptr, std::nullopt, &error)) << error;
+    JournalRun run;
+    std::string path;
+    ASSERT_EQ(ReadLatestRun(SystemFileSystem(), host.StateHome() + "/velmora", host.Dir().Path(), &run, &path,
+                            &error),
+              JournalLookup::Found)
+        << error;
+    ASSERT_GT(before.size(), 3u * 64 * 1024);
+    EXPECT_EQ(run.descriptionFile, "Descript.ion");
+    EXPECT_TRUE(run.descriptionsBefore == before);
+    EXPECT_EQ(run.renames.size(), 1u);
+}
+
 // The plug-in's menu entry takes back the last run of the panel's folder, journaled by the plug-in
 // in any host, or by an older velmora; velmora -u then finds nothing left to do.
 TEST(Undo, MenuEntryTakesTheRunBack) {

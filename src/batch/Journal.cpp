@@ -26,6 +26,8 @@ constexpr char kJournalSuffix[] = ".journal";
 constexpr char kDoneSuffix[] = ".done";
 constexpr char kUndoneSuffix[] = ".undone";
 constexpr std::size_t kNumberDigits = 8;
+// How much of the old description file is turned into JSON at a time.
+constexpr std::size_t kDescriptionPiece = 64 * 1024;
 
 std::string Reason(const FileResult& result) {
     return result.Error().message();
@@ -251,8 +253,21 @@ void JournalWriter::AddDescriptions(const std::string& descriptionFile,
     AppendJsonString(descriptionFile.data(), descriptionFile.size(), &line);
     line += ", \"before\": ";
     if (before) {
-        line.reserve(line.size() + before->size() + before->size() / 8 + 64);
-        AppendJsonString(before->data(), before->size(), &line);
+        // In pieces of whole lines, each written out once the buffer is full, so that the buffer
+        // never holds the whole file.
+        line += '"';
+        const std::string_view bytes = *before;
+        for (std::size_t at = 0; at < bytes.size();) {
+            std::size_t end = std::min(bytes.size(), at + kDescriptionPiece);
+            if (end < bytes.size()) {
+                const std::size_t lineEnd = bytes.find('\n', end - 1);
+                end = lineEnd == std::string_view::npos ? bytes.size() : lineEnd + 1;
+            }
+            AppendJsonStringBody(bytes.data() + at, end - at, &line);
+            output_->Appended();
+            at = end;
+        }
+        line += '"';
     } else {
         line += "null";
     }
