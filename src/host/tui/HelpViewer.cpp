@@ -43,7 +43,7 @@ public:
             const Key key = screen_.Read();
             int step = 0;
             switch (key.kind) {
-                case Key::Home:  // the link goes too, though it may still be on the first page
+                case Key::Home:  // unlike the other steps, drops the selected link even when it stays in view
                     top_ = 0, link_ = -1;
                     break;
                 case Key::Tab:
