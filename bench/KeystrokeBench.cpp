@@ -3,14 +3,10 @@
 // for comparison the whole plan at once, as the Preview button needs it.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "SelectionFolder.hpp"
 #include "ports/Messages.hpp"
 #include "ports/RunContext.hpp"
 #include "rename/LivePreview.hpp"
@@ -19,14 +15,10 @@ namespace {
 
 constexpr std::size_t kSelected = 100000;
 
-// A panel of 100,000 selected files in memory, as the host hands them over.
-class BenchHost final : public velmora::PluginHost {
+// A panel of 100,000 selected files, with the texts the dialog's summary is made of.
+class DialogHost final : public velmora::bench::SelectionHost {
 public:
-    BenchHost() {
-        names_.reserve(kSelected);
-        for (std::size_t i = 0; i < kSelected; ++i)
-            names_.push_back("DSC_" + std::to_string(100000 + i) + ".jpeg");
-    }
+    using SelectionHost::SelectionHost;
     const char* GetText(int id) const override {
         static const char* const texts[] = {" -> ", "%1 rename, %2 keep", "; checked %1 of %2..."};
         return id == velmora::MPreviewArrow      ? texts[0]
@@ -34,52 +26,13 @@ public:
                : id == velmora::MSummaryChecking ? texts[2]
                                                  : "";
     }
-    int ShowWarning(const char*, std::initializer_list<const char*>) const override { return 0; }
-    void ShowProgress(const char*, const char*) const override {}
-    void SaveScreen() override {}
-    void RestoreScreen() override {}
-    bool ReadPanel() override { return true; }
-    bool ShowsDescriptions() const override { return false; }
-    std::size_t SelectedCount() const override { return names_.size(); }
-    velmora::PanelItemText SelectedItem(std::size_t index) override { return {names_[index], nullptr}; }
-    std::size_t ItemCount() const override { return names_.size(); }
-    velmora::PanelItemText Item(std::size_t index) override { return {names_[index], nullptr}; }
-    void UpdatePanel() override {}
-    bool AskOptions(velmora::RenameOptions&, bool, bool*) override { return false; }
-
-private:
-    std::vector<std::string> names_;
 };
 
-// The panel's folder: 100,000 empty files in a scratch folder of their own, made once and made
-// current, so the plan's lookups are the system's, as in a real run.
-class BenchFolder {
-public:
-    explicit BenchFolder(BenchHost& host) {
-        char pattern[] = "/tmp/velmora-keystroke-XXXXXX";
-        if (!mkdtemp(pattern) || chdir(pattern) != 0)
-            std::abort();
-        path_ = pattern;
-        for (std::size_t i = 0; i < host.SelectedCount(); ++i) {
-            const std::string name(host.SelectedItem(i).name);
-            std::FILE* file = std::fopen(name.c_str(), "w");
-            if (!file)
-                std::abort();
-            std::fclose(file);
-        }
-    }
-    ~BenchFolder() {
-        if (chdir("/") == 0)
-            std::filesystem::remove_all(path_);
-    }
-
-private:
-    std::string path_;
-};
-
+// The panel's folder, made once and kept for every benchmark here.
 velmora::RunContext& Context() {
-    static BenchHost host;
-    static BenchFolder folder(host);
+    static const std::vector<std::string> names = velmora::bench::CameraNames(kSelected);
+    static DialogHost host(names);
+    static velmora::bench::ScratchFolder folder("/tmp/velmora-keystroke-XXXXXX", names);
     static velmora::RunContext context{host, velmora::Files(),       velmora::Settings(), "",
                                        "",   velmora::HostText::Utf8};
     return context;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/tui/HelpFile.hpp"
+#include "host/tui/ListBox.hpp"
 #include "host/tui/Utf8.hpp"
 #include "host/tui/Views.hpp"
 
@@ -40,25 +41,10 @@ public:
             Layout();
             Draw();
             const Key key = screen_.Read();
-            const int page = std::max(1, BodyRows());
+            int step = 0;
             switch (key.kind) {
-                case Key::Up:
-                    Scroll(-1);
-                    break;
-                case Key::Down:
-                    Scroll(+1);
-                    break;
-                case Key::PageUp:
-                    Scroll(-page);
-                    break;
-                case Key::PageDown:
-                    Scroll(+page);
-                    break;
-                case Key::Home:
+                case Key::Home:  // unlike the other steps, drops the selected link even when it stays in view
                     top_ = 0, link_ = -1;
-                    break;
-                case Key::End:
-                    Scroll(static_cast<int>(rows_.size()));
                     break;
                 case Key::Tab:
                     NextLink(+1);
@@ -89,6 +75,8 @@ public:
                     open = false;
                     break;
                 default:
+                    if (ListStep(key.kind, std::max(1, BodyRows()), static_cast<int>(rows_.size()), &step))
+                        Scroll(step);
                     break;
             }
         }
