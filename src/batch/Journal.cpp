@@ -131,10 +131,12 @@ private:
     FileResult result_;
 };
 
+namespace {
+
 // A small file next to the journal (.done, .undone): its name says what it is about.
-bool JournalWriter::WriteBeside(const std::string& path, const std::string& text, std::string* error) {
+bool WriteSmallFile(FileSystem& files, const std::string& path, const std::string& text, std::string* error) {
     std::unique_ptr<WritableFile> file;
-    FileResult result = files_.OpenForWriting(path, &file);
+    FileResult result = files.OpenForWriting(path, &file);
     if (result)
         result = file->Write(text.data(), text.size());
     if (result)
@@ -142,6 +144,12 @@ bool JournalWriter::WriteBeside(const std::string& path, const std::string& text
     if (!result)
         *error = "cannot write " + path + ": " + Reason(result);
     return static_cast<bool>(result);
+}
+
+}  // namespace
+
+bool JournalWriter::WriteBeside(const std::string& path, const std::string& text, std::string* error) {
+    return WriteSmallFile(files_, path, text, error);
 }
 
 JournalWriter::JournalWriter(FileSystem& files, std::string root) : files_(files), root_(std::move(root)) {}
@@ -427,17 +435,7 @@ JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const st
 
 bool MarkUndone(FileSystem& files, const std::string& journalPath, std::string* error) {
     const std::string base = journalPath.substr(0, journalPath.size() - (sizeof kJournalSuffix - 1));
-    std::unique_ptr<WritableFile> file;
-    const std::string path = base + kUndoneSuffix;
-    FileResult result = files.OpenForWriting(path, &file);
-    const std::string text = "{\"undone\": 1}\n";
-    if (result)
-        result = file->Write(text.data(), text.size());
-    if (result)
-        result = file->Close();
-    if (!result)
-        *error = "cannot write " + path + ": " + Reason(result);
-    return static_cast<bool>(result);
+    return WriteSmallFile(files, base + kUndoneSuffix, "{\"undone\": 1}\n", error);
 }
 
 }  // namespace velmora
