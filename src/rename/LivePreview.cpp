@@ -116,11 +116,7 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
     answers_ = AsStored(std::move(answers), context_.text);
     PluginHost& host = context_.host;
     const auto count = static_cast<std::uint32_t>(host.SelectedCount());
-    CounterParameters counter;
-    counter.start = StartValue(answers_.startNumber);
-    counter.total = count;
-    counter.bound = CounterWidthBound(answers_.startNumber, counter.start, count);
-    counter.withoutZero = answers_.withoutZero;
+    const CounterParameters counter = BatchCounter(answers_.startNumber, answers_.withoutZero, count);
     const LengthUnit unit = CutUnit(context_.text);
     const char* arrow = host.GetText(MPreviewArrow);
 
@@ -182,24 +178,9 @@ std::vector<PreviewEntry> PlanEntries(const RunContext& context, const PlanAnswe
     entries.reserve(context.host.SelectedCount());
     EntryCollector collector(context, width, &entries);
     PlanCursor cursor(context, AsStored(answers, context.text), &collector);
+    // The cursor tells the collector of the items after a stop too: the list shows what they would
+    // have become.
     while (!cursor.Advance(1u << 20)) {
-    }
-    // The items after a stop are never tried; the list still shows what they would have become.
-    const auto count = static_cast<std::uint32_t>(context.host.SelectedCount());
-    if (entries.size() < count) {
-        const PlanAnswers stored = AsStored(answers, context.text);
-        CounterParameters counter;
-        counter.start = StartValue(stored.startNumber);
-        counter.total = count;
-        counter.bound = CounterWidthBound(stored.startNumber, counter.start, count);
-        counter.withoutZero = stored.withoutZero;
-        std::string oldName;
-        std::string newName;
-        for (auto i = static_cast<std::uint32_t>(entries.size()); i < count; ++i) {
-            oldName.assign(context.host.SelectedItem(i).name);
-            ExpandTemplateInto(newName, stored.mask.c_str(), oldName, i, counter, CutUnit(context.text));
-            collector.Item(i, oldName, newName, ItemAction::Unreached, "");
-        }
     }
     return entries;
 }

@@ -170,6 +170,15 @@ std::size_t FindLastChar(std::string_view text, char c) {
     return text.rfind(c);
 }
 
+CounterParameters BatchCounter(std::string_view startNumber, bool withoutZero, std::uint32_t count) {
+    CounterParameters counter;
+    counter.start = StartValue(startNumber);
+    counter.total = count;
+    counter.bound = CounterWidthBound(startNumber, counter.start, count);
+    counter.withoutZero = withoutZero;
+    return counter;
+}
+
 void AppendBounded(std::string& destination, std::string_view source, std::size_t size) {
     if (size == 0) {
         return;

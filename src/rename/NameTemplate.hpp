@@ -53,6 +53,10 @@ struct CounterParameters {
     bool withoutZero = false;
 };
 
+// The counters of a batch of `count` items from the dialog's start number and zero switch, as
+// the run follows them.
+CounterParameters BatchCounter(std::string_view startNumber, bool withoutZero, std::uint32_t count);
+
 // Expands a template for the item at index of its batch. A null template (as opposed to an empty
 // one) gives "".
 std::string ExpandTemplate(const char* nameTemplate, std::string_view itemName, std::uint32_t index,

@@ -70,10 +70,7 @@ bool RenameRun::Begin(RunReport* report) {
     }
 
     const std::uint32_t count = static_cast<std::uint32_t>(host.SelectedCount());
-    counter_.start = StartValue(options_.StartNumber);
-    counter_.total = count;
-    counter_.bound = CounterWidthBound(options_.StartNumber, counter_.start, count);
-    counter_.withoutZero = options_.WithoutZero != 0;
+    counter_ = BatchCounter(options_.StartNumber, options_.WithoutZero != 0, count);
     unit_ = CutUnit(context_.text);
     if (journals)
         WriteJournal();
