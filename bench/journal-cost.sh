@@ -7,25 +7,29 @@
 #
 #   WITH=build/bench WITHOUT=/tmp/nojournal/build/bench N=100000 ROUNDS=11 bench/journal-cost.sh
 #   DESC=desc ... bench/journal-cost.sh        # with a description file, saved
+#   WITH=build/bench WITHOUT=build/bench DESC=desc-ru SAVE_B=0 bench/journal-cost.sh
+#                                              # descriptions' own cost: the same panel (the host
+#                                              # reads and shows them), B only not saving them
 set -euo pipefail
 bench=${BENCH_DIR:-/var/tmp/velmora-bench-$(basename "$(cd "$(dirname "$0")/.." && pwd)")}
 export XDG_CONFIG_HOME=$bench/config XDG_STATE_HOME=$bench/state
-n=${N:-100000}; rounds=${ROUNDS:-11}; desc=${DESC:-}
+n=${N:-100000}; rounds=${ROUNDS:-11}; desc=${DESC:-}; save_b=${SAVE_B:-1}
 A=${WITH:?a build with the journal}/velmora
 B=${WITHOUT:?a build without it}/velmora
 args="--yes --mask IMG_%#.%E --start 1 --select-from ../list.$n"
-if [ -n "$desc" ]; then args="$args --save-descriptions 1 --columns N,Z"; else args="$args --save-descriptions 0"; fi
+if [ -n "$desc" ]; then args_a="$args --save-descriptions 1 --columns N,Z"; args_b="$args --save-descriptions $save_b --columns N,Z"
+else args_a="$args --save-descriptions 0"; args_b=$args_a; fi
 out=$bench/results/journal-$n${desc:+-$desc}.txt
 mkdir -p "$bench/results"; : >"$out"
 for r in $(seq 1 "$rounds"); do
     for v in A B; do
         # Every other round the other one first.
         [ $((r % 2)) -eq 0 ] && v=$([ $v = A ] && echo B || echo A)
-        bin=${!v}
+        bin=${!v}; args_v=args_${v,,}
         "$bench/make.sh" "$n" "$bench/d/$n" "$desc" >/dev/null
         rm -rf "$bench/state"
         sync
-        (cd "$bench/d/$n" && /usr/bin/time -o "$bench/t" -f "%e %U %S" $bin $args >/dev/null 2>/dev/null) || true
+        (cd "$bench/d/$n" && /usr/bin/time -o "$bench/t" -f "%e %U %S" $bin ${!args_v} >/dev/null 2>/dev/null) || true
         echo "$v $(tail -1 "$bench/t")" >>"$out"
     done
 done
@@ -35,7 +39,7 @@ rows = {}
 for line in open(sys.argv[1]):
     v, e, u, s = line.split()
     rows.setdefault(v, []).append((float(e), float(u), float(s)))
-for v, name in (("A", "with journal"), ("B", "without")):
+for v, name in (("A", "A (with)"), ("B", "B (without)")):
     r = rows[v]
     print("%-12s wall median %.3f min %.3f | user median %.3f | sys median %.3f | user+sys median %.3f" % (
         name, statistics.median(x[0] for x in r), min(x[0] for x in r), statistics.median(x[1] for x in r),

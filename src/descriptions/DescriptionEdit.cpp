@@ -118,31 +118,50 @@ bool DescriptionEdit::Load(std::optional<std::string> bytes) {
         text_ = Text::Utf8;
     }
 
+    return true;
+}
+
+DescriptionEdit::Entry* DescriptionEdit::NextEntry() {
+    if (next_ < entries_.size())
+        return &entries_[next_];
+    if (indexed_)
+        return nullptr;
     const std::string_view text = Working();
-    std::size_t pos = 0;
     std::size_t begin = 0;
     std::size_t end = 0;
-    entries_.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-    while (NextLine(text, &pos, &begin, &end)) {
+    while (NextLine(text, &parsed_, &begin, &end)) {
         const DescriptionLine line = ParseDescriptionLine(text, begin, end);
         if (line.kind != DescriptionLine::Named || line.nameBegin == line.nameEnd)
             continue;
         const std::string_view name = text.substr(line.nameBegin, line.nameEnd - line.nameBegin);
-        entries_.push_back(Entry{
-            Hash(name), static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(line.nameBegin),
-            static_cast<std::uint32_t>(line.nameEnd), static_cast<std::uint32_t>(line.tokenEnd), false});
+        entries_.push_back(Entry{Hash(name), static_cast<std::uint32_t>(begin),
+                                 static_cast<std::uint32_t>(line.nameBegin), static_cast<std::uint32_t>(line.nameEnd),
+                                 static_cast<std::uint32_t>(line.tokenEnd), false, false});
+        return &entries_.back();
     }
+    return nullptr;
+}
+
+void DescriptionEdit::Index() {
+    const std::size_t next = next_;
+    for (next_ = entries_.size(); NextEntry(); next_ = entries_.size()) {
+    }
+    next_ = next;
+    indexed_ = true;
     std::size_t size = 16;
     while (size < entries_.size() * 2)
         size *= 2;
     slots_.assign(size, 0);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-        std::size_t at = static_cast<std::size_t>(entries_[i].hash) & (size - 1);
-        while (slots_[at] != 0)
-            at = (at + 1) & (size - 1);
-        slots_[at] = static_cast<std::uint32_t>(i + 1);
+        Entry& entry = entries_[i];
+        const std::uint64_t tag = entry.hash >> 32;
+        std::size_t at = static_cast<std::size_t>(entry.hash) & (size - 1);
+        for (; slots_[at] != 0; at = (at + 1) & (size - 1)) {
+            if (slots_[at] >> 32 == tag && entries_[(slots_[at] & 0xFFFFFFFFu) - 1].hash == entry.hash)
+                entry.shadowed = true;
+        }
+        slots_[at] = tag << 32 | (i + 1);
     }
-    return true;
 }
 
 std::uint64_t DescriptionEdit::Hash(std::string_view key) const {
@@ -161,17 +180,26 @@ bool DescriptionEdit::Same(std::string_view a, std::string_view b, bool folded) 
 DescriptionEdit::Entry* DescriptionEdit::Find(std::string_view key) {
     if (key.empty())
         return nullptr;
-    const std::uint64_t hash = Hash(key);
-    if (slots_.empty())
-        return nullptr;
-    const std::size_t mask = slots_.size() - 1;
     const std::string_view text = Working();
+    // The line after the last one claimed, when it names the key exactly and no line before it
+    // has its hash: every line before it is then claimed or of another name, so it is the one the
+    // host reads (before the table is built, every line before it is claimed).
+    if (const Entry* next = NextEntry(); next && !next->claimed && !next->shadowed &&
+                                         text.substr(next->nameBegin, next->nameEnd - next->nameBegin) == key)
+        return &entries_[next_];
+    if (!indexed_)
+        Index();
+    const std::uint64_t hash = Hash(key);
+    const std::uint64_t tag = hash >> 32;
+    const std::size_t mask = slots_.size() - 1;
     // The exact spelling first, then (on the hosts that ignore it) another letter case.
     for (const bool folded : {false, true}) {
         if (folded && !fold_)
             break;
         for (std::size_t at = static_cast<std::size_t>(hash) & mask; slots_[at] != 0; at = (at + 1) & mask) {
-            Entry& entry = entries_[slots_[at] - 1];
+            if (slots_[at] >> 32 != tag)
+                continue;
+            Entry& entry = entries_[(slots_[at] & 0xFFFFFFFFu) - 1];
             if (entry.hash == hash && !entry.claimed &&
                 Same(text.substr(entry.nameBegin, entry.nameEnd - entry.nameBegin), key, folded))
                 return &entry;
@@ -235,6 +263,7 @@ void DescriptionEdit::Renamed(std::string_view oldName, std::string_view newName
         newName.remove_suffix(1);
     if (entry) {
         entry->claimed = true;
+        next_ = static_cast<std::size_t>(entry - entries_.data()) + 1;
         const std::string_view text = Working();
         std::size_t lineEnd = text.find('\n', entry->tokenEnd);
         lineEnd = lineEnd == std::string_view::npos ? text.size() : lineEnd;

@@ -64,6 +64,7 @@ private:
         std::uint32_t nameEnd;
         std::uint32_t tokenEnd;
         bool claimed;
+        bool shadowed;  // a line before it has the same hash (known once the file is indexed)
     };
     // A span of names_: a name or description stored for the output.
     struct Stored {
@@ -86,6 +87,10 @@ private:
     bool Same(std::string_view a, std::string_view b, bool folded) const;
     Entry* Find(std::string_view key);
     Entry* FindLine(std::string_view name);
+    // The line after the last one claimed, parsed when first reached; null at the file's end.
+    Entry* NextEntry();
+    // Parses the lines not yet reached and builds the table over all of them.
+    void Index();
     // Settles whether a file without a mark is UTF-8 through and through (Text::Utf8).
     void Decide();
     // Keeps host text for the output, in the file's code page where it has a place. The old line
@@ -104,10 +109,17 @@ private:
     bool undecided_ = false;      // Oem until Decide() has looked at the file
     std::string file_;            // the old file (UTF-16 converted to UTF-8)
     std::size_t base_ = 0;        // where the text starts after a UTF-8 mark
-    std::vector<Entry> entries_;  // one per named line, in file order
-    // Open addressing over entries_ (index + 1; 0 is free), probed linearly: of two lines of one
-    // name, the first in the file comes first on the probe, as the host reads the first.
-    std::vector<std::uint32_t> slots_;
+    // One per named line, in file order. Files are mostly renamed in the order their lines stand
+    // in, so lines are parsed as the renames reach them, and the table is built only when a name
+    // is not on the next line.
+    std::vector<Entry> entries_;
+    std::size_t parsed_ = 0;  // where the lines not yet parsed start, in Working()
+    std::size_t next_ = 0;    // the entry after the last one claimed
+    bool indexed_ = false;
+    // Open addressing over entries_ (the hash's high half, then index + 1; 0 is free), probed
+    // linearly: of two lines of one name, the first in the file comes first on the probe, as the
+    // host reads the first.
+    std::vector<std::uint64_t> slots_;
     std::vector<Claim> claims_;
     std::vector<Added> added_;
     std::string names_;  // the stored names and descriptions
