@@ -64,21 +64,40 @@ void Rewrite(const std::string& path, const std::string& from, const std::string
     ASSERT_TRUE(file->Close());
 }
 
-// The last journal as velmora wrote it before the plug-in did: no time in the header, no count
-// of renames in the .done file.
+// The last journal as velmora wrote it before the plug-in did: format 1 (the old description
+// file in a JSON string, FNV-1a fingerprints), no time in the header, no count of renames in the
+// .done file.
 void MakeJournalOld(const HostRunner& host) {
     std::string text;
     std::string error;
     const std::string journal = JournalFile(host, "00000001.journal");
+    JournalRun run;
+    std::string path;
+    ASSERT_EQ(ReadLatestRun(SystemFileSystem(), host.StateHome() + "/velmora", host.Dir().Path(), &run, &path,
+                            &error),
+              JournalLookup::Found);
+    ASSERT_TRUE(run.descriptionsBefore);
     ASSERT_TRUE(ReadWholeFile(SystemFileSystem(), journal, &text, &error)) << error;
-    const std::size_t time = text.find(", \"time\": ");
-    ASSERT_NE(time, std::string::npos);
-    Rewrite(journal, text.substr(time, text.find('}') - time), "");
+    // The header without its time, the renames, then the descriptions' line of format 1.
+    const std::size_t renames = text.find('\n') + 1;
+    const std::size_t follow = text.find("{\"descriptions_follow\"");
+    ASSERT_NE(follow, std::string::npos);
+    const std::size_t after = text.find('\n', follow) + 1 + run.descriptionsBefore->size() + 1;
+    std::string header = text.substr(0, text.find(", \"time\": ")) + "}\n";
+    header.replace(header.find("\"journal\": 2"), 12, "\"journal\": 1");
+    text = header + text.substr(renames, follow - renames) + "{\"descriptions\": \"Descript.ion\", \"before\": " +
+           JsonString(*run.descriptionsBefore) + ", \"planned\": null}\n" + text.substr(after);
+    std::unique_ptr<WritableFile> file;
+    ASSERT_TRUE(SystemFileSystem().OpenForWriting(journal, &file));
+    ASSERT_TRUE(file->Write(text.data(), text.size()));
+    ASSERT_TRUE(file->Close());
     const std::string done = JournalFile(host, "00000001.done");
-    ASSERT_TRUE(ReadWholeFile(SystemFileSystem(), done, &text, &error)) << error;
-    const std::size_t renamed = text.find(", \"renamed\": ");
-    ASSERT_NE(renamed, std::string::npos);
-    Rewrite(done, text.substr(renamed, text.find('}') - renamed), "");
+    ASSERT_TRUE(ReadWholeFile(SystemFileSystem(), host.Dir().Path() + "/Descript.ion", &text, &error));
+    const std::string written = ContentHash(text, 1);
+    ASSERT_TRUE(SystemFileSystem().OpenForWriting(done, &file));
+    text = "{\"finished\": 1, \"written\": \"" + written + "\"}\n";
+    ASSERT_TRUE(file->Write(text.data(), text.size()));
+    ASSERT_TRUE(file->Close());
 }
 
 bool Holds(const std::string& box, const std::string& text) {
@@ -275,6 +294,47 @@ TEST(Undo, JournalKeepsLargeDescriptionFilesWhole) {
     EXPECT_EQ(run.descriptionFile, "Descript.ion");
     EXPECT_TRUE(run.descriptionsBefore == before);
     EXPECT_EQ(run.renames.size(), 1u);
+
+    // Cut anywhere in or around the bytes, the journal is damaged, never read past its end.
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(SystemFileSystem(), path, &text, &error)) << error;
+    const std::size_t bytes = text.find(before);
+    for (const std::size_t cut : {bytes - 1, bytes, bytes + 1000, bytes + before.size(), bytes + before.size() + 1}) {
+        std::unique_ptr<WritableFile> file;
+        ASSERT_TRUE(SystemFileSystem().OpenForWriting(path, &file));
+        ASSERT_TRUE(file->Write(text.data(), cut));
+        ASSERT_TRUE(file->Close());
+        EXPECT_EQ(ReadLatestRun(SystemFileSystem(), host.StateHome() + "/velmora", host.Dir().Path(), &run, &path,
+                                &error),
+                  JournalLookup::Unreadable)
+            << cut;
+    }
+}
+
+// The journal's fingerprints are the standard algorithms: FNV-1a (format 1, and the folders'
+// names) and XXH64 (values from xxhsum -H64), over every path of XXH64's tail.
+TEST(Undo, FingerprintsAreTheStandardOnes) {
+    const struct {
+        std::string bytes;
+        const char* fnv;
+        const char* xxh;
+    } cases[] = {
+        {"", "cbf29ce484222325", "ef46db3751d8e999"},
+        {"a", "af63dc4c8601ec8c", "d24ec4f1a98c6e5b"},
+        {"abc", nullptr, "44bc2cf5ad770999"},
+        {"abcd", nullptr, "de0327b0d25d92cc"},
+        {"\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA", nullptr, "4b2c8db721c02e1d"},
+        {"0123456789abcdef0123456789abcdef", nullptr, "642a94958e71e6c5"},
+        {"The quick brown fox jumps over the lazy dog, \xD1\x81\xD0\xBD\xD0\xB8\xD0\xBC\xD0\xBE\xD0\xBA 1 "
+         "\xD0\xB8\xD0\xB7 \xD0\xBE\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA\xD0\xB0\r\n",
+         nullptr, "b8b272d305b563e0"},
+    };
+    for (const auto& c : cases) {
+        if (c.fnv) {
+            EXPECT_EQ(ContentHash(c.bytes, 1), c.fnv) << c.bytes;
+        }
+        EXPECT_EQ(ContentHash(c.bytes, 2), c.xxh) << c.bytes;
+    }
 }
 
 // The plug-in's menu entry takes back the last run of the panel's folder, journaled by the plug-in

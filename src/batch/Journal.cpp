@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "batch/JsonLine.hpp"
+#include "platform/Fingerprint.hpp"
 #include "platform/TextLines.hpp"
 
 namespace velmora {
@@ -26,8 +27,6 @@ constexpr char kJournalSuffix[] = ".journal";
 constexpr char kDoneSuffix[] = ".done";
 constexpr char kUndoneSuffix[] = ".undone";
 constexpr std::size_t kNumberDigits = 8;
-// How much of the old description file is turned into JSON at a time.
-constexpr std::size_t kDescriptionPiece = 64 * 1024;
 
 std::string Reason(const FileResult& result) {
     return result.Error().message();
@@ -65,7 +64,7 @@ std::string Json(const std::optional<std::string>& text) {
 }
 
 std::string Header(const std::string& directory) {
-    return "{\"journal\": 1, \"directory\": " + JsonString(directory) +
+    return "{\"journal\": " + std::to_string(kJournalVersion) + ", \"directory\": " + JsonString(directory) +
            ", \"time\": " + std::to_string(static_cast<unsigned long long>(std::time(nullptr)));
 }
 
@@ -88,15 +87,12 @@ std::string JournalRoot(FileSystem& files, const std::string& fallback) {
 }
 
 std::string DirectoryKey(const std::string& directory) {
-    return ContentHash(directory);
+    // FNV-1a whatever the journal's version: the folders of earlier journals keep their names.
+    return ContentHash(directory, 1);
 }
 
-std::string ContentHash(std::string_view bytes) {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ull;
-    }
+std::string ContentHash(std::string_view bytes, int journalVersion) {
+    const std::uint64_t hash = journalVersion < 2 ? Fnv1a64(bytes) : Xxh64(bytes);
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
     return text;
@@ -116,6 +112,17 @@ public:
     void Appended() {
         if (buffer_.size() >= kChunk)
             (void)Flush();  // a failure is kept for the last Flush to report
+    }
+    // Bytes of any size, written straight from where they are once the buffer is out.
+    void AppendLarge(std::string_view bytes) {
+        if (bytes.size() < kChunk) {
+            buffer_.append(bytes);
+            Appended();
+            return;
+        }
+        (void)Flush();
+        if (result_)
+            result_ = file_.Write(bytes.data(), bytes.size());
     }
     FileResult Flush() {
         if (result_ && !buffer_.empty())
@@ -257,31 +264,19 @@ void JournalWriter::AddDescriptions(const std::string& descriptionFile,
     // Straight into the output's buffer, which goes out once it is full: the old file may be
     // megabytes, and no other copy of it is made.
     std::string& line = output_->Buffer();
+    if (before) {
+        // The old bytes follow their line as they are, with a line end of their own: a file of
+        // megabytes is neither escaped nor copied.
+        line += "{\"descriptions_follow\": ";
+        AppendJsonString(descriptionFile.data(), descriptionFile.size(), &line);
+        line += ", \"size\": " + std::to_string(before->size()) + ", \"planned\": " + Json(planned) + "}\n";
+        output_->AppendLarge(*before);
+        output_->Append("\n");
+        return;
+    }
     line += "{\"descriptions\": ";
     AppendJsonString(descriptionFile.data(), descriptionFile.size(), &line);
-    line += ", \"before\": ";
-    if (before) {
-        // In pieces of whole lines, each written out once the buffer is full, so that the buffer
-        // never holds the whole file.
-        line += '"';
-        const std::string_view bytes = *before;
-        for (std::size_t at = 0; at < bytes.size();) {
-            std::size_t end = std::min(bytes.size(), at + kDescriptionPiece);
-            if (end < bytes.size()) {
-                const std::size_t lineEnd = bytes.find('\n', end - 1);
-                end = lineEnd == std::string_view::npos ? bytes.size() : lineEnd + 1;
-            }
-            AppendJsonStringBody(bytes.data() + at, end - at, &line);
-            output_->Appended();
-            at = end;
-        }
-        line += '"';
-    } else {
-        line += "null";
-    }
-    line += ", \"planned\": ";
-    line += Json(planned);
-    line += "}\n";
+    line += ", \"before\": null, \"planned\": " + Json(planned) + "}\n";
     output_->Appended();
 }
 
@@ -386,6 +381,7 @@ JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const st
             if (*named != directory)
                 return JournalLookup::None;
             run->directory = *named;
+            run->version = static_cast<int>(std::min<std::uint64_t>(*JsonNumber(object, "journal"), 1000));
             run->time = JsonNumber(object, "time");
             if (const auto unavailable = JsonText(object, "unavailable")) {
                 run->unavailable = *unavailable;
@@ -397,6 +393,17 @@ JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const st
             run->descriptionFile = *descriptions;
             run->descriptionsBefore = JsonText(object, "before");
             run->plannedHash = JsonText(object, "planned");
+            continue;
+        }
+        if (const auto descriptions = JsonText(object, "descriptions_follow")) {
+            const auto size = JsonNumber(object, "size");
+            if (!size || pos >= text.size() || *size >= text.size() - pos || text[pos + *size] != '\n')
+                return damaged(line + 1);
+            run->descriptionFile = *descriptions;
+            run->descriptionsBefore = text.substr(pos, *size);
+            run->plannedHash = JsonText(object, "planned");
+            pos += *size + 1;
+            ++line;
             continue;
         }
         if (const auto count = JsonNumber(object, "renames")) {

@@ -23,6 +23,9 @@ class BufferedOutput;
 
 // How many runs of one directory are kept.
 constexpr int kJournalRuns = 10;
+// The journal's format: 2 keeps the old description file's bytes as they are, after their line
+// (1 had them in a JSON string), and fingerprints with XXH64 (1: FNV-1a).
+constexpr int kJournalVersion = 2;
 
 struct JournalRename {
     std::string oldName;
@@ -32,6 +35,7 @@ struct JournalRename {
 };
 
 struct JournalRun {
+    int version = 1;                    // the journal's format
     std::string directory;              // the panel directory, absolute
     std::optional<std::uint64_t> time;  // when the run began, seconds since 1970 (UTC)
     std::vector<JournalRename> renames;
@@ -53,9 +57,9 @@ struct JournalRun {
 std::string JournalRoot(FileSystem& files, const std::string& fallback = std::string());
 // A short, stable name for a directory's journals.
 std::string DirectoryKey(const std::string& directory);
-// A fingerprint of description bytes (FNV-1a, 64 bits, in hex): undo only puts the old file back
-// when the file still holds what the run wrote.
-std::string ContentHash(std::string_view bytes);
+// A fingerprint of description bytes, as journals of that version take it (64 bits, in hex): undo
+// only puts the old file back when the file still holds what the run wrote.
+std::string ContentHash(std::string_view bytes, int journalVersion);
 
 // The journal of one run. It is written item by item (a batch of 100,000 files is never held in
 // memory for it) into a temporary file that Commit puts in place; until then nothing of it

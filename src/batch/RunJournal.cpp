@@ -28,7 +28,7 @@ void RunJournal::Finish(std::size_t renamed, const std::string* written) {
     if (!begun_)
         return;
     std::string error;
-    if (!writer_.Finish(renamed, written ? std::optional<std::string>(ContentHash(*written)) : std::nullopt,
+    if (!writer_.Finish(renamed, written ? std::optional<std::string>(ContentHash(*written, kJournalVersion)) : std::nullopt,
                         &error))
         error_ = error;
 }

@@ -128,7 +128,7 @@ UndoPlan PlanUndo(FileSystem& files, const JournalRun& run) {
     else if (current == run.descriptionsBefore)
         plan.descriptions = UndoDescriptions::None;
     else if (writtenKnown &&
-             (current ? std::optional<std::string>(ContentHash(*current)) : std::nullopt) == written)
+             (current ? std::optional<std::string>(ContentHash(*current, run.version)) : std::nullopt) == written)
         plan.descriptions = UndoDescriptions::Restore;
     else
         plan.descriptions = UndoDescriptions::Left;
