@@ -130,8 +130,11 @@ TEST(DescriptionEdit, FileKeepsTheCodePageItWasReadIn) {
          vacation + " " + kSummer + "\r\nghost " + kSummer + "\r\n",
          {{vacation, vacation1, nullptr}},
          vacation1 + " " + kSummer + "\r\nghost " + kSummer + "\r\n"},
-        {"far2l, an ASCII name turning Cyrillic in a UTF-8 file without a mark", HostText::Utf8,
-         "a " + kSummer + "\r\n", {{"a", vacation, nullptr}}, vacation + " " + kSummer + "\r\n"},
+        {"far2l, an ASCII name turning Cyrillic in a UTF-8 file without a mark",
+         HostText::Utf8,
+         "a " + kSummer + "\r\n",
+         {{"a", vacation, nullptr}},
+         vacation + " " + kSummer + "\r\n"},
         {"far2l, CP866",
          HostText::Utf8,
          Cp866(vacation + " " + kSummer + "\r\n"),
@@ -170,6 +173,53 @@ TEST(DescriptionEdit, FileKeepsTheCodePageItWasReadIn) {
     };
     for (const Case& c : cases)
         Check(c);
+}
+
+// A file of many pieces comes out in pieces (each whole characters) that make the same file as
+// the small cases above, in every way a file is kept: copied, marked, UTF-16, switched to UTF-8.
+TEST(DescriptionEdit, LargeFileComesOutInPieces) {
+    enum Way { Cp866File, MarkedFile, Utf16File, SwitchedToUtf8 };
+    for (const Way way : {Cp866File, MarkedFile, Utf16File, SwitchedToUtf8}) {
+        SCOPED_TRACE(way);
+        const auto line = [&](const std::string& name, int i) {
+            return name + " " + (way == Utf16File ? std::string("day ") : kSummer + " ") + std::to_string(i) +
+                   "\r\n";
+        };
+        const auto inFile = [&](const std::string& text) {
+            return way == Cp866File || way == SwitchedToUtf8 ? Cp866(text) : text;
+        };
+        std::string before = way == MarkedFile ? kMark : "";
+        std::string after = way == MarkedFile || way == SwitchedToUtf8 ? kMark : "";
+        const std::unique_ptr<CodePage> oem = OpenCodePage(866);
+        DescriptionEdit edit(HostText::Utf8, oem.get());
+        std::vector<Rename> renames;
+        for (int i = 0; i < 8000; ++i) {
+            const std::string name = "f" + std::to_string(i) + ".txt";
+            const std::string renamed = i == 6999 && way == SwitchedToUtf8 ? kPhoto : "g" + std::to_string(i);
+            before += inFile(line(name, i));
+            after += way == SwitchedToUtf8 ? line(i % 3 == 0 ? renamed : name, i)
+                                           : inFile(line(i % 3 == 0 ? renamed : name, i));
+            if (i % 3 == 0)
+                renames.push_back({name, renamed});
+        }
+        if (way == Utf16File) {
+            before = Utf16Le(before);
+            after = Utf16Le(after);
+        }
+        ASSERT_TRUE(edit.Load(before));
+        for (const Rename& r : renames)
+            edit.Renamed(r.from, r.to, nullptr);
+        std::string pieces;
+        edit.Render([&](std::string_view piece) {
+            EXPECT_LE(piece.size(), 2u * (64 * 1024 + 4096));
+            if (way == Utf16File) {
+                EXPECT_EQ(piece.size() % 2, 0u);
+            }
+            pieces.append(piece);
+        });
+        ASSERT_GT(pieces.size(), 2u * 64 * 1024);
+        EXPECT_TRUE(pieces == after);
+    }
 }
 
 TEST(DescriptionEdit, FilesAHostCannotWriteBack) {

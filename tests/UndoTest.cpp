@@ -85,8 +85,9 @@ void MakeJournalOld(const HostRunner& host) {
     const std::size_t after = text.find('\n', follow) + 1 + run.descriptionsBefore->size() + 1;
     std::string header = text.substr(0, text.find(", \"time\": ")) + "}\n";
     header.replace(header.find("\"journal\": 2"), 12, "\"journal\": 1");
-    text = header + text.substr(renames, follow - renames) + "{\"descriptions\": \"Descript.ion\", \"before\": " +
-           JsonString(*run.descriptionsBefore) + ", \"planned\": null}\n" + text.substr(after);
+    text = header + text.substr(renames, follow - renames) +
+           "{\"descriptions\": \"Descript.ion\", \"before\": " + JsonString(*run.descriptionsBefore) +
+           ", \"planned\": null}\n" + text.substr(after);
     std::unique_ptr<WritableFile> file;
     ASSERT_TRUE(SystemFileSystem().OpenForWriting(journal, &file));
     ASSERT_TRUE(file->Write(text.data(), text.size()));
@@ -299,13 +300,14 @@ TEST(Undo, JournalKeepsLargeDescriptionFilesWhole) {
     std::string text;
     ASSERT_TRUE(ReadWholeFile(SystemFileSystem(), path, &text, &error)) << error;
     const std::size_t bytes = text.find(before);
-    for (const std::size_t cut : {bytes - 1, bytes, bytes + 1000, bytes + before.size(), bytes + before.size() + 1}) {
+    for (const std::size_t cut :
+         {bytes - 1, bytes, bytes + 1000, bytes + before.size(), bytes + before.size() + 1}) {
         std::unique_ptr<WritableFile> file;
         ASSERT_TRUE(SystemFileSystem().OpenForWriting(path, &file));
         ASSERT_TRUE(file->Write(text.data(), cut));
         ASSERT_TRUE(file->Close());
-        EXPECT_EQ(ReadLatestRun(SystemFileSystem(), host.StateHome() + "/velmora", host.Dir().Path(), &run, &path,
-                                &error),
+        EXPECT_EQ(ReadLatestRun(SystemFileSystem(), host.StateHome() + "/velmora", host.Dir().Path(), &run,
+                                &path, &error),
                   JournalLookup::Unreadable)
             << cut;
     }
@@ -334,6 +336,14 @@ TEST(Undo, FingerprintsAreTheStandardOnes) {
             EXPECT_EQ(ContentHash(c.bytes, 1), c.fnv) << c.bytes;
         }
         EXPECT_EQ(ContentHash(c.bytes, 2), c.xxh) << c.bytes;
+        // The run fingerprints its file as it writes it, in pieces cut anywhere.
+        for (std::size_t cut = 0; cut <= c.bytes.size(); ++cut) {
+            ContentHasher pieces;
+            pieces.Add(std::string_view(c.bytes).substr(0, cut / 2));
+            pieces.Add(std::string_view(c.bytes).substr(cut / 2, cut - cut / 2));
+            pieces.Add(std::string_view(c.bytes).substr(cut));
+            EXPECT_EQ(pieces.Text(), c.xxh) << cut;
+        }
     }
 }
 

@@ -7,7 +7,6 @@
 #include <ctime>
 
 #include "batch/JsonLine.hpp"
-#include "platform/Fingerprint.hpp"
 #include "platform/TextLines.hpp"
 
 namespace velmora {
@@ -91,11 +90,23 @@ std::string DirectoryKey(const std::string& directory) {
     return ContentHash(directory, 1);
 }
 
-std::string ContentHash(std::string_view bytes, int journalVersion) {
-    const std::uint64_t hash = journalVersion < 2 ? Fnv1a64(bytes) : Xxh64(bytes);
+namespace {
+
+std::string HashText(std::uint64_t hash) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
     return text;
+}
+
+}  // namespace
+
+std::string ContentHash(std::string_view bytes, int journalVersion) {
+    return HashText(journalVersion < 2 ? Fnv1a64(bytes) : Xxh64(bytes));
+}
+
+std::string ContentHasher::Text() const {
+    static_assert(kJournalVersion == 2, "the fingerprint of the journal's format");
+    return HashText(stream_.Digest());
 }
 
 // Writes through a buffer: a journal of 100,000 renames is neither one string in memory nor

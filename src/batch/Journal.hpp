@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Fingerprint.hpp"
 #include "platform/Platform.hpp"
 #include "platform/TempFile.hpp"
 
@@ -60,6 +61,17 @@ std::string DirectoryKey(const std::string& directory);
 // A fingerprint of description bytes, as journals of that version take it (64 bits, in hex): undo
 // only puts the old file back when the file still holds what the run wrote.
 std::string ContentHash(std::string_view bytes, int journalVersion);
+
+// The fingerprint of bytes that come in pieces, as ContentHash of them all takes it for journals
+// written now.
+class ContentHasher {
+public:
+    void Add(std::string_view piece) { stream_.Update(piece); }
+    std::string Text() const;
+
+private:
+    Xxh64Stream stream_;
+};
 
 // The journal of one run. It is written item by item (a batch of 100,000 files is never held in
 // memory for it) into a temporary file that Commit puts in place; until then nothing of it

@@ -24,11 +24,12 @@ void RunJournal::Commit() {
     begun_ = writer_.Commit(std::string(), nullptr, std::nullopt, &error_);
 }
 
-void RunJournal::Finish(std::size_t renamed, const std::string* written) {
+void RunJournal::Finish(std::size_t renamed, bool descriptionsReplaced) {
     if (!begun_)
         return;
     std::string error;
-    if (!writer_.Finish(renamed, written ? std::optional<std::string>(ContentHash(*written, kJournalVersion)) : std::nullopt,
+    if (!writer_.Finish(renamed,
+                        descriptionsReplaced ? std::optional<std::string>(written_.Text()) : std::nullopt,
                         &error))
         error_ = error;
 }

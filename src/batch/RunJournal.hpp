@@ -35,9 +35,14 @@ public:
     bool Begun() const { return begun_; }
     // Before the first rename: the journal put in place.
     void Commit();
-    // After the run: how many renames were done, and the bytes now in the description file when
-    // the run replaced it (null: it did not).
-    void Finish(std::size_t renamed, const std::string* written);
+    // The new description file's bytes as the run writes them, in pieces.
+    void DescriptionsWritten(std::string_view piece) {
+        if (begun_)
+            written_.Add(piece);
+    }
+    // After the run: how many renames were done, and whether the run put the description file it
+    // wrote in place.
+    void Finish(std::size_t renamed, bool descriptionsReplaced);
 
     // Why the journal could not be written ("" when it was, or is not done yet).
     const std::string& Error() const { return error_; }
@@ -45,6 +50,7 @@ public:
 private:
     const RunContext& context_;
     JournalWriter writer_;
+    ContentHasher written_;
     bool begun_ = false;
     std::string error_;
 };

@@ -127,8 +127,8 @@ UndoPlan PlanUndo(FileSystem& files, const JournalRun& run) {
         plan.descriptions = UndoDescriptions::Left;
     else if (current == run.descriptionsBefore)
         plan.descriptions = UndoDescriptions::None;
-    else if (writtenKnown &&
-             (current ? std::optional<std::string>(ContentHash(*current, run.version)) : std::nullopt) == written)
+    else if (writtenKnown && (current ? std::optional<std::string>(ContentHash(*current, run.version))
+                                      : std::nullopt) == written)
         plan.descriptions = UndoDescriptions::Restore;
     else
         plan.descriptions = UndoDescriptions::Left;

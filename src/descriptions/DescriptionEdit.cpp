@@ -135,7 +135,8 @@ DescriptionEdit::Entry* DescriptionEdit::NextEntry() {
             continue;
         const std::string_view name = text.substr(line.nameBegin, line.nameEnd - line.nameBegin);
         entries_.push_back(Entry{Hash(name), static_cast<std::uint32_t>(begin),
-                                 static_cast<std::uint32_t>(line.nameBegin), static_cast<std::uint32_t>(line.nameEnd),
+                                 static_cast<std::uint32_t>(line.nameBegin),
+                                 static_cast<std::uint32_t>(line.nameEnd),
                                  static_cast<std::uint32_t>(line.tokenEnd), false, false});
         return &entries_.back();
     }
@@ -279,6 +280,53 @@ void DescriptionEdit::Renamed(std::string_view oldName, std::string_view newName
     }
 }
 
+// The new file on its way out: small appends gather in a buffer handed over once it holds a
+// piece; long stretches of the old file go straight through.
+class DescriptionEdit::Output {
+public:
+    static constexpr std::size_t kPiece = 64 * 1024;
+
+    Output(const std::function<void(std::string_view)>& write, DescriptionCodePage codePage)
+        : write_(write),
+          utf16_(codePage == DescriptionCodePage::Utf16Le || codePage == DescriptionCodePage::Utf16Be),
+          little_(codePage == DescriptionCodePage::Utf16Le) {
+        buffer_.reserve(kPiece + 4096);
+    }
+    // For text made in place (a name, a line converted); Appended() once it is there.
+    std::string& Buffer() { return buffer_; }
+    void Appended() {
+        if (buffer_.size() >= kPiece)
+            Flush();
+    }
+    void Append(std::string_view text) {
+        if (text.size() < kPiece || utf16_) {
+            buffer_.append(text);
+            Appended();
+            return;
+        }
+        Flush();
+        write_(text);
+    }
+    void Flush() {
+        if (buffer_.empty())
+            return;
+        if (utf16_) {
+            // Every piece ends between two characters, so each converts on its own.
+            const std::string bytes = Utf16Bytes(buffer_, little_);
+            write_(bytes);
+        } else {
+            write_(buffer_);
+        }
+        buffer_.clear();
+    }
+
+private:
+    const std::function<void(std::string_view)>& write_;
+    bool utf16_;
+    bool little_;
+    std::string buffer_;
+};
+
 void DescriptionEdit::AppendStored(std::string& out, const Stored& stored) const {
     const std::string_view bytes = std::string_view(names_).substr(stored.at, stored.size);
     if (switchToUtf8_ && !stored.utf8 && oem_)
@@ -287,32 +335,47 @@ void DescriptionEdit::AppendStored(std::string& out, const Stored& stored) const
         out.append(bytes);
 }
 
-void DescriptionEdit::AppendToken(std::string& out, const Stored& name) const {
+void DescriptionEdit::AppendToken(Output& out, const Stored& name) const {
     const std::string_view bytes = std::string_view(names_).substr(name.at, name.size);
     // Quoted when a blank would end it; the host reads the quotes away.
     const bool quoted = bytes.find_first_of(" \t") != std::string_view::npos;
+    std::string& buffer = out.Buffer();
     if (quoted)
-        out.push_back('"');
-    AppendStored(out, name);
+        buffer.push_back('"');
+    AppendStored(buffer, name);
     if (quoted)
-        out.push_back('"');
+        buffer.push_back('"');
+    out.Appended();
 }
 
-void DescriptionEdit::AppendText(std::string& out, std::string_view text) const {
+void DescriptionEdit::AppendText(Output& out, std::string_view text) const {
     if (!switchToUtf8_) {
-        out.append(text);
+        out.Append(text);
         return;
     }
-    // Each line as the host read it: in UTF-8 when it is UTF-8 as it stands, else in OEM.
-    AppendLinesInUtf8(oem_, text, &out);
+    // Each line as the host read it: in UTF-8 when it is UTF-8 as it stands, else in OEM; some
+    // lines at a time, so that the buffer stays a piece.
+    while (!text.empty()) {
+        std::size_t end = std::min(text.size(), Output::kPiece);
+        if (end < text.size()) {
+            const std::size_t lineEnd = text.find('\n', end - 1);
+            end = lineEnd == std::string_view::npos ? text.size() : lineEnd + 1;
+        }
+        AppendLinesInUtf8(oem_, text.substr(0, end), &out.Buffer());
+        out.Appended();
+        text.remove_prefix(end);
+    }
 }
 
-std::string DescriptionEdit::Render() const {
+void DescriptionEdit::Render(const std::function<void(std::string_view)>& write) const {
     const std::string_view text = Working();
-    std::string out;
-    out.reserve(file_.size() + names_.size() + 8 * (claims_.size() + added_.size()) + kUtf8Mark.size());
-    if (readIn_ == DescriptionCodePage::Utf8 || switchToUtf8_)
-        out.append(kUtf8Mark);
+    Output out(write, readIn_);
+    if (readIn_ == DescriptionCodePage::Utf16Le)
+        write("\xFF\xFE");
+    else if (readIn_ == DescriptionCodePage::Utf16Be)
+        write("\xFE\xFF");
+    else if (readIn_ == DescriptionCodePage::Utf8 || switchToUtf8_)
+        out.Append(kUtf8Mark);
 
     std::vector<const Claim*> inFileOrder;
     inFileOrder.reserve(claims_.size());
@@ -330,24 +393,27 @@ std::string DescriptionEdit::Render() const {
         // A quoted name may have had its description right after the closing quote.
         if (copied < text.size() && !IsDescriptionBlank(text[copied]) && text[copied] != '\r' &&
             text[copied] != '\n')
-            out.push_back(' ');
+            out.Append(" ");
     }
     AppendText(out, text.substr(copied));
 
     if (!added_.empty() && !text.empty() && text.back() != '\n')
-        out.append("\r\n");
+        out.Append("\r\n");
     for (const Added& added : added_) {
         AppendToken(out, added.name);
-        out.push_back(' ');
-        AppendStored(out, added.description);
-        out.append("\r\n");
+        std::string& buffer = out.Buffer();
+        buffer.push_back(' ');
+        AppendStored(buffer, added.description);
+        buffer.append("\r\n");
+        out.Appended();
     }
+    out.Flush();
+}
 
-    if (readIn_ == DescriptionCodePage::Utf16Le || readIn_ == DescriptionCodePage::Utf16Be) {
-        const bool little = readIn_ == DescriptionCodePage::Utf16Le;
-        return (little ? std::string("\xFF\xFE") : std::string("\xFE\xFF")) + Utf16Bytes(out, little);
-    }
-    return out;
+std::string DescriptionEdit::Render() const {
+    std::string whole;
+    Render([&whole](std::string_view piece) { whole.append(piece); });
+    return whole;
 }
 
 }  // namespace velmora

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,7 +48,10 @@ public:
     // Whether the file changes at all.
     bool Changed() const { return !claims_.empty() || !added_.empty(); }
 
-    // The new file.
+    // The new file, handed to `write` in pieces of some 64 KiB (a piece always ends between two
+    // characters); unchanged text is handed over where it stands, without a copy.
+    void Render(const std::function<void(std::string_view)>& write) const;
+    // The new file, whole.
     std::string Render() const;
 
 private:
@@ -96,19 +100,20 @@ private:
     // Keeps host text for the output, in the file's code page where it has a place. The old line
     // it goes into ("" for a new one), when UTF-8 as it stands, keeps UTF-8 names.
     Stored Store(std::string_view hostText, std::string_view line);
-    void AppendToken(std::string& out, const Stored& name) const;
+    class Output;
+    void AppendToken(Output& out, const Stored& name) const;
     void AppendStored(std::string& out, const Stored& stored) const;
     // File text for the output; after a switch to UTF-8 each line converted on its own.
-    void AppendText(std::string& out, std::string_view text) const;
+    void AppendText(Output& out, std::string_view text) const;
 
     HostText host_;
     const CodePage* oem_;
     bool fold_;  // names match without regard to ASCII letter case (the Windows hosts)
     DescriptionCodePage readIn_ = DescriptionCodePage::Plain;
     Text text_ = Text::Bytes;
-    bool undecided_ = false;      // Oem until Decide() has looked at the file
-    std::string file_;            // the old file (UTF-16 converted to UTF-8)
-    std::size_t base_ = 0;        // where the text starts after a UTF-8 mark
+    bool undecided_ = false;  // Oem until Decide() has looked at the file
+    std::string file_;        // the old file (UTF-16 converted to UTF-8)
+    std::size_t base_ = 0;    // where the text starts after a UTF-8 mark
     // One per named line, in file order. Files are mostly renamed in the order their lines stand
     // in, so lines are parsed as the renames reach them, and the table is built only when a name
     // is not on the next line.

@@ -88,7 +88,7 @@ void DescriptionOutput::ShowCannotReplace(bool withTempName) const {
     }
 }
 
-DescriptionResult DescriptionOutput::Finish() {
+DescriptionResult DescriptionOutput::Finish(const std::function<void(std::string_view)>& onWrite) {
     DescriptionResult result;
     if (!file_)
         return result;
@@ -101,10 +101,16 @@ DescriptionResult DescriptionOutput::Finish() {
         temp_.Discard();
         return result;
     }
-    written_ = edit_.Render();
-    const std::string& bytes = written_;
+    // Written as it is made: a file of megabytes is never held whole.
+    FileResult written = FileResult::Success();
+    edit_.Render([&](std::string_view piece) {
+        if (onWrite)
+            onWrite(piece);
+        if (written)
+            written = file_->Write(piece.data(), piece.size());
+    });
     DescriptionFailure failure;
-    if (const FileResult written = file_->Write(bytes.data(), bytes.size()); !written)
+    if (!written)
         failure = Failed(DescriptionStep::WriteLine, written);
     const FileResult closed = file_->Close();
     file_.reset();
@@ -112,7 +118,6 @@ DescriptionResult DescriptionOutput::Finish() {
     if (!failure && !closed)
         failure = Failed(DescriptionStep::Close, closed);
     if (failure) {
-        written_.clear();
         ShowCannotWrite();
         temp_.Discard();
         result.outcome = DescriptionOutcome::LinesLost;

@@ -77,9 +77,8 @@ public:
     }
 
     // Writes the new file and puts it in place when anything changed. Shows its own boxes.
-    DescriptionResult Finish();
-    // After a Finish that replaced the file: the bytes it holds now.
-    const std::string& Written() const { return written_; }
+    // `onWrite`, when given, is shown the new file's bytes as they are written, in pieces.
+    DescriptionResult Finish(const std::function<void(std::string_view)>& onWrite = {});
 
 private:
     void ShowCannotWrite() const;
@@ -93,7 +92,6 @@ private:
     bool descriptionExisted_ = false;
     TempFile temp_;  // declared before file_: the file is closed before the guard deletes it
     std::unique_ptr<WritableFile> file_;
-    std::string written_;
 };
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 #include "platform/Fingerprint.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 namespace velmora {
@@ -51,24 +52,44 @@ std::uint64_t Fnv1a64(std::string_view bytes) {
     return hash;
 }
 
-std::uint64_t Xxh64(std::string_view bytes) {
+Xxh64Stream::Xxh64Stream() : lanes_{kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1} {}
+
+void Xxh64Stream::Update(std::string_view bytes) {
     const auto* at = reinterpret_cast<const unsigned char*>(bytes.data());
     const unsigned char* const end = at + bytes.size();
+    total_ += bytes.size();
+    if (pendingSize_ > 0) {
+        const std::size_t take = std::min<std::size_t>(32 - pendingSize_, bytes.size());
+        std::memcpy(pending_ + pendingSize_, at, take);
+        pendingSize_ += take;
+        at += take;
+        if (pendingSize_ < 32)
+            return;
+        for (int i = 0; i < 4; ++i)
+            lanes_[i] = Round(lanes_[i], Read64(pending_ + 8 * i));
+        pendingSize_ = 0;
+    }
+    for (; end - at >= 32; at += 32) {
+        for (int i = 0; i < 4; ++i)
+            lanes_[i] = Round(lanes_[i], Read64(at + 8 * i));
+    }
+    std::memcpy(pending_, at, static_cast<std::size_t>(end - at));
+    pendingSize_ = static_cast<std::size_t>(end - at);
+}
+
+std::uint64_t Xxh64Stream::Digest() const {
     std::uint64_t hash;
-    if (bytes.size() >= 32) {
-        std::uint64_t lanes[4] = {kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1};
-        for (; end - at >= 32; at += 32) {
-            for (int i = 0; i < 4; ++i)
-                lanes[i] = Round(lanes[i], Read64(at + 8 * i));
-        }
-        hash = RotateLeft(lanes[0], 1) + RotateLeft(lanes[1], 7) + RotateLeft(lanes[2], 12) +
-               RotateLeft(lanes[3], 18);
-        for (const std::uint64_t lane : lanes)
+    if (total_ >= 32) {
+        hash = RotateLeft(lanes_[0], 1) + RotateLeft(lanes_[1], 7) + RotateLeft(lanes_[2], 12) +
+               RotateLeft(lanes_[3], 18);
+        for (const std::uint64_t lane : lanes_)
             hash = Merge(hash, lane);
     } else {
         hash = kPrime5;
     }
-    hash += bytes.size();
+    hash += total_;
+    const unsigned char* at = pending_;
+    const unsigned char* const end = pending_ + pendingSize_;
     for (; end - at >= 8; at += 8)
         hash = RotateLeft(hash ^ Round(0, Read64(at)), 27) * kPrime1 + kPrime4;
     if (end - at >= 4) {
@@ -83,6 +104,12 @@ std::uint64_t Xxh64(std::string_view bytes) {
     hash *= kPrime3;
     hash ^= hash >> 32;
     return hash;
+}
+
+std::uint64_t Xxh64(std::string_view bytes) {
+    Xxh64Stream stream;
+    stream.Update(bytes);
+    return stream.Digest();
 }
 
 }  // namespace velmora

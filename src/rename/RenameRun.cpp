@@ -131,17 +131,17 @@ void RenameRun::Unreached(std::uint32_t i) {
 RunReport RenameRun::Finish(RunReport report) {
     bool completed = true;
     if (save_ && descriptions_.IsOpen()) {
-        const DescriptionResult result = descriptions_.Finish();
+        const DescriptionResult result =
+            descriptions_.Finish([this](std::string_view piece) { journal_.DescriptionsWritten(piece); });
         if (result.outcome == DescriptionOutcome::LinesLost) {
             state_ = RunState::DescriptionsLost;
         }
         completed = result.outcome != DescriptionOutcome::NotReplaced &&
                     result.outcome != DescriptionOutcome::KeptAside;
         report.descriptions = result;
-        journal_.Finish(renamed_,
-                        result.outcome == DescriptionOutcome::Replaced ? &descriptions_.Written() : nullptr);
+        journal_.Finish(renamed_, result.outcome == DescriptionOutcome::Replaced);
     } else {
-        journal_.Finish(renamed_, nullptr);
+        journal_.Finish(renamed_, false);
     }
     report.state = state_;
     report.outcome =
