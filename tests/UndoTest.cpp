@@ -80,9 +80,11 @@ void MakeJournalOld(const HostRunner& host) {
     ASSERT_TRUE(ReadWholeFile(SystemFileSystem(), journal, &text, &error)) << error;
     // The header without its time, the renames, then the descriptions' line of format 1.
     const std::size_t renames = text.find('\n') + 1;
-    const std::size_t follow = text.find("{\"descriptions_follow\"");
+    const std::size_t follow = text.find("{\"descriptions_");
     ASSERT_NE(follow, std::string::npos);
-    const std::size_t after = text.find('\n', follow) + 1 + run.descriptionsBefore->size() + 1;
+    std::size_t after = text.find('\n', follow) + 1;
+    if (text.compare(follow, 22, "{\"descriptions_follow\"") == 0)
+        after += run.descriptionsBefore->size() + 1;
     std::string header = text.substr(0, text.find(", \"time\": ")) + "}\n";
     header.replace(header.find("\"journal\": 2"), 12, "\"journal\": 1");
     text = header + text.substr(renames, follow - renames) +
@@ -214,8 +216,9 @@ TEST(Undo, RunGoesOnWithoutAJournal) {
 TEST(Undo, JournalKeepsTheLastTenRuns) {
     HostRunner host;
     host.MakeFiles({"a0"});
+    host.Dir().WriteFile("Descript.ion", "a0 the file\r\n");
     for (int i = 0; i < 12; ++i)
-        ASSERT_EQ(host.Run({"-y", "-m", "a" + std::to_string(i + 1), "a" + std::to_string(i)}).status, 0);
+        ASSERT_EQ(host.Run({"-yd", "-m", "a" + std::to_string(i + 1), "a" + std::to_string(i)}).status, 0);
     const std::string journals =
         host.StateHome() + "/velmora/" + DirectoryKey(std::filesystem::canonical(host.Dir().Path()).string());
     std::vector<host::DirectoryEntry> entries;
@@ -229,13 +232,17 @@ TEST(Undo, JournalKeepsTheLastTenRuns) {
     for (int i = 3; i <= 12; ++i) {
         char base[16];
         std::snprintf(base, sizeof base, "%08d", i);
+#if !defined(_WIN32)
+        expected.push_back(std::string(base) + ".before");
+#endif
         expected.push_back(std::string(base) + ".done");
         expected.push_back(std::string(base) + ".journal");
     }
     EXPECT_EQ(names, expected);
     // The last one is the one undone.
     EXPECT_EQ(host.Run({"-u"}).status, 0);
-    EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"a11"});
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"Descript.ion", "a11"}));
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), "a11 the file\r\n");
 }
 
 // Where journals go: $XDG_STATE_HOME when absolute, else the system's state directory, else the
@@ -310,6 +317,36 @@ TEST(Undo, JournalKeepsLargeDescriptionFilesWhole) {
                                 &path, &error),
                   JournalLookup::Unreadable)
             << cut;
+    }
+}
+
+// The old description file stays beside the journal as a second name of it (no copy) when it has
+// no other name, else its bytes go into the journal; either way undo brings them back.
+TEST(Undo, OldDescriptionFileIsKeptWithoutACopy) {
+    namespace fs = std::filesystem;
+    for (const bool secondName : {false, true}) {
+        SCOPED_TRACE(secondName ? "a file with a second name" : "a file of one name");
+        HostRunner host;
+        Prepared(host);
+        if (secondName)
+            fs::create_hard_link(host.Dir().PathOf("Descript.ion"), host.Dir().PathOf("Descript.bak"));
+        ASSERT_EQ(RenameAll(host).status, 0);
+        const fs::path kept = JournalFile(host, "00000001.before");
+#if defined(_WIN32)
+        EXPECT_FALSE(fs::exists(kept));  // no second names made on Windows
+#else
+        EXPECT_EQ(fs::exists(kept), !secondName);
+        if (!secondName) {
+            EXPECT_EQ(fs::hard_link_count(kept), 1u);
+            std::string bytes;
+            std::string error;
+            ASSERT_TRUE(ReadWholeFile(SystemFileSystem(), kept.string(), &bytes, &error)) << error;
+            EXPECT_EQ(bytes, kDescriptions);
+        }
+#endif
+        const HostResult undone = host.Run({"-u"});
+        EXPECT_EQ(undone.status, 0) << undone.err;
+        EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), kDescriptions);
     }
 }
 

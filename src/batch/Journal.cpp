@@ -25,6 +25,7 @@ constexpr char kStateFolder[] = "velmora";
 constexpr char kJournalSuffix[] = ".journal";
 constexpr char kDoneSuffix[] = ".done";
 constexpr char kUndoneSuffix[] = ".undone";
+constexpr char kBeforeSuffix[] = ".before";  // the old description file, kept under a name of its own
 constexpr std::size_t kNumberDigits = 8;
 
 std::string Reason(const FileResult& result) {
@@ -179,7 +180,7 @@ void JournalWriter::Prune() {
     const std::vector<unsigned long> numbers = RunNumbers(files_, journals_);
     for (std::size_t i = 0; i + kJournalRuns < numbers.size(); ++i) {
         const std::string base = journals_ + kSeparator + Number(numbers[i]);
-        for (const char* suffix : {kDoneSuffix, kUndoneSuffix, kJournalSuffix})
+        for (const char* suffix : {kDoneSuffix, kUndoneSuffix, kBeforeSuffix, kJournalSuffix})
             (void)files_.Delete(base + suffix);
     }
 }
@@ -275,6 +276,15 @@ void JournalWriter::AddDescriptions(const std::string& descriptionFile,
     // Straight into the output's buffer, which goes out once it is full: the old file may be
     // megabytes, and no other copy of it is made.
     std::string& line = output_->Buffer();
+    if (before && KeepBeside(descriptionFile, before->size())) {
+        // The old file itself, under a second name beside the journal: when the run replaces it,
+        // its bytes stay there without a copy.
+        line += "{\"descriptions_beside\": ";
+        AppendJsonString(descriptionFile.data(), descriptionFile.size(), &line);
+        line += ", \"size\": " + std::to_string(before->size()) + ", \"planned\": " + Json(planned) + "}\n";
+        output_->Appended();
+        return;
+    }
     if (before) {
         // The old bytes follow their line as they are, with a line end of their own: a file of
         // megabytes is neither escaped nor copied.
@@ -289,6 +299,19 @@ void JournalWriter::AddDescriptions(const std::string& descriptionFile,
     AppendJsonString(descriptionFile.data(), descriptionFile.size(), &line);
     line += ", \"before\": null, \"planned\": " + Json(planned) + "}\n";
     output_->Appended();
+}
+
+bool JournalWriter::KeepBeside(const std::string& descriptionFile, std::size_t size) {
+    const std::string name = temp_->Name() + kBeforeSuffix;
+    if (!files_.LinkSoleFile(descriptionFile, name))
+        return false;
+    auto kept = std::make_unique<TempFile>(files_, name);
+    // The bytes the run read, unless the file changed in between.
+    DirectoryEntry entry{};
+    if (!files_.Query(name, &entry) || entry.size != size)
+        return false;
+    before_ = std::move(kept);
+    return true;
 }
 
 bool JournalWriter::Commit(const std::string& descriptionFile, const std::optional<std::string>* before,
@@ -317,6 +340,10 @@ bool JournalWriter::Commit(const std::string& descriptionFile, const std::option
         result = files_.MoveNoReplace(temp_->Name(), target);
         if (result) {
             temp_->KeepInPlace();
+            if (before_ && !PlaceBefore(target, &failure)) {
+                (void)files_.Delete(target);
+                break;
+            }
             path_ = target;
             Prune();
             return true;
@@ -325,9 +352,28 @@ bool JournalWriter::Commit(const std::string& descriptionFile, const std::option
             failure = "cannot put the journal in " + journals_ + ": " + Reason(result);
     }
     temp_.reset();
+    before_.reset();
     *error = failure.empty() ? "cannot number the journal in " + journals_ : failure;
     WriteUnavailable(*error);
     return false;
+}
+
+// The old description file's second name, beside the journal now numbered `journal`.
+bool JournalWriter::PlaceBefore(const std::string& journal, std::string* failure) {
+    const std::string target =
+        journal.substr(0, journal.size() - (sizeof kJournalSuffix - 1)) + kBeforeSuffix;
+    FileResult result = files_.MoveNoReplace(before_->Name(), target);
+    if (!result && result.TargetExists()) {
+        // Left by a journal of this number that never got in place.
+        (void)files_.Delete(target);
+        result = files_.MoveNoReplace(before_->Name(), target);
+    }
+    if (!result) {
+        *failure = "cannot put the old description file in " + journals_ + ": " + Reason(result);
+        return false;
+    }
+    before_->KeepInPlace();
+    return true;
 }
 
 // In the journal's place when it cannot be written: why, for undo to say. A file of its own,
@@ -403,6 +449,16 @@ JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const st
         if (const auto descriptions = JsonText(object, "descriptions")) {
             run->descriptionFile = *descriptions;
             run->descriptionsBefore = JsonText(object, "before");
+            run->plannedHash = JsonText(object, "planned");
+            continue;
+        }
+        if (const auto descriptions = JsonText(object, "descriptions_beside")) {
+            const auto size = JsonNumber(object, "size");
+            std::string kept;
+            if (!size || !ReadWholeFile(files, base + kBeforeSuffix, &kept, &reason) || kept.size() != *size)
+                return damaged(line);
+            run->descriptionFile = *descriptions;
+            run->descriptionsBefore = std::move(kept);
             run->plannedHash = JsonText(object, "planned");
             continue;
         }

@@ -1,6 +1,7 @@
 // The undo journal, one for every host. Before a run renames anything, every rename it will try
 // (in order, with the size and write time by which the file is known again) and the description
-// file's bytes are written to <state>/velmora/<directory key>/NNNNNNNN.journal; after the run,
+// file's bytes are written to <state>/velmora/<directory key>/NNNNNNNN.journal (the old description
+// file itself goes beside it as NNNNNNNN.before, a second name of it, where it can); after the run,
 // NNNNNNNN.done says that it finished, how many renames were done and what the description file
 // held then. A run killed half-way has a journal and no .done: undo then goes by what it finds on
 // disk. The last 10 runs of each directory are kept. Writing the journal is never a reason for a
@@ -24,7 +25,8 @@ class BufferedOutput;
 
 // How many runs of one directory are kept.
 constexpr int kJournalRuns = 10;
-// The journal's format: 2 keeps the old description file's bytes as they are, after their line
+// The journal's format: 2 keeps the old description file as a second name of it beside the
+// journal (NNNNNNNN.before) where the system allows, else its bytes as they are after their line
 // (1 had them in a JSON string), and fingerprints with XXH64 (1: FNV-1a).
 constexpr int kJournalVersion = 2;
 
@@ -107,6 +109,8 @@ public:
 
 private:
     void WriteUnavailable(const std::string& reason);
+    bool KeepBeside(const std::string& descriptionFile, std::size_t size);
+    bool PlaceBefore(const std::string& journal, std::string* failure);
     bool WriteBeside(const std::string& path, const std::string& text, std::string* error);
     void Prune();
 
@@ -116,6 +120,7 @@ private:
     std::string journals_;   // where its journals are
     std::string header_;
     std::unique_ptr<TempFile> temp_;
+    std::unique_ptr<TempFile> before_;  // the old description file's second name, until Commit
     std::unique_ptr<WritableFile> file_;
     std::unique_ptr<BufferedOutput> output_;
     std::size_t renames_ = 0;

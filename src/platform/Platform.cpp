@@ -5,6 +5,10 @@ namespace velmora {
 FileResult FileSystem::AddAttributes(const std::string&, std::uint32_t) {
     return FileResult(std::make_error_code(std::errc::operation_not_supported));
 }
+
+FileResult FileSystem::LinkSoleFile(const std::string&, const std::string&) {
+    return FileResult(std::make_error_code(std::errc::operation_not_supported));
+}
 namespace {
 FileSystem* g_files = nullptr;
 Registry* g_registry = nullptr;

@@ -97,6 +97,11 @@ public:
     // Sets attribute bits (kAttrHidden) on a file, keeping the ones it has. Only the systems whose
     // files carry such bits do it; the others answer "not supported".
     virtual FileResult AddAttributes(const std::string& path, std::uint32_t bits);
+    // Gives `existing`, a plain file known by no other name, the second name `link` on the same
+    // volume, so that its bytes stay there when the first name is replaced. Fails for anything
+    // else (a link, a file with other names, another volume, a system without such names); by
+    // default it is "not supported".
+    virtual FileResult LinkSoleFile(const std::string& existing, const std::string& link);
 
     // What the undo journal needs besides. A file system that keeps no journal (a simulation, a
     // test's stand-in) may leave them: by default each fails, and a run without a journal still

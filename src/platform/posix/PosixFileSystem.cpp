@@ -291,6 +291,24 @@ public:
 
     FileResult Delete(const std::string& path) override { return Outcome(DeleteFile(path)); }
 
+    FileResult LinkSoleFile(const std::string& existing, const std::string& link) override {
+        struct stat before {};
+        if (::lstat(existing.c_str(), &before) != 0)
+            return Outcome(false);
+        if (!S_ISREG(before.st_mode) || before.st_nlink != 1)
+            return FileResult(std::make_error_code(std::errc::operation_not_supported));
+        if (::link(existing.c_str(), link.c_str()) != 0)
+            return Outcome(false);
+        // The very file looked at, and still its only other name.
+        struct stat after {};
+        if (::lstat(link.c_str(), &after) != 0 || after.st_dev != before.st_dev ||
+            after.st_ino != before.st_ino || after.st_nlink != 2) {
+            ::unlink(link.c_str());
+            return FileResult(std::make_error_code(std::errc::operation_not_supported));
+        }
+        return FileResult::Success();
+    }
+
     bool SameFile(const std::string& a, const std::string& b) override {
         struct stat first {};
         struct stat second {};
