@@ -134,10 +134,10 @@ DescriptionEdit::Entry* DescriptionEdit::NextEntry() {
         if (line.kind != DescriptionLine::Named || line.nameBegin == line.nameEnd)
             continue;
         const std::string_view name = text.substr(line.nameBegin, line.nameEnd - line.nameBegin);
-        entries_.push_back(Entry{Hash(name), static_cast<std::uint32_t>(begin),
-                                 static_cast<std::uint32_t>(line.nameBegin),
-                                 static_cast<std::uint32_t>(line.nameEnd),
-                                 static_cast<std::uint32_t>(line.tokenEnd), false, false});
+        entries_.push_back(
+            Entry{Hash(name), static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(line.nameBegin),
+                  static_cast<std::uint32_t>(line.nameEnd), static_cast<std::uint32_t>(line.tokenEnd),
+                  static_cast<std::uint32_t>(end), false, false});
         return &entries_.back();
     }
     return nullptr;
@@ -265,10 +265,7 @@ void DescriptionEdit::Renamed(std::string_view oldName, std::string_view newName
     if (entry) {
         entry->claimed = true;
         next_ = static_cast<std::size_t>(entry - entries_.data()) + 1;
-        const std::string_view text = Working();
-        std::size_t lineEnd = text.find('\n', entry->tokenEnd);
-        lineEnd = lineEnd == std::string_view::npos ? text.size() : lineEnd;
-        const std::string_view line = text.substr(entry->lineBegin, lineEnd - entry->lineBegin);
+        const std::string_view line = Working().substr(entry->lineBegin, entry->lineEnd - entry->lineBegin);
         claims_.push_back(Claim{entry->lineBegin, entry->tokenEnd, Store(newName, line)});
         return;
     }

@@ -67,6 +67,7 @@ private:
         std::uint32_t nameBegin;
         std::uint32_t nameEnd;
         std::uint32_t tokenEnd;
+        std::uint32_t lineEnd;  // before its CR LF
         bool claimed;
         bool shadowed;  // a line before it has the same hash (known once the file is indexed)
     };
