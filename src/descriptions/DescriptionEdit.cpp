@@ -121,11 +121,7 @@ bool DescriptionEdit::Load(std::optional<std::string> bytes) {
     return true;
 }
 
-DescriptionEdit::Entry* DescriptionEdit::NextEntry() {
-    if (next_ < entries_.size())
-        return &entries_[next_];
-    if (indexed_)
-        return nullptr;
+bool DescriptionEdit::ParseNext() {
     const std::string_view text = Working();
     std::size_t begin = 0;
     std::size_t end = 0;
@@ -133,21 +129,25 @@ DescriptionEdit::Entry* DescriptionEdit::NextEntry() {
         const DescriptionLine line = ParseDescriptionLine(text, begin, end);
         if (line.kind != DescriptionLine::Named || line.nameBegin == line.nameEnd)
             continue;
-        const std::string_view name = text.substr(line.nameBegin, line.nameEnd - line.nameBegin);
+        // The hash waits for the table: a file renamed in its own order never needs one.
         entries_.push_back(
-            Entry{Hash(name), static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(line.nameBegin),
+            Entry{0, static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(line.nameBegin),
                   static_cast<std::uint32_t>(line.nameEnd), static_cast<std::uint32_t>(line.tokenEnd),
                   static_cast<std::uint32_t>(end), false, false});
-        return &entries_.back();
+        return true;
     }
-    return nullptr;
+    return false;
+}
+
+DescriptionEdit::Entry* DescriptionEdit::NextEntry() {
+    if (next_ == entries_.size() && !indexed_)
+        ParseNext();
+    return next_ < entries_.size() ? &entries_[next_] : nullptr;
 }
 
 void DescriptionEdit::Index() {
-    const std::size_t next = next_;
-    for (next_ = entries_.size(); NextEntry(); next_ = entries_.size()) {
+    while (ParseNext()) {
     }
-    next_ = next;
     indexed_ = true;
     std::size_t size = 16;
     while (size < entries_.size() * 2)
@@ -155,6 +155,7 @@ void DescriptionEdit::Index() {
     slots_.assign(size, 0);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         Entry& entry = entries_[i];
+        entry.hash = Hash(NameOf(entry));
         const std::uint64_t tag = entry.hash >> 32;
         std::size_t at = static_cast<std::size_t>(entry.hash) & (size - 1);
         for (; slots_[at] != 0; at = (at + 1) & (size - 1)) {
@@ -181,13 +182,11 @@ bool DescriptionEdit::Same(std::string_view a, std::string_view b, bool folded) 
 DescriptionEdit::Entry* DescriptionEdit::Find(std::string_view key) {
     if (key.empty())
         return nullptr;
-    const std::string_view text = Working();
     // The line after the last one claimed, when it names the key exactly and no line before it
     // has its hash: every line before it is then claimed or of another name, so it is the one the
     // host reads (before the table is built, every line before it is claimed).
-    if (const Entry* next = NextEntry(); next && !next->claimed && !next->shadowed &&
-                                         text.substr(next->nameBegin, next->nameEnd - next->nameBegin) == key)
-        return &entries_[next_];
+    if (Entry* next = NextEntry(); next && !next->claimed && !next->shadowed && NameOf(*next) == key)
+        return next;
     if (!indexed_)
         Index();
     const std::uint64_t hash = Hash(key);
@@ -201,8 +200,7 @@ DescriptionEdit::Entry* DescriptionEdit::Find(std::string_view key) {
             if (slots_[at] >> 32 != tag)
                 continue;
             Entry& entry = entries_[(slots_[at] & 0xFFFFFFFFu) - 1];
-            if (entry.hash == hash && !entry.claimed &&
-                Same(text.substr(entry.nameBegin, entry.nameEnd - entry.nameBegin), key, folded))
+            if (entry.hash == hash && !entry.claimed && Same(NameOf(entry), key, folded))
                 return &entry;
         }
     }

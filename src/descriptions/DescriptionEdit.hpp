@@ -62,14 +62,14 @@ private:
         Oem,    // a file without a mark in the host's OEM code page, read by a Unicode host
     };
     struct Entry {
-        std::uint64_t hash;
+        std::uint64_t hash;       // with `shadowed`, known once the table is built
         std::uint32_t lineBegin;  // where the name (or its opening quote) starts
         std::uint32_t nameBegin;
         std::uint32_t nameEnd;
         std::uint32_t tokenEnd;
         std::uint32_t lineEnd;  // before its CR LF
         bool claimed;
-        bool shadowed;  // a line before it has the same hash (known once the file is indexed)
+        bool shadowed;  // a line before it has the same hash
     };
     // A span of names_: a name or description stored for the output.
     struct Stored {
@@ -92,6 +92,11 @@ private:
     bool Same(std::string_view a, std::string_view b, bool folded) const;
     Entry* Find(std::string_view key);
     Entry* FindLine(std::string_view name);
+    std::string_view NameOf(const Entry& entry) const {
+        return Working().substr(entry.nameBegin, entry.nameEnd - entry.nameBegin);
+    }
+    // Parses the next named line into entries_; false at the file's end.
+    bool ParseNext();
     // The line after the last one claimed, parsed when first reached; null at the file's end.
     Entry* NextEntry();
     // Parses the lines not yet reached and builds the table over all of them.
