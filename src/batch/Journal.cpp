@@ -273,32 +273,26 @@ void JournalWriter::AddDescriptions(const std::string& descriptionFile,
                                     const std::optional<std::string>& planned) {
     if (!output_)
         return;
-    // Straight into the output's buffer, which goes out once it is full: the old file may be
-    // megabytes, and no other copy of it is made.
     std::string& line = output_->Buffer();
-    if (before && KeepBeside(descriptionFile, before->size())) {
-        // The old file itself, under a second name beside the journal: when the run replaces it,
-        // its bytes stay there without a copy.
-        line += "{\"descriptions_beside\": ";
+    if (!before) {
+        line += "{\"descriptions\": ";
         AppendJsonString(descriptionFile.data(), descriptionFile.size(), &line);
-        line += ", \"size\": " + std::to_string(before->size()) + ", \"planned\": " + Json(planned) + "}\n";
+        line += ", \"before\": null, \"planned\": " + Json(planned) + "}\n";
         output_->Appended();
         return;
     }
-    if (before) {
-        // The old bytes follow their line as they are, with a line end of their own: a file of
-        // megabytes is neither escaped nor copied.
-        line += "{\"descriptions_follow\": ";
-        AppendJsonString(descriptionFile.data(), descriptionFile.size(), &line);
-        line += ", \"size\": " + std::to_string(before->size()) + ", \"planned\": " + Json(planned) + "}\n";
+    // The old file is never escaped nor copied in memory: either it is kept itself, under a second
+    // name beside the journal (when the run replaces it, its bytes stay there), or its bytes
+    // follow their line as they are, with a line end of their own.
+    const bool beside = KeepBeside(descriptionFile, before->size());
+    line += beside ? "{\"descriptions_beside\": " : "{\"descriptions_follow\": ";
+    AppendJsonString(descriptionFile.data(), descriptionFile.size(), &line);
+    line += ", \"size\": " + std::to_string(before->size()) + ", \"planned\": " + Json(planned) + "}\n";
+    output_->Appended();
+    if (!beside) {
         output_->AppendLarge(*before);
         output_->Append("\n");
-        return;
     }
-    line += "{\"descriptions\": ";
-    AppendJsonString(descriptionFile.data(), descriptionFile.size(), &line);
-    line += ", \"before\": null, \"planned\": " + Json(planned) + "}\n";
-    output_->Appended();
 }
 
 bool JournalWriter::KeepBeside(const std::string& descriptionFile, std::size_t size) {
@@ -452,25 +446,26 @@ JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const st
             run->plannedHash = JsonText(object, "planned");
             continue;
         }
-        if (const auto descriptions = JsonText(object, "descriptions_beside")) {
+        const auto beside = JsonText(object, "descriptions_beside");
+        const auto follow = beside ? std::nullopt : JsonText(object, "descriptions_follow");
+        if (beside || follow) {
+            // The old file's bytes: beside the journal, or after this line.
             const auto size = JsonNumber(object, "size");
             std::string kept;
-            if (!size || !ReadWholeFile(files, base + kBeforeSuffix, &kept, &reason) || kept.size() != *size)
-                return damaged(line);
-            run->descriptionFile = *descriptions;
+            if (beside) {
+                if (!size || !ReadWholeFile(files, base + kBeforeSuffix, &kept, &reason) ||
+                    kept.size() != *size)
+                    return damaged(line);
+            } else {
+                if (!size || pos >= text.size() || *size >= text.size() - pos || text[pos + *size] != '\n')
+                    return damaged(line + 1);
+                kept = text.substr(pos, *size);
+                pos += *size + 1;
+                ++line;
+            }
+            run->descriptionFile = beside ? *beside : *follow;
             run->descriptionsBefore = std::move(kept);
             run->plannedHash = JsonText(object, "planned");
-            continue;
-        }
-        if (const auto descriptions = JsonText(object, "descriptions_follow")) {
-            const auto size = JsonNumber(object, "size");
-            if (!size || pos >= text.size() || *size >= text.size() - pos || text[pos + *size] != '\n')
-                return damaged(line + 1);
-            run->descriptionFile = *descriptions;
-            run->descriptionsBefore = text.substr(pos, *size);
-            run->plannedHash = JsonText(object, "planned");
-            pos += *size + 1;
-            ++line;
             continue;
         }
         if (const auto count = JsonNumber(object, "renames")) {

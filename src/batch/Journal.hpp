@@ -91,7 +91,8 @@ public:
     // One rename the run will try, with the file's size and write time as the panel has them.
     void Add(std::string_view oldName, std::string_view newName, std::uint64_t size, std::uint64_t writeTime);
     // The description file the run rewrites and its bytes before the run (none: there is no such
-    // file), written straight into the journal: a file of megabytes is neither copied nor kept.
+    // file): the old file kept beside the journal under a second name where it can be, else its
+    // bytes written into the journal as they are, never copied in memory.
     // Lines may come in any order before Commit.
     void AddDescriptions(const std::string& descriptionFile, const std::optional<std::string>& before,
                          const std::optional<std::string>& planned);

@@ -255,11 +255,6 @@ bool IsPlainJson(std::string_view text) {
 
 void AppendJsonString(const char* data, std::size_t size, std::string* out) {
     out->push_back('"');
-    AppendJsonStringBody(data, size, out);
-    out->push_back('"');
-}
-
-void AppendJsonStringBody(const char* data, std::size_t size, std::string* out) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
     std::size_t i = 0;
     while (i < size) {
@@ -317,6 +312,7 @@ void AppendJsonStringBody(const char* data, std::size_t size, std::string* out) 
         }
         ++i;
     }
+    out->push_back('"');
 }
 
 std::string JsonString(const char* data, std::size_t size) {

@@ -27,9 +27,6 @@ std::size_t ValidUtf8Length(const char* text, std::size_t size);
 std::string JsonString(const char* data, std::size_t size);
 // The same literal appended to `out`.
 void AppendJsonString(const char* data, std::size_t size, std::string* out);
-// The same without the quotes: a long string written in pieces. A piece must not end inside a
-// UTF-8 character (one that ends at a line end never does).
-void AppendJsonStringBody(const char* data, std::size_t size, std::string* out);
 // Whether the text goes into a JSON string as it is: printable ASCII without '"' or '\\'.
 bool IsPlainJson(std::string_view text);
 inline std::string JsonString(const std::string& text) {
