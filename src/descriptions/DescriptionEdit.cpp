@@ -155,7 +155,7 @@ void DescriptionEdit::Index() {
     slots_.assign(size, 0);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         Entry& entry = entries_[i];
-        entry.hash = Hash(NameOf(entry));
+        entry.hash = far::NameHash(NameOf(entry), fold_);
         const std::uint64_t tag = entry.hash >> 32;
         std::size_t at = static_cast<std::size_t>(entry.hash) & (size - 1);
         for (; slots_[at] != 0; at = (at + 1) & (size - 1)) {
@@ -164,15 +164,6 @@ void DescriptionEdit::Index() {
         }
         slots_[at] = tag << 32 | (i + 1);
     }
-}
-
-std::uint64_t DescriptionEdit::Hash(std::string_view key) const {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : key) {
-        hash ^= static_cast<unsigned char>(fold_ ? far::FoldAscii(c) : c);
-        hash *= 1099511628211ull;
-    }
-    return hash;
 }
 
 bool DescriptionEdit::Same(std::string_view a, std::string_view b, bool folded) const {
@@ -189,7 +180,7 @@ DescriptionEdit::Entry* DescriptionEdit::Find(std::string_view key) {
         return next;
     if (!indexed_)
         Index();
-    const std::uint64_t hash = Hash(key);
+    const std::uint64_t hash = far::NameHash(key, fold_);
     const std::uint64_t tag = hash >> 32;
     const std::size_t mask = slots_.size() - 1;
     // The exact spelling first, then (on the hosts that ignore it) another letter case.

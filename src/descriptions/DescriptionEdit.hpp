@@ -88,7 +88,6 @@ private:
     };
 
     std::string_view Working() const { return std::string_view(file_).substr(base_); }
-    std::uint64_t Hash(std::string_view key) const;
     bool Same(std::string_view a, std::string_view b, bool folded) const;
     Entry* Find(std::string_view key);
     Entry* FindLine(std::string_view name);

@@ -5,6 +5,16 @@
 namespace far {
 namespace {
 
+template <bool kFold>
+std::uint64_t NameHashOf(std::string_view name) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : name) {
+        hash ^= static_cast<unsigned char>(kFold ? FoldAscii(c) : c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
 // Only these count as white space after a separating comma; bytes of 128 and above never do,
 // whatever the code page makes of them.
 bool IsListSpace(char c) {
@@ -85,6 +95,10 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 std::string JournalFallbackRoot(const std::string& moduleDirectory) {
     return moduleDirectory.empty() ? std::string() : moduleDirectory + "Journal";
+}
+
+std::uint64_t NameHash(std::string_view name, bool folded) {
+    return folded ? NameHashOf<true>(name) : NameHashOf<false>(name);
 }
 
 }  // namespace far

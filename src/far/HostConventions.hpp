@@ -3,6 +3,7 @@
 // hosts ignore, and the rename dialog's layout that a host may answer item by item.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,9 @@ std::vector<std::string> ListNames(std::string_view list);
 char FoldAscii(char c);
 std::string FoldAscii(std::string_view text);
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
+// FNV-1a (64 bits) of a name, over its ASCII-folded form when `folded`: for tables of names, where
+// names the host takes for one hash alike.
+std::uint64_t NameHash(std::string_view name, bool folded);
 
 // The rename dialog: twenty items; a host that answers the dialog for the user (the velmora
 // host's command-line options) fills them by these numbers. The items after Cancel are the live

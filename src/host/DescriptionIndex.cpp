@@ -8,17 +8,6 @@
 namespace velmora::host {
 namespace {
 
-// FNV-1a over the bytes, or over their ASCII-folded form.
-template <bool kFold>
-std::uint32_t Hash(std::string_view text) {
-    std::uint32_t hash = 2166136261u;
-    for (const char c : text) {
-        hash ^= static_cast<unsigned char>(kFold ? far::FoldAscii(c) : c);
-        hash *= 16777619u;
-    }
-    return hash;
-}
-
 template <bool kFold>
 bool Same(std::string_view a, std::string_view b) {
     return kFold ? far::EqualIgnoringAsciiCase(a, b) : a == b;
@@ -42,7 +31,8 @@ void DescriptionIndex::ReleaseLookup() {
 template <bool kFold>
 std::size_t DescriptionIndex::Slot(const std::vector<std::uint32_t>& table, std::string_view name) const {
     const std::size_t mask = table.size() - 1;
-    for (std::size_t slot = Hash<kFold>(name) & mask;; slot = (slot + 1) & mask) {
+    for (std::size_t slot = static_cast<std::size_t>(far::NameHash(name, kFold)) & mask;;
+         slot = (slot + 1) & mask) {
         const std::uint32_t held = table[slot];
         if (held == 0)
             return slot;
