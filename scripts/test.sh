@@ -28,6 +28,9 @@ counted() {
 stage "installing missing tools"
 timed deps bash scripts/deps.sh
 
+stage "layers: no include goes up"
+timed layers bash scripts/check-layers.sh
+
 stage "native build and tests"
 timed native-build bash -c 'cmake --preset default >/dev/null && cmake --build --preset default -j2'
 timed native-tests counted ctest --preset default -j2

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "batch/Journal.hpp"
-#include "batch/JsonLine.hpp"
+#include "journal/Journal.hpp"
+#include "journal/JsonLine.hpp"
 #include "platform/HostSystem.hpp"
 #include "support/FaultyFileSystem.hpp"
 #include "support/HostRunner.hpp"

@@ -24,9 +24,6 @@
 #include "ports/Messages.hpp"
 #include "settings/Settings.hpp"
 
-#if defined(VELMORA_HAVE_TUI)
-#include "host/tui/TerminalUi.hpp"
-#endif
 
 namespace velmora::host {
 namespace {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/Platform.hpp"
 
@@ -18,6 +19,18 @@ struct RenameOptions {
     std::uint32_t SaveDescription = 0;
     std::uint32_t WithoutZero = 0;
 };
+
+// An option text as typed, cut to at most `limit` bytes; UTF-8 text never loses half a character.
+inline std::string_view OptionTextPrefix(std::string_view text, std::size_t limit, bool utf8) {
+    if (text.size() <= limit)
+        return text;
+    std::size_t length = limit;
+    if (utf8) {
+        while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+            --length;
+    }
+    return text.substr(0, length);
+}
 
 // Reads a value as text of at most capacity - 1 bytes. On failure copies the default and
 // returns false.

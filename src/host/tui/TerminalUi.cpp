@@ -1,4 +1,5 @@
-#include "host/tui/TerminalUi.hpp"
+// The terminal dialog started as the host's UserInterface.
+#include "host/UserInterface.hpp"
 
 #include <exception>
 

@@ -2,9 +2,6 @@
 // far/HostConventions.hpp. Each adapter turns the rows into its host's dialog records.
 #pragma once
 
-#include <cstddef>
-#include <string_view>
-
 #include "far/HostConventions.hpp"
 #include "ports/Messages.hpp"
 
@@ -54,17 +51,5 @@ constexpr DialogRow kDialogRows[far::kDialogItemCount] = {
 };
 static_assert(kDialogRows[far::kDialogSummaryItem].y1 == 15 && kDialogRows[far::kDialogListFirstItem].y1 == 9,
               "the list and the summary fill the rows between the switches and the buttons");
-
-// An option text as typed, cut to at most `limit` bytes; UTF-8 text never loses half a character.
-inline std::string_view OptionTextPrefix(std::string_view text, std::size_t limit, bool utf8) {
-    if (text.size() <= limit)
-        return text;
-    std::size_t length = limit;
-    if (utf8) {
-        while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
-            --length;
-    }
-    return text.substr(0, length);
-}
 
 }  // namespace velmora

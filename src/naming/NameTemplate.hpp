@@ -7,14 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "naming/HostText.hpp"
+
 namespace velmora {
 
 // An expanded name is cut to this many characters.
 constexpr std::size_t kMaxExpandedLength = 260;
-// What the cut counts: bytes (FAR 1.x's OEM text); bytes of UTF-8 text, cut before a character
-// that would not fit whole (far2l, whose own buffers count bytes); or characters of UTF-8 text
-// (FAR 3).
-enum class LengthUnit { Byte, Utf8Byte, Utf8Character };
 // Position value meaning "not found".
 constexpr std::size_t kNone = std::string_view::npos;
 
