@@ -6,11 +6,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <regex>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "far/HostConventions.hpp"
+#include "platform/CodePage.hpp"
 #include "ports/Messages.hpp"
 
 namespace fs = std::filesystem;
@@ -196,5 +199,28 @@ TEST(TextFiles, BuiltHelpFilesNameTheVersion) {
         const std::string built = ReadText(fs::path(VELMORA_BUILD_DIR) / name);
         EXPECT_EQ(built, expected);
         EXPECT_NE(built.find("\n$ #Velmora " VELMORA_VERSION ":"), std::string::npos);
+    }
+}
+
+TEST(TextFiles, MenuEntriesNameThePluginAndSortWithTheRenameFirst) {
+    // FAR 1.x and far2l sort the plug-ins menu by text and F11 Enter opens the first entry; FAR 1.x
+    // reads the texts in the OEM code page, far2l in UTF-8.
+    const std::unique_ptr<velmora::CodePage> oem = velmora::OpenCodePage(866);
+    ASSERT_TRUE(oem);
+    for (const std::string& name : kLanguageFiles) {
+        SCOPED_TRACE(name);
+        std::vector<std::string> texts;
+        for (const std::string& line : Lines(ReadText(kSource / "lang" / name))) {
+            if (line.size() >= 2 && line[0] == '"')
+                texts.push_back(line.substr(1, line.size() - 2));
+        }
+        ASSERT_EQ(texts.size(), static_cast<std::size_t>(velmora::MessageCount));
+        std::string rename = texts[velmora::MMenuEntry], undo = texts[velmora::MUndoMenuEntry];
+        EXPECT_EQ(rename.rfind("Velmora", 0), 0u) << rename;
+        EXPECT_EQ(undo.rfind("Velmora", 0), 0u) << undo;
+        std::string renameOem, undoOem;
+        ASSERT_TRUE(oem->Encode(rename, &renameOem) && oem->Encode(undo, &undoOem));
+        for (const auto& [first, second] : {std::pair{rename, undo}, std::pair{renameOem, undoOem}})
+            EXPECT_EQ(far::MenuOrder({first, second}), (std::vector<int>{far::kMenuRename, far::kMenuUndo}));
     }
 }

@@ -466,6 +466,27 @@ TEST(Undo, MenuEntryChangesNothingWithoutARunToTakeBack) {
     }
 }
 
+// velmora's --menu picks entries as FAR 1.x and far2l show them, sorted by text: with the texts
+// the entries once had, the undo came first and F11 Enter opened it.
+TEST(Undo, MenuEntriesAreSortedAsTheHostsSortThem) {
+    HostRunner host;
+    Prepared(host);
+    TempDir texts;
+    std::string lng, error;
+    ASSERT_TRUE(ReadWholeFile(SystemFileSystem(), std::string(VELMORA_BUILD_DIR) + "/VelmoraEng.lng", &lng, &error));
+    ASSERT_TRUE(texts.WriteFile("Old.lng", lng));
+    Rewrite(texts.PathOf("Old.lng"), "\"Velmora: undo last batch rename\"", "\"Undo last batch rename\"");
+    for (const char* lng : {"Old.lng", ""}) {
+        SCOPED_TRACE(lng);
+        std::vector<std::string> args = {"--menu", "1", "--yes", "--mask", "%N.new"};
+        if (*lng)
+            args.insert(args.end(), {"--lang", texts.PathOf(lng)});
+        const HostResult result = host.Run(args);
+        EXPECT_EQ(result.Boxes("UndoNothing").size(), *lng ? 1u : 0u) << result.err;
+        EXPECT_EQ(result.Calls("Dialog").size(), *lng ? 0u : 1u) << result.err;
+    }
+}
+
 // What changed since the run is left alone and named in a warning box, a few names and then how
 // many more; the rest comes back.
 TEST(Undo, MenuEntryNamesWhatItLeavesAlone) {

@@ -1,5 +1,6 @@
 #include "far/HostConventions.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 namespace far {
@@ -99,6 +100,19 @@ std::string JournalFallbackRoot(const std::string& moduleDirectory) {
 
 std::uint64_t NameHash(std::string_view name, bool folded) {
     return folded ? NameHashOf<true>(name) : NameHashOf<false>(name);
+}
+
+std::vector<int> MenuOrder(const std::vector<std::string_view>& texts) {
+    std::vector<int> order(texts.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(), [&texts](int a, int b) {
+        const std::string_view x = texts[static_cast<std::size_t>(a)], y = texts[static_cast<std::size_t>(b)];
+        return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(), [](char c, char d) {
+            return static_cast<unsigned char>(FoldAscii(c)) < static_cast<unsigned char>(FoldAscii(d));
+        });
+    });
+    return order;
 }
 
 }  // namespace far

@@ -55,6 +55,10 @@ constexpr const char* kStartNumberHistory = "Velmora_StartNumber";
 // The plug-ins menu: its entries by the item number the host hands to the plug-in's open call.
 constexpr int kMenuRename = 0;
 constexpr int kMenuUndo = 1;
+// The plug-in's entries in the order FAR 1.x and far2l show them: sorted by their text, letters
+// compared without regard to case, entries of one text in the plug-in's order. The rename must
+// come first, since F11 Enter opens the first entry; the language files keep it so.
+std::vector<int> MenuOrder(const std::vector<std::string_view>& texts);
 
 // Where journals go when the system names no per-user state directory (Windows without
 // %LOCALAPPDATA%): a folder beside the plug-in module, whose own folder (with a trailing

@@ -33,6 +33,16 @@ const std::string kPluginFileName = std::string("Velmora") + far::kPluginModuleS
 // The longest ListNames value read from the store.
 constexpr std::size_t kListNamesCapacity = 4096;
 
+// The plug-in's item number of the menu entry at `position` (0 first), in the order the hosts
+// show the menu: by text. Past the end: the plug-in's first entry, as a host without a menu opens.
+int MenuEntryAt(const far::PluginInfo& info, int position) {
+    std::vector<std::string_view> texts;
+    for (int i = 0; i < info.PluginMenuStringsNumber; ++i)
+        texts.emplace_back(info.PluginMenuStrings[i] ? info.PluginMenuStrings[i] : "");
+    const std::vector<int> order = far::MenuOrder(texts);
+    return position < static_cast<int>(order.size()) ? order[static_cast<std::size_t>(position)] : far::kMenuRename;
+}
+
 class UsageError {
 public:
     UsageError(std::ostream& err) : err_(err) {}
@@ -339,7 +349,7 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
         info.StructSize = static_cast<int>(sizeof(info));
         entryPoints.getPluginInfo(&info);
         result = entryPoints.openPlugin(far::OPEN_PLUGINSMENU,
-                                        options.menuItem == 1 ? far::kMenuUndo : far::kMenuRename);
+                                        options.fromMenu ? MenuEntryAt(info, options.menuItem) : far::kMenuRename);
     }
     ui.reset();  // a terminal UI gives the terminal back before anything more is printed
 

@@ -82,7 +82,7 @@ const std::vector<Option>& Options() {
          OptionId::NoPreview},
         {{"undo", 'u', V::None, nullptr, "take back the most recent run in the directory", nullptr},
          OptionId::Undo},
-        {{"menu", 0, V::Text, "1|2", "open menu entry 1 (rename) or 2 (undo)", nullptr}, OptionId::Menu},
+        {{"menu", 0, V::Text, "1|2", "open entry 1 (rename) or 2 (undo) of the plug-ins menu, sorted as the hosts sort it", nullptr}, OptionId::Menu},
         {{"columns", 0, V::Text, "TYPES", "panel columns (default N,Z: with descriptions)", "Host"},
          OptionId::Columns},
         {{"root-key", 0, V::Text, "KEY", "settings root (default Software\\Far\\Plugins)", nullptr},
@@ -223,6 +223,7 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Host
                 return false;
             }
             options->menuItem = value == "1" ? 0 : 1;
+            options->fromMenu = true;
             return true;
         case OptionId::Columns:
             if (!CheckLength(shown, value, kMaxColumnTypes, error))

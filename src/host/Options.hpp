@@ -37,6 +37,7 @@ struct HostOptions {
     bool selectAll = false;
     HostMode mode = HostMode::Run;
     int menuItem = 0;             // the plug-ins menu entry opened: 0 rename, 1 undo last batch rename
+    bool fromMenu = false;        // --menu: the entry at menuItem's position in the menu as the hosts sort it
     bool dryRun = false;          // show the plan (or the undo), change nothing
     bool json = false;            // the plan as JSON lines
     std::optional<bool> preview;  // the stored preview switch is to be set to this
