@@ -16,9 +16,13 @@ TEST(Settings, FirstUseGivesDefaultsAndStoringCreatesAllFour) {
     EXPECT_EQ(options.StartNumber, "0");
     EXPECT_EQ(options.SaveDescription, 0u);
     EXPECT_EQ(options.WithoutZero, 0u);
-    EXPECT_EQ(registry.log, (std::vector<std::string>{
-                                "Read(" + kKey + ",velmora)", "Read(" + kKey + ",number)",
-                                "Read(" + kKey + ",SaveDescription)", "Read(" + kKey + ",WithoutZero)"}));
+    // The four first, then the steps after the template, which a first use stores nothing of.
+    std::vector<std::string> reads;
+    for (const char* name : {"velmora", "number", "SaveDescription", "WithoutZero", "Find", "ReplaceWith",
+                             "RegularExpression", "MatchCase", "FirstMatchOnly", "NameCase", "ExtensionCase"})
+        reads.push_back("Read(" + kKey + "," + name + ")");
+    EXPECT_EQ(registry.log, reads);
+    EXPECT_FALSE(options.Rules.Active());
 
     registry.log.clear();
     options.Mask = "IMG_%#.%E";
@@ -74,6 +78,31 @@ TEST(Settings, NumberReads) {
     EXPECT_EQ(ReadRegistryDword(registry, kKey, "WithoutZero", 7), 5u);
     registry.Put(kKey, "WithoutZero", std::string("\x01\x02\x03\x04\x05", 5));  // too large
     EXPECT_EQ(ReadRegistryDword(registry, kKey, "WithoutZero", 7), 7u);
+}
+
+// The steps after the template sit beside the four: written once they are used, and from then on
+// whenever the four are, so that clearing them is kept too. A case number out of range reads as
+// unchanged.
+TEST(Settings, StepsAfterTheTemplateAreStoredOnceUsed) {
+    test::MemoryRegistry registry;
+    RenameOptions options = LoadOptions(registry, kKey);
+    options.Rules.Find = "фото";
+    options.Rules.Replace = "$1_";
+    options.Rules.Regex = 1;
+    options.Rules.ExtensionCase = kCaseLower;
+    StoreOptions(registry, kKey, options);
+    RenameOptions again = LoadOptions(registry, kKey);
+    EXPECT_TRUE(again.Rules == options.Rules);
+    EXPECT_TRUE(again.RulesStored);
+
+    again.Rules = RuleOptions{};
+    registry.log.clear();
+    StoreOptions(registry, kKey, again);
+    EXPECT_EQ(registry.log.size(), 11u);
+    EXPECT_EQ(LoadOptions(registry, kKey).Rules.Find, "");
+
+    registry.values[kKey + "|NameCase"] = std::string("\7\0\0\0", 4);
+    EXPECT_EQ(LoadOptions(registry, kKey).Rules.NameCase, kCaseUnchanged);
 }
 
 }  // namespace

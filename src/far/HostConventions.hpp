@@ -47,10 +47,24 @@ constexpr int kDialogListFirstItem = 13;  // texts: the first selected items, "o
 constexpr int kDialogListLines = 6;
 constexpr int kDialogSummaryItem = 19;  // text: what the run changes and where it stops
 constexpr int kDialogListWidth = 49;    // characters of a list line and of the summary
+// The steps after the template, after the preview so that the fields before them keep their keys.
+constexpr int kDialogFindLabelItem = 20;           // text: "Find"
+constexpr int kDialogFindItem = 21;                // edit field: the text or expression to find
+constexpr int kDialogReplaceLabelItem = 22;        // text: "Replace with"
+constexpr int kDialogReplaceItem = 23;             // edit field: what replaces each match
+constexpr int kDialogRegexItem = 24;               // check box: find is a regular expression
+constexpr int kDialogMatchCaseItem = 25;           // check box: letters compared with their case
+constexpr int kDialogFirstOnlyItem = 26;           // check box: the first match only
+constexpr int kDialogNameCaseLabelItem = 27;       // text: "Name"
+constexpr int kDialogNameCaseFirstItem = 28;       // four radio buttons: unchanged, lower, UPPER, Title
+constexpr int kDialogExtensionCaseLabelItem = 32;  // text: "Extension"
+constexpr int kDialogExtensionCaseFirstItem = 33;  // four radio buttons, as for the name
 constexpr const char* kDialogHelpTopic = "EnterVelmora";
 constexpr const char* kPreviewHelpTopic = "PreviewVelmora";
 constexpr const char* kNameHistory = "Velmora_Name";
 constexpr const char* kStartNumberHistory = "Velmora_StartNumber";
+constexpr const char* kFindHistory = "Velmora_Find";
+constexpr const char* kReplaceHistory = "Velmora_Replace";
 
 // The plug-ins menu: its entries by the item number the host hands to the plug-in's open call.
 constexpr int kMenuRename = 0;

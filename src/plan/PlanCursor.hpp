@@ -19,6 +19,8 @@ struct PlanAnswers {
     // The descriptions switch: a run that saves descriptions keeps the description file under
     // its name.
     bool saveDescriptions = false;
+    // The steps after the template.
+    RuleOptions rules = {};
 };
 
 // What the plan says so far.
