@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -16,6 +17,21 @@ inline bool IsPathSeparator(char c) {
     return c == '/';
 #endif
 }
+
+// The characters the system refuses in a file name (NUL included on POSIX), and whether it also
+// refuses every control character (below 0x20).
+inline std::string_view RefusedNameCharacters() {
+#if defined(_WIN32)
+    return "\\/:*?\"<>|";
+#else
+    return std::string_view("/\0", 2);
+#endif
+}
+#if defined(_WIN32)
+constexpr bool kRefusesControlCharacters = true;
+#else
+constexpr bool kRefusesControlCharacters = false;
+#endif
 
 // The path as the system spells what it names: Windows drops the trailing dots and spaces of each
 // component ("x." names x); POSIX takes every byte as it is.
