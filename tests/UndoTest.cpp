@@ -566,9 +566,11 @@ TEST(Undo, KnowsTheFileByTheTimeItsHostListed) {
 }
 
 // The prepared files' write times given a part below the millisecond, as a file system of finer
-// times keeps them.
+// times keeps them, where the host lists coarser times than the system's (far2l).
 void GiveFineTimes(const HostRunner& host) {
     namespace fs = std::filesystem;
+    if (far::PanelFileTime(1) != 0)
+        return;
     for (const std::string& name : Before()) {
         const fs::path path = host.Dir().PathOf(name);
         const auto whole = std::chrono::floor<std::chrono::seconds>(fs::last_write_time(path));
