@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "rename/NameTemplate.hpp"
+#include "naming/NameTemplate.hpp"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "SelectionFolder.hpp"
 #include "ports/Messages.hpp"
 #include "ports/RunContext.hpp"
-#include "rename/LivePreview.hpp"
+#include "preview/LivePreview.hpp"
 
 namespace {
 

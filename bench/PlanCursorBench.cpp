@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "SelectionFolder.hpp"
-#include "batch/PlanCursor.hpp"
+#include "plan/PlanCursor.hpp"
 
 namespace {
 

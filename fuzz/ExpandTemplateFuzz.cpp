@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FuzzInput.hpp"
-#include "rename/NameTemplate.hpp"
+#include "naming/NameTemplate.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     velmora::fuzz::FuzzInput input(data, size);

@@ -9,7 +9,7 @@
 #include <random>
 #include <sstream>
 
-#include "batch/JsonLine.hpp"
+#include "journal/JsonLine.hpp"
 #include "host/DescriptionIndex.hpp"
 #include "host/Lng.hpp"
 #include "host/Options.hpp"

@@ -8,10 +8,10 @@
 #include <system_error>
 #include <vector>
 
-#include "batch/PlanCursor.hpp"
+#include "plan/PlanCursor.hpp"
 #include "far/HostConventions.hpp"
-#include "batch/JsonLine.hpp"
-#include "rename/LivePreview.hpp"
+#include "journal/JsonLine.hpp"
+#include "preview/LivePreview.hpp"
 #include "support/FakeHost.hpp"
 #include "support/HostRunner.hpp"
 #include "support/MemoryRegistry.hpp"

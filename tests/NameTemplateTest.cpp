@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "rename/NameTemplate.hpp"
+#include "naming/NameTemplate.hpp"
 
 namespace velmora {
 namespace {

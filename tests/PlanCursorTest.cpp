@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "batch/PlanCursor.hpp"
-#include "rename/RenameRun.hpp"
+#include "plan/PlanCursor.hpp"
+#include "run/RenameRun.hpp"
 #include "support/FakeHost.hpp"
 #include "support/MemoryRegistry.hpp"
 

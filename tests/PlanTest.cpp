@@ -8,7 +8,7 @@
 #include <random>
 #include <set>
 
-#include "batch/JsonLine.hpp"
+#include "journal/JsonLine.hpp"
 #include "host/DescriptionIndex.hpp"
 #include "host/NameTable.hpp"
 #include "host/Plan.hpp"

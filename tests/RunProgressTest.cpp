@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "far/FarAbi.hpp"
-#include "rename/RenameRun.hpp"
+#include "run/RenameRun.hpp"
 #include "support/FakeHost.hpp"
 #include "support/MemoryRegistry.hpp"
 

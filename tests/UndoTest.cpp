@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <map>
 
-#include "batch/Journal.hpp"
-#include "batch/JsonLine.hpp"
-#include "batch/Undo.hpp"
+#include "journal/Journal.hpp"
+#include "journal/JsonLine.hpp"
+#include "journal/Undo.hpp"
 #include "far/HostConventions.hpp"
 #include "platform/HostSystem.hpp"
 #include "plugin/Exports.hpp"

@@ -1,7 +1,7 @@
 // The host finds its panel's names as the plan's simulated directory does.
 #pragma once
 
-#include "batch/NameTable.hpp"
+#include "plan/NameTable.hpp"
 
 namespace velmora::host {
 

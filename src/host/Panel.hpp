@@ -7,7 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "batch/DirectoryListing.hpp"
+#include "ports/DirectoryListing.hpp"
 #include "far/FarAbi.hpp"
 #include "host/DescriptionIndex.hpp"
 #include "host/NameTable.hpp"

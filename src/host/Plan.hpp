@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "batch/Plan.hpp"
+#include "plan/Plan.hpp"
 
 namespace velmora::host {
 

@@ -4,12 +4,12 @@
 #include <streambuf>
 #include <vector>
 
-#include "batch/SimulatedDirectory.hpp"
+#include "plan/SimulatedDirectory.hpp"
 #include "far/HostConventions.hpp"
 #include "host/ScriptedUi.hpp"
 #include "platform/HostSystem.hpp"
 #include "plugin/HostServices.hpp"
-#include "rename/RenameRun.hpp"
+#include "run/RenameRun.hpp"
 
 namespace velmora::host {
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "batch/Plan.hpp"
+#include "plan/Plan.hpp"
 #include "far/FarAbi.hpp"
 #include "host/Services.hpp"
 

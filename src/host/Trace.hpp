@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/JsonLine.hpp"
+#include "journal/JsonLine.hpp"
 #include "far/FarAbi.hpp"
 #include "host/UserInterface.hpp"
 

@@ -1,7 +1,7 @@
 #include "host/Undo.hpp"
 
-#include "batch/Journal.hpp"
-#include "batch/Undo.hpp"
+#include "journal/Journal.hpp"
+#include "journal/Undo.hpp"
 #include "host/Plan.hpp"
 #include "host/Trace.hpp"
 #include "platform/Platform.hpp"

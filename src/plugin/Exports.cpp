@@ -1,12 +1,12 @@
 // The three functions the host looks up by name. They only hand over to the plug-in's code.
 #include "plugin/Exports.hpp"
 
-#include "batch/UndoFromMenu.hpp"
+#include "journal/UndoFromMenu.hpp"
 #include "far/FarAbi.hpp"
 #include "far/HostConventions.hpp"
 #include "plugin/HostServices.hpp"
 #include "ports/RunContext.hpp"
-#include "rename/RenameRun.hpp"
+#include "run/RenameRun.hpp"
 
 namespace {
 const char* g_menuStrings[2];

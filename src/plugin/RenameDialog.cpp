@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "plugin/HostServices.hpp"
-#include "rename/LivePreview.hpp"
+#include "preview/LivePreview.hpp"
 
 namespace velmora {
 namespace {

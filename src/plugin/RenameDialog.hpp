@@ -8,7 +8,7 @@
 #include "far/FarAbi.hpp"
 #include "far/HostConventions.hpp"
 #include "plugin/HostServices.hpp"
-#include "rename/DialogLayout.hpp"
+#include "preview/DialogLayout.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora {

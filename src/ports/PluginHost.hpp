@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "rename/NameTemplate.hpp"
+#include "naming/NameTemplate.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "batch/UndoFromMenu.hpp"
+#include "journal/UndoFromMenu.hpp"
 #include "far/HostConventions.hpp"
 #include "platform/CodePage.hpp"
 #include "platform/Utf16.hpp"
@@ -15,7 +15,7 @@
 #include "plugin/far3/Far3Settings.hpp"
 #include "ports/Messages.hpp"
 #include "ports/RunContext.hpp"
-#include "rename/RenameRun.hpp"
+#include "run/RenameRun.hpp"
 
 namespace velmora {
 namespace {

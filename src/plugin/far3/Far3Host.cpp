@@ -9,8 +9,8 @@
 #include "far/HostConventions.hpp"
 #include "platform/Utf16.hpp"
 #include "plugin/far3/Far3Guids.hpp"
-#include "rename/DialogLayout.hpp"
-#include "rename/LivePreview.hpp"
+#include "preview/DialogLayout.hpp"
+#include "preview/LivePreview.hpp"
 
 namespace velmora {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/PlanCursor.hpp"
+#include "plan/PlanCursor.hpp"
 #include "far/Far3Abi.hpp"
 #include "ports/PluginHost.hpp"
 #include "ports/RunContext.hpp"

@@ -1,4 +1,4 @@
-#include "batch/JsonLine.hpp"
+#include "journal/JsonLine.hpp"
 
 #include <cstring>
 

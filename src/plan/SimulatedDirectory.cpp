@@ -1,4 +1,4 @@
-#include "batch/SimulatedDirectory.hpp"
+#include "plan/SimulatedDirectory.hpp"
 
 #include <cstdio>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "rename/NameTemplate.hpp"
+#include "naming/NameTemplate.hpp"
 
 #include <cstring>
 

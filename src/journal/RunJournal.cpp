@@ -1,4 +1,4 @@
-#include "batch/RunJournal.hpp"
+#include "journal/RunJournal.hpp"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "batch/Journal.hpp"
+#include "journal/Journal.hpp"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "batch/JsonLine.hpp"
+#include "journal/JsonLine.hpp"
 #include "platform/PathNames.hpp"
 #include "platform/TextLines.hpp"
 

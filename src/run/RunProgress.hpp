@@ -9,7 +9,7 @@
 
 #include "platform/Platform.hpp"
 #include "ports/PluginHost.hpp"
-#include "rename/NameTemplate.hpp"
+#include "naming/NameTemplate.hpp"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "rename/RunProgress.hpp"
+#include "run/RunProgress.hpp"
 
 #include "ports/Messages.hpp"
 

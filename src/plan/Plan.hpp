@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "batch/DirectoryListing.hpp"
+#include "ports/DirectoryListing.hpp"
 #include "descriptions/DescriptionOutput.hpp"
 #include "ports/RunContext.hpp"
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "batch/RunJournal.hpp"
+#include "journal/RunJournal.hpp"
 #include "descriptions/DescriptionOutput.hpp"
 #include "ports/RunContext.hpp"
-#include "rename/NameTemplate.hpp"
-#include "rename/RunProgress.hpp"
+#include "naming/NameTemplate.hpp"
+#include "run/RunProgress.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora {

@@ -1,11 +1,11 @@
-#include "batch/UndoFromMenu.hpp"
+#include "journal/UndoFromMenu.hpp"
 
 #include <ctime>
 #include <string>
 #include <vector>
 
-#include "batch/Journal.hpp"
-#include "batch/Undo.hpp"
+#include "journal/Journal.hpp"
+#include "journal/Undo.hpp"
 #include "ports/Messages.hpp"
 
 namespace velmora {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "batch/Journal.hpp"
+#include "journal/Journal.hpp"
 #include "ports/RunContext.hpp"
 
 namespace velmora {

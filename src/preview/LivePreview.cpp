@@ -1,11 +1,11 @@
-#include "rename/LivePreview.hpp"
+#include "preview/LivePreview.hpp"
 
 #include <utility>
 
 #include "far/HostConventions.hpp"
 #include "ports/Messages.hpp"
-#include "rename/DialogLayout.hpp"
-#include "rename/NameTemplate.hpp"
+#include "preview/DialogLayout.hpp"
+#include "naming/NameTemplate.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora {

@@ -12,8 +12,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "batch/DirectoryListing.hpp"
-#include "batch/NameTable.hpp"
+#include "ports/DirectoryListing.hpp"
+#include "plan/NameTable.hpp"
 #include "platform/Platform.hpp"
 
 namespace velmora {

@@ -1,8 +1,8 @@
-#include "batch/PlanCursor.hpp"
+#include "plan/PlanCursor.hpp"
 
-#include "batch/SimulatedDirectory.hpp"
-#include "rename/DialogLayout.hpp"
-#include "rename/RenameRun.hpp"
+#include "plan/SimulatedDirectory.hpp"
+#include "preview/DialogLayout.hpp"
+#include "run/RenameRun.hpp"
 
 namespace velmora {
 namespace {

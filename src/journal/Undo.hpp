@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/Journal.hpp"
+#include "journal/Journal.hpp"
 #include "platform/Platform.hpp"
 
 namespace velmora {

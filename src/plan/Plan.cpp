@@ -1,4 +1,4 @@
-#include "batch/Plan.hpp"
+#include "plan/Plan.hpp"
 
 #include <utility>
 

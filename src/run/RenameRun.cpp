@@ -1,4 +1,4 @@
-#include "rename/RenameRun.hpp"
+#include "run/RenameRun.hpp"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "batch/Undo.hpp"
+#include "journal/Undo.hpp"
 
 #include <unordered_map>
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/PlanCursor.hpp"
+#include "plan/PlanCursor.hpp"
 #include "ports/RunContext.hpp"
 
 namespace velmora {
