@@ -4,12 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 
 #include "journal/Journal.hpp"
 #include "journal/JsonLine.hpp"
+#include "journal/Undo.hpp"
+#include "far/HostConventions.hpp"
 #include "platform/HostSystem.hpp"
+#include "plugin/Exports.hpp"
+#include "support/FakeHost.hpp"
 #include "support/FaultyFileSystem.hpp"
 #include "support/HostRunner.hpp"
 
@@ -533,6 +539,138 @@ TEST(Undo, StoppedRunComesBackWithoutComplaint) {
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"a", "b", "b.new", "c"}));
     EXPECT_EQ(host.Dir().ReadFile("b.new"), "content of b.new");
+}
+
+// A file is known again by its size and the write time the host's panel gave, in whatever unit
+// that host lists times: FAR's 100 ns, far2l's whole milliseconds. Any other difference is another
+// file, left alone.
+TEST(Undo, KnowsTheFileByTheTimeItsHostListed) {
+    struct Disk final : FaultyFileSystem {
+        std::map<std::string, DirectoryEntry> entries;
+        bool Query(const std::string& path, DirectoryEntry* entry) override {
+            const auto found = entries.find(path);
+            if (found == entries.end())
+                return false;
+            *entry = found->second;
+            return true;
+        }
+    };
+    constexpr std::uint64_t kTime = 134411718879627690ull;  // 2026-12-08 02:51:27.962769 UTC
+    constexpr std::uint64_t kMs = 134411718879620000ull;    // the same, as far2l lists it
+    const struct {
+        const char* what;
+        std::uint64_t journaled;
+        const char* name;  // where the file is now
+        std::uint64_t size, time;
+        UndoAction action;
+    } cases[] = {
+        {"FAR: the very time", kTime, "new", 10, kTime, UndoAction::Rename},
+        {"far2l: the time cut to the millisecond", kMs, "new", 10, kTime, UndoAction::Rename},
+        {"far2l: the run never got to it", kMs, "old", 10, kTime, UndoAction::Already},
+        {"far2l: written a millisecond later", kMs, "new", 10, kTime + 10000, UndoAction::Left},
+        {"far2l: written just before", kMs, "new", 10, kMs - 1, UndoAction::Left},
+        {"far2l: another size", kMs, "new", 11, kTime, UndoAction::Left},
+        {"FAR: 100 ns later", kTime, "new", 10, kTime + 1, UndoAction::Left},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Disk disk;
+        disk.entries[c.name] = DirectoryEntry{c.name, kAttrArchive, c.size, c.time};
+        JournalRun run;
+        run.renames.push_back(JournalRename{"old", "new", 10, c.journaled});
+        const UndoPlan plan = PlanUndo(disk, run);
+        ASSERT_EQ(plan.steps.size(), 1u);
+        EXPECT_EQ(plan.steps[0].action, c.action);
+        EXPECT_EQ(plan.steps[0].reason,
+                  c.action == UndoAction::Left ? UndoReason::NotTheFile : UndoReason::None);
+    }
+}
+
+// The prepared files' write times given a part below the millisecond, as a file system of finer
+// times keeps them, where the host lists coarser times than the system's (far2l).
+void GiveFineTimes(const HostRunner& host) {
+    namespace fs = std::filesystem;
+    if (far::PanelFileTime(1) != 0)
+        return;
+    for (const std::string& name : Before()) {
+        const fs::path path = host.Dir().PathOf(name);
+        const auto whole = std::chrono::floor<std::chrono::seconds>(fs::last_write_time(path));
+        fs::last_write_time(path, std::chrono::time_point_cast<fs::file_time_type::duration>(
+                                      whole + std::chrono::nanoseconds(962769013)));
+        DirectoryEntry entry{};
+        ASSERT_TRUE(SystemFileSystem().Query(path.string(), &entry));
+        ASSERT_NE(entry.writeTime % 10000, 0u);
+    }
+}
+
+// The plug-in opened from far2l's plug-ins menu in the prepared folder, its panel listing the
+// prepared files still there, each with its description, size and time; the boxes it showed. A
+// far2l of its own each time: a velmora run in between hands the plug-in its own host.
+std::vector<std::string> OpenInFar2l(const HostRunner& host, far::INT_PTR entry) {
+    const std::map<std::string, std::string> descriptions = {
+        {"DSC_1.jpg", "Holiday, day one"},
+        {kMountains, "\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA"},
+        {kSea, "\xE6\xB5\xB7\xE8\xBE\xB9 \xF0\x9F\x8C\x85"}};
+    FakeHost far2l;
+    far2l.directory = SystemFileSystem().FullPath(host.Dir().Path());
+    far2l.dialogTemplate = "IMG_%#.%E";
+    far2l.dialogDescriptions = true;
+    for (const std::string& name : Before()) {
+        DirectoryEntry listed{};
+        if (!SystemFileSystem().Query(host.Dir().PathOf(name), &listed))
+            continue;
+        const auto description = descriptions.find(name);
+        far2l.AddItem(name, description == descriptions.end() ? nullptr : description->second.c_str(),
+                      listed.size, listed.writeTime);
+    }
+    const std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::current_path(host.Dir().Path());
+    OpenPlugin(0, entry);
+    std::filesystem::current_path(saved);
+    std::vector<std::string> topics;
+    for (const RecordedBox& box : far2l.boxes)
+        topics.push_back(box.helpTopic);
+    return topics;
+}
+
+// One batch, two hosts, one journal: a run of the plug-in in far2l is taken back by velmora -u, and
+// a run of velmora by the plug-in's menu entry in far2l, names and description file alike. Each
+// then finds nothing left to do in the other.
+TEST(Undo, OneBatchAcrossHosts) {
+    for (const bool far2lRuns : {true, false}) {
+        SCOPED_TRACE(far2lRuns ? "run in far2l, undone by velmora" : "run by velmora, undone in far2l");
+        HostRunner host;
+        Prepared(host);
+        GiveFineTimes(host);
+        const std::vector<std::string> before = host.Dir().ListNames();
+        if (far2lRuns)
+            OpenInFar2l(host, far::kMenuRename);
+        else
+            ASSERT_EQ(RenameAll(host).status, 0);
+        for (const std::string& name : Before())
+            ASSERT_FALSE(host.Dir().Exists(name)) << name;
+        ASSERT_NE(host.Dir().ReadFile("Descript.ion"), kDescriptions);
+
+        if (far2lRuns) {
+            const HostResult undone = host.Run({"-u"});
+            EXPECT_EQ(undone.status, 0) << undone.err;
+        } else {
+            EXPECT_EQ(OpenInFar2l(host, far::kMenuUndo), std::vector<std::string>{"UndoBatch"});
+        }
+        EXPECT_EQ(host.Dir().ListNames(), before);
+        EXPECT_EQ(host.Dir().ReadFile(kSea), "content of " + kSea);
+        EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), kDescriptions);
+
+        // Marked undone where the other host looks too.
+        if (far2lRuns) {
+            EXPECT_EQ(OpenInFar2l(host, far::kMenuUndo), std::vector<std::string>{"UndoNothing"});
+        } else {
+            const HostResult again = host.Run({"-u"});
+            EXPECT_EQ(again.status, 1);
+            EXPECT_NE(again.err.find("undone already"), std::string::npos) << again.err;
+        }
+        EXPECT_EQ(host.Dir().ListNames(), before);
+    }
 }
 
 }  // namespace

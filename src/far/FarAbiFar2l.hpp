@@ -272,4 +272,10 @@ inline std::uint64_t FindDataSize(const FAR_FIND_DATA& data) {
     return data.nFileSize;
 }
 
+// A file time (FILETIME ticks) as far2l lists it in a panel item: made through a SYSTEMTIME, it
+// keeps whole milliseconds of the file system's time.
+inline std::uint64_t PanelFileTime(std::uint64_t ticks) {
+    return ticks - ticks % 10000;
+}
+
 }  // namespace far

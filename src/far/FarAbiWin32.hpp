@@ -272,4 +272,9 @@ inline std::uint64_t FindDataSize(const FAR_FIND_DATA& data) {
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// A file time (FILETIME ticks) as FAR lists it in a panel item: the system's own, to 100 ns.
+inline std::uint64_t PanelFileTime(std::uint64_t ticks) {
+    return ticks;
+}
+
 }  // namespace far

@@ -238,9 +238,12 @@ void Panel::FillItem(const PanelEntry& entry, bool selected, far::PluginPanelIte
     std::memset(item, 0, sizeof(*item));
     far::FAR_FIND_DATA& data = item->FindData;
     data.dwFileAttributes = entry.attributes;
-    SetFileTime(entry.writeTime, &data.ftCreationTime);
-    SetFileTime(entry.writeTime, &data.ftLastAccessTime);
-    SetFileTime(entry.writeTime, &data.ftLastWriteTime);
+    // In the unit the host whose plug-in this is lists times in (far2l: whole milliseconds), so
+    // that the plug-in meets here what it meets there.
+    const std::uint64_t time = far::PanelFileTime(entry.writeTime);
+    SetFileTime(time, &data.ftCreationTime);
+    SetFileTime(time, &data.ftLastAccessTime);
+    SetFileTime(time, &data.ftLastWriteTime);
     far::SetFindDataSize(data, entry.size);
     far::SetFieldText(data.cFileName, entry.name);
     item->Flags = selected ? far::PPIF_SELECTED : 0;

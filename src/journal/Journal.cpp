@@ -7,20 +7,11 @@
 #include <ctime>
 
 #include "journal/JsonLine.hpp"
+#include "platform/PathNames.hpp"
 #include "platform/TextLines.hpp"
 
 namespace velmora {
 namespace {
-
-// Journals are reached through the "\\?\" form on Windows when their path is long, which takes
-// only backslashes.
-#if defined(_WIN32)
-constexpr char kSeparator = '\\';
-constexpr char kStateFolder[] = "Velmora";
-#else
-constexpr char kSeparator = '/';
-constexpr char kStateFolder[] = "velmora";
-#endif
 
 constexpr char kJournalSuffix[] = ".journal";
 constexpr char kDoneSuffix[] = ".done";
@@ -79,10 +70,10 @@ std::string JournalRoot(FileSystem& files, const std::string& fallback) {
     // user or a test keep journals apart.
     const std::string base = files.Environment("XDG_STATE_HOME");
     if (IsAbsolute(base))
-        return base + kSeparator + "velmora";
+        return base + PathSeparator() + "velmora";
     const std::string system = files.StateDirectory();
     if (IsAbsolute(system))
-        return system + kSeparator + kStateFolder;
+        return system + PathSeparator() + StateFolderName();
     return fallback;
 }
 
@@ -179,7 +170,7 @@ JournalWriter::~JournalWriter() = default;
 void JournalWriter::Prune() {
     const std::vector<unsigned long> numbers = RunNumbers(files_, journals_);
     for (std::size_t i = 0; i + kJournalRuns < numbers.size(); ++i) {
-        const std::string base = journals_ + kSeparator + Number(numbers[i]);
+        const std::string base = journals_ + PathSeparator() + Number(numbers[i]);
         for (const char* suffix : {kDoneSuffix, kUndoneSuffix, kBeforeSuffix, kJournalSuffix})
             (void)files_.Delete(base + suffix);
     }
@@ -195,12 +186,12 @@ bool JournalWriter::Begin(const std::string& panelDirectory, std::string* error)
         *error = "no place for the journal: the system names no state directory";
         return false;
     }
-    journals_ = root_ + kSeparator + DirectoryKey(directory);
+    journals_ = root_ + PathSeparator() + DirectoryKey(directory);
     header_ = Header(directory);
     if (!files_.MakeDirectories(journals_, error))
         return false;
     std::string name;
-    FileResult result = files_.CreateTempFile(journals_ + kSeparator, "VL", &name);
+    FileResult result = files_.CreateTempFile(journals_ + PathSeparator(), "VL", &name);
     if (!result) {
         *error = "cannot create a file in " + journals_ + ": " + Reason(result);
         return false;
@@ -330,7 +321,7 @@ bool JournalWriter::Commit(const std::string& descriptionFile, const std::option
     const std::vector<unsigned long> numbers = RunNumbers(files_, journals_);
     unsigned long next = numbers.empty() ? 1 : numbers.back() + 1;
     for (int attempt = 0; failure.empty() && attempt < 100; ++attempt, ++next) {
-        const std::string target = journals_ + kSeparator + Number(next) + kJournalSuffix;
+        const std::string target = journals_ + PathSeparator() + Number(next) + kJournalSuffix;
         result = files_.MoveNoReplace(temp_->Name(), target);
         if (result) {
             temp_->KeepInPlace();
@@ -375,7 +366,7 @@ bool JournalWriter::PlaceBefore(const std::string& journal, std::string* failure
 void JournalWriter::WriteUnavailable(const std::string& reason) {
     const std::vector<unsigned long> numbers = RunNumbers(files_, journals_);
     const std::string path =
-        journals_ + kSeparator + Number(numbers.empty() ? 1 : numbers.back() + 1) + kJournalSuffix;
+        journals_ + PathSeparator() + Number(numbers.empty() ? 1 : numbers.back() + 1) + kJournalSuffix;
     if (files_.Attributes(path) != kNoAttributes)
         return;
     std::string ignored;
@@ -400,11 +391,11 @@ JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const st
     const std::string directory = files.FullPath(panelDirectory);
     if (root.empty())
         return JournalLookup::None;
-    const std::string journals = root + kSeparator + DirectoryKey(directory);
+    const std::string journals = root + PathSeparator() + DirectoryKey(directory);
     const std::vector<unsigned long> numbers = RunNumbers(files, journals);
     if (numbers.empty())
         return JournalLookup::None;
-    const std::string base = journals + kSeparator + Number(numbers.back());
+    const std::string base = journals + PathSeparator() + Number(numbers.back());
     *path = base + kJournalSuffix;
 
     std::string text;

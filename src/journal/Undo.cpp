@@ -34,8 +34,18 @@ private:
     std::unordered_map<std::string, std::optional<DirectoryEntry>> changed_;
 };
 
+// A run journals a file's write time as the host's panel gave it, which may be coarser than the
+// system's: far2l lists whole milliseconds (FAR, on Windows, the system's 100 ns). The file is
+// still the one the run renamed when its time, cut to that unit, is the journaled one. Only a file
+// of the same size written within the same millisecond could pass for it.
+constexpr std::uint64_t kCoarsestPanelTime = 10000;  // FILETIME ticks: 1 ms
+
+bool SameWriteTime(std::uint64_t journaled, std::uint64_t now) {
+    return journaled == now || journaled == now - now % kCoarsestPanelTime;
+}
+
 bool IsTheFile(const std::optional<DirectoryEntry>& entry, const JournalRename& rename) {
-    return entry && entry->size == rename.size && entry->writeTime == rename.writeTime;
+    return entry && entry->size == rename.size && SameWriteTime(rename.writeTime, entry->writeTime);
 }
 
 UndoStep Judge(const JournalRename& rename, UndoView& view) {

@@ -43,6 +43,13 @@ constexpr bool kEveryNameAsGiven = false;
 constexpr bool kEveryNameAsGiven = true;
 #endif
 
+// The separator the system writes its own paths with: the only one the "\\?\" form of a long
+// Windows path takes.
+char PathSeparator();
+// The folder of velmora's own state in the system's per-user state directory, spelled as the
+// system's applications spell theirs there.
+const char* StateFolderName();
+
 // The attribute bits an entry with `attributes` has after it is renamed to `name`: on POSIX the
 // hidden bit (and so the archive bit) follows the name; Windows keeps them with the file.
 std::uint32_t AttributesUnderName(std::uint32_t attributes, const std::string& name);

@@ -46,9 +46,12 @@ struct FakeHostServices {
         if (g_current->dialogTemplate.empty() || count != far::kDialogItemCount)
             return -1;
         far::SetFieldText(items[far::kDialogTemplateItem].Data, g_current->dialogTemplate);
-        items[far::kDialogSaveDescriptionItem].Selected = 0;
+        items[far::kDialogSaveDescriptionItem].Selected = g_current->dialogDescriptions ? 1 : 0;
         return far::kDialogOkItem;
     }
+
+    static far::HANDLE VELMORA_WINAPI SaveScreen(int, int, int, int) { return nullptr; }
+    static void VELMORA_WINAPI RestoreScreen(far::HANDLE) {}
 
     static int VELMORA_WINAPI Control(far::HANDLE panel, int command, void* param) {
         if (panel != far::kInvalidHandle) {
@@ -75,6 +78,7 @@ struct FakeHostServices {
                 info->SelectedItems = info->PanelItems;
                 info->SelectedItemsNumber = info->ItemsNumber;
                 std::strcpy(info->ColumnTypes, "N,Z");
+                far::SetFieldText(info->CurDir, g_current->directory);
                 return 1;
             }
             default:
@@ -92,6 +96,8 @@ FakeHost::FakeHost(std::string rootKey) : rootKey_(std::move(rootKey)) {
     info_.Message = &FakeHostServices::Message;
     info_.Dialog = &FakeHostServices::Dialog;
     info_.Control = &FakeHostServices::Control;
+    info_.SaveScreen = &FakeHostServices::SaveScreen;
+    info_.RestoreScreen = &FakeHostServices::RestoreScreen;
     SetHostServices(&info_);
 }
 
@@ -106,8 +112,13 @@ std::string FakeHost::Text(int id) {
     return id == MProgress ? "%#. %F" : "#" + std::to_string(id);
 }
 
-void FakeHost::AddItem(const std::string& name, const char* description) {
+void FakeHost::AddItem(const std::string& name, const char* description, std::uint64_t size,
+                       std::uint64_t writeTime) {
     far::PluginPanelItem item{};
+    far::SetFindDataSize(item.FindData, size);
+    const std::uint64_t listed = far::PanelFileTime(writeTime);
+    item.FindData.ftLastWriteTime = {static_cast<far::DWORD>(listed & 0xFFFFFFFFu),
+                                     static_cast<far::DWORD>(listed >> 32)};
     const std::size_t length = std::min(name.size(), sizeof item.FindData.cFileName - 1);
     std::memcpy(item.FindData.cFileName, name.data(), length);
     if (description) {

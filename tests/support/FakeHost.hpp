@@ -47,15 +47,20 @@ public:
     // A run's context with this host's services and the given file system, registry and clock.
     RunContext Context(FileSystem& files, Registry& registry, Clock& clock = MonotonicClock()) const;
 
-    // Appends an item to the panel that GETPANELINFO reports; a null description stays null.
-    void AddItem(const std::string& name, const char* description);
+    // Appends an item to the panel that GETPANELINFO reports; a null description stays null. The
+    // file's size and write time (FILETIME ticks) are listed as this build's host lists them
+    // (far2l: whole milliseconds).
+    void AddItem(const std::string& name, const char* description, std::uint64_t size = 0,
+                 std::uint64_t writeTime = 0);
     void ClearItems();
 
     std::vector<RecordedBox> boxes;
     std::vector<RecordedControl> controls;
     int panelInfoResult = 1;              // what GETPANELINFO returns
     std::function<void()> onUpdatePanel;  // runs on FCTL_UPDATEPANEL, before it returns
-    std::string dialogTemplate;           // OK with this template, descriptions off; empty: Esc
+    std::string dialogTemplate;           // OK with this template; empty: Esc
+    bool dialogDescriptions = false;      // the dialog's "update descriptions" answer
+    std::string directory;                // the panel's folder (CurDir)
 
 private:
     friend struct FakeHostServices;

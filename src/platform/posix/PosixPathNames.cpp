@@ -8,6 +8,14 @@ std::string NameOnDisk(const std::string& path) {
     return path;
 }
 
+char PathSeparator() {
+    return '/';
+}
+
+const char* StateFolderName() {
+    return "velmora";
+}
+
 std::uint32_t AttributesUnderName(std::uint32_t attributes, const std::string& name) {
     // The same rule AttributesFromStat applies to a listed entry.
     const std::size_t slash = name.rfind('/');

@@ -22,6 +22,14 @@ std::string NameOnDisk(const std::string& path) {
     return spelled;
 }
 
+char PathSeparator() {
+    return '\\';
+}
+
+const char* StateFolderName() {
+    return "Velmora";
+}
+
 std::uint32_t AttributesUnderName(std::uint32_t attributes, const std::string&) {
     return attributes;
 }
