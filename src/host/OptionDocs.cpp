@@ -109,7 +109,7 @@ std::string ManPage(const std::string& date) {
         ".SH FIND, REPLACE AND LETTER CASE\n"
         "The template makes the new name first; then every match of \\fB\\-\\-find\\fR in it is replaced,\n"
         "then the letter case of the name and of its extension is set, each on its own; last the name is\n"
-        "cut to what the file system takes. \\fB\\-\\-find\\fR is plain text and ignores the case of\n"
+        "cut to 260, as the template's alone would be. \\fB\\-\\-find\\fR is plain text and ignores the case of\n"
         "letters unless \\fB\\-\\-regex\\fR (ECMAScript syntax; the replacement takes "
         "\\fB$1\\fR..\\fB$9\\fR,\n"
         "\\fB$&\\fR and \\fB$$\\fR) or \\fB\\-\\-match\\-case\\fR say otherwise. The dialog keeps its last\n"
