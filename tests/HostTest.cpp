@@ -9,7 +9,7 @@
 #include <random>
 #include <sstream>
 
-#include "journal/JsonLine.hpp"
+#include "far/HostConventions.hpp"
 #include "host/DescriptionIndex.hpp"
 #include "host/Lng.hpp"
 #include "host/Options.hpp"
@@ -17,9 +17,11 @@
 #include "host/ScriptedUi.hpp"
 #include "host/Services.hpp"
 #include "host/Trace.hpp"
+#include "journal/JsonLine.hpp"
 #include "platform/HostSystem.hpp"
 #include "platform/Platform.hpp"
 #include "ports/Messages.hpp"
+#include "settings/Settings.hpp"
 #include "support/TempDir.hpp"
 
 namespace velmora::host {
@@ -51,6 +53,12 @@ TEST(HostOptions, UsageErrors) {
         {{"-u", "-y"}, "option '--undo' shows no dialog"},
         {{"--preview", "--no-preview"}, "exclude each other"},
         {{"-a", "--select-from", "-"}, "--all"},
+        {{"--name-case", "Upper"},
+         "option '--name-case' takes unchanged, lower, upper or title, not 'Upper'"},
+        {{"--ext-case="}, "option '--ext-case' takes unchanged, lower, upper or title, not ''"},
+        {{"-f", std::string(512, 'x')}, "longer than 511 bytes"},
+        {{"-u", "--ext-case", "lower"}, "option '--undo' shows no dialog"},
+        {{"--menu", "2", "-E"}, "option '--menu 2' takes back"},
     };
     for (const Case& c : cases) {
         HostOptions options;
@@ -84,6 +92,34 @@ TEST(HostOptions, ValuesAndNames) {
     EXPECT_EQ(options.columns, "N,Z");
     EXPECT_EQ(options.rootKey, "Software\\Far\\Plugins");
     EXPECT_EQ(options.directory, ".");
+}
+
+// Every letter case by its word; --find answers the switches it is read with, and only then.
+TEST(HostOptions, FindReplaceAndLetterCase) {
+    HostOptions options;
+    std::string error;
+    const char* const words[] = {"unchanged", "lower", "upper", "title"};
+    for (std::uint32_t i = 0; i < 4; ++i) {
+        ASSERT_TRUE(ParseOptions({"--name-case", words[i], "--ext-case=" + std::string(words[3 - i])},
+                                 &options, &error))
+            << error;
+        EXPECT_EQ(options.nameCase, std::optional<std::uint32_t>(i));
+        EXPECT_EQ(options.extensionCase, std::optional<std::uint32_t>(3 - i));
+    }
+    ASSERT_TRUE(ParseOptions({"-yf", " ", "-r_", "--first-only", "Мої фото.jpg"}, &options, &error)) << error;
+    EXPECT_EQ(options.find, std::optional<std::string>(" "));
+    EXPECT_EQ(options.replace, std::optional<std::string>("_"));
+    EXPECT_EQ(options.regex, std::optional<int>(0));
+    EXPECT_EQ(options.matchCase, std::optional<int>(0));
+    EXPECT_EQ(options.firstOnly, std::optional<int>(1));
+    EXPECT_FALSE(options.nameCase.has_value());
+    ASSERT_TRUE(ParseOptions({"-E", "--match-case"}, &options, &error)) << error;  // the stored find
+    EXPECT_FALSE(options.find.has_value());
+    EXPECT_EQ(options.regex, std::optional<int>(1));
+    EXPECT_EQ(options.matchCase, std::optional<int>(1));
+    EXPECT_FALSE(options.firstOnly.has_value());
+    ASSERT_TRUE(ParseOptions({"--find="}, &options, &error)) << error;  // an emptied field is an answer
+    EXPECT_EQ(options.find, std::optional<std::string>(""));
 }
 
 // The shell's conventions: short options group as getopt groups them, a value follows in the
@@ -368,6 +404,63 @@ TEST(HostServices, DialogAnswersOnlyFitTheirItems) {
     EXPECT_EQ(items[6].Selected, 1);
     EXPECT_EQ(items[7].Selected, 0);
     ApplyDialogAnswers(answers, items, 3);  // a shorter dialog: no item beyond it is touched
+}
+
+// The steps after the template go into a dialog that has them, each item of the expected type; a
+// dialog of twenty items, or one whose item is of another type, keeps what it had.
+TEST(HostServices, RuleAnswersFillTheirItemsOnly) {
+    constexpr int kCount = 37;
+    far::FarDialogItem items[kCount];
+    std::memset(items, 0, sizeof(items));
+    for (int item : {far::kDialogFindItem, far::kDialogReplaceItem})
+        items[item].Type = far::DI_EDIT;
+    for (int item : {far::kDialogRegexItem, far::kDialogMatchCaseItem, far::kDialogFirstOnlyItem}) {
+        items[item].Type = far::DI_CHECKBOX;
+        items[item].Selected = 1;
+    }
+    for (int i = 0; i < 4; ++i) {
+        items[far::kDialogNameCaseFirstItem + i].Type = far::DI_RADIOBUTTON;
+        items[far::kDialogExtensionCaseFirstItem + i].Type = far::DI_RADIOBUTTON;
+    }
+    items[far::kDialogNameCaseFirstItem].Selected = 1;
+    items[far::kDialogExtensionCaseFirstItem + 2].Selected = 1;
+    far::FarDialogItem before[kCount];
+    std::memcpy(before, items, sizeof(items));
+
+    HostOptions answers;
+    std::string error;
+    ASSERT_TRUE(ParseOptions(
+        {"-f", "^Фото (\\d+)", "-r", "photo_$1", "-E", "--name-case", "title", "--ext-case", "lower"},
+        &answers, &error))
+        << error;
+    ApplyDialogAnswers(answers, items, 20);
+    EXPECT_EQ(std::memcmp(items, before, sizeof(items)), 0) << "a dialog without the fields changed";
+
+    std::vector<int> changed;
+    ApplyDialogAnswers(answers, items, kCount, [&changed](int item) { changed.push_back(item); });
+    EXPECT_STREQ(items[far::kDialogFindItem].Data, "^Фото (\\d+)");
+    EXPECT_STREQ(items[far::kDialogReplaceItem].Data, "photo_$1");
+    EXPECT_EQ(items[far::kDialogRegexItem].Selected, 1);
+    EXPECT_EQ(items[far::kDialogMatchCaseItem].Selected, 0);  // --find answers its switches
+    EXPECT_EQ(items[far::kDialogFirstOnlyItem].Selected, 0);
+    std::vector<int> name, extension;
+    for (int i = 0; i < 4; ++i) {
+        name.push_back(items[far::kDialogNameCaseFirstItem + i].Selected);
+        extension.push_back(items[far::kDialogExtensionCaseFirstItem + i].Selected);
+    }
+    EXPECT_EQ(name, (std::vector<int>{0, 0, 0, 1}));
+    EXPECT_EQ(extension, (std::vector<int>{0, 1, 0, 0}));
+    EXPECT_EQ(changed,
+              (std::vector<int>{far::kDialogFindItem, far::kDialogReplaceItem, far::kDialogRegexItem,
+                                far::kDialogMatchCaseItem, far::kDialogFirstOnlyItem,
+                                far::kDialogNameCaseFirstItem + 3, far::kDialogExtensionCaseFirstItem + 1}));
+
+    // A group that is not four radio buttons is no letter case: left as it is.
+    items[far::kDialogExtensionCaseFirstItem + 3].Type = far::DI_TEXT;
+    answers.extensionCase = kCaseUpper;
+    ApplyDialogAnswers(answers, items, kCount);
+    EXPECT_EQ(items[far::kDialogExtensionCaseFirstItem + 1].Selected, 1);
+    EXPECT_EQ(items[far::kDialogExtensionCaseFirstItem + 2].Selected, 0);
 }
 
 // Runs a test body with the temporary directory as the current directory.

@@ -187,7 +187,7 @@ public:
         // for it: a dry run must then rename nothing all the same.
         // Preview closes the dialog to show the plan's list, whose Enter runs the batch as OK does.
         const bool runs = result == far::kDialogOkItem || result == far::kDialogPreviewItem;
-        if (!runs || count != far::kDialogItemCount)
+        if (!runs || count < far::kDialogItemCount)
             return options_.dryRun ? Verdict::Cancel : Verdict::Proceed;
         if (options_.dryRun) {
             plan_ = ComputePlan(session_, options_.rootKey, items, count);

@@ -106,6 +106,14 @@ std::string ManPage(const std::string& date) {
         ".TP\n\\fB%%\\fR\na percent sign\n"
         ".PP\n"
         "A start number written with leading zeros (0001) sets the counter's minimum width.\n"
+        ".SH FIND, REPLACE AND LETTER CASE\n"
+        "The template makes the new name first; then every match of \\fB\\-\\-find\\fR in it is replaced,\n"
+        "then the letter case of the name and of its extension is set, each on its own; last the name is\n"
+        "cut to 260, as the template's alone would be. \\fB\\-\\-find\\fR is plain text and ignores the case of\n"
+        "letters unless \\fB\\-\\-regex\\fR (ECMAScript syntax; the replacement takes "
+        "\\fB$1\\fR..\\fB$9\\fR,\n"
+        "\\fB$&\\fR and \\fB$$\\fR) or \\fB\\-\\-match\\-case\\fR say otherwise. The dialog keeps its last\n"
+        "answers, so \\fB\\-\\-find\\fR answers its three switches too: off unless given.\n"
         ".SH EXIT STATUS\n"
         ".TP\n0\ndone, without a warning\n"
         ".TP\n1\na warning was shown; with \\fB\\-\\-dry\\-run\\fR, the run would show one; with\n"
@@ -124,6 +132,8 @@ std::string ManPage(const std::string& date) {
         "shows how the pictures would be numbered, and renames nothing\n"
         ".TP\n\\fBvelmora \\-yd \\-m 'IMG_%#.%E' \\-s 1 *.jpg\\fR\n"
         "numbers them, their descriptions following them\n"
+        ".TP\n\\fBvelmora \\-y \\-f ' ' \\-r _ \\-\\-ext\\-case lower *\\fR\n"
+        "spaces to underscores, extensions in small letters\n"
         ".TP\n\\fBvelmora \\-u\\fR\n"
         "takes the last run in this directory back\n"
         ".TP\n\\fBfind . \\-maxdepth 1 \\-name '*.raw' \\-printf '%f\\e0' | velmora \\-0 \\-\\-select\\-from "
@@ -151,6 +161,7 @@ std::string BashCompletion() {
         {OptionValue::Directory, "_filedir -d"},
         {OptionValue::File, "_filedir"},
         {OptionValue::Switch01, "COMPREPLY=($(compgen -W '0 1' -- \"$cur\"))"},
+        {OptionValue::LetterCase, "COMPREPLY=($(compgen -W 'unchanged lower upper title' -- \"$cur\"))"},
         {OptionValue::Text, ":"},
     };
     for (const auto& kind : kinds) {

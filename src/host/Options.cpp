@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "settings/Settings.hpp"
+
 namespace velmora::host {
 namespace {
 
@@ -20,6 +22,13 @@ enum class OptionId {
     WithoutZero,
     SaveDescriptionsFlag,
     SaveDescriptions,
+    Find,
+    Replace,
+    Regex,
+    MatchCase,
+    FirstOnly,
+    NameCase,
+    ExtensionCase,
     Yes,
     Cancel,
     DryRun,
@@ -66,6 +75,18 @@ const std::vector<Option>& Options() {
         {{"save-descriptions", 0, V::Switch01, "0|1", "answer for the switch that saves descriptions",
           nullptr},
          OptionId::SaveDescriptions},
+        {{"find", 'f', V::Text, "TEXT", "answer for the find field (in the new name)", nullptr},
+         OptionId::Find},
+        {{"replace", 'r', V::Text, "TEXT", "answer for the replace-with field", nullptr}, OptionId::Replace},
+        {{"regex", 'E', V::None, nullptr, "find is a regular expression (ECMAScript)", nullptr},
+         OptionId::Regex},
+        {{"match-case", 0, V::None, nullptr, "find compares letters with their case", nullptr},
+         OptionId::MatchCase},
+        {{"first-only", 0, V::None, nullptr, "replace the first match only", nullptr}, OptionId::FirstOnly},
+        {{"name-case", 0, V::LetterCase, "CASE", "name's case: unchanged, lower, upper or title", nullptr},
+         OptionId::NameCase},
+        {{"ext-case", 0, V::LetterCase, "CASE", "extension's case, as --name-case", nullptr},
+         OptionId::ExtensionCase},
         {{"yes", 'y', V::None, nullptr, "close the dialog with OK without showing it", nullptr},
          OptionId::Yes},
         {{"cancel", 0, V::None, nullptr, "close the dialog with Cancel without showing it", nullptr},
@@ -143,6 +164,18 @@ bool NeedsValue(const std::string& option, const std::string& value, const char*
     return false;
 }
 
+bool ParseLetterCase(const std::string& option, const std::string& value,
+                     std::optional<std::uint32_t>* target, std::string* error) {
+    for (std::uint32_t i = 0; i < kCaseCount; ++i) {
+        if (value == kLetterCaseWords[i]) {
+            *target = i;
+            return true;
+        }
+    }
+    *error = "option '" + option + "' takes unchanged, lower, upper or title, not '" + value + "'";
+    return false;
+}
+
 bool SetAnswer(DialogAnswer answer, HostOptions* options, std::string* error) {
     if (options->answer != DialogAnswer::Ask && options->answer != answer) {
         *error = "options '--yes' and '--cancel' exclude each other";
@@ -191,6 +224,25 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Host
             return true;
         case OptionId::SaveDescriptions:
             return ParseSwitch(shown, value, &options->saveDescriptions, error);
+        case OptionId::Find:
+        case OptionId::Replace:
+            if (!CheckLength(shown, value, kMaxFieldText, error))
+                return false;
+            (id == OptionId::Find ? options->find : options->replace) = value;
+            return true;
+        case OptionId::Regex:
+            options->regex = 1;
+            return true;
+        case OptionId::MatchCase:
+            options->matchCase = 1;
+            return true;
+        case OptionId::FirstOnly:
+            options->firstOnly = 1;
+            return true;
+        case OptionId::NameCase:
+            return ParseLetterCase(shown, value, &options->nameCase, error);
+        case OptionId::ExtensionCase:
+            return ParseLetterCase(shown, value, &options->extensionCase, error);
         case OptionId::Yes:
             return SetAnswer(DialogAnswer::Yes, options, error);
         case OptionId::Cancel:
@@ -252,6 +304,13 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Host
     return true;
 }
 
+// Any answer for a field of the rename dialog.
+bool AnswersRenameDialog(const HostOptions& options) {
+    return options.mask || options.start || options.withoutZero || options.saveDescriptions || options.find ||
+           options.replace || options.regex || options.matchCase || options.firstOnly || options.nameCase ||
+           options.extensionCase;
+}
+
 // Options that make no sense together, found once everything is read.
 bool CheckCombination(const HostOptions& options, std::string* error) {
     const bool selects = !options.names.empty() || !options.selectFrom.empty();
@@ -271,8 +330,8 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
         *error = "option '--json' writes the plan of '--dry-run'; give that too";
         return false;
     }
-    if (options.menuItem == 1 && (selects || options.selectAll || options.mask || options.start ||
-                                  options.withoutZero || options.saveDescriptions || options.dryRun)) {
+    if (options.menuItem == 1 &&
+        (selects || options.selectAll || AnswersRenameDialog(options) || options.dryRun)) {
         *error =
             "option '--menu 2' takes back the panel's last run from the plug-in's menu; give no names "
             "and no answers for the rename dialog with it";
@@ -289,8 +348,7 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
                 "'--select-from' with it";
             return false;
         }
-        if (options.answer != DialogAnswer::Ask || options.mask || options.start || options.withoutZero ||
-            options.saveDescriptions || options.preview) {
+        if (options.answer != DialogAnswer::Ask || AnswersRenameDialog(options) || options.preview) {
             *error = "option '--undo' shows no dialog; give no answers for one with it";
             return false;
         }
@@ -299,6 +357,9 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
 }
 
 }  // namespace
+
+const char* const kLetterCaseWords[4] = {"unchanged", "lower", "upper", "title"};
+static_assert(kCaseCount == 4 && kCaseTitle == 3, "the words follow the stored case numbers");
 
 const std::vector<OptionEntry>& OptionTable() {
     static const std::vector<OptionEntry> table = [] {
@@ -376,6 +437,10 @@ bool ParseOptions(const std::vector<std::string>& args, HostOptions* options, st
             if (!Apply(option->id, shown, value, options, error))
                 return false;
         }
+    }
+    if (options->find) {
+        for (std::optional<int>* box : {&options->regex, &options->matchCase, &options->firstOnly})
+            *box = box->value_or(0);
     }
     return CheckCombination(*options, error);
 }

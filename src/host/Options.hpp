@@ -2,6 +2,7 @@
 // option; the parser, --help, the man page and the bash completion are all made from it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,15 @@ struct HostOptions {
     std::optional<std::string> start;
     std::optional<int> withoutZero;
     std::optional<int> saveDescriptions;
+    // The steps after the template. --find answers its three switches too (off unless given), so
+    // that a find from the command line never meets switches left on by an earlier run.
+    std::optional<std::string> find;
+    std::optional<std::string> replace;
+    std::optional<int> regex;
+    std::optional<int> matchCase;
+    std::optional<int> firstOnly;
+    std::optional<std::uint32_t> nameCase;  // velmora::kCaseUnchanged ... kCaseTitle
+    std::optional<std::uint32_t> extensionCase;
     DialogAnswer answer = DialogAnswer::Ask;
     std::string columns = "N,Z";
     std::string rootKey = "Software\\Far\\Plugins";
@@ -51,8 +61,9 @@ struct HostOptions {
 enum class OptionValue {
     None,  // a switch
     Directory,
-    File,      // a file name ("-" where standard input is meant)
-    Switch01,  // 0 or 1
+    File,        // a file name ("-" where standard input is meant)
+    Switch01,    // 0 or 1
+    LetterCase,  // unchanged, lower, upper or title
     Text,
 };
 
@@ -67,6 +78,9 @@ struct OptionEntry {
 
 // Every option, in the order --help shows them.
 const std::vector<OptionEntry>& OptionTable();
+
+// The words of a letter case on the command line, by their stored numbers.
+extern const char* const kLetterCaseWords[4];
 
 // Parses the arguments after the program name. False with a message (without the "velmora: "
 // prefix) that names the option and the reason on a usage error.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "far/HostConventions.hpp"
+#include "settings/Settings.hpp"
 
 namespace velmora::host {
 namespace {
@@ -40,7 +41,7 @@ public:
             return;
         if (IsEditField(items_[item]))
             Send(far::DN_EDITCHANGE, item, reinterpret_cast<far::LONG_PTR>(&items_[item]));
-        else if (items_[item].Type == far::DI_CHECKBOX)
+        else if (items_[item].Type == far::DI_CHECKBOX || items_[item].Type == far::DI_RADIOBUTTON)
             Send(far::DN_BTNCLICK, item, items_[item].Selected);
     }
 
@@ -109,7 +110,7 @@ int ShowDialog(ServiceSession& session, int x1, int y1, int x2, int y2, const ch
                far::FarDialogItem* items, int count, HostDialog* live) {
     int result = -1;
     for (;;) {
-        if (live && session.answers && session.answers->viaPreview && count == far::kDialogItemCount &&
+        if (live && session.answers && session.answers->viaPreview && count >= far::kDialogItemCount &&
             !session.previewPressed) {
             session.previewPressed = true;
             result = far::kDialogPreviewItem;
@@ -342,6 +343,32 @@ void ApplyDialogAnswers(const HostOptions& answers, far::FarDialogItem* items, i
         if (changed)
             changed(item);
     };
+    auto text = [&](const std::optional<std::string>& answer, int item) {
+        if (answer && count > item && IsEditField(items[item])) {
+            far::SetFieldText(items[item].Data, *answer);
+            typed(item);
+        }
+    };
+    auto check = [&](const std::optional<int>& answer, int item) {
+        if (answer && count > item && items[item].Type == far::DI_CHECKBOX) {
+            items[item].Selected = *answer;
+            typed(item);
+        }
+    };
+    // A group of four radio buttons, one a letter case: the chosen one on, the others off, as a
+    // click leaves them.
+    auto radio = [&](const std::optional<std::uint32_t>& answer, int first) {
+        if (!answer || *answer >= kCaseCount || count < first + static_cast<int>(kCaseCount))
+            return;
+        for (int i = 0; i < static_cast<int>(kCaseCount); ++i) {
+            if (items[first + i].Type != far::DI_RADIOBUTTON)
+                return;
+        }
+        const int chosen = first + static_cast<int>(*answer);
+        for (int i = 0; i < static_cast<int>(kCaseCount); ++i)
+            items[first + i].Selected = first + i == chosen ? 1 : 0;
+        typed(chosen);
+    };
     if (answers.mask && count > kMaskItem && IsEditField(items[kMaskItem])) {
         far::SetFieldText(items[kMaskItem].Data, *answers.mask);
         typed(kMaskItem);
@@ -359,6 +386,13 @@ void ApplyDialogAnswers(const HostOptions& answers, far::FarDialogItem* items, i
         items[kSaveDescriptionsItem].Selected = *answers.saveDescriptions;
         typed(kSaveDescriptionsItem);
     }
+    text(answers.find, far::kDialogFindItem);
+    text(answers.replace, far::kDialogReplaceItem);
+    check(answers.regex, far::kDialogRegexItem);
+    check(answers.matchCase, far::kDialogMatchCaseItem);
+    check(answers.firstOnly, far::kDialogFirstOnlyItem);
+    radio(answers.nameCase, far::kDialogNameCaseFirstItem);
+    radio(answers.extensionCase, far::kDialogExtensionCaseFirstItem);
 }
 
 }  // namespace velmora::host

@@ -72,8 +72,10 @@ private:
 void FillStartupInfo(const std::string& moduleName, const char* rootKey, far::PluginStartupInfo* info);
 
 // Puts the command-line answers into the dialog items the plug-in built: item 2 template, 3 start
-// number (edit fields), 6 without zero, 7 save descriptions (check boxes). An item of another
-// type is left alone. `changed` learns each item answered, after it is.
+// number (edit fields), 6 without zero, 7 save descriptions (check boxes), then the steps after the
+// template: find, replace (edit fields), their three switches (check boxes) and the two letter
+// case groups (four radio buttons each). An item of another type, or a dialog too short for it,
+// is left alone. `changed` learns each item answered, after it is.
 void ApplyDialogAnswers(const HostOptions& answers, far::FarDialogItem* items, int count,
                         const std::function<void(int)>& changed = {});
 

@@ -10,6 +10,7 @@
 #include "host/tui/EditLine.hpp"
 #include "host/tui/HelpFile.hpp"
 #include "host/tui/History.hpp"
+#include "host/tui/RadioGroup.hpp"
 #include "host/tui/Utf8.hpp"
 #include "support/MemoryRegistry.hpp"
 
@@ -154,6 +155,30 @@ TEST(TerminalUi, HistoryIsStoredUnderTheDialogHistoryKey) {
     EXPECT_EQ(LoadHistory("Velmora_Name"), (std::vector<std::string>{"%N.bak", "IMG_%#", "old"}));
     EXPECT_TRUE(LoadHistory("Unknown").empty());
     SetRegistry(nullptr);
+}
+
+// Two letter-case groups parted by a label: a choice in one leaves the other as it was.
+TEST(TerminalUi, RadioButtonSelectsWithinItsGroupOnly) {
+    far::FarDialogItem items[10] = {};
+    const int types[10] = {far::DI_TEXT,     far::DI_RADIOBUTTON, far::DI_RADIOBUTTON, far::DI_RADIOBUTTON,
+                           far::DI_TEXT,     far::DI_RADIOBUTTON, far::DI_RADIOBUTTON, far::DI_RADIOBUTTON,
+                           far::DI_CHECKBOX, far::DI_RADIOBUTTON};
+    for (int i = 0; i < 10; ++i)
+        items[i].Type = types[i];
+    items[1].Selected = items[5].Selected = items[8].Selected = items[9].Selected = 1;
+    auto selected = [&items] {
+        std::string marks;
+        for (const far::FarDialogItem& item : items)
+            marks += item.Selected ? '1' : '0';
+        return marks;
+    };
+    SelectRadioButton(items, 10, 3);
+    EXPECT_EQ(selected(), "0001010011");
+    SelectRadioButton(items, 10, 7);
+    EXPECT_EQ(selected(), "0001000111");
+    SelectRadioButton(items, 10, 8);  // a check box is no radio button
+    SelectRadioButton(items, 10, 10);
+    EXPECT_EQ(selected(), "0001000111");
 }
 
 TEST(TerminalUi, HelpTopicsRenderAsPlainText) {

@@ -6,6 +6,7 @@
 
 #include "host/tui/EditLine.hpp"
 #include "host/tui/History.hpp"
+#include "host/tui/RadioGroup.hpp"
 #include "host/tui/Utf8.hpp"
 #include "host/tui/Views.hpp"
 
@@ -301,15 +302,8 @@ private:
         if (item->Type == far::DI_CHECKBOX) {
             item->Selected = item->Selected ? 0 : 1;
         } else if (item->Type == far::DI_RADIOBUTTON) {
-            // A radio group is a run of adjacent radio buttons.
-            int first = index, last = index;
-            while (first > 0 && controls_[first - 1].item->Type == far::DI_RADIOBUTTON)
-                --first;
-            while (last + 1 < static_cast<int>(controls_.size()) &&
-                   controls_[last + 1].item->Type == far::DI_RADIOBUTTON)
-                ++last;
-            for (int i = first; i <= last; ++i)
-                controls_[i].item->Selected = i == index ? 1 : 0;
+            // The controls stand for the items in their order: the first one's item starts the array.
+            SelectRadioButton(controls_.front().item, static_cast<int>(controls_.size()), index);
         }
     }
 
@@ -410,9 +404,11 @@ private:
                 case far::DI_CHECKBOX:
                 case far::DI_RADIOBUTTON: {
                     const bool check = item.Type == far::DI_CHECKBOX;
-                    std::string mark =
-                        check ? (item.Selected ? "[x] " : "[ ] ") : (item.Selected ? "(*) " : "( ) ");
+                    const std::string mark = check ? (item.Selected ? "[x] " : "[ ] ") : "( ) ";
                     screen_.Put(row, ox + control.x, mark + control.label, room, look);
+                    // FAR's radio mark is a bullet; the screen draws it in the terminal's own way.
+                    if (!check && item.Selected && room > 1)
+                        screen_.Draw(row, ox + control.x + 1, Glyph::RadioMark, look);
                     if (focused) {
                         cursorY = row;
                         cursorX = ox + control.x + 1;

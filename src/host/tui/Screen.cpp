@@ -243,7 +243,7 @@ void Screen::Draw(int y, int x, Glyph glyph, Role role) {
         return;
     static const wchar_t kWide[] = {L'\u2554', L'\u2557', L'\u255A', L'\u255D', L'\u2550', L'\u2551',
                                     L'\u250C', L'\u2510', L'\u2514', L'\u2518', L'\u2500', L'\u2502',
-                                    L'\u255F', L'\u2562', L'\u251C', L'\u2524', L'\u2193'};
+                                    L'\u255F', L'\u2562', L'\u251C', L'\u2524', L'\u2193', L'\u2022'};
     attr_t attr;
     short pair;
     Look(state_->colours, role, &attr, &pair);
@@ -258,7 +258,7 @@ void Screen::Draw(int y, int x, Glyph glyph, Role role) {
     const cchar_t* fallback[] = {
         WACS_D_ULCORNER, WACS_D_URCORNER, WACS_D_LLCORNER, WACS_D_LRCORNER, WACS_D_HLINE, WACS_D_VLINE,
         WACS_ULCORNER,   WACS_URCORNER,   WACS_LLCORNER,   WACS_LRCORNER,   WACS_HLINE,   WACS_VLINE,
-        WACS_LTEE,       WACS_RTEE,       WACS_LTEE,       WACS_RTEE,       WACS_DARROW};
+        WACS_LTEE,       WACS_RTEE,       WACS_LTEE,       WACS_RTEE,       WACS_DARROW,  WACS_BULLET};
     cchar_t cell = *fallback[index];
     wchar_t wide[CCHARW_MAX + 1];
     attr_t ignoredAttr;

@@ -43,6 +43,7 @@ enum class Glyph {
     SeparatorLeftOfSingle,   // ├
     SeparatorRightOfSingle,  // ┤
     DownArrow,
+    RadioMark,  // • inside a selected radio button's "( )"
 };
 
 struct Key {
