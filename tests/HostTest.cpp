@@ -443,13 +443,11 @@ TEST(HostServices, RuleAnswersFillTheirItemsOnly) {
     EXPECT_EQ(items[far::kDialogRegexItem].Selected, 1);
     EXPECT_EQ(items[far::kDialogMatchCaseItem].Selected, 0);  // --find answers its switches
     EXPECT_EQ(items[far::kDialogFirstOnlyItem].Selected, 0);
-    std::vector<int> name, extension;
-    for (int i = 0; i < 4; ++i) {
-        name.push_back(items[far::kDialogNameCaseFirstItem + i].Selected);
-        extension.push_back(items[far::kDialogExtensionCaseFirstItem + i].Selected);
-    }
-    EXPECT_EQ(name, (std::vector<int>{0, 0, 0, 1}));
-    EXPECT_EQ(extension, (std::vector<int>{0, 1, 0, 0}));
+    std::string radios;  // the name's four, then the extension's
+    for (int first : {far::kDialogNameCaseFirstItem, far::kDialogExtensionCaseFirstItem})
+        for (int i = 0; i < 4; ++i)
+            radios += items[first + i].Selected ? '1' : '0';
+    EXPECT_EQ(radios, "00010100");
     EXPECT_EQ(changed,
               (std::vector<int>{far::kDialogFindItem, far::kDialogReplaceItem, far::kDialogRegexItem,
                                 far::kDialogMatchCaseItem, far::kDialogFirstOnlyItem,
