@@ -66,6 +66,8 @@ std::string ReasonText(const std::string& reason) {
         return "the new name is taken";
     if (reason == "CanNotMove")
         return "the file cannot be renamed";
+    if (reason == "BadName")
+        return "the new name is empty or holds a character no file name may have";
     if (reason == "CanNotWrite")
         return "a description line cannot be written";
     return reason;

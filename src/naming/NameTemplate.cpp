@@ -82,8 +82,12 @@ std::string_view BaseNameView(std::string_view name) {
 // bytes count for no character), so they go to the string itself.
 class Expansion {
 public:
-    Expansion(std::string& text, LengthUnit unit)
-        : text_(text), unit_(unit), inBytes_(unit != LengthUnit::Utf8Character) {}
+    // Past kMaxExpandedLength units the pieces go to the string itself, as in characters.
+    Expansion(std::string& text, LengthUnit unit, std::size_t limit)
+        : text_(text),
+          unit_(unit),
+          limit_(limit),
+          inBytes_(unit != LengthUnit::Utf8Character && limit <= kMaxExpandedLength) {}
     Expansion(const Expansion&) = delete;
     Expansion& operator=(const Expansion&) = delete;
     ~Expansion() {
@@ -97,14 +101,14 @@ public:
     }
 
     // Appends a piece while the result is still short of the cut. Everything past the first
-    // kMaxExpandedLength units would be cut away at the end anyway, so it is never copied: the
+    // limit_ units would be cut away at the end anyway, so it is never copied: the
     // result stays within its buffer whatever the template or the name. A character is never
     // cut in half.
     void Append(std::string_view piece) {
-        if (length_ >= kMaxExpandedLength) {
+        if (length_ >= limit_) {
             return;
         }
-        const std::size_t room = kMaxExpandedLength - length_;
+        const std::size_t room = limit_ - length_;
         if (inBytes_) {
             if (piece.size() <= room) {
                 Copy(piece.data(), piece.size());
@@ -113,7 +117,7 @@ public:
             }
             // The cut: nothing after it, not even a shorter character that would still fit.
             Copy(piece.data(), unit_ == LengthUnit::Utf8Byte ? Utf8PrefixWithinBytes(piece, room) : room);
-            length_ = kMaxExpandedLength;
+            length_ = limit_;
             return;
         }
         const std::size_t bytes = Utf8PrefixBytes(piece, room);
@@ -125,8 +129,8 @@ public:
     std::size_t AppendPadded(std::size_t width, const char* digits, const char* end) {
         const std::size_t length = static_cast<std::size_t>(end - digits);
         const std::size_t zeros = width > length ? width - length : 0;
-        if (length_ < kMaxExpandedLength) {
-            const std::size_t room = kMaxExpandedLength - length_;
+        if (length_ < limit_) {
+            const std::size_t room = limit_ - length_;
             const std::size_t count = zeros < room ? zeros : room;
             if (inBytes_) {
                 std::memset(buffer_ + size_, '0', count);
@@ -154,6 +158,7 @@ private:
 
     std::string& text_;
     LengthUnit unit_;
+    std::size_t limit_;       // in the cut's units
     bool inBytes_;            // the cut counts bytes, and pieces go through the buffer
     std::size_t length_ = 0;  // in the cut's units
     std::size_t size_ = 0;    // bytes in the buffer
@@ -262,8 +267,10 @@ std::uint32_t CounterWidthBound(std::string_view startNumber, std::uint32_t star
     return bound;
 }
 
-void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::string_view itemName,
-                        std::uint32_t index, const CounterParameters& batch, LengthUnit unit) {
+namespace {
+
+void ExpandWithin(std::string& result, const char* nameTemplate, std::string_view itemName, std::uint32_t index,
+                  const CounterParameters& batch, LengthUnit unit, std::size_t limit) {
     const std::uint32_t total = batch.total;
     const std::uint32_t bound = batch.bound;
     const std::uint32_t start = batch.start;
@@ -272,7 +279,7 @@ void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::stri
     // One extra byte beyond the cut keeps a later c_str() from reallocating; a UTF-8 character
     // takes up to four bytes.
     result.reserve((unit == LengthUnit::Utf8Character ? 4 * kMaxExpandedLength : kMaxExpandedLength) + 1);
-    Expansion out(result, unit);
+    Expansion out(result, unit, limit);
     if (nameTemplate == nullptr) {
         return;
     }
@@ -287,7 +294,7 @@ void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::stri
     std::size_t pos = 0;
     char buffer[kDigitBufferSize];
     char* const end = buffer + kDigitBufferSize;
-    while (count < kMaxExpandedLength) {
+    while (count < limit) {
         const std::string_view rest = text.substr(pos);
         const std::size_t percent = FindChar(rest, '%');
         if (percent == kNone) {
@@ -341,6 +348,34 @@ void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::stri
                 continue;
         }
         ++pos;
+    }
+}
+
+}  // namespace
+
+void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::string_view itemName,
+                        std::uint32_t index, const CounterParameters& batch, LengthUnit unit) {
+    ExpandWithin(result, nameTemplate, itemName, index, batch, unit, kMaxExpandedLength);
+}
+
+void ExpandTemplateUncut(std::string& result, const char* nameTemplate, std::string_view itemName,
+                         std::uint32_t index, const CounterParameters& batch, LengthUnit unit) {
+    ExpandWithin(result, nameTemplate, itemName, index, batch, unit, kNone);
+}
+
+void CutExpandedName(std::string& name, LengthUnit unit) {
+    switch (unit) {
+        case LengthUnit::Byte:
+            if (name.size() > kMaxExpandedLength)
+                name.resize(kMaxExpandedLength);
+            break;
+        case LengthUnit::Utf8Byte:
+            if (name.size() > kMaxExpandedLength)
+                name.resize(Utf8PrefixWithinBytes(name, kMaxExpandedLength));
+            break;
+        case LengthUnit::Utf8Character:
+            name.resize(Utf8PrefixBytes(name, kMaxExpandedLength));
+            break;
     }
 }
 

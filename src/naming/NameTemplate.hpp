@@ -59,6 +59,12 @@ CounterParameters BatchCounter(std::string_view startNumber, bool withoutZero, s
 // one) gives "".
 std::string ExpandTemplate(const char* nameTemplate, std::string_view itemName, std::uint32_t index,
                            const CounterParameters& counter, LengthUnit unit = LengthUnit::Byte);
+// The same without the cut, for steps that come between the template and the cut.
+void ExpandTemplateUncut(std::string& result, const char* nameTemplate, std::string_view itemName,
+                         std::uint32_t index, const CounterParameters& counter, LengthUnit unit);
+// Cuts a name to kMaxExpandedLength in the unit, as an expansion is cut: never inside a UTF-8
+// character.
+void CutExpandedName(std::string& name, LengthUnit unit);
 // The same, into a caller's buffer (emptied first): a run over many items reuses one buffer and so
 // allocates nothing per item.
 void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::string_view itemName,

@@ -34,6 +34,9 @@ public:
         options.Mask.assign(OptionTextPrefix(answers_.mask, kOptionTextCapacity - 1, utf8_));
         options.StartNumber.assign(OptionTextPrefix(answers_.startNumber, kOptionTextCapacity - 1, utf8_));
         options.WithoutZero = answers_.withoutZero ? 1 : 0;
+        options.Rules = answers_.rules;
+        options.Rules.Find.assign(OptionTextPrefix(answers_.rules.Find, kOptionTextCapacity - 1, utf8_));
+        options.Rules.Replace.assign(OptionTextPrefix(answers_.rules.Replace, kOptionTextCapacity - 1, utf8_));
         *save = descriptionsShown && answers_.saveDescriptions;
         return true;
     }

@@ -5,6 +5,7 @@
 #include "far/HostConventions.hpp"
 #include "ports/Messages.hpp"
 #include "preview/DialogLayout.hpp"
+#include "run/RenameRun.hpp"
 #include "naming/NameTemplate.hpp"
 #include "settings/Settings.hpp"
 
@@ -14,6 +15,10 @@ namespace {
 // Items planned between two looks at the clock: small enough that the look comes well inside
 // the budget, large enough that the clock costs nothing beside the planning.
 constexpr std::uint32_t kSliceItems = 512;
+// An idle message plans for this many keystroke budgets: hosts send idle time every 100 ms or so,
+// and a whole plan of 100,000 items takes some 300 ms, so the summary reaches its end within a
+// second, while a key pressed meanwhile waits at most this long.
+constexpr std::uint64_t kIdleBudgets = 3;
 
 bool IsUtf8(HostText text) {
     return text != HostText::Oem;
@@ -28,6 +33,9 @@ PlanAnswers AsStored(PlanAnswers answers, HostText text) {
     answers.mask = std::string(OptionTextPrefix(answers.mask, kOptionTextCapacity - 1, IsUtf8(text)));
     answers.startNumber =
         std::string(OptionTextPrefix(answers.startNumber, kOptionTextCapacity - 1, IsUtf8(text)));
+    answers.rules.Find = std::string(OptionTextPrefix(answers.rules.Find, kOptionTextCapacity - 1, IsUtf8(text)));
+    answers.rules.Replace =
+        std::string(OptionTextPrefix(answers.rules.Replace, kOptionTextCapacity - 1, IsUtf8(text)));
     return answers;
 }
 
@@ -119,27 +127,38 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
     const CounterParameters counter = BatchCounter(answers_.startNumber, answers_.withoutZero, count);
     const LengthUnit unit = CutUnit(context_.text);
     const char* arrow = host.GetText(MPreviewArrow);
+    NameSteps steps;
+    rulesProblem_.clear();
+    if (RegexError error{}; !steps.Compile(answers_.rules, context_.text, &error))
+        rulesProblem_ = ExpressionProblem(host, error);
 
     // Only the visible lines are expanded now: their cost does not grow with the selection.
     lines_.clear();
     std::string newName;
     for (std::uint32_t i = 0; i < count && i < static_cast<std::uint32_t>(far::kDialogListLines); ++i) {
         const std::string oldName(host.SelectedItem(i).name);
-        ExpandTemplateInto(newName, answers_.mask.c_str(), oldName, i, counter, unit);
+        steps.Make(newName, answers_.mask.c_str(), oldName, i, counter, unit);
         lines_.push_back(FitToWidth(oldName + arrow + newName, far::kDialogListWidth, context_.text));
     }
 
     cursor_.reset();
+    // Answers the run would refuse have no plan: the summary says what is wrong instead.
+    if (!rulesProblem_.empty())
+        return;
     cursor_ = std::make_unique<PlanCursor>(context_, answers_);
-    Advance();
+    PlanFor(budgetMs_);
 }
 
 bool LivePreview::Advance() {
+    return PlanFor(kIdleBudgets * budgetMs_);
+}
+
+bool LivePreview::PlanFor(std::uint64_t budgetMs) {
     if (!cursor_ || IsComplete())
         return false;
     const std::uint32_t before = cursor_->Summary().checked;
     const std::uint64_t start = context_.clock.Milliseconds();
-    while (!cursor_->Advance(kSliceItems) && context_.clock.Milliseconds() - start < budgetMs_) {
+    while (!cursor_->Advance(kSliceItems) && context_.clock.Milliseconds() - start < budgetMs) {
     }
     return cursor_->Summary().checked != before || cursor_->Summary().Complete();
 }
@@ -159,6 +178,8 @@ const PlanSummary& LivePreview::Plan() const {
 }
 
 std::string LivePreview::Summary() const {
+    if (!rulesProblem_.empty())
+        return FitToWidth(rulesProblem_, far::kDialogListWidth, context_.text);
     const PlanSummary& plan = Plan();
     const PluginHost& host = context_.host;
     std::string text = FormatText(host.GetText(MSummaryCounts), {Number(plan.renames), Number(plan.keeps)});

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "naming/NewName.hpp"
 #include "plan/PlanCursor.hpp"
 #include "ports/RunContext.hpp"
 
@@ -34,7 +35,9 @@ public:
     // New answers: the lines again and a new plan, planned within the budget. The mask and start
     // number are cut as the dialog's answers are when they are stored.
     void SetAnswers(PlanAnswers answers);
-    // Plans on within the budget (an idle message); true when the summary changed.
+    // Plans on while the host is idle, for a few budgets at once: a large selection is checked to
+    // its end within a second however seldom the host sends idle time; true when the summary
+    // changed.
     bool Advance();
     // Plans to the end.
     void Complete();
@@ -43,15 +46,22 @@ public:
     const PlanAnswers& Answers() const { return answers_; }
     // The dialog's list: "old -> new" for the first selected items, at most kDialogListLines.
     const std::vector<std::string>& Lines() const { return lines_; }
-    // What the run changes, where it stops and why, or how far the check got.
+    // What the run changes, where it stops and why, or how far the check got; what is wrong with
+    // the expression when it does not compile.
     std::string Summary() const;
+    // What is wrong with the answers' regular expression, in the host's language; empty when it
+    // compiles (or there is none). A dialog refuses OK and Preview while it is not empty.
+    const std::string& RulesProblem() const { return rulesProblem_; }
     const PlanSummary& Plan() const;
 
 private:
+    bool PlanFor(std::uint64_t budgetMs);
+
     const RunContext& context_;
     std::uint64_t budgetMs_;
     PlanAnswers answers_;
     std::vector<std::string> lines_;
+    std::string rulesProblem_;
     std::unique_ptr<PlanCursor> cursor_;
 };
 

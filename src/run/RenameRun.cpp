@@ -18,7 +18,41 @@ bool IsDescriptionFile(FileSystem& files, std::string_view name, const std::stri
                                        files.SameFile(std::string(name), descriptionName));
 }
 
+int ExpressionMessage(RegexErrorKind kind) {
+    switch (kind) {
+        case RegexErrorKind::UnmatchedParenthesis:
+            return MExpressionUnmatchedParenthesis;
+        case RegexErrorKind::UnmatchedBracket:
+            return MExpressionUnmatchedBracket;
+        case RegexErrorKind::NothingToRepeat:
+            return MExpressionNothingToRepeat;
+        case RegexErrorKind::BadRange:
+            return MExpressionBadRange;
+        case RegexErrorKind::BadEscape:
+            return MExpressionBadEscape;
+        case RegexErrorKind::TrailingBackslash:
+            return MExpressionTrailingBackslash;
+        case RegexErrorKind::BadRepeatCount:
+            return MExpressionBadRepeatCount;
+        case RegexErrorKind::BadGroup:
+        case RegexErrorKind::NotSupported:
+            return MExpressionNotSupported;
+        case RegexErrorKind::TooComplex:
+            break;
+    }
+    return MExpressionTooComplex;
+}
+
 }  // namespace
+
+std::string ExpressionProblem(const PluginHost& host, const RegexError& error) {
+    std::string text = host.GetText(ExpressionMessage(error.kind));
+    std::string at = host.GetText(MExpressionAt);
+    const std::size_t mark = at.find("%1");
+    if (mark != std::string::npos)
+        at.replace(mark, 2, std::to_string(error.offset + 1));
+    return text + " " + at;
+}
 
 void RenameRun::Stop(const char* helpTopic, std::initializer_list<const char*> lines) {
     progress_.BeforeStop();
@@ -37,6 +71,15 @@ bool RenameRun::Begin(RunReport* report) {
     options_ = LoadOptions(context_.registry, context_.settingsKey);
     if (!host.AskOptions(options_, descriptionsShown, &save_)) {
         report->outcome = RunOutcome::Cancelled;
+        return false;
+    }
+    // A dialog refuses an expression that does not compile; answers that reach the run some other
+    // way are refused here, before anything is stored or renamed.
+    if (RegexError error{}; !steps_.Compile(options_.Rules, context_.text, &error)) {
+        const std::string problem = ExpressionProblem(host, error);
+        host.ShowWarning("BadExpression", {host.GetText(MWarningTitle), host.GetText(MBadExpression),
+                                           problem.c_str(), host.GetText(MWarningButton)});
+        report->outcome = RunOutcome::Warned;
         return false;
     }
     StoreOptions(context_.registry, context_.settingsKey, options_);
@@ -90,11 +133,18 @@ bool RenameRun::Item(std::uint32_t i) {
     if (i < newNames_.size())
         newName_.swap(newNames_[i]);
     else
-        ExpandTemplateInto(newName_, options_.Mask.c_str(), oldName_, i, counter_, unit_);
+        steps_.Make(newName_, options_.Mask.c_str(), oldName_, i, counter_, unit_);
     if (newName_ == oldName_ || (save_ && IsDescriptionFile(files, oldName_, descriptionName_))) {
         if (observer)
             observer->Item(i, oldName_, oldName_, ItemAction::Keep, "");
         return true;
+    }
+    if (steps_.Refuses(newName_)) {
+        Stop("BadName", {host.GetText(MWarningTitle), host.GetText(MBadName), oldName_.c_str(),
+                         host.GetText(MRenameTo), newName_.c_str(), host.GetText(MWarningButton)});
+        if (observer)
+            observer->Item(i, oldName_, newName_, ItemAction::Stop, "BadName");
+        return false;
     }
     // The move itself refuses an occupied target, so a free name costs no query first. A
     // refused target counts as occupied when it names an existing entry other than the file
@@ -124,7 +174,7 @@ bool RenameRun::Item(std::uint32_t i) {
 
 void RenameRun::Unreached(std::uint32_t i) {
     oldName_.assign(context_.host.SelectedItem(i).name);
-    ExpandTemplateInto(newName_, options_.Mask.c_str(), oldName_, i, counter_, unit_);
+    steps_.Make(newName_, options_.Mask.c_str(), oldName_, i, counter_, unit_);
     context_.observer->Item(i, oldName_, newName_, ItemAction::Unreached, "");
 }
 
@@ -175,7 +225,7 @@ void RenameRun::WriteJournal() {
         const std::string_view oldName = item.name;
         // Expanded in the run's buffer, kept at its own length: the buffer holds room for the
         // longest name, which 100,000 kept names would each hold too.
-        ExpandTemplateInto(newName_, options_.Mask.c_str(), oldName, i, counter_, unit_);
+        steps_.Make(newName_, options_.Mask.c_str(), oldName, i, counter_, unit_);
         std::string& newName = newNames_[i];
         newName = newName_;
         // The same choice as the loop's: only what it will try to rename.

@@ -10,6 +10,7 @@
 #include "descriptions/DescriptionOutput.hpp"
 #include "ports/RunContext.hpp"
 #include "naming/NameTemplate.hpp"
+#include "naming/NewName.hpp"
 #include "run/RunProgress.hpp"
 #include "settings/Settings.hpp"
 
@@ -71,6 +72,7 @@ private:
     RunProgress progress_;
     RenameOptions options_;
     CounterParameters counter_;
+    NameSteps steps_;  // find and replace, letter case: after the template
     LengthUnit unit_ = LengthUnit::Byte;
     bool save_ = false;            // this run rewrites the description file
     std::string descriptionName_;  // the description file chosen for the rewrite
@@ -85,6 +87,9 @@ private:
     std::string oldName_;
     std::string newName_;
 };
+
+// What is wrong with a regular expression, in the host's language: the fault and where it is.
+std::string ExpressionProblem(const PluginHost& host, const RegexError& error);
 
 // Runs the plug-in once in the given context.
 RunReport RunRename(const RunContext& context);

@@ -160,14 +160,17 @@ private:
     int Loop(void** under) {
         Draw();
         for (;;) {
-            // While the plug-in has more to show, a pause between keys is its time.
-            const Key key = idle_ ? screen_.Read(kIdleMs) : screen_.Read();
+            // While the plug-in has more to show, a pause between keys is its time: the first
+            // after a key comes when the typing pauses, the next ones at once, until it is done.
+            const Key key = idle_ ? screen_.Read(idleWait_) : screen_.Read();
             if (key.kind == Key::Idle) {
                 idle_ = events_->Idle();
+                idleWait_ = kBusyIdleMs;
                 ShowPluginTexts();
                 Draw();
                 continue;
             }
+            idleWait_ = kIdleMs;
             Control* focused = focus_ >= 0 ? &controls_[focus_] : nullptr;
             const int type = focused ? focused->item->Type : -1;
             const std::string before = IsEdit(type) ? focused->edit.Text() : std::string();
@@ -184,6 +187,7 @@ private:
 
     static constexpr int kGoOn = -2;
     static constexpr int kIdleMs = 100;
+    static constexpr int kBusyIdleMs = 1;
 
     // One key; kGoOn, or the dialog's result.
     int Handle(const Key& key, void** under, Control* focused, int type) {
@@ -539,6 +543,7 @@ private:
     int focus_ = -1;
     DialogEvents* events_;
     bool idle_;  // the plug-in may have more to show
+    int idleWait_ = kIdleMs;  // how long a pause must last before it is the plug-in's time
 };
 
 }  // namespace
