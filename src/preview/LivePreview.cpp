@@ -3,9 +3,9 @@
 #include <utility>
 
 #include "far/HostConventions.hpp"
+#include "naming/NameTemplate.hpp"
 #include "ports/Messages.hpp"
 #include "preview/DialogLayout.hpp"
-#include "naming/NameTemplate.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora {
@@ -159,6 +159,9 @@ const PlanSummary& LivePreview::Plan() const {
 }
 
 std::string LivePreview::Summary() const {
+    // Answers that cannot run have no plan to sum up: the line says what is wrong instead.
+    if (std::string problem = RulesProblem(); !problem.empty())
+        return FitToWidth(std::move(problem), far::kDialogListWidth, context_.text);
     const PlanSummary& plan = Plan();
     const PluginHost& host = context_.host;
     std::string text = FormatText(host.GetText(MSummaryCounts), {Number(plan.renames), Number(plan.keeps)});
@@ -170,6 +173,10 @@ std::string LivePreview::Summary() const {
         text += FormatText(host.GetText(MSummaryChecking), {Number(plan.checked), Number(plan.total)});
     }
     return FitToWidth(std::move(text), far::kDialogListWidth, context_.text);
+}
+
+std::string LivePreview::RulesProblem() const {
+    return std::string();
 }
 
 std::vector<PreviewEntry> PlanEntries(const RunContext& context, const PlanAnswers& answers,

@@ -46,6 +46,9 @@ public:
     // What the run changes, where it stops and why, or how far the check got.
     std::string Summary() const;
     const PlanSummary& Plan() const;
+    // Why the answers' find and replace cannot run (the expression's error and where it is), for
+    // the summary line and the box that keeps the dialog open; empty when they can.
+    std::string RulesProblem() const;
 
 private:
     const RunContext& context_;
