@@ -8,11 +8,12 @@
 #include <random>
 #include <set>
 
-#include "journal/JsonLine.hpp"
+#include "far/HostConventions.hpp"
 #include "host/DescriptionIndex.hpp"
 #include "host/NameTable.hpp"
 #include "host/Plan.hpp"
 #include "host/Trace.hpp"
+#include "journal/JsonLine.hpp"
 #include "platform/HostSystem.hpp"
 #include "support/HostRunner.hpp"
 
@@ -67,7 +68,7 @@ LiveView LiveViewOf(const HostResult& result) {
     if (calls.empty())
         return view;
     const std::vector<std::string> items = DialogItems(calls[0]);
-    EXPECT_EQ(items.size(), 20u);
+    EXPECT_EQ(items.size(), static_cast<std::size_t>(far::kDialogItemCount));
     for (std::size_t i = 0; i < items.size(); ++i) {
         JsonObject item;
         EXPECT_TRUE(ParseJsonObject(items[i], &item));
@@ -95,10 +96,11 @@ std::string SummaryOf(const std::vector<JsonObject>& plan) {
                              " cannot be renamed";
     }
     std::string text = std::to_string(renames) + " rename, " + std::to_string(keeps) + " keep" + stop;
-    // The dialog's line holds 49 characters.
+    // The dialog's line holds kDialogListWidth characters.
     std::size_t characters = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && characters++ == 49) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 &&
+            characters++ == static_cast<std::size_t>(far::kDialogListWidth)) {
             text.resize(i);
             break;
         }

@@ -3,6 +3,7 @@
 
 #include <map>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "plugin/Exports.hpp"
 #include "plugin/HostServices.hpp"
 #include "plugin/RenameDialog.hpp"
+#include "support/FakeHost.hpp"
 #include "support/MemoryRegistry.hpp"
 
 namespace velmora {
@@ -139,7 +141,7 @@ TEST_F(Plugin, CancelledRunStillRefreshesThePanelAndStoresNothing) {
     host_.dialogResult = 10;  // Cancel
     EXPECT_EQ(OpenPlugin(far::OPEN_PLUGINSMENU, 0), far::kInvalidHandle);
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"SaveScreen(0,0,-1,-1)", "Control(1,2)",
-                                                     "Dialog(-1,-1,59,20,EnterVelmora,20)",
+                                                     "Dialog(-1,-1,78,24,EnterVelmora,37)",
                                                      "RestoreScreen(92)", "Control(3,1)", "Control(5,0)"}));
     for (const std::string& call : registry_.log) {
         EXPECT_EQ(call.rfind("Write", 0), std::string::npos) << call;
@@ -147,23 +149,38 @@ TEST_F(Plugin, CancelledRunStillRefreshesThePanelAndStoresNothing) {
 }
 
 // The dialog opens with the stored options; what the user changes in it is stored after OK and
-// forgotten after Cancel or Esc.
+// forgotten after Cancel or Esc. Texts are the host's own: OEM (CP866) in FAR 1.x, UTF-8 in far2l.
 TEST_F(Plugin, DialogShowsStoredOptionsAndStoresAnswersOnlyAfterOk) {
     const std::string key = "Software\\Far\\Plugins\\Velmora";
+    const std::string photo =
+        far::kHostStringsAreUtf8 ? "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE" : "\xE4\xAE\xE2\xAE";  // фото
+    const std::string holiday = far::kHostStringsAreUtf8 ? "\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA"
+                                                         : "\x8E\xE2\xAF\xE3\xE1\xAA";  // Отпуск
+    const auto dword = [](char value) { return std::string(1, value) + std::string(3, '\0'); };
     for (const int closedBy : {far::kDialogOkItem, far::kDialogCancelItem, -1}) {
         SCOPED_TRACE(closedBy);
         registry_.values.clear();
         registry_.Put(key, "velmora", std::string("IMG_%#.%E\0", 10));
         registry_.Put(key, "WithoutZero", std::string("\1\0\0\0", 4));
         registry_.Put(key, "SaveDescription", std::string("\1\0\0\0", 4));
+        registry_.Put(key, "Find", photo + '\0');
+        registry_.Put(key, "FirstMatchOnly", dword(1));
+        registry_.Put(key, "NameCase", dword(kCaseTitle));
         registry_.log.clear();
         std::strcpy(host_.panel.ColumnTypes, "N,SA,Z");
         host_.dialogResult = closedBy;
-        host_.answer = [](far::FarDialogItem* items) {
+        host_.answer = [&holiday](far::FarDialogItem* items) {
             std::strcpy(items[far::kDialogTemplateItem].Data, "new_%#");
             std::strcpy(items[far::kDialogStartNumberItem].Data, "007");
             items[far::kDialogWithoutZeroItem].Selected = 0;
             items[far::kDialogSaveDescriptionItem].Selected = 0;
+            far::SetFieldText(items[far::kDialogFindItem].Data, holiday);
+            std::strcpy(items[far::kDialogReplaceItem].Data, "trip");
+            items[far::kDialogRegexItem].Selected = 1;
+            items[far::kDialogFirstOnlyItem].Selected = 0;
+            // Only the extension's group is clicked: the name's keeps its choice.
+            test::SelectRadioButton(items, far::kDialogItemCount,
+                                    far::kDialogExtensionCaseFirstItem + kCaseLower);
         };
         OpenPlugin(far::OPEN_PLUGINSMENU, 0);
 
@@ -177,6 +194,18 @@ TEST_F(Plugin, DialogShowsStoredOptionsAndStoresAnswersOnlyAfterOk) {
         EXPECT_EQ(shown[far::kDialogSaveDescriptionItem].Type, far::DI_CHECKBOX);
         EXPECT_STREQ(shown[far::kDialogSaveDescriptionItem].Data, "eng#2@42");
         EXPECT_EQ(shown[far::kDialogSaveDescriptionItem].Selected, 1);
+        EXPECT_EQ(std::string(shown[far::kDialogFindItem].Data), photo);
+        EXPECT_STREQ(shown[far::kDialogFindItem].History, far::kFindHistory);
+        EXPECT_STREQ(shown[far::kDialogReplaceItem].Data, "");
+        EXPECT_STREQ(shown[far::kDialogReplaceItem].History, far::kReplaceHistory);
+        EXPECT_EQ(shown[far::kDialogRegexItem].Selected, 0);
+        EXPECT_EQ(shown[far::kDialogFirstOnlyItem].Selected, 1);
+        for (int i = 0; i < static_cast<int>(kCaseCount); ++i) {
+            EXPECT_EQ(shown[far::kDialogNameCaseFirstItem + i].Type, far::DI_RADIOBUTTON);
+            EXPECT_EQ(shown[far::kDialogNameCaseFirstItem + i].Selected, i == kCaseTitle ? 1 : 0) << i;
+            EXPECT_EQ(shown[far::kDialogExtensionCaseFirstItem + i].Selected, i == kCaseUnchanged ? 1 : 0)
+                << i;
+        }
 
         const bool ok = closedBy == far::kDialogOkItem;
         EXPECT_EQ(registry_.values[key + "|velmora"],
@@ -184,7 +213,67 @@ TEST_F(Plugin, DialogShowsStoredOptionsAndStoresAnswersOnlyAfterOk) {
         EXPECT_EQ(registry_.values.count(key + "|number"), ok ? 1u : 0u);
         EXPECT_EQ(registry_.values[key + "|WithoutZero"], std::string(ok ? "\0\0\0\0" : "\1\0\0\0", 4));
         EXPECT_EQ(registry_.values[key + "|SaveDescription"], std::string(ok ? "\0\0\0\0" : "\1\0\0\0", 4));
+        EXPECT_EQ(registry_.values[key + "|Find"], (ok ? holiday : photo) + '\0');
+        EXPECT_EQ(registry_.values.count(key + "|ReplaceWith"), ok ? 1u : 0u);
+        if (ok) {
+            EXPECT_EQ(registry_.values[key + "|ReplaceWith"], std::string("trip\0", 5));
+            EXPECT_EQ(registry_.values[key + "|RegularExpression"], dword(1));
+            EXPECT_EQ(registry_.values[key + "|FirstMatchOnly"], dword(0));
+            EXPECT_EQ(registry_.values[key + "|NameCase"], dword(kCaseTitle));
+            EXPECT_EQ(registry_.values[key + "|ExtensionCase"], dword(kCaseLower));
+        }
     }
+}
+
+// FAR draws the dialog with a shadow two columns wide and one row high: both must fit an 80x25
+// screen, and every item the frame. Tab goes through the focusable items in index order: the
+// first twenty keep theirs, and the letter case is two groups, parted by the extension's label.
+TEST_F(Plugin, DialogLayoutFitsTheScreenAndKeepsItsOrder) {
+    EXPECT_LE(kDialogWidth + 2, 80);
+    EXPECT_LE(kDialogHeight + 1, 25);
+    const DialogRow& frame = kDialogRows[0];
+    EXPECT_EQ(frame.kind, DialogItemKind::DoubleBox);
+    EXPECT_GE(frame.x1, 0);
+    EXPECT_LT(frame.x2, kDialogWidth);
+    EXPECT_GE(frame.y1, 0);
+    EXPECT_LT(frame.y2, kDialogHeight);
+    for (int i = 1; i < far::kDialogItemCount; ++i) {
+        SCOPED_TRACE(i);
+        const DialogRow& row = kDialogRows[i];
+        EXPECT_GT(row.y1, frame.y1);
+        EXPECT_LT(row.y1, frame.y2);
+        if (!row.separator && !row.centerGroup) {
+            EXPECT_GT(row.x1, frame.x1);
+            EXPECT_LT(std::max(row.x1, row.x2), frame.x2);
+        }
+    }
+    // The list is as wide as its lines.
+    EXPECT_EQ(kDialogRows[far::kDialogListFirstItem].x2 - kDialogRows[far::kDialogListFirstItem].x1 + 1,
+              far::kDialogListWidth);
+
+    DialogItems items;
+    const HostApi host(HostServices());
+    BuildDialogItems(host, items);
+    std::vector<int> focusable;
+    std::vector<std::vector<int>> radioGroups;
+    for (int i = 0; i < far::kDialogItemCount; ++i) {
+        const int type = items[i].Type;
+        if (type == far::DI_EDIT || type == far::DI_CHECKBOX || type == far::DI_BUTTON ||
+            type == far::DI_RADIOBUTTON)
+            focusable.push_back(i);
+        if (type == far::DI_RADIOBUTTON) {
+            if (i == 0 || items[i - 1].Type != far::DI_RADIOBUTTON)
+                radioGroups.emplace_back();
+            radioGroups.back().push_back(i);
+        }
+    }
+    ASSERT_GE(focusable.size(), 7u);
+    EXPECT_EQ(std::vector<int>(focusable.begin(), focusable.begin() + 7),
+              (std::vector<int>{far::kDialogTemplateItem, far::kDialogStartNumberItem,
+                                far::kDialogWithoutZeroItem, far::kDialogSaveDescriptionItem,
+                                far::kDialogOkItem, far::kDialogCancelItem, far::kDialogPreviewItem}));
+    EXPECT_EQ(focusable[7], far::kDialogFindItem);
+    EXPECT_EQ(radioGroups, (std::vector<std::vector<int>>{{28, 29, 30, 31}, {33, 34, 35, 36}}));
 }
 
 TEST_F(Plugin, WithoutDescriptionsColumnTheSwitchIsNotOffered) {
@@ -192,7 +281,7 @@ TEST_F(Plugin, WithoutDescriptionsColumnTheSwitchIsNotOffered) {
     registry_.Put("Software\\Far\\Plugins\\Velmora", "SaveDescription", std::string("\1\0\0\0", 4));
     host_.dialogResult = -1;
     OpenPlugin(far::OPEN_PLUGINSMENU, 0);
-    ASSERT_EQ(host_.dialogItems.size(), 20u);
+    ASSERT_EQ(host_.dialogItems.size(), static_cast<std::size_t>(far::kDialogItemCount));
     EXPECT_EQ(host_.dialogItems[7].Type, far::DI_TEXT);
     EXPECT_STREQ(host_.dialogItems[7].Data, "");
 }

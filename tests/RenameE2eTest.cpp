@@ -12,6 +12,7 @@
 #include <cerrno>
 #endif
 
+#include "far/HostConventions.hpp"
 #include "support/FaultyFileSystem.hpp"
 #include "support/HostRunner.hpp"
 
@@ -235,7 +236,7 @@ TEST(RenameE2e, OptionsAreStoredAndShownNextTime) {
     EXPECT_EQ(first.status, 0) << first.err;
     // The dialog shows the defaults on first use; the trace has the items before the answers.
     std::vector<std::string> items = DialogItems(first.Calls("Dialog").at(0));
-    ASSERT_EQ(items.size(), 20u);
+    ASSERT_EQ(items.size(), static_cast<std::size_t>(far::kDialogItemCount));
     EXPECT_EQ(items[2], "{\"type\":4,\"data\":\"%F\",\"selected\":0,\"history\":\"Velmora_Name\"}");
     EXPECT_EQ(items[3], "{\"type\":4,\"data\":\"0\",\"selected\":0,\"history\":\"Velmora_StartNumber\"}");
     EXPECT_EQ(items[6], "{\"type\":8,\"data\":\"Counter without leading zeros\",\"selected\":0}");
@@ -248,7 +249,7 @@ TEST(RenameE2e, OptionsAreStoredAndShownNextTime) {
 
     HostResult second = host.Run({"--cancel"});
     items = DialogItems(second.Calls("Dialog").at(0));
-    ASSERT_EQ(items.size(), 20u);
+    ASSERT_EQ(items.size(), static_cast<std::size_t>(far::kDialogItemCount));
     EXPECT_NE(items[2].find("\"data\":\"%N_%#.%E\""), std::string::npos);
     EXPECT_NE(items[3].find("\"data\":\"0005\""), std::string::npos);
     EXPECT_NE(items[6].find("\"selected\":1"), std::string::npos);
@@ -266,7 +267,7 @@ TEST(RenameE2e, WithoutDescriptionsColumnTheSwitchIsGone) {
     HostResult result = host.Run({"--yes", "--columns", "N,S", "--save-descriptions", "0", "--mask", "%F"});
     EXPECT_EQ(result.status, 0) << result.err;
     std::vector<std::string> items = DialogItems(result.Calls("Dialog").at(0));
-    ASSERT_EQ(items.size(), 20u);
+    ASSERT_EQ(items.size(), static_cast<std::size_t>(far::kDialogItemCount));
     EXPECT_TRUE(StartsWith(items[7], "{\"type\":0,\"data\":\"\",\"selected\":")) << items[7];
     EXPECT_EQ(host.StoredDword("SaveDescription"), std::optional<std::uint32_t>(1));
 }
@@ -280,7 +281,9 @@ TEST(RenameE2e, TraceShapes) {
     // The dialog as its procedure showed it once the answers were typed, then as it closed.
     EXPECT_TRUE(StartsWith(result.trace[1], "{\"service\":\"DialogView\",\"items\":[{\"type\":3"))
         << result.trace[1];
-    EXPECT_TRUE(EndsWith(result.trace[1], "{\"type\":0,\"data\":\"1 rename, 0 keep\",\"selected\":0}]}"))
+    const std::vector<std::string> shown = DialogItems(result.trace[1]);
+    ASSERT_EQ(shown.size(), static_cast<std::size_t>(far::kDialogItemCount)) << result.trace[1];
+    EXPECT_EQ(shown[far::kDialogSummaryItem], "{\"type\":0,\"data\":\"1 rename, 0 keep\",\"selected\":0}")
         << result.trace[1];
     EXPECT_TRUE(StartsWith(result.trace[2],
                            "{\"service\":\"Dialog\",\"help\":\"EnterVelmora\",\"items\":[{\"type\":3"))

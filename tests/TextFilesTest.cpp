@@ -3,6 +3,7 @@
 // each message number.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +16,7 @@
 #include "far/HostConventions.hpp"
 #include "platform/CodePage.hpp"
 #include "ports/Messages.hpp"
+#include "preview/DialogLayout.hpp"
 
 namespace fs = std::filesystem;
 
@@ -174,6 +176,54 @@ TEST(TextFiles, EveryLanguageFileHasOneTextPerMessage) {
             }
         }
         EXPECT_EQ(messages, velmora::MessageCount);
+    }
+}
+
+// Every text of the rename dialog fits its place in every language: a label or switch ends a
+// column before the next item of its row and inside the frame, and the buttons fit side by side.
+TEST(TextFiles, DialogTextsFitTheirPlacesInEveryLanguage) {
+    using velmora::DialogItemKind;
+    using velmora::DialogRow;
+    using velmora::kDialogRows;
+    const auto columns = [](const std::string& text) {
+        int count = 0;
+        for (unsigned char c : text)
+            count += (c & 0xC0) != 0x80;
+        return count;
+    };
+    for (const std::string& name : kLanguageFiles) {
+        SCOPED_TRACE(name);
+        std::vector<std::string> texts;
+        for (const std::string& line : Lines(ReadText(kSource / "lang" / name))) {
+            if (line.size() >= 2 && line[0] == '"')
+                texts.push_back(line.substr(1, line.size() - 2));
+        }
+        ASSERT_EQ(texts.size(), static_cast<std::size_t>(velmora::MessageCount));
+        const DialogRow& frame = kDialogRows[0];
+        EXPECT_LE(columns(texts[static_cast<std::size_t>(frame.textId)]) + 2, frame.x2 - frame.x1 - 1);
+        int buttons = -1;
+        for (int i = 1; i < far::kDialogItemCount; ++i) {
+            const DialogRow& row = kDialogRows[i];
+            const int textId = i == far::kDialogSaveDescriptionItem ? velmora::MSaveDescriptions : row.textId;
+            if (textId < 0)
+                continue;
+            int length = columns(texts[static_cast<std::size_t>(textId)]);
+            if (row.kind == DialogItemKind::Button) {
+                buttons += length + 4 + 1;  // "[ text ]" and a column between buttons
+                continue;
+            }
+            if (row.kind == DialogItemKind::CheckBox || row.kind == DialogItemKind::RadioButton)
+                length += 4;  // "[ ] " or "( ) "
+            int last = frame.x2 - 1;
+            for (int j = 1; j < far::kDialogItemCount; ++j) {
+                const DialogRow& other = kDialogRows[j];
+                if (other.y1 == row.y1 && other.x1 > row.x1 && !other.separator && !other.centerGroup)
+                    last = std::min(last, other.x1 - 2);
+            }
+            EXPECT_LE(row.x1 + length - 1, last)
+                << "item " << i << ": " << texts[static_cast<std::size_t>(textId)];
+        }
+        EXPECT_LE(buttons, frame.x2 - frame.x1 - 1);
     }
 }
 

@@ -298,6 +298,7 @@ enum DialogItemType : int {
     DI_EDIT = 4,
     DI_BUTTON = 7,
     DI_CHECKBOX = 8,
+    DI_RADIOBUTTON = 9,
 };
 
 constexpr UINT64 DIF_BOXCOLOR = 0x200;
@@ -310,6 +311,7 @@ constexpr UINT64 DIF_FOCUS = 0x200000000ull;
 enum DialogMessage : int {
     DM_SETTEXTPTR = 22,
     DM_GETCHECK = 25,
+    DM_SETCHECK = 26,
     DM_GETCONSTTEXTPTR = 63,
     DN_BTNCLICK = 4097,
     DN_EDITCHANGE = 4103,

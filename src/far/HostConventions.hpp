@@ -32,10 +32,10 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 // names the host takes for one hash alike.
 std::uint64_t NameHash(std::string_view name, bool folded);
 
-// The rename dialog: twenty items; a host that answers the dialog for the user (the velmora
+// The rename dialog: thirty-seven items; a host that answers the dialog for the user (the velmora
 // host's command-line options) fills them by these numbers. The items after Cancel are the live
 // preview: a host that shows no dialog procedure leaves them as the plug-in built them.
-constexpr int kDialogItemCount = 20;
+constexpr int kDialogItemCount = 37;
 constexpr int kDialogTemplateItem = 2;         // edit field: the name template
 constexpr int kDialogStartNumberItem = 3;      // edit field: the start number
 constexpr int kDialogWithoutZeroItem = 6;      // check box: counters without leading zeros
@@ -46,7 +46,7 @@ constexpr int kDialogPreviewItem = 11;    // button: the whole plan in a menu
 constexpr int kDialogListFirstItem = 13;  // texts: the first selected items, "old -> new"
 constexpr int kDialogListLines = 6;
 constexpr int kDialogSummaryItem = 19;  // text: what the run changes and where it stops
-constexpr int kDialogListWidth = 49;    // characters of a list line and of the summary
+constexpr int kDialogListWidth = 68;    // characters of a list line and of the summary
 // The steps after the template, after the preview so that the fields before them keep their keys.
 constexpr int kDialogFindLabelItem = 20;           // text: "Find"
 constexpr int kDialogFindItem = 21;                // edit field: the text or expression to find

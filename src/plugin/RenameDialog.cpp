@@ -1,6 +1,7 @@
 #include "plugin/RenameDialog.hpp"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -33,6 +34,8 @@ int TypeOf(DialogItemKind kind) {
             return far::DI_CHECKBOX;
         case DialogItemKind::Button:
             return far::DI_BUTTON;
+        case DialogItemKind::RadioButton:
+            return far::DI_RADIOBUTTON;
         case DialogItemKind::Text:
             break;
     }
@@ -43,6 +46,7 @@ constexpr int kTemplateItem = far::kDialogTemplateItem;
 constexpr int kStartNumberItem = far::kDialogStartNumberItem;
 constexpr int kWithoutZeroItem = far::kDialogWithoutZeroItem;
 constexpr int kSaveDescriptionItem = far::kDialogSaveDescriptionItem;
+constexpr int kCaseGroups[] = {far::kDialogNameCaseFirstItem, far::kDialogExtensionCaseFirstItem};
 
 void SetData(far::FarDialogItem& item, const char* text) {
     far::SetFieldText(item.Data, text);
@@ -53,6 +57,35 @@ void SetData(far::FarDialogItem& item, const char* text) {
 std::string OptionText(const far::FarDialogItem& item) {
     return std::string(
         OptionTextPrefix(far::FieldText(item.Data), kOptionTextCapacity - 1, far::kHostStringsAreUtf8));
+}
+
+// The stored letter case as the group's radio buttons: the one chosen is selected. A value the
+// store should never hold leaves the letters as they are.
+void SelectCase(DialogItems& items, int first, std::uint32_t letterCase) {
+    const std::uint32_t chosen = letterCase < kCaseCount ? letterCase : kCaseUnchanged;
+    for (std::uint32_t i = 0; i < kCaseCount; ++i)
+        items[first + static_cast<int>(i)].Selected = i == chosen ? 1 : 0;
+}
+
+// The group's selected radio button as a letter case; none selected leaves the letters alone.
+std::uint32_t SelectedCase(const DialogItems& items, int first) {
+    for (std::uint32_t i = 0; i < kCaseCount; ++i) {
+        if (items[first + static_cast<int>(i)].Selected != 0)
+            return i;
+    }
+    return kCaseUnchanged;
+}
+
+RuleOptions RulesOf(const DialogItems& items) {
+    RuleOptions rules;
+    rules.Find = OptionText(items[far::kDialogFindItem]);
+    rules.Replace = OptionText(items[far::kDialogReplaceItem]);
+    rules.Regex = items[far::kDialogRegexItem].Selected != 0 ? 1 : 0;
+    rules.MatchCase = items[far::kDialogMatchCaseItem].Selected != 0 ? 1 : 0;
+    rules.FirstOnly = items[far::kDialogFirstOnlyItem].Selected != 0 ? 1 : 0;
+    rules.NameCase = SelectedCase(items, far::kDialogNameCaseFirstItem);
+    rules.ExtensionCase = SelectedCase(items, far::kDialogExtensionCaseFirstItem);
+    return rules;
 }
 
 }  // namespace
@@ -84,6 +117,14 @@ void FillDialogItems(const HostApi& host, DialogItems& items, const RenameOption
     SetData(items[kTemplateItem], options.Mask.c_str());
     SetData(items[kStartNumberItem], options.StartNumber.c_str());
     items[kWithoutZeroItem].Selected = static_cast<int>(options.WithoutZero);
+    const RuleOptions& rules = options.Rules;
+    SetData(items[far::kDialogFindItem], rules.Find.c_str());
+    SetData(items[far::kDialogReplaceItem], rules.Replace.c_str());
+    items[far::kDialogRegexItem].Selected = rules.Regex != 0 ? 1 : 0;
+    items[far::kDialogMatchCaseItem].Selected = rules.MatchCase != 0 ? 1 : 0;
+    items[far::kDialogFirstOnlyItem].Selected = rules.FirstOnly != 0 ? 1 : 0;
+    SelectCase(items, far::kDialogNameCaseFirstItem, rules.NameCase);
+    SelectCase(items, far::kDialogExtensionCaseFirstItem, rules.ExtensionCase);
     far::FarDialogItem& save = items[kSaveDescriptionItem];
     if (descriptionsShown) {
         save.Type = far::DI_CHECKBOX;
@@ -112,6 +153,7 @@ bool ReadDialogItems(const DialogItems& items, RenameOptions& options) {
         save = options.SaveDescription != 0;
     }
     options.WithoutZero = items[kWithoutZeroItem].Selected != 0 ? 1 : 0;
+    options.Rules = RulesOf(items);
     return save;
 }
 
@@ -138,7 +180,24 @@ PlanAnswers AnswersOf(const DialogItems& items) {
     return PlanAnswers{std::string(far::FieldText(items[far::kDialogTemplateItem].Data)),
                        std::string(far::FieldText(items[far::kDialogStartNumberItem].Data)),
                        items[far::kDialogWithoutZeroItem].Selected != 0,
-                       save.Type == far::DI_CHECKBOX && save.Selected != 0};
+                       save.Type == far::DI_CHECKBOX && save.Selected != 0, RulesOf(items)};
+}
+
+bool IsCaseItem(int item) {
+    for (const int first : kCaseGroups) {
+        if (item >= first && item < first + static_cast<int>(kCaseCount))
+            return true;
+    }
+    return false;
+}
+
+// Items whose change the preview follows.
+bool IsRuleEdit(int item) {
+    return item == far::kDialogFindItem || item == far::kDialogReplaceItem;
+}
+bool IsRuleSwitch(int item) {
+    return item == far::kDialogRegexItem || item == far::kDialogMatchCaseItem ||
+           item == far::kDialogFirstOnlyItem || IsCaseItem(item);
 }
 
 void PutPreview(const LivePreview& preview, DialogItems& items) {
@@ -157,6 +216,30 @@ std::string ItemText(const LiveDialog& live, far::HANDLE dialog, int item) {
     return text;
 }
 
+// An edit field's text after the change the host reports: the record it hands over for the
+// field that changed, else the dialog's.
+std::string EditText(const LiveDialog& live, far::HANDLE dialog, int item, int changed, far::LONG_PTR state) {
+    return changed == item && state
+               ? std::string(far::FieldText(reinterpret_cast<const far::FarDialogItem*>(state)->Data))
+               : ItemText(live, dialog, item);
+}
+
+bool Checked(const LiveDialog& live, far::HANDLE dialog, int item, int changed, far::LONG_PTR state) {
+    return changed == item ? state != 0 : live.info.SendDlgMessage(dialog, far::DM_GETCHECK, item, 0) != 0;
+}
+
+// A group's letter case: the radio button just clicked is the one selected (the host moves the
+// mark only after the procedure has answered), else the one the dialog marks.
+std::uint32_t CheckedCase(const LiveDialog& live, far::HANDLE dialog, int first, int changed) {
+    if (changed >= first && changed < first + static_cast<int>(kCaseCount))
+        return static_cast<std::uint32_t>(changed - first);
+    for (std::uint32_t i = 0; i < kCaseCount; ++i) {
+        if (live.info.SendDlgMessage(dialog, far::DM_GETCHECK, first + static_cast<int>(i), 0) != 0)
+            return i;
+    }
+    return kCaseUnchanged;
+}
+
 void ShowSummary(const LiveDialog& live, far::HANDLE dialog) {
     const std::string summary = live.preview.Summary();
     live.info.SendDlgMessage(dialog, far::DM_SETTEXTPTR, far::kDialogSummaryItem,
@@ -167,23 +250,20 @@ void ShowSummary(const LiveDialog& live, far::HANDLE dialog) {
 // `state`: the edit's record, or the switch's new check state), and the preview for them.
 void Refresh(const LiveDialog& live, far::HANDLE dialog, int changed, far::LONG_PTR state) {
     PlanAnswers answers;
-    answers.mask = changed == far::kDialogTemplateItem && state
-                       ? std::string(far::FieldText(reinterpret_cast<const far::FarDialogItem*>(state)->Data))
-                       : ItemText(live, dialog, far::kDialogTemplateItem);
-    answers.startNumber =
-        changed == far::kDialogStartNumberItem && state
-            ? std::string(far::FieldText(reinterpret_cast<const far::FarDialogItem*>(state)->Data))
-            : ItemText(live, dialog, far::kDialogStartNumberItem);
-    answers.withoutZero =
-        changed == far::kDialogWithoutZeroItem
-            ? state != 0
-            : live.info.SendDlgMessage(dialog, far::DM_GETCHECK, far::kDialogWithoutZeroItem, 0) != 0;
+    answers.mask = EditText(live, dialog, far::kDialogTemplateItem, changed, state);
+    answers.startNumber = EditText(live, dialog, far::kDialogStartNumberItem, changed, state);
+    answers.withoutZero = Checked(live, dialog, far::kDialogWithoutZeroItem, changed, state);
     // A run that saves descriptions keeps the description file under its name.
     answers.saveDescriptions =
-        live.descriptionsShown &&
-        (changed == far::kDialogSaveDescriptionItem
-             ? state != 0
-             : live.info.SendDlgMessage(dialog, far::DM_GETCHECK, far::kDialogSaveDescriptionItem, 0) != 0);
+        live.descriptionsShown && Checked(live, dialog, far::kDialogSaveDescriptionItem, changed, state);
+    RuleOptions& rules = answers.rules;
+    rules.Find = EditText(live, dialog, far::kDialogFindItem, changed, state);
+    rules.Replace = EditText(live, dialog, far::kDialogReplaceItem, changed, state);
+    rules.Regex = Checked(live, dialog, far::kDialogRegexItem, changed, state) ? 1 : 0;
+    rules.MatchCase = Checked(live, dialog, far::kDialogMatchCaseItem, changed, state) ? 1 : 0;
+    rules.FirstOnly = Checked(live, dialog, far::kDialogFirstOnlyItem, changed, state) ? 1 : 0;
+    rules.NameCase = CheckedCase(live, dialog, far::kDialogNameCaseFirstItem, changed);
+    rules.ExtensionCase = CheckedCase(live, dialog, far::kDialogExtensionCaseFirstItem, changed);
     live.preview.SetAnswers(std::move(answers));
     for (int i = 0; i < far::kDialogListLines; ++i) {
         const std::size_t line = static_cast<std::size_t>(i);
@@ -204,11 +284,13 @@ far::LONG_PTR VELMORA_WINAPI PreviewProcedure(far::HANDLE dialog, int message, i
     const LiveDialog* live = g_liveDialog;
     switch (message) {
         case far::DN_EDITCHANGE:
-            if (param1 == far::kDialogTemplateItem || param1 == far::kDialogStartNumberItem)
+            if (param1 == far::kDialogTemplateItem || param1 == far::kDialogStartNumberItem ||
+                IsRuleEdit(param1))
                 Refresh(*live, dialog, param1, param2);
             break;
         case far::DN_BTNCLICK:
-            if (param1 == far::kDialogWithoutZeroItem || param1 == far::kDialogSaveDescriptionItem)
+            if (param1 == far::kDialogWithoutZeroItem || param1 == far::kDialogSaveDescriptionItem ||
+                IsRuleSwitch(param1))
                 Refresh(*live, dialog, param1, param2);
             break;
         case far::DN_ENTERIDLE:
@@ -259,6 +341,18 @@ bool ShowPlanMenu(const HostApi& host, const far::PluginStartupInfo& info, const
     return chosen >= 0;
 }
 
+// A find and replace that cannot run is named in a box, and the dialog comes back with the answers
+// as the user left them: nothing is renamed or stored.
+bool RefuseRules(const HostApi& host, LivePreview& preview, PlanAnswers answers) {
+    preview.SetAnswers(std::move(answers));
+    const std::string problem = preview.RulesProblem();
+    if (problem.empty())
+        return false;
+    host.ShowWarning("BadExpression", {host.GetText(MWarningTitle), host.GetText(MBadExpression),
+                                       problem.c_str(), host.GetText(MWarningButton)});
+    return true;
+}
+
 }  // namespace
 
 bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameOptions& options,
@@ -275,6 +369,9 @@ bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameO
         PutPreview(preview, items);
         const int result =
             HasDialogProcedure(info) ? ShowLiveDialog(info, live, items) : ShowDialog(host, items);
+        if ((result == far::kDialogOkItem || result == far::kDialogPreviewItem) &&
+            RefuseRules(host, preview, AnswersOf(items)))
+            continue;
         if (result == far::kDialogPreviewItem) {
             // The items hold the answers as the user left them: Esc in the menu shows them again.
             if (!ShowPlanMenu(host, info, context, AnswersOf(items)))

@@ -1,4 +1,5 @@
-// The rename dialog: template, start number and two switches, the live preview of the new names
+// The rename dialog: template, start number and two switches, find and replace with their three
+// switches, the letter case of the name and of the extension, the live preview of the new names
 // and the Preview button.
 #pragma once
 
@@ -17,7 +18,8 @@ using DialogItems = std::array<far::FarDialogItem, far::kDialogItemCount>;
 
 // Expands the item table into host records (texts resolved through the host).
 void BuildDialogItems(const HostApi& host, DialogItems& items);
-// Puts the options into the items; item 7 offers the switch only when descriptions are shown.
+// Puts the options into the items; item 7 offers the switch only when descriptions are shown. Each
+// letter case group has exactly one radio button selected.
 void FillDialogItems(const HostApi& host, DialogItems& items, const RenameOptions& options,
                      bool descriptionsShown);
 // Shows the dialog; the index of the closing item or -1.

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "far/HostConventions.hpp"
+#include "naming/NameTemplate.hpp"
 #include "ports/Messages.hpp"
 #include "preview/DialogLayout.hpp"
 #include "run/RenameRun.hpp"

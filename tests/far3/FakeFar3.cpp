@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "platform/win32/WindowsPrelude.hpp"
 #include "plugin/far3/Far3Exports.hpp"
@@ -253,6 +254,49 @@ struct Far3Services {
         return reinterpret_cast<far3::HANDLE>(&g_far->running_);
     }
 
+    // The radio buttons next to `index`, up to an item of another kind on either side, are its
+    // group: selecting it clears the others, as FAR does.
+    static std::pair<std::size_t, std::size_t> RadioGroup(const std::vector<Far3ShownItem>& items,
+                                                          std::size_t index) {
+        const auto isRadio = [&items](std::size_t i) {
+            return i < items.size() && items[i].type == far3::DI_RADIOBUTTON;
+        };
+        std::size_t first = index;
+        while (first > 0 && isRadio(first - 1))
+            --first;
+        std::size_t end = index;
+        while (isRadio(end))
+            ++end;
+        return {first, end};
+    }
+    static void SelectRadio(std::vector<Far3ShownItem>& items, std::size_t index) {
+        const auto [first, end] = RadioGroup(items, index);
+        for (std::size_t i = first; i < end; ++i)
+            items[i].selected = i == index ? 1 : 0;
+    }
+
+    // Radio buttons the answer selected: each is selected as FAR does, or, with a procedure, told to
+    // it as a click while the old mark still stands, and moved only when the procedure agrees.
+    static void ClickRadios(far3::HANDLE dialog, const std::vector<Far3ShownItem>& before) {
+        FakeFar3& host = *g_far;
+        for (std::size_t i = 0; i < host.running_.size(); ++i) {
+            if (host.running_[i].type != far3::DI_RADIOBUTTON || host.running_[i].selected == 0 ||
+                before[i].selected != 0)
+                continue;
+            if (host.procedure_) {
+                const auto [first, end] = RadioGroup(host.running_, i);
+                for (std::size_t j = first; j < end; ++j) {
+                    if (j != i)
+                        host.running_[j].selected = before[j].selected;
+                }
+                if (!host.procedure_(dialog, far3::DN_BTNCLICK, static_cast<intptr_t>(i),
+                                     reinterpret_cast<void*>(intptr_t{1})))
+                    continue;
+            }
+            SelectRadio(host.running_, i);
+        }
+    }
+
     // The answers typed into a dialog with a procedure: each changed field or switch is told to
     // it as FAR tells a keystroke, then the dialog idles until the procedure changes nothing more.
     static void TypeAnswers(far3::HANDLE dialog) {
@@ -262,6 +306,7 @@ struct Far3Services {
         const std::vector<Far3ShownItem> before = host.running_;
         if (host.answer)
             host.answer(host.running_);
+        ClickRadios(dialog, before);
         for (std::size_t i = 0; i < host.running_.size(); ++i) {
             const Far3ShownItem& item = host.running_[i];
             if (item.type == far3::DI_EDIT && item.data != before[i].data) {
@@ -291,10 +336,13 @@ struct Far3Services {
 
     static intptr_t VELMORA_FAR3_API DialogRun(far3::HANDLE dialog) {
         EXPECT_EQ(dialog, &g_far->running_);
-        if (g_far->procedure_)
+        if (g_far->procedure_) {
             TypeAnswers(dialog);
-        else if (g_far->answer)
+        } else if (g_far->answer) {
+            const std::vector<Far3ShownItem> before = g_far->running_;
             g_far->answer(g_far->running_);
+            ClickRadios(dialog, before);
+        }
         g_far->dialogTexts_.clear();
         for (const Far3ShownItem& item : g_far->running_)
             g_far->dialogTexts_.push_back(WideOf(item.data));
@@ -356,6 +404,13 @@ struct Far3Services {
         }
         if (message == far3::DM_GETCHECK)
             return g_far->running_[index].selected;
+        if (message == far3::DM_SETCHECK) {
+            if (g_far->running_[index].type == far3::DI_RADIOBUTTON)
+                SelectRadio(g_far->running_, index);
+            else
+                g_far->running_[index].selected = reinterpret_cast<intptr_t>(param2);
+            return 1;
+        }
         return 0;
     }
 

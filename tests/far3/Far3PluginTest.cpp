@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "far/HostConventions.hpp"
 #include "far3/FakeFar3.hpp"
 #include "platform/win32/WindowsPrelude.hpp"
 #include "plugin/far3/Far3Exports.hpp"
 #include "plugin/far3/Far3Guids.hpp"
 #include "ports/Messages.hpp"
+#include "settings/Settings.hpp"
 
 namespace velmora::test {
 namespace {
@@ -105,11 +107,23 @@ TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
         host.columns = L"N,S";  // no descriptions column: no switch for them
         host.settings["velmora"] = {far3::FST_STRING, 0, L"X_%#"};
         host.settings["WithoutZero"] = {far3::FST_QWORD, 1, L""};
+        host.settings["Find"] = {far3::FST_STRING, 0, L"\u0444\u043E\u0442\u043E"};  // фото
+        host.settings["ReplaceWith"] = {far3::FST_STRING, 0, L"img"};
+        host.settings["MatchCase"] = {far3::FST_QWORD, 1, L""};
+        host.settings["NameCase"] = {far3::FST_QWORD, kCaseLower, L""};
+        host.settings["ExtensionCase"] = {far3::FST_QWORD, kCaseTitle, L""};
         host.dialogExit = closedBy;
         host.answer = [](std::vector<Far3ShownItem>& items) {
             items[2].data = "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE_%#";  // Фото_%#
             items[3].data = "007";
             items[6].selected = 0;
+            items[far::kDialogFindItem].data = "\xD1\x85";  // х: no name holds it, the run renames as before
+            items[far::kDialogReplaceItem].data = "";
+            items[far::kDialogRegexItem].selected = 1;
+            items[far::kDialogMatchCaseItem].selected = 0;
+            // Selected as a user does, one in each group; the new name has no extension.
+            items[far::kDialogNameCaseFirstItem + kCaseUnchanged].selected = 1;
+            items[far::kDialogExtensionCaseFirstItem + kCaseUpper].selected = 1;
         };
         EXPECT_EQ(host.Open(), nullptr);
 
@@ -118,10 +132,11 @@ TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
         EXPECT_TRUE(SameGuid(dialog.id, kDialogGuid));
         EXPECT_EQ(dialog.help, "EnterVelmora");
         EXPECT_EQ(std::vector<std::intptr_t>({dialog.x1, dialog.y1, dialog.x2, dialog.y2}),
-                  std::vector<std::intptr_t>({-1, -1, 59, 20}));
+                  std::vector<std::intptr_t>({-1, -1, 78, 24}));
         const std::vector<Far3ShownItem>& items = dialog.items;
-        ASSERT_EQ(items.size(), 20u);
-        const int types[] = {3, 0, 4, 4, 0, 0, 8, 0, 0, 7, 7, 7, 0, 0, 0, 0, 0, 0, 0, 0};
+        ASSERT_EQ(items.size(), 37u);
+        const int types[] = {3, 0, 4, 4, 0, 0, 8, 0, 0, 7, 7, 7, 0, 0, 0, 0, 0, 0, 0,
+                             0, 0, 4, 0, 4, 8, 8, 8, 0, 9, 9, 9, 9, 0, 9, 9, 9, 9};
         for (std::size_t i = 0; i < items.size(); ++i)
             EXPECT_EQ(items[i].type, types[i]) << i;
         EXPECT_EQ(items[2].data, "X_%#");
@@ -135,6 +150,16 @@ TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
         EXPECT_EQ(items[6].data, T(MWithoutZero));
         EXPECT_EQ(items[7].data, "");
         EXPECT_EQ(items[9].data, T(MOk));
+        EXPECT_EQ(items[far::kDialogFindItem].data, "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE");
+        EXPECT_EQ(items[far::kDialogFindItem].history, "Velmora_Find");
+        EXPECT_EQ(items[far::kDialogReplaceItem].data, "img");
+        EXPECT_EQ(items[far::kDialogReplaceItem].history, "Velmora_Replace");
+        EXPECT_EQ(items[far::kDialogMatchCaseItem].selected, 1);
+        EXPECT_EQ(items[far::kDialogRegexItem].selected, 0);
+        for (std::uint32_t i = 0; i < kCaseCount; ++i) {
+            EXPECT_EQ(items[far::kDialogNameCaseFirstItem + i].selected, i == kCaseLower ? 1 : 0) << i;
+            EXPECT_EQ(items[far::kDialogExtensionCaseFirstItem + i].selected, i == kCaseTitle ? 1 : 0) << i;
+        }
 
         if (closedBy == 9) {
             EXPECT_EQ(host.settings["velmora"].text, L"\u0424\u043E\u0442\u043E_%#");
@@ -142,9 +167,16 @@ TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
             EXPECT_EQ(host.settings["WithoutZero"].type, far3::FST_QWORD);
             EXPECT_EQ(host.settings["WithoutZero"].number, 0u);
             EXPECT_EQ(host.settings["SaveDescription"].type, far3::FST_QWORD);
+            EXPECT_EQ(host.settings["Find"].text, L"\u0445");
+            EXPECT_EQ(host.settings["ReplaceWith"].text, L"");
+            EXPECT_EQ(host.settings["RegularExpression"].number, 1u);
+            EXPECT_EQ(host.settings["MatchCase"].number, 0u);
+            // Each group took its own click.
+            EXPECT_EQ(host.settings["NameCase"].number, kCaseUnchanged);
+            EXPECT_EQ(host.settings["ExtensionCase"].number, kCaseUpper);
             EXPECT_EQ(folder.Names(), std::vector<std::string>{"\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE_007"});
         } else {
-            EXPECT_EQ(host.settings.size(), 2u);
+            EXPECT_EQ(host.settings.size(), 7u);
             EXPECT_EQ(host.settings["velmora"].text, L"X_%#");
             EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.txt"});
         }

@@ -87,6 +87,17 @@ struct FakeHostServices {
     }
 };
 
+void SelectRadioButton(far::FarDialogItem* items, int count, int index) {
+    const auto isRadio = [&](int i) { return i >= 0 && i < count && items[i].Type == far::DI_RADIOBUTTON; };
+    if (!isRadio(index))
+        return;
+    int first = index;
+    while (isRadio(first - 1))
+        --first;
+    for (int i = first; isRadio(i); ++i)
+        items[i].Selected = i == index ? 1 : 0;
+}
+
 FakeHost::FakeHost(std::string rootKey) : rootKey_(std::move(rootKey)) {
     g_current = this;
     info_.StructSize = static_cast<int>(sizeof info_);

@@ -33,6 +33,10 @@ struct RecordedControl {
     }
 };
 
+// The user selects radio button `index` as FAR lets them: the radio buttons next to it, up to an
+// item of another kind on either side, are its group, and every other one of them is cleared.
+void SelectRadioButton(far::FarDialogItem* items, int count, int index);
+
 class FakeHost {
 public:
     explicit FakeHost(std::string rootKey = "Software\\Far\\Plugins");

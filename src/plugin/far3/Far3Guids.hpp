@@ -37,6 +37,8 @@ constexpr far3::GUID kProgressGuid = {
 //   UndoBatch    {7025A5C1-F0BF-4F1F-9C1A-A447903E97ED} (the undo's question)
 //   UndoLeft     {E68DF55B-A8BF-4AD4-8092-E769EB0EB922}
 //   UndoNothing  {429AE5F9-2DB1-4739-9523-1BC563E2920D}
+//   BadExpression {2F126468-2E61-48E8-AF08-8135159703DB} (the dialog's find does not compile)
+//   BadName      {6315861C-89D6-42D7-9103-5331C00AC836}
 //   (none: the description file cannot be replaced) {2E812E9B-BB31-4DA3-9BD4-61BE7C910987}
 const far3::GUID& WarningGuid(const char* helpTopic);
 

@@ -1,6 +1,7 @@
 #include "plugin/far3/Far3Host.hpp"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -43,6 +44,8 @@ int TypeOf(DialogItemKind kind) {
             return far3::DI_CHECKBOX;
         case DialogItemKind::Button:
             return far3::DI_BUTTON;
+        case DialogItemKind::RadioButton:
+            return far3::DI_RADIOBUTTON;
         case DialogItemKind::Text:
             break;
     }
@@ -89,6 +92,82 @@ private:
 std::string EditText(const DialogHandle& dialog, int item) {
     const auto* text = reinterpret_cast<const wchar_t*>(dialog.Send(far3::DM_GETCONSTTEXTPTR, item));
     return std::string(OptionTextPrefix(ToUtf8(text), kOptionTextCapacity - 1, true));
+}
+
+bool IsChecked(const DialogHandle& dialog, int item) {
+    return dialog.Send(far3::DM_GETCHECK, item) == far3::BSTATE_CHECKED;
+}
+
+constexpr int kCaseGroups[] = {far::kDialogNameCaseFirstItem, far::kDialogExtensionCaseFirstItem};
+
+// The first radio button of the letter case group that holds `item`; -1 for any other item.
+int CaseGroupOf(std::intptr_t item) {
+    for (const int first : kCaseGroups) {
+        if (item >= first && item < first + static_cast<int>(kCaseCount))
+            return first;
+    }
+    return -1;
+}
+
+// The letter case whose radio button is selected; none selected leaves the letters alone.
+template <typename IsSelected>
+std::uint32_t SelectedCase(int first, IsSelected isSelected) {
+    for (std::uint32_t i = 0; i < kCaseCount; ++i) {
+        if (isSelected(first + static_cast<int>(i)))
+            return i;
+    }
+    return kCaseUnchanged;
+}
+
+// The answers after OK or Preview, into `options`; the run's save flag into *save.
+void ReadAnswers(const DialogHandle& dialog, bool descriptionsShown, RenameOptions& options, bool* save) {
+    options.Mask = EditText(dialog, far::kDialogTemplateItem);
+    options.StartNumber = EditText(dialog, far::kDialogStartNumberItem);
+    options.WithoutZero = IsChecked(dialog, far::kDialogWithoutZeroItem) ? 1 : 0;
+    *save = false;
+    if (descriptionsShown) {
+        options.SaveDescription = IsChecked(dialog, far::kDialogSaveDescriptionItem) ? 1 : 0;
+        *save = options.SaveDescription != 0;
+    }
+    RuleOptions& rules = options.Rules;
+    rules.Find = EditText(dialog, far::kDialogFindItem);
+    rules.Replace = EditText(dialog, far::kDialogReplaceItem);
+    rules.Regex = IsChecked(dialog, far::kDialogRegexItem) ? 1 : 0;
+    rules.MatchCase = IsChecked(dialog, far::kDialogMatchCaseItem) ? 1 : 0;
+    rules.FirstOnly = IsChecked(dialog, far::kDialogFirstOnlyItem) ? 1 : 0;
+    const auto selected = [&dialog](int item) { return IsChecked(dialog, item); };
+    rules.NameCase = SelectedCase(far::kDialogNameCaseFirstItem, selected);
+    rules.ExtensionCase = SelectedCase(far::kDialogExtensionCaseFirstItem, selected);
+}
+
+using Far3Items = std::array<far3::FarDialogItem, far::kDialogItemCount>;
+using Far3Texts = std::array<std::wstring, far::kDialogItemCount>;
+
+// The options as the dialog's fields show them (the descriptions switch only where it is offered).
+void PutAnswers(const RenameOptions& options, bool descriptionsShown, Far3Items& items, Far3Texts& texts) {
+    texts[far::kDialogTemplateItem] = Wide(options.Mask);
+    texts[far::kDialogStartNumberItem] = Wide(options.StartNumber);
+    items[far::kDialogWithoutZeroItem].Selected = options.WithoutZero != 0;
+    if (descriptionsShown)
+        items[far::kDialogSaveDescriptionItem].Selected = options.SaveDescription != 0;
+    const RuleOptions& rules = options.Rules;
+    texts[far::kDialogFindItem] = Wide(rules.Find);
+    texts[far::kDialogReplaceItem] = Wide(rules.Replace);
+    items[far::kDialogRegexItem].Selected = rules.Regex != 0;
+    items[far::kDialogMatchCaseItem].Selected = rules.MatchCase != 0;
+    items[far::kDialogFirstOnlyItem].Selected = rules.FirstOnly != 0;
+    const std::uint32_t cases[] = {rules.NameCase, rules.ExtensionCase};
+    for (std::size_t group = 0; group < 2; ++group) {
+        // A value the store should never hold leaves the letters as they are.
+        const std::uint32_t chosen = cases[group] < kCaseCount ? cases[group] : kCaseUnchanged;
+        for (std::uint32_t i = 0; i < kCaseCount; ++i)
+            items[kCaseGroups[group] + static_cast<int>(i)].Selected = i == chosen;
+    }
+}
+
+PlanAnswers AnswersOf(const RenameOptions& options, bool descriptionsShown) {
+    return PlanAnswers{options.Mask, options.StartNumber, options.WithoutZero != 0,
+                       descriptionsShown && options.SaveDescription != 0, options.Rules};
 }
 
 }  // namespace
@@ -242,24 +321,37 @@ void ShowPreview(const Far3LiveDialog& live, far3::HANDLE dialog) {
     SetText(live, dialog, far::kDialogSummaryItem, live.preview->Summary());
 }
 
+bool CheckOf(const Far3LiveDialog& live, far3::HANDLE dialog, int item, int changed, void* state) {
+    return changed == item
+               ? reinterpret_cast<std::intptr_t>(state) == far3::BSTATE_CHECKED
+               : live.info.SendDlgMessage(dialog, far3::DM_GETCHECK, item, nullptr) == far3::BSTATE_CHECKED;
+}
+
 // The answers as they stand after the change FAR reports (the edit's record, or the switch's new
-// state, in `state`).
+// state, in `state`). A radio button just clicked is the selected one of its group: FAR moves the
+// mark only after the procedure has answered.
 void Refresh(const Far3LiveDialog& live, far3::HANDLE dialog, int changed, void* state) {
     PlanAnswers answers;
     answers.mask = TextOf(live, dialog, far::kDialogTemplateItem, changed, state);
     answers.startNumber = TextOf(live, dialog, far::kDialogStartNumberItem, changed, state);
-    answers.withoutZero =
-        changed == far::kDialogWithoutZeroItem
-            ? reinterpret_cast<std::intptr_t>(state) == far3::BSTATE_CHECKED
-            : live.info.SendDlgMessage(dialog, far3::DM_GETCHECK, far::kDialogWithoutZeroItem, nullptr) ==
-                  far3::BSTATE_CHECKED;
+    answers.withoutZero = CheckOf(live, dialog, far::kDialogWithoutZeroItem, changed, state);
     // A run that saves descriptions keeps the description file under its name.
     answers.saveDescriptions =
-        live.descriptionsShown &&
-        (changed == far::kDialogSaveDescriptionItem
-             ? reinterpret_cast<std::intptr_t>(state) == far3::BSTATE_CHECKED
-             : live.info.SendDlgMessage(dialog, far3::DM_GETCHECK, far::kDialogSaveDescriptionItem,
-                                        nullptr) == far3::BSTATE_CHECKED);
+        live.descriptionsShown && CheckOf(live, dialog, far::kDialogSaveDescriptionItem, changed, state);
+    RuleOptions& rules = answers.rules;
+    rules.Find = TextOf(live, dialog, far::kDialogFindItem, changed, state);
+    rules.Replace = TextOf(live, dialog, far::kDialogReplaceItem, changed, state);
+    rules.Regex = CheckOf(live, dialog, far::kDialogRegexItem, changed, state) ? 1 : 0;
+    rules.MatchCase = CheckOf(live, dialog, far::kDialogMatchCaseItem, changed, state) ? 1 : 0;
+    rules.FirstOnly = CheckOf(live, dialog, far::kDialogFirstOnlyItem, changed, state) ? 1 : 0;
+    const int clickedGroup = CaseGroupOf(changed);
+    const auto selected = [&](int item) {
+        if (clickedGroup >= 0 && CaseGroupOf(item) == clickedGroup)
+            return item == changed;
+        return live.info.SendDlgMessage(dialog, far3::DM_GETCHECK, item, nullptr) == far3::BSTATE_CHECKED;
+    };
+    rules.NameCase = SelectedCase(far::kDialogNameCaseFirstItem, selected);
+    rules.ExtensionCase = SelectedCase(far::kDialogExtensionCaseFirstItem, selected);
     live.preview->SetAnswers(std::move(answers));
     ShowPreview(live, dialog);
 }
@@ -269,11 +361,14 @@ std::intptr_t VELMORA_FAR3_API PreviewProcedure(far3::HANDLE dialog, std::intptr
     const Far3LiveDialog& live = *g_far3Dialog;
     switch (message) {
         case far3::DN_EDITCHANGE:
-            if (param1 == far::kDialogTemplateItem || param1 == far::kDialogStartNumberItem)
+            if (param1 == far::kDialogTemplateItem || param1 == far::kDialogStartNumberItem ||
+                param1 == far::kDialogFindItem || param1 == far::kDialogReplaceItem)
                 Refresh(live, dialog, static_cast<int>(param1), param2);
             break;
         case far3::DN_BTNCLICK:
-            if (param1 == far::kDialogWithoutZeroItem || param1 == far::kDialogSaveDescriptionItem)
+            if (param1 == far::kDialogWithoutZeroItem || param1 == far::kDialogSaveDescriptionItem ||
+                param1 == far::kDialogRegexItem || param1 == far::kDialogMatchCaseItem ||
+                param1 == far::kDialogFirstOnlyItem || CaseGroupOf(param1) >= 0)
                 Refresh(live, dialog, static_cast<int>(param1), param2);
             break;
         case far3::DN_ENTERIDLE:
@@ -319,9 +414,9 @@ bool Far3Host::ShowPlanMenu(const PlanAnswers& answers) {
 }
 
 bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) {
-    std::array<far3::FarDialogItem, far::kDialogItemCount> items{};
-    std::array<std::wstring, far::kDialogItemCount> texts;
-    std::array<std::wstring, far::kDialogItemCount> histories;
+    Far3Items items{};
+    Far3Texts texts;
+    Far3Texts histories;
     for (int i = 0; i < far::kDialogItemCount; ++i) {
         const DialogRow& row = kDialogRows[i];
         texts[i] = Wide(row.textId >= 0 ? GetText(row.textId) : row.text);
@@ -337,18 +432,14 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
             item.History = histories[i].c_str();
         }
     }
-    texts[far::kDialogTemplateItem] = Wide(options.Mask);
-    texts[far::kDialogStartNumberItem] = Wide(options.StartNumber);
-    items[far::kDialogWithoutZeroItem].Selected = options.WithoutZero != 0;
-    far3::FarDialogItem& saveItem = items[far::kDialogSaveDescriptionItem];
     if (descriptionsShown) {
         texts[far::kDialogSaveDescriptionItem] = Wide(GetText(MSaveDescriptions));
-        saveItem.Selected = options.SaveDescription != 0;
     } else {
         // No descriptions column: nothing to save, so no switch is offered.
-        saveItem.Type = far3::DI_TEXT;
+        items[far::kDialogSaveDescriptionItem].Type = far3::DI_TEXT;
         texts[far::kDialogSaveDescriptionItem].clear();
     }
+    PutAnswers(options, descriptionsShown, items, texts);
 
     std::unique_ptr<LivePreview> preview;
     if (context_)
@@ -356,10 +447,7 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
     const std::wstring helpTopic = Wide(far::kDialogHelpTopic);
     for (;;) {
         if (preview) {
-            preview->SetAnswers(PlanAnswers{ToUtf8(texts[far::kDialogTemplateItem].c_str()),
-                                            ToUtf8(texts[far::kDialogStartNumberItem].c_str()),
-                                            items[far::kDialogWithoutZeroItem].Selected != 0,
-                                            descriptionsShown && saveItem.Selected != 0});
+            preview->SetAnswers(AnswersOf(options, descriptionsShown));
             for (int i = 0; i < far::kDialogListLines; ++i) {
                 const auto line = static_cast<std::size_t>(i);
                 texts[far::kDialogListFirstItem + i] =
@@ -381,27 +469,23 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
         g_far3Dialog = previous;
         if (result != far::kDialogOkItem && result != far::kDialogPreviewItem)
             return false;
-        options.Mask = EditText(dialog, far::kDialogTemplateItem);
-        options.StartNumber = EditText(dialog, far::kDialogStartNumberItem);
-        options.WithoutZero =
-            dialog.Send(far3::DM_GETCHECK, far::kDialogWithoutZeroItem) == far3::BSTATE_CHECKED;
-        *save = false;
-        if (descriptionsShown) {
-            options.SaveDescription =
-                dialog.Send(far3::DM_GETCHECK, far::kDialogSaveDescriptionItem) == far3::BSTATE_CHECKED;
-            *save = options.SaveDescription != 0;
+        ReadAnswers(dialog, descriptionsShown, options, save);
+        const PlanAnswers answers = AnswersOf(options, descriptionsShown);
+        std::string problem;
+        if (preview) {
+            preview->SetAnswers(answers);
+            problem = preview->RulesProblem();
         }
-        if (result == far::kDialogOkItem)
+        if (!problem.empty()) {
+            // Nothing runs and nothing is stored: the dialog comes back as the user left it.
+            ShowWarning("BadExpression", {GetText(MWarningTitle), GetText(MBadExpression), problem.c_str(),
+                                          GetText(MWarningButton)});
+        } else if (result == far::kDialogOkItem || ShowPlanMenu(answers)) {
+            // Preview: Enter in the plan's list answers as OK does.
             return true;
-        // Preview: Enter in the plan's list answers as OK does; Esc shows the dialog again as the
-        // user left it.
-        if (ShowPlanMenu(PlanAnswers{options.Mask, options.StartNumber, options.WithoutZero != 0, *save}))
-            return true;
-        texts[far::kDialogTemplateItem] = Wide(options.Mask);
-        texts[far::kDialogStartNumberItem] = Wide(options.StartNumber);
-        items[far::kDialogWithoutZeroItem].Selected = options.WithoutZero != 0;
-        if (descriptionsShown)
-            saveItem.Selected = options.SaveDescription != 0;
+        }
+        // Esc in the plan's list, or answers that cannot run: the dialog again, as the user left it.
+        PutAnswers(options, descriptionsShown, items, texts);
     }
 }
 
