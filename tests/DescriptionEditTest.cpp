@@ -99,11 +99,11 @@ TEST(DescriptionEdit, UntouchedLinesComeThroughByteForByte) {
          "README.TXT Doc\r\n",
          {{"readme.txt", "r.txt", "Doc"}},
          "r.txt Doc\r\n"},
-        {"far2l does not: the panel's text goes in a new line",
+        {"and so does far2l",
          HostText::Utf8,
          "README.TXT Doc",
          {{"readme.txt", "r.txt", "Doc"}},
-         "README.TXT Doc\r\nr.txt Doc\r\n"},
+         "r.txt Doc"},
         {"a trailing dot is left out of lines",
          HostText::Oem,
          "notes Note\r\nREADME. Read\r\n",
@@ -115,6 +115,39 @@ TEST(DescriptionEdit, UntouchedLinesComeThroughByteForByte) {
          {{"a", "b c", "from the panel"}, {"d", "e", nullptr}, {"f", "g", ""}},
          "\"b c\" from the panel\r\n"},
         {"nothing described was renamed", HostText::Utf8, "a A\r\n", {{"z", "y", nullptr}}, std::nullopt},
+    };
+    for (const Case& c : cases)
+        Check(c);
+}
+
+// The renamed file's line is the one the host shows for it, and it alone names the new name after.
+TEST(DescriptionEdit, RenamedFileShowsItsOwnLine) {
+    const Case cases[] = {
+        {"a line of another letter case moves, on far2l too",
+         HostText::Utf8,
+         "A.JPG upper\r\n",
+         {{"a.jpg", "b.jpg", "upper"}},
+         "b.jpg upper\r\n"},
+        {"a stale line of the new name goes",
+         HostText::Utf8,
+         "b.jpg orphan\r\na.jpg mine\r\n",
+         {{"a.jpg", "b.jpg", "mine"}},
+         "b.jpg mine\r\n"},
+        {"so with a counter",
+         HostText::Oem,
+         "n1.txt old1\r\nx.txt X\r\n",
+         {{"x.txt", "n1.txt", "X"}},
+         "n1.txt X\r\n"},
+        {"and for a file without a line, continuation lines with it",
+         HostText::Unicode,
+         "b.jpg orphan\r\n  more\r\n\r\nc C",
+         {{"a.jpg", "b.jpg", nullptr}},
+         "\r\nc C"},
+        {"a line a rename of the batch claimed is not stale",
+         HostText::Oem,
+         "b B\r\na A\r\nb dup\r\n",
+         {{"b", "c", "B"}, {"a", "b", "A"}},
+         "c B\r\nb A\r\n"},
     };
     for (const Case& c : cases)
         Check(c);

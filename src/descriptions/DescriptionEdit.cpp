@@ -77,8 +77,7 @@ DescriptionCodePage CodePageOfMark(std::string_view start) {
     return DescriptionCodePage::Plain;
 }
 
-DescriptionEdit::DescriptionEdit(HostText text, const CodePage* oem)
-    : host_(text), oem_(oem), fold_(text != HostText::Utf8) {}
+DescriptionEdit::DescriptionEdit(HostText text, const CodePage* oem) : host_(text), oem_(oem) {}
 
 bool DescriptionEdit::Load(std::optional<std::string> bytes) {
     if (!bytes) {
@@ -155,7 +154,7 @@ void DescriptionEdit::Index() {
     slots_.assign(size, 0);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         Entry& entry = entries_[i];
-        entry.hash = far::NameHash(NameOf(entry), fold_);
+        entry.hash = far::NameHash(NameOf(entry), true);
         const std::uint64_t tag = entry.hash >> 32;
         std::size_t at = static_cast<std::size_t>(entry.hash) & (size - 1);
         for (; slots_[at] != 0; at = (at + 1) & (size - 1)) {
@@ -180,13 +179,12 @@ DescriptionEdit::Entry* DescriptionEdit::Find(std::string_view key) {
         return next;
     if (!indexed_)
         Index();
-    const std::uint64_t hash = far::NameHash(key, fold_);
+    const std::uint64_t hash = far::NameHash(key, true);
     const std::uint64_t tag = hash >> 32;
     const std::size_t mask = slots_.size() - 1;
-    // The exact spelling first, then (on the hosts that ignore it) another letter case.
+    // The exact spelling first, then another letter case: every host, far2l too, shows a line
+    // of another letter case for a file that has none of its own.
     for (const bool folded : {false, true}) {
-        if (folded && !fold_)
-            break;
         for (std::size_t at = static_cast<std::size_t>(hash) & mask; slots_[at] != 0; at = (at + 1) & mask) {
             if (slots_[at] >> 32 != tag)
                 continue;
@@ -240,6 +238,25 @@ DescriptionEdit::Stored DescriptionEdit::Store(std::string_view hostText, std::s
     return stored;
 }
 
+void DescriptionEdit::AddTarget(std::string_view newName, const Stored* written) {
+    if (undecided_ && HasNonAscii(newName))
+        Decide();
+    const auto add = [&](std::string_view spelling) {
+        // Mostly the name just written for the line: its bytes serve again.
+        if (written && std::string_view(names_).substr(written->at, written->size) == spelling) {
+            targets_.push_back(*written);
+            return;
+        }
+        targets_.push_back(Stored{static_cast<std::uint32_t>(names_.size()),
+                                  static_cast<std::uint32_t>(spelling.size()), false});
+        names_.append(spelling);
+    };
+    // In a file read in the OEM code page, by its OEM bytes and, as FindLine does, by its own.
+    if (text_ == Text::Oem && oem_ && HasNonAscii(newName) && oem_->Encode(newName, &scratch_))
+        add(scratch_);
+    add(newName);
+}
+
 void DescriptionEdit::Renamed(std::string_view oldName, std::string_view newName,
                               const char* panelDescription) {
     Entry* entry = FindLine(oldName);
@@ -249,21 +266,95 @@ void DescriptionEdit::Renamed(std::string_view oldName, std::string_view newName
             entry = FindLine(variant);
     }
     // One trailing dot goes: the host reads "name" and "name." as the same file.
-    if (newName.size() > 1 && newName.back() == '.')
-        newName.remove_suffix(1);
+    const std::string_view written =
+        newName.size() > 1 && newName.back() == '.' ? newName.substr(0, newName.size() - 1) : newName;
+    const Stored* stored = nullptr;
     if (entry) {
         entry->claimed = true;
         next_ = static_cast<std::size_t>(entry - entries_.data()) + 1;
         const std::string_view line = Working().substr(entry->lineBegin, entry->lineEnd - entry->lineBegin);
-        claims_.push_back(Claim{entry->lineBegin, entry->tokenEnd, Store(newName, line)});
-        return;
-    }
-    if (panelDescription && panelDescription[0] != '\0') {
+        claims_.push_back(Claim{entry->lineBegin, entry->tokenEnd, Store(written, line)});
+        stored = &claims_.back().name;
+    } else if (panelDescription && panelDescription[0] != '\0') {
         Added added;
-        added.name = Store(newName, std::string_view());
+        added.name = Store(written, std::string_view());
         added.description = Store(panelDescription, std::string_view());
         added_.push_back(added);
+        stored = &added_.back().name;
     }
+    // On Windows the file itself loses that dot, so lines of the name without it are the stale
+    // ones; on far2l's file systems "name." is a name of its own, and "name" another file's.
+    AddTarget(host_ != HostText::Utf8 ? written : newName, stored);
+    settled_ = false;
+}
+
+std::size_t DescriptionEdit::RecordEnd(const Entry& entry) const {
+    const std::string_view text = Working();
+    std::size_t pos = entry.lineBegin;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    NextLine(text, &pos, &begin, &end);
+    std::size_t recordEnd = std::min(pos, text.size());
+    // Continuation lines belong to it, also after an empty line; empty lines after its last stay.
+    while (NextLine(text, &pos, &begin, &end)) {
+        const DescriptionLine line = ParseDescriptionLine(text, begin, end);
+        if (line.kind == DescriptionLine::Named)
+            break;
+        if (line.kind == DescriptionLine::Continuation)
+            recordEnd = std::min(pos, text.size());
+    }
+    return recordEnd;
+}
+
+void DescriptionEdit::Settle() {
+    if (settled_)
+        return;
+    settled_ = true;
+    stale_.clear();
+    // Lines no rename reached are read now; a file renamed in its own order has claimed them all
+    // by the end, and then nothing more is done.
+    while (!indexed_ && ParseNext()) {
+    }
+    if (std::all_of(entries_.begin(), entries_.end(), [](const Entry& e) { return e.claimed; }))
+        return;
+    // The lines nobody claimed, in file order, against a small table of the new names (not the
+    // lines' table, which a look-up of each new name would miss the cache in): by first byte and
+    // length before any hash, so that lines of other names cost no hash.
+    const std::string_view stored(names_);
+    const auto spelling = [&](const Stored& target) { return stored.substr(target.at, target.size); };
+    std::vector<std::uint64_t> filter(256, 0);
+    std::size_t size = 16;
+    while (size < targets_.size() * 2)
+        size *= 2;
+    std::vector<std::uint32_t> table(size, 0);
+    const std::size_t mask = size - 1;
+    for (std::size_t t = 0; t < targets_.size(); ++t) {
+        const std::string_view name = spelling(targets_[t]);
+        if (name.empty())
+            continue;
+        filter[static_cast<unsigned char>(name[0])] |= 1ull << (name.size() & 63);
+        std::size_t at = static_cast<std::size_t>(far::NameHash(name, false)) & mask;
+        while (table[at] != 0)
+            at = (at + 1) & mask;
+        table[at] = static_cast<std::uint32_t>(t + 1);
+    }
+    for (const Entry& entry : entries_) {
+        const std::string_view name = NameOf(entry);
+        if (entry.claimed || (filter[static_cast<unsigned char>(name[0])] >> (name.size() & 63) & 1) == 0)
+            continue;
+        for (std::size_t at = static_cast<std::size_t>(far::NameHash(name, false)) & mask; table[at] != 0;
+             at = (at + 1) & mask) {
+            if (spelling(targets_[table[at] - 1]) == name) {
+                stale_.push_back(Cut{entry.lineBegin, static_cast<std::uint32_t>(RecordEnd(entry))});
+                break;
+            }
+        }
+    }
+}
+
+bool DescriptionEdit::Changed() {
+    Settle();
+    return !claims_.empty() || !added_.empty() || !stale_.empty();
 }
 
 // The new file on its way out: small appends gather in a buffer handed over once it holds a
@@ -353,7 +444,8 @@ void DescriptionEdit::AppendText(Output& out, std::string_view text) const {
     }
 }
 
-void DescriptionEdit::Render(const std::function<void(std::string_view)>& write) const {
+void DescriptionEdit::Render(const std::function<void(std::string_view)>& write) {
+    Settle();
     const std::string_view text = Working();
     Output out(write, readIn_);
     if (readIn_ == DescriptionCodePage::Utf16Le)
@@ -372,18 +464,33 @@ void DescriptionEdit::Render(const std::function<void(std::string_view)>& write)
     if (!std::is_sorted(inFileOrder.begin(), inFileOrder.end(), byLine))
         std::sort(inFileOrder.begin(), inFileOrder.end(), byLine);
     std::size_t copied = 0;
+    bool lineOpen = false;  // the output so far ends inside a line
+    // A moved line keeps its place; a stale line goes with its continuation lines.
+    auto stale = stale_.begin();
+    const auto cutStale = [&](std::size_t before) {
+        for (; stale != stale_.end() && stale->begin < before; ++stale) {
+            AppendText(out, text.substr(copied, stale->begin - copied));
+            copied = stale->end;
+            lineOpen = false;
+        }
+    };
     for (const Claim* claim : inFileOrder) {
+        cutStale(claim->lineBegin);
         AppendText(out, text.substr(copied, claim->lineBegin - copied));
         AppendToken(out, claim->name);
+        lineOpen = true;
         copied = claim->tokenEnd;
         // A quoted name may have had its description right after the closing quote.
         if (copied < text.size() && !IsDescriptionBlank(text[copied]) && text[copied] != '\r' &&
             text[copied] != '\n')
             out.Append(" ");
     }
+    cutStale(text.size());
     AppendText(out, text.substr(copied));
+    if (copied < text.size())
+        lineOpen = text.back() != '\n';
 
-    if (!added_.empty() && !text.empty() && text.back() != '\n')
+    if (!added_.empty() && lineOpen)
         out.Append("\r\n");
     for (const Added& added : added_) {
         AppendToken(out, added.name);
@@ -396,7 +503,7 @@ void DescriptionEdit::Render(const std::function<void(std::string_view)>& write)
     out.Flush();
 }
 
-std::string DescriptionEdit::Render() const {
+std::string DescriptionEdit::Render() {
     std::string whole;
     Render([&whole](std::string_view piece) { whole.append(piece); });
     return whole;

@@ -40,19 +40,20 @@ public:
     // by FAR 1.x (which has squeezed its names through OEM), UTF-16 that does not convert back.
     bool Load(std::optional<std::string> bytes);
 
-    // An item renamed in the host's text. The line that describes its old name, as the host reads
-    // the file, takes the new name; when the file has none and the panel showed a description
-    // (found elsewhere), a line is added at the end.
+    // An item renamed in the host's text. The line the host shows for its old name (the first of
+    // that exact name, else the first in another ASCII letter case) takes the new name where it
+    // stands; when the file has none and the panel showed a description (found elsewhere), a line
+    // is added at the end. Any other line of the new name goes with the batch's end (see Settle).
     void Renamed(std::string_view oldName, std::string_view newName, const char* panelDescription);
 
     // Whether the file changes at all.
-    bool Changed() const { return !claims_.empty() || !added_.empty(); }
+    bool Changed();
 
     // The new file, handed to `write` in pieces of some 64 KiB (a piece always ends between two
     // characters); unchanged text is handed over where it stands, without a copy.
-    void Render(const std::function<void(std::string_view)>& write) const;
+    void Render(const std::function<void(std::string_view)>& write);
     // The new file, whole.
-    std::string Render() const;
+    std::string Render();
 
 private:
     // How the working text is held.
@@ -86,6 +87,11 @@ private:
         Stored name;
         Stored description;
     };
+    // A stale line with its continuation lines: the stretch of the old file left out.
+    struct Cut {
+        std::uint32_t begin;
+        std::uint32_t end;
+    };
 
     std::string_view Working() const { return std::string_view(file_).substr(base_); }
     bool Same(std::string_view a, std::string_view b, bool folded) const;
@@ -102,6 +108,17 @@ private:
     void Index();
     // Settles whether a file without a mark is UTF-8 through and through (Text::Utf8).
     void Decide();
+    // Keeps the spellings under which a line names a new name in this file, for Settle; `written`
+    // is the name as stored for its line, if any.
+    void AddTarget(std::string_view newName, const Stored* written);
+    // Finds the lines that still name a new name once the batch is over: the renames succeeded,
+    // so no file of that name existed and such a line could only shadow the renamed file's own.
+    // Only lines no rename claimed count: a line claimed by an earlier rename is its file's, and
+    // one a later rename of the batch claims (a file the host matched to it by letter case) is
+    // that file's too, which is why this waits for the batch's end.
+    void Settle();
+    // Where the line of an entry ends with its continuation lines, past the last one's line end.
+    std::size_t RecordEnd(const Entry& entry) const;
     // Keeps host text for the output, in the file's code page where it has a place. The old line
     // it goes into ("" for a new one), when UTF-8 as it stands, keeps UTF-8 names.
     Stored Store(std::string_view hostText, std::string_view line);
@@ -113,7 +130,6 @@ private:
 
     HostText host_;
     const CodePage* oem_;
-    bool fold_;  // names match without regard to ASCII letter case (the Windows hosts)
     DescriptionCodePage readIn_ = DescriptionCodePage::Plain;
     Text text_ = Text::Bytes;
     bool undecided_ = false;  // Oem until Decide() has looked at the file
@@ -132,6 +148,11 @@ private:
     std::vector<std::uint64_t> slots_;
     std::vector<Claim> claims_;
     std::vector<Added> added_;
+    // The new names as lines of this file spell them, in names_; the old lines that Settle found
+    // naming one of them, in file order.
+    std::vector<Stored> targets_;
+    std::vector<Cut> stale_;
+    bool settled_ = true;
     std::string names_;  // the stored names and descriptions
     bool switchToUtf8_ = false;
     std::string scratch_;
