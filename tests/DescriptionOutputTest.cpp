@@ -67,11 +67,25 @@ struct Scene {
         output.Renamed(from, to, panelDescription);
     }
     const std::string& TempName() const { return output.TempName(); }
-    std::vector<std::string> TempFiles() const { return temp.ListNames(); }
+    // The temporary files left, beside the description file or in the temporary directory.
+    std::vector<std::string> TempFiles() const {
+        std::vector<std::string> left;
+        for (const std::string& name : temp.ListNames())
+            left.push_back(temp.PathOf(name));
+        for (const std::string& name : work.ListNames()) {
+            if (name != "Descript.ion")
+                left.push_back(work.PathOf(name));
+        }
+        return left;
+    }
     // The contents of the only temporary file left, or "" when there is not exactly one.
     std::string KeptTempFile() const {
-        const auto names = TempFiles();
-        return names.size() == 1 ? temp.ReadFile(names[0]) : std::string();
+        const auto paths = TempFiles();
+        std::string bytes;
+        std::string error;
+        return paths.size() == 1 && ReadWholeFile(SystemFileSystem(), paths[0], &bytes, &error)
+                   ? bytes
+                   : std::string();
     }
     std::size_t LogIndex(const std::string& entryStart) const {
         const auto& log = files.Log();
@@ -267,6 +281,7 @@ TEST(DescriptionOutput, NoTemporaryDirectory) {
         SCOPED_TRACE(missing);
         Scene scene;
         scene.redirected.tempDirectory = missing ? scene.work.PathOf("missing") + "/" : std::string();
+        scene.files.FailOperation("CreateTempFile", 1);  // and the folder takes no new file
         EXPECT_EQ(scene.Open(), 0);
         // No name was made by this run, so none is shown.
         ExpectBoxes(scene.host.boxes, {Box("DescExist", {T(9), T(13), "", T(17)})});
@@ -280,7 +295,9 @@ TEST(DescriptionOutput, TemporaryDirectoryPointingNowhere) {
     test::TempDir work;
     FakeHost host;
     test::MemoryRegistry registry;
-    const RunContext context = host.Context(SystemFileSystem(), registry);
+    test::FaultyFileSystem files;
+    files.FailOperation("CreateTempFile", 1);  // the folder takes no new file
+    const RunContext context = host.Context(files, registry);
     DescriptionOutput output(context);
     DescriptionFailure failure;
     {
@@ -297,11 +314,71 @@ TEST(DescriptionOutput, TemporaryFileCannotBeOpened) {
     scene.files.FailEvery("OpenForWriting");
     EXPECT_EQ(scene.Open(), 0);
     ASSERT_FALSE(scene.TempName().empty());
-    EXPECT_EQ(scene.TempName().compare(0, scene.temp.Slash().size() + 2, scene.temp.Slash() + "VL"), 0);
+    EXPECT_EQ(scene.TempName().compare(0, scene.work.Slash().size() + 3, scene.work.Slash() + ".VL"), 0);
     ExpectBoxes(scene.host.boxes, {Box("CanNotCreate", {T(9), T(13), scene.TempName(), T(17)})});
     // The empty file made for the name is not left behind.
     EXPECT_TRUE(scene.TempFiles().empty());
     EXPECT_FALSE(scene.output.IsOpen());
+}
+
+// The new file is made beside the old one and put in its place by a rename: the file written is
+// the file in place, never a copy of it (a copy from another volume costs more than the edit).
+// A name from the host's list in Cyrillic, as any other.
+TEST(DescriptionOutput, ReplacedByARenameInItsOwnFolder) {
+    const std::string listed =
+        "\xD0\x9E\xD0\xBF\xD0\xB8\xD1\x81\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5.ion";       // Описание.ion
+    const std::string snapshot = "\xD1\x81\xD0\xBD\xD0\xB8\xD0\xBC\xD0\xBE\xD0\xBA";  // снимок
+    Scene scene;
+    const std::string name = scene.work.PathOf(listed);
+    ASSERT_TRUE(scene.work.WriteFile(listed, "a " + snapshot + "\r\n"));
+    ASSERT_FALSE(scene.output.Open(name));
+    EXPECT_EQ(scene.TempName().compare(0, scene.work.Slash().size() + 3, scene.work.Slash() + ".VL"), 0)
+        << scene.TempName();
+    EXPECT_TRUE(scene.temp.ListNames().empty());
+    // A second name of the file written, to know it again after the replace.
+    std::error_code error;
+    std::filesystem::create_hard_link(scene.TempName(), scene.temp.PathOf("written"), error);
+    ASSERT_FALSE(error) << error.message();
+    scene.Rename("a", "b", snapshot.c_str());
+    EXPECT_EQ(scene.output.Finish().outcome, DescriptionOutcome::Replaced);
+    EXPECT_TRUE(SystemFileSystem().SameFile(scene.temp.PathOf("written"), name));
+    EXPECT_EQ(scene.work.ReadFile(listed), "b " + snapshot + "\r\n");
+    EXPECT_EQ(scene.work.ListNames().size(), 1u);
+    EXPECT_TRUE(scene.host.boxes.empty());
+}
+
+// A folder that takes no new file (read-only, full) still gets its descriptions, through the
+// system's temporary directory.
+TEST(DescriptionOutput, FolderTakingNoNewFileFallsBackOnTheTemporaryDirectory) {
+    namespace fs = std::filesystem;
+    for (const bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly);
+        Scene scene;
+        ASSERT_TRUE(scene.work.WriteFile("Descript.ion", kStale));
+        if (readOnly) {
+            fs::permissions(scene.work.Path(),
+                            fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove);
+            // Where the folder's permissions bind no one (root), there is nothing to test.
+            if (scene.work.WriteFile("probe", "")) {
+                fs::remove(scene.work.PathOf("probe"));
+                fs::permissions(scene.work.Path(), fs::perms::owner_write, fs::perm_options::add);
+                continue;
+            }
+        } else {
+            scene.files.FailOperation("CreateTempFile", 1);
+        }
+        ASSERT_EQ(scene.Open(), 1);
+        EXPECT_EQ(scene.TempName().compare(0, scene.temp.Slash().size() + 2, scene.temp.Slash() + "VL"), 0);
+        scene.Rename("gone.txt", "here.txt", "stale line");
+        const DescriptionResult result = scene.output.Finish();
+        if (readOnly)
+            fs::permissions(scene.work.Path(), fs::perms::owner_write, fs::perm_options::add);
+        // A read-only folder cannot take the new file by any route: the old one stays.
+        EXPECT_EQ(result.outcome, readOnly ? DescriptionOutcome::NotReplaced : DescriptionOutcome::Replaced);
+        EXPECT_EQ(scene.work.ReadFile("Descript.ion"), readOnly ? kStale : "here.txt stale line\r\n");
+        EXPECT_TRUE(scene.TempFiles().empty());
+    }
 }
 
 }  // namespace

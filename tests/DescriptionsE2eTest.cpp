@@ -9,6 +9,7 @@
 
 #include "far/FarAbi.hpp"
 #include "support/Env.hpp"
+#include "support/FaultyFileSystem.hpp"
 #include "support/HostRunner.hpp"
 
 namespace velmora::test {
@@ -150,13 +151,19 @@ TEST(DescriptionsE2e, HostAndPluginChooseTheSameDescriptionFile) {
     EXPECT_EQ(host.Dir().ReadFile(other), "a.txt from " + other + "\r\n");
 }
 
-// No usable temporary directory: the "DescExist" box, nothing renamed, but the options typed
-// into the dialog are stored.
+// No temporary file can be made, beside the description file or in the temporary directory: the
+// "DescExist" box, nothing renamed, but the options typed into the dialog are stored.
 TEST(DescriptionsE2e, NoTemporaryDirectoryRenamesNothing) {
     HostRunner host;
     host.MakeFiles({"a.txt"});
     ScopedTempDirectoryEnv nowhere(host.Dir().PathOf("missing"));
-    HostResult result = host.Run(SaveRun({"a.txt"}, "b.txt"));
+    FaultyFileSystem files;
+    files.FailEvery("CreateTempFile");  // the folder takes no new file either
+    HostResult result;
+    {
+        ScopedFileSystem installed(&files);
+        result = host.Run(SaveRun({"a.txt"}, "b.txt"));
+    }
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.Boxes("DescExist").size(), 1u) << result.err;
     EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"a.txt"});

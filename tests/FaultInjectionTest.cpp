@@ -2,7 +2,7 @@
 // until a run no longer reaches its fault. After each run: one box of the kind the failed operation
 // calls for (or none), every file under exactly one of its two names with its bytes, the
 // description file either untouched or complete for the names the files now have, and no
-// temporary file left unless a box names it.
+// temporary file left (beside it or in the temporary directory) unless a box names it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -116,7 +116,9 @@ const std::map<std::string, std::set<std::string>>& AllowedBoxes() {
         // A description file that cannot be read cannot be edited: it is left as it is.
         {"ReadStart", {"CanNotRead"}},
         {"TempDirectory", {"DescExist"}},
-        {"CreateTempFile", {"DescExist"}},
+        // The folder refusing the file beside the description file sends it to the temporary
+        // directory.
+        {"CreateTempFile", {"none", "DescExist"}},
         {"OpenForWriting", {"CanNotCreate"}},
         {"Write", {"CanNotWrite"}},
         {"Size", {"none"}},
@@ -165,8 +167,14 @@ void CheckRun(const HostRunner& runner, const ScopedTempDirectory& temp, const H
         EXPECT_EQ(dir.ReadFile(name), "content of " + item.oldName);
     }
     const std::vector<std::string> present = dir.ListNames();
-    EXPECT_EQ(std::set<std::string>(present.begin(), present.end()), expectedNames)
-        << "a temporary file or copy was left among the user's files";
+    std::set<std::string> left(present.begin(), present.end());
+    for (const std::string& name : expectedNames)
+        EXPECT_EQ(left.erase(name), 1u) << name;
+    // Nothing else, unless the box names it: the new descriptions kept beside the old file.
+    for (const std::string& name : left) {
+        EXPECT_TRUE(!boxes.empty() && boxes[0].find(name) != std::string::npos)
+            << "a temporary file or copy was left among the user's files: " << name;
+    }
 
     // The description file: untouched, or whole for the names as they are now.
     const std::string descriptions = dir.ReadFile(kDescriptionFile);

@@ -9,20 +9,8 @@
 namespace velmora {
 namespace {
 
-constexpr char kTempPrefix[] = "VL";
-
 DescriptionFailure Failed(DescriptionStep step, const FileResult& result = FileResult::Success()) {
     return DescriptionFailure{step, result.Error()};
-}
-
-// Makes and creates an empty temporary file ("VL" prefix, the system's temporary directory);
-// *destination is untouched when none can be made.
-FileResult MakeTempFileName(FileSystem& files, std::string* destination) {
-    const std::string directory = files.TempDirectory();
-    // An empty directory would put the file in the current directory, among the user's files.
-    if (directory.empty())
-        return FileResult(std::make_error_code(std::errc::no_such_file_or_directory));
-    return files.CreateTempFile(directory, kTempPrefix, destination);
 }
 
 }  // namespace
@@ -51,8 +39,10 @@ DescriptionFailure DescriptionOutput::Open(
                                          descriptionName_.c_str(), host.GetText(MWarningButton)});
         return Failed(DescriptionStep::UnicodeFile);
     }
+    // Beside the description file: where the system's temporary folder is another volume (a
+    // tmpfs /tmp), a replace from there is a copy and costs more than the edit itself.
     std::string name;
-    const FileResult made = MakeTempFileName(files, &name);
+    const FileResult made = CreateTempFileFor(files, descriptionName_, &name);
     if (!made) {
         // No temporary name was made by this run, so the box has none to show.
         host.ShowWarning("DescExist", {host.GetText(MWarningTitle), host.GetText(MCannotCreateTemp), "",

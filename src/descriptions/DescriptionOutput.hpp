@@ -68,7 +68,8 @@ public:
     DescriptionFailure Open(const std::string& chosenName,
                             const std::function<void(const std::optional<std::string>&)>& onRead = {});
     bool IsOpen() const { return file_ != nullptr; }
-    // The temporary file's name ("" until one is made).
+    // The temporary file's name ("" until one is made): beside the description file, or in the
+    // system's temporary directory where its folder takes no new file.
     const std::string& TempName() const { return temp_.Name(); }
 
     // A file the run renamed: its description follows it (see DescriptionEdit::Renamed).

@@ -76,7 +76,7 @@ FileResult Restore(FileSystem& files, const std::string& name, const std::option
     if (!bytes)
         return files.Delete(name);
     std::string tempName;
-    FileResult result = files.CreateTempFile(files.TempDirectory(), "VL", &tempName);
+    FileResult result = CreateTempFileFor(files, name, &tempName);
     if (!result)
         return result;
     TempFile temp(files, tempName);

@@ -334,7 +334,7 @@ FileResult SimulatedDirectory::CreateTempFile(const std::string& directory, cons
         char hex[16];
         std::snprintf(hex, sizeof hex, "%X", ++tempCounter_);
         path = directory + prefix + hex + ".tmp";
-    } while (nodes_.Contains(Key(path)));
+    } while (Resolve(path).kind != Found::Absent);  // beside the user's files, never over one
     Node file;
     file.kind = Node::Memory;
     file.More().bytes = std::make_shared<std::string>();

@@ -85,7 +85,8 @@ public:
     // The system's temporary directory with a trailing separator; empty when there is none.
     virtual std::string TempDirectory() = 0;
     // Creates a new empty file named directory + prefix + hex number + ".tmp", exclusively, as
-    // GetTempFileName does with unique number 0, and sets *name to it (untouched on failure).
+    // GetTempFileName does with unique number 0, and sets *name to it (untouched on failure). An
+    // empty directory is the current one, and the name is then bare.
     virtual FileResult CreateTempFile(const std::string& directory, const std::string& prefix,
                                       std::string* name) = 0;
     // Opens an existing or new file for writing and truncates it; *file stays null on failure.

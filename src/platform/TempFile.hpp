@@ -1,6 +1,6 @@
 // A temporary file a run made. It is either kept (put in the place of another file, or left
 // where it is for the user) or discarded; when its owner goes without deciding, it is discarded.
-// It is never forgotten in the temporary directory.
+// It is never forgotten, beside its target or in the temporary directory.
 #pragma once
 
 #include <string>
@@ -8,6 +8,13 @@
 #include "platform/Platform.hpp"
 
 namespace velmora {
+
+// Creates an empty temporary file that is to take `target`'s place: beside it, so that the
+// replace is a rename within one volume and never a copy, named ".VL" + hex number + ".tmp" (a
+// name no host takes for a description file, hidden where a leading dot hides a name). Where
+// that folder takes no new file (read-only, full, the name too long), in the system's temporary
+// directory instead, as "VL" + hex number + ".tmp". *name is untouched when neither can be made.
+FileResult CreateTempFileFor(FileSystem& files, const std::string& target, std::string* name);
 
 class TempFile {
 public:

@@ -278,18 +278,17 @@ TEST(Far3Plugin, FailureBoxes) {
         const char* name;
         std::string mask;
         std::vector<std::string> lines;  // after the title
-        bool noTempDirectory;
         bool readOnlyDescriptions;
     } cases[] = {
-        {"FileExist", "b.txt", {T(MFileExists), "b.txt", T(MWarningButton)}, false, false},
+        {"FileExist", "b.txt", {T(MFileExists), "b.txt", T(MWarningButton)}, false},
         {"CanNotMove",
          "%N?.%E",
          {T(MCannotRename), mountains, T(MRenameTo), "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B?.txt",
           T(MWarningButton)},
-         false,
          false},
-        {"DescExist", "%F", {T(MCannotCreateTemp), "", T(MWarningButton)}, true, false},
-        {"", "x_%F", {T(MCannotReplaceDescriptions), T(MOk)}, false, true},
+        // The "DescExist" box needs a folder that takes no new file as well as no temporary
+        // directory: see DescriptionOutput's own tests.
+        {"", "x_%F", {T(MCannotReplaceDescriptions), T(MOk)}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -300,17 +299,12 @@ TEST(Far3Plugin, FailureBoxes) {
         folder.Write("Descript.ion", descriptions);
         if (c.readOnlyDescriptions)
             SetFileAttributesW(WideOf(folder.Path() + "\\Descript.ion").c_str(), FILE_ATTRIBUTE_READONLY);
-        wchar_t temp[MAX_PATH + 1];
-        GetEnvironmentVariableW(L"TMP", temp, MAX_PATH + 1);
-        if (c.noTempDirectory)
-            SetEnvironmentVariableW(L"TMP", WideOf(folder.Path() + "\\missing").c_str());
 
         FakeFar3 host(folder.Path());
         host.selection = {mountains};
         host.settings["velmora"] = {far3::FST_STRING, 0, WideOf(c.mask)};
         host.settings["SaveDescription"] = {far3::FST_QWORD, 1, L""};
         host.Open();
-        SetEnvironmentVariableW(L"TMP", temp);
 
         ASSERT_EQ(host.boxes.size(), 1u);
         const Far3Box& box = host.boxes[0];
@@ -397,11 +391,13 @@ TEST(Far3Plugin, LivePreviewAndThePlanList) {
 }
 
 // A description file the run creates is hidden, as FAR 3 hides the ones it writes; one that was
-// there keeps the attributes it had.
+// there keeps the attributes it had. The new file is made in the panel's folder, so a temporary
+// directory that is not there changes nothing, and nothing is left beside the description file.
 TEST(Far3Plugin, NewDescriptionFileIsHidden) {
     const std::string sea = "\xD0\x9C\xD0\xBE\xD1\x80\xD0\xB5";  // Море
-    for (const bool existed : {false, true}) {
-        SCOPED_TRACE(existed);
+    for (const int c : {0, 1, 2}) {
+        const bool existed = c != 0;
+        SCOPED_TRACE(c);
         Far3Folder folder;
         folder.Write("a.jpg", "a");
         if (existed)
@@ -411,8 +407,14 @@ TEST(Far3Plugin, NewDescriptionFileIsHidden) {
         host.describedElsewhere["a.jpg"] = sea;
         host.settings["velmora"] = {far3::FST_STRING, 0, L"b.%E"};
         host.settings["SaveDescription"] = {far3::FST_QWORD, 1, L""};
+        wchar_t temp[MAX_PATH + 1];
+        GetEnvironmentVariableW(L"TMP", temp, MAX_PATH + 1);
+        if (c == 2)
+            SetEnvironmentVariableW(L"TMP", WideOf(folder.Path() + "\\missing").c_str());
         host.Open();
+        SetEnvironmentVariableW(L"TMP", temp);
         EXPECT_TRUE(host.boxes.empty());
+        EXPECT_EQ(folder.Names(), (std::vector<std::string>{"Descript.ion", "b.jpg"}));
         EXPECT_EQ(folder.Read("Descript.ion"),
                   (existed ? "other.txt kept\r\n" : "") + std::string("b.jpg ") + OemOf(sea) + "\r\n");
         const DWORD attributes = GetFileAttributesW(WideOf(folder.Path() + "\\Descript.ion").c_str());

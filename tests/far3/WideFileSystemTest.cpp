@@ -67,6 +67,12 @@ TEST(WideFileSystem, TemporaryFilesInUtf8) {
     const std::string bare = name.substr(name.rfind('\\') + 1);
     EXPECT_EQ(bare.compare(0, 2, "VL"), 0) << bare;
     EXPECT_EQ(folder.Names(), std::vector<std::string>{bare});
+    // No directory: the folder's own, under a bare name (never the root of the drive).
+    std::string beside;
+    ASSERT_TRUE(files->CreateTempFile("", ".VL", &beside));
+    EXPECT_EQ(beside.compare(0, 3, ".VL"), 0) << beside;
+    EXPECT_EQ(folder.Names().size(), 2u);
+    EXPECT_TRUE(files->Delete(beside));
 }
 
 }  // namespace

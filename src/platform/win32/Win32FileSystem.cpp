@@ -68,8 +68,9 @@ public:
         if (HasEmbeddedZero(directory) || HasEmbeddedZero(prefix))
             return Refused(ERROR_INVALID_NAME);
         char name[MAX_PATH];
-        // Unique number 0: the system picks a free name and creates the empty file.
-        if (GetTempFileNameA(directory.c_str(), prefix.c_str(), 0, name) == 0)
+        // Unique number 0: the system picks a free name and creates the empty file. An empty
+        // directory would put it in the root of the current drive.
+        if (GetTempFileNameA(directory.empty() ? "." : directory.c_str(), prefix.c_str(), 0, name) == 0)
             return Outcome(false);
         // The system may respell the directory (Wine turns "/" into "\\"); callers get it as
         // they gave it, followed by the name the system chose.

@@ -88,8 +88,10 @@ public:
         if (HasEmbeddedZero(directory) || HasEmbeddedZero(prefix))
             return Refused(ERROR_INVALID_NAME);
         wchar_t name[MAX_PATH];
-        // Unique number 0: the system picks a free name and creates the empty file.
-        if (GetTempFileNameW(Resolve(directory).c_str(), Wide(prefix).c_str(), 0, name) == 0)
+        // Unique number 0: the system picks a free name and creates the empty file. An empty
+        // directory would put it in the root of the current drive.
+        const std::wstring folder = Resolve(directory);
+        if (GetTempFileNameW(folder.empty() ? L"." : folder.c_str(), Wide(prefix).c_str(), 0, name) == 0)
             return Outcome(false);
         // Callers get the directory as they gave it, followed by the name the system chose.
         std::string path = directory;
