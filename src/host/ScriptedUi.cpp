@@ -97,7 +97,9 @@ ScriptedUi::~ScriptedUi() {
 
 int ScriptedUi::Dialog(int /*x1*/, int /*y1*/, int /*x2*/, int /*y2*/, const char* /*helpTopic*/,
                        far::FarDialogItem* items, int count) {
-    if (answer_ != DialogAnswer::Yes)
+    // A dialog shown again after a warning box refused its answers: the answers on the command
+    // line cannot change, so the user gives up rather than answer the same for ever.
+    if (answer_ != DialogAnswer::Yes || warnedSinceDialog_)
         return -1;
     // OK is the default button: what Enter in any field would choose.
     for (int i = 0; i < count; ++i) {
@@ -111,9 +113,10 @@ int ScriptedUi::Dialog(int /*x1*/, int /*y1*/, int /*x2*/, int /*y2*/, const cha
     return -1;
 }
 
-int ScriptedUi::Message(std::uint32_t /*flags*/, const char* /*helpTopic*/, const char* const* lines,
+int ScriptedUi::Message(std::uint32_t flags, const char* /*helpTopic*/, const char* const* lines,
                         int count, int buttons) {
     if (buttons > 0) {
+        warnedSinceDialog_ = warnedSinceDialog_ || (flags & far::FMSG_WARNING) != 0;
         Finish();
         err_ << "velmora: " << BoxText(lines, count, buttons) << '\n';
         err_.flush();

@@ -50,6 +50,7 @@ private:
     std::string progressText_;
     Clock& clock_;
     bool progressShown_ = false;
+    bool warnedSinceDialog_ = false;  // a warning box came after the dialog was answered
     std::size_t boxes_ = 0;  // progress boxes so far
     std::uint64_t start_ = 0;
     std::uint64_t lastProgress_ = 0;

@@ -21,6 +21,10 @@ public:
     PlanUi(const far::FarDialogItem* answers, int count) : answers_(answers), count_(count) {}
 
     int Dialog(int, int, int, int, const char*, far::FarDialogItem* items, int count) override {
+        // Shown again after a warning box refused the answers: they cannot change, so the plan
+        // ends there, with the box among its warnings.
+        if (!warnings.empty())
+            return -1;
         // The same code built both dialogs: item for item the same layout.
         for (int i = 0; i < count && i < count_; ++i)
             items[i] = answers_[i];

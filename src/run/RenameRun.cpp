@@ -46,12 +46,15 @@ int ExpressionMessage(RegexErrorKind kind) {
 }  // namespace
 
 std::string ExpressionProblem(const PluginHost& host, const RegexError& error) {
-    std::string text = host.GetText(ExpressionMessage(error.kind));
-    std::string at = host.GetText(MExpressionAt);
-    const std::size_t mark = at.find("%1");
-    if (mark != std::string::npos)
-        at.replace(mark, 2, std::to_string(error.offset + 1));
-    return text + " " + at;
+    // "%1 at character %2": the fault, then where it is, counted from 1.
+    std::string text = host.GetText(MExpressionAt);
+    const std::string fault = host.GetText(ExpressionMessage(error.kind));
+    const std::string place = std::to_string(error.offset + 1);
+    if (const std::size_t at = text.find("%2"); at != std::string::npos)
+        text.replace(at, 2, place);
+    if (const std::size_t at = text.find("%1"); at != std::string::npos)
+        text.replace(at, 2, fault);
+    return text;
 }
 
 void RenameRun::Stop(const char* helpTopic, std::initializer_list<const char*> lines) {
