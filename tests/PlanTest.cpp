@@ -250,6 +250,18 @@ TEST(Plan, DryRunIsWhatTheRunDoes) {
     const std::vector<std::string> starts = {"0",          "1",          "2",  "01", "007",
                                              "4294967294", "4294967295", "9a", ""};
     const std::vector<std::string> notes = {"plain", kHoliday, kEvening, "two  spaces"};
+    // The steps after the template, none half the time: some make names collide, some make names
+    // no file may have (a "/", nothing at all), one uses groups.
+    const std::vector<std::vector<std::string>> steps = {
+        {"-f", ".", "-r", "_"},
+        {"-E", "-f", "^(.)(.)", "-r", "$2$1"},
+        {"--ext-case", "upper", "--name-case", "title"},
+        {"-E", "-f", "\\d", "-r", "", "--first-only"},
+        {"-f", "X", "-r", "a", "--match-case"},
+        {"-f", "_", "-r", "/"},
+        {"-E", "-f", ".*", "-r", ""},
+        {"-f", "\xD1\x80", "-r", "\xD0\xA0", "--name-case", "lower"},  // Cyrillic р to Р, then lower
+    };
     std::mt19937 random(20240611);
     auto pick = [&random](std::size_t n) {
         return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
@@ -284,8 +296,12 @@ TEST(Plan, DryRunIsWhatTheRunDoes) {
                                          "--without-zero",
                                          pick(2) ? "1" : "0",
                                          "--save-descriptions",
-                                         pick(2) ? "1" : "0",
-                                         "--"};
+                                         pick(2) ? "1" : "0"};
+        if (pick(2) == 0) {
+            const std::vector<std::string>& step = steps[pick(steps.size())];
+            args.insert(args.end(), step.begin(), step.end());
+        }
+        args.push_back("--");
         args.insert(args.end(), present.begin(), present.end());
         SCOPED_TRACE(args[2] + " from '" + args[4] + "'");
 
