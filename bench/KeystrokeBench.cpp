@@ -53,6 +53,27 @@ void BM_Keystroke(benchmark::State& state) {
 }
 BENCHMARK(BM_Keystroke)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same with a regular expression in the find field and letter case after it: every name of
+// the slice goes through the matcher too.
+void BM_KeystrokeWithExpression(benchmark::State& state) {
+    velmora::LivePreview preview(Context());
+    velmora::PlanAnswers answers{"IMG_%#.%E", "1", false};
+    answers.rules.Find = "^IMG_(\\d+)\\.(\\w+)$";
+    answers.rules.Replace = "$2_$1";
+    answers.rules.Regex = 1;
+    answers.rules.ExtensionCase = velmora::kCaseLower;
+    preview.SetAnswers(answers);
+    bool longer = false;
+    for (auto _ : state) {
+        longer = !longer;
+        answers.mask = longer ? "IMG_%#x.%E" : "IMG_%#.%E";
+        preview.SetAnswers(answers);
+        benchmark::DoNotOptimize(preview.Summary());
+    }
+    state.counters["checked"] = preview.Plan().checked;
+}
+BENCHMARK(BM_KeystrokeWithExpression)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The whole plan after a keystroke: what Preview and an idle dialog finish with.
 void BM_WholePlan(benchmark::State& state) {
     velmora::LivePreview preview(Context());

@@ -10,15 +10,19 @@
 #   WITH=build/bench WITHOUT=build/bench DESC=desc-ru SAVE_B=0 bench/journal-cost.sh
 #                                              # descriptions' own cost: the same panel (the host
 #                                              # reads and shows them), B only not saving them
+#   WITH=build/bench WITHOUT=build/bench EXTRA_A="--find _ --replace -" bench/journal-cost.sh
+#                                              # any answers' cost: A alone gets EXTRA_A (the steps
+#                                              # after the template, say), same build, same panel
 set -euo pipefail
 bench=${BENCH_DIR:-/var/tmp/velmora-bench-$(basename "$(cd "$(dirname "$0")/.." && pwd)")}
 export XDG_CONFIG_HOME=$bench/config XDG_STATE_HOME=$bench/state
-n=${N:-100000}; rounds=${ROUNDS:-11}; desc=${DESC:-}; save_b=${SAVE_B:-1}
+n=${N:-100000}; rounds=${ROUNDS:-11}; desc=${DESC:-}; save_b=${SAVE_B:-1}; extra_a=${EXTRA_A:-}
 A=${WITH:?a build with the journal}/velmora
 B=${WITHOUT:?a build without it}/velmora
 args="--yes --mask IMG_%#.%E --start 1 --select-from ../list.$n"
 if [ -n "$desc" ]; then args_a="$args --save-descriptions 1 --columns N,Z"; args_b="$args --save-descriptions $save_b --columns N,Z"
 else args_a="$args --save-descriptions 0"; args_b=$args_a; fi
+args_a="$args_a $extra_a"
 out=$bench/results/journal-$n${desc:+-$desc}.txt
 mkdir -p "$bench/results"; : >"$out"
 for r in $(seq 1 "$rounds"); do

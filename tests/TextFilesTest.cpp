@@ -50,6 +50,16 @@ std::vector<std::string> Lines(const std::string& text) {
 const std::vector<std::string> kHelpFiles = {"VelmoraEng.hlf", "VelmoraRus.hlf"};
 const std::vector<std::string> kLanguageFiles = {"VelmoraEng.lng", "VelmoraRus.lng"};
 
+// A language file's texts in message order, without their quotes.
+std::vector<std::string> MessageTexts(const std::string& name) {
+    std::vector<std::string> texts;
+    for (const std::string& line : Lines(ReadText(kSource / "lang" / name))) {
+        if (line.size() >= 2 && line[0] == '"')
+            texts.push_back(line.substr(1, line.size() - 2));
+    }
+    return texts;
+}
+
 // The help topics the plug-in's code passes to the host: warning boxes and the dialog.
 std::set<std::string> TopicsNamedInCode() {
     const std::regex named(R"re((?:ShowWarning\(\s*|Stop\(\s*|HelpTopic\s*=\s*)"([A-Za-z]+)")re");
@@ -193,11 +203,7 @@ TEST(TextFiles, DialogTextsFitTheirPlacesInEveryLanguage) {
     };
     for (const std::string& name : kLanguageFiles) {
         SCOPED_TRACE(name);
-        std::vector<std::string> texts;
-        for (const std::string& line : Lines(ReadText(kSource / "lang" / name))) {
-            if (line.size() >= 2 && line[0] == '"')
-                texts.push_back(line.substr(1, line.size() - 2));
-        }
+        const std::vector<std::string> texts = MessageTexts(name);
         ASSERT_EQ(texts.size(), static_cast<std::size_t>(velmora::MessageCount));
         const DialogRow& frame = kDialogRows[0];
         EXPECT_LE(columns(texts[static_cast<std::size_t>(frame.textId)]) + 2, frame.x2 - frame.x1 - 1);
@@ -259,11 +265,7 @@ TEST(TextFiles, MenuEntriesNameThePluginAndSortWithTheRenameFirst) {
     ASSERT_TRUE(oem);
     for (const std::string& name : kLanguageFiles) {
         SCOPED_TRACE(name);
-        std::vector<std::string> texts;
-        for (const std::string& line : Lines(ReadText(kSource / "lang" / name))) {
-            if (line.size() >= 2 && line[0] == '"')
-                texts.push_back(line.substr(1, line.size() - 2));
-        }
+        const std::vector<std::string> texts = MessageTexts(name);
         ASSERT_EQ(texts.size(), static_cast<std::size_t>(velmora::MessageCount));
         std::string rename = texts[velmora::MMenuEntry], undo = texts[velmora::MUndoMenuEntry];
         EXPECT_EQ(rename.rfind("Velmora", 0), 0u) << rename;
