@@ -276,3 +276,14 @@ TEST(TextFiles, MenuEntriesNameThePluginAndSortWithTheRenameFirst) {
             EXPECT_EQ(far::MenuOrder({first, second}), (std::vector<int>{far::kMenuRename, far::kMenuUndo}));
     }
 }
+
+TEST(TextFiles, RussianFilesFitTheOemCodePage) {
+    // The Windows package converts them to CP866, as FAR 1.x reads them: a character it lacks (a
+    // long dash, say) fails the package's build.
+    const std::unique_ptr<velmora::CodePage> oem = velmora::OpenCodePage(866);
+    ASSERT_TRUE(oem);
+    for (const fs::path& path : {kSource / "lang" / "VelmoraRus.lng", kSource / "help" / "VelmoraRus.hlf"}) {
+        std::string bytes;
+        EXPECT_TRUE(oem->Encode(ReadText(path), &bytes)) << path;
+    }
+}
