@@ -18,6 +18,11 @@ const std::string kSea =
 const std::string kJapan = "DSC_7 \xE6\x97\xA5\xE6\x9C\xAC.jpeg";      // DSC_7 日本.jpeg
 
 TEST(NameSteps, WhatLandsOnDisk) {
+#if defined(_WIN32)
+    // These names are UTF-8, which velmora.exe takes for OEM bytes as FAR 1.x would; the OEM
+    // host's letters are tried in CP866 by the NameRules and Plugin tests.
+    GTEST_SKIP() << "UTF-8 names";
+#endif
     const struct {
         std::vector<std::string> args;
         std::vector<std::string> names;  // on disk afterwards, sorted

@@ -297,13 +297,16 @@ TEST(Plan, DryRunIsWhatTheRunDoes) {
                                          pick(2) ? "1" : "0",
                                          "--save-descriptions",
                                          pick(2) ? "1" : "0"};
+        std::string stepsShown;
         if (pick(2) == 0) {
             const std::vector<std::string>& step = steps[pick(steps.size())];
             args.insert(args.end(), step.begin(), step.end());
+            for (const std::string& word : step)
+                stepsShown += " " + word;
         }
         args.push_back("--");
         args.insert(args.end(), present.begin(), present.end());
-        SCOPED_TRACE(args[2] + " from '" + args[4] + "'");
+        SCOPED_TRACE(args[2] + " from '" + args[4] + "'" + stepsShown);
 
         std::map<std::string, std::string> before;
         for (const std::string& name : host.Dir().ListNames())

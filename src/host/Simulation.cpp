@@ -133,8 +133,10 @@ Plan ComputePlan(const ServiceSession& live, const std::string& rootKey, const f
     // Each file's description as the host then reads it, for a plan that keeps its items.
     if (!plan.items.empty() && panel.Read(&error)) {
         for (PlanItem& item : plan.items) {
+            // A renamed file is listed as the system spells its new name (Windows drops a
+            // trailing dot), and so is its description line.
             const PanelEntry* entry =
-                panel.FindEntry(item.action == ItemAction::Rename ? item.newName : item.oldName);
+                panel.FindEntry(item.action == ItemAction::Rename ? NameOnDisk(item.newName) : item.oldName);
             if (entry && entry->description)
                 item.description = *entry->description;
         }

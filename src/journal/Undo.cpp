@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "far/HostConventions.hpp"
 #include "platform/TempFile.hpp"
 
 namespace velmora {
@@ -16,6 +17,13 @@ public:
         const auto changed = changed_.find(name);
         if (changed != changed_.end())
             return changed->second;
+        // A name the undo moved, spelt in another letter case: where the system ignores case it is
+        // the same entry (a batch that changed letter case can take an old name's other spelling).
+        if (!changed_.empty()) {
+            const auto spelt = spellings_.find(far::FoldAscii(name));
+            if (spelt != spellings_.end() && files_.SameFile(spelt->second, name))
+                return changed_.at(spelt->second);
+        }
         DirectoryEntry entry{name, 0, 0, 0};
         if (!files_.Query(name, &entry))
             return std::nullopt;
@@ -25,6 +33,8 @@ public:
         std::optional<DirectoryEntry> entry = Query(from);
         changed_[from] = std::nullopt;
         changed_[to] = entry;
+        spellings_[far::FoldAscii(from)] = from;
+        spellings_[far::FoldAscii(to)] = to;
     }
     bool Untouched(const std::string& name) const { return !changed_.count(name); }
     FileSystem& Files() const { return files_; }
@@ -32,6 +42,7 @@ public:
 private:
     FileSystem& files_;
     std::unordered_map<std::string, std::optional<DirectoryEntry>> changed_;
+    std::unordered_map<std::string, std::string> spellings_;  // folded name: the last one moved
 };
 
 // A run journals a file's write time as the host's panel gave it, which may be coarser than the
