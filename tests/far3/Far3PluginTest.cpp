@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "far/HostConventions.hpp"
 #include "far3/FakeFar3.hpp"
 #include "platform/win32/WindowsPrelude.hpp"
 #include "plugin/far3/Far3Exports.hpp"
@@ -98,6 +97,10 @@ TEST(Far3Plugin, ExportsByNameAndGlobalInfo) {
 
 // The dialog shows the stored options; what the user enters is stored after OK only, strings as
 // strings and switches as numbers, under the plug-in's own GUID.
+// The dialog's items after the template's, by number (the Windows headers take the name "far").
+constexpr std::size_t kFindItem = 21, kReplaceItem = 23, kRegexItem = 24, kMatchCaseItem = 25;
+constexpr std::size_t kNameCaseItem = 28, kExtensionCaseItem = 33;  // the first of four radio buttons
+
 TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
     for (const std::intptr_t closedBy : {9, 10, -1}) {
         SCOPED_TRACE(closedBy);
@@ -117,13 +120,13 @@ TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
             items[2].data = "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE_%#";  // Фото_%#
             items[3].data = "007";
             items[6].selected = 0;
-            items[far::kDialogFindItem].data = "\xD1\x85";  // х: no name holds it, the run renames as before
-            items[far::kDialogReplaceItem].data = "";
-            items[far::kDialogRegexItem].selected = 1;
-            items[far::kDialogMatchCaseItem].selected = 0;
+            items[kFindItem].data = "\xD1\x85";  // х: no name holds it, the run renames as before
+            items[kReplaceItem].data = "";
+            items[kRegexItem].selected = 1;
+            items[kMatchCaseItem].selected = 0;
             // Selected as a user does, one in each group; the new name has no extension.
-            items[far::kDialogNameCaseFirstItem + kCaseUnchanged].selected = 1;
-            items[far::kDialogExtensionCaseFirstItem + kCaseUpper].selected = 1;
+            items[kNameCaseItem + kCaseUnchanged].selected = 1;
+            items[kExtensionCaseItem + kCaseUpper].selected = 1;
         };
         EXPECT_EQ(host.Open(), nullptr);
 
@@ -150,15 +153,15 @@ TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
         EXPECT_EQ(items[6].data, T(MWithoutZero));
         EXPECT_EQ(items[7].data, "");
         EXPECT_EQ(items[9].data, T(MOk));
-        EXPECT_EQ(items[far::kDialogFindItem].data, "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE");
-        EXPECT_EQ(items[far::kDialogFindItem].history, "Velmora_Find");
-        EXPECT_EQ(items[far::kDialogReplaceItem].data, "img");
-        EXPECT_EQ(items[far::kDialogReplaceItem].history, "Velmora_Replace");
-        EXPECT_EQ(items[far::kDialogMatchCaseItem].selected, 1);
-        EXPECT_EQ(items[far::kDialogRegexItem].selected, 0);
+        EXPECT_EQ(items[kFindItem].data, "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE");
+        EXPECT_EQ(items[kFindItem].history, "Velmora_Find");
+        EXPECT_EQ(items[kReplaceItem].data, "img");
+        EXPECT_EQ(items[kReplaceItem].history, "Velmora_Replace");
+        EXPECT_EQ(items[kMatchCaseItem].selected, 1);
+        EXPECT_EQ(items[kRegexItem].selected, 0);
         for (std::uint32_t i = 0; i < kCaseCount; ++i) {
-            EXPECT_EQ(items[far::kDialogNameCaseFirstItem + i].selected, i == kCaseLower ? 1 : 0) << i;
-            EXPECT_EQ(items[far::kDialogExtensionCaseFirstItem + i].selected, i == kCaseTitle ? 1 : 0) << i;
+            EXPECT_EQ(items[kNameCaseItem + i].selected, i == kCaseLower ? 1 : 0) << i;
+            EXPECT_EQ(items[kExtensionCaseItem + i].selected, i == kCaseTitle ? 1 : 0) << i;
         }
 
         if (closedBy == 9) {
