@@ -67,8 +67,16 @@ void CheckNoLineDropped(const std::string& input) {
     if (!edit.Load(input))
         return;
     const std::vector<std::string_view> before = Lines(input);
-    std::vector<bool> renamed(before.size(), false);
-    std::set<std::string> seen;
+    // Each named line's name, and every name's key: names that differ only in letter case or a
+    // trailing dot are one file to the host.
+    std::vector<std::string> names(before.size());
+    std::set<std::string> keys;
+    const auto keyOf = [](const std::string& name) {
+        std::string key = Fold(name);
+        if (!key.empty() && key.back() == '.')
+            key.pop_back();
+        return key;
+    };
     for (std::size_t i = 0; i < before.size(); ++i) {
         std::string_view line = before[i];
         const std::size_t end = line.size() - (line.size() && line.back() == '\n' ? 1 : 0);
@@ -76,14 +84,21 @@ void CheckNoLineDropped(const std::string& input) {
             velmora::ParseDescriptionLine(line, 0, end && line[end - 1] == '\r' ? end - 1 : end);
         if (parsed.kind != velmora::DescriptionLine::Named || parsed.nameBegin == parsed.nameEnd)
             continue;
-        std::string name(line.substr(parsed.nameBegin, parsed.nameEnd - parsed.nameBegin));
-        // Names that differ only in letter case or a trailing dot are one file to the host.
-        std::string key = Fold(name);
-        if (!key.empty() && key.back() == '.')
-            key.pop_back();
-        if (!seen.insert(key).second || seen.size() % 2 == 0)
+        names[i] = std::string(line.substr(parsed.nameBegin, parsed.nameEnd - parsed.nameBegin));
+        keys.insert(keyOf(names[i]));
+    }
+    std::vector<bool> renamed(before.size(), false);
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (names[i].empty())
             continue;
-        edit.Renamed(name, "R" + std::to_string(i), nullptr);
+        if (!seen.insert(keyOf(names[i])).second || seen.size() % 2 == 0)
+            continue;
+        // A new name no line names: a line of the new name would be stale, and go.
+        std::string newName = "R" + std::to_string(i);
+        while (keys.count(keyOf(newName)))
+            newName += "_";
+        edit.Renamed(names[i], newName, nullptr);
         renamed[i] = true;
     }
     const std::string output = edit.Changed() ? edit.Render() : input;

@@ -4,9 +4,9 @@
 #include <streambuf>
 #include <vector>
 
-#include "plan/SimulatedDirectory.hpp"
 #include "far/HostConventions.hpp"
 #include "host/ScriptedUi.hpp"
+#include "plan/SimulatedDirectory.hpp"
 #include "platform/HostSystem.hpp"
 #include "plugin/HostServices.hpp"
 #include "run/RenameRun.hpp"
