@@ -7,7 +7,6 @@
 #include "ports/Messages.hpp"
 #include "preview/DialogLayout.hpp"
 #include "run/RenameRun.hpp"
-#include "naming/NameTemplate.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora {
@@ -34,7 +33,8 @@ PlanAnswers AsStored(PlanAnswers answers, HostText text) {
     answers.mask = std::string(OptionTextPrefix(answers.mask, kOptionTextCapacity - 1, IsUtf8(text)));
     answers.startNumber =
         std::string(OptionTextPrefix(answers.startNumber, kOptionTextCapacity - 1, IsUtf8(text)));
-    answers.rules.Find = std::string(OptionTextPrefix(answers.rules.Find, kOptionTextCapacity - 1, IsUtf8(text)));
+    answers.rules.Find =
+        std::string(OptionTextPrefix(answers.rules.Find, kOptionTextCapacity - 1, IsUtf8(text)));
     answers.rules.Replace =
         std::string(OptionTextPrefix(answers.rules.Replace, kOptionTextCapacity - 1, IsUtf8(text)));
     return answers;
@@ -82,21 +82,6 @@ private:
 };
 
 }  // namespace
-
-std::string FormatText(const char* text, std::initializer_list<std::string> arguments) {
-    std::string out;
-    for (const char* p = text ? text : ""; *p; ++p) {
-        if (p[0] == '%' && p[1] >= '1' && p[1] <= '9') {
-            const std::size_t n = static_cast<std::size_t>(p[1] - '1');
-            if (n < arguments.size())
-                out += *(arguments.begin() + n);
-            ++p;
-            continue;
-        }
-        out.push_back(*p);
-    }
-    return out;
-}
 
 std::string FitToWidth(std::string text, std::size_t width, HostText unit) {
     if (!IsUtf8(unit)) {

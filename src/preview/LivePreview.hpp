@@ -16,9 +16,6 @@
 
 namespace velmora {
 
-// The host's text for a message with %1, %2, ... replaced by the arguments.
-std::string FormatText(const char* text, std::initializer_list<std::string> arguments);
-
 // A line cut to `width` characters of the host's text: bytes for OEM, whole UTF-8 characters
 // otherwise.
 std::string FitToWidth(std::string text, std::size_t width, HostText unit);

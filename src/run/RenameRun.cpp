@@ -45,16 +45,25 @@ int ExpressionMessage(RegexErrorKind kind) {
 
 }  // namespace
 
+std::string FormatText(const char* text, std::initializer_list<std::string> arguments) {
+    std::string out;
+    for (const char* p = text ? text : ""; *p; ++p) {
+        if (p[0] == '%' && p[1] >= '1' && p[1] <= '9') {
+            const std::size_t n = static_cast<std::size_t>(p[1] - '1');
+            if (n < arguments.size())
+                out += *(arguments.begin() + n);
+            ++p;
+            continue;
+        }
+        out.push_back(*p);
+    }
+    return out;
+}
+
 std::string ExpressionProblem(const PluginHost& host, const RegexError& error) {
     // "%1 at character %2": the fault, then where it is, counted from 1.
-    std::string text = host.GetText(MExpressionAt);
-    const std::string fault = host.GetText(ExpressionMessage(error.kind));
-    const std::string place = std::to_string(error.offset + 1);
-    if (const std::size_t at = text.find("%2"); at != std::string::npos)
-        text.replace(at, 2, place);
-    if (const std::size_t at = text.find("%1"); at != std::string::npos)
-        text.replace(at, 2, fault);
-    return text;
+    return FormatText(host.GetText(MExpressionAt),
+                      {host.GetText(ExpressionMessage(error.kind)), std::to_string(error.offset + 1)});
 }
 
 void RenameRun::Stop(const char* helpTopic, std::initializer_list<const char*> lines) {

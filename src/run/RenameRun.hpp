@@ -2,15 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "journal/RunJournal.hpp"
 #include "descriptions/DescriptionOutput.hpp"
-#include "ports/RunContext.hpp"
+#include "journal/RunJournal.hpp"
 #include "naming/NameTemplate.hpp"
 #include "naming/NewName.hpp"
+#include "ports/RunContext.hpp"
 #include "run/RunProgress.hpp"
 #include "settings/Settings.hpp"
 
@@ -87,6 +88,9 @@ private:
     std::string oldName_;
     std::string newName_;
 };
+
+// The host's text for a message with %1, %2, ... replaced by the arguments.
+std::string FormatText(const char* text, std::initializer_list<std::string> arguments);
 
 // What is wrong with a regular expression, in the host's language: the fault and where it is.
 std::string ExpressionProblem(const PluginHost& host, const RegexError& error);
