@@ -61,8 +61,48 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
     $sudo dpkg --add-architecture i386
 fi
 
+# Another installer (unattended upgrades on a fresh machine, a second build) may hold the package
+# locks. apt waits for them (DPkg::Lock::Timeout) and says so in its output (-q keeps that line), which is watched
+# here so that the wait is said at once and a long pause is not taken for a hang; an apt too old to
+# wait fails with "Could not get lock", and is asked again until the same time is up.
+lock_wait=${VELMORA_APT_LOCK_WAIT:-600}
+apt_get() {
+    local log deadline=$((SECONDS + lock_wait)) status
+    log=$(mktemp)
+    while :; do
+        status=0
+        $sudo apt-get -o DPkg::Lock::Timeout="$lock_wait" "$@" 2>&1 | {
+            said=
+            while IFS= read -r line; do
+                printf '%s\n' "$line" >>"$log"
+                case $line in
+                *"Waiting for cache lock"* | *"Could not get lock"* | *"Unable to acquire the dpkg frontend lock"*)
+                    if [ -z "$said" ]; then
+                        echo "deps: waiting for the package lock (another installer is running; up to ${lock_wait}s)"
+                        said=1
+                    fi
+                    ;;
+                esac
+            done
+        } || status=$?
+        if [ "$status" -eq 0 ]; then
+            rm -f "$log"
+            return 0
+        fi
+        if grep -qiE 'could not get lock|unable to acquire the dpkg frontend lock' "$log" &&
+            [ $SECONDS -lt $deadline ]; then
+            : >"$log"
+            sleep 5
+            continue
+        fi
+        cat "$log" >&2
+        rm -f "$log"
+        return 1
+    done
+}
+
 echo "deps: installing ${missing[*]}"
-$sudo apt-get update -qq >/dev/null
-$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+apt_get update -q
+apt_get install -y -q "${missing[@]}"
 make_locale
 echo "deps: done"
