@@ -404,17 +404,21 @@ TEST(Far3Plugin, KeysMoveTheFocusInScreenOrder) {
         right{far3::kVkRight, false};
     const struct {
         const wchar_t* columns;
+        int marked;  // a radio button the user chose first, or -1
         std::vector<Key> keys;
         std::vector<int> path;  // focused after each key, from the template (2)
     } cases[] = {
-        {L"N,Z", std::vector<Key>(14, tab), {3, 6, 7, 21, 23, 24, 25, 26, 28, 33, 9, 10, 11, 2}},
-        {L"N,S", std::vector<Key>(5, tab), {3, 6, 21, 23, 24}},
-        {L"N,Z", std::vector<Key>(4, back), {11, 10, 9, 33}},
+        {L"N,Z", -1, std::vector<Key>(14, tab), {3, 6, 7, 21, 23, 24, 25, 26, 28, 33, 9, 10, 11, 2}},
+        {L"N,S", -1, std::vector<Key>(5, tab), {3, 6, 21, 23, 24}},
+        {L"N,Z", -1, std::vector<Key>(4, back), {11, 10, 9, 33}},
+        {L"N,Z", 35, std::vector<Key>(4, back), {11, 10, 9, 35}},
         {L"N,Z",
+         -1,
          {tab, tab, tab, right, down, down, down, down, down, down, down},
          {3, 6, 7, 21, 23, 24, 25, 26, 28, 29, 30}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.marked);
         Far3Folder folder;
         folder.Write("a.jpg", "a");
         FakeFar3 host(folder.Path());
@@ -422,6 +426,11 @@ TEST(Far3Plugin, KeysMoveTheFocusInScreenOrder) {
         host.columns = c.columns;
         host.dialogExit = 10;
         host.dialogKeys = c.keys;
+        const int marked = c.marked;
+        host.answer = [marked](std::vector<Far3ShownItem>& items) {
+            if (marked >= 0)
+                items[static_cast<std::size_t>(marked)].selected = 1;
+        };
         host.Open();
         EXPECT_EQ(host.focusPath, c.path);
     }
