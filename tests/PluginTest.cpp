@@ -276,6 +276,38 @@ TEST_F(Plugin, DialogLayoutFitsTheScreenAndKeepsItsOrder) {
     EXPECT_EQ(radioGroups, (std::vector<std::vector<int>>{{28, 29, 30, 31}, {33, 34, 35, 36}}));
 }
 
+// FAR 1.x and far2l move the focus by item number; the plug-in's procedure takes the keys that
+// move it and follows the screen: top to bottom, left to right, the buttons last, a letter-case
+// group one Tab stop at its marked button while the arrows stop at each. The host keeps a key the
+// screen agrees with (Right to the next check box on the row, Right in an edit field).
+TEST_F(Plugin, KeysMoveTheFocusInScreenOrder) {
+    constexpr int kTab = far::KEY_TAB, kBack = far::KEY_SHIFTTAB, kUp = far::KEY_UP, kDown = far::KEY_DOWN,
+                  kLeft = far::KEY_LEFT, kRight = far::KEY_RIGHT;
+    const struct {
+        const char* name;
+        std::vector<int> keys;
+        std::vector<int> path;  // focused after each key, from the template (2)
+    } cases[] = {
+        {"Tab", std::vector<int>(14, kTab), {3, 6, 7, 21, 23, 24, 25, 26, 28, 33, 9, 10, 11, 2}},
+        {"Shift+Tab", std::vector<int>(6, kBack), {11, 10, 9, 33, 28, 26}},
+        {"Down", std::vector<int>(20, kDown), {3,  6,  7,  21, 23, 24, 25, 26, 28, 29,
+                                               30, 31, 33, 34, 35, 36, 9,  10, 11, 2}},
+        {"Up", {kUp, kUp, kUp}, {11, 10, 9}},
+        {"Left and Right",
+         {kRight, kTab, kTab, kLeft, kTab, kRight, kTab, kTab, kTab, kRight, kRight, kRight, kLeft},
+         {2, 3, 6, 3, 6, 7, 21, 23, 24, 25, 26, 28, 26}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::FakeHost host;
+        host.OfferDialogProcedure();
+        host.AddItem("a.txt", "described");
+        host.dialogKeys = c.keys;
+        OpenPlugin(far::OPEN_PLUGINSMENU, 0);
+        EXPECT_EQ(host.focusPath, c.path);
+    }
+}
+
 TEST_F(Plugin, WithoutDescriptionsColumnTheSwitchIsNotOffered) {
     std::strcpy(host_.panel.ColumnTypes, "N,S");
     registry_.Put("Software\\Far\\Plugins\\Velmora", "SaveDescription", std::string("\1\0\0\0", 4));

@@ -259,22 +259,54 @@ TEST(TextFiles, BuiltHelpFilesNameTheVersion) {
 }
 
 TEST(TextFiles, MenuEntriesNameThePluginAndSortWithTheRenameFirst) {
-    // FAR 1.x and far2l sort the plug-ins menu by text and F11 Enter opens the first entry; FAR 1.x
-    // reads the texts in the OEM code page, far2l in UTF-8.
+    // The hosts sort the plug-ins menu by text and F11 Enter opens the first entry: FAR 1.x reads
+    // the texts in the OEM code page and compares bytes, far2l reads UTF-8 and weighs punctuation
+    // apart from letters. Texts that read alike up to a letter sort alike under both.
     const std::unique_ptr<velmora::CodePage> oem = velmora::OpenCodePage(866);
     ASSERT_TRUE(oem);
+    const std::vector<int> renameFirst = {far::kMenuRename, far::kMenuUndo};
     for (const std::string& name : kLanguageFiles) {
         SCOPED_TRACE(name);
         const std::vector<std::string> texts = MessageTexts(name);
         ASSERT_EQ(texts.size(), static_cast<std::size_t>(velmora::MessageCount));
         std::string rename = texts[velmora::MMenuEntry], undo = texts[velmora::MUndoMenuEntry];
-        EXPECT_EQ(rename.rfind("Velmora", 0), 0u) << rename;
-        EXPECT_EQ(undo.rfind("Velmora", 0), 0u) << undo;
+        EXPECT_EQ(rename.rfind("Velmora: ", 0), 0u) << rename;
+        EXPECT_EQ(undo.rfind("Velmora: ", 0), 0u) << undo;
         std::string renameOem, undoOem;
         ASSERT_TRUE(oem->Encode(rename, &renameOem) && oem->Encode(undo, &undoOem));
-        for (const auto& [first, second] : {std::pair{rename, undo}, std::pair{renameOem, undoOem}})
-            EXPECT_EQ(far::MenuOrder({first, second}), (std::vector<int>{far::kMenuRename, far::kMenuUndo}));
+        EXPECT_LT(rename, undo);
+        EXPECT_LT(renameOem, undoOem);
+        EXPECT_EQ(far::MenuOrderFar1({renameOem, undoOem}), renameFirst);
+        EXPECT_EQ(far::MenuOrderFar2l({rename, undo}), renameFirst);
     }
+}
+
+TEST(TextFiles, Far2lMenuCollationWeighsPunctuationApartFromLetters) {
+    // Each pair in the order far2l shows it.
+    const std::pair<std::string, std::string> ordered[] = {
+        {"Velmora: undo last batch rename", "Velmora batch rename"},  // seen in far2l 2.8
+        {"a.b", "a:b"},                                               // "." before the other marks
+        {"a-b", "a b"},                                               // marks before white space
+        {"a b", "a1"},                                                // white space before digits
+        {"a9", "aB"},                                                 // digits before letters
+        {"ab", "abc"},
+        {"Velmora: batch", "velmora: UNDO"},
+        {"z", "\xD0\xB0"},         // Latin before Cyrillic: "а"
+        {"\xD0\xB3", "\xD0\x9E"},  // "г" before "О"
+        {"\xD0\xB5", "\xD1\x91"},  // "е" before "ё"
+        {"\xD0\x81", "\xD0\xB6"},  // "Ё" before "ж"
+    };
+    for (const auto& [first, second] : ordered) {
+        SCOPED_TRACE(first + " | " + second);
+        EXPECT_LT(far::CompareFar2lMenuTexts(first, second), 0);
+        EXPECT_GT(far::CompareFar2lMenuTexts(second, first), 0);
+    }
+    EXPECT_EQ(far::CompareFar2lMenuTexts("Velmora", "vELMORA"), 0);
+    // The hot key's mark is not compared; entries of one text keep the plug-in's order.
+    EXPECT_EQ(far::MenuOrderFar2l({"&b", "a", "A"}), (std::vector<int>{1, 2, 0}));
+    EXPECT_EQ(far::MenuOrderFar1({"&b", "a", "A"}), (std::vector<int>{1, 2, 0}));
+    // Bytes put the space first.
+    EXPECT_EQ(far::MenuOrderFar1({"Velmora: undo", "Velmora batch"}), (std::vector<int>{1, 0}));
 }
 
 TEST(TextFiles, RussianFilesFitTheOemCodePage) {

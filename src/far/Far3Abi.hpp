@@ -309,6 +309,7 @@ constexpr UINT64 DIF_DEFAULTBUTTON = 0x100000000ull;
 constexpr UINT64 DIF_FOCUS = 0x200000000ull;
 
 enum DialogMessage : int {
+    DM_SETFOCUS = 13,
     DM_SETTEXTPTR = 22,
     DM_GETCHECK = 25,
     DM_SETCHECK = 26,
@@ -317,7 +318,38 @@ enum DialogMessage : int {
     DN_EDITCHANGE = 4103,
     DN_ENTERIDLE = 4104,
     DN_INITDIALOG = 4108,
+    // Input for the focused item (Param1) before the dialog acts on it; Param2 points to the
+    // INPUT_RECORD. The procedure returns TRUE to keep the dialog from acting on it.
+    DN_CONTROLINPUT = 4116,
 };
+
+// The console's input record, as DN_CONTROLINPUT hands it over.
+constexpr std::uint16_t kKeyEvent = 1;
+struct KEY_EVENT_RECORD {
+    std::int32_t bKeyDown;
+    std::uint16_t wRepeatCount;
+    std::uint16_t wVirtualKeyCode;
+    std::uint16_t wVirtualScanCode;
+    wchar_t UnicodeChar;
+    std::uint32_t dwControlKeyState;
+};
+struct INPUT_RECORD {
+    std::uint16_t EventType;
+    union {
+        KEY_EVENT_RECORD KeyEvent;
+        std::uint8_t Other[16];
+    } Event;
+};
+constexpr std::uint16_t kVkTab = 0x09;
+constexpr std::uint16_t kVkLeft = 0x25;
+constexpr std::uint16_t kVkUp = 0x26;
+constexpr std::uint16_t kVkRight = 0x27;
+constexpr std::uint16_t kVkDown = 0x28;
+constexpr std::uint32_t kRightAltPressed = 0x1;
+constexpr std::uint32_t kLeftAltPressed = 0x2;
+constexpr std::uint32_t kRightCtrlPressed = 0x4;
+constexpr std::uint32_t kLeftCtrlPressed = 0x8;
+constexpr std::uint32_t kShiftPressed = 0x10;
 
 constexpr UINT64 FMENU_SHOWAMPERSAND = 0x1;
 constexpr UINT64 FMENU_WRAPMODE = 0x2;
@@ -439,6 +471,9 @@ static_assert(offsetof(FarPanelDirectory, Param) == At(8, 16));
 static_assert(offsetof(FarPanelDirectory, PluginId) == At(12, 24));
 static_assert(offsetof(FarPanelDirectory, File) == At(28, 40));
 
+static_assert(sizeof(INPUT_RECORD) == 20 && offsetof(INPUT_RECORD, Event) == 4);
+static_assert(offsetof(KEY_EVENT_RECORD, wVirtualKeyCode) == 6 &&
+              offsetof(KEY_EVENT_RECORD, dwControlKeyState) == 12);
 static_assert(sizeof(FarDialogItem) == At(64, 112) && alignof(FarDialogItem) == 8);
 static_assert(offsetof(FarDialogItem, X1) == At(4, 8));
 static_assert(offsetof(FarDialogItem, Y1) == At(8, 16));

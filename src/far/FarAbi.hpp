@@ -68,6 +68,7 @@ enum DialogMessage : int {
     DM_ENABLE = 2,
     DM_ENABLEREDRAW = 3,
     DM_GETDLGDATA = 4,
+    DM_KEY = 9,
     DM_SETDLGDATA = 11,
     DM_SETFOCUS = 13,
     DM_REDRAW = 14,
@@ -82,7 +83,19 @@ enum DialogMessage : int {
     DN_ENTERIDLE = 4104,
     DN_INITDIALOG = 4108,
     DN_CLOSE = 1,
+    // A key for the focused item (Param1), before the dialog acts on it: the procedure returns
+    // TRUE to keep the dialog from acting on it. far2l hands its ANSI plug-ins FAR 1.x's codes.
+    DN_KEY = DM_KEY,
 };
+
+// Key codes as DN_KEY gives them (FAR 1.x's numbering, far2l's too for its ANSI plug-ins).
+constexpr int KEY_SHIFT = 0x04000000;
+constexpr int KEY_TAB = 0x09;
+constexpr int KEY_SHIFTTAB = KEY_SHIFT | KEY_TAB;
+constexpr int KEY_LEFT = 0x125;
+constexpr int KEY_UP = 0x126;
+constexpr int KEY_RIGHT = 0x127;
+constexpr int KEY_DOWN = 0x128;
 
 constexpr DWORD FDLG_WARNING = 1;
 constexpr DWORD FDLG_SMALLDIALOG = 2;

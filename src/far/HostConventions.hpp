@@ -69,9 +69,23 @@ constexpr const char* kReplaceHistory = "Velmora_Replace";
 // The plug-ins menu: its entries by the item number the host hands to the plug-in's open call.
 constexpr int kMenuRename = 0;
 constexpr int kMenuUndo = 1;
-// The plug-in's entries in the order FAR 1.x and far2l show them: sorted by their text, letters
-// compared without regard to case, entries of one text in the plug-in's order. The rename must
-// come first, since F11 Enter opens the first entry; the language files keep it so.
+// The plug-in's entries in the order a host shows them, F11 Enter opening the first: each host
+// sorts the menu by the entries' text with "&" (a hot key's mark) left out and "&&" read as "&",
+// entries of one text in the plug-in's order. The rename must come first in every host; the
+// language files keep it so.
+// FAR 1.x compares the texts (bytes of the OEM code page) byte by byte with letters folded to
+// lower case; here A-Z are folded, the one case the plug-in's texts need.
+std::vector<int> MenuOrderFar1(const std::vector<std::string_view>& texts);
+// far2l compares the texts (UTF-8) by its Windows-style collation: character by character, each
+// weighed first by its class and only then within it. "." comes before the other punctuation,
+// punctuation before white space and control characters, and those before letters and digits, so
+// ':' sorts before ' ' where bytes put ' ' first. Within the letters and digits: digits, then
+// letters alphabetically without regard to case, Latin before the other scripts (Cyrillic
+// alphabetically, with "ё" after "е"); within the other classes, by code point. A text that begins
+// another comes before it. Negative, zero or positive, as a comparison does.
+int CompareFar2lMenuTexts(std::string_view a, std::string_view b);
+std::vector<int> MenuOrderFar2l(const std::vector<std::string_view>& texts);
+// The order of the host this build's plug-in runs in: FAR 1.x on Windows, far2l elsewhere.
 std::vector<int> MenuOrder(const std::vector<std::string_view>& texts);
 
 // Where journals go when the system names no per-user state directory (Windows without

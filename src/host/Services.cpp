@@ -24,6 +24,11 @@ bool IsEditField(const far::FarDialogItem& item) {
     return item.Type == far::DI_EDIT || item.Type == far::DI_FIXEDIT;
 }
 
+bool TakesFocus(const far::FarDialogItem& item) {
+    return IsEditField(item) || item.Type == far::DI_PSWEDIT || item.Type == far::DI_BUTTON ||
+           item.Type == far::DI_CHECKBOX || item.Type == far::DI_RADIOBUTTON;
+}
+
 // A dialog shown with a procedure: the handle the plug-in's messages come back with.
 class HostDialog final : public DialogEvents {
 public:
@@ -49,6 +54,14 @@ public:
         const std::vector<char> before = Snapshot();
         Send(far::DN_ENTERIDLE, 0, 0);
         return Snapshot() != before;
+    }
+
+    bool Key(int item, int key) override { return Send(far::DN_KEY, item, key) != 0; }
+
+    int TakeFocus() override {
+        const int item = focus_;
+        focus_ = -1;
+        return item;
     }
 
     // What the dialog's own messages do to its items and data.
@@ -84,6 +97,11 @@ public:
                     return 0;
                 items_[param1].Selected = static_cast<int>(param2);
                 return 1;
+            case far::DM_SETFOCUS:
+                if (!valid || !TakesFocus(items_[param1]))
+                    return 0;
+                focus_ = param1;
+                return 1;
             case far::DM_ENABLEREDRAW:
             case far::DM_REDRAW:
                 return 1;
@@ -103,6 +121,7 @@ private:
     int count_;
     far::FARWINDOWPROC procedure_;
     far::LONG_PTR data_;
+    int focus_ = -1;  // where the plug-in moved the focus, for the dialog on screen to follow
 };
 
 // Shows the dialog until the gate lets its closing button through.

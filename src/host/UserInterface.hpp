@@ -25,6 +25,14 @@ public:
     virtual void Changed(int item) = 0;
     // Nothing typed for a while; true when the plug-in changed the dialog.
     virtual bool Idle() = 0;
+    // A key for the focused item before the dialog acts on it, in FAR 1.x's numbering: true when
+    // the plug-in took it, and the dialog leaves it alone.
+    virtual bool Key(int item, int key) {
+        (void)item, (void)key;
+        return false;
+    }
+    // The item the plug-in moved the focus to since the last call, or -1.
+    virtual int TakeFocus() { return -1; }
 };
 
 // One line of a host menu.
@@ -83,8 +91,8 @@ struct TerminalUiConfig {
     bool rememberHistory = true;
 };
 
-// Starts the terminal UI (tui/, in builds with a terminal dialog) on stdin/stdout. Returns null when the terminal cannot be driven
-// (error set to a message fit for the user); the terminal is left as it was then.
+// Starts the terminal UI (tui/, in builds with a terminal dialog) on stdin/stdout. Returns null when the
+// terminal cannot be driven (error set to a message fit for the user); the terminal is left as it was then.
 std::unique_ptr<UserInterface> MakeTerminalUi(const TerminalUiConfig& config, std::string* error = nullptr);
 
 }  // namespace velmora::host

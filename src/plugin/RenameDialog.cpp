@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "plugin/HostServices.hpp"
+#include "preview/DialogAnswers.hpp"
+#include "preview/DialogFocus.hpp"
 #include "preview/LivePreview.hpp"
 
 namespace velmora {
@@ -52,13 +54,6 @@ void SetData(far::FarDialogItem& item, const char* text) {
     far::SetFieldText(item.Data, text);
 }
 
-// An option text as typed: at most 259 bytes, the most the store reads back. A UTF-8 host never
-// gets a character cut in half.
-std::string OptionText(const far::FarDialogItem& item) {
-    return std::string(
-        OptionTextPrefix(far::FieldText(item.Data), kOptionTextCapacity - 1, far::kHostStringsAreUtf8));
-}
-
 // The stored letter case as the group's radio buttons: the one chosen is selected. A value the
 // store should never hold leaves the letters as they are.
 void SelectCase(DialogItems& items, int first, std::uint32_t letterCase) {
@@ -67,25 +62,13 @@ void SelectCase(DialogItems& items, int first, std::uint32_t letterCase) {
         items[first + static_cast<int>(i)].Selected = i == chosen ? 1 : 0;
 }
 
-// The group's selected radio button as a letter case; none selected leaves the letters alone.
-std::uint32_t SelectedCase(const DialogItems& items, int first) {
-    for (std::uint32_t i = 0; i < kCaseCount; ++i) {
-        if (items[first + static_cast<int>(i)].Selected != 0)
-            return i;
-    }
-    return kCaseUnchanged;
-}
-
-RuleOptions RulesOf(const DialogItems& items) {
-    RuleOptions rules;
-    rules.Find = OptionText(items[far::kDialogFindItem]);
-    rules.Replace = OptionText(items[far::kDialogReplaceItem]);
-    rules.Regex = items[far::kDialogRegexItem].Selected != 0 ? 1 : 0;
-    rules.MatchCase = items[far::kDialogMatchCaseItem].Selected != 0 ? 1 : 0;
-    rules.FirstOnly = items[far::kDialogFirstOnlyItem].Selected != 0 ? 1 : 0;
-    rules.NameCase = SelectedCase(items, far::kDialogNameCaseFirstItem);
-    rules.ExtensionCase = SelectedCase(items, far::kDialogExtensionCaseFirstItem);
-    return rules;
+// The answers the items hold, read as every host reads them.
+PlanAnswers AnswersOf(const DialogItems& items) {
+    const DialogItemReader read{
+        [&items](int item) { return std::string(far::FieldText(items[item].Data)); },
+        [&items](int item) { return items[item].Selected != 0; },
+    };
+    return ReadDialogAnswers(read, items[kSaveDescriptionItem].Type == far::DI_CHECKBOX);
 }
 
 }  // namespace
@@ -144,17 +127,10 @@ int ShowDialog(const HostApi& host, DialogItems& items) {
 }
 
 bool ReadDialogItems(const DialogItems& items, RenameOptions& options) {
-    options.Mask = OptionText(items[kTemplateItem]);
-    options.StartNumber = OptionText(items[kStartNumberItem]);
-    bool save = false;
-    const far::FarDialogItem& saveItem = items[kSaveDescriptionItem];
-    if (saveItem.Type == far::DI_CHECKBOX) {
-        options.SaveDescription = saveItem.Selected != 0 ? 1 : 0;
-        save = options.SaveDescription != 0;
-    }
-    options.WithoutZero = items[kWithoutZeroItem].Selected != 0 ? 1 : 0;
-    options.Rules = RulesOf(items);
-    return save;
+    const PlanAnswers answers = AnswersOf(items);
+    StoreAnswers(answers, items[kSaveDescriptionItem].Type == far::DI_CHECKBOX, far::kHostStringsAreUtf8,
+                 options);
+    return answers.saveDescriptions;
 }
 
 }  // namespace velmora
@@ -173,14 +149,6 @@ bool HasDialogProcedure(const far::PluginStartupInfo& info) {
     return static_cast<std::size_t>(info.StructSize) >=
                offsetof(far::PluginStartupInfo, DefDlgProc) + sizeof(void*) &&
            info.DialogEx && info.SendDlgMessage && info.DefDlgProc;
-}
-
-PlanAnswers AnswersOf(const DialogItems& items) {
-    const far::FarDialogItem& save = items[far::kDialogSaveDescriptionItem];
-    return PlanAnswers{std::string(far::FieldText(items[far::kDialogTemplateItem].Data)),
-                       std::string(far::FieldText(items[far::kDialogStartNumberItem].Data)),
-                       items[far::kDialogWithoutZeroItem].Selected != 0,
-                       save.Type == far::DI_CHECKBOX && save.Selected != 0, RulesOf(items)};
 }
 
 bool IsCaseItem(int item) {
@@ -228,18 +196,6 @@ bool Checked(const LiveDialog& live, far::HANDLE dialog, int item, int changed, 
     return changed == item ? state != 0 : live.info.SendDlgMessage(dialog, far::DM_GETCHECK, item, 0) != 0;
 }
 
-// A group's letter case: the radio button just clicked is the one selected (the host moves the
-// mark only after the procedure has answered), else the one the dialog marks.
-std::uint32_t CheckedCase(const LiveDialog& live, far::HANDLE dialog, int first, int changed) {
-    if (changed >= first && changed < first + static_cast<int>(kCaseCount))
-        return static_cast<std::uint32_t>(changed - first);
-    for (std::uint32_t i = 0; i < kCaseCount; ++i) {
-        if (live.info.SendDlgMessage(dialog, far::DM_GETCHECK, first + static_cast<int>(i), 0) != 0)
-            return i;
-    }
-    return kCaseUnchanged;
-}
-
 void ShowSummary(const LiveDialog& live, far::HANDLE dialog) {
     const std::string summary = live.preview.Summary();
     live.info.SendDlgMessage(dialog, far::DM_SETTEXTPTR, far::kDialogSummaryItem,
@@ -249,21 +205,12 @@ void ShowSummary(const LiveDialog& live, far::HANDLE dialog) {
 // The answers as they stand after the change the host reports (`changed`, whose new state is in
 // `state`: the edit's record, or the switch's new check state), and the preview for them.
 void Refresh(const LiveDialog& live, far::HANDLE dialog, int changed, far::LONG_PTR state) {
-    PlanAnswers answers;
-    answers.mask = EditText(live, dialog, far::kDialogTemplateItem, changed, state);
-    answers.startNumber = EditText(live, dialog, far::kDialogStartNumberItem, changed, state);
-    answers.withoutZero = Checked(live, dialog, far::kDialogWithoutZeroItem, changed, state);
+    const DialogItemReader read{
+        [&](int item) { return EditText(live, dialog, item, changed, state); },
+        [&](int item) { return Checked(live, dialog, item, changed, state); },
+    };
     // A run that saves descriptions keeps the description file under its name.
-    answers.saveDescriptions =
-        live.descriptionsShown && Checked(live, dialog, far::kDialogSaveDescriptionItem, changed, state);
-    RuleOptions& rules = answers.rules;
-    rules.Find = EditText(live, dialog, far::kDialogFindItem, changed, state);
-    rules.Replace = EditText(live, dialog, far::kDialogReplaceItem, changed, state);
-    rules.Regex = Checked(live, dialog, far::kDialogRegexItem, changed, state) ? 1 : 0;
-    rules.MatchCase = Checked(live, dialog, far::kDialogMatchCaseItem, changed, state) ? 1 : 0;
-    rules.FirstOnly = Checked(live, dialog, far::kDialogFirstOnlyItem, changed, state) ? 1 : 0;
-    rules.NameCase = CheckedCase(live, dialog, far::kDialogNameCaseFirstItem, changed);
-    rules.ExtensionCase = CheckedCase(live, dialog, far::kDialogExtensionCaseFirstItem, changed);
+    PlanAnswers answers = ReadDialogAnswers(read, live.descriptionsShown, IsCaseItem(changed) ? changed : -1);
     live.preview.SetAnswers(std::move(answers));
     for (int i = 0; i < far::kDialogListLines; ++i) {
         const std::size_t line = static_cast<std::size_t>(i);
@@ -272,6 +219,48 @@ void Refresh(const LiveDialog& live, far::HANDLE dialog, int changed, far::LONG_
                                  reinterpret_cast<far::LONG_PTR>(text));
     }
     ShowSummary(live, dialog);
+}
+
+// The keys the host moves the focus with, as the focus routine names them.
+bool FocusKeyOf(far::LONG_PTR key, FocusKey* focusKey) {
+    switch (key) {
+        case far::KEY_TAB:
+            *focusKey = FocusKey::Tab;
+            return true;
+        case far::KEY_SHIFTTAB:
+            *focusKey = FocusKey::ShiftTab;
+            return true;
+        case far::KEY_UP:
+            *focusKey = FocusKey::Up;
+            return true;
+        case far::KEY_DOWN:
+            *focusKey = FocusKey::Down;
+            return true;
+        case far::KEY_LEFT:
+            *focusKey = FocusKey::Left;
+            return true;
+        case far::KEY_RIGHT:
+            *focusKey = FocusKey::Right;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The focus in screen order where the host would move it in item order: true when the procedure
+// moved it and the host must leave the key alone.
+bool MoveFocus(const LiveDialog& live, far::HANDLE dialog, int focused, far::LONG_PTR key) {
+    FocusKey focusKey = FocusKey::Tab;
+    if (!FocusKeyOf(key, &focusKey))
+        return false;
+    const std::vector<FocusItem> items = RenameDialogFocusItems(live.descriptionsShown, [&](int item) {
+        return live.info.SendDlgMessage(dialog, far::DM_GETCHECK, item, 0) != 0;
+    });
+    const int target = ScreenFocusTarget(items, focused, focusKey);
+    if (target < 0)
+        return false;
+    live.info.SendDlgMessage(dialog, far::DM_SETFOCUS, target, 0);
+    return true;
 }
 
 // The dialog being shown. The procedure is called only while DialogEx runs, so one pointer,
@@ -297,6 +286,10 @@ far::LONG_PTR VELMORA_WINAPI PreviewProcedure(far::HANDLE dialog, int message, i
             // The check for the stop goes on while the user reads.
             if (live->preview.Advance())
                 ShowSummary(*live, dialog);
+            break;
+        case far::DN_KEY:
+            if (MoveFocus(*live, dialog, param1, param2))
+                return 1;
             break;
         default:
             break;

@@ -14,6 +14,7 @@
 #include "plugin/far3/Far3Exports.hpp"
 #include "plugin/far3/Far3Guids.hpp"
 #include "ports/Messages.hpp"
+#include "support/HostFocus.hpp"
 
 // windows.h names DefDlgProc as a macro; here it is the FAR 3 service of that name.
 #undef DefDlgProc
@@ -334,10 +335,64 @@ struct Far3Services {
         host.liveViews.push_back(host.running_);
     }
 
+    static std::vector<FocusItem> FocusItems() {
+        std::vector<FocusItem> items;
+        for (const Far3ShownItem& item : g_far->running_) {
+            FocusItem focus;
+            focus.x = static_cast<int>(item.x1);
+            focus.y = static_cast<int>(item.y1);
+            focus.edit = item.type == far3::DI_EDIT;
+            if (focus.edit || item.type == far3::DI_CHECKBOX)
+                focus.kind = FocusKind::Field;
+            else if (item.type == far3::DI_RADIOBUTTON)
+                focus.kind = FocusKind::Radio;
+            else if (item.type == far3::DI_BUTTON)
+                focus.kind = FocusKind::Button;
+            focus.selected = item.selected != 0;
+            items.push_back(focus);
+        }
+        return items;
+    }
+
+    // The keys pressed, each offered to the procedure first as FAR 3 does.
+    static void PressKeys(far3::HANDLE dialog) {
+        FakeFar3& host = *g_far;
+        const std::vector<FocusItem> focus = FocusItems();
+        host.focus_ = -1;
+        for (std::size_t i = 0; i < focus.size() && host.focus_ < 0; ++i)
+            if ((host.running_[i].flags & far3::DIF_FOCUS) && focus[i].kind != FocusKind::None)
+                host.focus_ = static_cast<int>(i);
+        for (std::size_t i = 0; i < focus.size() && host.focus_ < 0; ++i)
+            if (focus[i].kind != FocusKind::None)
+                host.focus_ = static_cast<int>(i);
+        for (const auto& [key, shift] : host.dialogKeys) {
+            far3::INPUT_RECORD input{};
+            input.EventType = far3::kKeyEvent;
+            input.Event.KeyEvent.bKeyDown = 1;
+            input.Event.KeyEvent.wRepeatCount = 1;
+            input.Event.KeyEvent.wVirtualKeyCode = key;
+            input.Event.KeyEvent.dwControlKeyState = shift ? far3::kShiftPressed : 0;
+            if (!host.procedure_(dialog, far3::DN_CONTROLINPUT, host.focus_, &input)) {
+                const std::pair<std::uint16_t, FocusKey> keys[] = {{far3::kVkUp, FocusKey::Up},
+                                                                   {far3::kVkDown, FocusKey::Down},
+                                                                   {far3::kVkLeft, FocusKey::Left},
+                                                                   {far3::kVkRight, FocusKey::Right}};
+                if (key == far3::kVkTab)
+                    host.focus_ =
+                        HostMovesFocus(FocusItems(), host.focus_, shift ? FocusKey::ShiftTab : FocusKey::Tab);
+                for (const auto& [code, name] : keys)
+                    if (code == key)
+                        host.focus_ = HostMovesFocus(FocusItems(), host.focus_, name);
+            }
+            host.focusPath.push_back(host.focus_);
+        }
+    }
+
     static intptr_t VELMORA_FAR3_API DialogRun(far3::HANDLE dialog) {
         EXPECT_EQ(dialog, &g_far->running_);
         if (g_far->procedure_) {
             TypeAnswers(dialog);
+            PressKeys(dialog);
         } else if (g_far->answer) {
             const std::vector<Far3ShownItem> before = g_far->running_;
             g_far->answer(g_far->running_);
@@ -404,6 +459,12 @@ struct Far3Services {
         }
         if (message == far3::DM_GETCHECK)
             return g_far->running_[index].selected;
+        if (message == far3::DM_SETFOCUS) {
+            if (FocusItems()[index].kind == FocusKind::None)
+                return 0;
+            g_far->focus_ = static_cast<int>(index);
+            return 1;
+        }
         if (message == far3::DM_SETCHECK) {
             if (g_far->running_[index].type == far3::DI_RADIOBUTTON)
                 SelectRadio(g_far->running_, index);

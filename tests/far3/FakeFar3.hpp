@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "far/Far3Abi.hpp"
@@ -97,6 +98,13 @@ public:
     std::intptr_t dialogExit = 9;
     std::deque<std::intptr_t> exits;  // taken first, one a dialog, before dialogExit
 
+    // Keys pressed in a dialog with a procedure once the answers are typed: the virtual key and
+    // whether Shift is down. Each goes to the procedure as DN_CONTROLINPUT; FAR acts on those it
+    // leaves alone, moving the focus in item order, and follows DM_SETFOCUS. focusPath gets the
+    // focused item after each key.
+    std::vector<std::pair<std::uint16_t, bool>> dialogKeys;
+    std::vector<int> focusPath;
+
     // A dialog with a procedure: its items as the procedure left them once the answers were
     // typed and the dialog idled, one a dialog shown.
     std::vector<std::vector<Far3ShownItem>> liveViews;
@@ -142,6 +150,7 @@ private:
     std::vector<std::wstring> dialogTexts_;
     std::vector<Far3ShownItem> running_;
     far3::FARWINDOWPROC procedure_ = nullptr;
+    int focus_ = -1;
     void* procedureData_ = nullptr;
     int settingsHandles_ = 0;
 };

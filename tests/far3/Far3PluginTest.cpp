@@ -396,6 +396,46 @@ TEST(Far3Plugin, LivePreviewAndThePlanList) {
 // A description file the run creates is hidden, as FAR 3 hides the ones it writes; one that was
 // there keeps the attributes it had. The new file is made in the panel's folder, so a temporary
 // directory that is not there changes nothing, and nothing is left beside the description file.
+// FAR 3 moves the focus by item number; the plug-in's procedure takes Tab, Shift+Tab and the
+// arrows and follows the screen, the descriptions switch counted only where it is offered.
+TEST(Far3Plugin, KeysMoveTheFocusInScreenOrder) {
+    using Key = std::pair<std::uint16_t, bool>;
+    const Key tab{far3::kVkTab, false}, back{far3::kVkTab, true}, down{far3::kVkDown, false},
+        right{far3::kVkRight, false};
+    const struct {
+        const wchar_t* columns;
+        int marked;  // a radio button the user chose first, or -1
+        std::vector<Key> keys;
+        std::vector<int> path;  // focused after each key, from the template (2)
+    } cases[] = {
+        {L"N,Z", -1, std::vector<Key>(14, tab), {3, 6, 7, 21, 23, 24, 25, 26, 28, 33, 9, 10, 11, 2}},
+        {L"N,S", -1, std::vector<Key>(5, tab), {3, 6, 21, 23, 24}},
+        {L"N,Z", -1, std::vector<Key>(4, back), {11, 10, 9, 33}},
+        {L"N,Z", 35, std::vector<Key>(4, back), {11, 10, 9, 35}},
+        {L"N,Z",
+         -1,
+         {tab, tab, tab, right, down, down, down, down, down, down, down},
+         {3, 6, 7, 21, 23, 24, 25, 26, 28, 29, 30}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.marked);
+        Far3Folder folder;
+        folder.Write("a.jpg", "a");
+        FakeFar3 host(folder.Path());
+        host.selection = {"a.jpg"};
+        host.columns = c.columns;
+        host.dialogExit = 10;
+        host.dialogKeys = c.keys;
+        const int marked = c.marked;
+        host.answer = [marked](std::vector<Far3ShownItem>& items) {
+            if (marked >= 0)
+                items[static_cast<std::size_t>(marked)].selected = 1;
+        };
+        host.Open();
+        EXPECT_EQ(host.focusPath, c.path);
+    }
+}
+
 TEST(Far3Plugin, NewDescriptionFileIsHidden) {
     const std::string sea = "\xD0\x9C\xD0\xBE\xD1\x80\xD0\xB5";  // Море
     for (const int c : {0, 1, 2}) {

@@ -1,12 +1,16 @@
 #include "support/FakeHost.hpp"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "far/HostConventions.hpp"
 #include "plugin/HostServices.hpp"
 #include "ports/Messages.hpp"
+#include "support/HostFocus.hpp"
 
 namespace velmora::test {
 namespace {
@@ -48,6 +52,111 @@ struct FakeHostServices {
         far::SetFieldText(items[far::kDialogTemplateItem].Data, g_current->dialogTemplate);
         items[far::kDialogSaveDescriptionItem].Selected = g_current->dialogDescriptions ? 1 : 0;
         return far::kDialogOkItem;
+    }
+
+    static std::vector<FocusItem> FocusItems() {
+        std::vector<FocusItem> items;
+        for (int i = 0; i < g_current->runningCount_; ++i) {
+            const far::FarDialogItem& item = g_current->running_[i];
+            FocusItem focus;
+            focus.x = item.X1;
+            focus.y = item.Y1;
+            focus.edit =
+                item.Type == far::DI_EDIT || item.Type == far::DI_FIXEDIT || item.Type == far::DI_PSWEDIT;
+            if (focus.edit || item.Type == far::DI_CHECKBOX)
+                focus.kind = FocusKind::Field;
+            else if (item.Type == far::DI_RADIOBUTTON)
+                focus.kind = FocusKind::Radio;
+            else if (item.Type == far::DI_BUTTON)
+                focus.kind = FocusKind::Button;
+            focus.selected = item.Selected != 0;
+            items.push_back(focus);
+        }
+        return items;
+    }
+
+    static bool FocusKeyOf(int key, FocusKey* focusKey) {
+        const std::pair<int, FocusKey> keys[] = {
+            {far::KEY_TAB, FocusKey::Tab},   {far::KEY_SHIFTTAB, FocusKey::ShiftTab},
+            {far::KEY_UP, FocusKey::Up},     {far::KEY_DOWN, FocusKey::Down},
+            {far::KEY_LEFT, FocusKey::Left}, {far::KEY_RIGHT, FocusKey::Right},
+        };
+        for (const auto& [code, name] : keys) {
+            if (code == key) {
+                *focusKey = name;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    static int VELMORA_WINAPI DialogEx(far::INT_PTR number, int x1, int y1, int x2, int y2, const char* help,
+                                       far::FarDialogItem* items, int count, far::DWORD, far::DWORD,
+                                       far::FARWINDOWPROC procedure, far::LONG_PTR param) {
+        FakeHost& host = *g_current;
+        if (!procedure)
+            return Dialog(number, x1, y1, x2, y2, help, items, count);
+        host.running_ = items;
+        host.runningCount_ = count;
+        const std::vector<FocusItem> focus = FocusItems();
+        host.focus_ = -1;
+        for (int i = 0; i < count && host.focus_ < 0; ++i)
+            if (items[i].Focus && focus[static_cast<std::size_t>(i)].kind != FocusKind::None)
+                host.focus_ = i;
+        for (int i = 0; i < count && host.focus_ < 0; ++i)
+            if (focus[static_cast<std::size_t>(i)].kind != FocusKind::None)
+                host.focus_ = i;
+        procedure(&host, far::DN_INITDIALOG, 0, param);
+        for (const int key : host.dialogKeys) {
+            if (!procedure(&host, far::DN_KEY, host.focus_, key)) {
+                FocusKey focusKey = FocusKey::Tab;
+                if (FocusKeyOf(key, &focusKey))
+                    host.focus_ = HostMovesFocus(FocusItems(), host.focus_, focusKey);
+            }
+            host.focusPath.push_back(host.focus_);
+        }
+        const int result = Dialog(number, x1, y1, x2, y2, help, items, count);
+        host.running_ = nullptr;
+        host.runningCount_ = 0;
+        return result;
+    }
+
+    static far::LONG_PTR VELMORA_WINAPI SendDlgMessage(far::HANDLE dialog, int message, int item,
+                                                       far::LONG_PTR param2) {
+        FakeHost& host = *g_current;
+        EXPECT_EQ(dialog, static_cast<far::HANDLE>(&host));
+        if (item < 0 || item >= host.runningCount_)
+            return 0;
+        far::FarDialogItem& record = host.running_[item];
+        switch (message) {
+            case far::DM_GETTEXTPTR: {
+                const std::string_view text = far::FieldText(record.Data);
+                if (param2) {
+                    std::memcpy(reinterpret_cast<char*>(param2), text.data(), text.size());
+                    reinterpret_cast<char*>(param2)[text.size()] = '\0';
+                }
+                return static_cast<far::LONG_PTR>(text.size());
+            }
+            case far::DM_SETTEXTPTR:
+                far::SetFieldText(record.Data, param2 ? reinterpret_cast<const char*>(param2) : "");
+                return 1;
+            case far::DM_GETCHECK:
+                return record.Selected;
+            case far::DM_SETCHECK:
+                record.Selected = static_cast<int>(param2);
+                return 1;
+            case far::DM_SETFOCUS:
+                if (FocusItems()[static_cast<std::size_t>(item)].kind == FocusKind::None)
+                    return 0;
+                host.focus_ = item;
+                return 1;
+            default:
+                return 0;
+        }
+    }
+
+    static far::LONG_PTR VELMORA_WINAPI DefDlgProc(far::HANDLE, int message, int, far::LONG_PTR) {
+        return message == far::DN_BTNCLICK || message == far::DN_INITDIALOG ? 1 : 0;
     }
 
     static far::HANDLE VELMORA_WINAPI SaveScreen(int, int, int, int) { return nullptr; }
@@ -109,6 +218,13 @@ FakeHost::FakeHost(std::string rootKey) : rootKey_(std::move(rootKey)) {
     info_.Control = &FakeHostServices::Control;
     info_.SaveScreen = &FakeHostServices::SaveScreen;
     info_.RestoreScreen = &FakeHostServices::RestoreScreen;
+    SetHostServices(&info_);
+}
+
+void FakeHost::OfferDialogProcedure() {
+    info_.DialogEx = &FakeHostServices::DialogEx;
+    info_.SendDlgMessage = &FakeHostServices::SendDlgMessage;
+    info_.DefDlgProc = &FakeHostServices::DefDlgProc;
     SetHostServices(&info_);
 }
 

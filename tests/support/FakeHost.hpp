@@ -66,13 +66,25 @@ public:
     bool dialogDescriptions = false;      // the dialog's "update descriptions" answer
     std::string directory;                // the panel's folder (CurDir)
 
+    // DialogEx, SendDlgMessage and DefDlgProc, as FAR 1.71 and far2l offer them: the dialog then
+    // runs with the plug-in's procedure. The keys in dialogKeys (FAR 1.x's codes, as DN_KEY gives
+    // them) go to it one by one before the dialog closes; the host acts on those it leaves alone
+    // as FAR does, moving the focus in item order, and follows DM_SETFOCUS. focusPath gets the
+    // focused item after each key.
+    void OfferDialogProcedure();
+    std::vector<int> dialogKeys;
+    std::vector<int> focusPath;
+
 private:
     friend struct FakeHostServices;
     std::string rootKey_;
     far::PluginStartupInfo info_{};
     mutable HostApi api_{info_};  // the adapter every context of this host runs through
     std::vector<far::PluginPanelItem> items_;
-    std::deque<std::string> descriptions_;  // stable storage for the items' description pointers
+    std::deque<std::string> descriptions_;   // stable storage for the items' description pointers
+    far::FarDialogItem* running_ = nullptr;  // the dialog with a procedure being shown
+    int runningCount_ = 0;
+    int focus_ = -1;
 };
 
 }  // namespace velmora::test

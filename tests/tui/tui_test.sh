@@ -133,12 +133,13 @@ tmx send-keys -t tui C-y
 tmx send-keys -t tui -l 'n_b.txt'
 wait_for "n_b.txt " || fail "typed template not shown"
 wait_for "stops at file 1: n_b.txt exists" || fail "live summary does not name the stop"
-# Preview lists the plan with the stop marked; Esc goes back to the dialog as it was left.
-tmx send-keys -t tui Tab Tab Tab Tab Tab Tab Enter
+# Preview lists the plan with the stop marked; Esc goes back to the dialog as it was left. The
+# buttons come last, so Shift+Tab from the template reaches Preview, and Tab from it the template.
+tmx send-keys -t tui BTab Enter
 wait_for "! n_a.txt -> n_b.txt" || fail "plan list not shown with its stop"
 tmx send-keys -t tui Escape
 wait_for "{ OK }" || fail "dialog not back after the plan list"
-tmx send-keys -t tui BTab BTab BTab BTab BTab BTab
+tmx send-keys -t tui Tab
 tmx send-keys -t tui Enter
 wait_for "File already exists" || fail "warning box not shown"
 tmx capture-pane -e -p -t tui | grep "File already exists" | grep -qE $'\e\\[[0-9;]*41m' ||
@@ -201,7 +202,7 @@ start --no-preview --mask 'cmd_%F' p_5.txt
 tmx send-keys -t tui C-y
 tmx send-keys -t tui -l 'typed_%F'
 wait_for "p_5.txt -> typed_p_5.txt" || fail "live preview of the typed template not shown"
-tmx send-keys -t tui Tab Tab Tab Tab Tab Tab Enter
+tmx send-keys -t tui BTab Enter
 wait_for "Enter: rename, Esc: back to the dialog" || fail "plan list not shown"
 tmx send-keys -t tui Escape
 wait_for "typed_%F" || fail "the command line's answer came back over the typed one"
@@ -209,10 +210,11 @@ tmx send-keys -t tui Escape
 status=$(wait_exit)
 [[ "$status" == 0 && -e "$work/dir/p_5.txt" ]] || fail "cancel after the plan list: status $status"
 
-# 8. The dialog fits a classic 80x25 terminal. Find, replace and letter case there: Tab from the
-#    template past the buttons to the Find field, type in it and in Replace with; the live preview
-#    follows, and so does a letter-case radio button chosen with Space, the others of its group
-#    going off. OK renames as the preview said, and the find text is offered by the field's history
+# 8. The dialog fits a classic 80x25 terminal. Find, replace and letter case there: Tab goes as
+#    the screen reads, from the template through the fields above to the Find field before any
+#    button; type in it and in Replace with; the live preview follows, and so does a letter-case
+#    radio button (the group one Tab stop, the arrows moving inside it) chosen with Space, the
+#    others of its group going off. OK renames as the preview said, and the find text is offered by the field's history
 #    next time. The part after the frame runs once the plug-in's dialog has these fields (its
 #    find history is then named in the module).
 cols=80 rows=25
@@ -223,13 +225,14 @@ for text in "╔" "{ OK }" "[ Cancel ]"; do
 done
 ! grep -qF "window too small" <<< "$screen" || fail "the dialog does not fit 80x25"
 if grep -qaF "Velmora_Find" "$(dirname "$velmora")/Velmora.far-plug-mb"; then
-    tmx send-keys -t tui Tab Tab Tab Tab Tab Tab Tab C-y
+    # Start number, without zeros, save descriptions, then Find.
+    tmx send-keys -t tui Tab Tab Tab Tab C-y
     tmx send-keys -t tui -l 'p_'
     tmx send-keys -t tui Tab C-y
     tmx send-keys -t tui -l 'q_'
     wait_for "p_5.txt -> q_5.txt" || fail "the live preview does not follow find and replace"
-    # Regular expression, match case, first only, then the name's unchanged, lower, UPPER.
-    tmx send-keys -t tui Tab Tab Tab Tab Tab Tab Space
+    # Regular expression, match case, first only, then the name's group on unchanged: lower, UPPER.
+    tmx send-keys -t tui Tab Tab Tab Tab Right Right Space
     wait_for "p_5.txt -> Q_5.txt" || fail "the live preview does not follow the name's letter case"
     [[ $(tmx capture-pane -p -t tui | grep -o "(•)" | wc -l) == 2 ]] ||
         fail "a radio group has other than one button on"
@@ -238,7 +241,7 @@ if grep -qaF "Velmora_Find" "$(dirname "$velmora")/Velmora.far-plug-mb"; then
     [[ "$status" == 0 && -e "$work/dir/Q_5.txt" && ! -e "$work/dir/p_5.txt" ]] ||
         fail "find, replace and case run: status $status, $(ls "$work/dir")"
     start Q_5.txt
-    tmx send-keys -t tui Tab Tab Tab Tab Tab Tab Tab C-Down
+    tmx send-keys -t tui Tab Tab Tab Tab C-Down
     wait_for "│ p_" || fail "the find field's history not shown"
     tmx send-keys -t tui Escape
     wait_gone "│ p_" || fail "history list not closed"

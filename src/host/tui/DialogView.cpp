@@ -171,6 +171,13 @@ private:
                 continue;
             }
             idleWait_ = kIdleMs;
+            // The plug-in sees the keys that move the focus first, as FAR lets it.
+            const int farKey = FarKeyOf(key);
+            if (events_ && farKey && focus_ >= 0 && events_->Key(focus_, farKey)) {
+                FollowPlugin();
+                Draw();
+                continue;
+            }
             Control* focused = focus_ >= 0 ? &controls_[focus_] : nullptr;
             const int type = focused ? focused->item->Type : -1;
             const std::string before = IsEdit(type) ? focused->edit.Text() : std::string();
@@ -181,6 +188,7 @@ private:
             if (focused &&
                 (IsEdit(type) ? focused->edit.Text() != before : focused->item->Selected != checked))
                 Changed(static_cast<int>(focused - controls_.data()));
+            FollowPlugin();
             Draw();
         }
     }
@@ -205,24 +213,28 @@ private:
                     *under = screen_.Save(0, 0, -1, -1);
                     break;
                 case Key::Tab:
-                case Key::Down:
-                    MoveFocus(+1);
+                    MoveFocus(+1, true);
                     break;
                 case Key::BackTab:
+                    MoveFocus(-1, true);
+                    break;
+                case Key::Down:
+                    MoveFocus(+1, false);
+                    break;
                 case Key::Up:
-                    MoveFocus(-1);
+                    MoveFocus(-1, false);
                     break;
                 case Key::Left:
                     if (IsEdit(type))
                         focused->edit.Left();
                     else
-                        MoveFocus(-1);
+                        MoveAlongRow(-1);
                     break;
                 case Key::Right:
                     if (IsEdit(type))
                         focused->edit.Right();
                     else
-                        MoveFocus(+1);
+                        MoveAlongRow(+1);
                     break;
                 case Key::Home:
                     if (IsEdit(type))
@@ -284,20 +296,79 @@ private:
         return focus_;
     }
 
-    void MoveFocus(int step) {
+    // The next item in item order that takes the focus, as FAR moves it: Tab passes over the radio
+    // buttons that are off (a group is one stop), Up and Down stop at each.
+    void MoveFocus(int step, bool wholeGroups) {
         const int count = static_cast<int>(controls_.size());
         if (focus_ < 0)
             return;
         for (int n = 1; n <= count; ++n) {
             const int i = ((focus_ + step * n) % count + count) % count;
-            if (Focusable(controls_[i].item->Type)) {
-                if (i != focus_ && IsEdit(controls_[i].item->Type))
-                    controls_[i].edit.SetUnchanged(true);
-                if (IsEdit(controls_[focus_].item->Type))
-                    controls_[focus_].edit.SetUnchanged(false);
-                focus_ = i;
+            const FarDialogItem* item = controls_[i].item;
+            if (Focusable(item->Type) &&
+                !(wholeGroups && item->Type == far::DI_RADIOBUTTON && !item->Selected)) {
+                SetFocus(i);
                 return;
             }
+        }
+    }
+
+    // Left and Right off an edit field: the nearest field, check box or radio button that way on
+    // the row, else the item before or after, as FAR does.
+    void MoveAlongRow(int step) {
+        if (focus_ < 0)
+            return;
+        const FarDialogItem* at = controls_[focus_].item;
+        int nearest = -1;
+        for (int i = 0; i < static_cast<int>(controls_.size()); ++i) {
+            const FarDialogItem* item = controls_[i].item;
+            const int distance = (item->X1 - at->X1) * step;
+            if (i == focus_ || item->Y1 != at->Y1 || distance <= 0 ||
+                !(IsEdit(item->Type) || item->Type == far::DI_CHECKBOX || item->Type == far::DI_RADIOBUTTON))
+                continue;
+            if (nearest < 0 || distance < (controls_[nearest].item->X1 - at->X1) * step)
+                nearest = i;
+        }
+        if (nearest >= 0)
+            SetFocus(nearest);
+        else
+            MoveFocus(step, false);
+    }
+
+    void SetFocus(int i) {
+        if (i == focus_ || i < 0 || i >= static_cast<int>(controls_.size()) ||
+            !Focusable(controls_[i].item->Type))
+            return;
+        if (IsEdit(controls_[i].item->Type))
+            controls_[i].edit.SetUnchanged(true);
+        if (focus_ >= 0 && IsEdit(controls_[focus_].item->Type))
+            controls_[focus_].edit.SetUnchanged(false);
+        focus_ = i;
+    }
+
+    // Where the plug-in moved the focus, if it did.
+    void FollowPlugin() {
+        if (events_)
+            SetFocus(events_->TakeFocus());
+    }
+
+    // The keys the plug-in may move the focus with, in FAR 1.x's numbering; 0 for any other.
+    static int FarKeyOf(const Key& key) {
+        switch (key.kind) {
+            case Key::Tab:
+                return far::KEY_TAB;
+            case Key::BackTab:
+                return far::KEY_SHIFTTAB;
+            case Key::Up:
+                return far::KEY_UP;
+            case Key::Down:
+                return far::KEY_DOWN;
+            case Key::Left:
+                return far::KEY_LEFT;
+            case Key::Right:
+                return far::KEY_RIGHT;
+            default:
+                return 0;
         }
     }
 
@@ -542,7 +613,7 @@ private:
     std::vector<Control> controls_;
     int focus_ = -1;
     DialogEvents* events_;
-    bool idle_;  // the plug-in may have more to show
+    bool idle_;               // the plug-in may have more to show
     int idleWait_ = kIdleMs;  // how long a pause must last before it is the plug-in's time
 };
 

@@ -10,6 +10,8 @@
 #include "far/HostConventions.hpp"
 #include "platform/Utf16.hpp"
 #include "plugin/far3/Far3Guids.hpp"
+#include "preview/DialogAnswers.hpp"
+#include "preview/DialogFocus.hpp"
 #include "preview/DialogLayout.hpp"
 #include "preview/LivePreview.hpp"
 
@@ -88,10 +90,9 @@ private:
     far3::HANDLE handle_;
 };
 
-// An edit field's text after the dialog closed, as the store keeps it (at most 259 bytes).
+// An edit field's text after the dialog closed.
 std::string EditText(const DialogHandle& dialog, int item) {
-    const auto* text = reinterpret_cast<const wchar_t*>(dialog.Send(far3::DM_GETCONSTTEXTPTR, item));
-    return std::string(OptionTextPrefix(ToUtf8(text), kOptionTextCapacity - 1, true));
+    return ToUtf8(reinterpret_cast<const wchar_t*>(dialog.Send(far3::DM_GETCONSTTEXTPTR, item)));
 }
 
 bool IsChecked(const DialogHandle& dialog, int item) {
@@ -109,35 +110,15 @@ int CaseGroupOf(std::intptr_t item) {
     return -1;
 }
 
-// The letter case whose radio button is selected; none selected leaves the letters alone.
-template <typename IsSelected>
-std::uint32_t SelectedCase(int first, IsSelected isSelected) {
-    for (std::uint32_t i = 0; i < kCaseCount; ++i) {
-        if (isSelected(first + static_cast<int>(i)))
-            return i;
-    }
-    return kCaseUnchanged;
-}
-
 // The answers after OK or Preview, into `options`; the run's save flag into *save.
 void ReadAnswers(const DialogHandle& dialog, bool descriptionsShown, RenameOptions& options, bool* save) {
-    options.Mask = EditText(dialog, far::kDialogTemplateItem);
-    options.StartNumber = EditText(dialog, far::kDialogStartNumberItem);
-    options.WithoutZero = IsChecked(dialog, far::kDialogWithoutZeroItem) ? 1 : 0;
-    *save = false;
-    if (descriptionsShown) {
-        options.SaveDescription = IsChecked(dialog, far::kDialogSaveDescriptionItem) ? 1 : 0;
-        *save = options.SaveDescription != 0;
-    }
-    RuleOptions& rules = options.Rules;
-    rules.Find = EditText(dialog, far::kDialogFindItem);
-    rules.Replace = EditText(dialog, far::kDialogReplaceItem);
-    rules.Regex = IsChecked(dialog, far::kDialogRegexItem) ? 1 : 0;
-    rules.MatchCase = IsChecked(dialog, far::kDialogMatchCaseItem) ? 1 : 0;
-    rules.FirstOnly = IsChecked(dialog, far::kDialogFirstOnlyItem) ? 1 : 0;
-    const auto selected = [&dialog](int item) { return IsChecked(dialog, item); };
-    rules.NameCase = SelectedCase(far::kDialogNameCaseFirstItem, selected);
-    rules.ExtensionCase = SelectedCase(far::kDialogExtensionCaseFirstItem, selected);
+    const DialogItemReader read{
+        [&dialog](int item) { return EditText(dialog, item); },
+        [&dialog](int item) { return IsChecked(dialog, item); },
+    };
+    const PlanAnswers answers = ReadDialogAnswers(read, descriptionsShown);
+    StoreAnswers(answers, descriptionsShown, true, options);
+    *save = answers.saveDescriptions;
 }
 
 using Far3Items = std::array<far3::FarDialogItem, far::kDialogItemCount>;
@@ -331,35 +312,70 @@ bool CheckOf(const Far3LiveDialog& live, far3::HANDLE dialog, int item, int chan
 // state, in `state`). A radio button just clicked is the selected one of its group: FAR moves the
 // mark only after the procedure has answered.
 void Refresh(const Far3LiveDialog& live, far3::HANDLE dialog, int changed, void* state) {
-    PlanAnswers answers;
-    answers.mask = TextOf(live, dialog, far::kDialogTemplateItem, changed, state);
-    answers.startNumber = TextOf(live, dialog, far::kDialogStartNumberItem, changed, state);
-    answers.withoutZero = CheckOf(live, dialog, far::kDialogWithoutZeroItem, changed, state);
-    // A run that saves descriptions keeps the description file under its name.
-    answers.saveDescriptions =
-        live.descriptionsShown && CheckOf(live, dialog, far::kDialogSaveDescriptionItem, changed, state);
-    RuleOptions& rules = answers.rules;
-    rules.Find = TextOf(live, dialog, far::kDialogFindItem, changed, state);
-    rules.Replace = TextOf(live, dialog, far::kDialogReplaceItem, changed, state);
-    rules.Regex = CheckOf(live, dialog, far::kDialogRegexItem, changed, state) ? 1 : 0;
-    rules.MatchCase = CheckOf(live, dialog, far::kDialogMatchCaseItem, changed, state) ? 1 : 0;
-    rules.FirstOnly = CheckOf(live, dialog, far::kDialogFirstOnlyItem, changed, state) ? 1 : 0;
-    const int clickedGroup = CaseGroupOf(changed);
-    const auto selected = [&](int item) {
-        if (clickedGroup >= 0 && CaseGroupOf(item) == clickedGroup)
-            return item == changed;
-        return live.info.SendDlgMessage(dialog, far3::DM_GETCHECK, item, nullptr) == far3::BSTATE_CHECKED;
+    const DialogItemReader read{
+        [&](int item) { return TextOf(live, dialog, item, changed, state); },
+        [&](int item) { return CheckOf(live, dialog, item, changed, state); },
     };
-    rules.NameCase = SelectedCase(far::kDialogNameCaseFirstItem, selected);
-    rules.ExtensionCase = SelectedCase(far::kDialogExtensionCaseFirstItem, selected);
+    // A run that saves descriptions keeps the description file under its name.
+    PlanAnswers answers =
+        ReadDialogAnswers(read, live.descriptionsShown, CaseGroupOf(changed) >= 0 ? changed : -1);
     live.preview->SetAnswers(std::move(answers));
     ShowPreview(live, dialog);
+}
+
+// The keys FAR moves the focus with, unmodified but for Shift on Tab.
+bool FocusKeyOf(const far3::INPUT_RECORD& input, FocusKey* focusKey) {
+    if (input.EventType != far3::kKeyEvent || !input.Event.KeyEvent.bKeyDown)
+        return false;
+    const std::uint32_t state = input.Event.KeyEvent.dwControlKeyState;
+    if (state &
+        (far3::kLeftAltPressed | far3::kRightAltPressed | far3::kLeftCtrlPressed | far3::kRightCtrlPressed))
+        return false;
+    const bool shift = (state & far3::kShiftPressed) != 0;
+    switch (input.Event.KeyEvent.wVirtualKeyCode) {
+        case far3::kVkTab:
+            *focusKey = shift ? FocusKey::ShiftTab : FocusKey::Tab;
+            return true;
+        case far3::kVkUp:
+            *focusKey = FocusKey::Up;
+            return !shift;
+        case far3::kVkDown:
+            *focusKey = FocusKey::Down;
+            return !shift;
+        case far3::kVkLeft:
+            *focusKey = FocusKey::Left;
+            return !shift;
+        case far3::kVkRight:
+            *focusKey = FocusKey::Right;
+            return !shift;
+        default:
+            return false;
+    }
+}
+
+// The focus in screen order where FAR would move it in item order: true when the procedure moved
+// it and FAR must leave the key alone.
+bool MoveFocus(const Far3LiveDialog& live, far3::HANDLE dialog, std::intptr_t focused, const void* input) {
+    FocusKey focusKey = FocusKey::Tab;
+    if (!input || !FocusKeyOf(*static_cast<const far3::INPUT_RECORD*>(input), &focusKey))
+        return false;
+    const std::vector<FocusItem> items = RenameDialogFocusItems(live.descriptionsShown, [&](int item) {
+        return live.info.SendDlgMessage(dialog, far3::DM_GETCHECK, item, nullptr) == far3::BSTATE_CHECKED;
+    });
+    const int target = ScreenFocusTarget(items, static_cast<int>(focused), focusKey);
+    if (target < 0)
+        return false;
+    live.info.SendDlgMessage(dialog, far3::DM_SETFOCUS, target, nullptr);
+    return true;
 }
 
 std::intptr_t VELMORA_FAR3_API PreviewProcedure(far3::HANDLE dialog, std::intptr_t message,
                                                 std::intptr_t param1, void* param2) {
     const Far3LiveDialog& live = *g_far3Dialog;
-    switch (message) {
+    if (message == far3::DN_CONTROLINPUT && MoveFocus(live, dialog, param1, param2))
+        return 1;
+    // Without a run's context there is no preview to keep live.
+    switch (live.preview ? message : 0) {
         case far3::DN_EDITCHANGE:
             if (param1 == far::kDialogTemplateItem || param1 == far::kDialogStartNumberItem ||
                 param1 == far::kDialogFindItem || param1 == far::kDialogReplaceItem)
@@ -460,11 +476,10 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
 
         const Far3LiveDialog live{info_, preview.get(), descriptionsShown};
         const Far3LiveDialog* previous = g_far3Dialog;
-        g_far3Dialog = preview ? &live : nullptr;
-        const DialogHandle dialog(
-            info_, info_.DialogInit(&kPluginGuid, &kDialogGuid, -1, -1, kDialogWidth, kDialogHeight,
-                                    helpTopic.c_str(), items.data(), items.size(), 0, 0,
-                                    preview ? PreviewProcedure : nullptr, nullptr));
+        g_far3Dialog = &live;
+        const DialogHandle dialog(info_, info_.DialogInit(&kPluginGuid, &kDialogGuid, -1, -1, kDialogWidth,
+                                                          kDialogHeight, helpTopic.c_str(), items.data(),
+                                                          items.size(), 0, 0, PreviewProcedure, nullptr));
         const std::intptr_t result = dialog.IsOpen() ? info_.DialogRun(dialog.Get()) : -1;
         g_far3Dialog = previous;
         if (result != far::kDialogOkItem && result != far::kDialogPreviewItem)
