@@ -15,7 +15,7 @@ enum Op : std::uint8_t {
     kSave,    // a: the slot that takes the position
     kClear,   // slots a..b-1 back to "no part": a repeated group starts each iteration afresh
     kEnter,   // a: the slot that notes where an optional iteration starts
-    kCheck,   // a: that slot; a thread whose optional iteration matched nothing ends here
+    kCheck,   // a: that slot; a path whose optional iteration matched nothing ends here
     kAssert,  // a: the Assertion
     kMatch,
 };
@@ -933,8 +933,9 @@ std::uint64_t* Regex::Row(std::uint32_t position) const {
 }
 
 // Tries the match that starts at `start`, its choices in ECMAScript's order. A state already
-// visited at a position is not tried again: either it failed, and fails again, or it lies on the
-// path being tried, and a thread of higher priority got there first.
+// visited at a position is not tried again: either it failed, and fails again whatever the
+// captures (no backreferences), or it lies on the path being tried, which came back to it without
+// reading a character and would only go round again.
 bool Regex::Run(std::uint32_t start) const {
     const std::u32string_view text = text_;
     const auto size = static_cast<std::uint32_t>(text.size());
