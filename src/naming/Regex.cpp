@@ -845,15 +845,19 @@ namespace {
 // form with one). The members that have another form are the table's and the ASCII letters.
 void AddCanonicalForms(Ranges* ranges) {
     Ranges forms;
-    const auto add = [&](char32_t c) {
-        if (InRanges(*ranges, c))
+    for (const auto& [low, high] : *ranges) {
+        for (char32_t c = std::max<char32_t>(low, 'a'); c <= std::min<char32_t>(high, 'z'); ++c)
             forms.push_back({Canonical(c), Canonical(c)});
-    };
-    for (char32_t c = 'a'; c <= 'z'; ++c)
-        add(c);
-    for (const CaseRun& run : kCaseRuns) {
-        for (char32_t c = run.first; c <= run.last; c += run.stride)
-            add(c);
+        const CaseRun* run =
+            std::lower_bound(std::begin(kCaseRuns), std::end(kCaseRuns), low,
+                             [](const CaseRun& r, char32_t value) { return r.last < value; });
+        for (; run != std::end(kCaseRuns) && run->first <= high; ++run) {
+            char32_t c = run->first;
+            if (c < low)
+                c += (low - c + run->stride - 1) / run->stride * run->stride;
+            for (; c <= run->last && c <= high; c += run->stride)
+                forms.push_back({Canonical(c), Canonical(c)});
+        }
     }
     ranges->insert(ranges->end(), forms.begin(), forms.end());
     Normalize(ranges);
