@@ -45,9 +45,10 @@ constexpr char32_t kRawByteBase = 0x110000;
 // bounds every pattern's time and memory per name.
 constexpr std::size_t kMaxRegexCost = 4000;
 
-// The character two characters have in common when they are the same but for case: the lower
-// case of the upper case, so that "ς", "σ" and "Σ" meet. A character beyond ASCII never folds into
-// ASCII (as in ECMAScript: the Kelvin sign is no "k"); a raw byte folds to itself.
+// The character two characters have in common, by the host's letter case, when they are the same
+// but for case (plain find without case): the lower case of the upper case, so that "ς", "σ" and
+// "Σ" meet. A character beyond ASCII never folds into ASCII (the Kelvin sign is no "k"); a raw
+// byte folds to itself. A regular expression compares by ECMAScript's rules instead.
 char32_t FoldCase(const CaseMapping& cases, char32_t c);
 
 class Regex {
