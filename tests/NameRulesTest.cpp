@@ -258,9 +258,15 @@ std::string Repeated(const std::string& piece, std::size_t times) {
 }
 
 // Every pattern the engine accepts answers in bounded time on a name of full length, the costliest
-// shapes included; beyond the bound a pattern is refused as too complex (release figures are in
-// BENCHMARKS.md; the limit here leaves room for a sanitizer build).
+// shapes included; beyond the bound a pattern is refused as too complex. Release figures are in
+// BENCHMARKS.md (under 4 ms); the limits here leave room for a loaded machine, and an unoptimized
+// sanitizer build, some 100 times slower, only shows a search that ran away.
 TEST(NameRules, EveryAcceptedPatternAnswersInBoundedTime) {
+#ifdef __OPTIMIZE__
+    const auto budget = std::chrono::milliseconds(100);
+#else
+    const auto budget = std::chrono::seconds(5);
+#endif
     const struct {
         std::string pattern;
         bool accepted;
@@ -293,7 +299,7 @@ TEST(NameRules, EveryAcceptedPatternAnswersInBoundedTime) {
             std::string out;
             const auto start = std::chrono::steady_clock::now();
             compiled.Apply(name, &out);
-            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100)) << c.pattern;
+            EXPECT_LT(std::chrono::steady_clock::now() - start, budget) << c.pattern;
         }
     }
 }
