@@ -135,7 +135,7 @@ bool CompiledRules::Compile(const NameRules& rules, const CaseMapping& cases, co
     compiled.text_.Decode(rules.replace, &replace);
     compiled.replaces_ = !find.empty();
     if (compiled.replaces_ && rules.regex) {
-        if (!Regex::Compile(find, !rules.matchCase, cases, &compiled.regex_, error))
+        if (!Regex::Compile(find, !rules.matchCase, &compiled.regex_, error))
             return false;
         // "$1".."$9" a group the pattern has, "$&" the match, "$$" a dollar; any other "$" is
         // itself.
@@ -208,7 +208,7 @@ void CompiledRules::Replace(const std::u32string& chars, std::u32string* out) co
     }
     // As JavaScript's replace with /g: after an empty match the search moves on one character,
     // which stays as it is.
-    for (std::size_t from = 0; from <= chars.size() && regex_.Search(chars, from, &slots_);) {
+    for (std::size_t from = 0; from <= chars.size() && regex_.Search(chars, from, &slots_, from != 0);) {
         const std::size_t start = slots_[0];
         const std::size_t end = slots_[1];
         out->append(chars, last, start - last);

@@ -7,7 +7,7 @@ namespace velmora {
 namespace {
 
 enum Op : std::uint8_t {
-    kChar,    // a: the character (folded when ignoring case)
+    kChar,    // a: the character (its canonical form when ignoring case)
     kAny,     // any character but a line terminator
     kClass,   // a: the class
     kSplit,   // go to a, and with lower priority to b
@@ -15,7 +15,7 @@ enum Op : std::uint8_t {
     kSave,    // a: the slot that takes the position
     kClear,   // slots a..b-1 back to "no part": a repeated group starts each iteration afresh
     kEnter,   // a: the slot that notes where an optional iteration starts
-    kCheck,   // a: that slot; a thread whose optional iteration matched nothing ends here
+    kCheck,   // a: that slot; a path whose optional iteration matched nothing ends here
     kAssert,  // a: the Assertion
     kMatch,
 };
@@ -30,7 +30,38 @@ constexpr int kMaxNesting = 100;
 // Optional iterations that can match nothing, nested in one another, and the states the machine
 // tells apart for them: each level doubles the states of what lies inside.
 constexpr std::size_t kMaxOpenLoops = 10;
-constexpr std::size_t kMaxMarks = std::size_t{1} << 20;
+// A text longer than this has positions the matcher's 32-bit frames cannot hold.
+constexpr std::size_t kMaxText = 0x7FFFFFFF;
+constexpr std::uint32_t kNone = 0xFFFFFFFF;
+constexpr std::uint32_t kRestore = 0x80000000;
+// Resetting this many slots costs about what visiting one state does.
+constexpr std::uint32_t kClearSlotsPerState = 8;
+
+// The characters of the basic plane that a case-blind comparison takes as another one.
+struct CaseRun {
+    char16_t first;
+    char16_t last;
+    std::uint8_t stride;
+    std::int32_t delta;
+};
+constexpr CaseRun kCaseRuns[] = {
+#include "naming/RegexCaseTable.inc"
+};
+
+// ECMAScript's Canonicalize without "u": the one-unit upper case, never from beyond ASCII into it.
+// Beyond the basic plane a character is two surrogates there, which have no case; a raw byte has
+// none either.
+char32_t Canonical(char32_t c) {
+    if (c < 0x80)
+        return c >= 'a' && c <= 'z' ? c - 0x20 : c;
+    if (c > 0xFFFF)
+        return c;
+    const CaseRun* run = std::lower_bound(std::begin(kCaseRuns), std::end(kCaseRuns), c,
+                                          [](const CaseRun& r, char32_t value) { return r.last < value; });
+    if (run == std::end(kCaseRuns) || c < run->first || (c - run->first) % run->stride != 0)
+        return c;
+    return static_cast<char32_t>(static_cast<std::int32_t>(c) + run->delta);
+}
 
 bool IsLineTerminator(char32_t c) {
     return c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029;
@@ -585,23 +616,23 @@ private:
 
 class Emitter {
 public:
-    // cases: null to match case, else the folding that characters are compared under.
+    // ignoreCase: characters are compared by their canonical forms.
     Emitter(const std::vector<Node>& nodes, std::uint32_t groups, std::vector<Regex::Instruction>* program,
-            std::vector<std::uint32_t>* loopSlots, const CaseMapping* cases)
+            std::vector<std::uint32_t>* loopSlots, bool ignoreCase)
         : nodes_(nodes),
           program_(program),
           loopSlots_(loopSlots),
           nextSlot_(2 * (groups + 1)),
-          cases_(cases) {}
+          ignoreCase_(ignoreCase) {}
 
-    // False when the program grew too large, with the offset of the construct that did it.
+    // False when the program grew too costly, with the offset of the construct that did it.
     bool Emit(int index) {
         const Node& node = nodes_[index];
         switch (node.kind) {
             case Node::kEmpty:
                 return true;
             case Node::kCharacter:
-                return Push(kChar, cases_ ? FoldCase(*cases_, node.ch) : node.ch, 0, node);
+                return Push(kChar, ignoreCase_ ? Canonical(node.ch) : node.ch, 0, node);
             case Node::kAnyCharacter:
                 return Push(kAny, 0, 0, node);
             case Node::kClassSet:
@@ -648,19 +679,27 @@ private:
     std::uint32_t Here() const { return static_cast<std::uint32_t>(program_->size()); }
 
     bool Push(std::uint8_t op, std::uint32_t a, std::uint32_t b, const Node& node) {
-        if (program_->size() >= kMaxRegexProgram) {
-            faultOffset_ = node.offset;
-            return false;
-        }
         Regex::Instruction in{op, a, b};
         // What consumes a character or matches leaves every iteration behind it begun earlier.
         if (op != kChar && op != kAny && op != kClass && op != kMatch) {
             in.loops = static_cast<std::uint32_t>(loopSlots_->size());
             in.loopCount = static_cast<std::uint32_t>(open_.size());
-            loopSlots_->insert(loopSlots_->end(), open_.begin(), open_.end());
         }
+        if (!Afford(op, a, b, in.loopCount)) {
+            faultOffset_ = node.offset;
+            return false;
+        }
+        loopSlots_->insert(loopSlots_->end(), open_.begin(), open_.begin() + in.loopCount);
         program_->push_back(in);
         return true;
+    }
+
+    // Each state of the instruction is visited at most once per position (twice where a match
+    // ended); one that forgets captures does work for each slot it resets.
+    bool Afford(std::uint8_t op, std::uint32_t a, std::uint32_t b, std::uint32_t loopCount) {
+        const std::size_t weight = 1 + (op == kClear ? (b - a) / kClearSlotsPerState : 0);
+        cost_ += weight << loopCount;
+        return cost_ <= kMaxRegexCost;
     }
 
     bool Nullable(int index) const {
@@ -752,7 +791,8 @@ private:
     std::vector<std::uint32_t>* loopSlots_;
     std::vector<std::uint32_t> open_;  // the slots of the optional iterations being emitted
     std::size_t nextSlot_;
-    const CaseMapping* cases_;
+    bool ignoreCase_;
+    std::size_t cost_ = 3;  // the whole match's two saves and the match
     std::size_t faultOffset_ = 0;
 };
 
@@ -793,31 +833,41 @@ char32_t FoldCase(const CaseMapping& cases, char32_t c) {
     return folded < 0x80 ? c : folded;
 }
 
-char32_t Regex::Fold(char32_t c) const {
-    return FoldCase(*cases_, c);
-}
-
 bool Regex::ClassMatches(const CharClass& set, char32_t c) const {
-    bool in;
-    if (c < 0x80) {
-        in = (set.ascii[c >> 6] >> (c & 63)) & 1;
-    } else {
-        in = InRanges(set.ranges, c);
-        if (!in && ignoreCase_ && c < kRawByteBase) {
-            const char32_t lower = cases_->Lower(c);
-            const char32_t upper = cases_->Upper(c);
-            in = (lower >= 0x80 && InRanges(set.ranges, lower)) ||
-                 (upper >= 0x80 && InRanges(set.ranges, upper));
-        }
-    }
+    const bool in = c < 0x80 ? (set.ascii[c >> 6] >> (c & 63)) & 1 : InRanges(set.ranges, c);
     return in != set.negated;
 }
 
-bool Regex::Compile(std::u32string_view pattern, bool ignoreCase, const CaseMapping& cases, Regex* out,
-                    RegexError* error) {
+namespace {
+
+// Ignoring case a class holds what it holds as written and the canonical form of each member: a
+// character matches when its own canonical form is among them (it is a member, or it shares its
+// form with one). The members that have another form are the table's and the ASCII letters.
+void AddCanonicalForms(Ranges* ranges) {
+    Ranges forms;
+    for (const auto& [low, high] : *ranges) {
+        for (char32_t c = std::max<char32_t>(low, 'a'); c <= std::min<char32_t>(high, 'z'); ++c)
+            forms.push_back({Canonical(c), Canonical(c)});
+        const CaseRun* run =
+            std::lower_bound(std::begin(kCaseRuns), std::end(kCaseRuns), low,
+                             [](const CaseRun& r, char32_t value) { return r.last < value; });
+        for (; run != std::end(kCaseRuns) && run->first <= high; ++run) {
+            char32_t c = run->first;
+            if (c < low)
+                c += (low - c + run->stride - 1) / run->stride * run->stride;
+            for (; c <= run->last && c <= high; c += run->stride)
+                forms.push_back({Canonical(c), Canonical(c)});
+        }
+    }
+    ranges->insert(ranges->end(), forms.begin(), forms.end());
+    Normalize(ranges);
+}
+
+}  // namespace
+
+bool Regex::Compile(std::u32string_view pattern, bool ignoreCase, Regex* out, RegexError* error) {
     Regex regex;
     regex.ignoreCase_ = ignoreCase;
-    regex.cases_ = &cases;
     std::vector<Node> nodes;
     int root = 0;
     std::uint32_t groups = 0;
@@ -825,28 +875,25 @@ bool Regex::Compile(std::u32string_view pattern, bool ignoreCase, const CaseMapp
     if (!parser.Parse(&nodes, &root, &groups, error))
         return false;
     regex.groups_ = groups;
-    Emitter emitter(nodes, groups, &regex.program_, &regex.loopSlots_, ignoreCase ? &cases : nullptr);
+    Emitter emitter(nodes, groups, &regex.program_, &regex.loopSlots_, ignoreCase);
     regex.program_.push_back({kSave, 0, 0});
-    if (!emitter.Emit(root) || regex.program_.size() + 2 > kMaxRegexProgram) {
+    if (!emitter.Emit(root)) {
         *error = {RegexErrorKind::TooComplex, emitter.FaultOffset()};
         return false;
     }
     regex.program_.push_back({kSave, 1, 0});
     regex.program_.push_back({kMatch, 0, 0});
     for (Instruction& in : regex.program_) {
-        in.markBase = static_cast<std::uint32_t>(regex.markCount_);
-        regex.markCount_ += std::size_t{1} << in.loopCount;
-        if (regex.markCount_ > kMaxMarks) {
-            *error = {RegexErrorKind::TooComplex, 0};
-            return false;
-        }
+        in.markBase = static_cast<std::uint32_t>(regex.stateCount_);
+        regex.stateCount_ += std::size_t{1} << in.loopCount;
     }
     regex.slotCount_ = emitter.SlotCount();
     for (CharClass& set : regex.classes_) {
+        Normalize(&set.ranges);
+        if (ignoreCase)
+            AddCanonicalForms(&set.ranges);
         for (char32_t c = 0; c < 0x80; ++c) {
-            const bool in = InRanges(set.ranges, c) || (ignoreCase && (InRanges(set.ranges, cases.Lower(c)) ||
-                                                                       InRanges(set.ranges, cases.Upper(c))));
-            if (in)
+            if (InRanges(set.ranges, ignoreCase ? Canonical(c) : c))
                 set.ascii[c >> 6] |= std::uint64_t{1} << (c & 63);
         }
     }
@@ -854,58 +901,106 @@ bool Regex::Compile(std::u32string_view pattern, bool ignoreCase, const CaseMapp
     return true;
 }
 
-// Follows every instruction that consumes nothing from pc at `position`, in priority order, and
-// queues the threads that reach one that does (or the match) on the list being built. A state
-// (instruction, and which enclosing optional iterations began here) already reached at this
-// position is not followed again: a thread of higher priority got there first, and whatever this
-// one could still match, that one matches before it.
-bool Regex::AddThread(std::uint32_t pc, std::size_t position, std::u32string_view text, bool toNext) const {
-    ThreadList& list = lists_[toNext ? 1 - current_ : current_];
-    const std::uint32_t mark = generation_ + static_cast<std::uint32_t>(toNext);
+// A new text: every row of what was learnt goes stale at once.
+bool Regex::Reset(std::u32string_view text) const {
+    if (text.size() > kMaxText)
+        return false;
+    text_ = text;
+    rowWords_ = (stateCount_ + 63) / 64;
+    if (rowStamp_.size() < text.size() + 1)
+        rowStamp_.resize(text.size() + 1, 0);
+    if (visited_.size() < rowWords_ * (text.size() + 1))
+        visited_.resize(rowWords_ * (text.size() + 1));
+    if (++stamp_ == 0) {
+        std::fill(rowStamp_.begin(), rowStamp_.end(), 0);
+        stamp_ = 1;
+    }
+    compare_ = text.data();
+    if (ignoreCase_) {
+        folded_.resize(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i)
+            folded_[i] = Canonical(text[i]);
+        compare_ = folded_.data();
+    }
+    slots_.assign(slotCount_, kNone);
+    lastEnd_ = 0;
+    return true;
+}
+
+std::uint64_t* Regex::Row(std::uint32_t position) const {
+    std::uint64_t* row = visited_.data() + std::size_t{position} * rowWords_;
+    if (rowStamp_[position] != stamp_) {
+        std::fill(row, row + rowWords_, 0);
+        rowStamp_[position] = stamp_;
+    }
+    return row;
+}
+
+// Tries the match that starts at `start`, its choices in ECMAScript's order. A state already
+// visited at a position is not tried again: either it failed, and fails again whatever the
+// captures (no backreferences), or it lies on the path being tried, which came back to it without
+// reading a character and would only go round again.
+bool Regex::Run(std::uint32_t start) const {
+    const std::u32string_view text = text_;
+    const auto size = static_cast<std::uint32_t>(text.size());
+    std::uint32_t* const slots = slots_.data();
     stack_.clear();
-    stack_.push_back({pc, false, 0});
+    stack_.push_back({0, start});
     while (!stack_.empty()) {
         const Frame frame = stack_.back();
         stack_.pop_back();
-        if (frame.restore) {
-            scratch_[frame.pc] = frame.value;
+        if (frame.pc & kRestore) {
+            slots[frame.pc & ~kRestore] = frame.value;
             continue;
         }
-        pc = frame.pc;
+        std::uint32_t pc = frame.pc;
+        std::uint32_t position = frame.value;
+        std::uint64_t* row = Row(position);
         for (;;) {
             const Instruction& in = program_[pc];
             std::size_t state = in.markBase;
             for (std::uint32_t i = 0; i < in.loopCount; ++i) {
-                if (scratch_[loopSlots_[in.loops + i]] == position)
+                if (slots[loopSlots_[in.loops + i]] == position)
                     state += std::size_t{1} << i;
             }
-            if (marks_[state] == mark)
+            std::uint64_t& word = row[state >> 6];
+            const std::uint64_t bit = std::uint64_t{1} << (state & 63);
+            if (word & bit)
                 break;
-            marks_[state] = mark;
+            word |= bit;
             bool follow = true;
             switch (in.op) {
+                case kChar:
+                    follow = position < size && compare_[position] == in.a;
+                    break;
+                case kAny:
+                    follow = position < size && !IsLineTerminator(text[position]);
+                    break;
+                case kClass:
+                    follow = position < size && ClassMatches(classes_[in.a], compare_[position]);
+                    break;
                 case kJump:
                     pc = in.a;
                     continue;
                 case kSplit:
-                    stack_.push_back({in.b, false, 0});
+                    stack_.push_back({in.b, position});
                     pc = in.a;
                     continue;
                 case kSave:
                 case kEnter:
-                    stack_.push_back({in.a, true, scratch_[in.a]});
-                    scratch_[in.a] = position;
+                    stack_.push_back({in.a | kRestore, slots[in.a]});
+                    slots[in.a] = position;
                     break;
                 case kClear:
                     for (std::uint32_t slot = in.a; slot < in.b; ++slot) {
-                        if (scratch_[slot] != kNoPosition) {
-                            stack_.push_back({slot, true, scratch_[slot]});
-                            scratch_[slot] = kNoPosition;
+                        if (slots[slot] != kNone) {
+                            stack_.push_back({slot | kRestore, slots[slot]});
+                            slots[slot] = kNone;
                         }
                     }
                     break;
                 case kCheck:
-                    follow = scratch_[in.a] != position;
+                    follow = slots[in.a] != position;
                     break;
                 case kAssert:
                     switch (in.a) {
@@ -913,97 +1008,52 @@ bool Regex::AddThread(std::uint32_t pc, std::size_t position, std::u32string_vie
                             follow = position == 0;
                             break;
                         case kEnd:
-                            follow = position == text.size();
+                            follow = position == size;
                             break;
                         default: {
                             const bool before = position > 0 && IsWordCharacter(text[position - 1]);
-                            const bool after = position < text.size() && IsWordCharacter(text[position]);
+                            const bool after = position < size && IsWordCharacter(text[position]);
                             follow = (before != after) == (in.a == kWordBoundary);
                         }
                     }
                     break;
-                default: {
-                    // Consumes a character or matches: a thread of the list.
-                    if (list.pcs.size() <= list.count) {
-                        list.pcs.resize(list.count + 1);
-                        list.slots.resize((list.count + 1) * slotCount_);
-                    }
-                    list.pcs[list.count] = pc;
-                    std::copy(scratch_.begin(), scratch_.end(), list.slots.begin() + list.count * slotCount_);
-                    ++list.count;
-                    follow = false;
-                }
+                case kMatch:
+                    return true;
             }
             if (!follow)
                 break;
+            if (in.op == kChar || in.op == kAny || in.op == kClass)
+                row = Row(++position);
             ++pc;
         }
     }
-    return true;
+    return false;
 }
 
-bool Regex::Search(std::u32string_view text, std::size_t from, std::vector<std::size_t>* slots) const {
+bool Regex::Search(std::u32string_view text, std::size_t from, std::vector<std::size_t>* slots,
+                   bool again) const {
     if (from > text.size())
         return false;
-    if (marks_.size() != markCount_)
-        marks_.assign(markCount_, 0);
-    // Each position gets its own generation of marks: no clearing between positions.
-    if (generation_ > std::numeric_limits<std::uint32_t>::max() - text.size() - 4) {
-        std::fill(marks_.begin(), marks_.end(), 0);
-        generation_ = 0;
+    // Only what failed is known to fail again; a match's own path ends on its last position, which
+    // the next search may start from.
+    const bool known =
+        again && text.data() == text_.data() && text.size() == text_.size() && from >= lastEnd_;
+    if (!known && !Reset(text))
+        return false;
+    for (std::size_t start = from; start <= text.size(); ++start) {
+        if (!Run(static_cast<std::uint32_t>(start)))
+            continue;
+        slots->resize(2 * (groups_ + 1));
+        for (std::size_t i = 0; i < slots->size(); ++i)
+            (*slots)[i] = slots_[i] == kNone ? kNoPosition : slots_[i];
+        // The path's saves were never undone: the next search needs every slot clear.
+        std::fill(slots_.begin(), slots_.end(), kNone);
+        lastEnd_ = (*slots)[1];
+        rowStamp_[lastEnd_] = 0;
+        return true;
     }
-    ++generation_;
-    scratch_.resize(slotCount_);
-    current_ = 0;
-    lists_[0].count = 0;
-    bool matched = false;
-    for (std::size_t position = from;; ++position) {
-        ThreadList& now = lists_[current_];
-        ThreadList& next = lists_[1 - current_];
-        if (!matched) {
-            // The search moves on: a match starting here has the lowest priority yet.
-            std::fill(scratch_.begin(), scratch_.end(), kNoPosition);
-            AddThread(0, position, text, false);
-        }
-        next.count = 0;
-        const bool atEnd = position >= text.size();
-        const char32_t c = atEnd ? 0 : text[position];
-        const char32_t folded = ignoreCase_ && !atEnd ? Fold(c) : c;
-        for (std::size_t t = 0; t < now.count; ++t) {
-            const Instruction& in = program_[now.pcs[t]];
-            const std::size_t* threadSlots = &now.slots[t * slotCount_];
-            if (in.op == kMatch) {
-                matched = true;
-                slots->assign(threadSlots, threadSlots + 2 * (groups_ + 1));
-                break;  // every thread after this one has lower priority
-            }
-            bool step = false;
-            if (!atEnd) {
-                switch (in.op) {
-                    case kChar:
-                        step = folded == in.a;
-                        break;
-                    case kAny:
-                        step = !IsLineTerminator(c);
-                        break;
-                    case kClass:
-                        step = ClassMatches(classes_[in.a], c);
-                        break;
-                    default:
-                        break;
-                }
-            }
-            if (step) {
-                std::copy(threadSlots, threadSlots + slotCount_, scratch_.begin());
-                AddThread(now.pcs[t] + 1, position + 1, text, true);
-            }
-        }
-        ++generation_;
-        current_ = 1 - current_;
-        if (atEnd || (matched && next.count == 0))
-            break;
-    }
-    return matched;
+    lastEnd_ = 0;
+    return false;
 }
 
 }  // namespace velmora
