@@ -92,6 +92,7 @@ TEST(NameSteps, AnExpressionThatDoesNotCompileRenamesAndStoresNothing) {
     const std::vector<std::string> boxes = result.Boxes("BadExpression");
     ASSERT_EQ(boxes.size(), 1u) << result.err;
     EXPECT_NE(boxes[0].find("unmatched parenthesis at character 1"), std::string::npos) << boxes[0];
+    EXPECT_NE(result.err.find("is not valid: unmatched parenthesis"), std::string::npos) << result.err;
     EXPECT_EQ(host.Dir().ListNames(), std::vector<std::string>{"a.txt"});
     EXPECT_FALSE(host.HasStoredOptions());
 }

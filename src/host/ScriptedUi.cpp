@@ -73,8 +73,9 @@ std::string BoxText(const char* const* lines, int count, int buttons) {
     std::string text;
     int last = count - (buttons > 0 ? buttons : 0);
     for (int i = 1; i < last; ++i) {
+        // A line that ends in its own colon ("... is not valid:") takes only the space.
         if (i > 1)
-            text += ": ";
+            text += !text.empty() && text.back() == ':' ? " " : ": ";
         text += lines[i] ? lines[i] : "";
     }
     if (last <= 1 && count > 0 && lines[0])
