@@ -3,11 +3,13 @@
 //   velmora_bench_taken make DIR N [MB]   writes N JPEGs with EXIF dates (one second apart) and
 //                                         image data up to about MB megabytes each: the first
 //                                         256 KB real bytes, the rest a hole
-//   velmora_bench_taken read DIR          reads every file's date taken, prints how many had one
+//   velmora_bench_taken read DIR          reads every file's date taken in name order, prints how
+//                                         many had one
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -53,6 +55,8 @@ int Read(const std::string& dir) {
             names.push_back(dir + "/" + entry->d_name);
     }
     ::closedir(listing);
+    // In name order, as a panel sorted by name or a shell's glob hands them over.
+    std::sort(names.begin(), names.end());
     int found = 0;
     for (const std::string& name : names) {
         velmora::CivilTime taken;
