@@ -68,6 +68,16 @@ public:
     virtual FileResult Close() = 0;
 };
 
+// A regular file open for reading at any place; closed by its destructor.
+class ReadableFile {
+public:
+    virtual ~ReadableFile() = default;
+    // The file's size when it was opened.
+    virtual std::uint64_t Size() const = 0;
+    // Up to `count` bytes from `offset` on (fewer at the end of the file) into *bytes.
+    virtual FileResult ReadAt(std::uint64_t offset, std::size_t count, std::string* bytes) = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -106,6 +116,10 @@ public:
     // else (a link, a file with other names, another volume, a system without such names); by
     // default it is "not supported".
     virtual FileResult LinkSoleFile(const std::string& existing, const std::string& link);
+    // Opens a regular file for reading, and nothing else: a directory, a FIFO, a device or a
+    // socket, whatever its name, is refused without waiting on it (reading one could block for
+    // ever or have effects). *file stays null on failure. By default "not supported".
+    virtual FileResult OpenForReading(const std::string& path, std::unique_ptr<ReadableFile>* file);
 
     // What the undo journal needs besides. A file system that keeps no journal (a simulation, a
     // test's stand-in) may leave them: by default each fails, and a run without a journal still

@@ -213,6 +213,14 @@ FileResult ReadStartOf(const String& path, std::size_t count, std::string* bytes
         count, bytes);
 }
 
+// A regular file on a disk, opened for reading at any place.
+template <typename String>
+FileResult OpenForReading(const String& path, std::unique_ptr<ReadableFile>* file) {
+    return ReadableDiskFile(Open(path.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, 0),
+                            file);
+}
+
 // A file created empty (or emptied) for writing.
 template <typename String>
 FileResult OpenForWriting(const String& path, std::unique_ptr<WritableFile>* file) {
