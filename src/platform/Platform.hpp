@@ -50,6 +50,9 @@ struct DirectoryEntry {
     std::uint32_t attributes;  // host attribute bits (above)
     std::uint64_t size;
     std::uint64_t writeTime;  // FILETIME-style 100 ns ticks since 1601, 0 when unknown
+    // The creation time as the host's panel gives it: Windows' own; on POSIX the status change
+    // time (st_ctime), which far2l puts there.
+    std::uint64_t creationTime = 0;
 };
 
 // A file open for writing; closed by its destructor when not closed before.
@@ -190,6 +193,24 @@ public:
     virtual ~Clock() = default;
     virtual std::uint64_t Milliseconds() = 0;
 };
+
+// A moment as the user's calendar and clock show it (the system's time zone).
+struct LocalFields {
+    int year = 1601;
+    int month = 1;
+    int day = 1;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// FILETIME ticks (100 ns since 1601, UTC) as the host's panel shows them, in local time: what
+// Windows' FileTimeToLocalFileTime and FileTimeToSystemTime give, localtime_r elsewhere. False
+// when the system cannot say (a time out of its range). Asks the system for nothing per call once
+// the time zone is known.
+bool LocalTimeOfTicks(std::uint64_t ticks, LocalFields* local);
+// The time of day now, as FILETIME ticks.
+std::uint64_t WallClockTicks();
 
 // The file system, registry and clock the plug-in uses: the system's, unless a test installed
 // its own.

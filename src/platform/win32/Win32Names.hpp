@@ -266,7 +266,8 @@ bool ListDirectory(const String& directory, const std::string& shown, Text text,
             continue;
         entries->push_back(
             DirectoryEntry{text(name), data.dwFileAttributes, Join(data.nFileSizeHigh, data.nFileSizeLow),
-                           Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)});
+                           Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime),
+                           Join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime)});
     } while (FindNext(find, &data));
     const DWORD code = GetLastError();
     FindClose(find);
@@ -285,6 +286,7 @@ bool QueryEntry(const String& path, DirectoryEntry* entry) {
     entry->attributes = data.dwFileAttributes;
     entry->size = Join(data.nFileSizeHigh, data.nFileSizeLow);
     entry->writeTime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+    entry->creationTime = Join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime);
     return true;
 }
 
