@@ -61,7 +61,7 @@ for tool in $tools; do
     eval "${command[$tool]}" >/dev/null
     case $tool in
     velmora | exiv2)
-        first=$(ls "$bench/work" | sort | head -1)
+        first=$(ls "$bench/work" | sort | sed -n 1p)
         echo "$tool: first name $first, $(ls "$bench/work" | grep -c '^20240701_') of $n by date" ;;
     esac
 done
