@@ -5,6 +5,7 @@
 
 #include "descriptions/DescriptionFile.hpp"
 #include "far/HostConventions.hpp"
+#include "naming/DateTaken.hpp"
 #include "ports/Messages.hpp"
 
 namespace velmora {
@@ -65,8 +66,8 @@ std::string TemplateProblem(const PluginHost& host, const TemplateError& error) 
                        std::to_string(error.offset + 1)});
 }
 
-std::unique_ptr<DateTakenSource> MakeDateTakenSource(FileSystem& /*files*/) {
-    return nullptr;
+std::unique_ptr<DateTakenSource> MakeDateTakenSource(FileSystem& files) {
+    return std::make_unique<FileDateTaken>(files);
 }
 
 void BatchFacts(PluginHost& host, const TemplateTokens& tokens, DateTakenSource* taken, TokenFacts* facts) {
