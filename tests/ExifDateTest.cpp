@@ -239,6 +239,9 @@ TEST(FileDateTaken, ReadsPhotosOnceAndRefusesWhatIsNoPhoto) {
     const std::string photo = test::JpegWithDates({kTaken, "", ""});
     ASSERT_TRUE(dir.WriteFile(HostName("Отпуск 2024 - 001.JPG"), photo));
     ASSERT_TRUE(dir.WriteFile(HostName("снимок.Tiff"), test::TiffWithDates({"", "", kChanged})));
+    // A colour profile of 60 KB before the EXIF: the head read first does not reach it.
+    const std::string profile = "\xFF\xE2\xEA\x62" + std::string(60000, 'p');
+    ASSERT_TRUE(dir.WriteFile("profile first.jpg", photo.substr(0, 2) + profile + photo.substr(2)));
     ASSERT_TRUE(dir.WriteFile("photo.txt", photo));
     ASSERT_TRUE(dir.WriteFile("empty.jpg", ""));
     ASSERT_TRUE(dir.WriteFile("not a photo.jpg", "plain text, no photo"));
@@ -250,6 +253,7 @@ TEST(FileDateTaken, ReadsPhotosOnceAndRefusesWhatIsNoPhoto) {
     } cases[] = {
         {HostName("Отпуск 2024 - 001.JPG"), kTaken, 1},
         {HostName("снимок.Tiff"), kChanged, 1},
+        {"profile first.jpg", kTaken, 1},
         {"photo.txt", "", 0},
         {"photo", "", 0},
         {"empty.jpg", "", 1},
@@ -274,7 +278,7 @@ TEST(FileDateTaken, ReadsPhotosOnceAndRefusesWhatIsNoPhoto) {
             EXPECT_EQ(files.Count("OpenForReading") - before, time == 0 ? c.opens : 0) << c.name;
         }
     }
-    EXPECT_LT(files.bytesRead, 4096u);
+    EXPECT_LT(files.bytesRead, 5 * 4096u);
 }
 
 #if !defined(_WIN32)

@@ -23,6 +23,8 @@ struct TiffLayout {
     std::uint16_t magic = 42;  // 0x4F52 for an Olympus raw file ("IIRO", "MMOR")
     // Image bytes between the header and the first directory, as a TIFF written in one pass has.
     std::uint32_t dataBefore = 0;
+    // A maker note of this many bytes in the EXIF directory, as cameras fill their EXIF with.
+    std::uint32_t makerNote = 0;
 };
 
 namespace photo_detail {
@@ -85,6 +87,8 @@ inline TiffPieces TiffWithDatesInPieces(const PhotoDates& dates, const TiffLayou
         exif.push_back(ascii(0x9003, dates.original));
     if (!dates.digitized.empty())
         exif.push_back(ascii(0x9004, dates.digitized));
+    if (layout.makerNote > 0)
+        exif.push_back(Entry{0x927C, 7, layout.makerNote, std::string(layout.makerNote, '\x55'), 0});
     if (!exif.empty())
         first.push_back(Entry{0x8769, 4, 1, "", 0});
     // Directories' entries go in ascending tag order.
