@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/HostRunner.hpp"
+#include "support/PhotoFiles.hpp"
 
 namespace velmora::test {
 namespace {
@@ -106,25 +107,34 @@ TEST(Tokens, FolderAndRangesInCyrillic) {
 
 TEST(Tokens, ThePlanSaysWhichDateATakenTokenUsed) {
     HostRunner host;
-    host.MakeFiles({"a.jpg", "notes.txt"});
+    host.MakeFiles({"notes.txt"});
+    // The photo's date taken, a JPEG without EXIF, and a file that is no photo at all.
+    ASSERT_TRUE(host.Dir().WriteFile("a.jpg", JpegWithDates({"2019:08:09 07:06:05", "", ""})));
+    ASSERT_TRUE(host.Dir().WriteFile("b.jpg", BareJpeg()));
     Touch(host.Dir().PathOf("a.jpg"), 2021, 3, 4, 5, 6, 7);
+    Touch(host.Dir().PathOf("b.jpg"), 2021, 3, 4, 5, 6, 7);
     Touch(host.Dir().PathOf("notes.txt"), 2022, 3, 4, 5, 6, 7);
-    HostResult result = host.Run({"-n", "--yes", "--json", "--all", "-m", "%{taken:YYYYMMDD}.%E"});
+    HostResult result = host.Run({"-n", "--yes", "--json", "--all", "-m", "%{taken:YYYYMMDD_hhmmss}.%E"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_NE(
-        result.out.find(
-            "\"new\": \"20210304.jpg\", \"action\": \"rename\", \"reason\": \"\", \"date\": \"modified\""),
-        std::string::npos)
-        << result.out;
-    EXPECT_NE(
-        result.out.find(
-            "\"new\": \"20220304.txt\", \"action\": \"rename\", \"reason\": \"\", \"date\": \"modified\""),
-        std::string::npos)
-        << result.out;
+    for (const char* line : {"\"new\": \"20190809_070605.jpg\", \"action\": \"rename\", \"reason\": \"\", "
+                             "\"date\": \"taken\"",
+                             "\"new\": \"20210304_050607.jpg\", \"action\": \"rename\", \"reason\": \"\", "
+                             "\"date\": \"modified\"",
+                             "\"new\": \"20220304_050607.txt\", \"action\": \"rename\", \"reason\": \"\", "
+                             "\"date\": \"modified\""})
+        EXPECT_NE(result.out.find(line), std::string::npos) << line << "\n" << result.out;
     // Without a taken token the plan says nothing of dates.
-    result = host.Run({"-n", "--yes", "--json", "--all", "-m", "%{mdate:YYYY}.%E"});
+    result = host.Run({"-n", "--yes", "--json", "--all", "-m", "%{mdate:YYYY}_%#.%E"});
     EXPECT_EQ(result.out.find("\"date\""), std::string::npos) << result.out;
-    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"a.jpg", "notes.txt"}));
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"a.jpg", "b.jpg", "notes.txt"}));
+
+    // The run names them as the plan said, and undo takes it back.
+    result = host.Run({"--yes", "--all", "-m", "%{taken:YYYYMMDD_hhmmss}.%E"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"20190809_070605.jpg", "20210304_050607.jpg",
+                                                                "20220304_050607.txt"}));
+    ASSERT_EQ(host.Run({"-u"}).status, 0);
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"a.jpg", "b.jpg", "notes.txt"}));
 }
 
 }  // namespace
