@@ -3,10 +3,13 @@
 // for comparison the whole plan at once, as the Preview button needs it.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "SelectionFolder.hpp"
+#include "support/PhotoFiles.hpp"
 #include "ports/Messages.hpp"
 #include "ports/RunContext.hpp"
 #include "preview/LivePreview.hpp"
@@ -84,6 +87,66 @@ void BM_WholePlan(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WholePlan)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// 10,000 photos with their EXIF dates, a second apart; made on first use, after the benchmarks
+// above (the folder becomes the current directory).
+velmora::RunContext& PhotoContext() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> photos;
+        for (int i = 0; i < 10000; ++i)
+            photos.push_back("DSC_" + std::to_string(10000 + i) + ".JPG");
+        return photos;
+    }();
+    static DialogHost host(names);
+    static velmora::bench::ScratchFolder folder("/tmp/velmora-keystroke-photos-XXXXXX", names);
+    static const bool written = [] {
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            char date[32];
+            std::snprintf(date, sizeof date, "2024:07:14 %02zu:%02zu:%02zu", i / 3600 % 24, i / 60 % 60, i % 60);
+            std::FILE* file = std::fopen(names[i].c_str(), "wb");
+            const std::string bytes = velmora::test::JpegWithDates({date, "", ""});
+            if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+                std::abort();
+            std::fclose(file);
+        }
+        return true;
+    }();
+    static velmora::RunContext context{host, velmora::Files(),       velmora::Settings(), "",
+                                       "",   velmora::HostText::Utf8};
+    (void)written;
+    return context;
+}
+
+// A keystroke in a template with the date taken, once the dialog has read every photo's date:
+// the summary's plan asks the dialog's source again, which keeps what it read.
+void BM_KeystrokeTaken(benchmark::State& state) {
+    velmora::LivePreview preview(PhotoContext());
+    preview.SetAnswers({"%{taken:YYYYMMDD_hhmmss}_%#.%E", "1", false});
+    preview.Complete();
+    bool longer = false;
+    for (auto _ : state) {
+        longer = !longer;
+        preview.SetAnswers({longer ? "%{taken:YYYYMMDD_hhmmss}_%#x.%E" : "%{taken:YYYYMMDD_hhmmss}_%#.%E", "1",
+                            false});
+        benchmark::DoNotOptimize(preview.Summary());
+    }
+    state.counters["checked"] = preview.Plan().checked;
+}
+BENCHMARK(BM_KeystrokeTaken)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The whole plan of the 10,000 photos after a keystroke, their dates read already.
+void BM_WholePlanTaken(benchmark::State& state) {
+    velmora::LivePreview preview(PhotoContext());
+    preview.SetAnswers({"%{taken:YYYYMMDD_hhmmss}_%#.%E", "1", false});
+    preview.Complete();
+    for (auto _ : state) {
+        preview.SetAnswers({"%{taken:YYYYMMDD_hhmmss}_%#.%E", "1", false});
+        preview.Complete();
+        benchmark::DoNotOptimize(preview.Summary());
+    }
+    state.counters["renames"] = preview.Plan().renames;
+}
+BENCHMARK(BM_WholePlanTaken)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

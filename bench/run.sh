@@ -17,7 +17,8 @@
 # Environment: BENCH_DIR (scratch directory on the disk to measure; default
 # /var/tmp/velmora-bench-<name of this checkout>),
 # VELMORA_BUILD (a build directory with velmora and its plug-in; default: build/bench, built here),
-# TOOLS (which of: floor velmora velmora-list velmora-desc velmora-desc-ru perl-rename mmv, and
+# TOOLS (which of: floor velmora velmora-list velmora-desc velmora-desc-ru perl-rename mmv,
+# velmora-img and velmora-mdate (the templates IMG_%# and %{mdate:YYYYMMDD_hhmmss}_%#), and
 # velmora-before;
 # default all but velmora-before; floor always runs), VELMORA_BEFORE (a build directory of an
 # older velmora: tool velmora-before runs it as velmora runs, and velmora-before-tty and
@@ -100,6 +101,9 @@ declare -A commands=(
     [velmora-desc-ru]="$vel --select-from ../list.\$N --save-descriptions 1 --columns N,Z"
     [perl-rename]="$perl_rename"
     [mmv]="mmv 'DSC_*.raw' 'IMG_#1.raw'"
+    # A template with the panel's modified time beside one of plain text and the counter alone.
+    [velmora-img]="$velmora --yes --mask 'IMG_%#' --start 1 --all --save-descriptions 0"
+    [velmora-mdate]="$velmora --yes --mask '%{mdate:YYYYMMDD_hhmmss}_%#' --start 1 --all --save-descriptions 0"
     # On a terminal (script(1) gives one): the progress line drawn on it, and the same run with
     # standard error sent away, so that the difference is the line's own cost.
     [velmora-progress]="script -qec \"$vel --all --save-descriptions 0\" /dev/null"

@@ -5,6 +5,10 @@
 # until the summary reads "N rename" (polled every 10 ms). Once with the template, once with a
 # regular expression in the find field.
 #   bench/tui-summary.sh BUILD_DIR [N] [RUNS]     (a build with the terminal dialog: VELMORA_TUI on)
+# With TAKEN=1 the files are N photos with EXIF dates (BUILD_DIR/bench/velmora_bench_taken make:
+# the release preset) and the text typed puts the date taken in front of the template
+# ("%{taken:YYYYMMDD_hhmmss}_%#", sent at once); as root the page cache is dropped just before, so
+# that every date is read from the disk after the last key.
 set -euo pipefail
 velmora=$(realpath "$1")/velmora
 n=${2:-100000}
@@ -15,7 +19,11 @@ tmx() { tmux -L "$socket" "$@"; }
 trap 'tmx kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 mkdir -p "$work/d"
-(cd "$work/d" && seq -f "DSC_%06.0f.raw" 1 "$n" | xargs touch)
+if [ -n "${TAKEN:-}" ]; then
+    "$(realpath "$1")/bench/velmora_bench_taken" make "$work/d" "$n" 2
+else
+    (cd "$work/d" && seq -f "DSC_%06.0f.raw" 1 "$n" | xargs touch)
+fi
 
 screen() { tmx capture-pane -p -t bench 2>/dev/null; }
 # wait_for SECONDS TEXT: polls every 10 ms; prints the seconds it took, or fails.
@@ -41,6 +49,28 @@ one() {
     tmx send-keys -t bench Escape
     tmx kill-session -t bench
 }
+# "%{taken:YYYYMMDD_hhmmss}_%#" typed at the start of the template "%N.%E": every photo gets its
+# date taken, read after the last key (from the disk, when the cache could be dropped).
+taken() {
+    tmx new-session -d -s bench -x 100 -y 30 "cd '$work/d' && '$velmora' --all -m %N.%E; sleep 600"
+    wait_for 30 "Cancel" >/dev/null
+    wait_for 60 "0 rename, $n keep" >/dev/null
+    sync
+    (echo 3 >/proc/sys/vm/drop_caches) 2>/dev/null || true
+    tmx send-keys -t bench Home
+    tmx send-keys -t bench -l '%{taken:YYYYMMDD_hhmmss}_%#'
+    wait_for 60 "$n rename, 0 keep"
+    tmx send-keys -t bench Escape
+    tmx kill-session -t bench
+}
+if [ -n "${TAKEN:-}" ]; then
+    cold=warm
+    if (echo 3 >/proc/sys/vm/drop_caches) 2>/dev/null; then cold=cold; fi
+    times=()
+    for _ in $(seq 1 "$runs"); do times+=("$(taken)"); done
+    printf 'taken (%s cache): %s s (median of %s: %s)\n' "$cold" "$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')" "$runs" "${times[*]}"
+    exit 0
+fi
 # The find field's expression matches only once the "x" is typed.
 # (The options are words of the shell tmux starts, quoted for it.)
 for what in "-m %N.%E" "-m %N.%E -E -f '^DSC_(\\d+)\\.rawx\$' -r 'photo\$1'"; do

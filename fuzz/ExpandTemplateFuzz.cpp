@@ -1,5 +1,7 @@
 // Any template, any item name and any counter figures: the expansion never crashes, never
-// grows past the cut, and agrees with itself whichever entry point is used.
+// grows past the cut, and agrees with itself whichever entry point is used. A template whose
+// braced tokens parse expands with them in every unit of the hosts, and a range gives only
+// characters the name had.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -44,5 +46,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (velmora::ExpandTemplate(nullptr, itemName, index, {start, total, bound, withoutZero}) != "") {
         std::abort();
     }
+    const velmora::LengthUnit units[] = {velmora::LengthUnit::Byte, velmora::LengthUnit::Utf8Byte,
+                                         velmora::LengthUnit::Utf8Character};
+    const velmora::LengthUnit unit = units[(flags >> 1) % 3];
+    velmora::TemplateTokens tokens;
+    velmora::TemplateError error;
+    if (!tokens.Parse(nameTemplate, unit, &error)) {
+        if (error.token.empty() || error.token.compare(0, 2, "%{") != 0)
+            std::abort();
+        return 0;
+    }
+    velmora::TokenFacts facts;
+    facts.tokens = &tokens;
+    facts.folder = "folder";
+    facts.writeTime = static_cast<std::uint64_t>(index) * 123456789u;
+    facts.creationTime = static_cast<std::uint64_t>(total) << 24;
+    std::string withTokens;
+    velmora::ExpandTemplateInto(withTokens, nameTemplate.c_str(), itemName, index,
+                                {start, total, bound, withoutZero}, unit, &facts);
+    // Within the cut, whatever the tokens gave.
+    std::string cut = withTokens;
+    velmora::CutExpandedName(cut, unit);
+    if (cut != withTokens)
+        std::abort();
+    // A range alone is a piece of the name.
+    if (tokens.List().size() == 1 && nameTemplate.size() > 4 && nameTemplate.compare(0, 4, "%{F:") == 0 &&
+        nameTemplate.back() == '}' && itemName.find(withTokens) == std::string::npos)
+        std::abort();
     return 0;
 }

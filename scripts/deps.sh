@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian machine lacks for building and testing Velmora: the native build,
 # the tests, the terminal UI, the Windows cross builds (mingw-w64 i686 and x86_64) with 32- and
-# 64-bit Wine to run them in the ru_RU.UTF-8 locale (generated here), clang for the fuzzers, and
-# the packaging tools. Installs only what dpkg does not already report; quiet and idempotent.
+# 64-bit Wine to run them in the ru_RU.UTF-8 locale (generated here), clang for the fuzzers,
+# exiftool (the tests check the date-taken reader against it) and exiv2 (the benchmark's yardstick),
+# and the packaging tools. Installs only what dpkg does not already report; quiet and idempotent.
 # `deps.sh --native` installs only what the native build and the demo need; `deps.sh --package`
 # what scripts/package.sh needs.
 set -euo pipefail
@@ -17,6 +18,7 @@ packages=(
     wine wine32:i386 wine64
     locales
     clang libclang-rt-14-dev
+    libimage-exiftool-perl exiv2
 )
 # CPack's .deb: dpkg-shlibdeps (dpkg-dev) and file; the man page; checks of both packages.
 packaging=(dpkg-dev file lintian unzip bash-completion)

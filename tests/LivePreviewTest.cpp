@@ -3,18 +3,21 @@
 // whose clock runs fast.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#include "plan/PlanCursor.hpp"
 #include "far/HostConventions.hpp"
 #include "journal/JsonLine.hpp"
+#include "plan/PlanCursor.hpp"
 #include "preview/LivePreview.hpp"
 #include "support/FakeHost.hpp"
 #include "support/HostRunner.hpp"
 #include "support/MemoryRegistry.hpp"
+#include "support/PhotoFiles.hpp"
 
 namespace velmora::test {
 namespace {
@@ -111,10 +114,33 @@ public:
     FileResult CreateTempFile(const std::string&, const std::string&, std::string*) override { return No(); }
     FileResult OpenForWriting(const std::string&, std::unique_ptr<WritableFile>*) override { return No(); }
     FileResult ReplaceAtomically(const std::string&, const std::string&) override { return No(); }
+    FileResult OpenForReading(const std::string& path, std::unique_ptr<ReadableFile>* file) override {
+        ++opened[path];
+        const auto found = contents.find(path);
+        if (found == contents.end())
+            return No();
+        *file = std::make_unique<Bytes>(found->second);
+        return FileResult::Success();
+    }
 
     std::set<std::string> names;
+    std::map<std::string, std::string> contents;  // what OpenForReading gives
+    std::map<std::string, int> opened;            // how often each was opened
 
 private:
+    class Bytes final : public ReadableFile {
+    public:
+        explicit Bytes(std::string bytes) : bytes_(std::move(bytes)) {}
+        std::uint64_t Size() const override { return bytes_.size(); }
+        FileResult ReadAt(std::uint64_t offset, std::size_t count, std::string* bytes) override {
+            *bytes = offset < bytes_.size() ? bytes_.substr(static_cast<std::size_t>(offset), count) : "";
+            return FileResult::Success();
+        }
+
+    private:
+        std::string bytes_;
+    };
+
     static FileResult No() { return FileResult(std::make_error_code(std::errc::operation_not_permitted)); }
 };
 
@@ -155,6 +181,42 @@ TEST(LivePreview, LargeSelectionIsCheckedASliceAtATime) {
     EXPECT_EQ(preview.Plan().stopIndex, 5000u);
     EXPECT_EQ(preview.Plan().stopReason, "FileExist");
     EXPECT_FALSE(preview.Advance());
+}
+
+// The dialog reads each photo's date taken once however often the answers change, and its plans
+// and the lines agree with it; a template that cannot run has no plan, and its problem is the
+// summary.
+TEST(LivePreview, ReadsEachPhotoOnceWhileTheUserTypes) {
+    FakeHost host;
+    PanelFiles files;
+    for (int i = 0; i < 30; ++i) {
+        const std::string name = "IMG_" + std::to_string(i) + ".jpg";
+        host.AddItem(name, nullptr);
+        files.names.insert(name);
+        files.contents[name] = JpegWithDates({"2024:07:14 18:22:" + std::to_string(10 + i), "", ""});
+    }
+    MemoryRegistry registry;
+    const RunContext context = host.Context(files, registry);
+    ASSERT_TRUE(context.host.ReadPanel());
+
+    LivePreview preview(context);
+    for (const char* typed : {"%{taken", "%{taken}", "%{taken:YYYY}", "%{taken:YYYYMMDD_hhmmss}.%E"}) {
+        preview.SetAnswers(PlanAnswers{typed, "1", false});
+        preview.Complete();
+    }
+    EXPECT_EQ(preview.Lines()[0], "IMG_0.jpg" + FakeHost::Text(MPreviewArrow) + "20240714_182210.jpg");
+    EXPECT_TRUE(preview.Plan().Complete());
+    EXPECT_FALSE(preview.Plan().stops);
+    EXPECT_EQ(preview.Plan().renames, 30u);
+    for (const auto& [name, count] : files.opened)
+        EXPECT_EQ(count, 1) << name;
+    EXPECT_EQ(files.opened.size(), 30u);
+
+    preview.SetAnswers(PlanAnswers{"%{taken:YYYY", "1", false});
+    EXPECT_EQ(preview.ProblemMessage(), MBadTemplate);
+    EXPECT_EQ(preview.Summary(), preview.RulesProblem());
+    EXPECT_FALSE(preview.RulesProblem().empty());
+    EXPECT_EQ(preview.Plan().total, 0u);
 }
 
 }  // namespace

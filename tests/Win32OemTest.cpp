@@ -63,6 +63,22 @@ TEST(Win32Oem, NameTheOemPageCannotHoldStaysWithItsDescription) {
               Oem("x_1.txt Отпуск\r\n??.txt Китай\r\nмама.txt Мама\r\n"));
 }
 
+// Braced tokens in FAR 1.x's text: a range counts bytes of the OEM page, the folder's name is in
+// it too, and a refused token is placed by the byte.
+TEST(Win32Oem, TokensCountOemBytes) {
+    ExpectRussianSystem();
+    HostRunner host;
+    host.MakeFiles({Oem("Договор 7.pdf")});
+    HostResult result = host.Run({"--yes", "--all", "-m", Oem("%{N:1-7} №%{N:-1}.%E")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ListUtf8Names(host.Dir().Path()), std::vector<std::string>{"Договор №7.pdf"});
+    result = host.Run({"--yes", "--all", "-m", Oem("Счёт %{n:x}")});
+    EXPECT_EQ(result.status, 1);
+    ASSERT_EQ(result.Boxes("BadTemplate").size(), 1u) << result.err;
+    EXPECT_NE(result.Boxes("BadTemplate")[0].find("bad range in %{n:x} at character 6"), std::string::npos)
+        << result.Boxes("BadTemplate")[0];
+}
+
 // The sources are UTF-8, with or without a byte-order mark; the package's copies are CP866.
 TEST(Win32Oem, LanguageFilesGiveOemTexts) {
     ExpectRussianSystem();

@@ -481,6 +481,16 @@ std::string UsageText() {
     }
     text +=
         "\n"
+        "Name template: %F name, %N base name, %E extension, %# counter, %h %H the\n"
+        "counter in hexadecimal, %T count, %% a percent sign; %{mdate:FORMAT} modified,\n"
+        "%{cdate:FORMAT} created, %{taken:FORMAT} photo taken (else modified),\n"
+        "%{now:FORMAT} the batch's start: FORMAT of YYYY YY MM DD hh mm ss, default\n"
+        "YYYY-MM-DD; %{folder} the folder's name; %{N:RANGE} %{F:RANGE} %{E:RANGE}\n"
+        "characters of the base name, name, extension: RANGE is a-b, a- or a, from 1,\n"
+        "negative from the end. Photos by date taken, a counter for the same second:\n"
+        "-m '%{taken:YYYYMMDD_hhmmss}_%#.%E'; scans by folder: -m '%{folder} %#.%E';\n"
+        "a piece of the old name: -m '%{N:1-8}.%E'.\n"
+        "\n"
         "Without --yes or --cancel the dialog is shown on the terminal. Short options\n"
         "group (-yd is -y -d); -- ends the options. Each run that renames is kept in a\n"
         "journal first, so that --undo (or the plug-in's menu entry, --menu 2) can take\n"

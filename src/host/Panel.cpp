@@ -94,6 +94,7 @@ bool Panel::Read(std::string* error) {
         entry.attributes = source.attributes;
         entry.size = source.size;
         entry.writeTime = source.writeTime;
+        entry.creationTime = source.creationTime;
         entries_.push_back(std::move(entry));
     }
     // The listing is the larger of the two while both live; the panel keeps only its entries.
@@ -241,7 +242,7 @@ void Panel::FillItem(const PanelEntry& entry, bool selected, far::PluginPanelIte
     // In the unit the host whose plug-in this is lists times in (far2l: whole milliseconds), so
     // that the plug-in meets here what it meets there.
     const std::uint64_t time = far::PanelFileTime(entry.writeTime);
-    SetFileTime(time, &data.ftCreationTime);
+    SetFileTime(far::PanelFileTime(entry.creationTime), &data.ftCreationTime);
     SetFileTime(time, &data.ftLastAccessTime);
     SetFileTime(time, &data.ftLastWriteTime);
     far::SetFindDataSize(data, entry.size);

@@ -32,6 +32,7 @@ struct PanelEntry {
     std::uint32_t attributes = 0;
     std::uint64_t size = 0;
     std::uint64_t writeTime = 0;
+    std::uint64_t creationTime = 0;
     // The entry's description, kept by the panel until its next Read or Update; null for none.
     const std::string* description = nullptr;
 };

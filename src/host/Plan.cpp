@@ -151,6 +151,8 @@ std::string PlanJson(const Plan& plan) {
     for (const PlanItem& item : plan.items) {
         text += "{\"old\": " + JsonString(item.oldName) + ", \"new\": " + JsonString(item.newName) +
                 ", \"action\": \"" + ActionName(item.action) + "\", \"reason\": " + JsonString(item.reason);
+        if (!item.date.empty())
+            text += ", \"date\": \"" + item.date + "\"";
         if (plan.savesDescriptions)
             text += ", \"description\": " +
                     (item.description ? JsonString(*item.description) : std::string("null"));

@@ -21,7 +21,8 @@ std::string ReasonText(const std::string& reason);
 // indented below it, then the warnings. Names are quoted as a shell would need them.
 std::string PlanTable(const Plan& plan);
 // One JSON object a line: {"old": ..., "new": ..., "action": ..., "reason": ...} (and
-// "description" when the run saves descriptions), valid UTF-8 whatever the names' bytes.
+// "date": "taken" or "modified" when the template reads a date taken, "description" when the run
+// saves descriptions), valid UTF-8 whatever the names' bytes.
 std::string PlanJson(const Plan& plan);
 
 // A name as a shell user can paste it: bare when that is safe, else in quotes, with control and

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/PathNames.hpp"
+#include "platform/Platform.hpp"
 #include "platform/Utf16.hpp"
 
 namespace velmora {
@@ -269,8 +271,322 @@ std::uint32_t CounterWidthBound(std::string_view startNumber, std::uint32_t star
 
 namespace {
 
-void ExpandWithin(std::string& result, const char* nameTemplate, std::string_view itemName, std::uint32_t index,
-                  const CounterParameters& batch, LengthUnit unit, std::size_t limit) {
+constexpr std::string_view kDefaultDateFormat = "YYYY-MM-DD";
+// An unclosed token is named in a message by at most this many characters.
+constexpr std::size_t kShownTokenCharacters = 24;
+
+std::size_t CharacterCount(std::string_view text, LengthUnit unit) {
+    return unit == LengthUnit::Byte ? text.size() : CountUtf8Characters(text);
+}
+
+std::size_t CharacterPrefix(std::string_view text, std::size_t characters, LengthUnit unit) {
+    if (unit == LengthUnit::Byte)
+        return characters < text.size() ? characters : text.size();
+    return Utf8PrefixBytes(text, characters);
+}
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameWord(std::string_view word, std::string_view lower) {
+    if (word.size() != lower.size())
+        return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (AsciiLower(word[i]) != lower[i])
+            return false;
+    }
+    return true;
+}
+
+// The date field a format has at its start: its length, or 0 for plain text.
+std::size_t FieldAt(std::string_view format) {
+    static constexpr std::string_view kFields[] = {"YYYY", "YY", "MM", "DD", "hh", "mm", "ss"};
+    for (const std::string_view field : kFields) {
+        if (format.substr(0, field.size()) == field)
+            return field.size();
+    }
+    return 0;
+}
+
+// A format is refused when it is empty, names no field (a lower-case "yyyy" is copied, not a
+// year), or holds a character no file name may have here.
+bool ValidFormat(std::string_view format) {
+    bool field = false;
+    for (std::size_t i = 0; i < format.size();) {
+        if (const std::size_t length = FieldAt(format.substr(i))) {
+            field = true;
+            i += length;
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(format[i]);
+        if (RefusedNameCharacters().find(format[i]) != std::string_view::npos ||
+            (kRefusesControlCharacters && c < 0x20))
+            return false;
+        ++i;
+    }
+    return field;
+}
+
+// A range's number: an optional "-" and 1 to 9 digits, not zero. Advances *at past it.
+bool ParseRangeNumber(std::string_view text, std::size_t* at, int* value) {
+    std::size_t i = *at;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (negative)
+        ++i;
+    const std::size_t digits = i;
+    int number = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - digits < 9)
+        number = number * 10 + (text[i++] - '0');
+    if (i == digits || number == 0 || (i < text.size() && text[i] >= '0' && text[i] <= '9'))
+        return false;
+    *value = negative ? -number : number;
+    *at = i;
+    return true;
+}
+
+// "a-b", "a-" or "a".
+bool ParseRange(std::string_view text, BracedToken* token) {
+    std::size_t at = 0;
+    if (!ParseRangeNumber(text, &at, &token->from))
+        return false;
+    token->to = token->from;
+    token->toEnd = false;
+    if (at == text.size())
+        return true;
+    if (text[at] != '-')
+        return false;
+    ++at;
+    if (at == text.size()) {
+        token->toEnd = true;
+        return true;
+    }
+    return ParseRangeNumber(text, &at, &token->to) && at == text.size();
+}
+
+bool WordKind(std::string_view word, BracedToken::Kind* kind) {
+    static constexpr struct {
+        std::string_view word;
+        BracedToken::Kind kind;
+    } kWords[] = {
+        {"mdate", BracedToken::Kind::Modified}, {"cdate", BracedToken::Kind::Created},
+        {"taken", BracedToken::Kind::Taken},    {"now", BracedToken::Kind::Now},
+        {"folder", BracedToken::Kind::Folder},  {"n", BracedToken::Kind::BaseName},
+        {"f", BracedToken::Kind::WholeName},    {"e", BracedToken::Kind::Extension},
+    };
+    for (const auto& entry : kWords) {
+        if (SameWord(word, entry.word)) {
+            *kind = entry.kind;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsDate(BracedToken::Kind kind) {
+    return kind == BracedToken::Kind::Modified || kind == BracedToken::Kind::Created ||
+           kind == BracedToken::Kind::Taken || kind == BracedToken::Kind::Now;
+}
+
+// The token between the braces; false with the problem.
+bool ParseToken(std::string_view inside, BracedToken* token, TokenProblem* problem) {
+    const std::size_t colon = inside.find(':');
+    const std::string_view word = inside.substr(0, colon);
+    if (!WordKind(word, &token->kind)) {
+        *problem = TokenProblem::UnknownToken;
+        return false;
+    }
+    const bool argument = colon != std::string_view::npos;
+    const std::string_view text = argument ? inside.substr(colon + 1) : std::string_view();
+    if (IsDate(token->kind)) {
+        token->format = argument ? std::string(text) : std::string(kDefaultDateFormat);
+        *problem = TokenProblem::BadFormat;
+        return ValidFormat(token->format);
+    }
+    if (token->kind == BracedToken::Kind::Folder) {
+        // The folder's name takes no format.
+        *problem = TokenProblem::BadFormat;
+        return !argument;
+    }
+    *problem = TokenProblem::BadRange;
+    return argument && ParseRange(text, token);
+}
+
+void AppendDigits(std::string& out, int value, int width) {
+    char digits[4];
+    for (int i = width; i-- > 0;) {
+        digits[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    out.append(digits, static_cast<std::size_t>(width));
+}
+
+// A range of the text's characters (bytes for OEM, code points in UTF-8) into out.
+void AppendRange(std::string& out, std::string_view text, const BracedToken& token, LengthUnit unit) {
+    const long length = static_cast<long>(CharacterCount(text, unit));
+    const auto place = [length](int n) { return n > 0 ? static_cast<long>(n) : length + 1 + n; };
+    long first = place(token.from);
+    long last = token.toEnd ? length : place(token.to);
+    if (first < 1)
+        first = 1;
+    if (last > length)
+        last = length;
+    if (first > last)
+        return;
+    const std::size_t begin = CharacterPrefix(text, static_cast<std::size_t>(first - 1), unit);
+    const std::size_t end = CharacterPrefix(text, static_cast<std::size_t>(last), unit);
+    out.append(text.substr(begin, end - begin));
+}
+
+// The token's text for the item into facts->piece.
+void MakeToken(const BracedToken& token, std::string_view itemName, LengthUnit unit, TokenFacts& facts) {
+    std::string& out = facts.piece;
+    out.clear();
+    switch (token.kind) {
+        case BracedToken::Kind::Modified:
+            AppendDate(out, token.format, LocalCivilTime(facts.writeTime));
+            return;
+        case BracedToken::Kind::Created:
+            AppendDate(out, token.format, LocalCivilTime(facts.creationTime));
+            return;
+        case BracedToken::Kind::Taken: {
+            CivilTime taken;
+            ExifDateTag tag = ExifDateTag::DateTimeOriginal;
+            if (facts.taken && facts.taken->DateTaken(std::string(itemName), &taken, &tag)) {
+                facts.usedTaken = true;
+                AppendDate(out, token.format, taken);
+            } else {
+                AppendDate(out, token.format, LocalCivilTime(facts.writeTime));
+            }
+            return;
+        }
+        case BracedToken::Kind::Now:
+            AppendDate(out, token.format, facts.now);
+            return;
+        case BracedToken::Kind::Folder:
+            out = facts.folder;
+            return;
+        case BracedToken::Kind::BaseName:
+            AppendRange(out, BaseNameView(itemName), token, unit);
+            return;
+        case BracedToken::Kind::WholeName:
+            AppendRange(out, itemName, token, unit);
+            return;
+        case BracedToken::Kind::Extension:
+            AppendRange(out, GetExtension(itemName), token, unit);
+            return;
+    }
+}
+
+}  // namespace
+
+bool TemplateTokens::Parse(std::string_view text, LengthUnit unit, TemplateError* error) {
+    tokens_.clear();
+    // The scan the expansion makes: "%" and the character after it, "%{" up to the first "}".
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%' || i + 1 == text.size())
+            continue;
+        if (text[i + 1] != '{') {
+            // Any other pair is taken whole ("%%" too); a character after "%" that is no token
+            // starts plain text, and a "%" is none.
+            if (text[i + 1] == '%' ||
+                std::string_view("FfNnEe#hHTt").find(text[i + 1]) != std::string_view::npos)
+                ++i;
+            continue;
+        }
+        const std::size_t close = text.find('}', i + 2);
+        BracedToken token;
+        TokenProblem problem = TokenProblem::UnclosedBrace;
+        if (close == std::string_view::npos ||
+            !ParseToken(text.substr(i + 2, close - i - 2), &token, &problem)) {
+            error->problem = problem;
+            error->offset = CharacterCount(text.substr(0, i), unit);
+            const std::string_view shown =
+                close == std::string_view::npos ? text.substr(i) : text.substr(i, close + 1 - i);
+            error->token.assign(shown.substr(0, CharacterPrefix(shown, kShownTokenCharacters, unit)));
+            tokens_.clear();
+            return false;
+        }
+        tokens_.push_back(std::move(token));
+        i = close;
+    }
+    return true;
+}
+
+bool TemplateTokens::Reads(BracedToken::Kind kind) const {
+    for (const BracedToken& token : tokens_) {
+        if (token.kind == kind)
+            return true;
+    }
+    return false;
+}
+
+std::string FolderName(std::string_view directory) {
+    std::size_t end = directory.size();
+    while (end > 0 && (directory[end - 1] == '/' || directory[end - 1] == '\\'))
+        --end;
+    const std::string_view path = directory.substr(0, end);
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    // A drive ("C:") is a root, and has no name of its own.
+    if (name.size() == 2 && name[1] == ':')
+        return std::string();
+    return std::string(name);
+}
+
+CivilTime LocalCivilTime(std::uint64_t ticks) {
+    LocalFields local;
+    CivilTime time;
+    if (!LocalTimeOfTicks(ticks, &local) || local.year < 1601 || local.year > 9999)
+        return time;
+    time.year = local.year;
+    time.month = local.month;
+    time.day = local.day;
+    time.hour = local.hour;
+    time.minute = local.minute;
+    time.second = local.second;
+    return time;
+}
+
+void AppendDate(std::string& out, std::string_view format, const CivilTime& time) {
+    for (std::size_t i = 0; i < format.size();) {
+        const std::size_t length = FieldAt(format.substr(i));
+        if (length == 0) {
+            out.push_back(format[i++]);
+            continue;
+        }
+        switch (format[i]) {
+            case 'Y':
+                if (length == 4)
+                    AppendDigits(out, time.year, 4);
+                else
+                    AppendDigits(out, time.year % 100, 2);
+                break;
+            case 'M':
+                AppendDigits(out, time.month, 2);
+                break;
+            case 'D':
+                AppendDigits(out, time.day, 2);
+                break;
+            case 'h':
+                AppendDigits(out, time.hour, 2);
+                break;
+            case 'm':
+                AppendDigits(out, time.minute, 2);
+                break;
+            default:
+                AppendDigits(out, time.second, 2);
+                break;
+        }
+        i += length;
+    }
+}
+
+namespace {
+
+void ExpandWithin(std::string& result, const char* nameTemplate, std::string_view itemName,
+                  std::uint32_t index, const CounterParameters& batch, LengthUnit unit, std::size_t limit,
+                  TokenFacts* facts) {
     const std::uint32_t total = batch.total;
     const std::uint32_t bound = batch.bound;
     const std::uint32_t start = batch.start;
@@ -292,6 +608,11 @@ void ExpandWithin(std::string& result, const char* nameTemplate, std::string_vie
     // and the scan stops at the first token boundary where the count has reached the cut.
     std::size_t count = 0;
     std::size_t pos = 0;
+    // The braced tokens come in the order the scan meets them.
+    std::size_t nextToken = 0;
+    const std::size_t tokenCount = facts && facts->tokens ? facts->tokens->List().size() : 0;
+    if (facts)
+        facts->usedTaken = false;
     char buffer[kDigitBufferSize];
     char* const end = buffer + kDigitBufferSize;
     while (count < limit) {
@@ -342,6 +663,16 @@ void ExpandWithin(std::string& result, const char* nameTemplate, std::string_vie
                 out.Append("%");
                 count += 1;
                 break;
+            case '{': {
+                const std::size_t close = text.find('}', pos + 1);
+                if (nextToken == tokenCount || close == kNone)
+                    continue;
+                MakeToken(facts->tokens->List()[nextToken++], itemName, unit, *facts);
+                out.Append(facts->piece);
+                count += out.Measure(facts->piece);
+                pos = close;
+                break;
+            }
             default:
                 // Not a token (or the end of the template): the "%" is dropped and the character
                 // after it starts the next stretch of plain text.
@@ -354,13 +685,15 @@ void ExpandWithin(std::string& result, const char* nameTemplate, std::string_vie
 }  // namespace
 
 void ExpandTemplateInto(std::string& result, const char* nameTemplate, std::string_view itemName,
-                        std::uint32_t index, const CounterParameters& batch, LengthUnit unit) {
-    ExpandWithin(result, nameTemplate, itemName, index, batch, unit, kMaxExpandedLength);
+                        std::uint32_t index, const CounterParameters& batch, LengthUnit unit,
+                        TokenFacts* facts) {
+    ExpandWithin(result, nameTemplate, itemName, index, batch, unit, kMaxExpandedLength, facts);
 }
 
 void ExpandTemplateUncut(std::string& result, const char* nameTemplate, std::string_view itemName,
-                         std::uint32_t index, const CounterParameters& batch, LengthUnit unit) {
-    ExpandWithin(result, nameTemplate, itemName, index, batch, unit, kNone);
+                         std::uint32_t index, const CounterParameters& batch, LengthUnit unit,
+                         TokenFacts* facts) {
+    ExpandWithin(result, nameTemplate, itemName, index, batch, unit, kNone, facts);
 }
 
 void CutExpandedName(std::string& name, LengthUnit unit) {

@@ -55,13 +55,14 @@ bool NameSteps::Compile(const RuleOptions& options, HostText text, RegexError* e
     return true;
 }
 
-void NameSteps::Make(std::string& out, const char* nameTemplate, std::string_view oldName, std::uint32_t index,
-                     const CounterParameters& counter, LengthUnit unit) const {
+void NameSteps::Make(std::string& out, const char* nameTemplate, std::string_view oldName,
+                     std::uint32_t index, const CounterParameters& counter, LengthUnit unit,
+                     TokenFacts* facts) const {
     if (!active_) {
-        ExpandTemplateInto(out, nameTemplate, oldName, index, counter, unit);
+        ExpandTemplateInto(out, nameTemplate, oldName, index, counter, unit, facts);
         return;
     }
-    ExpandTemplateUncut(expanded_, nameTemplate, oldName, index, counter, unit);
+    ExpandTemplateUncut(expanded_, nameTemplate, oldName, index, counter, unit, facts);
     rules_.Apply(expanded_, &out);
     CutExpandedName(out, unit);
 }

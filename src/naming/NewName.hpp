@@ -21,8 +21,9 @@ public:
     bool Active() const { return active_; }
 
     // The item's new name into `out` (emptied first): its buffer is reused from item to item.
+    // `facts`: the batch's, for a template with braced tokens.
     void Make(std::string& out, const char* nameTemplate, std::string_view oldName, std::uint32_t index,
-              const CounterParameters& counter, LengthUnit unit) const;
+              const CounterParameters& counter, LengthUnit unit, TokenFacts* facts = nullptr) const;
 
     // True for a name the steps made that no file may have: empty, or holding a character the
     // system refuses in a name. Without steps no name is refused here (the move says so, as before).

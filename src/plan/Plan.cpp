@@ -11,9 +11,17 @@ std::size_t Plan::Count(ItemAction action) const {
     return count;
 }
 
-void PlanRecorder::Item(std::uint32_t, std::string_view oldName, std::string_view newName, ItemAction action,
-                        const char* reason) {
+void PlanRecorder::TakenDate(std::uint32_t index, bool found) {
+    takenIndex_ = index;
+    takenDate_ = found ? "taken" : "modified";
+}
+
+void PlanRecorder::Item(std::uint32_t index, std::string_view oldName, std::string_view newName,
+                        ItemAction action, const char* reason) {
     PlanItem item;
+    if (takenDate_ && takenIndex_ == index)
+        item.date = takenDate_;
+    takenDate_ = nullptr;
     item.oldName.assign(oldName);
     item.newName.assign(newName);
     item.action = action;

@@ -25,6 +25,8 @@ struct PlanItem {
     // The entry before the run (size, write time), by which undo knows it again.
     std::uint64_t size = 0;
     std::uint64_t writeTime = 0;
+    // For a template that reads a date taken: "taken" when the file had one, else "modified".
+    std::string date;
 };
 
 struct Plan {
@@ -51,8 +53,12 @@ public:
         : listing_(listing), plan_(plan), onItem_(std::move(onItem)) {}
     void Item(std::uint32_t index, std::string_view oldName, std::string_view newName, ItemAction action,
               const char* reason) override;
+    void TakenDate(std::uint32_t index, bool found) override;
 
 private:
+    // The date the next item's name took, told before it.
+    std::uint32_t takenIndex_ = 0;
+    const char* takenDate_ = nullptr;
     const DirectoryListing* listing_;
     Plan* plan_;
     std::function<void(const PlanItem&)> onItem_;

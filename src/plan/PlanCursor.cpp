@@ -73,7 +73,8 @@ std::string CaseSample(PluginHost& host) {
 // has not seen yet is asked of the file system once.
 class PlanCursor::Impl final : public RunObserver {
 public:
-    Impl(const RunContext& context, const PlanAnswers& answers, RunObserver* observer)
+    Impl(const RunContext& context, const PlanAnswers& answers, RunObserver* observer,
+         DateTakenSource* dateTaken)
         : answers_(answers),
           host_(context.host, answers_, context.text),
           directory_(nullptr, context.files, CaseSample(context.host)),
@@ -90,6 +91,12 @@ public:
                    context.clock},
           run_(context_, false),
           observer_(observer) {
+        // Dates taken are read from the files themselves, never through the simulation.
+        context_.dateTaken = dateTaken ? dateTaken : context.dateTaken;
+        if (!context_.dateTaken) {
+            ownDateTaken_ = MakeDateTakenSource(context.files);
+            context_.dateTaken = ownDateTaken_.get();
+        }
         RunReport report;
         if (run_.Begin(&report))
             summary_.total = run_.Count();
@@ -138,20 +145,27 @@ public:
             observer_->Item(index, oldName, newName, action, reason);
     }
 
+    void TakenDate(std::uint32_t index, bool found) override {
+        if (observer_)
+            observer_->TakenDate(index, found);
+    }
+
 private:
     PlanAnswers answers_;
     AnsweringHost host_;
     SimulatedDirectory directory_;
     ReadOnlyRegistry registry_;
     RunContext context_;
+    std::unique_ptr<DateTakenSource> ownDateTaken_;
     RenameRun run_;
     RunObserver* observer_;
     PlanSummary summary_;
     std::uint32_t next_ = 0;  // the next item to plan or, after the stop, to tell the observer of
 };
 
-PlanCursor::PlanCursor(const RunContext& context, const PlanAnswers& answers, RunObserver* observer)
-    : impl_(std::make_unique<Impl>(context, answers, observer)) {}
+PlanCursor::PlanCursor(const RunContext& context, const PlanAnswers& answers, RunObserver* observer,
+                       DateTakenSource* dateTaken)
+    : impl_(std::make_unique<Impl>(context, answers, observer, dateTaken)) {}
 
 PlanCursor::~PlanCursor() = default;
 

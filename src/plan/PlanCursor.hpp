@@ -42,7 +42,10 @@ class PlanCursor {
 public:
     // `context` is the plug-in's run, whose host has read the panel; it must outlive the cursor.
     // `observer`, when given, learns every item as it is planned (a list of the whole plan).
-    PlanCursor(const RunContext& context, const PlanAnswers& answers, RunObserver* observer = nullptr);
+    // `dateTaken`: where photos' dates taken are read (a dialog keeps one for all its plans); by
+    // default the context's, else one of the plan's own over the context's files.
+    PlanCursor(const RunContext& context, const PlanAnswers& answers, RunObserver* observer = nullptr,
+               DateTakenSource* dateTaken = nullptr);
     ~PlanCursor();
     PlanCursor(const PlanCursor&) = delete;
     PlanCursor& operator=(const PlanCursor&) = delete;

@@ -413,6 +413,19 @@ FileResult SimulatedDirectory::ReadStart(const std::string& path, std::size_t co
     return Error(std::errc::no_such_file_or_directory);
 }
 
+FileResult SimulatedDirectory::OpenForReading(const std::string& path, std::unique_ptr<ReadableFile>* file) {
+    const Found found = Resolve(path);
+    switch (found.kind) {
+        case Found::Memory:
+            return Error(std::errc::operation_not_supported);
+        case Found::Disk:
+            return system_.OpenForReading(found.path, file);
+        case Found::Absent:
+            break;
+    }
+    return Error(std::errc::no_such_file_or_directory);
+}
+
 bool SimulatedDirectory::ReadFile(const std::string& name, std::string* contents, std::string* error) const {
     const Found found = Resolve(name);
     switch (found.kind) {

@@ -36,6 +36,8 @@ public:
     std::uint32_t Attributes(const std::string& path) override;
     FileResult MoveNoReplace(const std::string& from, const std::string& to) override;
     FileResult ReadStart(const std::string& path, std::size_t count, std::string* bytes) override;
+    // A file on disk, as the run has not moved it; the files written in memory are not photos.
+    FileResult OpenForReading(const std::string& path, std::unique_ptr<ReadableFile>* file) override;
     FileResult Delete(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     std::string TempDirectory() override;

@@ -9,6 +9,10 @@ FileResult FileSystem::AddAttributes(const std::string&, std::uint32_t) {
 FileResult FileSystem::LinkSoleFile(const std::string&, const std::string&) {
     return FileResult(std::make_error_code(std::errc::operation_not_supported));
 }
+
+FileResult FileSystem::OpenForReading(const std::string&, std::unique_ptr<ReadableFile>*) {
+    return FileResult(std::make_error_code(std::errc::operation_not_supported));
+}
 namespace {
 FileSystem* g_files = nullptr;
 Registry* g_registry = nullptr;

@@ -50,6 +50,9 @@ struct DirectoryEntry {
     std::uint32_t attributes;  // host attribute bits (above)
     std::uint64_t size;
     std::uint64_t writeTime;  // FILETIME-style 100 ns ticks since 1601, 0 when unknown
+    // The creation time as the host's panel gives it: Windows' own; on POSIX the status change
+    // time (st_ctime), which far2l puts there.
+    std::uint64_t creationTime = 0;
 };
 
 // A file open for writing; closed by its destructor when not closed before.
@@ -63,6 +66,16 @@ public:
     virtual FileResult Size(std::uint64_t* size) = 0;
     // Closes the file; false when the system reports a failure (data may be lost).
     virtual FileResult Close() = 0;
+};
+
+// A regular file open for reading at any place; closed by its destructor.
+class ReadableFile {
+public:
+    virtual ~ReadableFile() = default;
+    // The file's size when it was opened.
+    virtual std::uint64_t Size() const = 0;
+    // Up to `count` bytes from `offset` on (fewer at the end of the file) into *bytes.
+    virtual FileResult ReadAt(std::uint64_t offset, std::size_t count, std::string* bytes) = 0;
 };
 
 class FileSystem {
@@ -103,6 +116,10 @@ public:
     // else (a link, a file with other names, another volume, a system without such names); by
     // default it is "not supported".
     virtual FileResult LinkSoleFile(const std::string& existing, const std::string& link);
+    // Opens a regular file for reading, and nothing else: a directory, a FIFO, a device or a
+    // socket, whatever its name, is refused without waiting on it (reading one could block for
+    // ever or have effects). *file stays null on failure. By default "not supported".
+    virtual FileResult OpenForReading(const std::string& path, std::unique_ptr<ReadableFile>* file);
 
     // What the undo journal needs besides. A file system that keeps no journal (a simulation, a
     // test's stand-in) may leave them: by default each fails, and a run without a journal still
@@ -176,6 +193,24 @@ public:
     virtual ~Clock() = default;
     virtual std::uint64_t Milliseconds() = 0;
 };
+
+// A moment as the user's calendar and clock show it (the system's time zone).
+struct LocalFields {
+    int year = 1601;
+    int month = 1;
+    int day = 1;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// FILETIME ticks (100 ns since 1601, UTC) as the host's panel shows them, in local time: what
+// Windows' FileTimeToLocalFileTime and FileTimeToSystemTime give, localtime_r elsewhere. False
+// when the system cannot say (a time out of its range). Asks the system for nothing per call once
+// the time zone is known.
+bool LocalTimeOfTicks(std::uint64_t ticks, LocalFields* local);
+// The time of day now, as FILETIME ticks.
+std::uint64_t WallClockTicks();
 
 // The file system, registry and clock the plug-in uses: the system's, unless a test installed
 // its own.

@@ -18,9 +18,11 @@ std::string g_settingsKeyPath;
 
 PanelItemText TextOf(const far::PluginPanelItem& item) {
     const far::FILETIME& time = item.FindData.ftLastWriteTime;
+    const far::FILETIME& created = item.FindData.ftCreationTime;
     return PanelItemText{far::FieldText(item.FindData.cFileName), item.Description,
                          far::FindDataSize(item.FindData),
-                         (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime};
+                         (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime,
+                         (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime};
 }
 
 // The folder of the plug-in module, with its separator: ModuleName is its full path.

@@ -309,11 +309,11 @@ int ShowLiveDialog(const far::PluginStartupInfo& info, const LiveDialog& live, D
 
 // The whole plan in the host's menu; true when the user chose to run it.
 bool ShowPlanMenu(const HostApi& host, const far::PluginStartupInfo& info, const RunContext& context,
-                  const PlanAnswers& answers) {
+                  const PlanAnswers& answers, DateTakenSource* dateTaken) {
     if (!info.Menu)
         return false;
     const std::vector<PreviewEntry> entries =
-        PlanEntries(context, answers, sizeof(far::FarMenuItem::Text) - 1);
+        PlanEntries(context, answers, sizeof(far::FarMenuItem::Text) - 1, dateTaken);
     std::vector<far::FarMenuItem> items(entries.size());
     bool marked = false;
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -341,8 +341,9 @@ bool RefuseRules(const HostApi& host, LivePreview& preview, PlanAnswers answers)
     const std::string problem = preview.RulesProblem();
     if (problem.empty())
         return false;
-    host.ShowWarning("BadExpression", {host.GetText(MWarningTitle), host.GetText(MBadExpression),
-                                       problem.c_str(), host.GetText(MWarningButton)});
+    host.ShowWarning(preview.ProblemTopic(),
+                     {host.GetText(MWarningTitle), host.GetText(preview.ProblemMessage()), problem.c_str(),
+                      host.GetText(MWarningButton)});
     return true;
 }
 
@@ -367,7 +368,7 @@ bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameO
             continue;
         if (result == far::kDialogPreviewItem) {
             // The items hold the answers as the user left them: Esc in the menu shows them again.
-            if (!ShowPlanMenu(host, info, context, AnswersOf(items)))
+            if (!ShowPlanMenu(host, info, context, AnswersOf(items), preview.DateTaken()))
                 continue;
         } else if (result != far::kDialogOkItem) {
             return false;

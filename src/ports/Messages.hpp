@@ -74,7 +74,12 @@ enum MessageId : int {
     MExpressionNotSupported = 66,
     MExpressionTooComplex = 67,
     MBadName = 68,
-    MessageCount = 69,
+    MBadTemplate = 69,
+    MTokenUnknown = 70,
+    MTokenUnclosed = 71,
+    MTokenBadFormat = 72,
+    MTokenBadRange = 73,
+    MessageCount = 74,
 };
 
 }  // namespace velmora

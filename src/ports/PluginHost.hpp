@@ -24,6 +24,8 @@ struct PanelItemText {
     // As the panel lists the file: by these the undo journal knows it again.
     std::uint64_t size = 0;
     std::uint64_t writeTime = 0;  // FILETIME ticks (100 ns since 1601)
+    // As the panel gives it (on POSIX hosts the status change time); FILETIME ticks.
+    std::uint64_t creationTime = 0;
 };
 
 class PluginHost {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "naming/FileDates.hpp"
 #include "platform/Platform.hpp"
 #include "ports/PluginHost.hpp"
 
@@ -28,6 +29,9 @@ public:
     virtual ~RunObserver() = default;
     virtual void Item(std::uint32_t index, std::string_view oldName, std::string_view newName,
                       ItemAction action, const char* reason) = 0;
+    // Before Item, when the template reads a date taken: whether the item had one (else its
+    // modified time stood in).
+    virtual void TakenDate(std::uint32_t /*index*/, bool /*found*/) {}
 };
 
 struct RunContext {
@@ -52,6 +56,9 @@ struct RunContext {
     bool keepsJournal = true;
     // Where the undo journal goes when the system names no per-user state directory; "" for none.
     std::string journalFallback = std::string();
+    // Where a template's dates taken come from, kept by a dialog so that each file is read once
+    // while the user types; null: the run reads them through `files` itself.
+    DateTakenSource* dateTaken = nullptr;
 };
 
 }  // namespace velmora

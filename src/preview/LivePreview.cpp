@@ -102,7 +102,18 @@ std::string FitToWidth(std::string text, std::size_t width, HostText unit) {
 }
 
 LivePreview::LivePreview(const RunContext& context, std::uint64_t budgetMs)
-    : context_(context), budgetMs_(budgetMs) {}
+    : context_(context), budgetMs_(budgetMs) {
+    if (!context.dateTaken)
+        dateTaken_ = MakeDateTakenSource(context.files);
+}
+
+int LivePreview::ProblemMessage() const {
+    return templateProblem_ ? MBadTemplate : MBadExpression;
+}
+
+const char* LivePreview::ProblemTopic() const {
+    return templateProblem_ ? "BadTemplate" : "BadExpression";
+}
 
 LivePreview::~LivePreview() = default;
 
@@ -115,15 +126,27 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
     const char* arrow = host.GetText(MPreviewArrow);
     NameSteps steps;
     rulesProblem_.clear();
+    templateProblem_ = false;
     if (RegexError error{}; !steps.Compile(answers_.rules, context_.text, &error))
         rulesProblem_ = ExpressionProblem(host, error);
+    if (TemplateError error; !tokens_.Parse(answers_.mask, unit, &error) && rulesProblem_.empty()) {
+        rulesProblem_ = TemplateProblem(host, error);
+        templateProblem_ = true;
+    }
+    DateTakenSource* const taken = context_.dateTaken ? context_.dateTaken : dateTaken_.get();
+    TokenFacts* const facts = tokens_.List().empty() ? nullptr : &facts_;
+    if (facts)
+        BatchFacts(host, tokens_, taken, facts);
 
     // Only the visible lines are expanded now: their cost does not grow with the selection.
     lines_.clear();
     std::string newName;
     for (std::uint32_t i = 0; i < count && i < static_cast<std::uint32_t>(far::kDialogListLines); ++i) {
-        const std::string oldName(host.SelectedItem(i).name);
-        steps.Make(newName, answers_.mask.c_str(), oldName, i, counter, unit);
+        const PanelItemText item = host.SelectedItem(i);
+        const std::string oldName(item.name);
+        facts_.writeTime = item.writeTime;
+        facts_.creationTime = item.creationTime;
+        steps.Make(newName, answers_.mask.c_str(), oldName, i, counter, unit, facts);
         lines_.push_back(FitToWidth(oldName + arrow + newName, far::kDialogListWidth, context_.text));
     }
 
@@ -131,7 +154,7 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
     // Answers the run would refuse have no plan: the summary says what is wrong instead.
     if (!rulesProblem_.empty())
         return;
-    cursor_ = std::make_unique<PlanCursor>(context_, answers_);
+    cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken);
     PlanFor(budgetMs_);
 }
 
@@ -180,11 +203,11 @@ std::string LivePreview::Summary() const {
 }
 
 std::vector<PreviewEntry> PlanEntries(const RunContext& context, const PlanAnswers& answers,
-                                      std::size_t width) {
+                                      std::size_t width, DateTakenSource* dateTaken) {
     std::vector<PreviewEntry> entries;
     entries.reserve(context.host.SelectedCount());
     EntryCollector collector(context, width, &entries);
-    PlanCursor cursor(context, AsStored(answers, context.text), &collector);
+    PlanCursor cursor(context, AsStored(answers, context.text), &collector, dateTaken);
     // The cursor tells the collector of the items after a stop too: the list shows what they would
     // have become.
     while (!cursor.Advance(1u << 20)) {

@@ -46,9 +46,15 @@ public:
     // What the run changes, where it stops and why, or how far the check got; what is wrong with
     // the expression when it does not compile.
     std::string Summary() const;
-    // What is wrong with the answers' regular expression, in the host's language; empty when it
-    // compiles (or there is none). A dialog refuses OK and Preview while it is not empty.
+    // What is wrong with the answers' regular expression or template, in the host's language;
+    // empty when both can run. A dialog refuses OK and Preview while it is not empty.
     const std::string& RulesProblem() const { return rulesProblem_; }
+    // The warning box's line and help topic for that problem.
+    int ProblemMessage() const;
+    const char* ProblemTopic() const;
+    // Where the dialog's plans read photos' dates taken: each file once, however often the
+    // answers change.
+    DateTakenSource* DateTaken() const { return dateTaken_.get(); }
     const PlanSummary& Plan() const;
 
 private:
@@ -59,6 +65,10 @@ private:
     PlanAnswers answers_;
     std::vector<std::string> lines_;
     std::string rulesProblem_;
+    bool templateProblem_ = false;  // the problem is the template's, not the expression's
+    std::unique_ptr<DateTakenSource> dateTaken_;
+    TemplateTokens tokens_;
+    TokenFacts facts_;
     std::unique_ptr<PlanCursor> cursor_;
 };
 
@@ -69,7 +79,8 @@ struct PreviewEntry {
 };
 
 // The whole plan for the answers, item by item, for the Preview list; each text cut to `width`.
+// `dateTaken`: the dialog's (LivePreview::DateTaken), so that no photo is read again.
 std::vector<PreviewEntry> PlanEntries(const RunContext& context, const PlanAnswers& answers,
-                                      std::size_t width);
+                                      std::size_t width, DateTakenSource* dateTaken = nullptr);
 
 }  // namespace velmora

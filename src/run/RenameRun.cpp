@@ -1,10 +1,12 @@
 #include "run/RenameRun.hpp"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "descriptions/DescriptionFile.hpp"
 #include "far/HostConventions.hpp"
+#include "naming/DateTaken.hpp"
 #include "ports/Messages.hpp"
 
 namespace velmora {
@@ -43,7 +45,41 @@ int ExpressionMessage(RegexErrorKind kind) {
     return MExpressionTooComplex;
 }
 
+int TokenMessage(TokenProblem problem) {
+    switch (problem) {
+        case TokenProblem::UnknownToken:
+            return MTokenUnknown;
+        case TokenProblem::UnclosedBrace:
+            return MTokenUnclosed;
+        case TokenProblem::BadFormat:
+            return MTokenBadFormat;
+        case TokenProblem::BadRange:
+            break;
+    }
+    return MTokenBadRange;
+}
+
 }  // namespace
+
+std::string TemplateProblem(const PluginHost& host, const TemplateError& error) {
+    return FormatText(host.GetText(MExpressionAt),
+                      {FormatText(host.GetText(TokenMessage(error.problem)), {error.token}),
+                       std::to_string(error.offset + 1)});
+}
+
+std::unique_ptr<DateTakenSource> MakeDateTakenSource(FileSystem& files) {
+    return std::make_unique<FileDateTaken>(files);
+}
+
+void BatchFacts(PluginHost& host, const TemplateTokens& tokens, DateTakenSource* taken, TokenFacts* facts) {
+    facts->tokens = &tokens;
+    facts->taken = taken;
+    if (tokens.Reads(BracedToken::Kind::Now))
+        facts->now = LocalCivilTime(WallClockTicks());
+    facts->folder.clear();
+    if (std::string directory; tokens.Reads(BracedToken::Kind::Folder) && host.PanelDirectory(&directory))
+        facts->folder = FolderName(directory);
+}
 
 std::string FormatText(const char* text, std::initializer_list<std::string> arguments) {
     std::string out;
@@ -94,6 +130,22 @@ bool RenameRun::Begin(RunReport* report) {
         report->outcome = RunOutcome::Warned;
         return false;
     }
+    unit_ = CutUnit(context_.text);
+    if (TemplateError error; !tokens_.Parse(options_.Mask, unit_, &error)) {
+        const std::string problem = TemplateProblem(host, error);
+        host.ShowWarning("BadTemplate", {host.GetText(MWarningTitle), host.GetText(MBadTemplate),
+                                         problem.c_str(), host.GetText(MWarningButton)});
+        report->outcome = RunOutcome::Warned;
+        return false;
+    }
+    if (!tokens_.List().empty()) {
+        DateTakenSource* taken = context_.dateTaken;
+        if (!taken && tokens_.Reads(BracedToken::Kind::Taken)) {
+            ownDateTaken_ = MakeDateTakenSource(context_.files);
+            taken = ownDateTaken_.get();
+        }
+        BatchFacts(host, tokens_, taken, &facts_);
+    }
     StoreOptions(context_.registry, context_.settingsKey, options_);
 
     // Begun before the description file is read, so that its old bytes go straight into the
@@ -126,7 +178,6 @@ bool RenameRun::Begin(RunReport* report) {
 
     const std::uint32_t count = static_cast<std::uint32_t>(host.SelectedCount());
     counter_ = BatchCounter(options_.StartNumber, options_.WithoutZero != 0, count);
-    unit_ = CutUnit(context_.text);
     if (journals)
         WriteJournal();
     progress_.Begin(count, unit_);
@@ -145,7 +196,9 @@ bool RenameRun::Item(std::uint32_t i) {
     if (i < newNames_.size())
         newName_.swap(newNames_[i]);
     else
-        steps_.Make(newName_, options_.Mask.c_str(), oldName_, i, counter_, unit_);
+        MakeName(oldName_, i, item);
+    if (observer)
+        TellTakenDate(i, oldName_);
     if (newName_ == oldName_ || (save_ && IsDescriptionFile(files, oldName_, descriptionName_))) {
         if (observer)
             observer->Item(i, oldName_, oldName_, ItemAction::Keep, "");
@@ -185,9 +238,31 @@ bool RenameRun::Item(std::uint32_t i) {
 }
 
 void RenameRun::Unreached(std::uint32_t i) {
-    oldName_.assign(context_.host.SelectedItem(i).name);
-    steps_.Make(newName_, options_.Mask.c_str(), oldName_, i, counter_, unit_);
+    const PanelItemText item = context_.host.SelectedItem(i);
+    oldName_.assign(item.name);
+    MakeName(oldName_, i, item);
+    TellTakenDate(i, oldName_);
     context_.observer->Item(i, oldName_, newName_, ItemAction::Unreached, "");
+}
+
+void RenameRun::MakeName(std::string_view oldName, std::uint32_t i, const PanelItemText& item) {
+    // A template without braced tokens expands as it always has.
+    if (tokens_.List().empty()) {
+        steps_.Make(newName_, options_.Mask.c_str(), oldName, i, counter_, unit_);
+        return;
+    }
+    facts_.writeTime = item.writeTime;
+    facts_.creationTime = item.creationTime;
+    steps_.Make(newName_, options_.Mask.c_str(), oldName, i, counter_, unit_, &facts_);
+}
+
+void RenameRun::TellTakenDate(std::uint32_t i, const std::string& oldName) {
+    if (!tokens_.Reads(BracedToken::Kind::Taken))
+        return;
+    // The source keeps what it read: asking again costs nothing.
+    CivilTime taken;
+    ExifDateTag tag = ExifDateTag::DateTimeOriginal;
+    context_.observer->TakenDate(i, facts_.taken && facts_.taken->DateTaken(oldName, &taken, &tag));
 }
 
 RunReport RenameRun::Finish(RunReport report) {
@@ -237,7 +312,7 @@ void RenameRun::WriteJournal() {
         const std::string_view oldName = item.name;
         // Expanded in the run's buffer, kept at its own length: the buffer holds room for the
         // longest name, which 100,000 kept names would each hold too.
-        steps_.Make(newName_, options_.Mask.c_str(), oldName, i, counter_, unit_);
+        MakeName(oldName, i, item);
         std::string& newName = newNames_[i];
         newName = newName_;
         // The same choice as the loop's: only what it will try to rename.

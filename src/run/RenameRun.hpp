@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,6 +68,9 @@ public:
 private:
     // Before the first rename: every rename the run will try goes to the undo journal.
     void WriteJournal();
+    // The item's new name into newName_.
+    void MakeName(std::string_view oldName, std::uint32_t index, const PanelItemText& item);
+    void TellTakenDate(std::uint32_t index, const std::string& oldName);
     void Stop(const char* helpTopic, std::initializer_list<const char*> lines);
 
     const RunContext& context_;
@@ -74,6 +78,9 @@ private:
     RenameOptions options_;
     CounterParameters counter_;
     NameSteps steps_;  // find and replace, letter case: after the template
+    TemplateTokens tokens_;
+    TokenFacts facts_;
+    std::unique_ptr<DateTakenSource> ownDateTaken_;  // when the context has none
     LengthUnit unit_ = LengthUnit::Byte;
     bool save_ = false;            // this run rewrites the description file
     std::string descriptionName_;  // the description file chosen for the rewrite
@@ -94,6 +101,17 @@ std::string FormatText(const char* text, std::initializer_list<std::string> argu
 
 // What is wrong with a regular expression, in the host's language: the fault and where it is.
 std::string ExpressionProblem(const PluginHost& host, const RegexError& error);
+
+// What is wrong with a template's braced token, in the host's language: the fault and where it is.
+std::string TemplateProblem(const PluginHost& host, const TemplateError& error);
+
+// The source of dates taken a run or a dialog reads photos' dates through.
+std::unique_ptr<DateTakenSource> MakeDateTakenSource(FileSystem& files);
+
+// What a batch's braced tokens read besides each item's name: the batch's start, the panel
+// folder's name, where dates taken come from (`taken`, or none). Asked of the system only for
+// what the tokens read.
+void BatchFacts(PluginHost& host, const TemplateTokens& tokens, DateTakenSource* taken, TokenFacts* facts);
 
 // Runs the plug-in once in the given context.
 RunReport RunRename(const RunContext& context);

@@ -583,7 +583,7 @@ void FakeFar3::ReadFolder() {
         for (const std::string& name : selection)
             keep.push_back(WideOf(name));
     }
-    entries_.assign(1, Entry{L"..", FILE_ATTRIBUTE_DIRECTORY, 0, {}, false, L"", false});
+    entries_.assign(1, Entry{L"..", FILE_ATTRIBUTE_DIRECTORY, 0, {}, {}, false, L"", false});
     const fs::path folder(WideOf(folder_));
     std::map<std::wstring, std::wstring> descriptions;
     // FAR loads descriptions only for a view that shows them.
@@ -606,7 +606,8 @@ void FakeFar3::ReadFolder() {
         GetFileAttributesExW((folder / name).wstring().c_str(), GetFileExInfoStandard, &data);
         const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         const far3::FILETIME time{data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime};
-        Entry entry{name, data.dwFileAttributes, size, time, false, L"", false};
+        const far3::FILETIME created{data.ftCreationTime.dwLowDateTime, data.ftCreationTime.dwHighDateTime};
+        Entry entry{name, data.dwFileAttributes, size, time, created, false, L"", false};
         const auto found = descriptions.find(Upper(name));
         if (found != descriptions.end()) {
             entry.hasDescription = true;
@@ -649,6 +650,7 @@ std::intptr_t FakeFar3::PutItem(const Entry& entry, void* param2) {
     item.FileAttributes = entry.attributes;
     item.FileSize = entry.size;
     item.LastWriteTime = entry.writeTime;
+    item.CreationTime = entry.creationTime;
     item.Flags = entry.selected ? far3::PPIF_SELECTED : 0;
     return static_cast<std::intptr_t>(needed);
 }

@@ -136,6 +136,7 @@ private:
         std::uint32_t attributes = 0;
         std::uint64_t size = 0;
         far3::FILETIME writeTime{};
+        far3::FILETIME creationTime{};
         bool hasDescription = false;
         std::wstring description;
         bool selected = false;

@@ -393,6 +393,48 @@ TEST(Far3Plugin, LivePreviewAndThePlanList) {
     EXPECT_EQ(host.boxes.size(), 1u);
 }
 
+// Sets a file's creation and write times to local times, as FAR 3 shows them.
+void SetLocalTimes(const std::string& path, const SYSTEMTIME& created, const SYSTEMTIME& written) {
+    FILETIME local;
+    FILETIME creation;
+    FILETIME write;
+    ASSERT_TRUE(SystemTimeToFileTime(&created, &local) && LocalFileTimeToFileTime(&local, &creation));
+    ASSERT_TRUE(SystemTimeToFileTime(&written, &local) && LocalFileTimeToFileTime(&local, &write));
+    const HANDLE file = CreateFileW(WideOf(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(SetFileTime(file, &creation, nullptr, &write));
+    CloseHandle(file);
+}
+
+// The panel item's creation and write times reach the template's dates, and a range counts code
+// points (an emoji is one, a surrogate pair in FAR 3's text); a template that cannot run gets its
+// own box and the dialog again, and nothing is renamed.
+TEST(Far3Plugin, PanelDatesAndARefusedTemplate) {
+    const std::string trip = "\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA \xF0\x9F\x8C\x8A";  // Отпуск 🌊
+    Far3Folder folder;
+    folder.Write(trip + ".jpg", "p");
+    SetLocalTimes(folder.Path() + "\\" + trip + ".jpg", SYSTEMTIME{2020, 2, 0, 3, 4, 5, 6, 0},
+                  SYSTEMTIME{2021, 3, 0, 4, 5, 6, 7, 0});
+    {
+        FakeFar3 host(folder.Path());
+        host.settings["velmora"] = {far3::FST_STRING, 0, L"%{cdate:YYYYMMDD}_%{mdate:YYYYMMDD_hhmmss}_%{N:-3-}.%E"};
+        host.Open();
+        EXPECT_TRUE(host.boxes.empty());
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{"20200203_20210304_050607_\xD0\xBA \xF0\x9F\x8C\x8A.jpg"});
+    }
+    FakeFar3 host(folder.Path());
+    host.settings["velmora"] = {far3::FST_STRING, 0, L"x %{bogus}"};
+    host.exits = {9, -1};  // OK, refused; then Esc
+    host.Open();
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].help, "BadTemplate");
+    EXPECT_TRUE(SameGuid(host.boxes[0].id, WarningGuid("BadTemplate")));
+    EXPECT_EQ(host.boxes[0].lines[1], T(MBadTemplate));
+    EXPECT_EQ(host.dialogs.size(), 2u);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"20200203_20210304_050607_\xD0\xBA \xF0\x9F\x8C\x8A.jpg"});
+}
+
 // A description file the run creates is hidden, as FAR 3 hides the ones it writes; one that was
 // there keeps the attributes it had. The new file is made in the panel's folder, so a temporary
 // directory that is not there changes nothing, and nothing is left beside the description file.

@@ -1,5 +1,6 @@
 // The FAR 3 plug-in's file system: names in UTF-8 reach the wide functions whole, whatever the
-// code pages, relative to the panel's folder, also past MAX_PATH; moves never replace.
+// code pages, relative to the panel's folder, also past MAX_PATH; moves never replace; only
+// regular files are opened for reading.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,8 +8,10 @@
 #include <vector>
 
 #include "far3/FakeFar3.hpp"
+#include "naming/DateTaken.hpp"
 #include "platform/Win32Unicode.hpp"
 #include "platform/win32/WindowsPrelude.hpp"
+#include "support/PhotoFiles.hpp"
 
 namespace velmora::test {
 namespace {
@@ -39,6 +42,24 @@ TEST(WideFileSystem, UnicodeNamesEvenPastMaxPath) {
                   "\xFF\xFE"
                   "a");
         EXPECT_NE(files->Attributes(photo), kNoAttributes);
+        std::unique_ptr<ReadableFile> readable;
+        ASSERT_TRUE(files->OpenForReading(photo, &readable));
+        EXPECT_EQ(readable->Size(), 5u);
+        ASSERT_TRUE(readable->ReadAt(2, 10, &start));
+        EXPECT_EQ(start, "abc");
+        readable.reset();
+        EXPECT_FALSE(files->OpenForReading(".", &readable));  // a folder is never read as a file
+        // A photo's date taken through the wide names.
+        const std::string taken = "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B 2.JPG";  // Горы 2.JPG
+        const std::string jpeg = JpegWithDates({"2024:07:14 18:22:05", "", ""});
+        ASSERT_TRUE(files->OpenForWriting(taken, &file));
+        ASSERT_TRUE(file->Write(jpeg.data(), jpeg.size()));
+        ASSERT_TRUE(file->Close());
+        CivilTime date;
+        ExifDateTag tag;
+        ASSERT_TRUE(FileDateTaken(*files).DateTaken(taken, &date, &tag));
+        EXPECT_EQ(date.second, 5);
+        ASSERT_TRUE(files->Delete(taken));
 
         ASSERT_TRUE(files->OpenForWriting(mountains, &file));
         ASSERT_TRUE(file->Close());

@@ -240,12 +240,15 @@ std::string FakeHost::Text(int id) {
 }
 
 void FakeHost::AddItem(const std::string& name, const char* description, std::uint64_t size,
-                       std::uint64_t writeTime) {
+                       std::uint64_t writeTime, std::uint64_t creationTime) {
     far::PluginPanelItem item{};
     far::SetFindDataSize(item.FindData, size);
     const std::uint64_t listed = far::PanelFileTime(writeTime);
     item.FindData.ftLastWriteTime = {static_cast<far::DWORD>(listed & 0xFFFFFFFFu),
                                      static_cast<far::DWORD>(listed >> 32)};
+    const std::uint64_t created = far::PanelFileTime(creationTime);
+    item.FindData.ftCreationTime = {static_cast<far::DWORD>(created & 0xFFFFFFFFu),
+                                    static_cast<far::DWORD>(created >> 32)};
     const std::size_t length = std::min(name.size(), sizeof item.FindData.cFileName - 1);
     std::memcpy(item.FindData.cFileName, name.data(), length);
     if (description) {

@@ -52,10 +52,10 @@ public:
     RunContext Context(FileSystem& files, Registry& registry, Clock& clock = MonotonicClock()) const;
 
     // Appends an item to the panel that GETPANELINFO reports; a null description stays null. The
-    // file's size and write time (FILETIME ticks) are listed as this build's host lists them
-    // (far2l: whole milliseconds).
+    // file's size, write and creation times (FILETIME ticks) are listed as this build's host
+    // lists them (far2l: whole milliseconds).
     void AddItem(const std::string& name, const char* description, std::uint64_t size = 0,
-                 std::uint64_t writeTime = 0);
+                 std::uint64_t writeTime = 0, std::uint64_t creationTime = 0);
     void ClearItems();
 
     std::vector<RecordedBox> boxes;

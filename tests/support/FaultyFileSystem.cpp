@@ -117,6 +117,12 @@ FileResult FaultyFileSystem::ReadStart(const std::string& path, std::size_t coun
     return inner_.ReadStart(path, count, bytes);
 }
 
+FileResult FaultyFileSystem::OpenForReading(const std::string& path, std::unique_ptr<ReadableFile>* file) {
+    if (!Record("OpenForReading", path))
+        return Injected();
+    return inner_.OpenForReading(path, file);
+}
+
 FileResult FaultyFileSystem::Delete(const std::string& path) {
     if (!Record("Delete", path))
         return Injected();

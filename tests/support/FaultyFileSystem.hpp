@@ -16,7 +16,8 @@ namespace velmora::test {
 
 class FaultyFileSystem : public FileSystem {
 public:
-    // Operation kinds, as they appear in the log: Attributes, MoveNoReplace, ReadStart, Delete,
+    // Operation kinds, as they appear in the log: Attributes, MoveNoReplace, ReadStart,
+    // OpenForReading, Delete,
     // SameFile, TempDirectory, CreateTempFile, OpenForWriting, ReplaceAtomically, ListDirectory,
     // Query, MakeDirectories, Write, Size, Prepend, ReadBack, Overwrite, Close.
     explicit FaultyFileSystem(FileSystem* inner = nullptr);
@@ -43,6 +44,7 @@ public:
     std::uint32_t Attributes(const std::string& path) override;
     FileResult MoveNoReplace(const std::string& from, const std::string& to) override;
     FileResult ReadStart(const std::string& path, std::size_t count, std::string* bytes) override;
+    FileResult OpenForReading(const std::string& path, std::unique_ptr<ReadableFile>* file) override;
     FileResult Delete(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     std::string TempDirectory() override;

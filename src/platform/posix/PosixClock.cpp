@@ -1,5 +1,7 @@
 #include <time.h>
 
+#include <cstdint>
+
 #include "platform/Platform.hpp"
 
 namespace velmora {
@@ -16,6 +18,42 @@ public:
 };
 
 }  // namespace
+
+namespace {
+
+// Seconds between 1601-01-01 (the FILETIME epoch) and 1970-01-01.
+constexpr std::int64_t kEpochDifference = 11644473600ll;
+constexpr std::uint64_t kTicksPerSecond = 10000000ull;
+
+}  // namespace
+
+bool LocalTimeOfTicks(std::uint64_t ticks, LocalFields* local) {
+    const std::int64_t seconds = static_cast<std::int64_t>(ticks / kTicksPerSecond) - kEpochDifference;
+    const time_t when = static_cast<time_t>(seconds);
+    if (static_cast<std::int64_t>(when) != seconds)
+        return false;
+    // localtime_r reads the time zone once: unlike localtime it does not look at TZ again.
+    struct tm fields {};
+    if (!::localtime_r(&when, &fields))
+        return false;
+    local->year = fields.tm_year + 1900;
+    local->month = fields.tm_mon + 1;
+    local->day = fields.tm_mday;
+    local->hour = fields.tm_hour;
+    local->minute = fields.tm_min;
+    // A leap second shows as the second before it, as FILETIME has none.
+    local->second = fields.tm_sec > 59 ? 59 : fields.tm_sec;
+    return true;
+}
+
+std::uint64_t WallClockTicks() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec < -kEpochDifference)
+        return 0;
+    return static_cast<std::uint64_t>(now.tv_sec + kEpochDifference) * kTicksPerSecond +
+           static_cast<std::uint64_t>(now.tv_nsec) / 100;
+}
 
 Clock& SystemClock() {
     static PosixClock clock;

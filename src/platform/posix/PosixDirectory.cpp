@@ -40,6 +40,7 @@ bool StatEntry(int dirFd, const char* name, DirectoryEntry* item) {
     item->attributes = AttributesFromStat(status, name);
     item->size = S_ISDIR(status.st_mode) ? 0 : static_cast<std::uint64_t>(status.st_size);
     item->writeTime = FileTimeTicks(status.st_mtim);
+    item->creationTime = FileTimeTicks(status.st_ctim);
     return true;
 }
 

@@ -238,6 +238,42 @@ private:
     posix::UniqueFd fd_;
 };
 
+class PosixReadableFile final : public ReadableFile {
+public:
+    PosixReadableFile(posix::UniqueFd fd, std::uint64_t size) : fd_(std::move(fd)), size_(size) {}
+
+    std::uint64_t Size() const override { return size_; }
+
+    FileResult ReadAt(std::uint64_t offset, std::size_t count, std::string* bytes) override {
+        if (offset >= size_) {
+            bytes->clear();
+            return FileResult::Success();
+        }
+        // A file may have shrunk since: the read then ends early, and nothing is made up.
+        const std::uint64_t rest = size_ - offset;
+        std::string read(count < rest ? count : static_cast<std::size_t>(rest), '\0');
+        std::size_t got = 0;
+        while (got < read.size()) {
+            const ssize_t n =
+                ::pread(fd_.Get(), &read[got], read.size() - got, static_cast<off_t>(offset + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return Outcome(false);
+            if (n == 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        read.resize(got);
+        *bytes = std::move(read);
+        return FileResult::Success();
+    }
+
+private:
+    posix::UniqueFd fd_;
+    std::uint64_t size_;
+};
+
 class PosixFileSystem final : public FileSystem {
 public:
     std::uint32_t Attributes(const std::string& path) override {
@@ -290,6 +326,28 @@ public:
     }
 
     FileResult Delete(const std::string& path) override { return Outcome(DeleteFile(path)); }
+
+    FileResult OpenForReading(const std::string& path, std::unique_ptr<ReadableFile>* file) override {
+        // The name is looked at first, so that a device is never opened (opening one can rewind a
+        // tape or arm a watchdog); the descriptor is looked at again, since the name may have been
+        // replaced in between. Without O_NONBLOCK, opening a FIFO would wait for a writer.
+        struct stat status {};
+        if (::stat(path.c_str(), &status) != 0)
+            return Outcome(false);
+        if (!S_ISREG(status.st_mode))
+            return FileResult(std::make_error_code(S_ISDIR(status.st_mode) ? std::errc::is_a_directory
+                                                                           : std::errc::invalid_argument));
+        posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (!fd.IsOpen())
+            return Outcome(false);
+        if (::fstat(fd.Get(), &status) != 0)
+            return Outcome(false);
+        if (!S_ISREG(status.st_mode))
+            return FileResult(std::make_error_code(std::errc::invalid_argument));
+        *file =
+            std::make_unique<PosixReadableFile>(std::move(fd), static_cast<std::uint64_t>(status.st_size));
+        return FileResult::Success();
+    }
 
     FileResult LinkSoleFile(const std::string& existing, const std::string& link) override {
         struct stat before {};

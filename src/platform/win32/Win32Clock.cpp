@@ -24,6 +24,30 @@ private:
 
 }  // namespace
 
+bool LocalTimeOfTicks(std::uint64_t ticks, LocalFields* local) {
+    // As FAR shows a panel's times: the bias in force now, not the one of the file's date.
+    FILETIME utc;
+    utc.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFFu);
+    utc.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    FILETIME localTime;
+    SYSTEMTIME fields;
+    if (!FileTimeToLocalFileTime(&utc, &localTime) || !FileTimeToSystemTime(&localTime, &fields))
+        return false;
+    local->year = fields.wYear;
+    local->month = fields.wMonth;
+    local->day = fields.wDay;
+    local->hour = fields.wHour;
+    local->minute = fields.wMinute;
+    local->second = fields.wSecond;
+    return true;
+}
+
+std::uint64_t WallClockTicks() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
 Clock& SystemClock() {
     static Win32Clock clock;
     return clock;

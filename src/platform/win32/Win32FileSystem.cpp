@@ -38,6 +38,12 @@ public:
         return win32::ReadStartOf(path, count, bytes);
     }
 
+    FileResult OpenForReading(const std::string& path, std::unique_ptr<ReadableFile>* file) override {
+        if (HasEmbeddedZero(path))
+            return Refused(ERROR_INVALID_NAME);
+        return win32::OpenForReading(path, file);
+    }
+
     FileResult Delete(const std::string& path) override {
         if (HasEmbeddedZero(path))
             return Refused(ERROR_INVALID_NAME);

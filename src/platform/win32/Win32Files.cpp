@@ -55,7 +55,66 @@ private:
     FileHandle file_;
 };
 
+class Win32ReadableFile final : public ReadableFile {
+public:
+    Win32ReadableFile(HANDLE handle, std::uint64_t size) : file_(handle), size_(size) {}
+
+    std::uint64_t Size() const override { return size_; }
+
+    FileResult ReadAt(std::uint64_t offset, std::size_t count, std::string* bytes) override {
+        if (offset >= size_) {
+            bytes->clear();
+            return FileResult::Success();
+        }
+        const std::uint64_t rest = size_ - offset;
+        std::string read(count < rest ? count : static_cast<std::size_t>(rest), '\0');
+        std::size_t got = 0;
+        while (got < read.size()) {
+            // An OVERLAPPED on a handle opened for synchronous use reads at its offset, and waits.
+            OVERLAPPED at{};
+            const std::uint64_t from = offset + got;
+            at.Offset = static_cast<DWORD>(from);
+            at.OffsetHigh = static_cast<DWORD>(from >> 32);
+            const std::size_t want = read.size() - got;
+            const DWORD ask = want > 0x40000000u ? 0x40000000u : static_cast<DWORD>(want);
+            DWORD n = 0;
+            if (ReadFile(file_.Get(), &read[got], ask, &n, &at) == 0) {
+                if (GetLastError() == ERROR_HANDLE_EOF)
+                    break;
+                return Outcome(false);
+            }
+            if (n == 0)
+                break;
+            got += n;
+        }
+        read.resize(got);
+        *bytes = std::move(read);
+        return FileResult::Success();
+    }
+
+private:
+    FileHandle file_;
+    std::uint64_t size_;
+};
+
 }  // namespace
+
+FileResult ReadableDiskFile(HANDLE handle, std::unique_ptr<ReadableFile>* file) {
+    FileHandle owned(handle);
+    if (!owned.IsOpen())
+        return Outcome(false);
+    if (GetFileType(owned.Get()) != FILE_TYPE_DISK)
+        return Refused(ERROR_INVALID_FUNCTION);
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(owned.Get(), &information))
+        return Outcome(false);
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return Refused(ERROR_DIRECTORY);
+    const std::uint64_t size =
+        (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+    *file = std::make_unique<Win32ReadableFile>(owned.Release(), size);
+    return FileResult::Success();
+}
 
 FileResult Outcome(bool ok) {
     return ok ? FileResult::Success()

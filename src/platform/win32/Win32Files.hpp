@@ -19,6 +19,11 @@ FileResult Refused(DWORD error);
 // A file opened for reading and writing, as WritableFile; takes the handle over.
 std::unique_ptr<WritableFile> MakeWritableFile(HANDLE handle);
 
+// The readable file over a handle just opened (taken over and closed on failure), when it is a
+// regular file on a disk: anything else a name may reach (a device such as COM1, a pipe) is
+// refused before a byte is read.
+FileResult ReadableDiskFile(HANDLE handle, std::unique_ptr<ReadableFile>* file);
+
 // Up to `count` bytes from the start of the opened file (a failure when it is not open).
 FileResult ReadStart(const FileHandle& file, std::size_t count, std::string* bytes);
 

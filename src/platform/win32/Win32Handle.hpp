@@ -18,6 +18,12 @@ public:
 
     bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
     HANDLE Get() const { return handle_; }
+    // Gives the handle up to the caller, who closes it.
+    HANDLE Release() {
+        HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return handle;
+    }
     // False when the system reports a failure; the handle is released either way.
     bool Close() {
         if (!IsOpen())

@@ -213,6 +213,14 @@ FileResult ReadStartOf(const String& path, std::size_t count, std::string* bytes
         count, bytes);
 }
 
+// A regular file on a disk, opened for reading at any place.
+template <typename String>
+FileResult OpenForReading(const String& path, std::unique_ptr<ReadableFile>* file) {
+    return ReadableDiskFile(Open(path.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, 0),
+                            file);
+}
+
 // A file created empty (or emptied) for writing.
 template <typename String>
 FileResult OpenForWriting(const String& path, std::unique_ptr<WritableFile>* file) {
@@ -258,7 +266,8 @@ bool ListDirectory(const String& directory, const std::string& shown, Text text,
             continue;
         entries->push_back(
             DirectoryEntry{text(name), data.dwFileAttributes, Join(data.nFileSizeHigh, data.nFileSizeLow),
-                           Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)});
+                           Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime),
+                           Join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime)});
     } while (FindNext(find, &data));
     const DWORD code = GetLastError();
     FindClose(find);
@@ -277,6 +286,7 @@ bool QueryEntry(const String& path, DirectoryEntry* entry) {
     entry->attributes = data.dwFileAttributes;
     entry->size = Join(data.nFileSizeHigh, data.nFileSizeLow);
     entry->writeTime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+    entry->creationTime = Join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime);
     return true;
 }
 

@@ -58,6 +58,12 @@ public:
         return win32::ReadStartOf(Resolve(path), count, bytes);
     }
 
+    FileResult OpenForReading(const std::string& path, std::unique_ptr<ReadableFile>* file) override {
+        if (HasEmbeddedZero(path))
+            return Refused(ERROR_INVALID_NAME);
+        return win32::OpenForReading(Resolve(path), file);
+    }
+
     FileResult Delete(const std::string& path) override {
         if (HasEmbeddedZero(path))
             return Refused(ERROR_INVALID_NAME);

@@ -39,6 +39,7 @@ constexpr far3::GUID kProgressGuid = {
 //   UndoNothing  {429AE5F9-2DB1-4739-9523-1BC563E2920D}
 //   BadExpression {2F126468-2E61-48E8-AF08-8135159703DB} (the dialog's find does not compile)
 //   BadName      {6315861C-89D6-42D7-9103-5331C00AC836}
+//   BadTemplate  {949BF18B-99FE-4664-81AE-8795590A1CE2} (a braced token of the template is refused)
 //   (none: the description file cannot be replaced) {2E812E9B-BB31-4DA3-9BD4-61BE7C910987}
 const far3::GUID& WarningGuid(const char* helpTopic);
 

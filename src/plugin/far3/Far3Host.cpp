@@ -236,10 +236,12 @@ PanelItemText Far3Host::FetchItem(int command, std::size_t index) {
     name_ = ToUtf8(item.FileName);
     const std::uint64_t writeTime = (static_cast<std::uint64_t>(item.LastWriteTime.dwHighDateTime) << 32) |
                                     item.LastWriteTime.dwLowDateTime;
+    const std::uint64_t creationTime = (static_cast<std::uint64_t>(item.CreationTime.dwHighDateTime) << 32) |
+                                       item.CreationTime.dwLowDateTime;
     if (!item.Description)
-        return PanelItemText{name_, nullptr, item.FileSize, writeTime};
+        return PanelItemText{name_, nullptr, item.FileSize, writeTime, creationTime};
     description_ = ToUtf8(item.Description);
-    return PanelItemText{name_, description_.c_str(), item.FileSize, writeTime};
+    return PanelItemText{name_, description_.c_str(), item.FileSize, writeTime, creationTime};
 }
 
 PanelItemText Far3Host::SelectedItem(std::size_t index) {
@@ -400,11 +402,11 @@ std::intptr_t VELMORA_FAR3_API PreviewProcedure(far3::HANDLE dialog, std::intptr
 
 }  // namespace
 
-bool Far3Host::ShowPlanMenu(const PlanAnswers& answers) {
+bool Far3Host::ShowPlanMenu(const PlanAnswers& answers, DateTakenSource* dateTaken) {
     if (!info_.Menu || !context_)
         return false;
     // FAR 3's menu takes text of any length: the entries are cut only where a line must end.
-    const std::vector<PreviewEntry> entries = PlanEntries(*context_, answers, 1024);
+    const std::vector<PreviewEntry> entries = PlanEntries(*context_, answers, 1024, dateTaken);
     std::vector<std::wstring> texts;
     texts.reserve(entries.size());
     std::vector<far3::FarMenuItem> items(entries.size());
@@ -493,9 +495,10 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
         }
         if (!problem.empty()) {
             // Nothing runs and nothing is stored: the dialog comes back as the user left it.
-            ShowWarning("BadExpression", {GetText(MWarningTitle), GetText(MBadExpression), problem.c_str(),
-                                          GetText(MWarningButton)});
-        } else if (result == far::kDialogOkItem || ShowPlanMenu(answers)) {
+            ShowWarning(preview->ProblemTopic(), {GetText(MWarningTitle), GetText(preview->ProblemMessage()),
+                                                  problem.c_str(), GetText(MWarningButton)});
+        } else if (result == far::kDialogOkItem ||
+                   ShowPlanMenu(answers, preview ? preview->DateTaken() : nullptr)) {
             // Preview: Enter in the plan's list answers as OK does.
             return true;
         }

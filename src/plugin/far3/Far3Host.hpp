@@ -47,7 +47,7 @@ private:
     std::intptr_t Control(int command, std::intptr_t param1, void* param2) const;
     PanelItemText FetchItem(int command, std::size_t index);
     // The whole plan in FAR's menu; true when the user chose to run it.
-    bool ShowPlanMenu(const PlanAnswers& answers);
+    bool ShowPlanMenu(const PlanAnswers& answers, DateTakenSource* dateTaken);
 
     const far3::PluginStartupInfo& info_;
     const RunContext* context_ = nullptr;

@@ -1,0 +1,39 @@
+// The photo's date taken as the template asks for it: read from the file through the platform's
+// file system, once a file, and kept for the life of the source (a dialog's live preview asks
+// again at every key).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "naming/FileDates.hpp"
+#include "platform/Platform.hpp"
+
+namespace velmora {
+
+class FileDateTaken final : public DateTakenSource {
+public:
+    // `files` must outlive the source.
+    explicit FileDateTaken(FileSystem& files) : files_(files) {}
+
+    bool DateTaken(const std::string& path, CivilTime* taken, ExifDateTag* tag) override;
+
+    // Whether a file of this name is looked into at all: its extension is one of the photo
+    // formats read (jpg jpeg jpe tif tiff dng nef cr2 arw orf pef, in any letter case). Any other
+    // name costs no system call.
+    static bool IsPhotoName(std::string_view path);
+
+private:
+    struct Answer {
+        bool found = false;
+        CivilTime taken;
+        ExifDateTag tag = ExifDateTag::DateTimeOriginal;
+    };
+    Answer Read(const std::string& path);
+
+    FileSystem& files_;
+    std::unordered_map<std::string, Answer> answers_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,384 @@
+// The photo's date taken: the reader of the EXIF date tags over made-up and hostile bytes, the
+// source that reads files through the file system, and both against what exiftool writes.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "naming/DateTaken.hpp"
+#include "naming/ExifDate.hpp"
+#include "platform/Platform.hpp"
+#include "support/FaultyFileSystem.hpp"
+#include "support/PhotoFiles.hpp"
+#include "support/TempDir.hpp"
+
+#if defined(_WIN32)
+#include "support/win32/Win32Support.hpp"
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace velmora {
+namespace {
+
+using test::PhotoDates;
+using test::TiffLayout;
+
+const char kTaken[] = "2024:07:14 18:22:05";
+const char kDigitized[] = "2024:07:15 01:02:03";
+const char kChanged[] = "2023:01:02 03:04:05";
+
+std::string Text(const CivilTime& t) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    return text;
+}
+
+// "" when the bytes hold no date, else the date and the tag's name.
+std::string Read(const std::string& bytes) {
+    CivilTime taken;
+    ExifDateTag tag = ExifDateTag::DateTime;
+    if (!ReadExifDate(bytes, &taken, &tag))
+        return "";
+    static const char* const kTags[] = {"Original", "Digitized", "DateTime"};
+    return Text(taken) + " " + kTags[static_cast<int>(tag)];
+}
+
+TEST(ExifDate, ParsesOnlyWholeValidDates) {
+    const struct {
+        const char* text;
+        bool valid;
+    } cases[] = {
+        {"2024:07:14 18:22:05", true},   {"2024:02:29 00:00:00", true},  {"2000:02:29 23:59:59", true},
+        {"2024:07:14 18:22:05\0", true}, {"0000:00:00 00:00:00", false}, {"                   ", false},
+        {"2023:02:29 12:00:00", false},  {"1900:02:29 12:00:00", false}, {"2024:13:01 00:00:00", false},
+        {"2024:04:31 00:00:00", false},  {"2024:07:14 24:00:00", false}, {"2024:07:14 18:60:05", false},
+        {"2024:07:14 18:22:60", false},  {"2024-07-14 18:22:05", false}, {"2024:07:14T18:22:05", false},
+        {"2024:07:14 18:22:0", false},   {"1600:12:31 23:59:59", false}, {"2024:7:14 18:22:05 ", false},
+    };
+    for (const auto& c : cases) {
+        CivilTime time;
+        EXPECT_EQ(ParseExifDateTime(c.text, &time), c.valid) << c.text;
+        if (c.valid) {
+            EXPECT_EQ(Text(time), std::string(c.text).substr(0, 19));
+        }
+    }
+}
+
+// Every layout a camera writes, and the order the tags are taken in: a blank or zero date is no
+// date, and the next tag counts.
+TEST(ExifDate, TakesTheFirstValidTagInEveryLayout) {
+    const struct {
+        PhotoDates dates;
+        const char* expected;
+    } cases[] = {
+        {{kTaken, kDigitized, kChanged}, "2024:07:14 18:22:05 Original"},
+        {{"0000:00:00 00:00:00", kDigitized, kChanged}, "2024:07:15 01:02:03 Digitized"},
+        {{"", "                   ", kChanged}, "2023:01:02 03:04:05 DateTime"},
+        {{"2024:02:30 10:00:00", "", "    :  :     :  :  "}, ""},
+        {{"", "", ""}, ""},
+    };
+    const struct {
+        const char* name;
+        bool jpeg;
+        TiffLayout layout;
+        bool jfif;
+    } layouts[] = {
+        {"JPEG, Intel order", true, {}, false},
+        {"JPEG after JFIF, Motorola order", true, {true, 42, 0}, true},
+        {"TIFF", false, {}, false},
+        {"TIFF written after its image", false, {true, 42, 70000}, false},
+        {"ORF IIRO", false, {false, 0x4F52, 0}, false},
+        {"ORF MMOR", false, {true, 0x4F52, 0}, false},
+    };
+    for (const auto& layout : layouts) {
+        for (const auto& c : cases) {
+            const std::string bytes = layout.jpeg ? test::JpegWithDates(c.dates, layout.layout, layout.jfif)
+                                                  : test::TiffWithDates(c.dates, layout.layout);
+            EXPECT_EQ(Read(bytes), c.expected) << layout.name << ", " << c.dates.original;
+        }
+    }
+}
+
+// Damage anywhere falls back to the next tag or to nothing, and never reads past the bytes.
+TEST(ExifDate, HostileBytesGiveNoDateOrTheNextOne) {
+    const std::string jpeg = test::JpegWithDates({kTaken, kDigitized, kChanged});
+    const std::string tiff = test::TiffWithDates({kTaken, kDigitized, kChanged});
+    // Every cut of a good file: the date only when all of its bytes are there (each copy is a
+    // fresh allocation, so ASan sees a read past its end).
+    for (const std::string* whole : {&jpeg, &tiff}) {
+        for (std::size_t size = 0; size < whole->size(); ++size) {
+            const std::string found = Read(whole->substr(0, size));
+            EXPECT_TRUE(found.empty() || found.compare(0, 19, kTaken) == 0 ||
+                        found.compare(0, 19, kDigitized) == 0 || found.compare(0, 19, kChanged) == 0)
+                << size << ": " << found;
+        }
+    }
+    const std::size_t exifStart = 12;  // SOI, APP1 marker and length, "Exif\0\0"
+    const auto patched = [](std::string bytes, std::size_t at, std::string with) {
+        bytes.replace(at, with.size(), with);
+        return bytes;
+    };
+    const auto number = [](std::size_t value) {
+        std::string bytes;
+        for (int i = 0; i < 4; ++i)
+            bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+        return bytes;
+    };
+    // The layout TiffWithDates writes: the first directory at 10 with the image's 8 tags,
+    // DateTime and the Exif pointer (it sorts last); the Exif directory after it, with
+    // DateTimeOriginal first.
+    const std::size_t firstAt = 10;
+    const std::size_t pointerEntry = firstAt + 2 + 12 * 9;
+    const std::size_t exifAt = firstAt + 2 + 12 * 10 + 4;
+    const std::size_t original = exifAt + 2;
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* expected;
+    } cases[] = {
+        {"nothing", "", ""},
+        {"a JPEG's first marker alone", std::string("\xFF\xD8", 2), ""},
+        {"a JPEG of fill bytes", "\xFF\xD8" + std::string(5000, '\xFF'), ""},
+        // A photo cut short keeps the date its head holds.
+        {"an APP1 longer than the file", patched(jpeg, 4, std::string("\xFF\xFF", 2)),
+         "2024:07:14 18:22:05 Original"},
+        {"a segment length below 2", patched(jpeg, 4, std::string("\x00\x01", 2)), ""},
+        {"no Exif name", patched(jpeg, 6, "Exig"), ""},
+        {"an unknown byte order", patched(tiff, 0, "IM"), ""},
+        {"BigTIFF", patched(tiff, 2, std::string("\x2B\x00", 2)), ""},
+        {"the first directory past the end", patched(tiff, 4, "\xF0\xFF\xFF\xFF"), ""},
+        {"DateTimeOriginal's value past the end", patched(tiff, original + 8, "\xF0\xFF\xFF\xFF"),
+         "2024:07:15 01:02:03 Digitized"},
+        {"DateTimeOriginal's value in the last bytes", patched(tiff, original + 8, number(tiff.size() - 5)),
+         "2024:07:15 01:02:03 Digitized"},
+        {"an entry count past the end", patched(tiff, firstAt, "\xFF\xFF"), "2024:07:14 18:22:05 Original"},
+        {"the Exif directory pointing at the first", patched(tiff, pointerEntry + 8, number(firstAt)),
+         "2023:01:02 03:04:05 DateTime"},
+        {"the first directory's next one pointing at itself", patched(tiff, exifAt - 4, number(firstAt)),
+         "2024:07:14 18:22:05 Original"},
+        {"the Exif pointer of a wrong type", patched(tiff, pointerEntry + 2, std::string("\x03\0", 2)),
+         "2023:01:02 03:04:05 DateTime"},
+        {"a date of a wrong type", patched(tiff, original + 2, std::string("\x05\0", 2)),
+         "2024:07:15 01:02:03 Digitized"},
+        {"a date of 18 characters", patched(tiff, original + 4, number(18)), "2024:07:15 01:02:03 Digitized"},
+        {"a JPEG's first directory past its APP1", patched(jpeg, exifStart + 4, number(240)), ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Read(c.bytes), c.expected) << c.name;
+}
+
+// A head alone tells the caller where to read next; the directories far into a big TIFF then
+// need only their own bytes.
+TEST(ExifDate, AsksForTheBytesItNeeds) {
+    const std::string tiff = test::TiffWithDates({kTaken, "", ""}, {false, 42, 3000000});
+    FileBytes bytes(tiff.size());
+    bytes.Add(0, tiff.substr(0, 4096));
+    int reads = 0;
+    ExifDateRead read = ReadExifDate(bytes);
+    while (read.outcome == ExifDateRead::NeedBytes && reads < 10) {
+        ++reads;
+        ASSERT_GE(read.wantOffset, 3000000u);
+        bytes.Add(read.wantOffset, tiff.substr(read.wantOffset, 4096));
+        read = ReadExifDate(bytes);
+    }
+    ASSERT_EQ(read.outcome, ExifDateRead::Found);
+    EXPECT_EQ(Text(read.taken), kTaken);
+    EXPECT_LE(reads, 2);
+    EXPECT_LT(bytes.Held(), 3u * 4096);
+}
+
+// The file system below the source, counting what it opens and reads.
+class CountingFiles : public test::FaultyFileSystem {
+public:
+    FileResult OpenForReading(const std::string& path, std::unique_ptr<ReadableFile>* file) override {
+        std::unique_ptr<ReadableFile> opened;
+        const FileResult result = FaultyFileSystem::OpenForReading(path, &opened);
+        if (opened)
+            *file = std::make_unique<Counted>(std::move(opened), &bytesRead);
+        return result;
+    }
+    std::uint64_t bytesRead = 0;
+
+private:
+    class Counted final : public ReadableFile {
+    public:
+        Counted(std::unique_ptr<ReadableFile> file, std::uint64_t* total)
+            : file_(std::move(file)), total_(total) {}
+        std::uint64_t Size() const override { return file_->Size(); }
+        FileResult ReadAt(std::uint64_t offset, std::size_t count, std::string* bytes) override {
+            const FileResult result = file_->ReadAt(offset, count, bytes);
+            *total_ += bytes->size();
+            return result;
+        }
+
+    private:
+        std::unique_ptr<ReadableFile> file_;
+        std::uint64_t* total_;
+    };
+};
+
+// A name as the host's file functions take it: UTF-8 here, the OEM page in the FAR 1.x build.
+std::string HostName(const std::string& utf8) {
+#if defined(_WIN32)
+    return test::Oem(utf8);
+#else
+    return utf8;
+#endif
+}
+
+TEST(FileDateTaken, ReadsPhotosOnceAndRefusesWhatIsNoPhoto) {
+    test::TempDir dir;
+    const std::string photo = test::JpegWithDates({kTaken, "", ""});
+    ASSERT_TRUE(dir.WriteFile(HostName("Отпуск 2024 - 001.JPG"), photo));
+    ASSERT_TRUE(dir.WriteFile(HostName("снимок.Tiff"), test::TiffWithDates({"", "", kChanged})));
+    // A colour profile of 60 KB before the EXIF: the head read first does not reach it.
+    const std::string profile = "\xFF\xE2\xEA\x62" + std::string(60000, 'p');
+    ASSERT_TRUE(dir.WriteFile("profile first.jpg", photo.substr(0, 2) + profile + photo.substr(2)));
+    ASSERT_TRUE(dir.WriteFile("photo.txt", photo));
+    ASSERT_TRUE(dir.WriteFile("empty.jpg", ""));
+    ASSERT_TRUE(dir.WriteFile("not a photo.jpg", "plain text, no photo"));
+    ASSERT_TRUE(dir.MakeDirectory("folder.jpg"));
+    const struct {
+        std::string name;
+        const char* expected;  // "" for no date
+        int opens;             // what the first question costs
+    } cases[] = {
+        {HostName("Отпуск 2024 - 001.JPG"), kTaken, 1},
+        {HostName("снимок.Tiff"), kChanged, 1},
+        {"profile first.jpg", kTaken, 1},
+        {"photo.txt", "", 0},
+        {"photo", "", 0},
+        {"empty.jpg", "", 1},
+        {"not a photo.jpg", "", 1},
+        {"folder.jpg", "", 1},
+        {"missing.jpg", "", 1},
+#if defined(_WIN32)
+        // A device's name, whatever follows it: never read.
+        {"NUL.jpg", "", 1},
+#endif
+    };
+    CountingFiles files;
+    FileDateTaken source(files);
+    for (const auto& c : cases) {
+        for (int time = 0; time < 2; ++time) {
+            const int before = files.Count("OpenForReading");
+            CivilTime taken;
+            ExifDateTag tag;
+            const bool found = source.DateTaken(dir.PathOf(c.name), &taken, &tag);
+            EXPECT_EQ(found ? Text(taken) : "", c.expected) << c.name;
+            // A second question is answered from what the first one read.
+            EXPECT_EQ(files.Count("OpenForReading") - before, time == 0 ? c.opens : 0) << c.name;
+        }
+    }
+    EXPECT_LT(files.bytesRead, 5 * 4096u);
+}
+
+#if !defined(_WIN32)
+// What could make a reader wait or read for ever: a FIFO with no writer, a huge file that is
+// mostly holes, a file no one may read.
+TEST(FileDateTaken, NeverWaitsAndReadsOnlyTheHead) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.PathOf("pipe.jpg").c_str(), 0600), 0);
+    // 4 GB of holes after a photo's head, and a TIFF whose directories were written at 3 GB.
+    ASSERT_TRUE(dir.WriteFile("huge.jpg", test::JpegWithDates({kTaken, "", ""})));
+    ASSERT_EQ(::truncate(dir.PathOf("huge.jpg").c_str(), 4LL << 30), 0);
+    const test::TiffPieces tiff = test::TiffWithDatesInPieces({"", kDigitized, ""}, {true, 42, 3u << 30});
+    ASSERT_TRUE(dir.WriteFile("far.tif", tiff.head));
+    {
+        const int fd = ::open(dir.PathOf("far.tif").c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        EXPECT_EQ(::pwrite(fd, tiff.tail.data(), tiff.tail.size(), tiff.tailAt),
+                  static_cast<ssize_t>(tiff.tail.size()));
+        ::close(fd);
+    }
+    ASSERT_TRUE(dir.WriteFile("locked.jpg", test::JpegWithDates({kTaken, "", ""})));
+    ASSERT_EQ(::chmod(dir.PathOf("locked.jpg").c_str(), 0), 0);
+    const struct {
+        const char* name;
+        const char* expected;
+    } cases[] = {
+        {"pipe.jpg", ""},
+        {"huge.jpg", kTaken},
+        {"far.tif", kDigitized},
+        {"locked.jpg", ::geteuid() == 0 ? kTaken : ""},
+    };
+    CountingFiles files;
+    FileDateTaken source(files);
+    for (const auto& c : cases) {
+        CivilTime taken;
+        ExifDateTag tag;
+        const bool found = source.DateTaken(dir.PathOf(c.name), &taken, &tag);
+        EXPECT_EQ(found ? Text(taken) : "", c.expected) << c.name;
+    }
+    EXPECT_LT(files.bytesRead, 200u * 1024);
+}
+
+// exiftool writes the tags (and damaged ones: its "#" writes the text as given) onto bare photos
+// of each format; the reader takes the date exiftool shows.
+TEST(FileDateTaken, GivesTheDatesExiftoolWrote) {
+    if (std::system("exiftool -ver >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "exiftool is missing (scripts/deps.sh installs libimage-exiftool-perl)";
+    const std::string tiff = test::TiffWithDates({});
+    const struct {
+        const char* extension;
+        std::string bare;
+    } formats[] = {
+        {"jpg", test::BareJpeg()},
+        {"tif", tiff},
+        // DNGVersion 1.4.0.0 makes the TIFF a DNG to exiftool.
+        {"dng", test::TiffWithDates({}, {}, {{0xC612, 1, 4, 0x0401}})},
+        {"nef", tiff},
+        {"cr2", tiff},
+        {"arw", tiff},
+        {"pef", tiff},
+        {"orf", test::TiffWithDates({}, {false, 0x4F52, 0})},
+    };
+    const struct {
+        const char* tags;
+        const char* expected;
+    } cases[] = {
+        {"-DateTimeOriginal='2021:03:04 05:06:07' -CreateDate='2020:01:01 00:00:01' -ModifyDate='2019:01:01 "
+         "00:00:02'",
+         "2021:03:04 05:06:07"},
+        {"-DateTimeOriginal#='0000:00:00 00:00:00' -CreateDate='2020:01:01 00:00:01'", "2020:01:01 00:00:01"},
+        {"-DateTimeOriginal#='    :  :     :  :  ' -CreateDate#='2020:02:30 00:00:00' "
+         "-ModifyDate='2019:12:31 23:59:59'",
+         "2019:12:31 23:59:59"},
+        {"-Artist=Me", ""},
+    };
+    // One exiftool run a case writes the tags on a photo of every format.
+    test::TempDir dir;
+    CountingFiles files;
+    FileDateTaken source(files);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        std::string paths;
+        for (const auto& format : formats) {
+            const std::string name = "фото " + std::to_string(i) + "." + format.extension;
+            ASSERT_TRUE(dir.WriteFile(name, format.bare));
+            paths += " '" + dir.PathOf(name) + "'";
+        }
+        ASSERT_EQ(
+            std::system(("exiftool -q -q -overwrite_original " + std::string(cases[i].tags) + paths).c_str()),
+            0)
+            << cases[i].tags;
+        for (const auto& format : formats) {
+            const std::string name = "фото " + std::to_string(i) + "." + format.extension;
+            CivilTime taken;
+            ExifDateTag tag;
+            const bool found = source.DateTaken(dir.PathOf(name), &taken, &tag);
+            EXPECT_EQ(found ? Text(taken) : "", cases[i].expected) << name << ": " << cases[i].tags;
+        }
+    }
+}
+#endif
+
+}  // namespace
+}  // namespace velmora
