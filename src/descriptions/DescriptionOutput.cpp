@@ -61,6 +61,23 @@ DescriptionFailure DescriptionOutput::Open(
     return DescriptionFailure{};
 }
 
+bool DescriptionOutput::OtherFileNamed(std::string_view name, std::string_view renamed) {
+    // Such lines are rare: the panel's names are gathered only for the first.
+    if (!panelNames_) {
+        panelNames_ = std::make_unique<std::unordered_set<std::string>>();
+        PluginHost& host = context_.host;
+        for (std::size_t i = 0, count = host.ItemCount(); i < count; ++i)
+            panelNames_->emplace(host.Item(i).name);
+    }
+    if (panelNames_->count(std::string(name)) != 0)
+        return true;
+    // A file the panel does not show (hidden, filtered) keeps its line too. Where the system
+    // ignores letter case the name reaches the renamed file itself, which is not another file.
+    const std::string path(name);
+    return context_.files.Attributes(path) != kNoAttributes &&
+           !context_.files.SameFile(path, std::string(renamed));
+}
+
 void DescriptionOutput::ShowCannotWrite() const {
     const PluginHost& host = context_.host;
     host.ShowWarning("CanNotWrite", {host.GetText(MWarningTitle), host.GetText(MCannotWriteTemp),

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <unordered_set>
 
 #include "descriptions/DescriptionEdit.hpp"
 #include "platform/Platform.hpp"
@@ -56,7 +57,11 @@ struct DescriptionResult {
 class DescriptionOutput {
 public:
     explicit DescriptionOutput(const RunContext& context)
-        : context_(context), edit_(context.text, context.oem) {}
+        : context_(context), edit_(context.text, context.oem) {
+        edit_.SetOtherFileQuery([this](std::string_view name, std::string_view renamed) {
+            return OtherFileNamed(name, renamed);
+        });
+    }
     DescriptionOutput(const DescriptionOutput&) = delete;
     DescriptionOutput& operator=(const DescriptionOutput&) = delete;
 
@@ -82,6 +87,9 @@ public:
     DescriptionResult Finish(const std::function<void(std::string_view)>& onWrite = {});
 
 private:
+    // Whether a file other than the renamed `renamed` is spelled exactly `name` (see
+    // DescriptionEdit::SetOtherFileQuery).
+    bool OtherFileNamed(std::string_view name, std::string_view renamed);
     void ShowCannotWrite() const;
     void ShowCannotReplace(bool withTempName) const;
 
@@ -91,6 +99,8 @@ private:
     // Whether anything stood at descriptionName_ when it was chosen. A description file that
     // appears only later is a file of the user's and is never replaced.
     bool descriptionExisted_ = false;
+    // The panel's names as it listed them before the batch, gathered when first asked.
+    std::unique_ptr<std::unordered_set<std::string>> panelNames_;
     TempFile temp_;  // declared before file_: the file is closed before the guard deletes it
     std::unique_ptr<WritableFile> file_;
 };
