@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "plan/FolderNames.hpp"
 #include "ports/RunContext.hpp"
 
 namespace velmora {
@@ -42,7 +43,10 @@ class PlanCursor {
 public:
     // `context` is the plug-in's run, whose host has read the panel; it must outlive the cursor.
     // `observer`, when given, learns every item as it is planned (a list of the whole plan).
-    PlanCursor(const RunContext& context, const PlanAnswers& answers, RunObserver* observer = nullptr);
+    // `folder`, when given, answers for the folder's names in place of a query each; it must
+    // outlive the cursor.
+    PlanCursor(const RunContext& context, const PlanAnswers& answers, RunObserver* observer = nullptr,
+               const FolderNames* folder = nullptr);
     ~PlanCursor();
     PlanCursor(const PlanCursor&) = delete;
     PlanCursor& operator=(const PlanCursor&) = delete;

@@ -39,6 +39,11 @@ bool FileSystem::ListDirectory(const std::string& directory, std::vector<Directo
     return false;
 }
 
+bool FileSystem::ListNames(const std::string& directory, std::vector<DirectoryEntry>* entries) {
+    std::string error;
+    return ListDirectory(directory, entries, &error);
+}
+
 bool FileSystem::Query(const std::string&, DirectoryEntry*) {
     return false;
 }

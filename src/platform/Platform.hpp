@@ -112,6 +112,11 @@ public:
     // ("call(DIR): reason") when it cannot be read.
     virtual bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
                                std::string* error);
+    // The entries of a directory as the listing itself tells them, without a query per entry:
+    // where the system lists names alone (POSIX) an entry's attributes are only its directory
+    // bit and what its name says (read-only is not known), and size and time are 0. For a
+    // folder's names in bulk; by default ListDirectory.
+    virtual bool ListNames(const std::string& directory, std::vector<DirectoryEntry>* entries);
     // One entry as ListDirectory would give it (entry->name is left alone); false when the path
     // names nothing.
     virtual bool Query(const std::string& path, DirectoryEntry* entry);

@@ -59,6 +59,10 @@ private:
     PlanAnswers answers_;
     std::vector<std::string> lines_;
     std::string rulesProblem_;
+    // The folder's names, read for the first plan of a large selection and kept for the plans of
+    // the answers after it: the dialog's every keystroke would read them again.
+    std::unique_ptr<const FolderNames> folder_;
+    bool folderRead_ = false;
     std::unique_ptr<PlanCursor> cursor_;
 };
 

@@ -138,6 +138,10 @@ bool FaultyFileSystem::ListDirectory(const std::string& directory, std::vector<D
     return inner_.ListDirectory(directory, entries, error);
 }
 
+bool FaultyFileSystem::ListNames(const std::string& directory, std::vector<DirectoryEntry>* entries) {
+    return Record("ListNames", directory) && inner_.ListNames(directory, entries);
+}
+
 bool FaultyFileSystem::Query(const std::string& path, DirectoryEntry* entry) {
     return Record("Query", path) && inner_.Query(path, entry);
 }

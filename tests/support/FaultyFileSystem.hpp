@@ -18,7 +18,7 @@ class FaultyFileSystem : public FileSystem {
 public:
     // Operation kinds, as they appear in the log: Attributes, MoveNoReplace, ReadStart, Delete,
     // SameFile, TempDirectory, CreateTempFile, OpenForWriting, ReplaceAtomically, ListDirectory,
-    // Query, MakeDirectories, Write, Size, Prepend, ReadBack, Overwrite, Close.
+    // ListNames, Query, MakeDirectories, Write, Size, Prepend, ReadBack, Overwrite, Close.
     explicit FaultyFileSystem(FileSystem* inner = nullptr);
 
     // Fails the nth operation counted over all kinds (1 = the first one from now on).
@@ -54,6 +54,7 @@ public:
     // environment and the names of places are the inner file system's.
     bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
                        std::string* error) override;
+    bool ListNames(const std::string& directory, std::vector<DirectoryEntry>* entries) override;
     bool Query(const std::string& path, DirectoryEntry* entry) override;
     bool MakeDirectories(const std::string& path, std::string* error) override;
     std::string Environment(const char* name) override { return inner_.Environment(name); }

@@ -358,6 +358,9 @@ public:
                        std::string* error) override {
         return posix::ListDirectory(directory, entries, error);
     }
+    bool ListNames(const std::string& directory, std::vector<DirectoryEntry>* entries) override {
+        return posix::ListNames(directory, entries);
+    }
     bool Query(const std::string& path, DirectoryEntry* entry) override {
         return posix::QueryEntry(path, entry);
     }
