@@ -154,7 +154,11 @@ FileResult MoveNoReplace(const String& from, const String& to) {
     if (!Move(from.c_str(), to.c_str()))
         return Outcome(false);
     // Wine on a case-sensitive file system reports such a case-only rename as done but keeps the
-    // old spelling; a detour over a free name gives the file the spelling asked for.
+    // old spelling; a detour over a free name gives the file the spelling asked for. Any other
+    // rename is spelled as asked, and is not looked up again: under Wine a look-up searches the
+    // whole folder, which made a batch's cost grow with the folder.
+    if (CompareIgnoringCase(from.c_str(), to.c_str()) != 0)
+        return FileResult::Success();
     const String spelling = SpellingOnDisk(to);
     const String wanted = LastComponent(to);
     if (spelling.empty() || spelling == wanted || CompareIgnoringCase(spelling.c_str(), wanted.c_str()))
