@@ -121,6 +121,8 @@ const std::map<std::string, std::set<std::string>>& AllowedBoxes() {
         // The folder refusing the file beside the description file sends it to the temporary
         // directory.
         {"CreateTempFile", {"none", "DescExist"}},
+        // The temporary file under the name on record: the system's choice of name follows.
+        {"CreateNewForWriting", {"none", "DescExist"}},
         {"OpenForWriting", {"CanNotCreate"}},
         {"Write", {"CanNotWrite"}},
         {"Size", {"none"}},

@@ -16,7 +16,8 @@ DescriptionFailure Failed(DescriptionStep step, const FileResult& result = FileR
 }  // namespace
 
 DescriptionFailure DescriptionOutput::Open(
-    const std::string& chosenName, const std::function<void(const std::optional<std::string>&)>& onRead) {
+    const std::string& chosenName, const std::function<void(const std::optional<std::string>&)>& onRead,
+    const std::function<void(const std::string&)>& onTempName) {
     const PluginHost& host = context_.host;
     FileSystem& files = context_.files;
     descriptionName_ = chosenName;
@@ -41,6 +42,14 @@ DescriptionFailure DescriptionOutput::Open(
     }
     // Beside the description file: where the system's temporary folder is another volume (a
     // tmpfs /tmp), a replace from there is a copy and costs more than the edit itself.
+    if (const std::string planned = FreeTempNameBeside(files, descriptionName_); !planned.empty()) {
+        if (onTempName)
+            onTempName(planned);
+        if (files.CreateNewForWriting(planned, &file_)) {
+            temp_ = TempFile(files, planned);
+            return DescriptionFailure{};
+        }
+    }
     std::string name;
     const FileResult made = CreateTempFileFor(files, descriptionName_, &name);
     if (!made) {

@@ -69,9 +69,13 @@ public:
     // output. On failure the warning box has been shown and nothing was left behind; a description
     // file this host cannot write (UnicodeFile) or cannot read (ReadFile) is only named in its box.
     // `onRead`, when given, is shown the file's bytes as they were read (none: no such file)
-    // before the edit takes them over.
+    // before the edit takes them over. `onTempName`, when given, is told the name of the
+    // temporary file beside the description file before the file is made under it, so that a
+    // run killed afterwards has it on record (a name picked by the system, where the folder takes
+    // no file of a name given, or in the temporary folder, is told of no one).
     DescriptionFailure Open(const std::string& chosenName,
-                            const std::function<void(const std::optional<std::string>&)>& onRead = {});
+                            const std::function<void(const std::optional<std::string>&)>& onRead = {},
+                            const std::function<void(const std::string&)>& onTempName = {});
     bool IsOpen() const { return file_ != nullptr; }
     // The temporary file's name ("" until one is made): beside the description file, or in the
     // system's temporary directory where its folder takes no new file.

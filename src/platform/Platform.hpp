@@ -95,6 +95,9 @@ public:
     // file systems by copying `from` beside `to` first. Keeps `to`'s hidden attribute where the
     // system has one. False (and `to` untouched) when it cannot.
     virtual FileResult ReplaceAtomically(const std::string& from, const std::string& to) = 0;
+    // A new empty file opened for writing, under exactly this name: fails when anything is there
+    // already (a link too, even a dangling one). By default "not supported".
+    virtual FileResult CreateNewForWriting(const std::string& path, std::unique_ptr<WritableFile>* file);
     // Sets attribute bits (kAttrHidden) on a file, keeping the ones it has. Only the systems whose
     // files carry such bits do it; the others answer "not supported".
     virtual FileResult AddAttributes(const std::string& path, std::uint32_t bits);

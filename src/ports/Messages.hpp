@@ -74,7 +74,8 @@ enum MessageId : int {
     MExpressionNotSupported = 66,
     MExpressionTooComplex = 67,
     MBadName = 68,
-    MessageCount = 69,
+    MUndoTempRemoved = 69,
+    MessageCount = 70,
 };
 
 }  // namespace velmora

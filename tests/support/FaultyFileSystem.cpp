@@ -178,6 +178,18 @@ FileResult FaultyFileSystem::OpenForWriting(const std::string& path, std::unique
     return result;
 }
 
+FileResult FaultyFileSystem::CreateNewForWriting(const std::string& path,
+                                                 std::unique_ptr<WritableFile>* file) {
+    if (!Record("CreateNewForWriting", path))
+        return Injected();
+    std::unique_ptr<WritableFile> opened;
+    const FileResult result = inner_.CreateNewForWriting(path, &opened);
+    if (!result)
+        return result;
+    *file = std::make_unique<FaultyWritableFile>(this, std::move(opened), path);
+    return result;
+}
+
 FileResult FaultyFileSystem::ReplaceAtomically(const std::string& from, const std::string& to) {
     if (!Record("ReplaceAtomically", from + "," + to))
         return Injected();

@@ -18,7 +18,8 @@ class FaultyFileSystem : public FileSystem {
 public:
     // Operation kinds, as they appear in the log: Attributes, MoveNoReplace, ReadStart, Delete,
     // SameFile, TempDirectory, CreateTempFile, OpenForWriting, ReplaceAtomically, ListDirectory,
-    // ListNames, Query, MakeDirectories, Write, Size, Prepend, ReadBack, Overwrite, Close.
+    // ListNames, CreateNewForWriting, Query, MakeDirectories, Write, Size, Prepend, ReadBack, Overwrite,
+    // Close.
     explicit FaultyFileSystem(FileSystem* inner = nullptr);
 
     // Fails the nth operation counted over all kinds (1 = the first one from now on).
@@ -49,6 +50,7 @@ public:
     FileResult CreateTempFile(const std::string& directory, const std::string& prefix,
                               std::string* name) override;
     FileResult OpenForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override;
+    FileResult CreateNewForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override;
     FileResult ReplaceAtomically(const std::string& from, const std::string& to) override;
     // The journal's: listing, queries and new directories are logged and can fail; the
     // environment and the names of places are the inner file system's.

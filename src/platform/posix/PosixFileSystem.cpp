@@ -354,6 +354,14 @@ public:
         return Outcome(Replace(from, to));
     }
 
+    FileResult CreateNewForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override {
+        posix::UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!fd.IsOpen())
+            return Outcome(false);
+        *file = std::make_unique<PosixWritableFile>(std::move(fd));
+        return FileResult::Success();
+    }
+
     bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
                        std::string* error) override {
         return posix::ListDirectory(directory, entries, error);

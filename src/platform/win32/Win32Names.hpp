@@ -217,6 +217,16 @@ FileResult ReadStartOf(const String& path, std::size_t count, std::string* bytes
         count, bytes);
 }
 
+// A new empty file for writing, never one that is there already.
+template <typename String>
+FileResult CreateNewForWriting(const String& path, std::unique_ptr<WritableFile>* file) {
+    HANDLE handle = Open(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW, 0);
+    if (handle == INVALID_HANDLE_VALUE)
+        return Outcome(false);
+    *file = MakeWritableFile(handle);
+    return FileResult::Success();
+}
+
 // A file created empty (or emptied) for writing.
 template <typename String>
 FileResult OpenForWriting(const String& path, std::unique_ptr<WritableFile>* file) {
