@@ -33,10 +33,16 @@ bool FolderNames::Unsure(const std::string& name, bool ignoresCase) {
     if (!ignoresCase)
         return false;
     for (const char c : name) {
-        if (static_cast<unsigned char>(c) >= 0x80)
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '~')
             return true;
     }
-    return false;
+    const std::string base = far::FoldAscii(std::string_view(name).substr(0, name.find('.')));
+    for (const char* device : {"con", "prn", "aux", "nul"}) {
+        if (base == device)
+            return true;
+    }
+    return base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
+           base[3] >= '0' && base[3] <= '9';
 }
 
 }  // namespace velmora

@@ -28,8 +28,9 @@ public:
     // The entry spelled `name`, or in any ASCII letter case where the folder ignores case; null
     // when there is none.
     const DirectoryEntry* Find(const std::string& name, bool ignoresCase) const;
-    // Whether a name Find does not know may still be there: one with letters beyond ASCII, which
-    // a system that ignores letter case folds by rules not known here.
+    // Whether a name Find does not know may still be there, where the system ignores letter
+    // case: one with letters beyond ASCII (folded by rules not known here), a "~" (Windows
+    // answers for a long name by its short one) or a device's name (CON, NUL.txt, ...).
     static bool Unsure(const std::string& name, bool ignoresCase);
 
 private:

@@ -149,7 +149,7 @@ std::uint32_t SimulatedDirectory::Asked(const std::string& path) const {
         return *known;
     std::uint32_t attributes = kNoAttributes;
     if (folder_ && FirstSeparator(path) == std::string::npos && !IsDotName(path)) {
-        if (const DirectoryEntry* entry = folder_->Find(path, ignoresCase_))
+        if (const DirectoryEntry* entry = folder_->Find(NameOnDisk(path), ignoresCase_))
             attributes = entry->attributes;
         else if (FolderNames::Unsure(path, ignoresCase_))
             attributes = system_.Attributes(path);
