@@ -675,6 +675,27 @@ TEST(Undo, OneBatchAcrossHosts) {
     }
 }
 
+// A run cut short left its temporary description file: the menu's undo removes it and says so
+// in its box.
+TEST(Undo, MenuRemovesTheTemporaryFileOfARunCutShort) {
+    HostRunner host;
+    host.MakeFiles({"a.txt"});
+    JournalWriter writer(SystemFileSystem(), host.StateHome() + "/velmora");
+    std::string error;
+    ASSERT_TRUE(writer.Begin(host.Dir().Path(), &error)) << error;
+    writer.Add("a.txt", "b.txt", 0, 0);
+    writer.TempDescriptions(".VL1A2B.tmp");
+    ASSERT_TRUE(writer.Commit("", nullptr, std::nullopt, &error)) << error;
+    ASSERT_TRUE(host.Dir().WriteFile(".VL1A2B.tmp", ""));
+
+    const HostResult result = host.Run({"--menu", "2", "--yes"});
+    const std::vector<std::string> boxes = result.Boxes("UndoBatch");
+    ASSERT_EQ(boxes.size(), 1u) << result.err;
+    EXPECT_TRUE(Holds(boxes[0], "Removed .VL1A2B.tmp, the temporary file of a rename that was cut short"))
+        << boxes[0];
+    EXPECT_FALSE(host.Dir().Exists(".VL1A2B.tmp"));
+}
+
 // Only the run's own temporary description file is ever removed: the name on record, of the
 // run's form, not the description file, made since the run began, and the run never ended.
 TEST(Undo, LeftoverTemporaryFileIsOnlyEverTheRunsOwn) {
