@@ -289,6 +289,7 @@ void DescriptionEdit::Renamed(std::string_view oldName, std::string_view newName
     AddTarget(target, stored);
     renameEvents_.push_back(far::NameHash(oldName, false) & ~std::uint64_t{1});
     renameEvents_.push_back(far::NameHash(target, false) | 1);
+    lastEvents_.clear();
     settled_ = false;
 }
 
@@ -384,12 +385,16 @@ bool DescriptionEdit::OtherFileNamed(std::string_view lineName, bool inOem, std:
     if (!otherFile_)
         return true;
     const std::string name = HostSpelling(lineName, inOem);
-    // The batch's last word on the name, if it renamed a file from or to it.
-    const std::uint64_t hash = far::NameHash(name, false) & ~std::uint64_t{1};
-    for (std::size_t i = renameEvents_.size(); i-- > 0;) {
-        if ((renameEvents_[i] & ~std::uint64_t{1}) == hash)
-            return (renameEvents_[i] & 1) != 0;
+    // The batch's last word on the name, if it renamed a file from or to it: gathered by the
+    // first such line, for all of them.
+    if (lastEvents_.empty() && !renameEvents_.empty()) {
+        lastEvents_.reserve(renameEvents_.size());
+        for (const std::uint64_t event : renameEvents_)
+            lastEvents_[event & ~std::uint64_t{1}] = (event & 1) != 0;
     }
+    if (const auto last = lastEvents_.find(far::NameHash(name, false) & ~std::uint64_t{1});
+        last != lastEvents_.end())
+        return last->second;
     return otherFile_(name, HostSpelling(target, targetInOem));
 }
 

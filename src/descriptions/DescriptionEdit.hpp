@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/CodePage.hpp"
@@ -167,6 +168,7 @@ private:
     // The batch's renames in order, by the hash of each name (the low bit: 1 for the new name, 0
     // for the old one): which names the batch freed and took, without keeping the names.
     std::vector<std::uint64_t> renameEvents_;
+    std::unordered_map<std::uint64_t, bool> lastEvents_;  // by hash: the name's file exists after
     OtherFileQuery otherFile_;
     std::vector<Cut> stale_;
     bool settled_ = true;
