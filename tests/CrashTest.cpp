@@ -234,8 +234,51 @@ void CheckUndone(const CrashSetup& setup, int renamed, const std::string& contex
     std::sort(expected.begin(), expected.end());
     int temporaries = 0;
     EXPECT_EQ(UserNames(setup.panel, &temporaries), expected);
+    EXPECT_EQ(temporaries, 0) << "the run's temporary description file is left";
     EXPECT_TRUE(setup.panel.ReadFile("Descript.ion") == OldDescriptions(setup.files))
         << "the old descriptions are not back";
+}
+
+// A run killed once its temporary description file exists: undo, or the next run in the folder,
+// removes it (the journal has its name from before it was made).
+TEST(Crash, KilledWithItsTemporaryFileLeavesNothingOnceUndoneOrRunAgain) {
+    if (access((std::string(VELMORA_BUILD_DIR) + "/velmora").c_str(), X_OK) != 0) {
+        GTEST_SKIP() << "the velmora program is not built";
+    }
+    for (const bool undo : {true, false}) {
+        SCOPED_TRACE(undo ? "undone" : "run again");
+        CrashSetup setup(2000);
+        const pid_t pid = Start(setup);
+        int temporaries = 0;
+        for (int polls = 0; temporaries == 0 && polls < 100000; ++polls) {
+            UserNames(setup.panel, &temporaries);
+            int status = 0;
+            if (temporaries == 0 && waitpid(pid, &status, WNOHANG) == pid)
+                break;  // ended before: reaped here
+        }
+        ASSERT_EQ(temporaries, 1) << "the run ended before its temporary file was seen";
+        kill(pid, SIGKILL);
+        Wait(pid);
+        Check(setup, "killed");
+        if (undo) {
+            CheckUndone(setup, 1, "killed");
+        } else {
+            // The files as they are now, renamed once more.
+            std::string list;
+            for (const std::string& name : UserNames(setup.panel, &temporaries)) {
+                if (name != "Descript.ion")
+                    list += name + "\n";
+            }
+            setup.work.WriteFile("again", list);
+            const int status =
+                Wait(Spawn(setup, {std::string(VELMORA_BUILD_DIR) + "/velmora", "-C", setup.panel.Path(),
+                                   "--yes", "--mask", "again_%#.%E", "--save-descriptions", "1", "--columns",
+                                   "N,Z", "--select-from", setup.work.PathOf("again")}));
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+            UserNames(setup.panel, &temporaries);
+            EXPECT_EQ(temporaries, 0);
+        }
+    }
 }
 
 TEST(Crash, KilledAtRandomMomentsLosesNothing) {

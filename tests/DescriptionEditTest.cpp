@@ -3,6 +3,7 @@
 // in; checked with the system's real CP866 for the hosts whose text is Unicode.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -151,6 +152,34 @@ TEST(DescriptionEdit, RenamedFileShowsItsOwnLine) {
     };
     for (const Case& c : cases)
         Check(c);
+}
+
+// A line of the new name in another letter case is the renamed file's on the screen, unless a
+// file has its very spelling (far2l: "N2.TXT" beside "n2.txt"); the system is asked only then.
+TEST(DescriptionEdit, LineOfTheNewNameInAnotherLetterCase) {
+    const struct {
+        const char* what;
+        HostText host;
+        std::vector<std::string> otherFiles;
+        std::string expected;
+    } cases[] = {
+        {"no such file: both lines go", HostText::Utf8, {}, "b.txt d2\r\n"},
+        {"the file of that spelling keeps its line", HostText::Utf8, {"N2.TXT"}, "N2.TXT d1\r\nb.txt d2\r\n"},
+        {"FAR: no file but the renamed one", HostText::Oem, {}, "b.txt d2\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DescriptionEdit edit(c.host, nullptr);
+        ASSERT_TRUE(edit.Load(std::string("n2.txt d0\r\nN2.TXT d1\r\nb.txt d2\r\n")));
+        std::vector<std::string> asked;
+        edit.SetOtherFileQuery([&](std::string_view name, std::string_view renamed) {
+            asked.push_back(std::string(name) + " " + std::string(renamed));
+            return std::find(c.otherFiles.begin(), c.otherFiles.end(), name) != c.otherFiles.end();
+        });
+        edit.Renamed("n3.txt", "n2.txt", nullptr);
+        EXPECT_EQ(edit.Render(), c.expected);
+        EXPECT_EQ(asked, std::vector<std::string>{"N2.TXT n2.txt"});
+    }
 }
 
 TEST(DescriptionEdit, FileKeepsTheCodePageItWasReadIn) {

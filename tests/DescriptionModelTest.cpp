@@ -42,9 +42,9 @@ struct Line {
 };
 
 // The host's list: a file's line is the first of its exact name, else the first of its name in
-// another ASCII letter case. Renaming moves that line; any other line of the new name was stale
-// (no file of that name existed) and goes. A line a rename of the batch gave to its file stays
-// that file's.
+// another ASCII letter case. Renaming moves that line; once the batch is over, any other line of
+// a new name was stale (no file of that name existed) and goes. A line a rename of the batch gave
+// to its file stays that file's.
 struct Model {
     std::vector<Line> lines;
 
@@ -63,17 +63,26 @@ struct Model {
         return at < 0 ? nullptr : &lines[at].shown;
     }
     void Rename(const std::string& from, const std::string& to, const std::string* panel) {
-        int own = Find(from, true);
-        for (int i = static_cast<int>(lines.size()) - 1; i >= 0; --i) {
-            if (i != own && lines[i].name == to) {
-                lines.erase(lines.begin() + i);
-                own -= own > i ? 1 : 0;
-            }
-        }
+        const int own = Find(from, true);
         if (own >= 0)
             lines[own] = Line{to, lines[own].shown, "", true};
         else if (panel && !panel->empty())
             lines.push_back(Line{to, *panel, "", true});
+    }
+    // Once the batch is over, the lines no rename moved that the host would show for a renamed
+    // file go: those of a new name, and those of a new name in another letter case unless a file
+    // has their very spelling.
+    void Settle(const std::vector<std::string>& files, const std::vector<std::string>& renamed) {
+        for (int i = static_cast<int>(lines.size()) - 1; i >= 0; --i) {
+            const std::string& name = lines[i].name;
+            if (lines[i].moved)
+                continue;
+            const bool file = std::find(files.begin(), files.end(), name) != files.end();
+            if (std::any_of(renamed.begin(), renamed.end(), [&](const std::string& to) {
+                    return to == name || (!file && SameFolded(to, name));
+                }))
+                lines.erase(lines.begin() + i);
+        }
     }
 };
 
@@ -104,6 +113,8 @@ struct Trial {
     Form form;
     std::mt19937 random;
     const CodePage& cp866;
+    // When given, every name is one of these: folders full of one name in several letter cases.
+    std::vector<std::string> pool = {};
 
     std::size_t Below(std::size_t n) { return random() % n; }
     const char* Pick(std::initializer_list<const char*> choices) {
@@ -117,6 +128,8 @@ struct Trial {
     }
     bool Wide() const { return form != Form::Oem && form != Form::Cp866; }
     std::string Name() {
+        if (!pool.empty())
+            return Text(pool[Below(pool.size())]);
         std::string name = Wide() && Below(6) == 0
                                ? Pick({"写真", "🌅 x"})
                                : Pick({"a", "b", "n1", "n2", "my file", "Отпуск", "Летом 2"});
@@ -232,6 +245,11 @@ struct Trial {
         if (!edit.Load(text.empty() && Below(2) == 0 ? std::nullopt
                                                      : std::optional<std::string>(Bytes(text))))
             return "not loaded";
+        // The panel's files before the batch: the edit asks it about a line's exact spelling.
+        const std::vector<std::string> listed = files;
+        edit.SetOtherFileQuery([&listed](std::string_view name, std::string_view) {
+            return std::find(listed.begin(), listed.end(), name) != listed.end();
+        });
         std::string story;
         for (std::size_t step = 0, n = selected.size(); step < n; ++step) {
             const std::size_t i = kind == 2 ? n - 1 - step : step;
@@ -251,6 +269,7 @@ struct Trial {
             edit.Renamed(from, to, panel[i] ? panel[i]->c_str() : nullptr);
             model.Rename(from, to, panel[i] ? &*panel[i] : nullptr);
         }
+        model.Settle(files, renamed);
         const std::string after = HostTextOf(edit.Render(), plainUtf8);
         Model real{Read(after)};
         std::string wrong;
@@ -307,6 +326,24 @@ TEST(DescriptionModel, EditShowsWhatTheHostShowsAfterItsOwnRename) {
                 first = wrong;
         }
         EXPECT_EQ(failures, 0) << "host " << static_cast<int>(h.host) << ", first:\n" << first;
+    }
+}
+
+// Stale lines in another letter case, with and without a file of their very spelling.
+TEST(DescriptionModel, LinesOfANewNameInAnotherLetterCase) {
+    const std::unique_ptr<CodePage> cp866 = OpenCodePage(866);
+    ASSERT_TRUE(cp866);
+    for (const HostText host : {HostText::Oem, HostText::Utf8, HostText::Unicode}) {
+        Trial trial{host, host == HostText::Oem ? Form::Oem : Form::Cp866, std::mt19937(31), *cp866};
+        trial.pool = {"n2.txt", "N2.TXT", "n2.TXT", "n3.txt", "N3.txt", "Отпуск.txt", "ОТПУСК.TXT"};
+        int failures = 0;
+        std::string first;
+        for (int i = 0; i < 1500; ++i) {
+            const std::string wrong = trial.Run();
+            if (!wrong.empty() && failures++ == 0)
+                first = wrong;
+        }
+        EXPECT_EQ(failures, 0) << "host " << static_cast<int>(host) << ", first:\n" << first;
     }
 }
 

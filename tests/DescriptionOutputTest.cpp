@@ -296,7 +296,8 @@ TEST(DescriptionOutput, TemporaryDirectoryPointingNowhere) {
     FakeHost host;
     test::MemoryRegistry registry;
     test::FaultyFileSystem files;
-    files.FailOperation("CreateTempFile", 1);  // the folder takes no new file
+    files.FailOperation("CreateNewForWriting", 1);  // the folder takes no new file
+    files.FailOperation("CreateTempFile", 1);
     const RunContext context = host.Context(files, registry);
     DescriptionOutput output(context);
     DescriptionFailure failure;

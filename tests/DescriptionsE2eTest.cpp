@@ -158,7 +158,8 @@ TEST(DescriptionsE2e, NoTemporaryDirectoryRenamesNothing) {
     host.MakeFiles({"a.txt"});
     ScopedTempDirectoryEnv nowhere(host.Dir().PathOf("missing"));
     FaultyFileSystem files;
-    files.FailEvery("CreateTempFile");  // the folder takes no new file either
+    files.FailEvery("CreateNewForWriting");  // the folder takes no new file either
+    files.FailEvery("CreateTempFile");
     HostResult result;
     {
         ScopedFileSystem installed(&files);

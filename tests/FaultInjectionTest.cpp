@@ -112,6 +112,8 @@ const std::map<std::string, std::set<std::string>>& AllowedBoxes() {
         // itself, and a description file seen as new is never replaced.
         {"Attributes", {"none", "", "CanNotMove"}},
         {"SameFile", {"none", "FileExist"}},
+        // The plan's read of the folder's names: without it the plan asks name by name.
+        {"ListNames", {"none"}},
         {"MoveNoReplace", {"CanNotMove"}},
         // A description file that cannot be read cannot be edited: it is left as it is.
         {"ReadStart", {"CanNotRead"}},
@@ -119,6 +121,8 @@ const std::map<std::string, std::set<std::string>>& AllowedBoxes() {
         // The folder refusing the file beside the description file sends it to the temporary
         // directory.
         {"CreateTempFile", {"none", "DescExist"}},
+        // The temporary file under the name on record: the system's choice of name follows.
+        {"CreateNewForWriting", {"none", "DescExist"}},
         {"OpenForWriting", {"CanNotCreate"}},
         {"Write", {"CanNotWrite"}},
         {"Size", {"none"}},

@@ -104,7 +104,14 @@ private:
 class PanelFiles final : public FileSystem {
 public:
     std::uint32_t Attributes(const std::string& path) override {
+        ++queries;
         return names.count(path) ? kAttrArchive : kNoAttributes;
+    }
+    bool ListNames(const std::string&, std::vector<DirectoryEntry>* entries) override {
+        entries->clear();
+        for (const std::string& name : names)
+            entries->push_back(DirectoryEntry{name, kAttrArchive, 0, 0});
+        return listable;
     }
     FileResult MoveNoReplace(const std::string&, const std::string&) override { return No(); }
     FileResult ReadStart(const std::string&, std::size_t, std::string*) override { return No(); }
@@ -126,6 +133,8 @@ public:
     std::set<std::string> names;
     std::map<std::string, std::string> contents;  // what OpenForReading gives
     std::map<std::string, int> opened;            // how often each was opened
+    bool listable = false;
+    int queries = 0;
 
 private:
     class Bytes final : public ReadableFile {
@@ -145,42 +154,52 @@ private:
 };
 
 // A large selection is checked a slice a message: the summary says how far the check got until
-// the plan is complete, and the list is the first items' expansion all along.
+// the plan is complete, and the list is the first items' expansion all along. Where the folder
+// can be listed, the plan asks nothing of the system name by name.
 TEST(LivePreview, LargeSelectionIsCheckedASliceAtATime) {
-    FakeHost host;
-    PanelFiles files;
-    std::vector<std::string> names;
-    for (int i = 0; i < 5000; ++i)
-        names.push_back("f" + std::to_string(i) + ".txt");
-    // Item 5000 becomes 5009.txt, the name of the item after it: the run stops there.
-    names.push_back("5010.txt");
-    names.push_back("5009.txt");
-    for (const std::string& name : names) {
-        host.AddItem(name, nullptr);
-        files.names.insert(name);
+    for (const bool listable : {false, true}) {
+        SCOPED_TRACE(listable ? "folder listed" : "names queried");
+        FakeHost host;
+        PanelFiles files;
+        files.listable = listable;
+        std::vector<std::string> names;
+        for (int i = 0; i < 5000; ++i)
+            names.push_back("f" + std::to_string(i) + ".txt");
+        // Item 5000 becomes 5009.txt, the name of the item after it: the run stops there.
+        names.push_back("5010.txt");
+        names.push_back("5009.txt");
+        for (const std::string& name : names) {
+            host.AddItem(name, nullptr);
+            files.names.insert(name);
+        }
+        MemoryRegistry registry;
+        RushingClock clock;
+        const RunContext context = host.Context(files, registry, clock);
+        ASSERT_TRUE(context.host.ReadPanel());
+
+        LivePreview preview(context);
+        preview.SetAnswers(PlanAnswers{"%#.txt", "9", true});
+        ASSERT_EQ(preview.Lines().size(), static_cast<std::size_t>(far::kDialogListLines));
+        EXPECT_EQ(preview.Lines()[1], "f1.txt" + FakeHost::Text(MPreviewArrow) + "10.txt");
+        EXPECT_FALSE(preview.IsComplete());
+        const std::uint32_t first = preview.Plan().checked;
+        EXPECT_GT(first, 0u);
+        EXPECT_LT(first, 5000u);
+        EXPECT_TRUE(preview.Advance());
+        EXPECT_GT(preview.Plan().checked, first);
+
+        preview.Complete();
+        EXPECT_TRUE(preview.IsComplete());
+        EXPECT_TRUE(preview.Plan().stops);
+        EXPECT_EQ(preview.Plan().stopIndex, 5000u);
+        EXPECT_EQ(preview.Plan().stopReason, "FileExist");
+        EXPECT_FALSE(preview.Advance());
+        if (listable) {
+            EXPECT_EQ(files.queries, 0);
+        } else {
+            EXPECT_GT(files.queries, 5000);
+        }
     }
-    MemoryRegistry registry;
-    RushingClock clock;
-    const RunContext context = host.Context(files, registry, clock);
-    ASSERT_TRUE(context.host.ReadPanel());
-
-    LivePreview preview(context);
-    preview.SetAnswers(PlanAnswers{"%#.txt", "9", true});
-    ASSERT_EQ(preview.Lines().size(), static_cast<std::size_t>(far::kDialogListLines));
-    EXPECT_EQ(preview.Lines()[1], "f1.txt" + FakeHost::Text(MPreviewArrow) + "10.txt");
-    EXPECT_FALSE(preview.IsComplete());
-    const std::uint32_t first = preview.Plan().checked;
-    EXPECT_GT(first, 0u);
-    EXPECT_LT(first, 5000u);
-    EXPECT_TRUE(preview.Advance());
-    EXPECT_GT(preview.Plan().checked, first);
-
-    preview.Complete();
-    EXPECT_TRUE(preview.IsComplete());
-    EXPECT_TRUE(preview.Plan().stops);
-    EXPECT_EQ(preview.Plan().stopIndex, 5000u);
-    EXPECT_EQ(preview.Plan().stopReason, "FileExist");
-    EXPECT_FALSE(preview.Advance());
 }
 
 // The dialog reads each photo's date taken once however often the answers change, and its plans

@@ -110,5 +110,34 @@ TEST(RunProgress, BoxesAtTheSpeedOfTheEyeAndForTheStop) {
     }
 }
 
+// What a run asks of the host does not grow with the batch: the panel is read once and every
+// item comes from that record, and with the clock standing the only box is the first. A call per
+// item (a panel query, a text) would cost what the host's panel costs, item after item.
+TEST(RunProgress, HostCallsDoNotGrowWithTheBatch) {
+    struct Calls {
+        std::size_t controls, boxes;
+        int texts;
+    };
+    std::vector<Calls> calls;
+    for (const std::uint32_t items : {100u, 5000u}) {
+        test::FakeHost host;
+        host.dialogTemplate = "new_%F";
+        for (std::uint32_t i = 0; i < items; ++i)
+            host.AddItem(Name(i), nullptr);
+        SimulatedClock clock;
+        PretendFileSystem files(clock);
+        test::MemoryRegistry registry;
+        RunFromMenu(host.Context(files, registry, clock));
+        calls.push_back(Calls{host.controls.size(), host.boxes.size(), host.textsAsked});
+    }
+    std::printf("[ host calls ] 100 / 5000 items: %zu / %zu panel calls, %zu / %zu boxes, %d / %d texts\n",
+                calls[0].controls, calls[1].controls, calls[0].boxes, calls[1].boxes, calls[0].texts,
+                calls[1].texts);
+    EXPECT_EQ(calls[0].controls, calls[1].controls);
+    EXPECT_EQ(calls[0].boxes, 1u);
+    EXPECT_EQ(calls[1].boxes, 1u);
+    EXPECT_EQ(calls[0].texts, calls[1].texts);
+}
+
 }  // namespace
 }  // namespace velmora

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <map>
 
@@ -448,7 +449,7 @@ TEST(Undo, MenuEntryChangesNothingWithoutARunToTakeBack) {
             ASSERT_EQ(host.Run({"-u"}).status, 0);
         }
         if (c.scene == Damaged)
-            Rewrite(JournalFile(host, "00000001.journal"), "{\"renames\": 4}", "{\"renames\": 5}");
+            Rewrite(JournalFile(host, "00000001.journal"), "{\"renames\": 4", "{\"renames\": 5");
         if (c.scene == NotJournaled) {
             // A journal that failed half-way leaves a note saying why in its place.
             FaultyFileSystem files;
@@ -684,6 +685,62 @@ TEST(Undo, OneBatchAcrossHosts) {
             EXPECT_NE(again.err.find("undone already"), std::string::npos) << again.err;
         }
         EXPECT_EQ(host.Dir().ListNames(), before);
+    }
+}
+
+// A run cut short left its temporary description file: the menu's undo removes it and says so
+// in its box.
+TEST(Undo, MenuRemovesTheTemporaryFileOfARunCutShort) {
+    HostRunner host;
+    host.MakeFiles({"a.txt"});
+    JournalWriter writer(SystemFileSystem(), host.StateHome() + "/velmora");
+    std::string error;
+    ASSERT_TRUE(writer.Begin(host.Dir().Path(), &error)) << error;
+    writer.Add("a.txt", "b.txt", 0, 0);
+    writer.TempDescriptions(".VL1A2B.tmp");
+    ASSERT_TRUE(writer.Commit("", nullptr, std::nullopt, &error)) << error;
+    ASSERT_TRUE(host.Dir().WriteFile(".VL1A2B.tmp", ""));
+
+    const HostResult result = host.Run({"--menu", "2", "--yes"});
+    const std::vector<std::string> boxes = result.Boxes("UndoBatch");
+    ASSERT_EQ(boxes.size(), 1u) << result.err;
+    EXPECT_TRUE(Holds(boxes[0], "Removed .VL1A2B.tmp, the temporary file of a rename that was cut short"))
+        << boxes[0];
+    EXPECT_FALSE(host.Dir().Exists(".VL1A2B.tmp"));
+}
+
+// Only the run's own temporary description file is ever removed: the name on record, of the
+// run's form, not the description file, made since the run began, and the run never ended.
+TEST(Undo, LeftoverTemporaryFileIsOnlyEverTheRunsOwn) {
+    const struct {
+        const char* what;
+        const char* recorded;  // the name on record, made in the folder
+        bool finished;
+        std::int64_t madeSecondsAfterRun;
+        bool removed;
+    } cases[] = {
+        {"the run's own", ".VL1A2B3C.tmp", false, 0, true},
+        {"a run that ended put it in place or kept it for the user", ".VL1A2B3C.tmp", true, 0, false},
+        {"not of the run's form", "notes.tmp", false, 0, false},
+        {"the description file itself", "Descript.ion", false, 0, false},
+        {"older than the run", ".VL1A2B3C.tmp", false, -3600, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        ASSERT_TRUE(dir.WriteFile(c.recorded, "half a description file"));
+        const std::string path = dir.PathOf(c.recorded);
+        const auto now = std::filesystem::last_write_time(path);
+        std::filesystem::last_write_time(path, now + std::chrono::seconds(c.madeSecondsAfterRun));
+        JournalRun run;
+        run.time = static_cast<std::uint64_t>(std::time(nullptr));
+        run.finished = c.finished;
+        run.descriptionFile = dir.PathOf("Descript.ion");
+        run.tempDescriptions = path;
+        const std::string leftover = LeftoverTemp(SystemFileSystem(), run);
+        EXPECT_EQ(leftover, c.removed ? path : std::string());
+        EXPECT_EQ(RemoveLeftoverTemp(SystemFileSystem(), leftover), c.removed);
+        EXPECT_EQ(dir.Exists(c.recorded), !c.removed);
     }
 }
 

@@ -241,7 +241,8 @@ DescriptionEdit::Stored DescriptionEdit::Store(std::string_view hostText, std::s
 void DescriptionEdit::AddTarget(std::string_view newName, const Stored* written) {
     if (undecided_ && HasNonAscii(newName))
         Decide();
-    const auto add = [&](std::string_view spelling) {
+    const auto add = [&](std::string_view spelling, bool inOem) {
+        targetInOem_.push_back(inOem);
         // Mostly the name just written for the line: its bytes serve again.
         if (written && std::string_view(names_).substr(written->at, written->size) == spelling) {
             targets_.push_back(*written);
@@ -253,8 +254,8 @@ void DescriptionEdit::AddTarget(std::string_view newName, const Stored* written)
     };
     // In a file read in the OEM code page, by its OEM bytes and, as FindLine does, by its own.
     if (text_ == Text::Oem && oem_ && HasNonAscii(newName) && oem_->Encode(newName, &scratch_))
-        add(scratch_);
-    add(newName);
+        add(scratch_, true);
+    add(newName, false);
 }
 
 void DescriptionEdit::Renamed(std::string_view oldName, std::string_view newName,
@@ -284,7 +285,11 @@ void DescriptionEdit::Renamed(std::string_view oldName, std::string_view newName
     }
     // On Windows the file itself loses that dot, so lines of the name without it are the stale
     // ones; on far2l's file systems "name." is a name of its own, and "name" another file's.
-    AddTarget(host_ != HostText::Utf8 ? written : newName, stored);
+    const std::string_view target = host_ != HostText::Utf8 ? written : newName;
+    AddTarget(target, stored);
+    renameEvents_.push_back(far::NameHash(oldName, false) & ~std::uint64_t{1});
+    renameEvents_.push_back(far::NameHash(target, false) | 1);
+    lastEvents_.clear();
     settled_ = false;
 }
 
@@ -322,6 +327,12 @@ void DescriptionEdit::Settle() {
     // length before any hash, so that lines of other names cost no hash.
     const std::string_view stored(names_);
     const auto spelling = [&](const Stored& target) { return stored.substr(target.at, target.size); };
+    // Names are filed without letter case: a line in another case is stale too, unless it is
+    // another file's.
+    const auto firstByte = [](std::string_view name) {
+        const char c = name[0];
+        return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    };
     std::vector<std::uint64_t> filter(256, 0);
     std::size_t size = 16;
     while (size < targets_.size() * 2)
@@ -332,24 +343,59 @@ void DescriptionEdit::Settle() {
         const std::string_view name = spelling(targets_[t]);
         if (name.empty())
             continue;
-        filter[static_cast<unsigned char>(name[0])] |= 1ull << (name.size() & 63);
-        std::size_t at = static_cast<std::size_t>(far::NameHash(name, false)) & mask;
+        filter[firstByte(name)] |= 1ull << (name.size() & 63);
+        std::size_t at = static_cast<std::size_t>(far::NameHash(name, true)) & mask;
         while (table[at] != 0)
             at = (at + 1) & mask;
         table[at] = static_cast<std::uint32_t>(t + 1);
     }
     for (const Entry& entry : entries_) {
         const std::string_view name = NameOf(entry);
-        if (entry.claimed || (filter[static_cast<unsigned char>(name[0])] >> (name.size() & 63) & 1) == 0)
+        if (entry.claimed || (filter[firstByte(name)] >> (name.size() & 63) & 1) == 0)
             continue;
-        for (std::size_t at = static_cast<std::size_t>(far::NameHash(name, false)) & mask; table[at] != 0;
-             at = (at + 1) & mask) {
-            if (spelling(targets_[table[at] - 1]) == name) {
-                stale_.push_back(Cut{entry.lineBegin, static_cast<std::uint32_t>(RecordEnd(entry))});
-                break;
+        bool stale = false;
+        for (std::size_t at = static_cast<std::size_t>(far::NameHash(name, true)) & mask;
+             table[at] != 0 && !stale; at = (at + 1) & mask) {
+            const std::size_t t = table[at] - 1;
+            const std::string_view target = spelling(targets_[t]);
+            if (target == name) {
+                stale = true;
+            } else if (far::EqualIgnoringAsciiCase(target, name)) {
+                // Read as the host reads the line: in the OEM code page where the target that
+                // matched it is spelled so.
+                stale = !OtherFileNamed(name, targetInOem_[t], target, targetInOem_[t]);
             }
         }
+        if (stale)
+            stale_.push_back(Cut{entry.lineBegin, static_cast<std::uint32_t>(RecordEnd(entry))});
     }
+}
+
+std::string DescriptionEdit::HostSpelling(std::string_view name, bool inOem) const {
+    std::string text;
+    if (inOem && oem_)
+        oem_->Decode(name, &text);
+    else
+        text.assign(name);
+    return text;
+}
+
+bool DescriptionEdit::OtherFileNamed(std::string_view lineName, bool inOem, std::string_view target,
+                                     bool targetInOem) {
+    if (!otherFile_)
+        return true;
+    const std::string name = HostSpelling(lineName, inOem);
+    // The batch's last word on the name, if it renamed a file from or to it: gathered by the
+    // first such line, for all of them.
+    if (lastEvents_.empty() && !renameEvents_.empty()) {
+        lastEvents_.reserve(renameEvents_.size());
+        for (const std::uint64_t event : renameEvents_)
+            lastEvents_[event & ~std::uint64_t{1}] = (event & 1) != 0;
+    }
+    if (const auto last = lastEvents_.find(far::NameHash(name, false) & ~std::uint64_t{1});
+        last != lastEvents_.end())
+        return last->second;
+    return otherFile_(name, HostSpelling(target, targetInOem));
 }
 
 bool DescriptionEdit::Changed() {

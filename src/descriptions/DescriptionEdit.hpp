@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/CodePage.hpp"
@@ -45,6 +46,13 @@ public:
     // stands; when the file has none and the panel showed a description (found elsewhere), a line
     // is added at the end. Any other line of the new name goes with the batch's end (see Settle).
     void Renamed(std::string_view oldName, std::string_view newName, const char* panelDescription);
+
+    // Tells whether a file other than `renamed` (a new name of the batch) has exactly the spelling
+    // `name` (both in the host's text): asked only for a line that names a new name in another
+    // letter case, which the host shows for the renamed file unless it is such a file's own. The
+    // batch's own renames are answered without it. Without it such lines stay.
+    using OtherFileQuery = std::function<bool(std::string_view name, std::string_view renamed)>;
+    void SetOtherFileQuery(OtherFileQuery query) { otherFile_ = std::move(query); }
 
     // Whether the file changes at all.
     bool Changed();
@@ -113,10 +121,15 @@ private:
     void AddTarget(std::string_view newName, const Stored* written);
     // Finds the lines that still name a new name once the batch is over: the renames succeeded,
     // so no file of that name existed and such a line could only shadow the renamed file's own.
+    // So does a line of a new name in another letter case, unless a file has its very spelling.
     // Only lines no rename claimed count: a line claimed by an earlier rename is its file's, and
     // one a later rename of the batch claims (a file the host matched to it by letter case) is
     // that file's too, which is why this waits for the batch's end.
     void Settle();
+    // Whether a file other than the renamed one has the spelling of a line's name after the batch;
+    // `inOem`: the line's name is in the file's OEM code page.
+    bool OtherFileNamed(std::string_view lineName, bool inOem, std::string_view target, bool targetInOem);
+    std::string HostSpelling(std::string_view name, bool inOem) const;
     // Where the line of an entry ends with its continuation lines, past the last one's line end.
     std::size_t RecordEnd(const Entry& entry) const;
     // Keeps host text for the output, in the file's code page where it has a place. The old line
@@ -151,6 +164,12 @@ private:
     // The new names as lines of this file spell them, in names_; the old lines that Settle found
     // naming one of them, in file order.
     std::vector<Stored> targets_;
+    std::vector<bool> targetInOem_;  // by target: spelled in the file's OEM code page
+    // The batch's renames in order, by the hash of each name (the low bit: 1 for the new name, 0
+    // for the old one): which names the batch freed and took, without keeping the names.
+    std::vector<std::uint64_t> renameEvents_;
+    std::unordered_map<std::uint64_t, bool> lastEvents_;  // by hash: the name's file exists after
+    OtherFileQuery otherFile_;
     std::vector<Cut> stale_;
     bool settled_ = true;
     std::string names_;  // the stored names and descriptions

@@ -16,7 +16,8 @@ DescriptionFailure Failed(DescriptionStep step, const FileResult& result = FileR
 }  // namespace
 
 DescriptionFailure DescriptionOutput::Open(
-    const std::string& chosenName, const std::function<void(const std::optional<std::string>&)>& onRead) {
+    const std::string& chosenName, const std::function<void(const std::optional<std::string>&)>& onRead,
+    const std::function<void(const std::string&)>& onTempName) {
     const PluginHost& host = context_.host;
     FileSystem& files = context_.files;
     descriptionName_ = chosenName;
@@ -41,6 +42,14 @@ DescriptionFailure DescriptionOutput::Open(
     }
     // Beside the description file: where the system's temporary folder is another volume (a
     // tmpfs /tmp), a replace from there is a copy and costs more than the edit itself.
+    if (const std::string planned = FreeTempNameBeside(files, descriptionName_); !planned.empty()) {
+        if (onTempName)
+            onTempName(planned);
+        if (files.CreateNewForWriting(planned, &file_)) {
+            temp_ = TempFile(files, planned);
+            return DescriptionFailure{};
+        }
+    }
     std::string name;
     const FileResult made = CreateTempFileFor(files, descriptionName_, &name);
     if (!made) {
@@ -59,6 +68,23 @@ DescriptionFailure DescriptionOutput::Open(
         return Failed(DescriptionStep::CreateTemp, opened);
     }
     return DescriptionFailure{};
+}
+
+bool DescriptionOutput::OtherFileNamed(std::string_view name, std::string_view renamed) {
+    // Such lines are rare: the panel's names are gathered only for the first.
+    if (!panelNames_) {
+        panelNames_ = std::make_unique<std::unordered_set<std::string>>();
+        PluginHost& host = context_.host;
+        for (std::size_t i = 0, count = host.ItemCount(); i < count; ++i)
+            panelNames_->emplace(host.Item(i).name);
+    }
+    if (panelNames_->count(std::string(name)) != 0)
+        return true;
+    // A file the panel does not show (hidden, filtered) keeps its line too. Where the system
+    // ignores letter case the name reaches the renamed file itself, which is not another file.
+    const std::string path(name);
+    return context_.files.Attributes(path) != kNoAttributes &&
+           !context_.files.SameFile(path, std::string(renamed));
 }
 
 void DescriptionOutput::ShowCannotWrite() const {

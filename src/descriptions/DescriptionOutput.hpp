@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <unordered_set>
 
 #include "descriptions/DescriptionEdit.hpp"
 #include "platform/Platform.hpp"
@@ -56,7 +57,11 @@ struct DescriptionResult {
 class DescriptionOutput {
 public:
     explicit DescriptionOutput(const RunContext& context)
-        : context_(context), edit_(context.text, context.oem) {}
+        : context_(context), edit_(context.text, context.oem) {
+        edit_.SetOtherFileQuery([this](std::string_view name, std::string_view renamed) {
+            return OtherFileNamed(name, renamed);
+        });
+    }
     DescriptionOutput(const DescriptionOutput&) = delete;
     DescriptionOutput& operator=(const DescriptionOutput&) = delete;
 
@@ -64,9 +69,13 @@ public:
     // output. On failure the warning box has been shown and nothing was left behind; a description
     // file this host cannot write (UnicodeFile) or cannot read (ReadFile) is only named in its box.
     // `onRead`, when given, is shown the file's bytes as they were read (none: no such file)
-    // before the edit takes them over.
+    // before the edit takes them over. `onTempName`, when given, is told the name of the
+    // temporary file beside the description file before the file is made under it, so that a
+    // run killed afterwards has it on record (a name picked by the system, where the folder takes
+    // no file of a name given, or in the temporary folder, is told of no one).
     DescriptionFailure Open(const std::string& chosenName,
-                            const std::function<void(const std::optional<std::string>&)>& onRead = {});
+                            const std::function<void(const std::optional<std::string>&)>& onRead = {},
+                            const std::function<void(const std::string&)>& onTempName = {});
     bool IsOpen() const { return file_ != nullptr; }
     // The temporary file's name ("" until one is made): beside the description file, or in the
     // system's temporary directory where its folder takes no new file.
@@ -82,6 +91,9 @@ public:
     DescriptionResult Finish(const std::function<void(std::string_view)>& onWrite = {});
 
 private:
+    // Whether a file other than the renamed `renamed` is spelled exactly `name` (see
+    // DescriptionEdit::SetOtherFileQuery).
+    bool OtherFileNamed(std::string_view name, std::string_view renamed);
     void ShowCannotWrite() const;
     void ShowCannotReplace(bool withTempName) const;
 
@@ -91,6 +103,8 @@ private:
     // Whether anything stood at descriptionName_ when it was chosen. A description file that
     // appears only later is a file of the user's and is never replaced.
     bool descriptionExisted_ = false;
+    // The panel's names as it listed them before the batch, gathered when first asked.
+    std::unique_ptr<std::unordered_set<std::string>> panelNames_;
     TempFile temp_;  // declared before file_: the file is closed before the guard deletes it
     std::unique_ptr<WritableFile> file_;
 };

@@ -24,7 +24,6 @@
 #include "ports/Messages.hpp"
 #include "settings/Settings.hpp"
 
-
 namespace velmora::host {
 namespace {
 
@@ -40,7 +39,8 @@ int MenuEntryAt(const far::PluginInfo& info, int position) {
     for (int i = 0; i < info.PluginMenuStringsNumber; ++i)
         texts.emplace_back(info.PluginMenuStrings[i] ? info.PluginMenuStrings[i] : "");
     const std::vector<int> order = far::MenuOrder(texts);
-    return position < static_cast<int>(order.size()) ? order[static_cast<std::size_t>(position)] : far::kMenuRename;
+    return position < static_cast<int>(order.size()) ? order[static_cast<std::size_t>(position)]
+                                                     : far::kMenuRename;
 }
 
 class UsageError {
@@ -234,15 +234,24 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
     }
 
     if (options.mode == HostMode::Undo) {
+        // Where the plug-in beside this program keeps journals when the system names no place.
+        const std::string pluginDirectory =
+            options.pluginFile.empty() ? DefaultPluginDirectory() : DirectoryOf(options.pluginFile);
+        // The plug-in's texts, where the undo says what the plug-in's own undo says; read before
+        // the panel directory becomes current. Without them the line is in English.
+        Lng lng;
+        std::string ignored;
+        const bool texts =
+            lng.Load(options.languageFile.empty()
+                         ? pluginDirectory + (WantsRussian() ? "VelmoraRus.lng" : "VelmoraEng.lng")
+                         : options.languageFile,
+                     &ignored);
         DirectoryRestorer restorer;
         if (!ChangeDirectory(options.directory, &error))
             return fail(error);
         const std::string directory = CurrentDirectory();
-        // Where the plug-in beside this program keeps journals when the system names no place.
-        const std::string pluginDirectory =
-            options.pluginFile.empty() ? DefaultPluginDirectory() : DirectoryOf(options.pluginFile);
         return RunUndo(options, directory.empty() ? options.directory : directory,
-                       far::JournalFallbackRoot(pluginDirectory), out, err);
+                       far::JournalFallbackRoot(pluginDirectory), texts ? &lng : nullptr, out, err);
     }
 
     if (options.answer == DialogAnswer::Ask && !(IsTerminal(0) && IsTerminal(1))) {
@@ -348,8 +357,8 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
         far::PluginInfo info{};
         info.StructSize = static_cast<int>(sizeof(info));
         entryPoints.getPluginInfo(&info);
-        result = entryPoints.openPlugin(far::OPEN_PLUGINSMENU,
-                                        options.fromMenu ? MenuEntryAt(info, options.menuItem) : far::kMenuRename);
+        result = entryPoints.openPlugin(
+            far::OPEN_PLUGINSMENU, options.fromMenu ? MenuEntryAt(info, options.menuItem) : far::kMenuRename);
     }
     ui.reset();  // a terminal UI gives the terminal back before anything more is printed
 

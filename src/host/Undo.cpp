@@ -1,10 +1,12 @@
 #include "host/Undo.hpp"
 
-#include "journal/Journal.hpp"
-#include "journal/Undo.hpp"
+#include "host/Lng.hpp"
 #include "host/Plan.hpp"
 #include "host/Trace.hpp"
+#include "journal/Journal.hpp"
+#include "journal/Undo.hpp"
 #include "platform/Platform.hpp"
+#include "ports/Messages.hpp"
 
 namespace velmora::host {
 namespace {
@@ -56,7 +58,7 @@ std::string Line(const UndoStep& step, const char* action) {
 }  // namespace
 
 int RunUndo(const HostOptions& options, const std::string& directory, const std::string& fallbackRoot,
-            std::ostream& out, std::ostream& err) {
+            const Lng* lng, std::ostream& out, std::ostream& err) {
     FileSystem& files = Files();
     const std::string root = JournalRoot(files, fallbackRoot);
     JournalRun run;
@@ -84,6 +86,18 @@ int RunUndo(const HostOptions& options, const std::string& directory, const std:
     }
 
     const UndoPlan plan = PlanUndo(files, run);
+    // The temporary description file a killed run left is never the user's: it goes first.
+    if (!plan.leftoverTemp.empty() && !options.dryRun) {
+        if (RemoveLeftoverTemp(files, plan.leftoverTemp)) {
+            const char* text = lng ? lng->GetMsg(MUndoTempRemoved) : "";
+            std::string line = *text ? text : "Removed %1, the temporary file of a rename that was cut short";
+            if (const std::size_t at = line.find("%1"); at != std::string::npos)
+                line.replace(at, 2, plan.leftoverTemp);
+            out << "velmora: " << line << '\n';
+        } else
+            err << "velmora: cannot remove " << plan.leftoverTemp
+                << ", the temporary file of a run that was cut short\n";
+    }
     const UndoStep descriptionStep{
         UndoAction::Rename, plan.descriptionFile, plan.descriptionFile,
         plan.descriptions == UndoDescriptions::Left ? UndoReason::Changed : UndoReason::None};
@@ -93,6 +107,10 @@ int RunUndo(const HostOptions& options, const std::string& directory, const std:
         if (plan.descriptions != UndoDescriptions::None) {
             const char* action = plan.descriptions == UndoDescriptions::Restore ? "restore" : "left";
             out << (options.json ? Json(descriptionStep, action) : Line(descriptionStep, action));
+        }
+        if (!plan.leftoverTemp.empty()) {
+            const UndoStep tempStep{UndoAction::Rename, plan.leftoverTemp, plan.leftoverTemp};
+            out << (options.json ? Json(tempStep, "remove") : Line(tempStep, "remove"));
         }
         return plan.LeavesAnything() ? 1 : 0;
     }

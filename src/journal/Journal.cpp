@@ -308,7 +308,10 @@ bool JournalWriter::Commit(const std::string& descriptionFile, const std::option
     std::string failure;
     if (before && !descriptionFile.empty())
         AddDescriptions(descriptionFile, *before, planned);
-    output_->Append("{\"renames\": " + std::to_string(renames_) + "}\n");
+    std::string last = "{\"renames\": " + std::to_string(renames_);
+    if (!tempDescriptions_.empty())
+        last += ", \"temp\": " + JsonString(tempDescriptions_);
+    output_->Append(last + "}\n");
     FileResult result = output_->Flush();
     output_.reset();
     if (result)
@@ -341,6 +344,25 @@ bool JournalWriter::Commit(const std::string& descriptionFile, const std::option
     *error = failure.empty() ? "cannot number the journal in " + journals_ : failure;
     WriteUnavailable(*error);
     return false;
+}
+
+bool JournalWriter::LastRunEnded(std::string* directory) {
+    *directory = directory_;
+    const std::vector<unsigned long> numbers = RunNumbers(files_, journals_);
+    if (numbers.empty())
+        return true;
+    const std::string base = journals_ + PathSeparator() + Number(numbers.back());
+    return files_.Attributes(base + kDoneSuffix) != kNoAttributes ||
+           files_.Attributes(base + kUndoneSuffix) != kNoAttributes;
+}
+
+void JournalWriter::Retract() {
+    if (path_.empty())
+        return;
+    const std::string base = path_.substr(0, path_.size() - (sizeof kJournalSuffix - 1));
+    (void)files_.Delete(base + kBeforeSuffix);
+    (void)files_.Delete(path_);
+    path_.clear();
 }
 
 // The old description file's second name, beside the journal now numbered `journal`.
@@ -462,6 +484,7 @@ JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const st
         if (const auto count = JsonNumber(object, "renames")) {
             if (*count != run->renames.size())
                 return damaged(line);
+            run->tempDescriptions = JsonText(object, "temp").value_or(std::string());
             complete = true;
             break;
         }

@@ -45,6 +45,9 @@ struct JournalRun {
     std::string descriptionFile;                    // "" when the run does not rewrite descriptions
     std::optional<std::string> descriptionsBefore;  // none: there was no such file
     std::optional<std::string> plannedHash;         // of the bytes the run meant to write, when known
+    // The new description file's temporary name beside the old one, recorded before it was made
+    // ("" in journals of runs that made none, or of builds that did not record it).
+    std::string tempDescriptions;
     // From the .done file: the run finished, the first `renamed` renames were done (when it says),
     // and this is what the description file held then.
     bool finished = false;
@@ -107,6 +110,15 @@ public:
     bool Finish(std::size_t renamed, const std::optional<std::string>& written, std::string* error);
     // Whether Commit put a journal in place.
     bool Committed() const { return !path_.empty(); }
+    // The name the new description file's temporary file will be made under, for Commit to record
+    // (on the journal's last line, which journals of earlier builds read past).
+    void TempDescriptions(const std::string& name) { tempDescriptions_ = name; }
+    // After Begin: whether the run journaled last in the folder ended (or was taken back), by its
+    // files' names alone; true when there is none. Its folder's full name is *directory.
+    bool LastRunEnded(std::string* directory);
+    // Takes back a journal Commit put in place, for a run that ends before its first rename: it
+    // must not hide the run before it.
+    void Retract();
 
 private:
     void WriteUnavailable(const std::string& reason);
@@ -125,6 +137,7 @@ private:
     std::unique_ptr<WritableFile> file_;
     std::unique_ptr<BufferedOutput> output_;
     std::size_t renames_ = 0;
+    std::string tempDescriptions_;
     std::string path_;  // the journal put in place by Commit
 };
 

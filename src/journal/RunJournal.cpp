@@ -1,5 +1,7 @@
 #include "journal/RunJournal.hpp"
 
+#include "journal/Undo.hpp"
+
 namespace velmora {
 
 RunJournal::RunJournal(const RunContext& context)
@@ -12,7 +14,22 @@ bool RunJournal::Begin() {
         return false;
     }
     begun_ = writer_.Begin(directory, &error_);
+    if (begun_)
+        RemoveLeftoverTemp();
     return begun_;
+}
+
+void RunJournal::RemoveLeftoverTemp() {
+    // Only a run that never ended is read: the journal of one that did is not worth the reading.
+    std::string directory;
+    if (writer_.LastRunEnded(&directory))
+        return;
+    JournalRun run;
+    std::string path;
+    std::string error;
+    if (ReadLatestRun(context_.files, JournalRoot(context_.files, context_.journalFallback), directory, &run,
+                      &path, &error) == JournalLookup::Found)
+        (void)velmora::RemoveLeftoverTemp(context_.files, LeftoverTemp(context_.files, run));
 }
 
 void RunJournal::Commit() {

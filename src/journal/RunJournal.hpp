@@ -20,7 +20,8 @@ public:
     explicit RunJournal(const RunContext& context);
 
     // Starts the journal in the panel's folder (read by the host's last ReadPanel); false when it
-    // cannot be, and the rest is then not worth the work.
+    // cannot be, and the rest is then not worth the work. The temporary description file a run
+    // killed there before its end left goes first (see LeftoverTemp).
     bool Begin();
     // A rename the run will try, with the panel's size and write time of the file.
     void Add(std::string_view oldName, std::string_view newName, const PanelItemText& item) {
@@ -33,8 +34,16 @@ public:
             writer_.AddDescriptions(descriptionFile, before, std::nullopt);
     }
     bool Begun() const { return begun_; }
+    // The name the new description file's temporary file will be made under: recorded by Commit,
+    // which comes before the file is made.
+    void TempDescriptions(const std::string& name) {
+        if (begun_)
+            writer_.TempDescriptions(name);
+    }
     // Before the first rename: the journal put in place.
     void Commit();
+    // A run that ends before its first rename after all takes its journal back.
+    void Retract() { writer_.Retract(); }
     // The new description file's bytes as the run writes them, in pieces.
     void DescriptionsWritten(std::string_view piece) {
         if (begun_)
@@ -48,6 +57,8 @@ public:
     const std::string& Error() const { return error_; }
 
 private:
+    void RemoveLeftoverTemp();
+
     const RunContext& context_;
     JournalWriter writer_;
     ContentHasher written_;

@@ -120,8 +120,39 @@ bool UndoPlan::LeavesAnything() const {
     return descriptions == UndoDescriptions::Left;
 }
 
+namespace {
+
+// Seconds since 1970 as FILETIME ticks.
+std::uint64_t FileTimeOf(std::uint64_t seconds) {
+    return (seconds + 11644473600ull) * 10000000ull;
+}
+
+}  // namespace
+
+std::string LeftoverTemp(FileSystem& files, const JournalRun& run) {
+    const std::string& name = run.tempDescriptions;
+    if (run.finished || name.empty() || !run.time || !IsTempNameBeside(name) || name == run.descriptionFile)
+        return std::string();
+    DirectoryEntry entry{name, 0, 0, 0};
+    if (!files.Query(name, &entry) || (entry.attributes & kAttrDirectory) != 0)
+        return std::string();
+    // Made after the run began: a file of that name from before is someone else's. Two seconds'
+    // grace for file systems that keep times that coarsely.
+    constexpr std::uint64_t kGrace = 2 * 10000000ull;
+    if (entry.writeTime == 0 || entry.writeTime + kGrace < FileTimeOf(*run.time))
+        return std::string();
+    if (!run.descriptionFile.empty() && files.SameFile(name, run.descriptionFile))
+        return std::string();
+    return name;
+}
+
+bool RemoveLeftoverTemp(FileSystem& files, const std::string& name) {
+    return !name.empty() && files.Delete(name);
+}
+
 UndoPlan PlanUndo(FileSystem& files, const JournalRun& run) {
     UndoPlan plan;
+    plan.leftoverTemp = LeftoverTemp(files, run);
     UndoView view(files);
     std::size_t done = run.renames.size();
     if (run.finished && run.renamed && *run.renamed < done)

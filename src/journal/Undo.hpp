@@ -49,6 +49,9 @@ struct UndoPlan {
     UndoDescriptions descriptions = UndoDescriptions::None;
     std::string descriptionFile;
     std::optional<std::string> descriptionsBefore;
+    // The new description file's temporary file a run killed before its end left (see
+    // LeftoverTemp); "" when there is none.
+    std::string leftoverTemp;
 
     // How many files go back.
     std::size_t Renames() const;
@@ -56,6 +59,14 @@ struct UndoPlan {
     bool LeavesAnything() const;
 };
 UndoPlan PlanUndo(FileSystem& files, const JournalRun& run);
+
+// The temporary file a run killed before its end made for the new description file, when it is
+// still the run's own: the name the journal recorded before the file was made, of the form the
+// run gives it (".VL<hex>.tmp"), not the description file, a plain file written no earlier than
+// the run began. "" otherwise (a run that ended has put it in place, or kept it for the user).
+std::string LeftoverTemp(FileSystem& files, const JournalRun& run);
+// Removes that file; true when it is gone.
+bool RemoveLeftoverTemp(FileSystem& files, const std::string& name);
 
 struct UndoFailure {
     std::string name;

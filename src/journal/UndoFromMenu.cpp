@@ -87,9 +87,13 @@ UndoOutcome UndoFromMenu(const RunContext& context) {
         return UndoOutcome::Nothing;
     }
     const UndoPlan plan = PlanUndo(files, run);
+    // Never the user's: it goes whether or not the renames are taken back, and the box says so.
+    const std::string removed = RemoveLeftoverTemp(files, plan.leftoverTemp)
+                                    ? Filled(host.GetText(MUndoTempRemoved), plan.leftoverTemp)
+                                    : std::string();
     if (run.undone ||
         (plan.Renames() == 0 && plan.descriptions != UndoDescriptions::Restore && !plan.LeavesAnything())) {
-        ShowNothing(host, host.GetText(MUndoNothing), std::string());
+        ShowNothing(host, host.GetText(MUndoNothing), removed);
         return UndoOutcome::Nothing;
     }
 
@@ -102,6 +106,8 @@ UndoOutcome UndoFromMenu(const RunContext& context) {
         lines.push_back(time.c_str());
     if (plan.descriptions == UndoDescriptions::Restore)
         lines.push_back(host.GetText(MUndoDescriptions));
+    if (!removed.empty())
+        lines.push_back(removed.c_str());
     lines.push_back(host.GetText(MYes));
     lines.push_back(host.GetText(MNo));
     if (host.ShowBox("UndoBatch", lines, 2, false) != 0)

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "ports/DirectoryListing.hpp"
 #include "descriptions/DescriptionOutput.hpp"
+#include "ports/DirectoryListing.hpp"
 #include "ports/RunContext.hpp"
 
 namespace velmora {

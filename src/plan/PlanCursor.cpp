@@ -36,7 +36,8 @@ public:
         options.WithoutZero = answers_.withoutZero ? 1 : 0;
         options.Rules = answers_.rules;
         options.Rules.Find.assign(OptionTextPrefix(answers_.rules.Find, kOptionTextCapacity - 1, utf8_));
-        options.Rules.Replace.assign(OptionTextPrefix(answers_.rules.Replace, kOptionTextCapacity - 1, utf8_));
+        options.Rules.Replace.assign(
+            OptionTextPrefix(answers_.rules.Replace, kOptionTextCapacity - 1, utf8_));
         *save = descriptionsShown && answers_.saveDescriptions;
         return true;
     }
@@ -70,14 +71,14 @@ std::string CaseSample(PluginHost& host) {
 
 // The plan is the run's own loop, taken an item at a time against a folder in which the moves are
 // only recorded. The plug-in's panel may hide entries, so the folder has no listing: every name it
-// has not seen yet is asked of the file system once.
+// has not seen yet is asked of the file system once, or of the folder's names read in one go.
 class PlanCursor::Impl final : public RunObserver {
 public:
     Impl(const RunContext& context, const PlanAnswers& answers, RunObserver* observer,
-         DateTakenSource* dateTaken)
+         DateTakenSource* dateTaken, const FolderNames* folder)
         : answers_(answers),
           host_(context.host, answers_, context.text),
-          directory_(nullptr, context.files, CaseSample(context.host)),
+          directory_(nullptr, context.files, CaseSample(context.host), folder),
           registry_(context.registry),
           context_{host_,
                    directory_,
@@ -164,8 +165,8 @@ private:
 };
 
 PlanCursor::PlanCursor(const RunContext& context, const PlanAnswers& answers, RunObserver* observer,
-                       DateTakenSource* dateTaken)
-    : impl_(std::make_unique<Impl>(context, answers, observer, dateTaken)) {}
+                       DateTakenSource* dateTaken, const FolderNames* folder)
+    : impl_(std::make_unique<Impl>(context, answers, observer, dateTaken, folder)) {}
 
 PlanCursor::~PlanCursor() = default;
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "plan/FolderNames.hpp"
 #include "ports/RunContext.hpp"
 
 namespace velmora {
@@ -44,8 +45,10 @@ public:
     // `observer`, when given, learns every item as it is planned (a list of the whole plan).
     // `dateTaken`: where photos' dates taken are read (a dialog keeps one for all its plans); by
     // default the context's, else one of the plan's own over the context's files.
+    // `folder`, when given, answers for the folder's names in place of a query each; it must
+    // outlive the cursor.
     PlanCursor(const RunContext& context, const PlanAnswers& answers, RunObserver* observer = nullptr,
-               DateTakenSource* dateTaken = nullptr);
+               DateTakenSource* dateTaken = nullptr, const FolderNames* folder = nullptr);
     ~PlanCursor();
     PlanCursor(const PlanCursor&) = delete;
     PlanCursor& operator=(const PlanCursor&) = delete;

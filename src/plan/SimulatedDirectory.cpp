@@ -72,8 +72,11 @@ struct SimulatedDirectory::Found {
 };
 
 SimulatedDirectory::SimulatedDirectory(const DirectoryListing* listing, FileSystem& system,
-                                       std::string_view sampleName)
-    : listing_(listing), system_(system), vacated_(listing ? listing->ListedCount() : 0, false) {
+                                       std::string_view sampleName, const FolderNames* folder)
+    : listing_(listing),
+      system_(system),
+      folder_(folder),
+      vacated_(listing ? listing->ListedCount() : 0, false) {
     // One question tells whether the folder ignores letter case: is a known name's case-flipped
     // spelling the very same file?
     const std::size_t listed = listing ? listing->ListedCount() : 0;
@@ -144,7 +147,15 @@ std::uint32_t SimulatedDirectory::Asked(const std::string& path) const {
     const std::string& key = KeyOf(path, &storage);
     if (const std::uint32_t* known = asked_.Find(key))
         return *known;
-    const std::uint32_t attributes = system_.Attributes(path);
+    std::uint32_t attributes = kNoAttributes;
+    if (folder_ && FirstSeparator(path) == std::string::npos && !IsDotName(path)) {
+        if (const DirectoryEntry* entry = folder_->Find(NameOnDisk(path), ignoresCase_))
+            attributes = entry->attributes;
+        else if (FolderNames::Unsure(path, ignoresCase_))
+            attributes = system_.Attributes(path);
+    } else {
+        attributes = system_.Attributes(path);
+    }
     asked_.Set(key, attributes);
     return attributes;
 }

@@ -12,9 +12,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "ports/DirectoryListing.hpp"
+#include "plan/FolderNames.hpp"
 #include "plan/NameTable.hpp"
 #include "platform/Platform.hpp"
+#include "ports/DirectoryListing.hpp"
 
 namespace velmora {
 
@@ -29,7 +30,10 @@ class SimulatedDirectory final : public FileSystem {
 public:
     // `listing`, when given, must outlive this object. `sampleName`: a name known to be in the
     // folder, by which a folder without a listing learns whether it ignores letter case.
-    SimulatedDirectory(const DirectoryListing* listing, FileSystem& system, std::string_view sampleName = {});
+    // `folder`, when given (and outliving this), answers for the bare names the listing cannot
+    // answer for, in place of a query each.
+    SimulatedDirectory(const DirectoryListing* listing, FileSystem& system, std::string_view sampleName = {},
+                       const FolderNames* folder = nullptr);
     ~SimulatedDirectory() override;
 
     // FileSystem
@@ -73,6 +77,7 @@ private:
 
     const DirectoryListing* listing_;
     FileSystem& system_;
+    const FolderNames* folder_;
     bool ignoresCase_ = false;
     // Every name is its own key: letter case counts and the system spells names as given.
     bool plainKeys_ = false;

@@ -43,6 +43,15 @@ bool FileSystem::ListDirectory(const std::string& directory, std::vector<Directo
     return false;
 }
 
+FileResult FileSystem::CreateNewForWriting(const std::string&, std::unique_ptr<WritableFile>*) {
+    return FileResult(std::make_error_code(std::errc::function_not_supported));
+}
+
+bool FileSystem::ListNames(const std::string& directory, std::vector<DirectoryEntry>* entries) {
+    std::string error;
+    return ListDirectory(directory, entries, &error);
+}
+
 bool FileSystem::Query(const std::string&, DirectoryEntry*) {
     return false;
 }

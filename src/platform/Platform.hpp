@@ -108,6 +108,9 @@ public:
     // file systems by copying `from` beside `to` first. Keeps `to`'s hidden attribute where the
     // system has one. False (and `to` untouched) when it cannot.
     virtual FileResult ReplaceAtomically(const std::string& from, const std::string& to) = 0;
+    // A new empty file opened for writing, under exactly this name: fails when anything is there
+    // already (a link too, even a dangling one). By default "not supported".
+    virtual FileResult CreateNewForWriting(const std::string& path, std::unique_ptr<WritableFile>* file);
     // Sets attribute bits (kAttrHidden) on a file, keeping the ones it has. Only the systems whose
     // files carry such bits do it; the others answer "not supported".
     virtual FileResult AddAttributes(const std::string& path, std::uint32_t bits);
@@ -129,6 +132,11 @@ public:
     // ("call(DIR): reason") when it cannot be read.
     virtual bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
                                std::string* error);
+    // The entries of a directory as the listing itself tells them, without a query per entry:
+    // where the system lists names alone (POSIX) an entry's attributes are only its directory
+    // bit and what its name says (read-only is not known), and size and time are 0. For a
+    // folder's names in bulk; by default ListDirectory.
+    virtual bool ListNames(const std::string& directory, std::vector<DirectoryEntry>* entries);
     // One entry as ListDirectory would give it (entry->name is left alone); false when the path
     // names nothing.
     virtual bool Query(const std::string& path, DirectoryEntry* entry);

@@ -1,7 +1,10 @@
 #include "platform/TempFile.hpp"
 
+#include <chrono>
+#include <cstdio>
 #include <utility>
 
+#include "platform/Fingerprint.hpp"
 #include "platform/PathNames.hpp"
 
 namespace velmora {
@@ -11,12 +14,47 @@ namespace {
 constexpr char kBesidePrefix[] = ".VL";
 constexpr char kSystemPrefix[] = "VL";
 
+std::size_t FolderLength(const std::string& path) {
+    std::size_t folder = path.size();
+    while (folder > 0 && !IsPathSeparator(path[folder - 1]))
+        --folder;
+    return folder;
+}
+
 }  // namespace
 
+std::string FreeTempNameBeside(FileSystem& files, const std::string& target) {
+    // A number no other run is likely to pick: the clock's nanoseconds, the place of this
+    // process's data and a count, mixed.
+    static std::uint64_t counter = 0;
+    const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    const std::string folder = target.substr(0, FolderLength(target));
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::uint64_t seed[] = {now, reinterpret_cast<std::uintptr_t>(&counter), ++counter};
+        const std::uint64_t number =
+            Xxh64(std::string_view(reinterpret_cast<const char*>(seed), sizeof seed));
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(number & 0xFFFFFFFFu));
+        const std::string name = folder + kBesidePrefix + hex + ".tmp";
+        if (files.Attributes(name) == kNoAttributes)
+            return name;
+    }
+    return std::string();
+}
+
+bool IsTempNameBeside(const std::string& path) {
+    const std::string name = path.substr(FolderLength(path));
+    const std::size_t prefix = sizeof kBesidePrefix - 1;
+    const std::string suffix = ".tmp";
+    if (name.size() <= prefix + suffix.size() || name.size() > prefix + 8 + suffix.size() ||
+        name.compare(0, prefix, kBesidePrefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return false;
+    return name.find_first_not_of("0123456789ABCDEF", prefix) == name.size() - suffix.size();
+}
+
 FileResult CreateTempFileFor(FileSystem& files, const std::string& target, std::string* name) {
-    std::size_t folder = target.size();
-    while (folder > 0 && !IsPathSeparator(target[folder - 1]))
-        --folder;
+    const std::size_t folder = FolderLength(target);
     if (files.CreateTempFile(target.substr(0, folder), kBesidePrefix, name))
         return FileResult::Success();
     const std::string directory = files.TempDirectory();

@@ -16,6 +16,12 @@ namespace velmora {
 // directory instead, as "VL" + hex number + ".tmp". *name is untouched when neither can be made.
 FileResult CreateTempFileFor(FileSystem& files, const std::string& target, std::string* name);
 
+// A free name of that form beside `target`, for a file the caller records before it creates it
+// (CreateNewForWriting); "" when none was found free.
+std::string FreeTempNameBeside(FileSystem& files, const std::string& target);
+// Whether a path's last component has the form of a temporary file made beside a target.
+bool IsTempNameBeside(const std::string& path);
+
 class TempFile {
 public:
     TempFile() = default;

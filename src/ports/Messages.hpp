@@ -79,7 +79,8 @@ enum MessageId : int {
     MTokenUnclosed = 71,
     MTokenBadFormat = 72,
     MTokenBadRange = 73,
-    MessageCount = 74,
+    MUndoTempRemoved = 74,
+    MessageCount = 75,
 };
 
 }  // namespace velmora

@@ -154,7 +154,12 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
     // Answers the run would refuse have no plan: the summary says what is wrong instead.
     if (!rulesProblem_.empty())
         return;
-    cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken);
+    if (!folderRead_) {
+        folderRead_ = true;
+        if (FolderNames::WorthReading(count, host.ItemCount()))
+            folder_ = FolderNames::Read(context_.files);
+    }
+    cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get());
     PlanFor(budgetMs_);
 }
 
@@ -207,7 +212,10 @@ std::vector<PreviewEntry> PlanEntries(const RunContext& context, const PlanAnswe
     std::vector<PreviewEntry> entries;
     entries.reserve(context.host.SelectedCount());
     EntryCollector collector(context, width, &entries);
-    PlanCursor cursor(context, AsStored(answers, context.text), &collector, dateTaken);
+    std::unique_ptr<const FolderNames> folder;
+    if (FolderNames::WorthReading(context.host.SelectedCount(), context.host.ItemCount()))
+        folder = FolderNames::Read(context.files);
+    PlanCursor cursor(context, AsStored(answers, context.text), &collector, dateTaken, folder.get());
     // The cursor tells the collector of the items after a stop too: the list shows what they would
     // have become.
     while (!cursor.Advance(1u << 20)) {

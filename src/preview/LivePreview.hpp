@@ -69,6 +69,10 @@ private:
     std::unique_ptr<DateTakenSource> dateTaken_;
     TemplateTokens tokens_;
     TokenFacts facts_;
+    // The folder's names, read for the first plan of a large selection and kept for the plans of
+    // the answers after it: the dialog's every keystroke would read them again.
+    std::unique_ptr<const FolderNames> folder_;
+    bool folderRead_ = false;
     std::unique_ptr<PlanCursor> cursor_;
 };
 

@@ -148,24 +148,42 @@ bool RenameRun::Begin(RunReport* report) {
     }
     StoreOptions(context_.registry, context_.settingsKey, options_);
 
+    const std::uint32_t count = static_cast<std::uint32_t>(host.SelectedCount());
+    counter_ = BatchCounter(options_.StartNumber, options_.WithoutZero != 0, count);
+
     // Begun before the description file is read, so that its old bytes go straight into the
     // journal; a run that ends before its first rename never puts the journal in place.
     const bool journals = context_.keepsJournal && rewritesDescriptions_ && journal_.Begin();
+    // Put in place before the new description file's temporary file is made, with its name, so
+    // that undo or the next run can remove it after a kill.
+    bool journalWritten = false;
+    const auto writeJournal = [&] {
+        if (journals && !journalWritten) {
+            journalWritten = true;
+            WriteJournal();
+        }
+    };
     if (save_) {
         FindDescriptionFile(context_, &descriptionName_);
         const auto keepOld = [&](const std::optional<std::string>& old) {
             if (journals)
                 journal_.Descriptions(descriptionName_, old);
         };
+        const auto recordTemp = [&](const std::string& name) {
+            if (journals)
+                journal_.TempDescriptions(name);
+            writeJournal();
+        };
         // A plan of the names alone opens nothing: it only keeps the file under its name.
         if (const DescriptionFailure failure = rewritesDescriptions_
-                                                   ? descriptions_.Open(descriptionName_, keepOld)
+                                                   ? descriptions_.Open(descriptionName_, keepOld, recordTemp)
                                                    : DescriptionFailure{}) {
             report->outcome = RunOutcome::Warned;
             // A description file this host cannot write or read stays as it was; the renames go
             // on, and the file is still never renamed itself.
             if (failure.step != DescriptionStep::UnicodeFile && failure.step != DescriptionStep::ReadFile) {
                 report->descriptions = DescriptionResult{DescriptionOutcome::NothingToWrite, failure};
+                journal_.Retract();
                 return false;
             }
             report->descriptions = DescriptionResult{failure.step == DescriptionStep::UnicodeFile
@@ -176,10 +194,7 @@ bool RenameRun::Begin(RunReport* report) {
         }
     }
 
-    const std::uint32_t count = static_cast<std::uint32_t>(host.SelectedCount());
-    counter_ = BatchCounter(options_.StartNumber, options_.WithoutZero != 0, count);
-    if (journals)
-        WriteJournal();
+    writeJournal();
     progress_.Begin(count, unit_);
     return true;
 }

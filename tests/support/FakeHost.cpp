@@ -20,6 +20,8 @@ FakeHost* g_current = nullptr;
 struct FakeHostServices {
     static const char* VELMORA_WINAPI GetMsg(far::INT_PTR, int id) {
         static std::vector<std::string> texts;
+        if (g_current)
+            ++g_current->textsAsked;
         if (id < 0 || id >= 1000) {
             return "";
         }

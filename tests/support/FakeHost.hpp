@@ -60,6 +60,7 @@ public:
 
     std::vector<RecordedBox> boxes;
     std::vector<RecordedControl> controls;
+    int textsAsked = 0;                   // GetMsg calls
     int panelInfoResult = 1;              // what GETPANELINFO returns
     std::function<void()> onUpdatePanel;  // runs on FCTL_UPDATEPANEL, before it returns
     std::string dialogTemplate;           // OK with this template; empty: Esc

@@ -144,6 +144,10 @@ bool FaultyFileSystem::ListDirectory(const std::string& directory, std::vector<D
     return inner_.ListDirectory(directory, entries, error);
 }
 
+bool FaultyFileSystem::ListNames(const std::string& directory, std::vector<DirectoryEntry>* entries) {
+    return Record("ListNames", directory) && inner_.ListNames(directory, entries);
+}
+
 bool FaultyFileSystem::Query(const std::string& path, DirectoryEntry* entry) {
     return Record("Query", path) && inner_.Query(path, entry);
 }
@@ -174,6 +178,18 @@ FileResult FaultyFileSystem::OpenForWriting(const std::string& path, std::unique
         return Injected();
     std::unique_ptr<WritableFile> opened;
     const FileResult result = inner_.OpenForWriting(path, &opened);
+    if (!result)
+        return result;
+    *file = std::make_unique<FaultyWritableFile>(this, std::move(opened), path);
+    return result;
+}
+
+FileResult FaultyFileSystem::CreateNewForWriting(const std::string& path,
+                                                 std::unique_ptr<WritableFile>* file) {
+    if (!Record("CreateNewForWriting", path))
+        return Injected();
+    std::unique_ptr<WritableFile> opened;
+    const FileResult result = inner_.CreateNewForWriting(path, &opened);
     if (!result)
         return result;
     *file = std::make_unique<FaultyWritableFile>(this, std::move(opened), path);

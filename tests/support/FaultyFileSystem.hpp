@@ -19,7 +19,8 @@ public:
     // Operation kinds, as they appear in the log: Attributes, MoveNoReplace, ReadStart,
     // OpenForReading, Delete,
     // SameFile, TempDirectory, CreateTempFile, OpenForWriting, ReplaceAtomically, ListDirectory,
-    // Query, MakeDirectories, Write, Size, Prepend, ReadBack, Overwrite, Close.
+    // ListNames, CreateNewForWriting, Query, MakeDirectories, Write, Size, Prepend, ReadBack, Overwrite,
+    // Close.
     explicit FaultyFileSystem(FileSystem* inner = nullptr);
 
     // Fails the nth operation counted over all kinds (1 = the first one from now on).
@@ -51,11 +52,13 @@ public:
     FileResult CreateTempFile(const std::string& directory, const std::string& prefix,
                               std::string* name) override;
     FileResult OpenForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override;
+    FileResult CreateNewForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override;
     FileResult ReplaceAtomically(const std::string& from, const std::string& to) override;
     // The journal's: listing, queries and new directories are logged and can fail; the
     // environment and the names of places are the inner file system's.
     bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
                        std::string* error) override;
+    bool ListNames(const std::string& directory, std::vector<DirectoryEntry>* entries) override;
     bool Query(const std::string& path, DirectoryEntry* entry) override;
     bool MakeDirectories(const std::string& path, std::string* error) override;
     std::string Environment(const char* name) override { return inner_.Environment(name); }

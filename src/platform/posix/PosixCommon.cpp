@@ -11,7 +11,6 @@
 #include "platform/Platform.hpp"
 
 namespace velmora::posix {
-namespace {
 
 // "." and ".." name directories, not hidden files, even though they start with a dot.
 bool IsHiddenName(const std::string& path) {
@@ -29,8 +28,6 @@ bool IsHiddenName(const std::string& path) {
         return false;
     return true;
 }
-
-}  // namespace
 
 std::uint32_t AttributesFromStat(const struct stat& status, const std::string& path) {
     std::uint32_t attributes = 0;

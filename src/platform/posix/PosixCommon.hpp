@@ -52,6 +52,8 @@ inline FileResult ErrnoResult(bool ok, int error) {
 // matters): a directory gives 16, a name starting with "." adds hidden, a missing owner write
 // permission adds read-only, and a non-directory with neither gets archive.
 std::uint32_t AttributesFromStat(const struct stat& status, const std::string& path);
+// A name starting with a dot, other than "." and "..": hidden, as the hosts take it.
+bool IsHiddenName(const std::string& path);
 
 // The text of an errno value, for "call(path): reason" messages.
 std::string ErrorText(int error);
@@ -76,6 +78,7 @@ void SetRenameNoReplace(RenameNoReplaceCall call);
 
 // The file system's directory work (PosixDirectory.cpp), in FileSystem's terms.
 bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries, std::string* error);
+bool ListNames(const std::string& directory, std::vector<DirectoryEntry>* entries);
 bool QueryEntry(const std::string& path, DirectoryEntry* entry);
 bool MakeDirectories(const std::string& path, std::string* error);
 std::string Environment(const char* name);

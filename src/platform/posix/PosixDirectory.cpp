@@ -75,6 +75,36 @@ bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* en
     }
 }
 
+bool ListNames(const std::string& directory, std::vector<DirectoryEntry>* entries) {
+    entries->clear();
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), &::closedir);
+    if (!dir)
+        return false;
+    const int dirFd = ::dirfd(dir.get());
+    for (;;) {
+        errno = 0;
+        const struct dirent* entry = ::readdir(dir.get());
+        if (!entry)
+            return errno == 0;
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        DirectoryEntry item{name, 0, 0, 0};
+        // The entry's type answers for most; a link (which shows what it points to) or a file
+        // system that gives no type is asked.
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            if (!StatEntry(dirFd, entry->d_name, &item))
+                continue;
+        } else {
+            const bool directory = entry->d_type == DT_DIR;
+            item.attributes = (directory ? kAttrDirectory : 0) | (IsHiddenName(name) ? kAttrHidden : 0);
+            if (!directory && !(item.attributes & kAttrHidden))
+                item.attributes |= kAttrArchive;
+        }
+        entries->push_back(std::move(item));
+    }
+}
+
 bool QueryEntry(const std::string& path, DirectoryEntry* entry) {
     return StatEntry(AT_FDCWD, path.c_str(), entry);
 }

@@ -412,9 +412,20 @@ public:
         return Outcome(Replace(from, to));
     }
 
+    FileResult CreateNewForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override {
+        posix::UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!fd.IsOpen())
+            return Outcome(false);
+        *file = std::make_unique<PosixWritableFile>(std::move(fd));
+        return FileResult::Success();
+    }
+
     bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
                        std::string* error) override {
         return posix::ListDirectory(directory, entries, error);
+    }
+    bool ListNames(const std::string& directory, std::vector<DirectoryEntry>* entries) override {
+        return posix::ListNames(directory, entries);
     }
     bool Query(const std::string& path, DirectoryEntry* entry) override {
         return posix::QueryEntry(path, entry);

@@ -99,6 +99,12 @@ public:
         return win32::ReplaceAtomically(from, to);
     }
 
+    FileResult CreateNewForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override {
+        if (HasEmbeddedZero(path))
+            return Refused(ERROR_INVALID_NAME);
+        return win32::CreateNewForWriting(path, file);
+    }
+
     bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>* entries,
                        std::string* error) override {
         if (HasEmbeddedZero(directory)) {

@@ -154,7 +154,11 @@ FileResult MoveNoReplace(const String& from, const String& to) {
     if (!Move(from.c_str(), to.c_str()))
         return Outcome(false);
     // Wine on a case-sensitive file system reports such a case-only rename as done but keeps the
-    // old spelling; a detour over a free name gives the file the spelling asked for.
+    // old spelling; a detour over a free name gives the file the spelling asked for. Any other
+    // rename is spelled as asked, and is not looked up again: under Wine a look-up searches the
+    // whole folder, which made a batch's cost grow with the folder.
+    if (CompareIgnoringCase(from.c_str(), to.c_str()) != 0)
+        return FileResult::Success();
     const String spelling = SpellingOnDisk(to);
     const String wanted = LastComponent(to);
     if (spelling.empty() || spelling == wanted || CompareIgnoringCase(spelling.c_str(), wanted.c_str()))
@@ -219,6 +223,16 @@ FileResult OpenForReading(const String& path, std::unique_ptr<ReadableFile>* fil
     return ReadableDiskFile(Open(path.c_str(), GENERIC_READ,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, 0),
                             file);
+}
+
+// A new empty file for writing, never one that is there already.
+template <typename String>
+FileResult CreateNewForWriting(const String& path, std::unique_ptr<WritableFile>* file) {
+    HANDLE handle = Open(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW, 0);
+    if (handle == INVALID_HANDLE_VALUE)
+        return Outcome(false);
+    *file = MakeWritableFile(handle);
+    return FileResult::Success();
 }
 
 // A file created empty (or emptied) for writing.

@@ -115,6 +115,12 @@ public:
         return win32::OpenForWriting(Resolve(path), file);
     }
 
+    FileResult CreateNewForWriting(const std::string& path, std::unique_ptr<WritableFile>* file) override {
+        if (HasEmbeddedZero(path))
+            return Refused(ERROR_INVALID_NAME);
+        return win32::CreateNewForWriting(Resolve(path), file);
+    }
+
     FileResult ReplaceAtomically(const std::string& from, const std::string& to) override {
         if (HasEmbeddedZero(from) || HasEmbeddedZero(to))
             return Refused(ERROR_INVALID_NAME);
