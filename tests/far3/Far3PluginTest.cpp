@@ -3,6 +3,7 @@
 // description files in every code page FAR 3 reads, taken back from the menu, and the failure boxes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -393,18 +394,18 @@ TEST(Far3Plugin, LivePreviewAndThePlanList) {
     EXPECT_EQ(host.boxes.size(), 1u);
 }
 
-// Sets a file's creation and write times to local times, as FAR 3 shows them.
-void SetLocalTimes(const std::string& path, const SYSTEMTIME& created, const SYSTEMTIME& written) {
+// The creation time as the panel lists it, in local time: "YYYYMMDD" (Wine keeps no creation
+// time of its own and lists the write time there).
+std::string ListedCreationDay(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
     FILETIME local;
-    FILETIME creation;
-    FILETIME write;
-    ASSERT_TRUE(SystemTimeToFileTime(&created, &local) && LocalFileTimeToFileTime(&local, &creation));
-    ASSERT_TRUE(SystemTimeToFileTime(&written, &local) && LocalFileTimeToFileTime(&local, &write));
-    const HANDLE file = CreateFileW(WideOf(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(SetFileTime(file, &creation, nullptr, &write));
-    CloseHandle(file);
+    SYSTEMTIME day;
+    if (!GetFileAttributesExW(WideOf(path).c_str(), GetFileExInfoStandard, &data) ||
+        !FileTimeToLocalFileTime(&data.ftCreationTime, &local) || !FileTimeToSystemTime(&local, &day))
+        return "";
+    char text[16];
+    std::snprintf(text, sizeof text, "%04u%02u%02u", day.wYear, day.wMonth, day.wDay);
+    return text;
 }
 
 // The panel item's creation and write times reach the template's dates, and a range counts code
@@ -414,14 +415,26 @@ TEST(Far3Plugin, PanelDatesAndARefusedTemplate) {
     const std::string trip = "\xD0\x9E\xD1\x82\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA \xF0\x9F\x8C\x8A";  // Отпуск 🌊
     Far3Folder folder;
     folder.Write(trip + ".jpg", "p");
-    SetLocalTimes(folder.Path() + "\\" + trip + ".jpg", SYSTEMTIME{2020, 2, 0, 3, 4, 5, 6, 0},
-                  SYSTEMTIME{2021, 3, 0, 4, 5, 6, 7, 0});
+    const std::string path = folder.Path() + "\\" + trip + ".jpg";
+    FILETIME local;
+    FILETIME creation;
+    FILETIME write;
+    const SYSTEMTIME created{2020, 2, 0, 3, 4, 5, 6, 0};
+    const SYSTEMTIME written{2021, 3, 0, 4, 5, 6, 7, 0};
+    ASSERT_TRUE(SystemTimeToFileTime(&created, &local) && LocalFileTimeToFileTime(&local, &creation));
+    ASSERT_TRUE(SystemTimeToFileTime(&written, &local) && LocalFileTimeToFileTime(&local, &write));
+    const HANDLE file = CreateFileW(WideOf(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(SetFileTime(file, &creation, nullptr, &write));
+    CloseHandle(file);
+    const std::string renamed = ListedCreationDay(path) + "_20210304_050607_\xD0\xBA \xF0\x9F\x8C\x8A.jpg";
     {
         FakeFar3 host(folder.Path());
         host.settings["velmora"] = {far3::FST_STRING, 0, L"%{cdate:YYYYMMDD}_%{mdate:YYYYMMDD_hhmmss}_%{N:-3-}.%E"};
         host.Open();
         EXPECT_TRUE(host.boxes.empty());
-        EXPECT_EQ(folder.Names(), std::vector<std::string>{"20200203_20210304_050607_\xD0\xBA \xF0\x9F\x8C\x8A.jpg"});
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{renamed});
     }
     FakeFar3 host(folder.Path());
     host.settings["velmora"] = {far3::FST_STRING, 0, L"x %{bogus}"};
@@ -432,7 +445,7 @@ TEST(Far3Plugin, PanelDatesAndARefusedTemplate) {
     EXPECT_TRUE(SameGuid(host.boxes[0].id, WarningGuid("BadTemplate")));
     EXPECT_EQ(host.boxes[0].lines[1], T(MBadTemplate));
     EXPECT_EQ(host.dialogs.size(), 2u);
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"20200203_20210304_050607_\xD0\xBA \xF0\x9F\x8C\x8A.jpg"});
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{renamed});
 }
 
 // A description file the run creates is hidden, as FAR 3 hides the ones it writes; one that was
