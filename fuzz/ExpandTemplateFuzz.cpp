@@ -69,9 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     velmora::CutExpandedName(cut, unit);
     if (cut != withTokens)
         std::abort();
-    // A range alone is a piece of the name.
+    // A range alone (the template is that one token, nothing after its brace) is a piece of the name.
     if (tokens.List().size() == 1 && nameTemplate.size() > 4 && nameTemplate.compare(0, 4, "%{F:") == 0 &&
-        nameTemplate.back() == '}' && itemName.find(withTokens) == std::string::npos)
+        nameTemplate.find('}') == nameTemplate.size() - 1 && itemName.find(withTokens) == std::string::npos)
         std::abort();
     return 0;
 }
