@@ -4,6 +4,10 @@
 // file or description is lost.
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -273,6 +277,23 @@ TEST(HostileInput, DamagedDescriptionFile) {
         EXPECT_TRUE(runner.Dir().ReadFile("Descript.ion") == expected);
     }
 }
+
+#if !defined(_WIN32)
+// A FIFO named Descript.ion would wait for a writer for ever if it were opened as a file: it is
+// not read, the renames go on, and it stays as it is.
+TEST(HostileInput, DescriptionFileThatIsAFifo) {
+    HostRunner runner;
+    runner.MakeFiles({"a.txt"});
+    ASSERT_EQ(::mkfifo((runner.Dir().Path() + "/Descript.ion").c_str(), 0600), 0);
+    const HostResult result =
+        runner.Run({"--yes", "--mask", "%N.new", "--save-descriptions", "1", "--columns", "N,Z", "a.txt"});
+    EXPECT_TRUE(runner.Dir().Exists("a.new")) << result.err;
+    EXPECT_FALSE(runner.Dir().Exists("a.txt")) << result.err;
+    struct stat status {};
+    ASSERT_EQ(::lstat((runner.Dir().Path() + "/Descript.ion").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+}
+#endif
 
 }  // namespace
 }  // namespace velmora::test

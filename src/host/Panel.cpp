@@ -22,7 +22,7 @@ public:
     }
     std::uint32_t Attributes(const std::string& name) override { return Files().Attributes(name); }
     bool ReadFile(const std::string& name, std::string* contents, std::string* error) override {
-        return ReadWholeFile(name, contents, error);
+        return ReadPlainFile(name, contents, error);
     }
 };
 

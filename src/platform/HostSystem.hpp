@@ -85,6 +85,10 @@ bool IsTerminal(int fd);  // 0 stdin, 1 stdout, 2 stderr
 
 // Reads a whole file; false with a reason when it cannot.
 bool ReadWholeFile(const std::string& path, std::string* contents, std::string* error);
+// The same for a file of a folder, which must be a plain file: a FIFO or a device under that name
+// is refused, never waited on (a list of names on the command line may well be a pipe; a
+// description file may not).
+bool ReadPlainFile(const std::string& path, std::string* contents, std::string* error);
 
 // The environment variable's value, or empty.
 std::string Environment(const char* name);

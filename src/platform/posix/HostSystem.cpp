@@ -91,6 +91,27 @@ bool ReadWholeFile(const std::string& path, std::string* contents, std::string* 
     return ok;
 }
 
+bool ReadPlainFile(const std::string& path, std::string* contents, std::string* error) {
+    const posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.IsOpen()) {
+        *error = Failure("open", path, errno);
+        return false;
+    }
+    struct stat status {};
+    if (::fstat(fd.Get(), &status) != 0) {
+        *error = Failure("fstat", path, errno);
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        *error = Failure("open", path, S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
+        return false;
+    }
+    const bool ok = posix::ReadAll(fd.Get(), contents);
+    if (!ok)
+        *error = Failure("read", path, errno);
+    return ok;
+}
+
 std::string Environment(const char* name) {
     return posix::Environment(name);
 }

@@ -298,14 +298,20 @@ public:
     }
 
     FileResult ReadStart(const std::string& path, std::size_t count, std::string* bytes) override {
-        const posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        // Without O_NONBLOCK a FIFO that someone named Descript.ion would wait for a writer for
+        // ever; such a file, and any other that is not a plain file, is not read.
+        const posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         if (!fd.IsOpen())
             return Outcome(false);
         // The file's size is where the reading starts; a file that grows meanwhile grows the buffer.
         struct stat status {};
         std::size_t room = 64 * 1024;
-        if (::fstat(fd.Get(), &status) == 0 && status.st_size > 0)
-            room = static_cast<std::size_t>(status.st_size) + 1;
+        if (::fstat(fd.Get(), &status) == 0) {
+            if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
+                return FileResult(std::make_error_code(std::errc::invalid_argument));
+            if (status.st_size > 0)
+                room = static_cast<std::size_t>(status.st_size) + 1;
+        }
         std::string start(count < room ? count : room, '\0');
         std::size_t got = 0;
         while (got < count) {

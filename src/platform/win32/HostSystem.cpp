@@ -154,6 +154,12 @@ bool IsTerminal(int fd) {
     return _isatty(fd) != 0;
 }
 
+// A name in a Windows folder is never a pipe or a device (those live under \\.\), so a file of
+// a folder is read as any other.
+bool ReadPlainFile(const std::string& path, std::string* contents, std::string* error) {
+    return ReadWholeFile(path, contents, error);
+}
+
 bool ReadWholeFile(const std::string& path, std::string* contents, std::string* error) {
     contents->clear();
     if (HasEmbeddedZero(path)) {
