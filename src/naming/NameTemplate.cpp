@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "far/HostConventions.hpp"
 #include "platform/PathNames.hpp"
 #include "platform/Platform.hpp"
 #include "platform/Utf16.hpp"
@@ -285,20 +286,6 @@ std::size_t CharacterPrefix(std::string_view text, std::size_t characters, Lengt
     return Utf8PrefixBytes(text, characters);
 }
 
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameWord(std::string_view word, std::string_view lower) {
-    if (word.size() != lower.size())
-        return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (AsciiLower(word[i]) != lower[i])
-            return false;
-    }
-    return true;
-}
-
 // The date field a format has at its start: its length, or 0 for plain text.
 std::size_t FieldAt(std::string_view format) {
     static constexpr std::string_view kFields[] = {"YYYY", "YY", "MM", "DD", "hh", "mm", "ss"};
@@ -375,7 +362,7 @@ bool WordKind(std::string_view word, BracedToken::Kind* kind) {
         {"f", BracedToken::Kind::WholeName},    {"e", BracedToken::Kind::Extension},
     };
     for (const auto& entry : kWords) {
-        if (SameWord(word, entry.word)) {
+        if (far::EqualIgnoringAsciiCase(word, entry.word)) {
             *kind = entry.kind;
             return true;
         }
