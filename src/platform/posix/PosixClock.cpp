@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/Platform.hpp"
+#include "platform/posix/PosixCommon.hpp"
 
 namespace velmora {
 namespace {
@@ -19,16 +20,9 @@ public:
 
 }  // namespace
 
-namespace {
-
-// Seconds between 1601-01-01 (the FILETIME epoch) and 1970-01-01.
-constexpr std::int64_t kEpochDifference = 11644473600ll;
-constexpr std::uint64_t kTicksPerSecond = 10000000ull;
-
-}  // namespace
-
 bool LocalTimeOfTicks(std::uint64_t ticks, LocalFields* local) {
-    const std::int64_t seconds = static_cast<std::int64_t>(ticks / kTicksPerSecond) - kEpochDifference;
+    const std::int64_t seconds = static_cast<std::int64_t>(ticks / posix::kFileTimeTicksPerSecond) -
+                                 static_cast<std::int64_t>(posix::kFileTimeEpochSeconds);
     const time_t when = static_cast<time_t>(seconds);
     if (static_cast<std::int64_t>(when) != seconds)
         return false;
@@ -49,10 +43,7 @@ bool LocalTimeOfTicks(std::uint64_t ticks, LocalFields* local) {
 std::uint64_t WallClockTicks() {
     struct timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    if (now.tv_sec < -kEpochDifference)
-        return 0;
-    return static_cast<std::uint64_t>(now.tv_sec + kEpochDifference) * kTicksPerSecond +
-           static_cast<std::uint64_t>(now.tv_nsec) / 100;
+    return posix::FileTimeTicks(now);
 }
 
 Clock& SystemClock() {

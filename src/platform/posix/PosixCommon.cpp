@@ -29,6 +29,14 @@ bool IsHiddenName(const std::string& path) {
     return true;
 }
 
+std::uint64_t FileTimeTicks(const struct timespec& time) {
+    if (time.tv_sec < 0 && static_cast<std::uint64_t>(-time.tv_sec) > kFileTimeEpochSeconds)
+        return 0;
+    const std::uint64_t seconds =
+        static_cast<std::uint64_t>(static_cast<std::int64_t>(kFileTimeEpochSeconds) + time.tv_sec);
+    return seconds * kFileTimeTicksPerSecond + static_cast<std::uint64_t>(time.tv_nsec) / 100;
+}
+
 std::uint32_t AttributesFromStat(const struct stat& status, const std::string& path) {
     std::uint32_t attributes = 0;
     const bool directory = S_ISDIR(status.st_mode);

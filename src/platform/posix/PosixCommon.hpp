@@ -2,6 +2,7 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <time.h>
 
 #include <cstdint>
 #include <string>
@@ -54,6 +55,12 @@ inline FileResult ErrnoResult(bool ok, int error) {
 std::uint32_t AttributesFromStat(const struct stat& status, const std::string& path);
 // A name starting with a dot, other than "." and "..": hidden, as the hosts take it.
 bool IsHiddenName(const std::string& path);
+
+// Seconds between 1601-01-01 (the FILETIME epoch) and 1970-01-01, and FILETIME's ticks a second.
+constexpr std::uint64_t kFileTimeEpochSeconds = 11644473600ull;
+constexpr std::uint64_t kFileTimeTicksPerSecond = 10000000ull;
+// A POSIX time as FILETIME ticks (100 ns since 1601); 0 before 1601.
+std::uint64_t FileTimeTicks(const struct timespec& time);
 
 // The text of an errno value, for "call(path): reason" messages.
 std::string ErrorText(int error);

@@ -16,17 +16,6 @@
 namespace velmora::posix {
 namespace {
 
-// Seconds between 1601-01-01 (the FILETIME epoch) and 1970-01-01.
-constexpr std::uint64_t kEpochDifference = 11644473600ull;
-
-std::uint64_t FileTimeTicks(const struct timespec& time) {
-    if (time.tv_sec < 0 && static_cast<std::uint64_t>(-time.tv_sec) > kEpochDifference)
-        return 0;
-    const std::uint64_t seconds =
-        static_cast<std::uint64_t>(static_cast<std::int64_t>(kEpochDifference) + time.tv_sec);
-    return seconds * 10000000ull + static_cast<std::uint64_t>(time.tv_nsec) / 100;
-}
-
 std::string Failure(const char* call, const std::string& path, int error) {
     return std::string(call) + "(" + path + "): " + ErrorText(error);
 }
