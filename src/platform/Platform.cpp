@@ -73,6 +73,29 @@ std::string FileSystem::FullPath(const std::string& path) {
     return path;
 }
 
+FileResult ReadWithin(
+    std::uint64_t size, std::uint64_t offset, std::size_t count, std::string* bytes,
+    const std::function<FileResult(std::uint64_t at, char* to, std::size_t n, std::size_t* got)>& readSome) {
+    if (offset >= size) {
+        bytes->clear();
+        return FileResult::Success();
+    }
+    const std::uint64_t rest = size - offset;
+    std::string read(count < rest ? count : static_cast<std::size_t>(rest), '\0');
+    std::size_t got = 0;
+    while (got < read.size()) {
+        std::size_t piece = 0;
+        if (const FileResult result = readSome(offset + got, &read[got], read.size() - got, &piece); !result)
+            return result;
+        if (piece == 0)
+            break;
+        got += piece;
+    }
+    read.resize(got);
+    *bytes = std::move(read);
+    return FileResult::Success();
+}
+
 bool ReadWholeFile(FileSystem& files, const std::string& path, std::string* bytes, std::string* error) {
     const FileResult read = files.ReadStart(path, kWholeFile, bytes);
     if (!read)

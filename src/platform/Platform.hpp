@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -77,6 +78,14 @@ public:
     // Up to `count` bytes from `offset` on (fewer at the end of the file) into *bytes.
     virtual FileResult ReadAt(std::uint64_t offset, std::size_t count, std::string* bytes) = 0;
 };
+
+// ReadAt as the systems' readable files make it: up to `count` bytes from `offset` of a file that
+// had `size` bytes when it was opened, through `readSome`, which reads at most n bytes at a place
+// into `to` and sets *got (0 at the end of the file). A place past the end gives nothing; a file
+// that shrank since it was opened ends the read early, and nothing is made up.
+FileResult ReadWithin(
+    std::uint64_t size, std::uint64_t offset, std::size_t count, std::string* bytes,
+    const std::function<FileResult(std::uint64_t at, char* to, std::size_t n, std::size_t* got)>& readSome);
 
 class FileSystem {
 public:

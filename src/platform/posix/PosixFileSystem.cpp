@@ -245,28 +245,18 @@ public:
     std::uint64_t Size() const override { return size_; }
 
     FileResult ReadAt(std::uint64_t offset, std::size_t count, std::string* bytes) override {
-        if (offset >= size_) {
-            bytes->clear();
-            return FileResult::Success();
-        }
-        // A file may have shrunk since: the read then ends early, and nothing is made up.
-        const std::uint64_t rest = size_ - offset;
-        std::string read(count < rest ? count : static_cast<std::size_t>(rest), '\0');
-        std::size_t got = 0;
-        while (got < read.size()) {
-            const ssize_t n =
-                ::pread(fd_.Get(), &read[got], read.size() - got, static_cast<off_t>(offset + got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return Outcome(false);
-            if (n == 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        read.resize(got);
-        *bytes = std::move(read);
-        return FileResult::Success();
+        return ReadWithin(size_, offset, count, bytes,
+                          [this](std::uint64_t at, char* to, std::size_t n, std::size_t* got) {
+                              for (;;) {
+                                  const ssize_t read = ::pread(fd_.Get(), to, n, static_cast<off_t>(at));
+                                  if (read < 0 && errno == EINTR)
+                                      continue;
+                                  if (read < 0)
+                                      return Outcome(false);
+                                  *got = static_cast<std::size_t>(read);
+                                  return FileResult::Success();
+                              }
+                          });
     }
 
 private:

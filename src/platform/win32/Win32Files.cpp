@@ -62,34 +62,21 @@ public:
     std::uint64_t Size() const override { return size_; }
 
     FileResult ReadAt(std::uint64_t offset, std::size_t count, std::string* bytes) override {
-        if (offset >= size_) {
-            bytes->clear();
-            return FileResult::Success();
-        }
-        const std::uint64_t rest = size_ - offset;
-        std::string read(count < rest ? count : static_cast<std::size_t>(rest), '\0');
-        std::size_t got = 0;
-        while (got < read.size()) {
-            // An OVERLAPPED on a handle opened for synchronous use reads at its offset, and waits.
-            OVERLAPPED at{};
-            const std::uint64_t from = offset + got;
-            at.Offset = static_cast<DWORD>(from);
-            at.OffsetHigh = static_cast<DWORD>(from >> 32);
-            const std::size_t want = read.size() - got;
-            const DWORD ask = want > 0x40000000u ? 0x40000000u : static_cast<DWORD>(want);
-            DWORD n = 0;
-            if (ReadFile(file_.Get(), &read[got], ask, &n, &at) == 0) {
-                if (GetLastError() == ERROR_HANDLE_EOF)
-                    break;
-                return Outcome(false);
-            }
-            if (n == 0)
-                break;
-            got += n;
-        }
-        read.resize(got);
-        *bytes = std::move(read);
-        return FileResult::Success();
+        return ReadWithin(
+            size_, offset, count, bytes, [this](std::uint64_t at, char* to, std::size_t n, std::size_t* got) {
+                // An OVERLAPPED on a handle opened for synchronous use reads at its
+                // offset, and waits.
+                OVERLAPPED place{};
+                place.Offset = static_cast<DWORD>(at);
+                place.OffsetHigh = static_cast<DWORD>(at >> 32);
+                const DWORD ask = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
+                DWORD read = 0;
+                *got = 0;
+                if (ReadFile(file_.Get(), to, ask, &read, &place) == 0)
+                    return GetLastError() == ERROR_HANDLE_EOF ? FileResult::Success() : Outcome(false);
+                *got = read;
+                return FileResult::Success();
+            });
     }
 
 private:
