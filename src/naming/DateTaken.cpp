@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "far/HostConventions.hpp"
 #include "naming/ExifDate.hpp"
 
 namespace velmora {
@@ -19,10 +20,6 @@ constexpr std::size_t kLaterRead = 4096;
 constexpr std::uint64_t kMostRead = 1024 * 1024;
 constexpr int kMostReads = 16;
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 bool FileDateTaken::IsPhotoName(std::string_view path) {
@@ -32,13 +29,10 @@ bool FileDateTaken::IsPhotoName(std::string_view path) {
     const std::string_view extension = path.substr(dot + 1);
     if (extension.size() < 3 || extension.size() > 4)
         return false;
-    std::string lower;
-    for (char c : extension)
-        lower += Lower(c);
-    static const char* const kExtensions[] = {"jpg", "jpeg", "jpe", "tif", "tiff", "dng",
-                                              "nef", "cr2",  "arw", "orf", "pef"};
-    for (const char* known : kExtensions) {
-        if (lower == known)
+    static constexpr std::string_view kExtensions[] = {"jpg", "jpeg", "jpe", "tif", "tiff", "dng",
+                                                       "nef", "cr2",  "arw", "orf", "pef"};
+    for (const std::string_view known : kExtensions) {
+        if (far::EqualIgnoringAsciiCase(extension, known))
             return true;
     }
     return false;
