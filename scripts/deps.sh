@@ -19,6 +19,7 @@ packages=(
     locales
     clang libclang-rt-14-dev
     libimage-exiftool-perl exiv2
+    ffmpeg libheif-examples webp
 )
 # CPack's .deb: dpkg-shlibdeps (dpkg-dev) and file; the man page; checks of both packages.
 packaging=(dpkg-dev file lintian unzip bash-completion)

@@ -29,15 +29,16 @@ std::uint64_t LocalTicks(int year, int month, int day, int hour, int minute, int
 
 class FakeDateTaken final : public DateTakenSource {
 public:
-    bool DateTaken(const std::string& path, CivilTime* taken, ExifDateTag* tag) override {
+    const MediaFacts* Facts(const std::string& path) override {
         ++asked[path];
         const auto found = dates.find(path);
         if (found == dates.end())
-            return false;
-        *taken = found->second;
-        *tag = ExifDateTag::DateTimeOriginal;
-        return true;
+            return nullptr;
+        facts.hasTaken = true;
+        facts.taken = found->second;
+        return &facts;
     }
+    MediaFacts facts;
     std::map<std::string, CivilTime> dates;
     std::map<std::string, int> asked;
 };

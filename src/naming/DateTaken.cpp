@@ -38,21 +38,17 @@ bool FileDateTaken::IsPhotoName(std::string_view path) {
     return false;
 }
 
-bool FileDateTaken::DateTaken(const std::string& path, CivilTime* taken, ExifDateTag* tag) {
+const MediaFacts* FileDateTaken::Facts(const std::string& path) {
     if (!IsPhotoName(path))
-        return false;
+        return nullptr;
     auto known = answers_.find(path);
     if (known == answers_.end())
         known = answers_.emplace(path, Read(path)).first;
-    if (!known->second.found)
-        return false;
-    *taken = known->second.taken;
-    *tag = known->second.tag;
-    return true;
+    return known->second.hasTaken ? &known->second : nullptr;
 }
 
-FileDateTaken::Answer FileDateTaken::Read(const std::string& path) {
-    Answer answer;
+MediaFacts FileDateTaken::Read(const std::string& path) {
+    MediaFacts answer;
     std::unique_ptr<ReadableFile> file;
     if (!files_.OpenForReading(path, &file) || file == nullptr)
         return answer;
@@ -64,7 +60,7 @@ FileDateTaken::Answer FileDateTaken::Read(const std::string& path) {
     for (int reads = 1;; ++reads) {
         const ExifDateRead read = ReadExifDate(bytes);
         if (read.outcome == ExifDateRead::Found) {
-            answer.found = true;
+            answer.hasTaken = true;
             answer.taken = read.taken;
             answer.tag = read.tag;
             return answer;

@@ -17,7 +17,7 @@ public:
     // `files` must outlive the source.
     explicit FileDateTaken(FileSystem& files) : files_(files) {}
 
-    bool DateTaken(const std::string& path, CivilTime* taken, ExifDateTag* tag) override;
+    const MediaFacts* Facts(const std::string& path) override;
 
     // Whether a file of this name is looked into at all: its extension is one of the photo
     // formats read (jpg jpeg jpe tif tiff dng nef cr2 arw orf pef, in any letter case). Any other
@@ -25,15 +25,10 @@ public:
     static bool IsPhotoName(std::string_view path);
 
 private:
-    struct Answer {
-        bool found = false;
-        CivilTime taken;
-        ExifDateTag tag = ExifDateTag::DateTimeOriginal;
-    };
-    Answer Read(const std::string& path);
+    MediaFacts Read(const std::string& path);
 
     FileSystem& files_;
-    std::unordered_map<std::string, Answer> answers_;
+    std::unordered_map<std::string, MediaFacts> answers_;
 };
 
 }  // namespace velmora
