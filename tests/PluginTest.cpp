@@ -141,7 +141,7 @@ TEST_F(Plugin, CancelledRunStillRefreshesThePanelAndStoresNothing) {
     host_.dialogResult = 10;  // Cancel
     EXPECT_EQ(OpenPlugin(far::OPEN_PLUGINSMENU, 0), far::kInvalidHandle);
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"SaveScreen(0,0,-1,-1)", "Control(1,2)",
-                                                     "Dialog(-1,-1,78,24,EnterVelmora,37)",
+                                                     "Dialog(-1,-1,78,24,EnterVelmora,39)",
                                                      "RestoreScreen(92)", "Control(3,1)", "Control(5,0)"}));
     for (const std::string& call : registry_.log) {
         EXPECT_EQ(call.rfind("Write", 0), std::string::npos) << call;
@@ -288,10 +288,10 @@ TEST_F(Plugin, KeysMoveTheFocusInScreenOrder) {
         std::vector<int> keys;
         std::vector<int> path;  // focused after each key, from the template (2)
     } cases[] = {
-        {"Tab", std::vector<int>(14, kTab), {3, 6, 7, 21, 23, 24, 25, 26, 28, 33, 9, 10, 11, 2}},
-        {"Shift+Tab", std::vector<int>(6, kBack), {11, 10, 9, 33, 28, 26}},
-        {"Down", std::vector<int>(20, kDown), {3,  6,  7,  21, 23, 24, 25, 26, 28, 29,
-                                               30, 31, 33, 34, 35, 36, 9,  10, 11, 2}},
+        {"Tab", std::vector<int>(16, kTab), {3, 6, 7, 21, 23, 24, 25, 26, 28, 33, 37, 38, 9, 10, 11, 2}},
+        {"Shift+Tab", std::vector<int>(6, kBack), {11, 10, 9, 38, 37, 33}},
+        {"Down", std::vector<int>(22, kDown), {3,  6,  7,  21, 23, 24, 25, 26, 28, 29, 30,
+                                               31, 33, 34, 35, 36, 37, 38, 9,  10, 11, 2}},
         {"Up", {kUp, kUp, kUp}, {11, 10, 9}},
         {"Left and Right",
          {kRight, kTab, kTab, kLeft, kTab, kRight, kTab, kTab, kTab, kRight, kRight, kRight, kLeft},

@@ -35,7 +35,7 @@ std::uint64_t NameHash(std::string_view name, bool folded);
 // The rename dialog: thirty-seven items; a host that answers the dialog for the user (the velmora
 // host's command-line options) fills them by these numbers. The items after Cancel are the live
 // preview: a host that shows no dialog procedure leaves them as the plug-in built them.
-constexpr int kDialogItemCount = 37;
+constexpr int kDialogItemCount = 39;
 constexpr int kDialogTemplateItem = 2;         // edit field: the name template
 constexpr int kDialogStartNumberItem = 3;      // edit field: the start number
 constexpr int kDialogWithoutZeroItem = 6;      // check box: counters without leading zeros
@@ -59,6 +59,8 @@ constexpr int kDialogNameCaseLabelItem = 27;       // text: "Name"
 constexpr int kDialogNameCaseFirstItem = 28;       // four radio buttons: unchanged, lower, UPPER, Title
 constexpr int kDialogExtensionCaseLabelItem = 32;  // text: "Extension"
 constexpr int kDialogExtensionCaseFirstItem = 33;  // four radio buttons, as for the name
+constexpr int kDialogEditNamesItem = 37;           // button: the new names as text in the host's editor
+constexpr int kDialogPresetsItem = 38;             // button: the menu of saved presets
 constexpr const char* kDialogHelpTopic = "EnterVelmora";
 constexpr const char* kPreviewHelpTopic = "PreviewVelmora";
 constexpr const char* kNameHistory = "Velmora_Name";

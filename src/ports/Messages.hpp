@@ -80,7 +80,9 @@ enum MessageId : int {
     MTokenBadFormat = 72,
     MTokenBadRange = 73,
     MUndoTempRemoved = 74,
-    MessageCount = 75,
+    MEditNamesButton = 75,
+    MPresetsButton = 76,
+    MessageCount = 77,
 };
 
 }  // namespace velmora

@@ -32,13 +32,18 @@ struct DialogRow {
 // leave one column between the widest texts.
 constexpr int kRuleEditX = 19;
 constexpr int kCaseRadioX[kCaseCount] = {17, 30, 43, 57};
+// The two buttons on the start number's row: room for 14 and 12 characters of text, and the start
+// number's label keeps 30 columns.
+constexpr int kEditNamesX = 44;
+constexpr int kPresetsX = 59;
 
 constexpr DialogRow kDialogRows[far::kDialogItemCount] = {
     {DialogItemKind::DoubleBox, 3, 1, 74, 22, false, nullptr, false, false, false, MTitle, nullptr},
     {DialogItemKind::Text, 5, 2, 0, 0, false, nullptr, false, false, false, MTemplateLabel, nullptr},
     {DialogItemKind::Edit, 5, 3, 72, 3, true, far::kNameHistory, false, false, false, -1, ""},
     {DialogItemKind::Edit, 5, 4, 10, 1, false, far::kStartNumberHistory, false, false, false, -1, ""},
-    {DialogItemKind::Text, 12, 4, 72, 0, false, nullptr, false, false, false, MStartNumberLabel, nullptr},
+    {DialogItemKind::Text, 12, 4, kEditNamesX - 2, 0, false, nullptr, false, false, false, MStartNumberLabel,
+     nullptr},
     {DialogItemKind::Text, 0, 5, 0, 0, false, nullptr, true, false, false, -1, ""},
     {DialogItemKind::CheckBox, 5, 6, 0, 0, false, nullptr, false, false, false, MWithoutZero, nullptr},
     // The descriptions switch; a host fills it in only when descriptions are shown.
@@ -84,6 +89,10 @@ constexpr DialogRow kDialogRows[far::kDialogItemCount] = {
      nullptr},
     {DialogItemKind::RadioButton, kCaseRadioX[3], 12, 0, 0, false, nullptr, false, false, false, MCaseTitle,
      nullptr},
+    // Buttons added later keep the numbers of the items before them. They stand right of the start
+    // number's label: hosts centre only consecutive items as one group, so they cannot join OK's row.
+    {DialogItemKind::Button, kEditNamesX, 4, 0, 0, false, nullptr, false, false, false, MEditNamesButton, nullptr},
+    {DialogItemKind::Button, kPresetsX, 4, 0, 0, false, nullptr, false, false, false, MPresetsButton, nullptr},
 };
 static_assert(kDialogRows[far::kDialogSummaryItem].y1 == 19 &&
                   kDialogRows[far::kDialogListFirstItem].y1 == 13,
@@ -92,7 +101,7 @@ static_assert(kDialogRows[far::kDialogNameCaseFirstItem].kind == DialogItemKind:
                   kDialogRows[far::kDialogExtensionCaseLabelItem].kind == DialogItemKind::Text &&
                   kDialogRows[far::kDialogExtensionCaseFirstItem + kCaseCount - 1].kind ==
                       DialogItemKind::RadioButton &&
-                  far::kDialogExtensionCaseFirstItem + kCaseCount == far::kDialogItemCount,
+                  far::kDialogExtensionCaseFirstItem + kCaseCount == far::kDialogEditNamesItem,
               "two groups of four radio buttons, parted by the extension's label");
 static_assert(kDialogWidth + 2 <= 80 && kDialogHeight + 1 <= 25, "the dialog and its shadow fit 80x25");
 
