@@ -94,6 +94,7 @@ public:
           observer_(observer) {
         // Dates taken are read from the files themselves, never through the simulation.
         context_.dateTaken = dateTaken ? dateTaken : context.dateTaken;
+        context_.givenNames = context.givenNames;
         if (!context_.dateTaken) {
             ownDateTaken_ = MakeDateTakenSource(context.files);
             context_.dateTaken = ownDateTaken_.get();

@@ -261,6 +261,14 @@ void RenameRun::Unreached(std::uint32_t i) {
 }
 
 void RenameRun::MakeName(std::string_view oldName, std::uint32_t i, const PanelItemText& item) {
+    // Names given by hand are the names: no template, no steps after it.
+    if (!context_.givenNames.empty()) {
+        if (i < context_.givenNames.size())
+            newName_.assign(context_.givenNames[i]);
+        else
+            newName_.assign(oldName);
+        return;
+    }
     // A template without braced tokens expands as it always has.
     if (tokens_.List().empty()) {
         steps_.Make(newName_, options_.Mask.c_str(), oldName, i, counter_, unit_);
