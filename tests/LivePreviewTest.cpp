@@ -165,13 +165,14 @@ TEST(LivePreview, LargeSelectionIsCheckedASliceAtATime) {
         std::vector<std::string> names;
         for (int i = 0; i < 5000; ++i)
             names.push_back("f" + std::to_string(i) + ".txt");
-        // Item 5000 becomes 5009.txt, the name of the item after it: the run stops there.
+        // Item 5000 becomes 5009.txt, the name of a file outside the selection: the run stops
+        // there.
         names.push_back("5010.txt");
-        names.push_back("5009.txt");
         for (const std::string& name : names) {
             host.AddItem(name, nullptr);
             files.names.insert(name);
         }
+        files.names.insert("5009.txt");
         MemoryRegistry registry;
         RushingClock clock;
         const RunContext context = host.Context(files, registry, clock);

@@ -158,7 +158,8 @@ TEST(PlanCursor, EqualsTheRunOverRandomBatches) {
         }
 
         Recorder run;
-        context.observer = &run;
+        InPanelOrder inOrder(&run);
+        context.observer = &inOrder;
         RunRename(context);
         ASSERT_EQ(planned, run.items);
         EXPECT_TRUE(whole.Complete());

@@ -331,17 +331,20 @@ TEST(Plan, DryRunIsWhatTheRunDoes) {
             firstItems.push_back(Field(plan[i], "old") + " -> " + Field(plan[i], "new"));
         EXPECT_EQ(live.lines, firstItems);
         EXPECT_EQ(live.summary, SummaryOf(plan));
+        // Every old name is vacated before the new ones are given: a batch may swap names.
+        std::map<std::string, std::string> arrived;
         for (std::size_t i = 0; i < plan.size(); ++i) {
             EXPECT_EQ(Field(plan[i], "old"), present[i]);
             if (Field(plan[i], "action") == "rename") {
-                const std::string content = expected[present[i]];
-                expected.erase(present[i]);
                 // The plan names the file as the template does; Windows drops a trailing dot.
-                expected[host::NameOnDisk(Field(plan[i], "new"))] = content;
+                arrived[host::NameOnDisk(Field(plan[i], "new"))] = before[present[i]];
+                expected.erase(present[i]);
                 ++renamed;
             }
             stopped += Field(plan[i], "action") == "stop" ? 1 : 0;
         }
+        for (const auto& [name, content] : arrived)
+            expected[name] = content;
         std::map<std::string, std::string> actual;
         for (const std::string& name : host.Dir().ListNames()) {
             if (name != "Descript.ion")

@@ -11,12 +11,12 @@ std::size_t Plan::Count(ItemAction action) const {
     return count;
 }
 
-void PlanRecorder::TakenDate(std::uint32_t index, bool found) {
+void PlanRecorder::RecordTaken(std::uint32_t index, bool found) {
     takenIndex_ = index;
     takenDate_ = found ? "taken" : "modified";
 }
 
-void PlanRecorder::Item(std::uint32_t index, std::string_view oldName, std::string_view newName,
+void PlanRecorder::Record(std::uint32_t index, std::string_view oldName, std::string_view newName,
                         ItemAction action, const char* reason) {
     PlanItem item;
     if (takenDate_ && takenIndex_ == index)

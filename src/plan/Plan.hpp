@@ -12,6 +12,7 @@
 #include "descriptions/DescriptionOutput.hpp"
 #include "ports/DirectoryListing.hpp"
 #include "ports/RunContext.hpp"
+#include "run/RenameRun.hpp"
 
 namespace velmora {
 
@@ -51,17 +52,40 @@ public:
     PlanRecorder(const DirectoryListing* listing, Plan* plan,
                  std::function<void(const PlanItem&)> onItem = {})
         : listing_(listing), plan_(plan), onItem_(std::move(onItem)) {}
+    PlanRecorder(const PlanRecorder&) = delete;
+    PlanRecorder& operator=(const PlanRecorder&) = delete;
+    // In panel order, whatever order the run took (see InPanelOrder).
     void Item(std::uint32_t index, std::string_view oldName, std::string_view newName, ItemAction action,
-              const char* reason) override;
-    void TakenDate(std::uint32_t index, bool found) override;
+              const char* reason) override {
+        inOrder_.Item(index, oldName, newName, action, reason);
+    }
+    void TakenDate(std::uint32_t index, bool found) override { inOrder_.TakenDate(index, found); }
 
 private:
+    class Recorder final : public RunObserver {
+    public:
+        explicit Recorder(PlanRecorder& owner) : owner_(owner) {}
+        void Item(std::uint32_t index, std::string_view oldName, std::string_view newName, ItemAction action,
+                  const char* reason) override {
+            owner_.Record(index, oldName, newName, action, reason);
+        }
+        void TakenDate(std::uint32_t index, bool found) override { owner_.RecordTaken(index, found); }
+
+    private:
+        PlanRecorder& owner_;
+    };
+    void Record(std::uint32_t index, std::string_view oldName, std::string_view newName, ItemAction action,
+                const char* reason);
+    void RecordTaken(std::uint32_t index, bool found);
+
     // The date the next item's name took, told before it.
     std::uint32_t takenIndex_ = 0;
     const char* takenDate_ = nullptr;
     const DirectoryListing* listing_;
     Plan* plan_;
     std::function<void(const PlanItem&)> onItem_;
+    Recorder recorder_{*this};
+    InPanelOrder inOrder_{&recorder_};
 };
 
 }  // namespace velmora

@@ -106,7 +106,7 @@ public:
 
     bool Advance(std::uint32_t items) {
         for (; items > 0 && next_ < summary_.total; --items) {
-            if (summary_.stops) {
+            if (stopped_) {
                 if (!observer_) {
                     next_ = summary_.total;
                     break;
@@ -115,9 +115,14 @@ public:
                 continue;
             }
             summary_.checked = next_ + 1;
-            run_.Item(next_++);
+            // A stop may leave items before it unrenamed (those waiting for the one it stopped
+            // at): the observer learns of every item not told of yet, from the first on.
+            if (!run_.Item(next_++)) {
+                stopped_ = true;
+                next_ = 0;
+            }
         }
-        if (summary_.stops && !observer_)
+        if (stopped_ && !observer_)
             next_ = summary_.total;
         return summary_.Complete() && next_ == summary_.total;
     }
@@ -144,12 +149,12 @@ public:
                 break;
         }
         if (observer_)
-            observer_->Item(index, oldName, newName, action, reason);
+            inOrder_.Item(index, oldName, newName, action, reason);
     }
 
     void TakenDate(std::uint32_t index, bool found) override {
         if (observer_)
-            observer_->TakenDate(index, found);
+            inOrder_.TakenDate(index, found);
     }
 
 private:
@@ -161,6 +166,8 @@ private:
     std::unique_ptr<DateTakenSource> ownDateTaken_;
     RenameRun run_;
     RunObserver* observer_;
+    InPanelOrder inOrder_{observer_};  // what the observer is told, in panel order
+    bool stopped_ = false;
     PlanSummary summary_;
     std::uint32_t next_ = 0;  // the next item to plan or, after the stop, to tell the observer of
 };

@@ -1,6 +1,7 @@
 #include "run/RenameRun.hpp"
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -150,6 +151,8 @@ bool RenameRun::Begin(RunReport* report) {
 
     const std::uint32_t count = static_cast<std::uint32_t>(host.SelectedCount());
     counter_ = BatchCounter(options_.StartNumber, options_.WithoutZero != 0, count);
+    newNames_.assign(count, std::string());
+    flags_.assign(count, 0);
 
     // Begun before the description file is read, so that its old bytes go straight into the
     // journal; a run that ends before its first rename never puts the journal in place.
@@ -199,65 +202,273 @@ bool RenameRun::Begin(RunReport* report) {
     return true;
 }
 
+void RenameRun::Name(std::uint32_t i) {
+    if (flags_[i] & kNamed)
+        return;
+    const PanelItemText item = context_.host.SelectedItem(i);
+    const std::string_view oldName = item.name;
+    MakeName(oldName, i, item);
+    // Kept at its own length: the buffer holds room for the longest name, which 100,000 kept
+    // names would each hold too.
+    newNames_[i].assign(newName_);
+    std::uint8_t flags = kNamed;
+    if (newName_ == oldName || (save_ && IsDescriptionFile(context_.files, std::string(oldName), descriptionName_)))
+        flags |= kKept;
+    flags_[i] |= flags;
+}
+
+namespace {
+
+std::uint32_t SlotOf(std::uint64_t hash, std::size_t slots) {
+    return static_cast<std::uint32_t>(hash & (slots - 1));
+}
+
+}  // namespace
+
+void RenameRun::IndexOldNames() {
+    indexed_ = true;
+    const std::uint32_t count = counter_.total;
+    std::size_t slots = 16;
+    while (slots < 2 * static_cast<std::size_t>(count))
+        slots *= 2;
+    oldNameSlots_.assign(slots, kNoItem);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint32_t slot = SlotOf(far::NameHash(context_.host.SelectedItem(i).name, true), slots);
+        while (oldNameSlots_[slot] != kNoItem)
+            slot = (slot + 1) & static_cast<std::uint32_t>(slots - 1);
+        oldNameSlots_[slot] = i;
+    }
+}
+
+std::uint32_t RenameRun::Holder(std::uint32_t i) {
+    if (!indexed_)
+        IndexOldNames();
+    const std::string& target = newNames_[i];
+    const std::size_t mask = oldNameSlots_.size() - 1;
+    std::uint32_t exact = kNoItem;
+    std::uint32_t folded = kNoItem;
+    for (std::uint32_t slot = SlotOf(far::NameHash(target, true), oldNameSlots_.size());
+         oldNameSlots_[slot] != kNoItem; slot = (slot + 1) & static_cast<std::uint32_t>(mask)) {
+        const std::uint32_t j = oldNameSlots_[slot];
+        const std::string_view name = context_.host.SelectedItem(j).name;
+        if (name == target) {
+            exact = j;
+            break;
+        }
+        if (folded == kNoItem && far::EqualIgnoringAsciiCase(name, target))
+            folded = j;
+    }
+    std::uint32_t holder = exact;
+    // Another spelling of an old name holds it only where the folder ignores letter case; asked
+    // only for such a name, which is rare.
+    if (holder == kNoItem && folded != kNoItem && folded != i &&
+        context_.files.SameFile(target, std::string(context_.host.SelectedItem(folded).name)))
+        holder = folded;
+    if (holder == kNoItem || holder == i)
+        return kNoItem;
+    Name(holder);
+    // A kept file holds its name for good; one renamed already has left it.
+    if ((flags_[holder] & kKept) || (flags_[holder] & kPlanned))
+        return kNoItem;
+    return holder;
+}
+
+const std::string& RenameRun::TempName() {
+    if (!tempName_.empty())
+        return tempName_;
+    // ".VLR<hex>.tmp": beside the files, hidden where names with a dot are, and never taken for
+    // the description file's temporary file (".VL<hex>.tmp"), which a later run may remove.
+    std::uint32_t seed = static_cast<std::uint32_t>(WallClockTicks() / 10000000u) * 2654435761u;
+    for (unsigned attempt = 0; attempt < 1000; ++attempt) {
+        char text[32];
+        std::snprintf(text, sizeof text, ".VLR%X.tmp", seed + attempt);
+        if (context_.files.Attributes(text) == kNoAttributes) {
+            tempName_ = text;
+            break;
+        }
+    }
+    if (tempName_.empty())
+        tempName_ = ".VLR.tmp";  // the move refuses it if taken, and the run stops there
+    return tempName_;
+}
+
+bool RenameRun::NextStep(Step* step) {
+    const std::uint32_t count = counter_.total;
+    for (;;) {
+        if (path_.empty()) {
+            while (cursor_ < count && (flags_[cursor_] & kVisited))
+                ++cursor_;
+            if (cursor_ == count)
+                return false;
+            flags_[cursor_] |= kVisited;
+            path_.push_back(cursor_);
+        }
+        const std::uint32_t k = path_.back();
+        Name(k);
+        if (!(flags_[k] & kKept) && !(flags_[k] & kResolved)) {
+            flags_[k] |= kResolved;
+            const std::uint32_t holder = Holder(k);
+            if (holder != kNoItem) {
+                if (!(flags_[holder] & kVisited)) {
+                    flags_[holder] |= kVisited;
+                    path_.push_back(holder);
+                    continue;
+                }
+                // Waiting on the path already: the chain is a cycle, and its first item steps
+                // aside. There is never more than one: the items above it wait for nothing else.
+                parkedPlan_ = holder;
+                (void)TempName();
+                *step = Step{holder, Step::Park};
+                return true;
+            }
+        }
+        path_.pop_back();
+        flags_[k] |= kPlanned;
+        if (flags_[k] & kKept) {
+            *step = Step{k, Step::Keep};
+        } else if (k == parkedPlan_) {
+            parkedPlan_ = kNoItem;
+            *step = Step{k, Step::Unpark};
+        } else {
+            *step = Step{k, Step::Rename};
+        }
+        return true;
+    }
+}
+
 bool RenameRun::Item(std::uint32_t i) {
+    if (stopped_)
+        return false;
+    while (!(flags_[i] & kTold)) {
+        Step step{};
+        if (ordered_) {
+            if (nextStep_ == order_.size())
+                break;
+            step = order_[nextStep_++];
+        } else if (!NextStep(&step)) {
+            break;
+        }
+        if (!Do(step))
+            return false;
+    }
+    return true;
+}
+
+void RenameRun::TellRenamed(std::uint32_t k) {
+    flags_[k] |= kTold;
+    const PanelItemText item = context_.host.SelectedItem(k);
+    oldName_.assign(item.name);
+    if (RunObserver* observer = context_.observer) {
+        TellTakenDate(k, oldName_);
+        observer->Item(k, oldName_, newNames_[k], ItemAction::Rename, "");
+    }
+    if (descriptions_.IsOpen())
+        descriptions_.Renamed(oldName_, newNames_[k], item.description);
+}
+
+void RenameRun::TakeBackCycle() {
+    inCycle_ = false;
+    for (std::size_t m = cycleMoves_.size(); m-- > 0;) {
+        if (!context_.files.MoveNoReplace(cycleMoves_[m].second, cycleMoves_[m].first)) {
+            // What is left is in the journal; undo finds each file where it is.
+            cycleMoves_.clear();
+            return;
+        }
+    }
+    renamed_ = renamedBeforeCycle_;
+    cycleMoves_.clear();
+    cycleItems_.clear();
+}
+
+bool RenameRun::Do(const Step& step) {
     PluginHost& host = context_.host;
     FileSystem& files = context_.files;
     RunObserver* observer = context_.observer;
-    const PanelItemText item = host.SelectedItem(i);
-    oldName_.assign(item.name);
-    progress_.Item(i, oldName_);
-
-    // The journal's pass expanded every name already.
-    if (i < newNames_.size())
-        newName_.swap(newNames_[i]);
-    else
-        MakeName(oldName_, i, item);
-    if (observer)
-        TellTakenDate(i, oldName_);
-    if (newName_ == oldName_ || (save_ && IsDescriptionFile(files, oldName_, descriptionName_))) {
-        if (observer)
-            observer->Item(i, oldName_, oldName_, ItemAction::Keep, "");
+    const std::uint32_t k = step.item;
+    Name(k);
+    oldName_.assign(host.SelectedItem(k).name);
+    // Each item once, when its first step begins.
+    if (step.kind != Step::Unpark)
+        progress_.Item(started_++, oldName_);
+    if (step.kind == Step::Keep) {
+        flags_[k] |= kTold;
+        if (observer) {
+            TellTakenDate(k, oldName_);
+            observer->Item(k, oldName_, oldName_, ItemAction::Keep, "");
+        }
         return true;
     }
-    if (steps_.Refuses(newName_)) {
-        Stop("BadName", {host.GetText(MWarningTitle), host.GetText(MBadName), oldName_.c_str(),
-                         host.GetText(MRenameTo), newName_.c_str(), host.GetText(MWarningButton)});
-        if (observer)
-            observer->Item(i, oldName_, newName_, ItemAction::Stop, "BadName");
+    const std::string& newName = newNames_[k];
+    const auto stop = [&](const char* topic) {
+        stopped_ = true;
+        flags_[k] |= kTold;
+        if (observer) {
+            TellTakenDate(k, oldName_);
+            observer->Item(k, oldName_, newName, ItemAction::Stop, topic);
+        }
+        if (inCycle_)
+            TakeBackCycle();
         return false;
+    };
+    // A name the steps refuse stops the run before the cycle it ends begins.
+    if (step.kind != Step::Unpark && steps_.Refuses(newName)) {
+        Stop("BadName", {host.GetText(MWarningTitle), host.GetText(MBadName), oldName_.c_str(),
+                         host.GetText(MRenameTo), newName.c_str(), host.GetText(MWarningButton)});
+        return stop("BadName");
     }
+    const std::string& from = step.kind == Step::Unpark ? tempName_ : oldName_;
+    const std::string& to = step.kind == Step::Park ? tempName_ : newName;
     // The move itself refuses an occupied target, so a free name costs no query first. A
     // refused target counts as occupied when it names an existing entry other than the file
     // being renamed (a change of letter case on a file system that ignores case); a plain
     // directory does not count, and its refusal is a failed move.
-    if (const FileResult moved = files.MoveNoReplace(oldName_, newName_); !moved) {
-        if (moved.TargetExists() && FileExists(files, newName_) && !files.SameFile(oldName_, newName_)) {
-            Stop("FileExist", {host.GetText(MWarningTitle), host.GetText(MFileExists), newName_.c_str(),
-                               host.GetText(MWarningButton)});
-            if (observer)
-                observer->Item(i, oldName_, newName_, ItemAction::Stop, "FileExist");
-        } else {
-            Stop("CanNotMove", {host.GetText(MWarningTitle), host.GetText(MCannotRename), oldName_.c_str(),
-                                host.GetText(MRenameTo), newName_.c_str(), host.GetText(MWarningButton)});
-            if (observer)
-                observer->Item(i, oldName_, newName_, ItemAction::Stop, "CanNotMove");
+    if (const FileResult moved = files.MoveNoReplace(from, to); !moved) {
+        if (moved.TargetExists() && FileExists(files, to) && !files.SameFile(from, to)) {
+            Stop("FileExist",
+                 {host.GetText(MWarningTitle), host.GetText(MFileExists), to.c_str(), host.GetText(MWarningButton)});
+            return stop("FileExist");
         }
-        return false;
+        Stop("CanNotMove", {host.GetText(MWarningTitle), host.GetText(MCannotRename), oldName_.c_str(),
+                            host.GetText(MRenameTo), to.c_str(), host.GetText(MWarningButton)});
+        return stop("CanNotMove");
     }
     ++renamed_;
-    if (observer)
-        observer->Item(i, oldName_, newName_, ItemAction::Rename, "");
-    if (descriptions_.IsOpen())
-        descriptions_.Renamed(oldName_, newName_, item.description);
+    switch (step.kind) {
+        case Step::Park:
+            inCycle_ = true;
+            renamedBeforeCycle_ = renamed_ - 1;
+            cycleMoves_.assign(1, {from, to});
+            cycleItems_.clear();
+            return true;
+        case Step::Unpark:
+            inCycle_ = false;
+            cycleMoves_.clear();
+            for (const std::uint32_t item : cycleItems_)
+                TellRenamed(item);
+            cycleItems_.clear();
+            TellRenamed(k);
+            return true;
+        default:
+            break;
+    }
+    if (inCycle_) {
+        // Told once the cycle is complete: until then it may yet be taken back.
+        cycleMoves_.emplace_back(from, to);
+        cycleItems_.push_back(k);
+        return true;
+    }
+    TellRenamed(k);
     return true;
 }
 
 void RenameRun::Unreached(std::uint32_t i) {
-    const PanelItemText item = context_.host.SelectedItem(i);
-    oldName_.assign(item.name);
-    MakeName(oldName_, i, item);
+    if (flags_[i] & kTold)
+        return;
+    flags_[i] |= kTold;
+    Name(i);
+    oldName_.assign(context_.host.SelectedItem(i).name);
     TellTakenDate(i, oldName_);
-    context_.observer->Item(i, oldName_, newName_, ItemAction::Unreached, "");
+    context_.observer->Item(i, oldName_, newNames_[i], ItemAction::Unreached, "");
 }
 
 void RenameRun::MakeName(std::string_view oldName, std::uint32_t i, const PanelItemText& item) {
@@ -317,9 +528,10 @@ RunReport RenameRun::Execute() {
     std::uint32_t i = 0;
     while (i < count && Item(i))
         ++i;
-    // The items after a stop keep their names; an observer still learns what they would have become.
+    // The items the run did not rename keep their names; an observer still learns what they
+    // would have become.
     if (context_.observer) {
-        for (++i; i < count; ++i)
+        for (i = 0; i < count; ++i)
             Unreached(i);
     }
     return Finish(report);
@@ -327,26 +539,52 @@ RunReport RenameRun::Execute() {
 
 void RenameRun::WriteJournal() {
     PluginHost& host = context_.host;
-    const std::uint32_t count = counter_.total;
-    std::size_t renames = 0;
-    newNames_.resize(count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const PanelItemText item = host.SelectedItem(i);
-        const std::string_view oldName = item.name;
-        // Expanded in the run's buffer, kept at its own length: the buffer holds room for the
-        // longest name, which 100,000 kept names would each hold too.
-        MakeName(oldName, i, item);
-        std::string& newName = newNames_[i];
-        newName = newName_;
-        // The same choice as the loop's: only what it will try to rename.
-        if (newName == oldName || (save_ && IsDescriptionFile(context_.files, oldName, descriptionName_)))
+    // The whole order is worked out first: the journal lists every move in the order the run
+    // makes them, temporary names included, so that undo takes them back last first.
+    Step step{};
+    while (NextStep(&step))
+        order_.push_back(step);
+    ordered_ = true;
+    std::size_t moves = 0;
+    for (const Step& s : order_) {
+        if (s.kind == Step::Keep)
             continue;
-        journal_.Add(oldName, newName, item);
-        ++renames;
+        const PanelItemText item = host.SelectedItem(s.item);
+        const std::string_view from = s.kind == Step::Unpark ? std::string_view(tempName_) : item.name;
+        const std::string_view to = s.kind == Step::Park ? std::string_view(tempName_) : newNames_[s.item];
+        journal_.Add(from, to, item);
+        ++moves;
     }
     // A run that renames nothing has nothing to take back, and must not hide the one before it.
-    if (renames > 0)
+    if (moves > 0)
         journal_.Commit();
+}
+
+void InPanelOrder::TakenDate(std::uint32_t index, bool found) {
+    takenIndex_ = index;
+    taken_ = found ? 1 : 0;
+}
+
+void InPanelOrder::Pass(std::uint32_t index, const Held& held) {
+    if (held.taken >= 0)
+        inner_->TakenDate(index, held.taken != 0);
+    inner_->Item(index, held.oldName, held.newName, held.action, held.reason);
+}
+
+void InPanelOrder::Item(std::uint32_t index, std::string_view oldName, std::string_view newName,
+                        ItemAction action, const char* reason) {
+    const int taken = taken_ >= 0 && takenIndex_ == index ? taken_ : -1;
+    taken_ = -1;
+    if (index != next_) {
+        held_.emplace(index, Held{std::string(oldName), std::string(newName), action, reason, taken});
+        return;
+    }
+    if (taken >= 0)
+        inner_->TakenDate(index, taken != 0);
+    inner_->Item(index, oldName, newName, action, reason);
+    ++next_;
+    for (auto it = held_.begin(); it != held_.end() && it->first == next_; it = held_.erase(it), ++next_)
+        Pass(it->first, it->second);
 }
 
 RunReport RunRename(const RunContext& context) {
