@@ -396,6 +396,145 @@ TEST(Crash, KilledAtRandomMomentsLosesNothing) {
                 window, kSettingsKills, storesOld, storesNew);
 }
 
+// A batch that is one cycle: each file takes the next one's name, the last the first's. The
+// run breaks it with one temporary name; a kill at any moment, while a file stands aside under it
+// too, leaves every file under its old name, its new one or (one file) the temporary name, and
+// undo then puts every name and every description line back.
+TEST(Crash, KilledInsideACycleUndoesCompletely) {
+    if (access((std::string(VELMORA_BUILD_DIR) + "/velmora").c_str(), X_OK) != 0) {
+        GTEST_SKIP() << "the velmora program is not built";
+    }
+    constexpr int kCycle = 2000;
+    constexpr int kCycleKills = 6;
+    // File i is known by its size, i + 1 bytes. The selection begins with the last file, so the
+    // counter from 0 gives file i the name of file i + 1.
+    const auto setUp = [](CrashSetup& setup) {
+        std::string list = OldName(kCycle - 1) + "\n";
+        for (int i = 0; i < kCycle; ++i) {
+            setup.panel.WriteFile(OldName(i), std::string(static_cast<std::size_t>(i) + 1, 'x'));
+            if (i + 1 < kCycle)
+                list += OldName(i) + "\n";
+        }
+        setup.work.WriteFile("selection", list);
+    };
+    const auto start = [](const CrashSetup& setup) {
+        return Spawn(setup, {std::string(VELMORA_BUILD_DIR) + "/velmora", "-C", setup.panel.Path(), "--yes",
+                             "--mask", "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE_%#.raw", "--start", "00000", "--without-zero", "0",
+                             "--save-descriptions", "1", "--columns", "N,Z", "--select-from",
+                             setup.work.PathOf("selection")});
+    };
+    // Which file each name holds: by its size; -1 for a name that holds none of them.
+    const auto fileUnder = [](const CrashSetup& setup, const std::string& name) {
+        struct stat status {};
+        if (stat(setup.panel.PathOf(name).c_str(), &status) != 0 || status.st_size < 1 ||
+            status.st_size > kCycle)
+            return -1;
+        return static_cast<int>(status.st_size) - 1;
+    };
+    // Every file under its old name, its new one or the temporary name; how many moved.
+    const auto check = [&](const CrashSetup& setup, bool* aside) {
+        int moved = 0;
+        std::vector<int> seen(kCycle, 0);
+        *aside = false;
+        for (const std::string& name : setup.panel.ListNames()) {
+            if (name == "Descript.ion" || IsRunTemporary(name))
+                continue;
+            const int file = fileUnder(setup, name);
+            if (file < 0) {
+                ADD_FAILURE() << "stray entry " << name;
+                continue;
+            }
+            ++seen[static_cast<std::size_t>(file)];
+            if (name == OldName(file))
+                continue;
+            if (name == OldName((file + 1) % kCycle)) {
+                ++moved;
+            } else if (name.compare(0, 4, ".VLR") == 0) {
+                EXPECT_FALSE(*aside) << "two files aside";
+                *aside = true;
+            } else {
+                ADD_FAILURE() << "file " << file << " under " << name;
+            }
+        }
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), kCycle) << "a file lost or under two names";
+        return moved;
+    };
+    const auto undone = [&](const CrashSetup& setup, const std::string& context) {
+        SCOPED_TRACE(context + ", then undone");
+        const int status =
+            Wait(Spawn(setup, {std::string(VELMORA_BUILD_DIR) + "/velmora", "-C", setup.panel.Path(), "-u"}));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 1) << "status " << status;
+        for (int i = 0; i < kCycle; ++i)
+            ASSERT_EQ(fileUnder(setup, OldName(i)), i) << OldName(i);
+        EXPECT_EQ(setup.panel.ListNames().size(), static_cast<std::size_t>(kCycle) + 1) << "a name left over";
+        EXPECT_TRUE(setup.panel.ReadFile("Descript.ion") == OldDescriptions(kCycle))
+            << "the old descriptions are not back";
+    };
+
+    // The first move puts a file aside: from then on until the run's end is the window the
+    // kills fall in.
+    const auto untilAside = [](const CrashSetup& setup, pid_t pid) {
+        for (;;) {
+            for (const std::string& name : setup.panel.ListNames()) {
+                if (name.compare(0, 4, ".VLR") == 0)
+                    return true;
+            }
+            int exited = 0;
+            if (waitpid(pid, &exited, WNOHANG) == pid)
+                return false;  // ended before: reaped here
+        }
+    };
+    std::chrono::microseconds whole{};
+    {
+        CrashSetup setup(kCycle);
+        setUp(setup);
+        const pid_t pid = start(setup);
+        ASSERT_TRUE(untilAside(setup, pid));
+        const auto begin = std::chrono::steady_clock::now();
+        const int status = Wait(pid);
+        whole =
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        bool aside = false;
+        EXPECT_EQ(check(setup, &aside), kCycle);
+        EXPECT_FALSE(aside);
+        // Each file's line went with it.
+        host::DescriptionIndex index;
+        std::string decoded;
+        index.Parse(host::DescriptionText(setup.panel.ReadFile("Descript.ion"), &decoded));
+        for (int i = 0; i < kCycle; ++i) {
+            const std::string* found = index.Find(OldName((i + 1) % kCycle));
+            ASSERT_TRUE(found && *found == Description(i)) << OldName(i);
+        }
+        undone(setup, "whole run");
+    }
+    std::mt19937 random(kSeed);
+    std::uniform_int_distribution<long long> moment(0, whole.count() * 8 / 10);
+    int mid = 0;
+    int asides = 0;
+    for (int repeat = 0; repeat < kCycleKills && !HasFailure(); ++repeat) {
+        CrashSetup setup(kCycle);
+        setUp(setup);
+        const long long delay = moment(random);
+        const pid_t pid = start(setup);
+        if (untilAside(setup, pid)) {
+            std::this_thread::sleep_for(std::chrono::microseconds(delay));
+            kill(pid, SIGKILL);
+            Wait(pid);
+        }
+        const std::string context = "kill " + std::to_string(repeat) + " after " + std::to_string(delay) + " us";
+        SCOPED_TRACE(context);
+        bool aside = false;
+        const int moved = check(setup, &aside);
+        mid += moved > 0 && moved < kCycle ? 1 : 0;
+        asides += aside ? 1 : 0;
+        undone(setup, context);
+    }
+    std::printf("[ crash ] a cycle of %d files, %lld ms from the first move to the end: %d kills, %d mid-cycle, %d with a file aside\n",
+                kCycle, static_cast<long long>(whole.count() / 1000), kCycleKills, mid, asides);
+    EXPECT_GE(asides, kCycleKills / 2) << "the kills missed the cycle";
+}
+
 }  // namespace
 }  // namespace velmora::test
 
