@@ -210,7 +210,7 @@ bool JournalWriter::Begin(const std::string& panelDirectory, std::string* error)
 }
 
 void JournalWriter::Add(std::string_view oldName, std::string_view newName, std::uint64_t size,
-                        std::uint64_t writeTime) {
+                        std::uint64_t writeTime, bool aside) {
     if (!output_)
         return;
     // Straight into the buffer: this runs once a file, before the first rename. Names that need
@@ -255,6 +255,8 @@ void JournalWriter::Add(std::string_view oldName, std::string_view newName, std:
                                                      digits));
         line.append("}\n");
     }
+    if (aside)
+        line.insert(line.size() - 2, ", \"aside\": 1");
     output_->Appended();
     ++renames_;
 }
@@ -495,7 +497,7 @@ JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const st
         const auto time = JsonNumber(object, "time");
         if (!oldName || !newName || !size || !time)
             return damaged(line);
-        run->renames.push_back(JournalRename{*oldName, *newName, *size, *time});
+        run->renames.push_back(JournalRename{*oldName, *newName, *size, *time, JsonNumber(object, "aside").value_or(0) != 0});
     }
     if (!complete)
         return damaged(line + 1);

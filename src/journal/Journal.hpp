@@ -35,6 +35,9 @@ struct JournalRename {
     std::string newName;
     std::uint64_t size = 0;
     std::uint64_t writeTime = 0;
+    // The old name is the run's temporary name, under which the file stood aside to break a cycle
+    // of names ("aside" on its line; builds before it read the line as any other rename).
+    bool aside = false;
 };
 
 struct JournalRun {
@@ -92,7 +95,9 @@ public:
     // the reason when it cannot.
     bool Begin(const std::string& directory, std::string* error);
     // One rename the run will try, with the file's size and write time as the panel has them.
-    void Add(std::string_view oldName, std::string_view newName, std::uint64_t size, std::uint64_t writeTime);
+    // `aside`: the old name is the run's temporary name (see JournalRename).
+    void Add(std::string_view oldName, std::string_view newName, std::uint64_t size, std::uint64_t writeTime,
+             bool aside = false);
     // The description file the run rewrites and its bytes before the run (none: there is no such
     // file): the old file kept beside the journal under a second name where it can be, else its
     // bytes written into the journal as they are, never copied in memory.

@@ -24,8 +24,9 @@ public:
     // killed there before its end left goes first (see LeftoverTemp).
     bool Begin();
     // A rename the run will try, with the panel's size and write time of the file.
-    void Add(std::string_view oldName, std::string_view newName, const PanelItemText& item) {
-        writer_.Add(oldName, newName, item.size, item.writeTime);
+    // `aside`: the file leaves the run's temporary name (see JournalRename).
+    void Add(std::string_view oldName, std::string_view newName, const PanelItemText& item, bool aside = false) {
+        writer_.Add(oldName, newName, item.size, item.writeTime, aside);
     }
     // The description file the run rewrites and its bytes before the run, as soon as they are
     // read (before the edit takes them over).

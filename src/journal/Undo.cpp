@@ -59,7 +59,15 @@ bool IsTheFile(const std::optional<DirectoryEntry>& entry, const JournalRename& 
     return entry && entry->size == rename.size && SameWriteTime(rename.writeTime, entry->writeTime);
 }
 
+UndoStep JudgeMove(const JournalRename& rename, UndoView& view);
+
 UndoStep Judge(const JournalRename& rename, UndoView& view) {
+    UndoStep step = JudgeMove(rename, view);
+    step.aside = rename.aside;
+    return step;
+}
+
+UndoStep JudgeMove(const JournalRename& rename, UndoView& view) {
     const std::optional<DirectoryEntry> now = view.Query(rename.newName);
     const std::optional<DirectoryEntry> before = view.Query(rename.oldName);
     if (IsTheFile(now, rename)) {
@@ -108,7 +116,7 @@ FileResult Restore(FileSystem& files, const std::string& name, const std::option
 std::size_t UndoPlan::Renames() const {
     std::size_t count = 0;
     for (const UndoStep& step : steps)
-        count += step.action == UndoAction::Rename ? 1 : 0;
+        count += step.action == UndoAction::Rename && !step.aside ? 1 : 0;
     return count;
 }
 
@@ -194,7 +202,7 @@ UndoResult DoUndo(FileSystem& files, const UndoPlan& plan, const std::string& jo
             continue;
         const FileResult moved = files.MoveNoReplace(step.from, step.to);
         if (moved)
-            ++result.renamed;
+            result.renamed += step.aside ? 0 : 1;
         else
             result.failures.push_back(UndoFailure{step.from, step.to, moved.Error()});
     }

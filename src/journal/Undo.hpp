@@ -32,6 +32,9 @@ struct UndoStep {
     std::string from;  // the name now
     std::string to;    // the name it gets back
     UndoReason reason = UndoReason::None;
+    // It only puts a file back under the temporary name it stood aside under in the run (which a
+    // later step takes it from): not a file renamed back.
+    bool aside = false;
 };
 
 enum class UndoDescriptions {

@@ -552,7 +552,7 @@ void RenameRun::WriteJournal() {
         const PanelItemText item = host.SelectedItem(s.item);
         const std::string_view from = s.kind == Step::Unpark ? std::string_view(tempName_) : item.name;
         const std::string_view to = s.kind == Step::Park ? std::string_view(tempName_) : newNames_[s.item];
-        journal_.Add(from, to, item);
+        journal_.Add(from, to, item, s.kind == Step::Unpark);
         ++moves;
     }
     // A run that renames nothing has nothing to take back, and must not hide the one before it.
