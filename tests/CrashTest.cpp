@@ -419,9 +419,9 @@ TEST(Crash, KilledInsideACycleUndoesCompletely) {
     };
     const auto start = [](const CrashSetup& setup) {
         return Spawn(setup, {std::string(VELMORA_BUILD_DIR) + "/velmora", "-C", setup.panel.Path(), "--yes",
-                             "--mask", "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE_%#.raw", "--start", "00000", "--without-zero", "0",
-                             "--save-descriptions", "1", "--columns", "N,Z", "--select-from",
-                             setup.work.PathOf("selection")});
+                             "--mask", "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE_%#.raw", "--start", "00000",
+                             "--without-zero", "0", "--save-descriptions", "1", "--columns", "N,Z",
+                             "--select-from", setup.work.PathOf("selection")});
     };
     // Which file each name holds: by its size; -1 for a name that holds none of them.
     const auto fileUnder = [](const CrashSetup& setup, const std::string& name) {
@@ -522,7 +522,8 @@ TEST(Crash, KilledInsideACycleUndoesCompletely) {
             kill(pid, SIGKILL);
             Wait(pid);
         }
-        const std::string context = "kill " + std::to_string(repeat) + " after " + std::to_string(delay) + " us";
+        const std::string context =
+            "kill " + std::to_string(repeat) + " after " + std::to_string(delay) + " us";
         SCOPED_TRACE(context);
         bool aside = false;
         const int moved = check(setup, &aside);
@@ -530,8 +531,10 @@ TEST(Crash, KilledInsideACycleUndoesCompletely) {
         asides += aside ? 1 : 0;
         undone(setup, context);
     }
-    std::printf("[ crash ] a cycle of %d files, %lld ms from the first move to the end: %d kills, %d mid-cycle, %d with a file aside\n",
-                kCycle, static_cast<long long>(whole.count() / 1000), kCycleKills, mid, asides);
+    std::printf(
+        "[ crash ] a cycle of %d files, %lld ms from the first move to the end: %d kills, %d mid-cycle, %d "
+        "with a file aside\n",
+        kCycle, static_cast<long long>(whole.count() / 1000), kCycleKills, mid, asides);
     EXPECT_GE(asides, kCycleKills / 2) << "the kills missed the cycle";
 }
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "host/DescriptionIndex.hpp"
-#include "platform/HostSystem.hpp"
 #include "journal/JsonLine.hpp"
+#include "platform/HostSystem.hpp"
 #include "support/FaultyFileSystem.hpp"
 #include "support/HostRunner.hpp"
 
@@ -64,9 +64,9 @@ TEST(Cycle, SwapsChainsAndCyclesComplete) {
             host.MakeFiles({kCyr + n + ".txt"});
         host.Dir().WriteFile("Descript.ion", descriptions);
         const std::map<std::string, std::string> before = Contents(host.Dir());
-        std::vector<std::string> args = {"--yes",          "-m", kCyr + "%#.txt", "-s", "1", "--without-zero",
-                                         "1",              "--save-descriptions", "1",  "--columns",
-                                         "N,Z",            "--"};
+        std::vector<std::string> args = {
+            "--yes", "-m",        kCyr + "%#.txt", "-s", "1", "--without-zero", "1", "--save-descriptions",
+            "1",     "--columns", "N,Z",           "--"};
         args.insert(args.end(), selected.begin(), selected.end());
 
         std::vector<std::string> dryArgs = {"-n", "--json"};
@@ -117,7 +117,9 @@ TEST(Cycle, SwapsChainsAndCyclesComplete) {
 
         // Undo takes back every move, those through the temporary name too, and counts files.
         const HostResult undo = host.Run({"-u"});
-        EXPECT_EQ(undo.out, "velmora: " + std::to_string(arrived.size()) + " files renamed back, Descript.ion as it was\n") << undo.err;
+        EXPECT_EQ(undo.out, "velmora: " + std::to_string(arrived.size()) +
+                                " files renamed back, Descript.ion as it was\n")
+            << undo.err;
         EXPECT_EQ(Contents(host.Dir()), before) << "undo put every name and line back";
     }
 }
@@ -145,6 +147,29 @@ TEST(Cycle, RefusedMoveInsideACycleTakesTheCycleBack) {
     // Nothing to take back: the run's .done says no move stands.
     const HostResult undo = host.Run({"-u"});
     EXPECT_EQ(Contents(host.Dir()), before) << undo.out << undo.err;
+}
+
+// A file made at a new name after the plan, before the run: the plan said rename, the move
+// itself refuses the name, and the run stops there with the box of a taken name; the batch's
+// own chain still completes before it, and every file is where it was or where it went.
+TEST(Cycle, NameTakenBetweenThePlanAndTheRunStops) {
+    HostRunner host;
+    const std::vector<std::string> selected = {kCyr + "1.txt", kCyr + "2.txt", kCjk + ".txt"};
+    host.MakeFiles(selected);
+    std::vector<std::string> args = {"--yes", "-m", kCyr + "%#.txt", "-s", "2", "--without-zero", "1", "--"};
+    args.insert(args.end(), selected.begin(), selected.end());
+    std::vector<std::string> dryArgs = {"-n"};
+    dryArgs.insert(dryArgs.end(), args.begin(), args.end());
+    EXPECT_EQ(host.Run(dryArgs).status, 0);
+    host.Dir().WriteFile(kCyr + "4.txt", "made meanwhile");
+    const HostResult run = host.Run(args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.WarningBoxes().size(), 1u);
+    EXPECT_EQ(run.Boxes("FileExist").size(), 1u) << run.err;
+    EXPECT_EQ(host.Dir().ReadFile(kCyr + "4.txt"), "made meanwhile");
+    EXPECT_EQ(host.Dir().ReadFile(kCyr + "3.txt"), "content of " + kCyr + "2.txt");
+    EXPECT_EQ(host.Dir().ReadFile(kCyr + "2.txt"), "content of " + kCyr + "1.txt");
+    EXPECT_EQ(host.Dir().ReadFile(kCjk + ".txt"), "content of " + kCjk + ".txt");
 }
 
 }  // namespace

@@ -497,7 +497,8 @@ JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const st
         const auto time = JsonNumber(object, "time");
         if (!oldName || !newName || !size || !time)
             return damaged(line);
-        run->renames.push_back(JournalRename{*oldName, *newName, *size, *time, JsonNumber(object, "aside").value_or(0) != 0});
+        run->renames.push_back(
+            JournalRename{*oldName, *newName, *size, *time, JsonNumber(object, "aside").value_or(0) != 0});
     }
     if (!complete)
         return damaged(line + 1);

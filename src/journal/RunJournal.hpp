@@ -25,7 +25,8 @@ public:
     bool Begin();
     // A rename the run will try, with the panel's size and write time of the file.
     // `aside`: the file leaves the run's temporary name (see JournalRename).
-    void Add(std::string_view oldName, std::string_view newName, const PanelItemText& item, bool aside = false) {
+    void Add(std::string_view oldName, std::string_view newName, const PanelItemText& item,
+             bool aside = false) {
         writer_.Add(oldName, newName, item.size, item.writeTime, aside);
     }
     // The description file the run rewrites and its bytes before the run, as soon as they are

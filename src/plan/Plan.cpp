@@ -17,7 +17,7 @@ void PlanRecorder::RecordTaken(std::uint32_t index, bool found) {
 }
 
 void PlanRecorder::Record(std::uint32_t index, std::string_view oldName, std::string_view newName,
-                        ItemAction action, const char* reason) {
+                          ItemAction action, const char* reason) {
     PlanItem item;
     if (takenDate_ && takenIndex_ == index)
         item.date = takenDate_;

@@ -212,7 +212,8 @@ void RenameRun::Name(std::uint32_t i) {
     // names would each hold too.
     newNames_[i].assign(newName_);
     std::uint8_t flags = kNamed;
-    if (newName_ == oldName || (save_ && IsDescriptionFile(context_.files, std::string(oldName), descriptionName_)))
+    if (newName_ == oldName ||
+        (save_ && IsDescriptionFile(context_.files, std::string(oldName), descriptionName_)))
         flags |= kKept;
     flags_[i] |= flags;
 }
@@ -424,8 +425,8 @@ bool RenameRun::Do(const Step& step) {
     // directory does not count, and its refusal is a failed move.
     if (const FileResult moved = files.MoveNoReplace(from, to); !moved) {
         if (moved.TargetExists() && FileExists(files, to) && !files.SameFile(from, to)) {
-            Stop("FileExist",
-                 {host.GetText(MWarningTitle), host.GetText(MFileExists), to.c_str(), host.GetText(MWarningButton)});
+            Stop("FileExist", {host.GetText(MWarningTitle), host.GetText(MFileExists), to.c_str(),
+                               host.GetText(MWarningButton)});
             return stop("FileExist");
         }
         Stop("CanNotMove", {host.GetText(MWarningTitle), host.GetText(MCannotRename), oldName_.c_str(),

@@ -162,7 +162,7 @@ private:
     std::vector<std::pair<std::string, std::string>> cycleMoves_;
     std::vector<std::uint32_t> cycleItems_;
     std::uint32_t started_ = 0;  // items begun so far, for the progress box
-    std::size_t renamed_ = 0;  // moves done, in the journal's order (temporary names included)
+    std::size_t renamed_ = 0;    // moves done, in the journal's order (temporary names included)
     RunState state_ = RunState::Clean;
     // Both names are built in buffers of the run's own, reused from item to item.
     std::string oldName_;
