@@ -105,21 +105,25 @@ public:
     }
 
     bool Advance(std::uint32_t items) {
-        for (; items > 0 && next_ < summary_.total; --items) {
+        while (items > 0 && next_ < summary_.total) {
             if (stopped_) {
                 if (!observer_) {
                     next_ = summary_.total;
                     break;
                 }
                 run_.Unreached(next_++);
+                --items;
                 continue;
             }
             summary_.checked = next_ + 1;
+            // An item may wait for a long chain of others: the items count the run's steps.
             // A stop may leave items before it unrenamed (those waiting for the one it stopped
             // at): the observer learns of every item not told of yet, from the first on.
-            if (!run_.Item(next_++)) {
+            if (!run_.Item(next_, &items)) {
                 stopped_ = true;
                 next_ = 0;
+            } else if (run_.Told(next_)) {
+                ++next_;
             }
         }
         if (stopped_ && !observer_)

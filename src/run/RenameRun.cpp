@@ -337,10 +337,14 @@ bool RenameRun::NextStep(Step* step) {
     }
 }
 
-bool RenameRun::Item(std::uint32_t i) {
+bool RenameRun::Item(std::uint32_t i, std::uint32_t* budget) {
     if (stopped_)
         return false;
     while (!(flags_[i] & kTold)) {
+        if (budget && (*budget)-- == 0) {
+            *budget = 0;
+            return true;
+        }
         Step step{};
         if (ordered_) {
             if (nextStep_ == order_.size())

@@ -69,7 +69,11 @@ public:
     // items after `index` too, and an item already renamed that way is not renamed again.
     bool Begin(RunReport* report);
     std::uint32_t Count() const { return counter_.total; }
-    bool Item(std::uint32_t index);
+    // With a `budget`, at most that many steps (each taken off it): an item not told of yet when
+    // it runs out is taken further by the next call.
+    bool Item(std::uint32_t index, std::uint32_t* budget = nullptr);
+    // Whether the observer learnt the item's outcome.
+    bool Told(std::uint32_t index) const { return (flags_[index] & kTold) != 0; }
     // Tells the observer what an item the run did not rename (after the stop, or waiting for the
     // one it stopped at) would have become; nothing for an item it has told of already.
     void Unreached(std::uint32_t index);
