@@ -798,8 +798,8 @@ TEST(Undo, StepsBackBatchByBatch) {
             ASSERT_EQ(host.Run(args).status, 0);
         }
         Rewrite(JournalFile(host, "00000001.journal"), ", \"template\": " + JsonString(templates[0]), "");
-        EXPECT_EQ(ListStates(host), (std::vector<std::string>{templates[2] + " 4 next", templates[1] + " 4 waiting",
-                                                               " 4 waiting"}));
+        EXPECT_EQ(ListStates(host), (std::vector<std::string>{templates[2] + " 4 next",
+                                                              templates[1] + " 4 waiting", " 4 waiting"}));
         const std::string listed = host.Run({"--undo-list"}).out;
         EXPECT_NE(listed.find("4 files       next"), std::string::npos) << listed;
 
@@ -823,18 +823,21 @@ TEST(Undo, StepsBackBatchByBatch) {
                 const std::string text = lists[0].substr(at, lists[0].find('}', at) - at);
                 EXPECT_NE(text.find("4 files"), std::string::npos) << text;
                 if (line < 2) {
-                    EXPECT_NE(text.find(JsonString(templates[2 - line]).substr(1, 4)), std::string::npos) << text;
+                    EXPECT_NE(text.find(JsonString(templates[2 - line]).substr(1, 4)), std::string::npos)
+                        << text;
                 }
                 EXPECT_EQ(text.find("\"checked\":1") != std::string::npos, line < 2 - batch) << text;
             }
-            EXPECT_NE(lists[0].find("\"result\":" + std::to_string(2 - batch)), std::string::npos) << lists[0];
+            EXPECT_NE(lists[0].find("\"result\":" + std::to_string(2 - batch)), std::string::npos)
+                << lists[0];
             EXPECT_EQ(result.Boxes("UndoBatch").size(), 1u);
         }
         EXPECT_EQ(ListStates(host), (std::vector<std::string>{templates[2] + " 4 undone",
-                                                               templates[1] + " 4 undone", " 4 undone"}));
+                                                              templates[1] + " 4 undone", " 4 undone"}));
         const HostResult result = host.Run({"-u"});
         EXPECT_EQ(result.status, 1);
-        EXPECT_NE(result.err.find("every run kept of it was undone already"), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("every run kept of it was undone already"), std::string::npos)
+            << result.err;
     }
 }
 
@@ -867,10 +870,10 @@ TEST(Undo, MenuTakesOnlyTheNextBatch) {
     };
     EXPECT_EQ(open({-1}), (std::vector<std::string>{"menu@1"}));
     EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"c"}));
-    EXPECT_EQ(open({2, 0}), (std::vector<std::string>{"menu@1", "menu@1", "menu@1",
-                                                      "UndoList:" + FakeHost::Text(MUndoLaterFirst),
-                                                      "UndoList:" + FakeHost::Text(MUndoAlready),
-                                                      "UndoBatch:" + FakeHost::Text(MUndoFiles)}));
+    EXPECT_EQ(open({2, 0}),
+              (std::vector<std::string>{
+                  "menu@1", "menu@1", "menu@1", "UndoList:" + FakeHost::Text(MUndoLaterFirst),
+                  "UndoList:" + FakeHost::Text(MUndoAlready), "UndoBatch:" + FakeHost::Text(MUndoFiles)}));
     EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"b"}));
 }
 
@@ -913,7 +916,9 @@ TEST(Undo, JournalLimits) {
                                                      std::chrono::hours(1) + std::chrono::seconds(++made));
         return std::filesystem::file_size(newest);
     };
-    const auto kept = [&](const TempDir& folder) { return ListBatches(SystemFileSystem(), root, folder.Path()).size(); };
+    const auto kept = [&](const TempDir& folder) {
+        return ListBatches(SystemFileSystem(), root, folder.Path()).size();
+    };
 
     JournalLimits limits{3, 1u << 30};
     std::uintmax_t size = 0;  // of a run of one rename

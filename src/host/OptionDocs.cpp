@@ -92,8 +92,9 @@ std::string ManPage(const std::string& date) {
         "Each checks its files as they are now: what changed since is left alone and named. A run of\n"
         "which something was left alone stays the next one until an undo finds nothing more of it to\n"
         "bring back. \\fB\\-\\-undo\\-list\\fR lists the kept runs, newest first: when, how many files,\n"
-        "which one \\fB\\-\\-undo\\fR takes next (\\fBnext\\fR; \\fBundone\\fR; \\fBwaiting\\fR, older than the next,\n"
-        "\\fBunavailable\\fR or \\fBdamaged\\fR when its journal could not be written or read), the\n"
+        "which one \\fB\\-\\-undo\\fR takes next (\\fBnext\\fR; \\fBundone\\fR; \\fBwaiting\\fR,\n"
+        "older than the next; \\fBunavailable\\fR or \\fBdamaged\\fR when its journal could not be\n"
+        "written or read), the\n"
         "template. The plug\\-in's menu entry lists them too; there only the next one can be chosen.\n"
         ".SH OPTIONS\n";
     for (const OptionEntry& entry : OptionTable()) {

@@ -338,7 +338,8 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
         return false;
     }
     if (options.json && !options.dryRun && options.mode != HostMode::UndoList) {
-        *error = "option '--json' writes the plan of '--dry-run' or the list of '--undo-list'; give one of them";
+        *error =
+            "option '--json' writes the plan of '--dry-run' or the list of '--undo-list'; give one of them";
         return false;
     }
     if (options.menuItem == 1 &&

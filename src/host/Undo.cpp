@@ -94,7 +94,8 @@ int RunUndo(const HostOptions& options, const std::string& directory, const std:
                 << (root.empty() ? " (the system names no state directory)" : " (" + root + ")") << '\n';
             return 1;
         case JournalLookup::Undone:
-            err << "velmora: nothing to undo in " << directory << ": every run kept of it was undone already\n";
+            err << "velmora: nothing to undo in " << directory
+                << ": every run kept of it was undone already\n";
             return 1;
         case JournalLookup::Unreadable:
             err << "velmora: cannot undo the run in " << directory << ": " << error

@@ -710,7 +710,8 @@ std::vector<JournalBatch> ListBatches(FileSystem& files, const std::string& root
         std::optional<std::uint64_t> renamed;
         std::string done;
         JsonObject object;
-        if (files.ReadStart(base + kDoneSuffix, 4096, &done) && ParseJsonObject(done.substr(0, done.find('\n')), &object))
+        if (files.ReadStart(base + kDoneSuffix, 4096, &done) &&
+            ParseJsonObject(done.substr(0, done.find('\n')), &object))
             renamed = JsonNumber(object, "renamed");
         if (!renamed)
             renamed = RenamesCounted(files, batch.path);

@@ -190,7 +190,8 @@ struct JournalBatch {
     bool damaged = false;      // its journal cannot be read
 };
 // The kept runs of `directory`, newest first.
-std::vector<JournalBatch> ListBatches(FileSystem& files, const std::string& root, const std::string& directory);
+std::vector<JournalBatch> ListBatches(FileSystem& files, const std::string& root,
+                                      const std::string& directory);
 
 // Marks the run of that journal file as taken back.
 bool MarkUndone(FileSystem& files, const std::string& journalPath, std::string* error);

@@ -187,8 +187,9 @@ UndoPlan PlanUndo(FileSystem& files, const JournalRun& run) {
     return plan;
 }
 
-JournalLookup FindRunToUndo(FileSystem& files, const std::string& root, const std::string& directory, bool mark,
-                            JournalRun* run, std::string* path, UndoPlan* plan, std::string* error) {
+JournalLookup FindRunToUndo(FileSystem& files, const std::string& root, const std::string& directory,
+                            bool mark, JournalRun* run, std::string* path, UndoPlan* plan,
+                            std::string* error) {
     std::vector<std::string> passed;  // not marked (a dry run): looked past all the same
     for (;;) {
         JournalLookup found = JournalLookup::None;

@@ -65,8 +65,9 @@ UndoPlan PlanUndo(FileSystem& files, const JournalRun& run);
 // it is marked so when `mark`, and the one before it is taken. A run whose journal could not be
 // written comes back unplanned (run->unavailable), as does a damaged journal (Unreadable): the
 // runs before either stay out of reach, since their files are known only as it left them.
-JournalLookup FindRunToUndo(FileSystem& files, const std::string& root, const std::string& directory, bool mark,
-                            JournalRun* run, std::string* path, UndoPlan* plan, std::string* error);
+JournalLookup FindRunToUndo(FileSystem& files, const std::string& root, const std::string& directory,
+                            bool mark, JournalRun* run, std::string* path, UndoPlan* plan,
+                            std::string* error);
 
 // The temporary file a run killed before its end made for the new description file, when it is
 // still the run's own: the name the journal recorded before the file was made, of the form the

@@ -92,16 +92,16 @@ bool ChooseBatch(PluginHost& host, const std::string& root, const std::string& d
     if (next < 0)
         return true;
     for (;;) {
-        const int chosen = host.ShowList("UndoList", host.GetText(MUndoListTitle), host.GetText(MUndoListBottom),
-                                         lines, next);
+        const int chosen = host.ShowList("UndoList", host.GetText(MUndoListTitle),
+                                         host.GetText(MUndoListBottom), lines, next);
         if (chosen == kNoList || chosen == next)
             return true;
         if (chosen < 0 || static_cast<std::size_t>(chosen) >= lines.size())
             return false;
         // The cursor goes back to the one that can be taken.
         host.ShowBox("UndoList",
-                     {host.GetText(MUndoTitle),
-                      host.GetText(chosen < next ? MUndoAlready : MUndoLaterFirst), host.GetText(MOk)},
+                     {host.GetText(MUndoTitle), host.GetText(chosen < next ? MUndoAlready : MUndoLaterFirst),
+                      host.GetText(MOk)},
                      1, false);
     }
 }
