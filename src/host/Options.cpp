@@ -37,6 +37,7 @@ enum class OptionId {
     Preview,
     NoPreview,
     Undo,
+    UndoList,
     Menu,
     Columns,
     RootKey,
@@ -93,7 +94,8 @@ const std::vector<Option>& Options() {
          OptionId::Cancel},
         {{"dry-run", 'n', V::None, nullptr, "show what the run would do, change nothing", "Plan and undo"},
          OptionId::DryRun},
-        {{"json", 0, V::None, nullptr, "with --dry-run: one JSON object a line", nullptr}, OptionId::Json},
+        {{"json", 0, V::None, nullptr, "with --dry-run or --undo-list: one JSON object a line", nullptr},
+         OptionId::Json},
         {{"via-preview", 0, V::None, nullptr,
           "with --yes: answer the dialog with its Preview button, then Enter in the plan's list", nullptr},
          OptionId::ViaPreview},
@@ -101,8 +103,10 @@ const std::vector<Option>& Options() {
          OptionId::Preview},
         {{"no-preview", 0, V::None, nullptr, "the dialog renames at once (from now on)", nullptr},
          OptionId::NoPreview},
-        {{"undo", 'u', V::None, nullptr, "take back the most recent run in the directory", nullptr},
+        {{"undo", 'u', V::None, nullptr, "take back the newest run in the directory not yet undone", nullptr},
          OptionId::Undo},
+        {{"undo-list", 0, V::None, nullptr, "list the runs kept for undo, newest first", nullptr},
+         OptionId::UndoList},
         {{"menu", 0, V::Text, "1|2", "open entry 1 (rename) or 2 (undo) of the plug-ins menu, sorted as the hosts sort it", nullptr}, OptionId::Menu},
         {{"columns", 0, V::Text, "TYPES", "panel columns (default N,Z: with descriptions)", "Host"},
          OptionId::Columns},
@@ -267,8 +271,15 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Host
             return true;
         }
         case OptionId::Undo:
-            options->mode = HostMode::Undo;
+        case OptionId::UndoList: {
+            const HostMode mode = id == OptionId::Undo ? HostMode::Undo : HostMode::UndoList;
+            if (options->mode != HostMode::Run && options->mode != mode) {
+                *error = "options '--undo' and '--undo-list' exclude each other";
+                return false;
+            }
+            options->mode = mode;
             return true;
+        }
         case OptionId::Menu:
             if (value != "1" && value != "2") {
                 *error = "option '" + shown + "' takes 1 or 2, not '" + value + "'";
@@ -326,8 +337,9 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
         *error = "option '--via-preview' answers the dialog as '--yes' does; give that too";
         return false;
     }
-    if (options.json && !options.dryRun) {
-        *error = "option '--json' writes the plan of '--dry-run'; give that too";
+    if (options.json && !options.dryRun && options.mode != HostMode::UndoList) {
+        *error =
+            "option '--json' writes the plan of '--dry-run' or the list of '--undo-list'; give one of them";
         return false;
     }
     if (options.menuItem == 1 &&
@@ -335,6 +347,12 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
         *error =
             "option '--menu 2' takes back the panel's last run from the plug-in's menu; give no names "
             "and no answers for the rename dialog with it";
+        return false;
+    }
+    if (options.mode == HostMode::UndoList &&
+        (options.menuItem != 0 || selects || options.selectAll || options.answer != DialogAnswer::Ask ||
+         AnswersRenameDialog(options) || options.preview || options.dryRun)) {
+        *error = "option '--undo-list' only lists; give it alone (with '--json', '-C')";
         return false;
     }
     if (options.mode == HostMode::Undo) {
@@ -494,7 +512,9 @@ std::string UsageText() {
         "Without --yes or --cancel the dialog is shown on the terminal. Short options\n"
         "group (-yd is -y -d); -- ends the options. Each run that renames is kept in a\n"
         "journal first, so that --undo (or the plug-in's menu entry, --menu 2) can take\n"
-        "it back. The journal is in $XDG_STATE_HOME/velmora/ (default\n"
+        "it back; each --undo takes the run before the one undone last, through the last\n"
+        "20 runs of the directory (--undo-list lists them). The journal is in\n"
+        "$XDG_STATE_HOME/velmora/ (default\n"
         "~/.local/state/velmora/; on Windows %LOCALAPPDATA%\\Velmora\\).\n"
         "Exit status: 0 done; 1 a warning was shown (--dry-run: would be; --undo: not\n"
         "everything could be taken back); 2 usage or loading error.\n";

@@ -82,7 +82,15 @@ enum MessageId : int {
     MUndoTempRemoved = 74,
     MEditNamesButton = 75,
     MPresetsButton = 76,
-    MessageCount = 77,
+    MUndoListTitle = 77,
+    MUndoListBottom = 78,
+    MUndoListFiles = 79,
+    MUndoListUndone = 80,
+    MUndoListUnavailable = 81,
+    MUndoListDamaged = 82,
+    MUndoLaterFirst = 83,
+    MUndoAlready = 84,
+    MessageCount = 85,
 };
 
 }  // namespace velmora

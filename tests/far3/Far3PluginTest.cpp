@@ -252,8 +252,16 @@ TEST(Far3Plugin, RenamesKeepDescriptionsInTheFilesCodePage) {
         // second undo finds nothing to do.
         for (const std::intptr_t answer : {1, 0}) {
             host.boxes.clear();
+            host.menus.clear();
             host.questionAnswer = answer;
             EXPECT_EQ(host.Open(&kUndoMenuGuid), nullptr);
+            // First the folder's kept batches: this one, with its template, not undone yet.
+            ASSERT_EQ(host.menus.size(), 1u);
+            EXPECT_EQ(host.menus[0].title, T(MUndoListTitle));
+            ASSERT_EQ(host.menus[0].texts.size(), 1u);
+            EXPECT_NE(host.menus[0].texts[0].find(c.prefix + "%#.%E"), std::string::npos)
+                << host.menus[0].texts[0];
+            EXPECT_EQ(host.menus[0].checked, std::vector<bool>{false});
             ASSERT_EQ(host.boxes.size(), 1u);
             EXPECT_EQ(host.boxes[0].help, "UndoBatch");
             EXPECT_TRUE(SameGuid(host.boxes[0].id, WarningGuid("UndoBatch")));

@@ -47,6 +47,29 @@ struct FakeHostServices {
         return 0;
     }
 
+    static int VELMORA_WINAPI Menu(far::INT_PTR, int, int, int, far::DWORD, const char* title,
+                                   const char* bottom, const char* helpTopic, const int*, int* breakCode,
+                                   const far::FarMenuItem* items, int count) {
+        if (breakCode)
+            *breakCode = -1;
+        RecordedMenu menu;
+        menu.title = title ? title : "";
+        menu.bottom = bottom ? bottom : "";
+        menu.helpTopic = helpTopic ? helpTopic : "";
+        for (int i = 0; i < count; ++i) {
+            menu.lines.emplace_back(far::FieldText(items[i].Text));
+            menu.checked.push_back(items[i].Checked != 0);
+            if (items[i].Selected)
+                menu.selected = i;
+        }
+        g_current->menus.push_back(menu);
+        if (g_current->menuChoices.empty())
+            return menu.selected;
+        const int chosen = g_current->menuChoices.front();
+        g_current->menuChoices.pop_front();
+        return chosen;
+    }
+
     static int VELMORA_WINAPI Dialog(far::INT_PTR, int, int, int, int, const char*, far::FarDialogItem* items,
                                      int count) {
         if (g_current->dialogTemplate.empty() || count != far::kDialogItemCount)
@@ -220,6 +243,11 @@ FakeHost::FakeHost(std::string rootKey) : rootKey_(std::move(rootKey)) {
     info_.Control = &FakeHostServices::Control;
     info_.SaveScreen = &FakeHostServices::SaveScreen;
     info_.RestoreScreen = &FakeHostServices::RestoreScreen;
+    SetHostServices(&info_);
+}
+
+void FakeHost::OfferMenu() {
+    info_.Menu = &FakeHostServices::Menu;
     SetHostServices(&info_);
 }
 

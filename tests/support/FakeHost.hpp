@@ -37,6 +37,15 @@ struct RecordedControl {
 // item of another kind on either side, are its group, and every other one of them is cleared.
 void SelectRadioButton(far::FarDialogItem* items, int count, int index);
 
+struct RecordedMenu {
+    std::string title;
+    std::string bottom;
+    std::string helpTopic;
+    std::vector<std::string> lines;
+    std::vector<bool> checked;
+    int selected = -1;  // the line under the cursor
+};
+
 class FakeHost {
 public:
     explicit FakeHost(std::string rootKey = "Software\\Far\\Plugins");
@@ -75,6 +84,12 @@ public:
     void OfferDialogProcedure();
     std::vector<int> dialogKeys;
     std::vector<int> focusPath;
+
+    // The Menu service, as FAR 1.71 and far2l offer it: each menu is recorded, and the user
+    // chooses the next of menuChoices (-1: Esc), else the line under the cursor.
+    void OfferMenu();
+    std::vector<RecordedMenu> menus;
+    std::deque<int> menuChoices;
 
 private:
     friend struct FakeHostServices;
