@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "FuzzInput.hpp"
-#include "naming/ExifDate.hpp"
+#include "media/Exif.hpp"
 
 namespace {
 
@@ -43,19 +43,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t piece = ((split >> 12) & 0x3FF) * 4 + 64;
     velmora::FileBytes bytes(file.size());
     bytes.Add(0, file.substr(0, head));
-    velmora::ExifDateRead read = velmora::ReadExifDate(bytes);
-    for (int reads = 0; read.outcome == velmora::ExifDateRead::NeedBytes; ++reads) {
+    velmora::MediaRead read = velmora::ReadExif(bytes);
+    for (int reads = 0; read.outcome == velmora::MediaRead::NeedBytes; ++reads) {
         // Each request lies inside the file, and is for bytes not given yet.
         if (read.wantOffset > file.size() || read.wantCount > file.size() - read.wantOffset ||
             bytes.At(read.wantOffset, read.wantCount) != nullptr || reads > 100000)
             std::abort();
         const std::size_t count = read.wantCount > piece ? read.wantCount : piece;
         bytes.Add(read.wantOffset, file.substr(read.wantOffset, count));
-        read = velmora::ReadExifDate(bytes);
+        read = velmora::ReadExif(bytes);
     }
-    if ((read.outcome == velmora::ExifDateRead::Found) != found)
+    if ((read.outcome == velmora::MediaRead::Found) != found)
         std::abort();
-    if (found && (!Same(read.taken, whole) || read.tag != wholeTag))
+    if (found && (!Same(read.facts.taken, whole) || read.facts.tag != wholeTag))
         std::abort();
     return 0;
 }

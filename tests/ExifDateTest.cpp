@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "naming/DateTaken.hpp"
-#include "naming/ExifDate.hpp"
+#include "media/Exif.hpp"
 #include "platform/Platform.hpp"
 #include "support/FaultyFileSystem.hpp"
 #include "support/PhotoFiles.hpp"
@@ -182,15 +182,15 @@ TEST(ExifDate, AsksForTheBytesItNeeds) {
     FileBytes bytes(tiff.size());
     bytes.Add(0, tiff.substr(0, 4096));
     int reads = 0;
-    ExifDateRead read = ReadExifDate(bytes);
-    while (read.outcome == ExifDateRead::NeedBytes && reads < 10) {
+    MediaRead read = ReadExif(bytes);
+    while (read.outcome == MediaRead::NeedBytes && reads < 10) {
         ++reads;
         ASSERT_GE(read.wantOffset, 3000000u);
         bytes.Add(read.wantOffset, tiff.substr(read.wantOffset, 4096));
-        read = ReadExifDate(bytes);
+        read = ReadExif(bytes);
     }
-    ASSERT_EQ(read.outcome, ExifDateRead::Found);
-    EXPECT_EQ(Text(read.taken), kTaken);
+    ASSERT_EQ(read.outcome, MediaRead::Found);
+    EXPECT_EQ(Text(read.facts.taken), kTaken);
     EXPECT_LE(reads, 2);
     EXPECT_LT(bytes.Held(), 3u * 4096);
 }
