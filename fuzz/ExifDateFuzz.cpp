@@ -13,9 +13,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using velmora::MediaFormat;
-    static constexpr MediaFormat kFormats[] = {MediaFormat::Exif, MediaFormat::Heif,      MediaFormat::Cr3,
-                                               MediaFormat::QuickTime, MediaFormat::Raf, MediaFormat::Png,
-                                               MediaFormat::WebP, MediaFormat::Avi};
+    static constexpr MediaFormat kFormats[] = {MediaFormat::Exif,      MediaFormat::Heif, MediaFormat::Cr3,
+                                               MediaFormat::QuickTime, MediaFormat::Raf,  MediaFormat::Png,
+                                               MediaFormat::WebP,      MediaFormat::Avi};
     const MediaFormat format = size == 0 ? MediaFormat::Exif : kFormats[data[0] % std::size(kFormats)];
     velmora::fuzz::FuzzInput input(size == 0 ? data : data + 1, size == 0 ? 0 : size - 1);
     if (format == MediaFormat::Exif) {
@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         velmora::ExifDateTag tag = velmora::ExifDateTag::DateTime;
         if (velmora::ReadExifDate(file, &taken, &tag)) {
             char text[20];
-            std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", taken.year, taken.month, taken.day,
-                          taken.hour, taken.minute, taken.second);
+            std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", taken.year, taken.month,
+                          taken.day, taken.hour, taken.minute, taken.second);
             velmora::CivilTime again;
             if (!velmora::ParseExifDateTime(std::string_view(text, 19), &again) || again.year != taken.year ||
                 again.month != taken.month || again.day != taken.day || again.hour != taken.hour ||

@@ -397,9 +397,10 @@ std::string FactsText(const MediaFacts* facts) {
 // else Apple's CreationDate as written, else the movie header's CreateDate in local time (exiftool
 // shows a zero one as 1904-01-01; it is no date).
 std::string ExiftoolFacts(const std::string& path) {
-    const std::string command = "exiftool -s3 -f -n -api QuickTimeUTC -DateTimeOriginal -SubSecTimeOriginal "
-                                "-Keys:CreationDate -QuickTime:CreateDate -Make -Model '" +
-                                path + "'";
+    const std::string command =
+        "exiftool -s3 -f -n -api QuickTimeUTC -DateTimeOriginal -SubSecTimeOriginal "
+        "-Keys:CreationDate -QuickTime:CreateDate -Make -Model '" +
+        path + "'";
     std::FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
         return "exiftool failed";
@@ -425,7 +426,8 @@ std::string ExiftoolFacts(const std::string& path) {
     } else if (valid(lines[2])) {
         date = lines[2].substr(0, 19);
         if (lines[2].size() > 20 && lines[2][19] == '.')
-            fraction = (lines[2].substr(20, lines[2].find_first_not_of("0123456789", 20) - 20) + "000").substr(0, 3);
+            fraction =
+                (lines[2].substr(20, lines[2].find_first_not_of("0123456789", 20) - 20) + "000").substr(0, 3);
     } else if (valid(lines[3])) {
         date = lines[3].substr(0, 19);
     }
@@ -446,8 +448,9 @@ TEST(FileDateTaken, ReadsPhoneMediaAsExiftoolDoes) {
     const std::string d = "'" + dir.PathOf("") + "/";
     const std::string video = "ffmpeg -v error -f lavfi -i color=c=blue:s=176x144:d=1:r=5 -c:v mpeg4 ";
     const std::string at = "-metadata creation_time=2026-12-08T12:08:33Z ";
-    const std::string photo = "'-DateTimeOriginal=2026:12:08 13:08:33' -SubSecTimeOriginal=5 -Make=Apple "
-                              "'-Model=iPhone 15 Pro' ";
+    const std::string photo =
+        "'-DateTimeOriginal=2026:12:08 13:08:33' -SubSecTimeOriginal=5 -Make=Apple "
+        "'-Model=iPhone 15 Pro' ";
     const char* commands[] = {
         "ffmpeg -v error -f lavfi -i color=c=red:s=16x16 -frames:v 1 {}src.png'",
         "heif-enc -q 50 {}src.png' -o {}фото.heic' >/dev/null",
@@ -461,12 +464,15 @@ TEST(FileDateTaken, ReadsPhoneMediaAsExiftoolDoes) {
         "VIDEO {}no date.mp4'",
         "ffmpeg -v error -f lavfi -i color=c=blue:s=176x144:d=1:r=5 -c:v h263 AT {}clip.3gp'",
         "VIDEO AT {}видео.mov'",
-        "exiftool -q -q -overwrite_original '-Keys:CreationDate=2026:12:08 13:08:33.250+01:00' -Keys:Make=Apple "
+        "exiftool -q -q -overwrite_original '-Keys:CreationDate=2026:12:08 13:08:33.250+01:00' "
+        "-Keys:Make=Apple "
         "'-Keys:Model=iPhone 15 Pro' {}видео.mov'",
     };
     for (std::string command : commands) {
-        for (const auto& [from, to] : {std::pair<std::string, std::string>{"{}", d}, {"PHOTO ", photo},
-                                       {"VIDEO ", video}, {"AT ", at}}) {
+        for (const auto& [from, to] : {std::pair<std::string, std::string>{"{}", d},
+                                       {"PHOTO ", photo},
+                                       {"VIDEO ", video},
+                                       {"AT ", at}}) {
             for (std::size_t i; (i = command.find(from)) != std::string::npos;)
                 command.replace(i, from.size(), to);
         }

@@ -34,13 +34,15 @@ bool ParseAsctime(std::string_view text, CivilTime* time) {
         while (at < text.size() && text[at] == ' ')
             ++at;
         const std::size_t start = at;
-        while (at < text.size() && text[at] != ' ' && text[at] != '\n' && text[at] != '\r' && text[at] != '\0')
+        while (at < text.size() && text[at] != ' ' && text[at] != '\n' && text[at] != '\r' &&
+               text[at] != '\0')
             ++at;
         if (at == start)
             break;
         words[count++] = text.substr(start, at - start);
     }
-    if (count != 5 || words[1].size() != 3 || words[3].size() != 8 || words[3][2] != ':' || words[3][5] != ':')
+    if (count != 5 || words[1].size() != 3 || words[3].size() != 8 || words[3][2] != ':' ||
+        words[3][5] != ':')
         return false;
     static const char kMonths[] = "JANFEBMARAPRMAYJUNJULAUGSEPOCTNOVDEC";
     CivilTime parsed;

@@ -31,9 +31,13 @@ MediaRead ReadCr3(const FileBytes& file) {
         ExifTexts texts;
         BoxWalk blocks(bytes, box.body, box.end);
         Box block;
-        while (blocks.Next(&block)) {
-            if ((block.type == FourCc("CMT1") || block.type == FourCc("CMT2")) &&
-                !CollectTiff(bytes, block.body, block.end, &texts))
+        // The maker note (CMT3) and the thumbnail that follow are many KB: not walked past.
+        int read = 0;
+        while (read < 2 && blocks.Next(&block)) {
+            if (block.type != FourCc("CMT1") && block.type != FourCc("CMT2"))
+                continue;
+            ++read;
+            if (!CollectTiff(bytes, block.body, block.end, &texts))
                 break;
         }
         return bytes.Answer(FactsOfExif(texts));

@@ -1,6 +1,8 @@
 #include "media/Exif.hpp"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace velmora {
 namespace {
@@ -85,19 +87,27 @@ private:
                 *exifIfd = U32(entry + 8);
                 continue;
             }
-            std::string* text = nullptr;
-            std::size_t least = 1, most = kMostText;
-            switch (tag) {
-                case kTagMake: text = &texts->make; break;
-                case kTagModel: text = &texts->model; break;
-                case kTagDateTime: text = &texts->dateTime; least = most = kDateLength; break;
-                case kTagDateTimeOriginal: text = &texts->original; least = most = kDateLength; break;
-                case kTagDateTimeDigitized: text = &texts->digitized; least = most = kDateLength; break;
-                case kTagSubSecTime: text = &texts->subSec; most = kMostSubSec; break;
-                case kTagSubSecTimeOriginal: text = &texts->subSecOriginal; most = kMostSubSec; break;
-                case kTagSubSecTimeDigitized: text = &texts->subSecDigitized; most = kMostSubSec; break;
-                default: continue;
-            }
+            // Each tag read, with the fewest and most of its bytes taken.
+            static constexpr struct {
+                std::uint16_t tag;
+                std::string ExifTexts::*text;
+                std::size_t least, most;
+            } kTexts[] = {
+                {kTagMake, &ExifTexts::make, 1, kMostText},
+                {kTagModel, &ExifTexts::model, 1, kMostText},
+                {kTagDateTime, &ExifTexts::dateTime, kDateLength, kDateLength},
+                {kTagDateTimeOriginal, &ExifTexts::original, kDateLength, kDateLength},
+                {kTagDateTimeDigitized, &ExifTexts::digitized, kDateLength, kDateLength},
+                {kTagSubSecTime, &ExifTexts::subSec, 1, kMostSubSec},
+                {kTagSubSecTimeOriginal, &ExifTexts::subSecOriginal, 1, kMostSubSec},
+                {kTagSubSecTimeDigitized, &ExifTexts::subSecDigitized, 1, kMostSubSec},
+            };
+            const auto* known = std::find_if(std::begin(kTexts), std::end(kTexts),
+                                             [&](const auto& t) { return t.tag == tag; });
+            if (known == std::end(kTexts))
+                continue;
+            std::string* text = &(texts->*known->text);
+            const std::size_t least = known->least, most = known->most;
             if (!text->empty() || values < least ||
                 (type != kTypeAscii && type != kTypeByte && type != kTypeUndefined))
                 continue;
@@ -249,7 +259,8 @@ MediaFacts FactsOfExif(const ExifTexts& texts) {
         }
     }
     facts.make = RecordedText(reinterpret_cast<const unsigned char*>(texts.make.data()), texts.make.size());
-    facts.model = RecordedText(reinterpret_cast<const unsigned char*>(texts.model.data()), texts.model.size());
+    facts.model =
+        RecordedText(reinterpret_cast<const unsigned char*>(texts.model.data()), texts.model.size());
     return facts;
 }
 

@@ -128,8 +128,10 @@ MediaRead ReadHeif(const FileBytes& file) {
     const bool hasIdat = FindBox(bytes, meta.body + 4, meta.end, FourCc("idat"), &idat);
     std::uint32_t item = 0;
     Extent extent;
-    if (!FindBox(bytes, meta.body + 4, meta.end, FourCc("iinf"), &iinf) || !FindExifItem(bytes, iinf, &item) ||
-        !FindBox(bytes, meta.body + 4, meta.end, FourCc("iloc"), &iloc) || !FindExtent(bytes, iloc, item, &extent))
+    if (!FindBox(bytes, meta.body + 4, meta.end, FourCc("iinf"), &iinf) ||
+        !FindExifItem(bytes, iinf, &item) ||
+        !FindBox(bytes, meta.body + 4, meta.end, FourCc("iloc"), &iloc) ||
+        !FindExtent(bytes, iloc, item, &extent))
         return bytes.Answer();
     std::uint64_t start = extent.offset, end = fileSize;
     if (extent.constructionMethod == 1) {

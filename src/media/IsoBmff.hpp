@@ -27,7 +27,8 @@ struct Box {
 // bound on the boxes of one level that hostile files cannot stretch.
 class BoxWalk {
 public:
-    BoxWalk(ByteReader& bytes, std::uint64_t start, std::uint64_t end) : bytes_(bytes), at_(start), end_(end) {}
+    BoxWalk(ByteReader& bytes, std::uint64_t start, std::uint64_t end)
+        : bytes_(bytes), at_(start), end_(end) {}
     bool Next(Box* box);
 
 private:

@@ -48,7 +48,8 @@ void ReadKeys(ByteReader& bytes, const Box& keys, AppleKeys* found) {
         if (size < 8 || size > keys.end - at)
             return;
         const std::string_view kPrefix = "com.apple.quicktime.";
-        if (Be32(entry + 4) == FourCc("mdta") && size - 8 > kPrefix.size() && size - 8 <= kPrefix.size() + 16) {
+        if (Be32(entry + 4) == FourCc("mdta") && size - 8 > kPrefix.size() &&
+            size - 8 <= kPrefix.size() + 16) {
             const unsigned char* name = bytes.Get(at + 8, size - 8, keys.end);
             if (name == nullptr)
                 return;
@@ -177,7 +178,8 @@ MediaRead ReadQuickTime(const FileBytes& file) {
                 facts.hasTaken = true;
                 facts.tag = ExifDateTag::QuickTimeCreationDate;
             }
-            for (const auto& [index, text] : {std::pair{found.make, &facts.make}, std::pair{found.model, &facts.model}}) {
+            for (const auto& [index, text] :
+                 {std::pair{found.make, &facts.make}, std::pair{found.model, &facts.model}}) {
                 if (index != 0 && text->empty()) {
                     const std::string value = ItemText(bytes, ilst, index);
                     *text = RecordedText(reinterpret_cast<const unsigned char*>(value.data()), value.size());

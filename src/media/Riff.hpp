@@ -20,7 +20,8 @@ struct Chunk {
 // at a bound hostile files cannot stretch.
 class ChunkWalk {
 public:
-    ChunkWalk(ByteReader& bytes, std::uint64_t start, std::uint64_t end) : bytes_(bytes), at_(start), end_(end) {}
+    ChunkWalk(ByteReader& bytes, std::uint64_t start, std::uint64_t end)
+        : bytes_(bytes), at_(start), end_(end) {}
     bool Next(Chunk* chunk) {
         if (at_ >= end_ || end_ - at_ < 8 || ++walked_ > 4096)
             return false;
