@@ -302,6 +302,19 @@ TEST(MediaReaders, HostileShapesGiveNothing) {
     }
 }
 
+// A JPEG under a RAF's name, shorter than a RAF's header: read from nothing, the reader first asks
+// for the bytes that say it is a JPEG (found by fuzzing: it took the file for a short RAF).
+TEST(MediaReaders, AFilesFirstBytesComeFirst) {
+    const std::string jpeg = Jpeg(Tiff({{0x0132, "2026:12:08 13:08:33"}}));
+    ASSERT_LT(jpeg.size(), 92u);
+    FileBytes bytes(jpeg.size());
+    MediaRead read = ReadMedia(MediaFormat::Raf, bytes);
+    ASSERT_EQ(read.outcome, MediaRead::NeedBytes);
+    EXPECT_EQ(read.wantOffset, 0u);
+    bytes.Add(0, jpeg);
+    EXPECT_EQ(Describe(ReadMedia(MediaFormat::Raf, bytes)), "2026-12-08 13:08:33.000 datetime, , ");
+}
+
 TEST(MediaReaders, SubSecondsAreMilliseconds) {
     const struct {
         const char* text;

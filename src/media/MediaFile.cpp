@@ -35,8 +35,19 @@ MediaFormat MediaFormatOfName(std::string_view path) {
 }
 
 MediaRead ReadMedia(MediaFormat format, const FileBytes& bytes) {
-    if (const unsigned char* start = bytes.At(0, 2); start != nullptr && start[0] == 0xFF && start[1] == 0xD8)
-        return ReadExif(bytes);
+    // Which reader reads a file depends on its first bytes: they are asked for first, or a file's
+    // answer would depend on how it was read.
+    if (format != MediaFormat::None && bytes.FileSize() >= 2) {
+        const unsigned char* start = bytes.At(0, 2);
+        if (start == nullptr) {
+            MediaRead read;
+            read.outcome = MediaRead::NeedBytes;
+            read.wantCount = 2;
+            return read;
+        }
+        if (start[0] == 0xFF && start[1] == 0xD8)
+            return ReadExif(bytes);
+    }
     switch (format) {
         case MediaFormat::None:
             return MediaRead();
