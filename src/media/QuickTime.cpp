@@ -117,7 +117,7 @@ bool ParseIsoDateTime(std::string_view text, CivilTime* time) {
     return true;
 }
 
-// Days since 1601-01-01 to a calendar date (the proleptic Gregorian calendar).
+// Seconds since 1601-01-01 as a calendar date and a clock time (the proleptic Gregorian calendar).
 CivilTime CivilOfSeconds1601(std::uint64_t seconds) {
     CivilTime time;
     std::uint64_t days = seconds / 86400;
