@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -214,7 +215,8 @@ TEST(MediaReaders, ReadEveryFormatBuiltToItsLayout) {
             {"fractions.png",
              Png(Tiff({{0x9004, "2026:12:08 13:08:33"}, {0x9291, "123456"}, {0x9292, "07"}})),
              "2026-12-08 13:08:33.070 digitized, , "},
-            {"maker only.png", Png(Tiff({{0x010F, "NIKON CORPORATION"}, {0x0110, "NIKON Z 6\0\0 "}})),
+            {"maker only.png",
+             Png(Tiff({{0x010F, "NIKON CORPORATION"}, {0x0110, std::string("NIKON Z 6  \0\0 ", 14)}})),
              "no date, NIKON CORPORATION, NIKON Z 6"},
             {"asctime.avi", Avi(std::string("SAT DEC 08 13:08:33 2026\n\0", 26)),
              "2026-12-08 13:08:33.000 idit, , "},
@@ -317,9 +319,9 @@ TEST(MediaReaders, AFilesFirstBytesComeFirst) {
 
 TEST(MediaReaders, SubSecondsAreMilliseconds) {
     const struct {
-        const char* text;
+        std::string_view text;
         int milliseconds;
-    } cases[] = {{"5", 500}, {"05", 50}, {"123456", 123}, {"12 ", 120}, {std::string("7\0", 2).c_str(), 700},
+    } cases[] = {{"5", 500}, {"05", 50}, {"123456", 123}, {"12 ", 120}, {std::string_view("7\0", 2), 700},
                  {"", 0},    {"1a", 0},  {"-5", 0},       {"  ", 0}};
     for (const auto& c : cases)
         EXPECT_EQ(SubSecMilliseconds(c.text), c.milliseconds) << c.text;
