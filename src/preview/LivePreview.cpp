@@ -6,6 +6,7 @@
 #include "naming/NameTemplate.hpp"
 #include "ports/Messages.hpp"
 #include "preview/DialogLayout.hpp"
+#include "run/BatchNames.hpp"
 #include "run/RenameRun.hpp"
 #include "settings/Settings.hpp"
 
@@ -141,12 +142,13 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
     // Only the visible lines are expanded now: their cost does not grow with the selection.
     lines_.clear();
     std::string newName;
+    // The run's own names: a numbered name is decided as the run decides it.
+    BatchNames names(host, context_.files, context_.text);
+    names.Begin(answers_.mask.c_str(), counter, &steps, unit, facts);
     for (std::uint32_t i = 0; i < count && i < static_cast<std::uint32_t>(far::kDialogListLines); ++i) {
         const PanelItemText item = host.SelectedItem(i);
         const std::string oldName(item.name);
-        facts_.writeTime = item.writeTime;
-        facts_.creationTime = item.creationTime;
-        steps.Make(newName, answers_.mask.c_str(), oldName, i, counter, unit, facts);
+        names.Make(i, item, newName);
         lines_.push_back(FitToWidth(oldName + arrow + newName, far::kDialogListWidth, context_.text));
     }
 
