@@ -185,6 +185,8 @@ TEST(LivePreview, LargeSelectionIsCheckedASliceAtATime) {
         const std::uint32_t first = preview.Plan().checked;
         EXPECT_GT(first, 0u);
         EXPECT_LT(first, 5000u);
+        // The folder is read in the first idle time: no name is asked for after it.
+        const int queriesBefore = files.queries;
         EXPECT_TRUE(preview.Advance());
         EXPECT_GT(preview.Plan().checked, first);
 
@@ -195,7 +197,7 @@ TEST(LivePreview, LargeSelectionIsCheckedASliceAtATime) {
         EXPECT_EQ(preview.Plan().stopReason, "FileExist");
         EXPECT_FALSE(preview.Advance());
         if (listable) {
-            EXPECT_EQ(files.queries, 0);
+            EXPECT_EQ(files.queries, queriesBefore);
         } else {
             EXPECT_GT(files.queries, 5000);
         }

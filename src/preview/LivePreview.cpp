@@ -156,16 +156,25 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
     // Answers the run would refuse have no plan: the summary says what is wrong instead.
     if (!rulesProblem_.empty())
         return;
-    if (!folderRead_) {
-        folderRead_ = true;
-        if (FolderNames::WorthReading(count, host.ItemCount()))
-            folder_ = FolderNames::Read(context_.files);
-    }
     cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get());
     PlanFor(budgetMs_);
 }
 
 bool LivePreview::Advance() {
+    // The folder's names are read in the dialog's first idle time, not when it opens: a dialog
+    // answered at once (velmora --yes) never holds them beside the panel, and the first slice
+    // asks for its names one by one.
+    if (!folderRead_ && cursor_ && !IsComplete()) {
+        folderRead_ = true;
+        PluginHost& host = context_.host;
+        if (FolderNames::WorthReading(host.SelectedCount(), host.ItemCount())) {
+            folder_ = FolderNames::Read(context_.files);
+            if (folder_) {
+                DateTakenSource* const taken = context_.dateTaken ? context_.dateTaken : dateTaken_.get();
+                cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get());
+            }
+        }
+    }
     return PlanFor(kIdleBudgets * budgetMs_);
 }
 
@@ -180,6 +189,7 @@ bool LivePreview::PlanFor(std::uint64_t budgetMs) {
 }
 
 void LivePreview::Complete() {
+    Advance();
     while (cursor_ && !cursor_->Advance(1u << 20)) {
     }
 }
