@@ -410,13 +410,13 @@ bool ParseToken(std::string_view inside, BracedToken* token, TokenProblem* probl
     }
     if (token->kind == BracedToken::Kind::Dup) {
         token->format = argument ? std::string(text) : std::string(kDefaultDupFormat);
-        *problem = TokenProblem::BadFormat;
+        *problem = TokenProblem::BadDup;
         return ValidDupFormat(token->format);
     }
     if (token->kind == BracedToken::Kind::Folder || token->kind == BracedToken::Kind::Make ||
         token->kind == BracedToken::Kind::Model) {
         // The folder's name, the maker and the model take no format.
-        *problem = TokenProblem::BadFormat;
+        *problem = TokenProblem::NoArgument;
         return !argument;
     }
     *problem = TokenProblem::BadRange;

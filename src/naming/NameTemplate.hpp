@@ -60,7 +60,7 @@ struct CounterParameters {
 CounterParameters BatchCounter(std::string_view startNumber, bool withoutZero, std::uint32_t count);
 
 // What is wrong with a braced token.
-enum class TokenProblem { UnknownToken, UnclosedBrace, BadFormat, BadRange };
+enum class TokenProblem { UnknownToken, UnclosedBrace, BadFormat, BadRange, BadDup, NoArgument };
 
 struct TemplateError {
     TokenProblem problem = TokenProblem::UnknownToken;

@@ -82,7 +82,9 @@ enum MessageId : int {
     MUndoTempRemoved = 74,
     MEditNamesButton = 75,
     MPresetsButton = 76,
-    MessageCount = 77,
+    MTokenBadDup = 77,
+    MTokenNoArgument = 78,
+    MessageCount = 79,
 };
 
 }  // namespace velmora

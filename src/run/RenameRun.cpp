@@ -53,6 +53,10 @@ int TokenMessage(TokenProblem problem) {
             return MTokenUnclosed;
         case TokenProblem::BadFormat:
             return MTokenBadFormat;
+        case TokenProblem::BadDup:
+            return MTokenBadDup;
+        case TokenProblem::NoArgument:
+            return MTokenNoArgument;
         case TokenProblem::BadRange:
             break;
     }
