@@ -188,7 +188,11 @@ TEST(LivePreview, LargeSelectionIsCheckedASliceAtATime) {
         // The folder is read in the first idle time: no name is asked for after it.
         const int queriesBefore = files.queries;
         EXPECT_TRUE(preview.Advance());
-        EXPECT_GT(preview.Plan().checked, first);
+        // Over the folder's names the plan begins again, a slice at least as far.
+        if (listable)
+            EXPECT_GE(preview.Plan().checked, first);
+        else
+            EXPECT_GT(preview.Plan().checked, first);
 
         preview.Complete();
         EXPECT_TRUE(preview.IsComplete());
