@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "plan/PlanCursor.hpp"
+#include "ports/Messages.hpp"
+#include "preview/LivePreview.hpp"
 #include "run/RenameRun.hpp"
 #include "support/FakeHost.hpp"
 #include "support/MemoryRegistry.hpp"
@@ -256,6 +258,12 @@ TEST(PlanCursor, DupNumbersOnlyWhereTheNameIsTaken) {
         answers.rules = options.Rules;
         std::vector<Told> planned;
         PlanInSlices(context, answers, 1, &planned);
+        // The dialog's list says the same before anything moves.
+        LivePreview preview(context);
+        preview.SetAnswers(answers);
+        ASSERT_EQ(preview.Lines().size(), c.expected.size());
+        for (std::size_t i = 0; i < c.expected.size(); ++i)
+            EXPECT_EQ(preview.Lines()[i], c.batch[i] + FakeHost::Text(MPreviewArrow) + c.expected[i]);
         Recorder run;
         context.observer = &run;
         RunRename(context);
