@@ -70,7 +70,19 @@ struct TemplateError {
 
 // One braced token, parsed.
 struct BracedToken {
-    enum class Kind { Modified, Created, Taken, Now, Folder, BaseName, WholeName, Extension, Dup, Make, Model };
+    enum class Kind {
+        Modified,
+        Created,
+        Taken,
+        Now,
+        Folder,
+        BaseName,
+        WholeName,
+        Extension,
+        Dup,
+        Make,
+        Model
+    };
     Kind kind = Kind::Folder;
     // A date's: fields YYYY YY MM DD hh mm ss fff, every other character copied. A dup's: its
     // text, the number in place of each "#".

@@ -98,7 +98,8 @@ bool BatchNames::SameName(std::string_view a, std::string_view b) const {
     return ka == kb;
 }
 
-void BatchNames::Expand(std::uint32_t index, const PanelItemText& item, std::uint32_t number, std::string& out) {
+void BatchNames::Expand(std::uint32_t index, const PanelItemText& item, std::uint32_t number,
+                        std::string& out) {
     if (facts_) {
         facts_->writeTime = item.writeTime;
         facts_->creationTime = item.creationTime;

@@ -16,7 +16,8 @@ namespace velmora {
 
 class BatchNames {
 public:
-    BatchNames(PluginHost& host, FileSystem& files, HostText text) : host_(host), files_(files), text_(text) {}
+    BatchNames(PluginHost& host, FileSystem& files, HostText text)
+        : host_(host), files_(files), text_(text) {}
     BatchNames(const BatchNames&) = delete;
     BatchNames& operator=(const BatchNames&) = delete;
 
