@@ -108,8 +108,12 @@ void BatchNames::Expand(std::uint32_t index, const PanelItemText& item, std::uin
     steps_->Make(out, template_, item.name, index, counter_, unit_, facts_);
 }
 
-bool BatchNames::InFamily(std::uint32_t index, const PanelItemText& item, const std::string& name) {
-    Expand(index, item, 0, probe_);
+bool BatchNames::InFamily(std::uint32_t index, const PanelItemText& item, const std::string& name,
+                          const std::string* first) {
+    if (first)
+        probe_ = *first;
+    else
+        Expand(index, item, 0, probe_);
     if (SameName(probe_, name))
         return true;
     // A number adds characters: a name no longer than the one without a number has none.
@@ -188,7 +192,7 @@ void BatchNames::Make(std::uint32_t index, const PanelItemText& item, std::strin
     std::string firstKey;
     KeyOf(first_, &firstKey);
     // An item whose name its template gives it keeps that name (in the template's letter case).
-    if (InFamily(index, self, oldName_)) {
+    if (InFamily(index, self, oldName_, &first_)) {
         out = probe_;
         std::string key;
         KeyOf(out, &key);

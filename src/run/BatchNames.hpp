@@ -46,8 +46,10 @@ private:
     // How names are compared here: the key two names share when the host takes them for one.
     void KeyOf(std::string_view name, std::string* key) const;
     bool SameName(std::string_view a, std::string_view b) const;
-    // Whether `name` is one that item `index`'s template gives it, with some number or none.
-    bool InFamily(std::uint32_t index, const PanelItemText& item, const std::string& name);
+    // Whether `name` is one that item `index`'s template gives it, with some number or none (then
+    // probe_ holds that spelling). `first`: the item's name without a number, when made already.
+    bool InFamily(std::uint32_t index, const PanelItemText& item, const std::string& name,
+                  const std::string* first = nullptr);
     // Whether `name` may be given to item `index` now.
     bool Free(std::uint32_t index, const std::string& name);
     // The selected item whose name is `name`, or -1; the table is made when first asked.
