@@ -77,6 +77,32 @@ void BM_KeystrokeWithExpression(benchmark::State& state) {
 }
 BENCHMARK(BM_KeystrokeWithExpression)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A number only where a name is taken: every one of the 100,000 names is "IMG" and its number,
+// each found past those before it.
+void BM_KeystrokeDup(benchmark::State& state) {
+    velmora::LivePreview preview(Context());
+    preview.SetAnswers({"IMG%{dup}.%E", "1", false});
+    bool longer = false;
+    for (auto _ : state) {
+        longer = !longer;
+        preview.SetAnswers({longer ? "IMG%{dup}x.%E" : "IMG%{dup}.%E", "1", false});
+        benchmark::DoNotOptimize(preview.Summary());
+    }
+    state.counters["checked"] = preview.Plan().checked;
+}
+BENCHMARK(BM_KeystrokeDup)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The whole plan with numbers: the summary's end after the last key.
+void BM_WholePlanDup(benchmark::State& state) {
+    velmora::LivePreview preview(Context());
+    for (auto _ : state) {
+        preview.SetAnswers({"IMG%{dup}.%E", "1", false});
+        preview.Complete();
+        benchmark::DoNotOptimize(preview.Summary());
+    }
+}
+BENCHMARK(BM_WholePlanDup)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The whole plan after a keystroke: what Preview and an idle dialog finish with.
 void BM_WholePlan(benchmark::State& state) {
     velmora::LivePreview preview(Context());

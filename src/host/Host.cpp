@@ -262,6 +262,10 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
                        far::JournalFallbackRoot(pluginDirectory), texts ? &lng : nullptr, out, err);
     }
 
+    // A dry run renames nothing: without a terminal its plan is made from the options and the
+    // kept answers, as OK would close the dialog.
+    if (options.dryRun && options.answer == DialogAnswer::Ask && !(IsTerminal(0) && IsTerminal(1)))
+        options.answer = DialogAnswer::Yes;
     if (options.answer == DialogAnswer::Ask && !(IsTerminal(0) && IsTerminal(1))) {
         if (options.selectFrom == "-")
             return fail(

@@ -90,7 +90,9 @@ enum MessageId : int {
     MUndoListDamaged = 82,
     MUndoLaterFirst = 83,
     MUndoAlready = 84,
-    MessageCount = 85,
+    MTokenBadDup = 85,
+    MTokenNoArgument = 86,
+    MessageCount = 87,
 };
 
 }  // namespace velmora

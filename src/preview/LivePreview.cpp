@@ -6,6 +6,7 @@
 #include "naming/NameTemplate.hpp"
 #include "ports/Messages.hpp"
 #include "preview/DialogLayout.hpp"
+#include "run/BatchNames.hpp"
 #include "run/RenameRun.hpp"
 #include "settings/Settings.hpp"
 
@@ -141,12 +142,13 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
     // Only the visible lines are expanded now: their cost does not grow with the selection.
     lines_.clear();
     std::string newName;
+    // The run's own names: a numbered name is decided as the run decides it.
+    BatchNames names(host, context_.files, context_.text);
+    names.Begin(answers_.mask.c_str(), counter, &steps, unit, facts);
     for (std::uint32_t i = 0; i < count && i < static_cast<std::uint32_t>(far::kDialogListLines); ++i) {
         const PanelItemText item = host.SelectedItem(i);
         const std::string oldName(item.name);
-        facts_.writeTime = item.writeTime;
-        facts_.creationTime = item.creationTime;
-        steps.Make(newName, answers_.mask.c_str(), oldName, i, counter, unit, facts);
+        names.Make(i, item, newName);
         lines_.push_back(FitToWidth(oldName + arrow + newName, far::kDialogListWidth, context_.text));
     }
 
@@ -154,16 +156,25 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
     // Answers the run would refuse have no plan: the summary says what is wrong instead.
     if (!rulesProblem_.empty())
         return;
-    if (!folderRead_) {
-        folderRead_ = true;
-        if (FolderNames::WorthReading(count, host.ItemCount()))
-            folder_ = FolderNames::Read(context_.files);
-    }
     cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get());
     PlanFor(budgetMs_);
 }
 
 bool LivePreview::Advance() {
+    // The folder's names are read in the dialog's first idle time, not when it opens: a dialog
+    // answered at once (velmora --yes) never holds them beside the panel, and the first slice
+    // asks for its names one by one.
+    if (!folderRead_ && cursor_ && !IsComplete()) {
+        folderRead_ = true;
+        PluginHost& host = context_.host;
+        if (FolderNames::WorthReading(host.SelectedCount(), host.ItemCount())) {
+            folder_ = FolderNames::Read(context_.files);
+            if (folder_) {
+                DateTakenSource* const taken = context_.dateTaken ? context_.dateTaken : dateTaken_.get();
+                cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get());
+            }
+        }
+    }
     return PlanFor(kIdleBudgets * budgetMs_);
 }
 
@@ -178,6 +189,7 @@ bool LivePreview::PlanFor(std::uint64_t budgetMs) {
 }
 
 void LivePreview::Complete() {
+    Advance();
     while (cursor_ && !cursor_->Advance(1u << 20)) {
     }
 }

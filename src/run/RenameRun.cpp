@@ -53,6 +53,10 @@ int TokenMessage(TokenProblem problem) {
             return MTokenUnclosed;
         case TokenProblem::BadFormat:
             return MTokenBadFormat;
+        case TokenProblem::BadDup:
+            return MTokenBadDup;
+        case TokenProblem::NoArgument:
+            return MTokenNoArgument;
         case TokenProblem::BadRange:
             break;
     }
@@ -140,7 +144,8 @@ bool RenameRun::Begin(RunReport* report) {
     }
     if (!tokens_.List().empty()) {
         DateTakenSource* taken = context_.dateTaken;
-        if (!taken && tokens_.Reads(BracedToken::Kind::Taken)) {
+        if (!taken && (tokens_.Reads(BracedToken::Kind::Taken) || tokens_.Reads(BracedToken::Kind::Make) ||
+                       tokens_.Reads(BracedToken::Kind::Model))) {
             ownDateTaken_ = MakeDateTakenSource(context_.files);
             taken = ownDateTaken_.get();
         }
@@ -151,6 +156,8 @@ bool RenameRun::Begin(RunReport* report) {
 
     const std::uint32_t count = static_cast<std::uint32_t>(host.SelectedCount());
     counter_ = BatchCounter(options_.StartNumber, options_.WithoutZero != 0, count);
+    TokenFacts* const facts = tokens_.List().empty() ? nullptr : &facts_;
+    names_.Begin(options_.Mask.c_str(), counter_, &steps_, unit_, facts);
 
     // Begun before the description file is read, so that its old bytes go straight into the
     // journal; a run that ends before its first rename never puts the journal in place.
@@ -166,6 +173,8 @@ bool RenameRun::Begin(RunReport* report) {
     };
     if (save_) {
         FindDescriptionFile(context_, &descriptionName_);
+        // The description file keeps its name: no number makes it free.
+        names_.Begin(options_.Mask.c_str(), counter_, &steps_, unit_, facts, descriptionName_);
         const auto keepOld = [&](const std::optional<std::string>& old) {
             if (journals)
                 journal_.Descriptions(descriptionName_, old);
@@ -204,7 +213,7 @@ bool RenameRun::Item(std::uint32_t i) {
     PluginHost& host = context_.host;
     FileSystem& files = context_.files;
     RunObserver* observer = context_.observer;
-    const PanelItemText item = host.SelectedItem(i);
+    PanelItemText item = host.SelectedItem(i);
     oldName_.assign(item.name);
     progress_.Item(i, oldName_);
 
@@ -212,7 +221,7 @@ bool RenameRun::Item(std::uint32_t i) {
     if (i < newNames_.size())
         newName_.swap(newNames_[i]);
     else
-        MakeName(oldName_, i, item);
+        MakeName(i, &item);
     if (observer)
         TellTakenDate(i, oldName_);
     if (newName_ == oldName_ || (save_ && IsDescriptionFile(files, oldName_, descriptionName_))) {
@@ -254,22 +263,20 @@ bool RenameRun::Item(std::uint32_t i) {
 }
 
 void RenameRun::Unreached(std::uint32_t i) {
-    const PanelItemText item = context_.host.SelectedItem(i);
+    PanelItemText item = context_.host.SelectedItem(i);
     oldName_.assign(item.name);
-    MakeName(oldName_, i, item);
+    if (i < newNames_.size())
+        newName_.swap(newNames_[i]);
+    else
+        MakeName(i, &item);
     TellTakenDate(i, oldName_);
     context_.observer->Item(i, oldName_, newName_, ItemAction::Unreached, "");
 }
 
-void RenameRun::MakeName(std::string_view oldName, std::uint32_t i, const PanelItemText& item) {
-    // A template without braced tokens expands as it always has.
-    if (tokens_.List().empty()) {
-        steps_.Make(newName_, options_.Mask.c_str(), oldName, i, counter_, unit_);
-        return;
-    }
-    facts_.writeTime = item.writeTime;
-    facts_.creationTime = item.creationTime;
-    steps_.Make(newName_, options_.Mask.c_str(), oldName, i, counter_, unit_, &facts_);
+void RenameRun::MakeName(std::uint32_t i, PanelItemText* item) {
+    names_.Make(i, *item, newName_);
+    if (names_.Numbers())
+        *item = context_.host.SelectedItem(i);
 }
 
 void RenameRun::TellTakenDate(std::uint32_t i, const std::string& oldName) {
@@ -324,11 +331,11 @@ void RenameRun::WriteJournal() {
     std::size_t renames = 0;
     newNames_.resize(count);
     for (std::uint32_t i = 0; i < count; ++i) {
-        const PanelItemText item = host.SelectedItem(i);
-        const std::string_view oldName = item.name;
+        PanelItemText item = host.SelectedItem(i);
         // Expanded in the run's buffer, kept at its own length: the buffer holds room for the
         // longest name, which 100,000 kept names would each hold too.
-        MakeName(oldName, i, item);
+        MakeName(i, &item);
+        const std::string_view oldName = item.name;
         std::string& newName = newNames_[i];
         newName = newName_;
         // The same choice as the loop's: only what it will try to rename.

@@ -13,6 +13,7 @@
 #include "naming/NameTemplate.hpp"
 #include "naming/NewName.hpp"
 #include "ports/RunContext.hpp"
+#include "run/BatchNames.hpp"
 #include "run/RunProgress.hpp"
 #include "settings/Settings.hpp"
 
@@ -49,7 +50,8 @@ public:
           progress_(context_.host, context_.clock),
           descriptions_(context_),
           rewritesDescriptions_(rewritesDescriptions),
-          journal_(context_) {}
+          journal_(context_),
+          names_(context_.host, context_.files, context_.text) {}
     RenameRun(const RenameRun&) = delete;
     RenameRun& operator=(const RenameRun&) = delete;
 
@@ -68,8 +70,9 @@ public:
 private:
     // Before the first rename: every rename the run will try goes to the undo journal.
     void WriteJournal();
-    // The item's new name into newName_.
-    void MakeName(std::string_view oldName, std::uint32_t index, const PanelItemText& item);
+    // The item's new name into newName_. With numbered names other items are asked for: `item`
+    // is asked for again, and the one given may no longer be read.
+    void MakeName(std::uint32_t index, PanelItemText* item);
     void TellTakenDate(std::uint32_t index, const std::string& oldName);
     void Stop(const char* helpTopic, std::initializer_list<const char*> lines);
 
@@ -88,6 +91,7 @@ private:
     bool rewritesDescriptions_;
     bool leftAsItWas_ = false;  // the description file is one this host leaves alone
     RunJournal journal_;
+    BatchNames names_;
     std::vector<std::string> newNames_;  // expanded for the journal, taken by the loop
     std::size_t renamed_ = 0;
     RunState state_ = RunState::Clean;
