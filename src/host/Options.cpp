@@ -31,6 +31,10 @@ enum class OptionId {
     ExtensionCase,
     Yes,
     Cancel,
+    Preset,
+    SavePreset,
+    ListPresets,
+    DeletePreset,
     DryRun,
     Json,
     ViaPreview,
@@ -91,6 +95,14 @@ const std::vector<Option>& Options() {
          OptionId::Yes},
         {{"cancel", 0, V::None, nullptr, "close the dialog with Cancel without showing it", nullptr},
          OptionId::Cancel},
+        {{"preset", 0, V::Text, "NAME", "the answers of the stored preset NAME; answers given override them",
+          "Presets"},
+         OptionId::Preset},
+        {{"save-preset", 0, V::Text, "NAME", "store the answers given (over the stored ones) as preset NAME",
+          nullptr},
+         OptionId::SavePreset},
+        {{"list-presets", 0, V::None, nullptr, "list the stored presets by name", nullptr}, OptionId::ListPresets},
+        {{"delete-preset", 0, V::Text, "NAME", "delete the stored preset NAME", nullptr}, OptionId::DeletePreset},
         {{"dry-run", 'n', V::None, nullptr, "show what the run would do, change nothing", "Plan and undo"},
          OptionId::DryRun},
         {{"json", 0, V::None, nullptr, "with --dry-run: one JSON object a line", nullptr}, OptionId::Json},
@@ -247,6 +259,18 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Host
             return SetAnswer(DialogAnswer::Yes, options, error);
         case OptionId::Cancel:
             return SetAnswer(DialogAnswer::Cancel, options, error);
+        case OptionId::Preset:
+        case OptionId::SavePreset:
+        case OptionId::DeletePreset:
+            if (!NeedsValue(shown, value, "a preset's name", error))
+                return false;
+            (id == OptionId::Preset       ? options->preset
+             : id == OptionId::SavePreset ? options->savePreset
+                                          : options->deletePreset) = value;
+            return true;
+        case OptionId::ListPresets:
+            options->listPresets = true;
+            return true;
         case OptionId::DryRun:
             options->dryRun = true;
             return true;
@@ -331,10 +355,27 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
         return false;
     }
     if (options.menuItem == 1 &&
-        (selects || options.selectAll || AnswersRenameDialog(options) || options.dryRun)) {
+        (selects || options.selectAll || AnswersRenameDialog(options) || options.dryRun || options.preset)) {
         *error =
             "option '--menu 2' takes back the panel's last run from the plug-in's menu; give no names "
             "and no answers for the rename dialog with it";
+        return false;
+    }
+    // The presets' own commands store, list or delete and run nothing.
+    const int presetCommands = (options.savePreset ? 1 : 0) + (options.listPresets ? 1 : 0) +
+                               (options.deletePreset ? 1 : 0);
+    if (presetCommands > 1) {
+        *error = "options '--save-preset', '--list-presets' and '--delete-preset' exclude each other";
+        return false;
+    }
+    if (presetCommands == 1 && (selects || options.selectAll || options.mode == HostMode::Undo || options.fromMenu ||
+                                options.dryRun || options.answer == DialogAnswer::Cancel)) {
+        *error = "options '--save-preset', '--list-presets' and '--delete-preset' rename nothing; give no names, "
+                 "'--all', '--undo', '--menu', '--dry-run' or '--cancel' with them";
+        return false;
+    }
+    if ((options.listPresets || options.deletePreset) && (AnswersRenameDialog(options) || options.preset)) {
+        *error = "options '--list-presets' and '--delete-preset' take no answers for the dialog";
         return false;
     }
     if (options.mode == HostMode::Undo) {
@@ -348,7 +389,8 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
                 "'--select-from' with it";
             return false;
         }
-        if (options.answer != DialogAnswer::Ask || AnswersRenameDialog(options) || options.preview) {
+        if (options.answer != DialogAnswer::Ask || AnswersRenameDialog(options) || options.preview ||
+            options.preset) {
             *error = "option '--undo' shows no dialog; give no answers for one with it";
             return false;
         }
@@ -492,7 +534,9 @@ std::string UsageText() {
         "a piece of the old name: -m '%{N:1-8}.%E'.\n"
         "\n"
         "Without --yes or --cancel the dialog is shown on the terminal. Short options\n"
-        "group (-yd is -y -d); -- ends the options. Each run that renames is kept in a\n"
+        "group (-yd is -y -d); -- ends the options. A preset keeps the dialog's answers\n"
+        "under a name (its Presets button, or --save-preset); --preset takes them again,\n"
+        "the answers given overriding them. Each run that renames is kept in a\n"
         "journal first, so that --undo (or the plug-in's menu entry, --menu 2) can take\n"
         "it back. The journal is in $XDG_STATE_HOME/velmora/ (default\n"
         "~/.local/state/velmora/; on Windows %LOCALAPPDATA%\\Velmora\\).\n"

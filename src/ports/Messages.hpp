@@ -82,7 +82,20 @@ enum MessageId : int {
     MUndoTempRemoved = 74,
     MEditNamesButton = 75,
     MPresetsButton = 76,
-    MessageCount = 77,
+    // The presets menu and its boxes.
+    MPresetsTitle = 77,
+    MPresetsBottom = 78,
+    MPresetSaveTitle = 79,
+    MPresetRenameTitle = 80,
+    MPresetNamePrompt = 81,
+    MPresetDeleteQuestion = 82,
+    MPresetReplaceQuestion = 83,
+    MPresetNameEmpty = 84,
+    MPresetNameTooLong = 85,
+    MPresetNameBackslash = 86,
+    MPresetNameControl = 87,
+    MPresetNotStored = 88,
+    MessageCount = 89,
 };
 
 }  // namespace velmora

@@ -37,6 +37,23 @@ struct RecordedControl {
 // item of another kind on either side, are its group, and every other one of them is cleared.
 void SelectRadioButton(far::FarDialogItem* items, int count, int index);
 
+// A menu the plug-in showed: its lines, the line it put the cursor on, its break keys.
+struct RecordedMenu {
+    std::string title;
+    std::string bottom;
+    std::string helpTopic;
+    std::vector<std::string> lines;
+    int cursor = -1;
+    std::vector<int> breakKeys;
+};
+
+// What the user does in a menu: a break key (its index in the menu's list, -1 for Enter) on a line
+// (-1: Esc).
+struct MenuPress {
+    int breakCode = -1;
+    int line = -1;
+};
+
 class FakeHost {
 public:
     explicit FakeHost(std::string rootKey = "Software\\Far\\Plugins");
@@ -66,6 +83,19 @@ public:
     std::string dialogTemplate;           // OK with this template; empty: Esc
     bool dialogDescriptions = false;      // the dialog's "update descriptions" answer
     std::string directory;                // the panel's folder (CurDir)
+
+    // The dialog closes with these items first, one a showing, before it closes as dialogTemplate
+    // says; `shownDialogs` gets its items as the plug-in filled them, each time it is shown.
+    std::deque<int> dialogExits;
+    std::vector<std::vector<far::FarDialogItem>> shownDialogs;
+    // Menus and input boxes (Menu and InputBox, as FAR 1.x and far2l offer them): the user's keys in
+    // each menu, in turn (none left: Esc), and the lines typed in each input box (none left: Esc).
+    std::deque<MenuPress> menuPresses;
+    std::vector<RecordedMenu> menus;
+    std::deque<std::string> inputs;
+    std::vector<std::string> inputBoxes;  // the text each input box started with
+    // The button taken in each box with more than one (a question), in turn; none left: the first.
+    std::deque<int> questionAnswers;
 
     // DialogEx, SendDlgMessage and DefDlgProc, as FAR 1.71 and far2l offer them: the dialog then
     // runs with the plug-in's procedure. The keys in dialogKeys (FAR 1.x's codes, as DN_KEY gives

@@ -160,6 +160,41 @@ public:
     // The whole batch goes into one new store, put in place by one rename: a reader, or the
     // store after a crash, has all of the values or none.
     bool WriteValues(const std::string& keyPath, const std::vector<RegistryWrite>& values) override {
+        return Change([&](RegistryStore& store, bool* all) {
+            // A value that cannot be stored (a line break in its name) leaves the others to go in.
+            bool changed = false;
+            for (const RegistryWrite& write : values) {
+                const bool set = store.Set(keyPath, write.name, StoredValue(write));
+                changed = changed || set;
+                *all = *all && set;
+            }
+            return changed;
+        }) || values.empty();
+    }
+
+    bool Subkeys(const std::string& keyPath, std::vector<std::string>* names) override {
+        names->clear();
+        const std::string directory = StoreDirectory();
+        std::string text;
+        if (directory.empty() || !ReadStoreText(directory + "/" + kStoreName, &text))
+            return false;
+        const RegistryStore store(text);
+        return store.HasHeader() && store.Subkeys(keyPath, names);
+    }
+
+    bool DeleteKey(const std::string& keyPath) override {
+        std::vector<std::string> names;
+        if (!Subkeys(keyPath, &names))
+            return true;
+        return Change([&](RegistryStore& store, bool*) { return store.DeleteKey(keyPath); });
+    }
+
+private:
+    // Reads the store under the lock, lets `change` alter it (true when it did, *all false when
+    // part of it could not be made) and puts the new store in place; true when it is there with
+    // every part of the change. A change that alters nothing writes nothing and gives false.
+    template <typename Edit>
+    bool Change(const Edit& change) {
         const std::string directory = StoreDirectory();
         if (directory.empty() || !MakeDirectories(directory))
             return false;
@@ -188,20 +223,12 @@ public:
                 return false;
             store = RegistryStore();
         }
-        // A value that cannot be stored (a line break in its name) leaves the others to go in.
         bool all = true;
-        bool changed = false;
-        for (const RegistryWrite& write : values) {
-            const bool set = store.Set(keyPath, write.name, StoredValue(write));
-            changed = changed || set;
-            all = all && set;
-        }
-        if (!changed)
-            return values.empty();
+        if (!change(store, &all))
+            return false;
         return ReplaceStore(target, store.Text()) && all;
     }
 
-private:
     static RegistryValue StoredValue(const RegistryWrite& write) {
         RegistryValue value;
         if (write.isDword) {
