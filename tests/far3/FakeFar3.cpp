@@ -635,6 +635,17 @@ FakeFar3::FakeFar3(std::string folder) : folder_(std::move(folder)), state_(fold
     std::memset(standardFunctions, 0xCD, sizeof standardFunctions);
 }
 
+void FakeFar3::PutSetting(const std::string& keyPath, const std::string& name, const std::string& text) {
+    for (std::size_t end = keyPath.find('\\');; end = keyPath.find('\\', end + 1)) {
+        const std::string path = keyPath.substr(0, end);
+        if (std::find(subkeys_.begin(), subkeys_.end(), path) == subkeys_.end())
+            subkeys_.push_back(path);
+        if (end == std::string::npos)
+            break;
+    }
+    settings[keyPath + "\\" + name] = {far3::FST_STRING, 0, WideOf(text)};
+}
+
 FakeFar3::~FakeFar3() {
     g_far = nullptr;
     SetEnvironmentVariableW(L"XDG_STATE_HOME", nullptr);

@@ -140,6 +140,9 @@ public:
     // The plug-in's values by name, those of a subkey by its path: "Presets\\Name\\velmora".
     std::map<std::string, Far3Setting> settings;
     bool settingsOpen() const { return settingsHandles_ != 0; }
+    // A text value in the subkey `keyPath` ("Presets\\Name"), the subkeys made as the plug-in's
+    // own writes make them.
+    void PutSetting(const std::string& keyPath, const std::string& name, const std::string& text);
 
 private:
     friend struct Far3Services;
