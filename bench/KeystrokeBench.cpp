@@ -3,18 +3,18 @@
 // for comparison the whole plan at once, as the Preview button needs it.
 #include <benchmark/benchmark.h>
 
+#include <stdlib.h>
 #include <cstdio>
 #include <cstdlib>
-#include <stdlib.h>
 #include <string>
 #include <vector>
 
 #include "SelectionFolder.hpp"
-#include "support/PhotoFiles.hpp"
 #include "ports/Messages.hpp"
 #include "ports/RunContext.hpp"
 #include "preview/LivePreview.hpp"
 #include "settings/Presets.hpp"
+#include "support/PhotoFiles.hpp"
 
 namespace {
 

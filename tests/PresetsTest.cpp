@@ -31,7 +31,8 @@ public:
         *bytes = value->bytes;
         return true;
     }
-    bool WriteString(const std::string& keyPath, const std::string& valueName, const std::string& text) override {
+    bool WriteString(const std::string& keyPath, const std::string& valueName,
+                     const std::string& text) override {
         return WriteValues(keyPath, {RegistryWrite::String(valueName, text)});
     }
     bool WriteDword(const std::string& keyPath, const std::string& valueName, std::uint32_t value) override {
@@ -120,8 +121,9 @@ TEST(Presets, StoredBesideTheAnswersInTheRegistryFile) {
     StoreOptions(registry, kKey, Answers("%F"));
     ASSERT_TRUE(SavePreset(registry, kKey, "Фото с камеры", Answers("IMG_%#.%E")));
     ASSERT_TRUE(SavePreset(registry, kKey, "相机", Answers("%{taken:YYYYMMDD}_%#.%E")));
-    EXPECT_NE(registry.text.find("[HKEY_CURRENT_USER\\Software\\Far\\Plugins\\Velmora\\Presets\\Фото с камеры]"),
-              std::string::npos);
+    EXPECT_NE(
+        registry.text.find("[HKEY_CURRENT_USER\\Software\\Far\\Plugins\\Velmora\\Presets\\Фото с камеры]"),
+        std::string::npos);
     EXPECT_EQ(Sorted(ListPresets(registry, kKey)), Sorted({"Фото с камеры", "相机"}));
     const RenameOptions loaded = LoadPreset(registry, kKey, "Фото с камеры");
     EXPECT_EQ(loaded.Mask, "IMG_%#.%E");
@@ -188,7 +190,8 @@ protected:
     static int ScansLine() { return far::MenuOrder({"Сканы", "Bad"})[0] == 0 ? 0 : 1; }
 
     std::string Shown(std::size_t dialog, int item) const {
-        return std::string(far::FieldText(host_.shownDialogs.at(dialog)[static_cast<std::size_t>(item)].Data));
+        return std::string(
+            far::FieldText(host_.shownDialogs.at(dialog)[static_cast<std::size_t>(item)].Data));
     }
 
     test::MemoryRegistry registry_;
@@ -230,7 +233,8 @@ TEST_F(PresetsButton, EnterLoadsOneAndThePreviewFollowsEvenWhenItIsNotValid) {
     EXPECT_EQ(host_.shownDialogs[2][far::kDialogNameCaseFirstItem + kCaseTitle].Selected, 1);
     // (The fake's texts have no places for the token: the summary is the problem's texts alone.)
     EXPECT_EQ(Shown(1, far::kDialogSummaryItem).rfind(test::FakeHost::Text(MSummaryCounts), 0), 0u);
-    EXPECT_EQ(Shown(2, far::kDialogSummaryItem).find(test::FakeHost::Text(MSummaryCounts)), std::string::npos);
+    EXPECT_EQ(Shown(2, far::kDialogSummaryItem).find(test::FakeHost::Text(MSummaryCounts)),
+              std::string::npos);
     EXPECT_NE(Shown(2, far::kDialogSummaryItem).find(test::FakeHost::Text(MExpressionAt)), std::string::npos);
     // Nothing was stored: the dialog was left with Esc.
     EXPECT_EQ(LoadOptions(registry_, kKey).Mask, "%N_now.%E");
@@ -281,7 +285,9 @@ TEST_F(PresetsButton, DeleteAsksAndF4Renames) {
 TEST(VelmoraPresets, SaveListUseAndDelete) {
     test::HostRunner runner;
     runner.MakeFiles({"a.JPG", "b.txt", "c.txt"});
-    EXPECT_EQ(runner.Run({"--save-preset", "Photos", "-m", "IMG_%#.%E", "-s", "1", "--ext-case", "lower"}).status, 0);
+    EXPECT_EQ(
+        runner.Run({"--save-preset", "Photos", "-m", "IMG_%#.%E", "-s", "1", "--ext-case", "lower"}).status,
+        0);
     EXPECT_EQ(runner.Run({"--save-preset", "Notes", "-m", "%N-note.%E"}).status, 0);
     // Replacing takes --yes; a name the registry cannot hold is refused.
     test::HostResult again = runner.Run({"--save-preset", "Notes", "-m", "x"});

@@ -236,11 +236,11 @@ using FARAPIMENU = std::intptr_t(VELMORA_FAR3_API*)(const GUID* PluginId, const 
                                                     std::intptr_t* BreakCode, const FarMenuItem* Item,
                                                     std::size_t ItemsNumber);
 // A line of text asked for in a box of its own: true with the text in DestText after Enter.
-using FARAPIINPUTBOX = std::intptr_t(VELMORA_FAR3_API*)(const GUID* PluginId, const GUID* Id, const wchar_t* Title,
-                                                        const wchar_t* SubTitle, const wchar_t* HistoryName,
-                                                        const wchar_t* SrcText, wchar_t* DestText,
-                                                        std::size_t DestSize, const wchar_t* HelpTopic,
-                                                        UINT64 Flags);
+using FARAPIINPUTBOX = std::intptr_t(VELMORA_FAR3_API*)(const GUID* PluginId, const GUID* Id,
+                                                        const wchar_t* Title, const wchar_t* SubTitle,
+                                                        const wchar_t* HistoryName, const wchar_t* SrcText,
+                                                        wchar_t* DestText, std::size_t DestSize,
+                                                        const wchar_t* HelpTopic, UINT64 Flags);
 using FARAPIDIALOGRUN = std::intptr_t(VELMORA_FAR3_API*)(HANDLE hDlg);
 using FARAPIDIALOGFREE = void(VELMORA_FAR3_API*)(HANDLE hDlg);
 using FARAPISENDDLGMESSAGE = std::intptr_t(VELMORA_FAR3_API*)(HANDLE hDlg, std::intptr_t Msg,

@@ -95,14 +95,15 @@ const std::vector<Option>& Options() {
          OptionId::Yes},
         {{"cancel", 0, V::None, nullptr, "close the dialog with Cancel without showing it", nullptr},
          OptionId::Cancel},
-        {{"preset", 0, V::Text, "NAME", "the answers of the stored preset NAME; answers given override them",
-          "Presets"},
+        {{"preset", 0, V::Text, "NAME", "the answers of preset NAME; options given override them", "Presets"},
          OptionId::Preset},
-        {{"save-preset", 0, V::Text, "NAME", "store the answers given (over the stored ones) as preset NAME",
+        {{"save-preset", 0, V::Text, "NAME", "store the answers given (over the last) as preset NAME",
           nullptr},
          OptionId::SavePreset},
-        {{"list-presets", 0, V::None, nullptr, "list the stored presets by name", nullptr}, OptionId::ListPresets},
-        {{"delete-preset", 0, V::Text, "NAME", "delete the stored preset NAME", nullptr}, OptionId::DeletePreset},
+        {{"list-presets", 0, V::None, nullptr, "list the stored presets by name", nullptr},
+         OptionId::ListPresets},
+        {{"delete-preset", 0, V::Text, "NAME", "delete the stored preset NAME", nullptr},
+         OptionId::DeletePreset},
         {{"dry-run", 'n', V::None, nullptr, "show what the run would do, change nothing", "Plan and undo"},
          OptionId::DryRun},
         {{"json", 0, V::None, nullptr, "with --dry-run: one JSON object a line", nullptr}, OptionId::Json},
@@ -115,7 +116,9 @@ const std::vector<Option>& Options() {
          OptionId::NoPreview},
         {{"undo", 'u', V::None, nullptr, "take back the most recent run in the directory", nullptr},
          OptionId::Undo},
-        {{"menu", 0, V::Text, "1|2", "open entry 1 (rename) or 2 (undo) of the plug-ins menu, sorted as the hosts sort it", nullptr}, OptionId::Menu},
+        {{"menu", 0, V::Text, "1|2",
+          "open entry 1 (rename) or 2 (undo) of the plug-ins menu, sorted as the hosts sort it", nullptr},
+         OptionId::Menu},
         {{"columns", 0, V::Text, "TYPES", "panel columns (default N,Z: with descriptions)", "Host"},
          OptionId::Columns},
         {{"root-key", 0, V::Text, "KEY", "settings root (default Software\\Far\\Plugins)", nullptr},
@@ -362,16 +365,18 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
         return false;
     }
     // The presets' own commands store, list or delete and run nothing.
-    const int presetCommands = (options.savePreset ? 1 : 0) + (options.listPresets ? 1 : 0) +
-                               (options.deletePreset ? 1 : 0);
+    const int presetCommands =
+        (options.savePreset ? 1 : 0) + (options.listPresets ? 1 : 0) + (options.deletePreset ? 1 : 0);
     if (presetCommands > 1) {
         *error = "options '--save-preset', '--list-presets' and '--delete-preset' exclude each other";
         return false;
     }
-    if (presetCommands == 1 && (selects || options.selectAll || options.mode == HostMode::Undo || options.fromMenu ||
-                                options.dryRun || options.answer == DialogAnswer::Cancel)) {
-        *error = "options '--save-preset', '--list-presets' and '--delete-preset' rename nothing; give no names, "
-                 "'--all', '--undo', '--menu', '--dry-run' or '--cancel' with them";
+    if (presetCommands == 1 &&
+        (selects || options.selectAll || options.mode == HostMode::Undo || options.fromMenu ||
+         options.dryRun || options.answer == DialogAnswer::Cancel)) {
+        *error =
+            "options '--save-preset', '--list-presets' and '--delete-preset' rename nothing; give no names, "
+            "'--all', '--undo', '--menu', '--dry-run' or '--cancel' with them";
         return false;
     }
     if ((options.listPresets || options.deletePreset) && (AnswersRenameDialog(options) || options.preset)) {

@@ -269,7 +269,8 @@ int VELMORA_WINAPI InputBoxService(const char* title, const char* subTitle, cons
     constexpr int kHeight = 8;
     far::FarDialogItem items[6];
     std::memset(static_cast<void*>(items), 0, sizeof items);
-    const auto put = [&](int index, int type, int x1, int y1, int x2, far::DWORD itemFlags, const char* text) {
+    const auto put = [&](int index, int type, int x1, int y1, int x2, far::DWORD itemFlags,
+                         const char* text) {
         far::FarDialogItem& item = items[index];
         item.Type = type;
         item.X1 = x1;
@@ -294,7 +295,8 @@ int VELMORA_WINAPI InputBoxService(const char* title, const char* subTitle, cons
     const std::string_view text = far::FieldText(items[2].Data);
     if (result != 4 || (text.empty() && !(flags & far::FIB_ENABLEEMPTY)))
         return 0;
-    const std::string_view kept = OptionTextPrefix(text, static_cast<std::size_t>(destLength), far::kHostStringsAreUtf8);
+    const std::string_view kept =
+        OptionTextPrefix(text, static_cast<std::size_t>(destLength), far::kHostStringsAreUtf8);
     std::memcpy(destText, kept.data(), kept.size());
     destText[kept.size()] = '\0';
     return 1;

@@ -16,7 +16,8 @@ namespace {
 constexpr int kNameBuffer = 512;
 
 bool HasInputBox(const far::PluginStartupInfo& info) {
-    return static_cast<std::size_t>(info.StructSize) >= offsetof(far::PluginStartupInfo, InputBox) + sizeof(void*) &&
+    return static_cast<std::size_t>(info.StructSize) >=
+               offsetof(far::PluginStartupInfo, InputBox) + sizeof(void*) &&
            info.InputBox;
 }
 
@@ -59,8 +60,9 @@ public:
         if (!HasInputBox(info_))
             return false;
         char text[kNameBuffer] = {};
-        if (!info_.InputBox(host_.GetText(titleId), host_.GetText(MPresetNamePrompt), nullptr, initial.c_str(),
-                            text, kNameBuffer - 1, kPresetsHelpTopic, far::FIB_ENABLEEMPTY | far::FIB_BUTTONS))
+        if (!info_.InputBox(host_.GetText(titleId), host_.GetText(MPresetNamePrompt), nullptr,
+                            initial.c_str(), text, kNameBuffer - 1, kPresetsHelpTopic,
+                            far::FIB_ENABLEEMPTY | far::FIB_BUTTONS))
             return false;
         text[kNameBuffer - 1] = '\0';
         typed->assign(text);
@@ -80,8 +82,8 @@ bool OfferPresets(HostApi& host, const far::PluginStartupInfo& info, const RunCo
     ReadDialogItems(items, current);
     RecordPresetsUi ui(host, info);
     RenameOptions loaded;
-    if (!RunPresetsMenu(host, context.registry, context.settingsKey, context.text, ui, far::MenuOrder, current,
-                        &loaded))
+    if (!RunPresetsMenu(host, context.registry, context.settingsKey, context.text, ui, far::MenuOrder,
+                        current, &loaded))
         return false;
     FillDialogItems(host, items, loaded, descriptionsShown);
     return true;

@@ -52,8 +52,9 @@ public:
         const PresetNameProblem problem = CheckPresetName(typed, utf8_, name);
         if (problem == PresetNameProblem::None)
             return true;
-        host_.ShowWarning(kPresetsHelpTopic, {host_.GetText(MWarningTitle), host_.GetText(NameProblemText(problem)),
-                                              typed.c_str(), host_.GetText(MWarningButton)});
+        host_.ShowWarning(kPresetsHelpTopic,
+                          {host_.GetText(MWarningTitle), host_.GetText(NameProblemText(problem)),
+                           typed.c_str(), host_.GetText(MWarningButton)});
         return false;
     }
 
@@ -109,7 +110,8 @@ bool RunPresetsMenu(PluginHost& host, Registry& registry, const std::string& set
                 return true;
             case PresetsKey::Insert: {
                 std::string name;
-                if (!menu.AskName(MPresetSaveTitle, std::string(), &name) || !menu.MayStore(name, std::string()))
+                if (!menu.AskName(MPresetSaveTitle, std::string(), &name) ||
+                    !menu.MayStore(name, std::string()))
                     break;
                 if (!SavePreset(registry, settingsKey, name, current))
                     menu.Failed(name);

@@ -533,7 +533,8 @@ struct Far3Services {
                     return 0;
                 const std::string& parent = host.settingsRoots_[value->Root];
                 const std::string path = (parent.empty() ? "" : parent + "\\") + Utf8Of(value->Value);
-                const bool made = std::find(host.subkeys_.begin(), host.subkeys_.end(), path) != host.subkeys_.end();
+                const bool made =
+                    std::find(host.subkeys_.begin(), host.subkeys_.end(), path) != host.subkeys_.end();
                 if (command == far3::SCTL_OPENSUBKEY && !made)
                     return 0;
                 if (!made)

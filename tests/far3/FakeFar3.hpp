@@ -170,8 +170,8 @@ private:
     void* procedureData_ = nullptr;
     int settingsHandles_ = 0;
     std::vector<std::string> settingsRoots_{""};  // the key path of each root index handed out
-    std::vector<std::string> subkeys_;             // the subkeys made, by path
-    std::deque<std::wstring> enumTexts_;           // the names of the last listing, until SCTL_FREE
+    std::vector<std::string> subkeys_;            // the subkeys made, by path
+    std::deque<std::wstring> enumTexts_;          // the names of the last listing, until SCTL_FREE
     std::vector<far3::FarSettingsName> enumNames_;
 };
 

@@ -196,8 +196,8 @@ TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
 TEST(Far3Plugin, PresetsButton) {
     constexpr std::intptr_t kPresets = 38, kCancel = 10, kIns = 0, kDel = 1, kF4 = 2;
     const std::string scans = "\xD0\xA1\xD0\xBA\xD0\xB0\xD0\xBD\xD1\x8B";  // Сканы
-    const std::string camera = "\xE7\x9B\xB8\xE6\x9C\xBA";                     // 相机
-    const std::string renamed = "\xD0\xA1\xD0\xBA\xD0\xB0\xD0\xBD 2";        // Скан 2
+    const std::string camera = "\xE7\x9B\xB8\xE6\x9C\xBA";                 // 相机
+    const std::string renamed = "\xD0\xA1\xD0\xBA\xD0\xB0\xD0\xBD 2";      // Скан 2
     Far3Folder folder;
     folder.Write("a.txt", "a");
     FakeFar3 host(folder.Path());

@@ -52,9 +52,9 @@ struct FakeHostServices {
         return 0;
     }
 
-    static int VELMORA_WINAPI Menu(far::INT_PTR, int, int, int, far::DWORD, const char* title, const char* bottom,
-                                   const char* helpTopic, const int* breakKeys, int* breakCode,
-                                   const far::FarMenuItem* items, int count) {
+    static int VELMORA_WINAPI Menu(far::INT_PTR, int, int, int, far::DWORD, const char* title,
+                                   const char* bottom, const char* helpTopic, const int* breakKeys,
+                                   int* breakCode, const far::FarMenuItem* items, int count) {
         RecordedMenu menu;
         menu.title = title ? title : "";
         menu.bottom = bottom ? bottom : "";

@@ -63,9 +63,9 @@ public:
         log.push_back("DeleteKey(" + keyPath + ")");
         for (auto it = values.begin(); it != values.end();) {
             const std::string key = it->first.substr(0, it->first.find('|'));
-            const bool within = key == keyPath || (key.size() > keyPath.size() &&
-                                                   key.compare(0, keyPath.size(), keyPath) == 0 &&
-                                                   key[keyPath.size()] == '\\');
+            const bool within = key == keyPath ||
+                                (key.size() > keyPath.size() &&
+                                 key.compare(0, keyPath.size(), keyPath) == 0 && key[keyPath.size()] == '\\');
             it = within ? values.erase(it) : std::next(it);
         }
         return true;

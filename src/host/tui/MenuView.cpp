@@ -34,7 +34,8 @@ public:
                                                    return *breakCode >= 0;
                                                });
         const bool onLine = !lines_.empty();
-        return (close == ListBox::Close::Enter || close == ListBox::Close::Key) && onLine ? list_.Cursor() : -1;
+        return (close == ListBox::Close::Enter || close == ListBox::Close::Key) && onLine ? list_.Cursor()
+                                                                                          : -1;
     }
 
 private:

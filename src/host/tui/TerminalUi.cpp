@@ -52,7 +52,8 @@ public:
         try {
             if (!screen_.Enter(config_.title))
                 return -1;
-            return tui::RunMenu(screen_, help_, title, bottom, helpTopic, lines, selected, breakKeys, breakCode);
+            return tui::RunMenu(screen_, help_, title, bottom, helpTopic, lines, selected, breakKeys,
+                                breakCode);
         } catch (const std::exception&) {
             *breakCode = -1;
             return -1;

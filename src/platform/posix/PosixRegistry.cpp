@@ -161,15 +161,16 @@ public:
     // store after a crash, has all of the values or none.
     bool WriteValues(const std::string& keyPath, const std::vector<RegistryWrite>& values) override {
         return Change([&](RegistryStore& store, bool* all) {
-            // A value that cannot be stored (a line break in its name) leaves the others to go in.
-            bool changed = false;
-            for (const RegistryWrite& write : values) {
-                const bool set = store.Set(keyPath, write.name, StoredValue(write));
-                changed = changed || set;
-                *all = *all && set;
-            }
-            return changed;
-        }) || values.empty();
+                   // A value that cannot be stored (a line break in its name) leaves the others to go in.
+                   bool changed = false;
+                   for (const RegistryWrite& write : values) {
+                       const bool set = store.Set(keyPath, write.name, StoredValue(write));
+                       changed = changed || set;
+                       *all = *all && set;
+                   }
+                   return changed;
+               }) ||
+               values.empty();
     }
 
     bool Subkeys(const std::string& keyPath, std::vector<std::string>* names) override {

@@ -96,7 +96,8 @@ public:
         char name[256];
         for (DWORD index = 0;; ++index) {
             DWORD size = sizeof name;
-            const LONG status = RegEnumKeyExA(key.Get(), index, name, &size, nullptr, nullptr, nullptr, nullptr);
+            const LONG status =
+                RegEnumKeyExA(key.Get(), index, name, &size, nullptr, nullptr, nullptr, nullptr);
             if (status == ERROR_NO_MORE_ITEMS)
                 break;
             if (status == ERROR_SUCCESS)

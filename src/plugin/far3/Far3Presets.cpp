@@ -62,8 +62,9 @@ public:
         const std::wstring source = ToUtf16<wchar_t>(initial);
         const std::wstring topic = ToUtf16<wchar_t>(kPresetsHelpTopic);
         std::vector<wchar_t> text(kNameBuffer, L'\0');
-        if (!info_.InputBox(&kPluginGuid, &kPresetNameGuid, title.c_str(), prompt.c_str(), nullptr, source.c_str(),
-                            text.data(), text.size(), topic.c_str(), far3::FIB_ENABLEEMPTY | far3::FIB_BUTTONS))
+        if (!info_.InputBox(&kPluginGuid, &kPresetNameGuid, title.c_str(), prompt.c_str(), nullptr,
+                            source.c_str(), text.data(), text.size(), topic.c_str(),
+                            far3::FIB_ENABLEEMPTY | far3::FIB_BUTTONS))
             return false;
         text.back() = L'\0';
         *typed = ToUtf8(text.data());
@@ -83,8 +84,8 @@ void Far3Host::OfferPresets(RenameOptions& options, bool descriptionsShown) {
     Far3PresetsUi ui(*this, info_);
     RenameOptions loaded;
     // FAR 3 sorts its lists as Windows compares text, which far2l's collation follows too.
-    if (!RunPresetsMenu(*this, context_->registry, context_->settingsKey, context_->text, ui, far::MenuOrderFar2l,
-                        options, &loaded))
+    if (!RunPresetsMenu(*this, context_->registry, context_->settingsKey, context_->text, ui,
+                        far::MenuOrderFar2l, options, &loaded))
         return;
     if (!descriptionsShown)
         loaded.SaveDescription = options.SaveDescription;
