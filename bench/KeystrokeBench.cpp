@@ -129,6 +129,17 @@ void BM_LoadPreset(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadPreset)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The preset's read alone, from the same file (made by BM_LoadPreset, which runs first).
+void BM_ReadPreset(benchmark::State& state) {
+    int which = 0;
+    for (auto _ : state) {
+        which = (which + 7) % 20;
+        benchmark::DoNotOptimize(velmora::LoadPreset(velmora::Settings(), "Software\\Far\\Plugins\\Velmora",
+                                                     "Набор " + std::to_string(which)));
+    }
+}
+BENCHMARK(BM_ReadPreset)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
 // 10,000 photos with their EXIF dates, a second apart; made on first use, after the benchmarks
 // above (the folder becomes the current directory).
 velmora::RunContext& PhotoContext() {
