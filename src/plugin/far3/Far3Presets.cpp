@@ -7,6 +7,7 @@
 #include "platform/Utf16.hpp"
 #include "plugin/far3/Far3Guids.hpp"
 #include "plugin/far3/Far3Host.hpp"
+#include "ports/Messages.hpp"
 #include "preview/PresetsMenu.hpp"
 
 namespace velmora {
