@@ -194,7 +194,7 @@ protected:
             far::FieldText(host_.shownDialogs.at(dialog)[static_cast<std::size_t>(item)].Data));
     }
 
-    test::MemoryRegistry registry_;
+    TextRegistry registry_;  // the POSIX store: letters of either case find one key
     test::ScopedRegistry scoped_{&registry_};
     test::FakeHost host_;
 };
@@ -267,18 +267,20 @@ TEST_F(PresetsButton, DeleteAsksAndF4Renames) {
     constexpr int kDel = 1, kF4 = 2;
     const int scans = ScansLine();
     const int bad = 1 - scans;
-    host_.menuPresses = {{kF4, scans}, {kDel, -1}, {kDel, bad}, {kDel, bad}, {-1, -1}};
-    host_.inputs = {"スキャン"};
+    // F4 to another letter case finds the preset's own key: nothing to replace, no question.
+    host_.menuPresses = {{kF4, bad}, {kF4, scans}, {kDel, -1}, {kDel, bad}, {kDel, bad}, {-1, -1}};
+    host_.inputs = {"BAD", "スキャン"};
     host_.questionAnswers = {1, 0};  // keep Bad the first time, delete it the second
     Open(1);
-    EXPECT_EQ(host_.inputBoxes, std::vector<std::string>{"Сканы"});
+    EXPECT_EQ(host_.inputBoxes, (std::vector<std::string>{"Bad", "Сканы"}));
+    EXPECT_EQ(host_.menus[1].lines[static_cast<std::size_t>(bad)], "BAD");
     EXPECT_FALSE(PresetExists(registry_, kKey, "Сканы"));
     EXPECT_EQ(LoadPreset(registry_, kKey, "スキャン").StartNumber, "7");
-    EXPECT_EQ(host_.menus[3].lines.size(), 2u);
+    EXPECT_EQ(host_.menus[4].lines.size(), 2u);
     EXPECT_EQ(ListPresets(registry_, kKey), std::vector<std::string>{"スキャン"});
     ASSERT_EQ(host_.boxes.size(), 2u);
     EXPECT_EQ(host_.boxes[0].lines[1], test::FakeHost::Text(MPresetDeleteQuestion));
-    EXPECT_EQ(host_.boxes[0].lines[2], "Bad");
+    EXPECT_EQ(host_.boxes[0].lines[2], "BAD");
 }
 
 // velmora's options, with the store of the runner's own.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "far/HostConventions.hpp"
 #include "ports/Messages.hpp"
 #include "settings/Presets.hpp"
 
@@ -67,9 +68,16 @@ public:
     }
 
     // Whether storing under `name` may go on: a name already stored is replaced only after a Yes.
+    // A rename of `except` in letter case alone finds its own key in a store that takes letters of
+    // either case for one another: nothing else is replaced then.
     bool MayStore(const std::string& name, const std::string& except) {
         if (name == except || !PresetExists(registry_, settingsKey_, name))
             return true;
+        if (!except.empty() && far::EqualIgnoringAsciiCase(name, except)) {
+            const std::vector<std::string> stored = ListPresets(registry_, settingsKey_);
+            if (std::find(stored.begin(), stored.end(), name) == stored.end())
+                return true;
+        }
         return Ask(MPresetReplaceQuestion, name);
     }
 
