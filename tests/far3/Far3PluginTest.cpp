@@ -204,7 +204,11 @@ TEST(Far3Plugin, PresetsButton) {
     host.settings["velmora"] = {far3::FST_STRING, 0, L"%N_now.%E"};
     host.PutSetting("Presets\\" + scans, "velmora", "SCAN_%#.%E");
     host.PutSetting("Presets\\" + scans, "number", "7");
+    // <windows.h> defines "far" away; the host's order comes from the namespace of that name.
+#pragma push_macro("far")
+#undef far
     const std::vector<int> order = far::MenuOrderFar2l({scans, camera});
+#pragma pop_macro("far")
     const std::intptr_t scansLine = order[0] == 0 ? 0 : 1;
     host.exits = {kPresets, kPresets, kCancel};
     // Ins stores the dialog's answers as 相机; F4 renames Сканы; Esc. Then Del takes 相机 away after
