@@ -171,6 +171,7 @@ TEST(Presets, OneFromAnOlderBuildLoadsWithTheDefaults) {
 class PresetsButton : public ::testing::Test {
 protected:
     PresetsButton() {
+        host_.OfferMenu();
         host_.AddItem("a.txt", "described");
         StoreOptions(registry_, kKey, Answers("%N_now.%E"));
         RenameOptions scans;
@@ -200,6 +201,7 @@ protected:
 };
 
 TEST_F(PresetsButton, MenuListsTheNamesInTheHostsOrderWithItsKeys) {
+    host_.menuPresses = {{-1, -1}};
     Open(1);
     ASSERT_EQ(host_.menus.size(), 1u);
     const test::RecordedMenu& menu = host_.menus[0];
@@ -260,7 +262,7 @@ TEST_F(PresetsButton, InsertStoresTheFieldsUnderANameAndRefusesWhatTheStoreCanno
     EXPECT_FALSE(PresetExists(registry_, kKey, "a\\b"));
     EXPECT_FALSE(PresetExists(registry_, kKey, "a"));
     // The cursor is on the preset just stored.
-    EXPECT_EQ(host_.menus[1].lines[static_cast<std::size_t>(host_.menus[1].cursor)], "Отпуск 2024");
+    EXPECT_EQ(host_.menus[1].lines[static_cast<std::size_t>(host_.menus[1].selected)], "Отпуск 2024");
 }
 
 TEST_F(PresetsButton, DeleteAsksAndF4Renames) {

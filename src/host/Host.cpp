@@ -240,10 +240,18 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
         return kExitWarning;
     }
 
-    if (options.mode == HostMode::Undo) {
+    if (options.mode == HostMode::Undo || options.mode == HostMode::UndoList) {
         // Where the plug-in beside this program keeps journals when the system names no place.
         const std::string pluginDirectory =
             options.pluginFile.empty() ? DefaultPluginDirectory() : DirectoryOf(options.pluginFile);
+        if (options.mode == HostMode::UndoList) {
+            DirectoryRestorer restorer;
+            if (!ChangeDirectory(options.directory, &error))
+                return fail(error);
+            const std::string directory = CurrentDirectory();
+            return ListUndo(options, directory.empty() ? options.directory : directory,
+                            far::JournalFallbackRoot(pluginDirectory), out);
+        }
         // The plug-in's texts, where the undo says what the plug-in's own undo says; read before
         // the panel directory becomes current. Without them the line is in English.
         Lng lng;

@@ -86,6 +86,16 @@ std::string ManPage(const std::string& date) {
         "in far2l, and the plug\\-in's menu entry \\fIUndo last batch rename\\fR (\\fB\\-\\-menu 2\\fR here, "
         "its\n"
         "question answered by \\fB\\-\\-yes\\fR or \\fB\\-\\-cancel\\fR) takes back a run made by velmora.\n"
+        ".PP\n"
+        "Undo steps back: each \\fB\\-\\-undo\\fR takes the newest run of the directory not yet undone,\n"
+        "so the next one takes the run before the one just undone, through the runs kept.\n"
+        "Each checks its files as they are now: what changed since is left alone and named. A run of\n"
+        "which something was left alone stays the next one until an undo finds nothing more of it to\n"
+        "bring back. \\fB\\-\\-undo\\-list\\fR lists the kept runs, newest first: when, how many files,\n"
+        "which one \\fB\\-\\-undo\\fR takes next (\\fBnext\\fR; \\fBundone\\fR; \\fBwaiting\\fR,\n"
+        "older than the next; \\fBunavailable\\fR or \\fBdamaged\\fR when its journal could not be\n"
+        "written or read), the\n"
+        "template. The plug\\-in's menu entry lists them too; there only the next one can be chosen.\n"
         ".SH OPTIONS\n";
     for (const OptionEntry& entry : OptionTable()) {
         if (entry.group)
@@ -155,7 +165,8 @@ std::string ManPage(const std::string& date) {
         "the plug\\-in's options, its presets (one key each below \\fIVelmora\\e\\&Presets\\fR) and the\n"
         "stored \\fB\\-\\-preview\\fR switch (REGEDIT4 text)\n"
         ".TP\n\\fI$XDG_STATE_HOME/velmora/\\fR\n"
-        "the undo journal: the last 10 runs of each directory (default \\fI~/.local/state/velmora/\\fR;\n"
+        "the undo journal: the last 20 runs of each directory, at most 64 MB in all, the oldest run\n"
+        "of any directory going first (default \\fI~/.local/state/velmora/\\fR;\n"
         "on Windows \\fI%LOCALAPPDATA%\\e\\&Velmora\\e\\fR, or the \\fIJournal\\fR folder beside the "
         "plug\\-in\n"
         "when that is not set)\n"

@@ -41,6 +41,7 @@ enum class OptionId {
     Preview,
     NoPreview,
     Undo,
+    UndoList,
     Menu,
     Columns,
     RootKey,
@@ -106,7 +107,8 @@ const std::vector<Option>& Options() {
          OptionId::DeletePreset},
         {{"dry-run", 'n', V::None, nullptr, "show what the run would do, change nothing", "Plan and undo"},
          OptionId::DryRun},
-        {{"json", 0, V::None, nullptr, "with --dry-run: one JSON object a line", nullptr}, OptionId::Json},
+        {{"json", 0, V::None, nullptr, "with --dry-run or --undo-list: one JSON object a line", nullptr},
+         OptionId::Json},
         {{"via-preview", 0, V::None, nullptr,
           "with --yes: answer the dialog with its Preview button, then Enter in the plan's list", nullptr},
          OptionId::ViaPreview},
@@ -114,11 +116,11 @@ const std::vector<Option>& Options() {
          OptionId::Preview},
         {{"no-preview", 0, V::None, nullptr, "the dialog renames at once (from now on)", nullptr},
          OptionId::NoPreview},
-        {{"undo", 'u', V::None, nullptr, "take back the most recent run in the directory", nullptr},
+        {{"undo", 'u', V::None, nullptr, "take back the newest run in the directory not yet undone", nullptr},
          OptionId::Undo},
-        {{"menu", 0, V::Text, "1|2",
-          "open entry 1 (rename) or 2 (undo) of the plug-ins menu, sorted as the hosts sort it", nullptr},
-         OptionId::Menu},
+        {{"undo-list", 0, V::None, nullptr, "list the runs kept for undo, newest first", nullptr},
+         OptionId::UndoList},
+        {{"menu", 0, V::Text, "1|2", "open entry 1 (rename) or 2 (undo) of the plug-ins menu, sorted as the hosts sort it", nullptr}, OptionId::Menu},
         {{"columns", 0, V::Text, "TYPES", "panel columns (default N,Z: with descriptions)", "Host"},
          OptionId::Columns},
         {{"root-key", 0, V::Text, "KEY", "settings root (default Software\\Far\\Plugins)", nullptr},
@@ -294,8 +296,15 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Host
             return true;
         }
         case OptionId::Undo:
-            options->mode = HostMode::Undo;
+        case OptionId::UndoList: {
+            const HostMode mode = id == OptionId::Undo ? HostMode::Undo : HostMode::UndoList;
+            if (options->mode != HostMode::Run && options->mode != mode) {
+                *error = "options '--undo' and '--undo-list' exclude each other";
+                return false;
+            }
+            options->mode = mode;
             return true;
+        }
         case OptionId::Menu:
             if (value != "1" && value != "2") {
                 *error = "option '" + shown + "' takes 1 or 2, not '" + value + "'";
@@ -353,8 +362,9 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
         *error = "option '--via-preview' answers the dialog as '--yes' does; give that too";
         return false;
     }
-    if (options.json && !options.dryRun) {
-        *error = "option '--json' writes the plan of '--dry-run'; give that too";
+    if (options.json && !options.dryRun && options.mode != HostMode::UndoList) {
+        *error =
+            "option '--json' writes the plan of '--dry-run' or the list of '--undo-list'; give one of them";
         return false;
     }
     if (options.menuItem == 1 &&
@@ -372,7 +382,7 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
         return false;
     }
     if (presetCommands == 1 &&
-        (selects || options.selectAll || options.mode == HostMode::Undo || options.fromMenu ||
+        (selects || options.selectAll || options.mode != HostMode::Run || options.fromMenu ||
          options.dryRun || options.answer == DialogAnswer::Cancel)) {
         *error =
             "options '--save-preset', '--list-presets' and '--delete-preset' rename nothing; give no names, "
@@ -381,6 +391,12 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
     }
     if ((options.listPresets || options.deletePreset) && (AnswersRenameDialog(options) || options.preset)) {
         *error = "options '--list-presets' and '--delete-preset' take no answers for the dialog";
+        return false;
+    }
+    if (options.mode == HostMode::UndoList &&
+        (options.menuItem != 0 || selects || options.selectAll || options.answer != DialogAnswer::Ask ||
+         AnswersRenameDialog(options) || options.preview || options.dryRun || options.preset)) {
+        *error = "option '--undo-list' only lists; give it alone (with '--json', '-C')";
         return false;
     }
     if (options.mode == HostMode::Undo) {
@@ -543,7 +559,9 @@ std::string UsageText() {
         "under a name (its Presets button, or --save-preset); --preset takes them again,\n"
         "the answers given overriding them. Each run that renames is kept in a\n"
         "journal first, so that --undo (or the plug-in's menu entry, --menu 2) can take\n"
-        "it back. The journal is in $XDG_STATE_HOME/velmora/ (default\n"
+        "it back; each --undo takes the run before the one undone last, through the last\n"
+        "20 runs of the directory (--undo-list lists them). The journal is in\n"
+        "$XDG_STATE_HOME/velmora/ (default\n"
         "~/.local/state/velmora/; on Windows %LOCALAPPDATA%\\Velmora\\).\n"
         "Exit status: 0 done; 1 a warning was shown (--dry-run: would be; --undo: not\n"
         "everything could be taken back); 2 usage or loading error.\n";

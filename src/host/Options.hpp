@@ -17,8 +17,9 @@ enum class DialogAnswer { Ask, Yes, Cancel };
 
 // What is to be done.
 enum class HostMode {
-    Run,   // the plug-in's run, as FAR would start it
-    Undo,  // take back the most recent run in the directory
+    Run,       // the plug-in's run, as FAR would start it
+    Undo,      // take back the newest run in the directory not yet undone
+    UndoList,  // list the runs kept of the directory
 };
 
 struct HostOptions {

@@ -35,6 +35,9 @@ public:
     int ShowBox(const char* helpTopic, const std::vector<const char*>& lines, int buttons,
                 bool warning) const override;
     void ShowProgress(const char* title, const char* line) const override;
+    // The host's Menu; each line cut to what its record holds.
+    int ShowList(const char* helpTopic, const char* title, const char* bottom,
+                 const std::vector<ListLine>& lines, int selected) const override;
     void SaveScreen() override;
     void RestoreScreen() override;
 

@@ -55,25 +55,33 @@ struct FakeHostServices {
     static int VELMORA_WINAPI Menu(far::INT_PTR, int, int, int, far::DWORD, const char* title,
                                    const char* bottom, const char* helpTopic, const int* breakKeys,
                                    int* breakCode, const far::FarMenuItem* items, int count) {
+        if (breakCode)
+            *breakCode = -1;
         RecordedMenu menu;
         menu.title = title ? title : "";
         menu.bottom = bottom ? bottom : "";
         menu.helpTopic = helpTopic ? helpTopic : "";
         for (int i = 0; i < count; ++i) {
             menu.lines.emplace_back(far::FieldText(items[i].Text));
+            menu.checked.push_back(items[i].Checked != 0);
             if (items[i].Selected)
-                menu.cursor = i;
+                menu.selected = i;
         }
         for (const int* key = breakKeys; key && *key; ++key)
             menu.breakKeys.push_back(*key);
         g_current->menus.push_back(menu);
-        MenuPress press;
         if (!g_current->menuPresses.empty()) {
-            press = g_current->menuPresses.front();
+            const MenuPress press = g_current->menuPresses.front();
             g_current->menuPresses.pop_front();
+            if (breakCode)
+                *breakCode = press.breakCode;
+            return press.line;
         }
-        *breakCode = press.breakCode;
-        return press.line;
+        if (g_current->menuChoices.empty())
+            return menu.selected;
+        const int chosen = g_current->menuChoices.front();
+        g_current->menuChoices.pop_front();
+        return chosen;
     }
 
     static int VELMORA_WINAPI InputBox(const char*, const char*, const char*, const char* source, char* dest,
@@ -266,8 +274,12 @@ FakeHost::FakeHost(std::string rootKey) : rootKey_(std::move(rootKey)) {
     info_.Control = &FakeHostServices::Control;
     info_.SaveScreen = &FakeHostServices::SaveScreen;
     info_.RestoreScreen = &FakeHostServices::RestoreScreen;
-    info_.Menu = &FakeHostServices::Menu;
     info_.InputBox = &FakeHostServices::InputBox;
+    SetHostServices(&info_);
+}
+
+void FakeHost::OfferMenu() {
+    info_.Menu = &FakeHostServices::Menu;
     SetHostServices(&info_);
 }
 

@@ -43,7 +43,8 @@ struct RecordedMenu {
     std::string bottom;
     std::string helpTopic;
     std::vector<std::string> lines;
-    int cursor = -1;
+    std::vector<bool> checked;
+    int selected = -1;  // the line under the cursor
     std::vector<int> breakKeys;
 };
 
@@ -88,10 +89,8 @@ public:
     // says; `shownDialogs` gets its items as the plug-in filled them, each time it is shown.
     std::deque<int> dialogExits;
     std::vector<std::vector<far::FarDialogItem>> shownDialogs;
-    // Menus and input boxes (Menu and InputBox, as FAR 1.x and far2l offer them): the user's keys in
-    // each menu, in turn (none left: Esc), and the lines typed in each input box (none left: Esc).
-    std::deque<MenuPress> menuPresses;
-    std::vector<RecordedMenu> menus;
+    // Input boxes (InputBox, as FAR 1.x and far2l offer it): the lines typed in each, in turn (none
+    // left: Esc).
     std::deque<std::string> inputs;
     std::vector<std::string> inputBoxes;  // the text each input box started with
     // The button taken in each box with more than one (a question), in turn; none left: the first.
@@ -105,6 +104,14 @@ public:
     void OfferDialogProcedure();
     std::vector<int> dialogKeys;
     std::vector<int> focusPath;
+
+    // The Menu service, as FAR 1.71 and far2l offer it: each menu is recorded, and the user
+    // presses the next of menuPresses (a break key on a line), else chooses the next of
+    // menuChoices (-1: Esc), else the line under the cursor.
+    void OfferMenu();
+    std::vector<RecordedMenu> menus;
+    std::deque<MenuPress> menuPresses;
+    std::deque<int> menuChoices;
 
 private:
     friend struct FakeHostServices;

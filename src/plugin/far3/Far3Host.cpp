@@ -181,6 +181,30 @@ int Far3Host::ShowBox(const char* helpTopic, const std::vector<const char*>& lin
         helpTopic ? topic.c_str() : nullptr, items.data(), items.size(), static_cast<std::size_t>(buttons)));
 }
 
+int Far3Host::ShowList(const char* helpTopic, const char* title, const char* bottom,
+                       const std::vector<ListLine>& lines, int selected) const {
+    if (!info_.Menu)
+        return kNoList;
+    std::vector<std::wstring> texts;
+    texts.reserve(lines.size());
+    std::vector<far3::FarMenuItem> items(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        texts.push_back(Wide(lines[i].text));
+        items[i].Text = texts.back().c_str();
+        if (lines[i].checked)
+            items[i].Flags |= far3::MIF_CHECKED;
+        if (static_cast<int>(i) == selected)
+            items[i].Flags |= far3::MIF_SELECTED;
+    }
+    const std::wstring wideTitle = Wide(title ? title : "");
+    const std::wstring wideBottom = Wide(bottom ? bottom : "");
+    const std::wstring topic = Wide(helpTopic ? helpTopic : "");
+    return static_cast<int>(info_.Menu(&kPluginGuid, &kUndoListGuid, -1, -1, 0,
+                                       far3::FMENU_WRAPMODE | far3::FMENU_SHOWAMPERSAND, wideTitle.c_str(),
+                                       wideBottom.c_str(), helpTopic ? topic.c_str() : nullptr, nullptr,
+                                       nullptr, items.data(), items.size()));
+}
+
 void Far3Host::ShowProgress(const char* title, const char* line) const {
     const std::wstring texts[] = {Wide(title), Wide(line)};
     const wchar_t* items[] = {texts[0].c_str(), texts[1].c_str()};
