@@ -42,13 +42,14 @@ int NameProblemText(PresetNameProblem problem) {
 
 class PresetsMenu {
 public:
-    PresetsMenu(PluginHost& host, Registry& registry, const std::string& settingsKey, HostText text)
-        : host_(host), registry_(registry), settingsKey_(settingsKey), utf8_(text != HostText::Oem) {}
+    PresetsMenu(PluginHost& host, Registry& registry, const std::string& settingsKey, HostText text,
+                PresetsUi& ui)
+        : host_(host), registry_(registry), settingsKey_(settingsKey), utf8_(text != HostText::Oem), ui_(ui) {}
 
     // A name asked for in the input box, checked: false after Esc or a name refused with a box.
     bool AskName(int titleId, const std::string& initial, std::string* name) {
         std::string typed;
-        if (!ui_->AskName(titleId, initial, &typed))
+        if (!ui_.AskName(titleId, initial, &typed))
             return false;
         const PresetNameProblem problem = CheckPresetName(typed, utf8_, name);
         if (problem == PresetNameProblem::None)
@@ -90,7 +91,7 @@ public:
     Registry& registry_;
     const std::string& settingsKey_;
     bool utf8_;
-    PresetsUi* ui_ = nullptr;
+    PresetsUi& ui_;
 };
 
 }  // namespace
@@ -98,8 +99,7 @@ public:
 bool RunPresetsMenu(PluginHost& host, Registry& registry, const std::string& settingsKey, HostText text,
                     PresetsUi& ui, const MenuOrdering& order, const RenameOptions& current,
                     RenameOptions* loaded) {
-    PresetsMenu menu(host, registry, settingsKey, text);
-    menu.ui_ = &ui;
+    PresetsMenu menu(host, registry, settingsKey, text, ui);
     std::string cursorName;
     for (;;) {
         const std::vector<std::string> names = SortedNames(registry, settingsKey, order);
