@@ -44,7 +44,11 @@ class PresetsMenu {
 public:
     PresetsMenu(PluginHost& host, Registry& registry, const std::string& settingsKey, HostText text,
                 PresetsUi& ui)
-        : host_(host), registry_(registry), settingsKey_(settingsKey), utf8_(text != HostText::Oem), ui_(ui) {}
+        : host_(host),
+          registry_(registry),
+          settingsKey_(settingsKey),
+          utf8_(text != HostText::Oem),
+          ui_(ui) {}
 
     // A name asked for in the input box, checked: false after Esc or a name refused with a box.
     bool AskName(int titleId, const std::string& initial, std::string* name) {
