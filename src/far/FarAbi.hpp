@@ -103,6 +103,15 @@ constexpr DWORD FDLG_NODRAWSHADOW = 4;
 
 constexpr DWORD FMENU_SHOWAMPERSAND = 0x1;
 constexpr DWORD FMENU_WRAPMODE = 0x2;
+// A menu's break keys: a virtual key code in the low word, the modifiers (PKF_*) in the high one;
+// the list ends with 0.
+constexpr int kVkInsert = 0x2D;
+constexpr int kVkDelete = 0x2E;
+constexpr int kVkF4 = 0x73;
+
+// InputBox: an empty line may be confirmed; OK and Cancel buttons under the line.
+constexpr DWORD FIB_ENABLEEMPTY = 0x1;
+constexpr DWORD FIB_BUTTONS = 0x10;
 
 enum OpenFrom : int {
     OPEN_DISKMENU = 0,

@@ -146,7 +146,7 @@ struct PluginStartupInfo {
     void* FSF;
     void* ShowHelp;
     void* AdvControl;
-    void* InputBox;
+    FARAPIINPUTBOX InputBox;
     void* ColorDialog;
     FARAPIDIALOGEX DialogEx;
     FARAPISENDDLGMESSAGE SendDlgMessage;

@@ -149,7 +149,7 @@ struct PluginStartupInfo {
     void* FSF;
     void* ShowHelp;
     void* AdvControl;
-    void* InputBox;
+    FARAPIINPUTBOX InputBox;
     FARAPIDIALOGEX DialogEx;
     FARAPISENDDLGMESSAGE SendDlgMessage;
     FARAPIDEFDLGPROC DefDlgProc;

@@ -13,6 +13,7 @@
 #include "host/Options.hpp"
 #include "host/Panel.hpp"
 #include "host/Plan.hpp"
+#include "host/PresetCommands.hpp"
 #include "host/ScriptedUi.hpp"
 #include "host/Services.hpp"
 #include "host/Simulation.hpp"
@@ -231,6 +232,12 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
     if (options.version) {
         out << "velmora " << kHostVersion << '\n';
         return kExitDone;
+    }
+    if (IsPresetCommand(options))
+        return RunPresetCommand(options, out, err);
+    if (!ApplyPreset(&options, &error)) {
+        err << "velmora: " << error << '\n';
+        return kExitWarning;
     }
 
     if (options.mode == HostMode::Undo || options.mode == HostMode::UndoList) {

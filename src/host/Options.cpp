@@ -31,6 +31,10 @@ enum class OptionId {
     ExtensionCase,
     Yes,
     Cancel,
+    Preset,
+    SavePreset,
+    ListPresets,
+    DeletePreset,
     DryRun,
     Json,
     ViaPreview,
@@ -92,6 +96,15 @@ const std::vector<Option>& Options() {
          OptionId::Yes},
         {{"cancel", 0, V::None, nullptr, "close the dialog with Cancel without showing it", nullptr},
          OptionId::Cancel},
+        {{"preset", 0, V::Text, "NAME", "the answers of preset NAME; options given override them", "Presets"},
+         OptionId::Preset},
+        {{"save-preset", 0, V::Text, "NAME", "store the answers given (over the last) as preset NAME",
+          nullptr},
+         OptionId::SavePreset},
+        {{"list-presets", 0, V::None, nullptr, "list the stored presets by name", nullptr},
+         OptionId::ListPresets},
+        {{"delete-preset", 0, V::Text, "NAME", "delete the stored preset NAME", nullptr},
+         OptionId::DeletePreset},
         {{"dry-run", 'n', V::None, nullptr, "show what the run would do, change nothing", "Plan and undo"},
          OptionId::DryRun},
         {{"json", 0, V::None, nullptr, "with --dry-run or --undo-list: one JSON object a line", nullptr},
@@ -251,6 +264,18 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Host
             return SetAnswer(DialogAnswer::Yes, options, error);
         case OptionId::Cancel:
             return SetAnswer(DialogAnswer::Cancel, options, error);
+        case OptionId::Preset:
+        case OptionId::SavePreset:
+        case OptionId::DeletePreset:
+            if (!NeedsValue(shown, value, "a preset's name", error))
+                return false;
+            (id == OptionId::Preset       ? options->preset
+             : id == OptionId::SavePreset ? options->savePreset
+                                          : options->deletePreset) = value;
+            return true;
+        case OptionId::ListPresets:
+            options->listPresets = true;
+            return true;
         case OptionId::DryRun:
             options->dryRun = true;
             return true;
@@ -343,15 +368,34 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
         return false;
     }
     if (options.menuItem == 1 &&
-        (selects || options.selectAll || AnswersRenameDialog(options) || options.dryRun)) {
+        (selects || options.selectAll || AnswersRenameDialog(options) || options.dryRun || options.preset)) {
         *error =
             "option '--menu 2' takes back the panel's last run from the plug-in's menu; give no names "
             "and no answers for the rename dialog with it";
         return false;
     }
+    // The presets' own commands store, list or delete and run nothing.
+    const int presetCommands =
+        (options.savePreset ? 1 : 0) + (options.listPresets ? 1 : 0) + (options.deletePreset ? 1 : 0);
+    if (presetCommands > 1) {
+        *error = "options '--save-preset', '--list-presets' and '--delete-preset' exclude each other";
+        return false;
+    }
+    if (presetCommands == 1 &&
+        (selects || options.selectAll || options.mode != HostMode::Run || options.fromMenu ||
+         options.dryRun || options.answer == DialogAnswer::Cancel)) {
+        *error =
+            "options '--save-preset', '--list-presets' and '--delete-preset' rename nothing; give no names, "
+            "'--all', '--undo', '--menu', '--dry-run' or '--cancel' with them";
+        return false;
+    }
+    if ((options.listPresets || options.deletePreset) && (AnswersRenameDialog(options) || options.preset)) {
+        *error = "options '--list-presets' and '--delete-preset' take no answers for the dialog";
+        return false;
+    }
     if (options.mode == HostMode::UndoList &&
         (options.menuItem != 0 || selects || options.selectAll || options.answer != DialogAnswer::Ask ||
-         AnswersRenameDialog(options) || options.preview || options.dryRun)) {
+         AnswersRenameDialog(options) || options.preview || options.dryRun || options.preset)) {
         *error = "option '--undo-list' only lists; give it alone (with '--json', '-C')";
         return false;
     }
@@ -366,7 +410,8 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
                 "'--select-from' with it";
             return false;
         }
-        if (options.answer != DialogAnswer::Ask || AnswersRenameDialog(options) || options.preview) {
+        if (options.answer != DialogAnswer::Ask || AnswersRenameDialog(options) || options.preview ||
+            options.preset) {
             *error = "option '--undo' shows no dialog; give no answers for one with it";
             return false;
         }
@@ -513,9 +558,16 @@ std::string UsageText() {
         "-m '%{taken:YYYYMMDD_hhmmss}%{dup}.%E'; scans by folder: -m '%{folder} %#.%E';\n"
         "a piece of the old name: -m '%{N:1-8}.%E'.\n"
         "\n"
-        "Without --yes or --cancel the dialog is shown on the terminal (a dry run\n"
-        "without one plans as --yes would). Short options group (-yd is -y -d); --\n"
-        "ends the options. Each run that renames is kept in a\n"
+        "Without --yes or --cancel the dialog is shown on the terminal (a dry run
+"
+        "without one plans as --yes would). Short options group (-yd is -y -d); --
+"
+        "ends the options. A preset keeps the dialog's answers under a name (its
+"
+        "Presets button, or --save-preset); --preset takes them again, the answers
+"
+        "given overriding them. Each run that renames is kept in a
+"
         "journal first, so that --undo (or the plug-in's menu entry, --menu 2) can take\n"
         "it back; each --undo takes the run before the one undone last, through the last\n"
         "20 runs of the directory (--undo-list lists them). The journal is in\n"

@@ -38,6 +38,13 @@ struct HostOptions {
     std::optional<std::uint32_t> nameCase;  // velmora::kCaseUnchanged ... kCaseTitle
     std::optional<std::uint32_t> extensionCase;
     DialogAnswer answer = DialogAnswer::Ask;
+    // Presets: the answers of a stored one, overridden by those given (--preset); and what is done
+    // with the stored ones instead of a run: the answers given stored under a name, the names
+    // listed, one deleted.
+    std::optional<std::string> preset;
+    std::optional<std::string> savePreset;
+    bool listPresets = false;
+    std::optional<std::string> deletePreset;
     std::string columns = "N,Z";
     std::string rootKey = "Software\\Far\\Plugins";
     std::string languageFile;    // empty: chosen by $LANG beside the plug-in

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "far/HostConventions.hpp"
+#include "ports/Messages.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora::host {
@@ -222,12 +223,16 @@ far::LONG_PTR VELMORA_WINAPI DefDlgProcService(far::HANDLE /*dialog*/, int messa
 
 int VELMORA_WINAPI MenuService(far::INT_PTR /*pluginNumber*/, int /*x*/, int /*y*/, int /*maxHeight*/,
                                far::DWORD /*flags*/, const char* title, const char* bottom,
-                               const char* helpTopic, const int* /*breakKeys*/, int* breakCode,
+                               const char* helpTopic, const int* breakKeys, int* breakCode,
                                const far::FarMenuItem* items, int count) {
     ServiceSession* session = g_session;
     if (breakCode)
         *breakCode = -1;
-    if (!session || !items || count <= 0)
+    std::vector<int> keys;
+    for (const int* key = breakKeys; key && *key != 0; ++key)
+        keys.push_back(*key);
+    // A menu with break keys may be empty: one of them can still act on it (Ins in a list).
+    if (!session || (!items && count > 0) || count < 0 || (count == 0 && keys.empty()))
         return -1;
     std::vector<MenuLine> lines(static_cast<std::size_t>(count));
     int selected = 0;
@@ -238,13 +243,63 @@ int VELMORA_WINAPI MenuService(far::INT_PTR /*pluginNumber*/, int /*x*/, int /*y
             selected = i;
     }
     int result = -1;
+    int pressed = -1;
     if (session->answers && session->answers->answer != DialogAnswer::Ask)
-        result = session->answers->answer == DialogAnswer::Yes ? selected : -1;
+        result = session->answers->answer == DialogAnswer::Yes && count > 0 ? selected : -1;
     else
-        result = session->ui->Menu(title ? title : "", bottom ? bottom : "", helpTopic, lines, selected);
+        result = session->ui->Menu(title ? title : "", bottom ? bottom : "", helpTopic, lines, selected, keys,
+                                   &pressed);
+    if (breakCode)
+        *breakCode = pressed;
     if (session->trace)
         session->trace->Menu(title, lines, result);
     return result;
+}
+
+// The input box as a small dialog of the host's own: the line, then OK and Cancel. A dialog that
+// is answered without being shown has nobody to type the line.
+int VELMORA_WINAPI InputBoxService(const char* title, const char* subTitle, const char* /*historyName*/,
+                                   const char* srcText, char* destText, int destLength, const char* helpTopic,
+                                   far::DWORD flags) {
+    ServiceSession* session = g_session;
+    if (!session || !destText || destLength <= 0 ||
+        (session->answers && session->answers->answer != DialogAnswer::Ask))
+        return 0;
+    constexpr int kWidth = 72;
+    constexpr int kHeight = 8;
+    far::FarDialogItem items[6];
+    std::memset(static_cast<void*>(items), 0, sizeof items);
+    const auto put = [&](int index, int type, int x1, int y1, int x2, far::DWORD itemFlags,
+                         const char* text) {
+        far::FarDialogItem& item = items[index];
+        item.Type = type;
+        item.X1 = x1;
+        item.Y1 = y1;
+        item.X2 = x2;
+        item.Y2 = y1;
+        item.Flags = itemFlags;
+        far::SetFieldText(item.Data, text ? text : "");
+    };
+    const char* ok = session->lng ? session->lng->GetMsg(MOk) : "OK";
+    const char* cancel = session->lng ? session->lng->GetMsg(MCancel) : "Cancel";
+    put(0, far::DI_DOUBLEBOX, 3, 1, kWidth - 4, 0, title);
+    items[0].Y2 = kHeight - 2;
+    put(1, far::DI_TEXT, 5, 2, 0, 0, subTitle);
+    put(2, far::DI_EDIT, 5, 3, kWidth - 6, 0, srcText);
+    items[2].Focus = 1;
+    put(3, far::DI_TEXT, 0, 4, 0, far::DIF_SEPARATOR, "");
+    put(4, far::DI_BUTTON, 0, 5, 0, far::DIF_CENTERGROUP, ok);
+    items[4].DefaultButton = 1;
+    put(5, far::DI_BUTTON, 0, 5, 0, far::DIF_CENTERGROUP, cancel);
+    const int result = session->ui->Dialog(-1, -1, kWidth, kHeight, helpTopic, items, 6);
+    const std::string_view text = far::FieldText(items[2].Data);
+    if (result != 4 || (text.empty() && !(flags & far::FIB_ENABLEEMPTY)))
+        return 0;
+    const std::string_view kept =
+        OptionTextPrefix(text, static_cast<std::size_t>(destLength), far::kHostStringsAreUtf8);
+    std::memcpy(destText, kept.data(), kept.size());
+    destText[kept.size()] = '\0';
+    return 1;
 }
 
 int VELMORA_WINAPI MessageService(far::INT_PTR /*pluginNumber*/, far::DWORD flags, const char* helpTopic,
@@ -351,6 +406,7 @@ void FillStartupInfo(const std::string& moduleName, const char* rootKey, far::Pl
     info->SaveScreen = SaveScreenService;
     info->RestoreScreen = RestoreScreenService;
     info->Menu = MenuService;
+    info->InputBox = InputBoxService;
     info->DialogEx = DialogExService;
     info->SendDlgMessage = SendDlgMessageService;
     info->DefDlgProc = DefDlgProcService;

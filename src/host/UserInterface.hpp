@@ -66,10 +66,15 @@ public:
         (void)events;
         return Dialog(x1, y1, x2, y2, helpTopic, items, count);
     }
-    // A menu of lines, the cursor on `selected`: the chosen line's index, or -1 (Esc).
+    // A menu of lines, the cursor on `selected`: the chosen line's index, or -1 (Esc). A key of
+    // `breakKeys` (FAR's codes: the virtual key in the low word, no modifiers) closes it too, with
+    // its index in *breakCode and the line under the cursor (-1 when there is none); else
+    // *breakCode is -1.
     virtual int Menu(const std::string& title, const std::string& bottom, const char* helpTopic,
-                     const std::vector<MenuLine>& lines, int selected) {
-        (void)title, (void)bottom, (void)helpTopic, (void)lines, (void)selected;
+                     const std::vector<MenuLine>& lines, int selected, const std::vector<int>& breakKeys,
+                     int* breakCode) {
+        (void)title, (void)bottom, (void)helpTopic, (void)lines, (void)selected, (void)breakKeys;
+        *breakCode = -1;
         return -1;
     }
     virtual void* SaveScreen(int x1, int y1, int x2, int y2) = 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "plugin/HostServices.hpp"
+#include "plugin/RecordPresets.hpp"
 #include "preview/DialogAnswers.hpp"
 #include "preview/DialogFocus.hpp"
 #include "preview/LivePreview.hpp"
@@ -363,6 +364,11 @@ bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameO
         PutPreview(preview, items);
         const int result =
             HasDialogProcedure(info) ? ShowLiveDialog(info, live, items) : ShowDialog(host, items);
+        if (result == far::kDialogPresetsItem) {
+            // The dialog comes back with a preset's answers, or with the user's as they left them.
+            OfferPresets(host, info, context, items, options, descriptionsShown);
+            continue;
+        }
         if ((result == far::kDialogOkItem || result == far::kDialogPreviewItem) &&
             RefuseRules(host, preview, AnswersOf(items)))
             continue;

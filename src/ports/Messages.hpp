@@ -92,7 +92,20 @@ enum MessageId : int {
     MUndoAlready = 84,
     MTokenBadDup = 85,
     MTokenNoArgument = 86,
-    MessageCount = 87,
+    // The presets menu and its boxes.
+    MPresetsTitle = 87,
+    MPresetsBottom = 88,
+    MPresetSaveTitle = 89,
+    MPresetRenameTitle = 90,
+    MPresetNamePrompt = 91,
+    MPresetDeleteQuestion = 92,
+    MPresetReplaceQuestion = 93,
+    MPresetNameEmpty = 94,
+    MPresetNameTooLong = 95,
+    MPresetNameBackslash = 96,
+    MPresetNameControl = 97,
+    MPresetNotStored = 98,
+    MessageCount = 99,
 };
 
 }  // namespace velmora

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "far/HostConventions.hpp"
 #include "far3/FakeFar3.hpp"
 #include "platform/win32/WindowsPrelude.hpp"
 #include "plugin/far3/Far3Exports.hpp"
@@ -188,6 +189,57 @@ TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
         EXPECT_TRUE(InOrder(host.calls, {"SaveScreen", "Dialog", "DialogFree", "RestoreScreen",
                                          "Control(2,1)", "Control(3,0)"}));
     }
+}
+
+// The Presets button: FAR's menu with its break keys, FAR's input box, the presets one subkey each
+// below the plug-in's key.
+TEST(Far3Plugin, PresetsButton) {
+    constexpr std::intptr_t kPresets = 38, kCancel = 10, kIns = 0, kDel = 1, kF4 = 2;
+    const std::string scans = "\xD0\xA1\xD0\xBA\xD0\xB0\xD0\xBD\xD1\x8B";  // Сканы
+    const std::string camera = "\xE7\x9B\xB8\xE6\x9C\xBA";                 // 相机
+    const std::string renamed = "\xD0\xA1\xD0\xBA\xD0\xB0\xD0\xBD 2";      // Скан 2
+    Far3Folder folder;
+    folder.Write("a.txt", "a");
+    FakeFar3 host(folder.Path());
+    host.settings["velmora"] = {far3::FST_STRING, 0, L"%N_now.%E"};
+    host.PutSetting("Presets\\" + scans, "velmora", "SCAN_%#.%E");
+    host.PutSetting("Presets\\" + scans, "number", "7");
+    // <windows.h> defines "far" away; the host's order comes from the namespace of that name.
+#pragma push_macro("far")
+#undef far
+    const std::vector<int> order = far::MenuOrderFar2l({scans, camera});
+#pragma pop_macro("far")
+    const std::intptr_t scansLine = order[0] == 0 ? 0 : 1;
+    host.exits = {kPresets, kPresets, kCancel};
+    // Ins stores the dialog's answers as 相机; F4 renames Сканы; Esc. Then Del takes 相机 away after
+    // a Yes, and Enter loads the one left.
+    host.menuPresses = {{kIns, -1}, {kF4, scansLine}, {-1, -1}, {kDel, 1 - scansLine}, {-1, 0}};
+    host.inputs = {camera, renamed};
+    host.questionAnswers = {0};
+    host.Open();
+    ASSERT_EQ(host.menus.size(), 5u);
+    EXPECT_EQ(host.menus[0].texts, std::vector<std::string>{scans});
+    EXPECT_EQ(host.menus[0].title, T(MPresetsTitle));
+    EXPECT_EQ(host.menus[0].bottom, T(MPresetsBottom));
+    EXPECT_EQ(host.menus[0].breakKeys, (std::vector<std::uint16_t>{0x2D, 0x2E, 0x73}));
+    EXPECT_EQ(host.menus[1].texts.size(), 2u);
+    EXPECT_EQ(host.inputBoxes, (std::vector<std::string>{"", scans}));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].lines[1], T(MPresetDeleteQuestion));
+    ASSERT_EQ(host.dialogs.size(), 3u);
+    EXPECT_EQ(host.dialogs[1].items[2].data, "%N_now.%E");
+    EXPECT_EQ(host.dialogs[2].items[2].data, "SCAN_%#.%E");
+    EXPECT_EQ(host.dialogs[2].items[3].data, "7");
+    // 相机 was stored whole, then deleted with its key; Сканы lives on under its new name.
+    EXPECT_EQ(host.settings["Presets\\" + renamed + "\\velmora"].text, L"SCAN_%#.%E");
+    for (const auto& [name, value] : host.settings) {
+        EXPECT_NE(name.rfind("Presets\\" + scans + "\\", 0), 0u) << name;
+        EXPECT_NE(name.rfind("Presets\\" + camera, 0), 0u) << name;
+    }
+    // Cancel: the dialog's own answers stay as they were, nothing is renamed.
+    EXPECT_EQ(host.settings["velmora"].text, L"%N_now.%E");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.txt"});
+    EXPECT_FALSE(host.settingsOpen());
 }
 
 // Whole runs: Cyrillic and CJK names and descriptions; the description file keeps the code page

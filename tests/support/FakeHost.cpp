@@ -44,12 +44,17 @@ struct FakeHostServices {
         }
         box.buttons = buttons;
         g_current->boxes.push_back(box);
+        if (buttons > 1 && !g_current->questionAnswers.empty()) {
+            const int answer = g_current->questionAnswers.front();
+            g_current->questionAnswers.pop_front();
+            return answer;
+        }
         return 0;
     }
 
     static int VELMORA_WINAPI Menu(far::INT_PTR, int, int, int, far::DWORD, const char* title,
-                                   const char* bottom, const char* helpTopic, const int*, int* breakCode,
-                                   const far::FarMenuItem* items, int count) {
+                                   const char* bottom, const char* helpTopic, const int* breakKeys,
+                                   int* breakCode, const far::FarMenuItem* items, int count) {
         if (breakCode)
             *breakCode = -1;
         RecordedMenu menu;
@@ -62,7 +67,16 @@ struct FakeHostServices {
             if (items[i].Selected)
                 menu.selected = i;
         }
+        for (const int* key = breakKeys; key && *key; ++key)
+            menu.breakKeys.push_back(*key);
         g_current->menus.push_back(menu);
+        if (!g_current->menuPresses.empty()) {
+            const MenuPress press = g_current->menuPresses.front();
+            g_current->menuPresses.pop_front();
+            if (breakCode)
+                *breakCode = press.breakCode;
+            return press.line;
+        }
         if (g_current->menuChoices.empty())
             return menu.selected;
         const int chosen = g_current->menuChoices.front();
@@ -70,8 +84,25 @@ struct FakeHostServices {
         return chosen;
     }
 
+    static int VELMORA_WINAPI InputBox(const char*, const char*, const char*, const char* source, char* dest,
+                                       int length, const char*, far::DWORD) {
+        g_current->inputBoxes.emplace_back(source ? source : "");
+        if (g_current->inputs.empty())
+            return 0;
+        const std::string typed = g_current->inputs.front().substr(0, static_cast<std::size_t>(length));
+        g_current->inputs.pop_front();
+        std::memcpy(dest, typed.c_str(), typed.size() + 1);
+        return 1;
+    }
+
     static int VELMORA_WINAPI Dialog(far::INT_PTR, int, int, int, int, const char*, far::FarDialogItem* items,
                                      int count) {
+        g_current->shownDialogs.emplace_back(items, items + count);
+        if (!g_current->dialogExits.empty()) {
+            const int exit = g_current->dialogExits.front();
+            g_current->dialogExits.pop_front();
+            return exit;
+        }
         if (g_current->dialogTemplate.empty() || count != far::kDialogItemCount)
             return -1;
         far::SetFieldText(items[far::kDialogTemplateItem].Data, g_current->dialogTemplate);
@@ -243,6 +274,7 @@ FakeHost::FakeHost(std::string rootKey) : rootKey_(std::move(rootKey)) {
     info_.Control = &FakeHostServices::Control;
     info_.SaveScreen = &FakeHostServices::SaveScreen;
     info_.RestoreScreen = &FakeHostServices::RestoreScreen;
+    info_.InputBox = &FakeHostServices::InputBox;
     SetHostServices(&info_);
 }
 

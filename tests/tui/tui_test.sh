@@ -253,6 +253,30 @@ status=$(wait_exit)
 [[ "$status" == 0 ]] || fail "cancel at 80x25: status $status"
 cols=100 rows=30
 
+# 9. Presets: the dialog's button opens the list (its keys on the bottom line); Ins stores the
+#    dialog's answers under a name typed in a box, Enter loads one and the live preview follows.
+XDG_CONFIG_HOME="$work/config" "$velmora" --save-preset 'Сканы' -m 'scan_%#.txt' -s 7 ||
+    fail "--save-preset failed"
+touch "$work/dir/r.txt"
+start r.txt
+tmx send-keys -t tui BTab BTab BTab BTab Enter
+wait_for "Enter load, Ins save, Del delete, F4 rename" || fail "the presets list did not appear"
+wait_for "Сканы" || fail "the presets list lacks the stored one"
+tmx send-keys -t tui IC
+wait_for "Name of the preset" || fail "Ins did not ask a name"
+tmx send-keys -t tui -l 'Мой'
+tmx send-keys -t tui Enter
+wait_for "Мой" || fail "the new preset is not listed"
+# Sorted by name, the new one first and under the cursor: Down reaches Сканы.
+tmx send-keys -t tui Down Enter
+# The preset holds the dialog's other answers as they were stored with it (the name UPPER).
+wait_for "r.txt -> SCAN_7.txt" || fail "the loaded preset's preview not shown"
+tmx send-keys -t tui Escape
+status=$(wait_exit)
+[[ "$status" == 0 && -e "$work/dir/r.txt" ]] || fail "presets: status $status, $(ls "$work/dir")"
+listed=$(XDG_CONFIG_HOME="$work/config" "$velmora" --list-presets)
+[[ "$listed" == $'Мой\nСканы' ]] || fail "presets listed: $listed"
+
 if grep -qE "Sanitizer|runtime error" "$work/stderr" 2>/dev/null; then
     fail "sanitizer report: $(head -20 "$work/stderr")"
 fi

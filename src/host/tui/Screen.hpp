@@ -65,6 +65,8 @@ struct Key {
         Enter,
         Escape,
         F1,
+        F4,
+        Insert,
         ClearLine,  // Ctrl+Y
         OpenList,   // Ctrl+Down, Alt+Down
         Resize,

@@ -508,6 +508,14 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
                                                           items.size(), 0, 0, PreviewProcedure, nullptr));
         const std::intptr_t result = dialog.IsOpen() ? info_.DialogRun(dialog.Get()) : -1;
         g_far3Dialog = previous;
+        if (result == far::kDialogPresetsItem) {
+            // The dialog comes back with a preset's answers, or with the user's as they left them.
+            bool ignored = false;
+            ReadAnswers(dialog, descriptionsShown, options, &ignored);
+            OfferPresets(options, descriptionsShown);
+            PutAnswers(options, descriptionsShown, items, texts);
+            continue;
+        }
         if (result != far::kDialogOkItem && result != far::kDialogPreviewItem)
             return false;
         ReadAnswers(dialog, descriptionsShown, options, save);

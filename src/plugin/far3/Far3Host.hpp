@@ -50,6 +50,9 @@ private:
     PanelItemText FetchItem(int command, std::size_t index);
     // The whole plan in FAR's menu; true when the user chose to run it.
     bool ShowPlanMenu(const PlanAnswers& answers, DateTakenSource* dateTaken);
+    // The Presets button: the menu of the stored presets for the answers in `options`, which a
+    // preset loaded replaces (the descriptions switch only where the dialog offers it).
+    void OfferPresets(RenameOptions& options, bool descriptionsShown);
 
     const far3::PluginStartupInfo& info_;
     const RunContext* context_ = nullptr;
