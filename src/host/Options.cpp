@@ -558,16 +558,11 @@ std::string UsageText() {
         "-m '%{taken:YYYYMMDD_hhmmss}%{dup}.%E'; scans by folder: -m '%{folder} %#.%E';\n"
         "a piece of the old name: -m '%{N:1-8}.%E'.\n"
         "\n"
-        "Without --yes or --cancel the dialog is shown on the terminal (a dry run
-"
-        "without one plans as --yes would). Short options group (-yd is -y -d); --
-"
-        "ends the options. A preset keeps the dialog's answers under a name (its
-"
-        "Presets button, or --save-preset); --preset takes them again, the answers
-"
-        "given overriding them. Each run that renames is kept in a
-"
+        "Without --yes or --cancel the dialog is shown on the terminal (a dry run\n"
+        "without one plans as --yes would). Short options group (-yd is -y -d); --\n"
+        "ends the options. A preset keeps the dialog's answers under a name (its\n"
+        "Presets button, or --save-preset); --preset takes them again, the answers\n"
+        "given overriding them. Each run that renames is kept in a\n"
         "journal first, so that --undo (or the plug-in's menu entry, --menu 2) can take\n"
         "it back; each --undo takes the run before the one undone last, through the last\n"
         "20 runs of the directory (--undo-list lists them). The journal is in\n"
