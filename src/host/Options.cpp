@@ -29,6 +29,8 @@ enum class OptionId {
     FirstOnly,
     NameCase,
     ExtensionCase,
+    Edit,
+    EditFrom,
     Yes,
     Cancel,
     DryRun,
@@ -87,6 +89,12 @@ const std::vector<Option>& Options() {
          OptionId::NameCase},
         {{"ext-case", 0, V::LetterCase, "CASE", "extension's case, as --name-case", nullptr},
          OptionId::ExtensionCase},
+        {{"edit", 0, V::None, nullptr, "edit the new names in $VISUAL, else $EDITOR, else vi, one a line",
+          nullptr},
+         OptionId::Edit},
+        {{"edit-from", 0, V::File, "FILE", "the new names from FILE, one a line ('-': standard input)",
+          nullptr},
+         OptionId::EditFrom},
         {{"yes", 'y', V::None, nullptr, "close the dialog with OK without showing it", nullptr},
          OptionId::Yes},
         {{"cancel", 0, V::None, nullptr, "close the dialog with Cancel without showing it", nullptr},
@@ -243,6 +251,14 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Host
             return ParseLetterCase(shown, value, &options->nameCase, error);
         case OptionId::ExtensionCase:
             return ParseLetterCase(shown, value, &options->extensionCase, error);
+        case OptionId::Edit:
+            options->edit = true;
+            return true;
+        case OptionId::EditFrom:
+            if (!NeedsValue(shown, value, "a file name", error))
+                return false;
+            options->editFrom = value;
+            return true;
         case OptionId::Yes:
             return SetAnswer(DialogAnswer::Yes, options, error);
         case OptionId::Cancel:
@@ -324,6 +340,18 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
     }
     if (options.viaPreview && options.answer != DialogAnswer::Yes) {
         *error = "option '--via-preview' answers the dialog as '--yes' does; give that too";
+        return false;
+    }
+    if (options.edit && !options.editFrom.empty()) {
+        *error = "options '--edit' and '--edit-from' exclude each other";
+        return false;
+    }
+    if (options.editFrom == "-" && options.selectFrom == "-") {
+        *error = "standard input cannot hold both the names to select and the new names";
+        return false;
+    }
+    if ((options.edit || !options.editFrom.empty()) && (options.mode == HostMode::Undo || options.menuItem == 1)) {
+        *error = "options '--edit' and '--edit-from' give new names for a rename; give no undo with them";
         return false;
     }
     if (options.json && !options.dryRun) {
@@ -442,6 +470,9 @@ bool ParseOptions(const std::vector<std::string>& args, HostOptions* options, st
         for (std::optional<int>* box : {&options->regex, &options->matchCase, &options->firstOnly})
             *box = box->value_or(0);
     }
+    // A plan of edited names needs no dialog: the editor is where the user answers.
+    if ((options->edit || !options->editFrom.empty()) && options->dryRun && options->answer == DialogAnswer::Ask)
+        options->answer = DialogAnswer::Yes;
     return CheckCombination(*options, error);
 }
 

@@ -43,6 +43,13 @@ constexpr bool kEveryNameAsGiven = false;
 constexpr bool kEveryNameAsGiven = true;
 #endif
 
+// Whether the system takes two names that differ in letter case alone for one name.
+#if defined(_WIN32)
+constexpr bool kNamesIgnoreCase = true;
+#else
+constexpr bool kNamesIgnoreCase = false;
+#endif
+
 // The separator the system writes its own paths with: the only one the "\\?\" form of a long
 // Windows path takes.
 char PathSeparator();

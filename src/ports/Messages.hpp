@@ -82,7 +82,22 @@ enum MessageId : int {
     MUndoTempRemoved = 74,
     MEditNamesButton = 75,
     MPresetsButton = 76,
-    MessageCount = 77,
+    // Edit names: the new names as text in the host's editor.
+    MEditorTitle = 77,
+    MEditTitle = 78,
+    MEditLineCount = 79,
+    MEditEmptyLine = 80,
+    MEditRefusedCharacter = 81,
+    MEditNotAName = 82,
+    MEditTooLong = 83,
+    MEditSameName = 84,
+    MEditAgain = 85,
+    MEditDrop = 86,
+    MEditDropQuestion = 87,
+    MSummaryEdited = 88,
+    MEditorFailed = 89,
+    MEditCannotWrite = 90,
+    MessageCount = 91,
 };
 
 }  // namespace velmora

@@ -146,7 +146,10 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
         const std::string oldName(item.name);
         facts_.writeTime = item.writeTime;
         facts_.creationTime = item.creationTime;
-        steps.Make(newName, answers_.mask.c_str(), oldName, i, counter, unit, facts);
+        if (i < givenNames_.size())
+            newName = givenNames_[i];
+        else
+            steps.Make(newName, answers_.mask.c_str(), oldName, i, counter, unit, facts);
         lines_.push_back(FitToWidth(oldName + arrow + newName, far::kDialogListWidth, context_.text));
     }
 
@@ -159,8 +162,28 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
         if (FolderNames::WorthReading(count, host.ItemCount()))
             folder_ = FolderNames::Read(context_.files);
     }
-    cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get());
+    cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get(),
+                                           givenNames_.empty() ? nullptr : &givenNames_);
     PlanFor(budgetMs_);
+}
+
+std::vector<std::string> LivePreview::TemplateNames() {
+    PluginHost& host = context_.host;
+    const auto count = static_cast<std::uint32_t>(host.SelectedCount());
+    const CounterParameters counter = BatchCounter(answers_.startNumber, answers_.withoutZero, count);
+    const LengthUnit unit = CutUnit(context_.text);
+    NameSteps steps;
+    RegexError error{};
+    steps.Compile(answers_.rules, context_.text, &error);
+    TokenFacts* const facts = tokens_.List().empty() ? nullptr : &facts_;
+    std::vector<std::string> names(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const PanelItemText item = host.SelectedItem(i);
+        facts_.writeTime = item.writeTime;
+        facts_.creationTime = item.creationTime;
+        steps.Make(names[i], answers_.mask.c_str(), item.name, i, counter, unit, facts);
+    }
+    return names;
 }
 
 bool LivePreview::Advance() {
@@ -196,7 +219,8 @@ std::string LivePreview::Summary() const {
         return FitToWidth(rulesProblem_, far::kDialogListWidth, context_.text);
     const PlanSummary& plan = Plan();
     const PluginHost& host = context_.host;
-    std::string text = FormatText(host.GetText(MSummaryCounts), {Number(plan.renames), Number(plan.keeps)});
+    std::string text = givenNames_.empty() ? std::string() : std::string(host.GetText(MSummaryEdited));
+    text += FormatText(host.GetText(MSummaryCounts), {Number(plan.renames), Number(plan.keeps)});
     if (plan.stops) {
         const bool exists = plan.stopReason == "FileExist";
         text += FormatText(host.GetText(exists ? MSummaryStopExists : MSummaryStopCannotMove),
@@ -208,14 +232,16 @@ std::string LivePreview::Summary() const {
 }
 
 std::vector<PreviewEntry> PlanEntries(const RunContext& context, const PlanAnswers& answers,
-                                      std::size_t width, DateTakenSource* dateTaken) {
+                                      std::size_t width, DateTakenSource* dateTaken,
+                                      const std::vector<std::string>& givenNames) {
     std::vector<PreviewEntry> entries;
     entries.reserve(context.host.SelectedCount());
     EntryCollector collector(context, width, &entries);
     std::unique_ptr<const FolderNames> folder;
     if (FolderNames::WorthReading(context.host.SelectedCount(), context.host.ItemCount()))
         folder = FolderNames::Read(context.files);
-    PlanCursor cursor(context, AsStored(answers, context.text), &collector, dateTaken, folder.get());
+    PlanCursor cursor(context, AsStored(answers, context.text), &collector, dateTaken, folder.get(),
+                      givenNames.empty() ? nullptr : &givenNames);
     // The cursor tells the collector of the items after a stop too: the list shows what they would
     // have become.
     while (!cursor.Advance(1u << 20)) {

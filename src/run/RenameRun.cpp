@@ -121,6 +121,17 @@ bool RenameRun::Begin(RunReport* report) {
         report->outcome = RunOutcome::Cancelled;
         return false;
     }
+    edited_ = host.TakeEditedNames();
+    given_ = !edited_.empty() ? &edited_ : !context_.givenNames.empty() ? &context_.givenNames : nullptr;
+    // Names written by hand name each selected item once: any other count names the wrong files.
+    if (given_ && given_->size() != host.SelectedCount()) {
+        const std::string problem = FormatText(host.GetText(MEditLineCount),
+                                               {std::to_string(given_->size()), std::to_string(host.SelectedCount())});
+        host.ShowWarning("EditNames", {host.GetText(MWarningTitle), host.GetText(MEditTitle), problem.c_str(),
+                                       host.GetText(MWarningButton)});
+        report->outcome = RunOutcome::Warned;
+        return false;
+    }
     // A dialog refuses an expression that does not compile; answers that reach the run some other
     // way are refused here, before anything is stored or renamed.
     if (RegexError error{}; !steps_.Compile(options_.Rules, context_.text, &error)) {
@@ -261,6 +272,10 @@ void RenameRun::Unreached(std::uint32_t i) {
 }
 
 void RenameRun::MakeName(std::string_view oldName, std::uint32_t i, const PanelItemText& item) {
+    if (given_) {
+        newName_ = (*given_)[i];
+        return;
+    }
     // A template without braced tokens expands as it always has.
     if (tokens_.List().empty()) {
         steps_.Make(newName_, options_.Mask.c_str(), oldName, i, counter_, unit_);

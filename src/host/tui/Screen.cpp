@@ -150,6 +150,15 @@ bool Screen::Enter(const std::string& title) {
     return true;
 }
 
+void Screen::Suspend() {
+    State& s = *state_;
+    if (!s.screen || isendwin())
+        return;
+    set_term(s.screen);
+    curs_set(1);
+    endwin();
+}
+
 void Screen::Leave() {
     State& s = *state_;
     if (!s.screen)
@@ -411,6 +420,8 @@ Key FromCode(int code) {
             return Make(Key::Resize);
         case KEY_F(1):
             return Make(Key::F1);
+        case KEY_F(4):
+            return Make(Key::F4);
         case KEY_SDC:
             return Make(Key::Delete);
         case KEY_SHOME:
