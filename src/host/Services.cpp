@@ -301,6 +301,8 @@ int VELMORA_WINAPI EditorService(const char* fileName, const char* /*title*/, in
         command = Environment("EDITOR");
     if (command.empty())
         command = DefaultEditor();
+    std::string before;
+    ReadWholeFile(fileName, &before, &error);
     const int status = session->ui->RunOutside([&] { return RunEditor(command, fileName, &error); });
     if (status != 0) {
         return fail(status < 0 ? error
@@ -309,6 +311,11 @@ int VELMORA_WINAPI EditorService(const char* fileName, const char* /*title*/, in
     }
     if (!ReadWholeFile(fileName, &session->editorText, &error))
         return fail(error);
+    // Lines refused once and given back unchanged to a dialog nobody answers: the same box would
+    // come for ever, so the user's editor is taken to have given up.
+    const bool scripted = answers && answers->answer != DialogAnswer::Ask;
+    if (scripted && ++session->editorRuns > 1 && session->editorText == before)
+        return fail("the editor left the refused names as they were; nothing renamed");
     return far::EEC_MODIFIED;
 }
 

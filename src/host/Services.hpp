@@ -62,6 +62,7 @@ struct ServiceSession {
     bool cancelDialog = false;
     // The names file as the editor left it the last time, for a plan of edited names.
     std::string editorText;
+    int editorRuns = 0;  // the user's editor started so far
 };
 
 // Makes `session` the one the services act on for as long as the object lives; the one before it
