@@ -12,7 +12,6 @@
 #include "platform/win32/WindowsPrelude.hpp"
 #include "plugin/far3/Far3Exports.hpp"
 #include "plugin/far3/Far3Guids.hpp"
-#include "far/HostConventions.hpp"
 #include "ports/Messages.hpp"
 #include "settings/Settings.hpp"
 
@@ -550,7 +549,7 @@ TEST(Far3Plugin, EditNamesInFarsEditor) {
         if (key)
             host.dialogKeys = {{far3::kVkF4, false}};
         else
-            host.exits = {far::kDialogEditNamesItem};
+            host.exits = {37};  // the Edit names button
         host.onEdit = [&](std::string& bytes) {
             bytes = cjk + "\r\n" + cyrillic + "\r\n";  // the second line keeps its file
             return far3::EEC_MODIFIED;
