@@ -377,6 +377,11 @@ EditorResult OpenHostEditor(const far::PluginStartupInfo& info, const std::strin
     }
 }
 
+bool SameAnswers(const PlanAnswers& a, const PlanAnswers& b) {
+    return a.mask == b.mask && a.startNumber == b.startNumber && a.withoutZero == b.withoutZero &&
+           a.saveDescriptions == b.saveDescriptions && a.rules == b.rules;
+}
+
 // The dialog again with the focus where the user left it: on the Edit names button.
 void FocusEditNames(DialogItems& items) {
     for (far::FarDialogItem& item : items)
@@ -403,10 +408,15 @@ bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameO
         const int result =
             HasDialogProcedure(info) ? ShowLiveDialog(info, live, items) : ShowDialog(host, items);
         if (result == far::kDialogEditNamesItem) {
+            // The live dialog kept the preview's answers as typed; a plain one shows them only now.
             // The template's names need a template that can run; edited names are edited as they are.
-            if (!edit.Active() && RefuseRules(host, preview, AnswersOf(items)))
+            const PlanAnswers answers = AnswersOf(items);
+            if (!SameAnswers(preview.Answers(), answers))
+                preview.SetAnswers(answers);
+            if (!edit.Active() && !preview.RulesProblem().empty()) {
+                RefuseRules(host, preview, answers);
                 continue;
-            preview.SetAnswers(AnswersOf(items));
+            }
             if (edit.Edit(context, preview, [&info](const std::string& file, const std::string& title) {
                     return OpenHostEditor(info, file, title);
                 }))
