@@ -146,6 +146,7 @@ struct LiveDialog {
     bool descriptionsShown;  // item 7 is the descriptions switch
     const PluginHost& host;
     NameEdit& edit;
+    int& keyFocus;  // the item focused when F4 closed the dialog; -1 for the button
 };
 
 bool HasDialogProcedure(const far::PluginStartupInfo& info) {
@@ -298,6 +299,7 @@ far::LONG_PTR VELMORA_WINAPI PreviewProcedure(far::HANDLE dialog, int message, i
         case far::DN_KEY:
             // F4 edits, as it does everywhere in the host: the dialog closes as the button closes it.
             if (param2 == far::KEY_F4) {
+                live->keyFocus = param1;
                 live->info.SendDlgMessage(dialog, far::DM_CLOSE, far::kDialogEditNamesItem, 0);
                 return 1;
             }
@@ -382,11 +384,13 @@ bool SameAnswers(const PlanAnswers& a, const PlanAnswers& b) {
            a.saveDescriptions == b.saveDescriptions && a.rules == b.rules;
 }
 
-// The dialog again with the focus where the user left it: on the Edit names button.
-void FocusEditNames(DialogItems& items) {
+// The dialog again with the focus where the user left it: on the Edit names button, or on the
+// item F4 was pressed in.
+void FocusAfterEdit(DialogItems& items, int keyFocus) {
+    const int focus = keyFocus >= 0 && keyFocus < far::kDialogItemCount ? keyFocus : far::kDialogEditNamesItem;
     for (far::FarDialogItem& item : items)
         item.Focus = 0;
-    items[far::kDialogEditNamesItem].Focus = 1;
+    items[focus].Focus = 1;
 }
 
 }  // namespace
@@ -399,12 +403,14 @@ bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameO
     const RunContext context = MakeRunContext(host);
     LivePreview preview(context);
     NameEdit edit;
-    LiveDialog live{info, preview, descriptionsShown, host, edit};
+    int keyFocus = -1;
+    LiveDialog live{info, preview, descriptionsShown, host, edit, keyFocus};
     for (;;) {
         // The dialog opens with the preview of its answers in place, with a procedure or without.
         preview.SetAnswers(AnswersOf(items));
         PutPreview(preview, items);
         items[far::kDialogEditNamesItem].Selected = edit.Active() ? 1 : 0;
+        keyFocus = -1;
         const int result =
             HasDialogProcedure(info) ? ShowLiveDialog(info, live, items) : ShowDialog(host, items);
         if (result == far::kDialogEditNamesItem) {
@@ -421,7 +427,7 @@ bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameO
                     return OpenHostEditor(info, file, title);
                 }))
                 preview.SetGivenNames(edit.Names());
-            FocusEditNames(items);
+            FocusAfterEdit(items, keyFocus);
             continue;
         }
         // A dialog without a procedure learns of a change after an edit only now.

@@ -66,7 +66,7 @@ start() {
     # stderr goes to a file: curses draws on stdout, and sanitizer reports must not be missed.
     command+=" 2>> '$work/stderr'; echo \$? > '$work/status'; exec sleep 600"
     tmx -f /dev/null new-session -d -s tui -x "$cols" -y "$rows" \
-        -e LANG=C.UTF-8 -e LC_ALL= -e TERM=xterm-256color -e "XDG_CONFIG_HOME=$work/config" -e "XDG_STATE_HOME=$work/state" "$command"
+        -e LANG=C.UTF-8 -e LC_ALL= -e TERM=xterm-256color -e "XDG_CONFIG_HOME=$work/config" -e "XDG_STATE_HOME=$work/state" -e "EDITOR=sh '$work/edit.sh'" -e VISUAL= "$command"
     wait_for "Name template" || fail "the dialog did not appear"
 }
 
@@ -252,6 +252,19 @@ tmx send-keys -t tui Escape
 status=$(wait_exit)
 [[ "$status" == 0 ]] || fail "cancel at 80x25: status $status"
 cols=100 rows=30
+
+# 9. Edit names: F4 gives the terminal to $EDITOR (here a script) on the new names, one a line;
+#    the dialog comes back with the edited names in its list and summary, and OK renames them.
+printf "sed -i 's/^e_/x_/' \"\$1\"\n" > "$work/edit.sh"
+touch "$work/dir/e_1.txt" "$work/dir/e_2.txt"
+start --no-preview --mask '%F' --find '' --name-case unchanged e_1.txt e_2.txt
+tmx send-keys -t tui F4
+wait_for "e_1.txt -> x_1.txt" || fail "the edited names are not in the dialog's list"
+wait_for "edited by hand" || fail "the summary does not say the names were edited"
+tmx send-keys -t tui Enter
+status=$(wait_exit)
+[[ "$status" == 0 && -e "$work/dir/x_1.txt" && -e "$work/dir/x_2.txt" && ! -e "$work/dir/e_1.txt" ]] ||
+    fail "edited names not renamed: status $status, $(ls "$work/dir")"
 
 if grep -qE "Sanitizer|runtime error" "$work/stderr" 2>/dev/null; then
     fail "sanitizer report: $(head -20 "$work/stderr")"

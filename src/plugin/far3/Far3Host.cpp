@@ -281,6 +281,7 @@ struct Far3LiveDialog {
     bool descriptionsShown;  // item 7 is the descriptions switch
     const PluginHost& host;
     NameEdit& edit;
+    std::intptr_t* keyFocus;  // the item focused when F4 closed the dialog; -1 for the button
 };
 const Far3LiveDialog* g_far3Dialog = nullptr;
 
@@ -395,6 +396,7 @@ std::intptr_t VELMORA_FAR3_API PreviewProcedure(far3::HANDLE dialog, std::intptr
     if (message == far3::DN_CONTROLINPUT && MoveFocus(live, dialog, param1, param2))
         return 1;
     if (message == far3::DN_CONTROLINPUT && live.preview && IsEditKey(param2)) {
+        *live.keyFocus = param1;
         live.info.SendDlgMessage(dialog, far3::DM_CLOSE, far::kDialogEditNamesItem, nullptr);
         return 1;
     }
@@ -528,7 +530,8 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
         for (int i = 0; i < far::kDialogItemCount; ++i)
             items[i].Data = texts[i].c_str();
 
-        const Far3LiveDialog live{info_, preview.get(), descriptionsShown, *this, edit};
+        std::intptr_t keyFocus = -1;
+        const Far3LiveDialog live{info_, preview.get(), descriptionsShown, *this, edit, &keyFocus};
         const Far3LiveDialog* previous = g_far3Dialog;
         g_far3Dialog = &live;
         const DialogHandle dialog(info_, info_.DialogInit(&kPluginGuid, &kDialogGuid, -1, -1, kDialogWidth,
@@ -555,7 +558,8 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
             PutAnswers(options, descriptionsShown, items, texts);
             for (far3::FarDialogItem& item : items)
                 item.Flags &= ~far3::DIF_FOCUS;
-            items[far::kDialogEditNamesItem].Flags |= far3::DIF_FOCUS;
+            const bool inRange = keyFocus >= 0 && keyFocus < far::kDialogItemCount;
+            items[inRange ? static_cast<std::size_t>(keyFocus) : far::kDialogEditNamesItem].Flags |= far3::DIF_FOCUS;
             continue;
         }
         if (result != far::kDialogOkItem && result != far::kDialogPreviewItem)
