@@ -50,6 +50,13 @@ constexpr bool kNamesIgnoreCase = true;
 constexpr bool kNamesIgnoreCase = false;
 #endif
 
+// How the system's own editors end a line of text: CR LF on Windows, LF on POSIX.
+#if defined(_WIN32)
+constexpr const char* kTextLineEnd = "\r\n";
+#else
+constexpr const char* kTextLineEnd = "\n";
+#endif
+
 // The separator the system writes its own paths with: the only one the "\\?\" form of a long
 // Windows path takes.
 char PathSeparator();

@@ -19,12 +19,8 @@
 namespace velmora {
 namespace {
 
-// Windows editors end lines with CR LF, and their users expect to see it; POSIX ones with LF.
-#if defined(_WIN32)
-constexpr std::string_view kLineEnd = "\r\n";
-#else
-constexpr std::string_view kLineEnd = "\n";
-#endif
+// Each line ended as the system's own editors end it: what the user expects to see saved.
+constexpr std::string_view kLineEnd = kTextLineEnd;
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
