@@ -266,6 +266,20 @@ status=$(wait_exit)
 [[ "$status" == 0 && -e "$work/dir/x_1.txt" && -e "$work/dir/x_2.txt" && ! -e "$work/dir/e_1.txt" ]] ||
     fail "edited names not renamed: status $status, $(ls "$work/dir")"
 
+# 10. A change to the template after an edit asks whether to drop the edited names; Yes gives the
+#     names back to the template (the first key typed replaces the text, as in FAR).
+touch "$work/dir/e_3.txt"
+start --no-preview --mask '%F' e_3.txt
+tmx send-keys -t tui F4
+wait_for "e_3.txt -> x_3.txt" || fail "the edited name is not in the dialog's list"
+tmx send-keys -t tui -l 'Z'
+wait_for "Drop them" || fail "no question after the template changed"
+tmx send-keys -t tui Enter
+wait_for "e_3.txt -> Z" || fail "the template does not make the names after the drop"
+tmx send-keys -t tui Escape
+status=$(wait_exit)
+[[ "$status" == 0 && -e "$work/dir/e_3.txt" ]] || fail "cancel after the drop: status $status"
+
 if grep -qE "Sanitizer|runtime error" "$work/stderr" 2>/dev/null; then
     fail "sanitizer report: $(head -20 "$work/stderr")"
 fi
