@@ -415,14 +415,9 @@ bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameO
             HasDialogProcedure(info) ? ShowLiveDialog(info, live, items) : ShowDialog(host, items);
         if (result == far::kDialogEditNamesItem) {
             // The live dialog kept the preview's answers as typed; a plain one shows them only now.
-            // The template's names need a template that can run; edited names are edited as they are.
             const PlanAnswers answers = AnswersOf(items);
             if (!SameAnswers(preview.Answers(), answers))
                 preview.SetAnswers(answers);
-            if (!edit.Active() && !preview.RulesProblem().empty()) {
-                RefuseRules(host, preview, answers);
-                continue;
-            }
             if (edit.Edit(context, preview, [&info](const std::string& file, const std::string& title) {
                     return OpenHostEditor(info, file, title);
                 }))
@@ -435,7 +430,10 @@ bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameO
             preview.SetGivenNames({});
             continue;
         }
-        if ((result == far::kDialogOkItem || result == far::kDialogPreviewItem) &&
+        // Names written by hand run whatever the template says: this dialog's, or those a host that
+        // plans the answers itself gives the run (it hands the item back marked).
+        const bool namesGiven = edit.Active() || items[far::kDialogEditNamesItem].Selected != 0;
+        if ((result == far::kDialogOkItem || result == far::kDialogPreviewItem) && !namesGiven &&
             RefuseRules(host, preview, AnswersOf(items)))
             continue;
         if (result == far::kDialogPreviewItem) {

@@ -154,8 +154,9 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
     }
 
     cursor_.reset();
-    // Answers the run would refuse have no plan: the summary says what is wrong instead.
-    if (!rulesProblem_.empty())
+    // Answers the run would refuse have no plan: the summary says what is wrong instead. Names
+    // written by hand need neither template nor expression.
+    if (!rulesProblem_.empty() && givenNames_.empty())
         return;
     if (!folderRead_) {
         folderRead_ = true;
@@ -215,7 +216,7 @@ const PlanSummary& LivePreview::Plan() const {
 }
 
 std::string LivePreview::Summary() const {
-    if (!rulesProblem_.empty())
+    if (!rulesProblem_.empty() && givenNames_.empty())
         return FitToWidth(rulesProblem_, far::kDialogListWidth, context_.text);
     const PlanSummary& plan = Plan();
     const PluginHost& host = context_.host;

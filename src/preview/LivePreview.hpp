@@ -55,7 +55,8 @@ public:
     // the expression when it does not compile.
     std::string Summary() const;
     // What is wrong with the answers' regular expression or template, in the host's language;
-    // empty when both can run. A dialog refuses OK and Preview while it is not empty.
+    // empty when both can run. A dialog refuses OK and Preview while it is not empty, unless the
+    // names are given.
     const std::string& RulesProblem() const { return rulesProblem_; }
     // The warning box's line and help topic for that problem.
     int ProblemMessage() const;

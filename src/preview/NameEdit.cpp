@@ -173,7 +173,17 @@ bool NameEdit::Edit(const RunContext& context, LivePreview& preview, const OpenE
     PluginHost& host = context.host;
     FileSystem& files = context.files;
     const std::size_t count = host.SelectedCount();
-    const std::vector<std::string> start = Active() ? names_ : preview.TemplateNames();
+    // A template or expression that cannot run makes no names: the old ones are where to start.
+    std::vector<std::string> start;
+    if (Active()) {
+        start = names_;
+    } else if (preview.RulesProblem().empty()) {
+        start = preview.TemplateNames();
+    } else {
+        start.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            start.emplace_back(host.SelectedItem(i).name);
+    }
     const auto refuse = [&](int message, const std::string& detail) {
         host.ShowWarning("EditNames", {host.GetText(MWarningTitle), host.GetText(message), detail.c_str(),
                                        host.GetText(MWarningButton)});

@@ -133,8 +133,9 @@ bool RenameRun::Begin(RunReport* report) {
         return false;
     }
     // A dialog refuses an expression that does not compile; answers that reach the run some other
-    // way are refused here, before anything is stored or renamed.
-    if (RegexError error{}; !steps_.Compile(options_.Rules, context_.text, &error)) {
+    // way are refused here, before anything is stored or renamed. Names written by hand need
+    // neither the expression nor the template.
+    if (RegexError error{}; !steps_.Compile(options_.Rules, context_.text, &error) && !given_) {
         const std::string problem = ExpressionProblem(host, error);
         host.ShowWarning("BadExpression", {host.GetText(MWarningTitle), host.GetText(MBadExpression),
                                            problem.c_str(), host.GetText(MWarningButton)});
@@ -142,14 +143,14 @@ bool RenameRun::Begin(RunReport* report) {
         return false;
     }
     unit_ = CutUnit(context_.text);
-    if (TemplateError error; !tokens_.Parse(options_.Mask, unit_, &error)) {
+    if (TemplateError error; !tokens_.Parse(options_.Mask, unit_, &error) && !given_) {
         const std::string problem = TemplateProblem(host, error);
         host.ShowWarning("BadTemplate", {host.GetText(MWarningTitle), host.GetText(MBadTemplate),
                                          problem.c_str(), host.GetText(MWarningButton)});
         report->outcome = RunOutcome::Warned;
         return false;
     }
-    if (!tokens_.List().empty()) {
+    if (!given_ && !tokens_.List().empty()) {
         DateTakenSource* taken = context_.dateTaken;
         if (!taken && tokens_.Reads(BracedToken::Kind::Taken)) {
             ownDateTaken_ = MakeDateTakenSource(context_.files);
@@ -287,7 +288,8 @@ void RenameRun::MakeName(std::string_view oldName, std::uint32_t i, const PanelI
 }
 
 void RenameRun::TellTakenDate(std::uint32_t i, const std::string& oldName) {
-    if (!tokens_.Reads(BracedToken::Kind::Taken))
+    // Names written by hand read no dates.
+    if (given_ || !tokens_.Reads(BracedToken::Kind::Taken))
         return;
     // The source keeps what it read: asking again costs nothing.
     CivilTime taken;

@@ -545,11 +545,7 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
             if (preview) {
                 const PlanAnswers answers = AnswersOf(options, descriptionsShown);
                 preview->SetAnswers(answers);
-                const std::string problem = preview->RulesProblem();
-                if (!edit.Active() && !problem.empty()) {
-                    ShowWarning(preview->ProblemTopic(), {GetText(MWarningTitle), GetText(preview->ProblemMessage()),
-                                                          problem.c_str(), GetText(MWarningButton)});
-                } else if (edit.Edit(*context_, *preview, [this](const std::string& file, const std::string& title) {
+                if (edit.Edit(*context_, *preview, [this](const std::string& file, const std::string& title) {
                                return OpenFar3Editor(info_, file, title);
                            })) {
                     preview->SetGivenNames(edit.Names());
@@ -569,7 +565,9 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
         std::string problem;
         if (preview) {
             preview->SetAnswers(answers);
-            problem = preview->RulesProblem();
+            // Names written by hand run whatever the template says.
+            if (!edit.Active())
+                problem = preview->RulesProblem();
         }
         if (!problem.empty()) {
             // Nothing runs and nothing is stored: the dialog comes back as the user left it.
