@@ -138,9 +138,9 @@ TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
         EXPECT_EQ(std::vector<std::intptr_t>({dialog.x1, dialog.y1, dialog.x2, dialog.y2}),
                   std::vector<std::intptr_t>({-1, -1, 78, 24}));
         const std::vector<Far3ShownItem>& items = dialog.items;
-        ASSERT_EQ(items.size(), 37u);
-        const int types[] = {3, 0, 4, 4, 0, 0, 8, 0, 0, 7, 7, 7, 0, 0, 0, 0, 0, 0, 0,
-                             0, 0, 4, 0, 4, 8, 8, 8, 0, 9, 9, 9, 9, 0, 9, 9, 9, 9};
+        ASSERT_EQ(items.size(), 39u);
+        const int types[] = {3, 0, 4, 4, 0, 0, 8, 0, 0, 7, 7, 7, 0, 0, 0, 0, 0, 0, 0, 0,
+                             0, 4, 0, 4, 8, 8, 8, 0, 9, 9, 9, 9, 0, 9, 9, 9, 9, 7, 7};
         for (std::size_t i = 0; i < items.size(); ++i)
             EXPECT_EQ(items[i].type, types[i]) << i;
         EXPECT_EQ(items[2].data, "X_%#");
@@ -463,10 +463,10 @@ TEST(Far3Plugin, KeysMoveTheFocusInScreenOrder) {
         std::vector<Key> keys;
         std::vector<int> path;  // focused after each key, from the template (2)
     } cases[] = {
-        {L"N,Z", -1, std::vector<Key>(14, tab), {3, 6, 7, 21, 23, 24, 25, 26, 28, 33, 9, 10, 11, 2}},
+        {L"N,Z", -1, std::vector<Key>(16, tab), {3, 6, 7, 21, 23, 24, 25, 26, 28, 33, 37, 38, 9, 10, 11, 2}},
         {L"N,S", -1, std::vector<Key>(5, tab), {3, 6, 21, 23, 24}},
-        {L"N,Z", -1, std::vector<Key>(4, back), {11, 10, 9, 33}},
-        {L"N,Z", 35, std::vector<Key>(4, back), {11, 10, 9, 35}},
+        {L"N,Z", -1, std::vector<Key>(6, back), {11, 10, 9, 38, 37, 33}},
+        {L"N,Z", 35, std::vector<Key>(6, back), {11, 10, 9, 38, 37, 35}},
         {L"N,Z",
          -1,
          {tab, tab, tab, right, down, down, down, down, down, down, down},
