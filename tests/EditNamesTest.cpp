@@ -246,13 +246,14 @@ TEST(EditNames, VelmoraRefusesBadLines) {
     }
 }
 
-// Names written by hand complete swaps, cycles and chains, and undo takes each back.
+// Names written by hand complete swaps, cycles and chains, each file keeping its description
+// line, and undo takes each back, names and description file alike.
 TEST(EditNames, SwapsCyclesAndChainsComplete) {
     const struct {
         std::vector<std::string> files;
         std::string lines;
         std::vector<std::string> after;
-        std::vector<std::string> contentOf;  // whose content each name of `after` holds
+        std::vector<std::string> contentOf;  // whose content (and description) each name of `after` holds
     } cases[] = {
         {{"a", "b"}, "b\na\n", {"a", "b"}, {"b", "a"}},
         {{"a", "b", "c"}, "b\nc\na\n", {"a", "b", "c"}, {"c", "a", "b"}},
@@ -262,17 +263,24 @@ TEST(EditNames, SwapsCyclesAndChainsComplete) {
         SCOPED_TRACE(c.lines);
         HostRunner host;
         host.MakeFiles(c.files);
+        std::string descriptions;
+        for (const std::string& name : c.files)
+            descriptions += name + " about " + name + "\r\n";
+        host.Dir().WriteFile("Descript.ion", descriptions);
         host.Dir().WriteFile("../lines", c.lines);
-        std::vector<std::string> args = {"--yes", "--edit-from", host.Dir().PathOf("../lines")};
+        std::vector<std::string> args = {"--yes", "-d", "--edit-from", host.Dir().PathOf("../lines")};
         args.insert(args.end(), c.files.begin(), c.files.end());
         HostResult result = host.Run(args);
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(host.Dir().ListNames(), c.after);
-        for (std::size_t i = 0; i < c.after.size(); ++i)
+        const std::string described = host.Dir().ReadFile("Descript.ion");
+        for (std::size_t i = 0; i < c.after.size(); ++i) {
             EXPECT_EQ(host.Dir().ReadFile(c.after[i]), "content of " + c.contentOf[i]);
+            EXPECT_NE(described.find(c.after[i] + " about " + c.contentOf[i]), std::string::npos) << described;
+        }
         EXPECT_EQ(host.Run({"-u"}).status, 0);
         for (const std::string& name : c.files)
             EXPECT_EQ(host.Dir().ReadFile(name), "content of " + name);
+        EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), descriptions);
     }
 }
 #endif
