@@ -22,10 +22,10 @@ namespace {
 #if defined(_WIN32)
 // FAR 1.x's names are bytes of the OEM code page: these stand for a Cyrillic and another name.
 const std::string kCyrillic = "\x8F\xE0\xA8\xA2\xA5\xE2.txt";  // Привет.txt in CP866
-const std::string kCjk = "\x84\xA0.txt";                         // Да.txt in CP866
+const std::string kCjk = "\x84\xA0.txt";                       // Да.txt in CP866
 #else
 const std::string kCyrillic = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82.txt";  // Привет.txt
-const std::string kCjk = "\xE6\x97\xA5\xE6\x9C\xAC.txt";                             // 日本.txt
+const std::string kCjk = "\xE6\x97\xA5\xE6\x9C\xAC.txt";                               // 日本.txt
 #endif
 #if defined(_WIN32)
 const std::string kEnd = "\r\n";
@@ -50,8 +50,10 @@ TEST(EditNames, LinesAreCheckedAsTheHostTakesNames) {
         std::size_t line;
     } cases[] = {
         {"a\nb\n", "", EditProblem::None, 0},
-        {"a\r\nb", "", EditProblem::None, 0},         // CR LF, and no end after the last line
-        {"\xEF\xBB\xBF" "a\nb\n", "", EditProblem::None, 0},  // a UTF-8 editor's mark
+        {"a\r\nb", "", EditProblem::None, 0},  // CR LF, and no end after the last line
+        {"\xEF\xBB\xBF"
+         "a\nb\n",
+         "", EditProblem::None, 0},  // a UTF-8 editor's mark
         {"a\n", "", EditProblem::LineCount, 0},
         {"a\nb\n\n", "", EditProblem::LineCount, 0},  // an empty line after the last is a line
         {"\nb\n", "", EditProblem::EmptyLine, 1},
@@ -101,7 +103,8 @@ TEST(EditNames, HostEditorGivesTheNewNames) {
             far2l.dialogResults = {far::kDialogEditNamesItem};
         std::string shownAgain;
         far2l.onEdit = [&](std::string& text) {
-            EXPECT_EQ(text, Lines({"a_x.txt", "b_x.txt", kCyrillic.substr(0, kCyrillic.size() - 4) + "_x.txt"}));
+            EXPECT_EQ(text,
+                      Lines({"a_x.txt", "b_x.txt", kCyrillic.substr(0, kCyrillic.size() - 4) + "_x.txt"}));
             text = "one.txt\r\nb.txt\r\n" + kCjk;  // a Windows editor's lines, the last without an end
             return far::EEC_MODIFIED;
         };
@@ -154,8 +157,9 @@ TEST(EditNames, BadLinesOfferToEditAgainOrDrop) {
         ASSERT_FALSE(far2l.boxes.empty());
         const RecordedBox& box = far2l.boxes[0];
         EXPECT_EQ(box.helpTopic, "EditNames");
-        EXPECT_EQ(box.lines, (std::vector<std::string>{FakeHost::Text(MEditTitle), FakeHost::Text(MEditSameName),
-                                                       FakeHost::Text(MEditAgain), FakeHost::Text(MEditDrop)}));
+        EXPECT_EQ(box.lines,
+                  (std::vector<std::string>{FakeHost::Text(MEditTitle), FakeHost::Text(MEditSameName),
+                                            FakeHost::Text(MEditAgain), FakeHost::Text(MEditDrop)}));
         EXPECT_TRUE(box.flags & far::FMSG_WARNING);
         if (choice == 0) {
             ASSERT_EQ(far2l.editorCalls.size(), 2u);
@@ -275,7 +279,8 @@ TEST(EditNames, SwapsCyclesAndChainsComplete) {
         const std::string described = host.Dir().ReadFile("Descript.ion");
         for (std::size_t i = 0; i < c.after.size(); ++i) {
             EXPECT_EQ(host.Dir().ReadFile(c.after[i]), "content of " + c.contentOf[i]);
-            EXPECT_NE(described.find(c.after[i] + " about " + c.contentOf[i]), std::string::npos) << described;
+            EXPECT_NE(described.find(c.after[i] + " about " + c.contentOf[i]), std::string::npos)
+                << described;
         }
         EXPECT_EQ(host.Run({"-u"}).status, 0);
         for (const std::string& name : c.files)

@@ -19,11 +19,11 @@
 #include "host/Trace.hpp"
 #include "host/Undo.hpp"
 #include "platform/HostSystem.hpp"
-#include "plugin/HostServices.hpp"
-#include "preview/NameEdit.hpp"
 #include "platform/Platform.hpp"
 #include "platform/TextLines.hpp"
+#include "plugin/HostServices.hpp"
 #include "ports/Messages.hpp"
+#include "preview/NameEdit.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora::host {

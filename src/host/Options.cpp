@@ -111,7 +111,9 @@ const std::vector<Option>& Options() {
          OptionId::NoPreview},
         {{"undo", 'u', V::None, nullptr, "take back the most recent run in the directory", nullptr},
          OptionId::Undo},
-        {{"menu", 0, V::Text, "1|2", "open entry 1 (rename) or 2 (undo) of the plug-ins menu, sorted as the hosts sort it", nullptr}, OptionId::Menu},
+        {{"menu", 0, V::Text, "1|2",
+          "open entry 1 (rename) or 2 (undo) of the plug-ins menu, sorted as the hosts sort it", nullptr},
+         OptionId::Menu},
         {{"columns", 0, V::Text, "TYPES", "panel columns (default N,Z: with descriptions)", "Host"},
          OptionId::Columns},
         {{"root-key", 0, V::Text, "KEY", "settings root (default Software\\Far\\Plugins)", nullptr},
@@ -350,7 +352,8 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
         *error = "standard input cannot hold both the names to select and the new names";
         return false;
     }
-    if ((options.edit || !options.editFrom.empty()) && (options.mode == HostMode::Undo || options.menuItem == 1)) {
+    if ((options.edit || !options.editFrom.empty()) &&
+        (options.mode == HostMode::Undo || options.menuItem == 1)) {
         *error = "options '--edit' and '--edit-from' give new names for a rename; give no undo with them";
         return false;
     }
@@ -471,7 +474,8 @@ bool ParseOptions(const std::vector<std::string>& args, HostOptions* options, st
             *box = box->value_or(0);
     }
     // A plan of edited names needs no dialog: the editor is where the user answers.
-    if ((options->edit || !options->editFrom.empty()) && options->dryRun && options->answer == DialogAnswer::Ask)
+    if ((options->edit || !options->editFrom.empty()) && options->dryRun &&
+        options->answer == DialogAnswer::Ask)
         options->answer = DialogAnswer::Yes;
     return CheckCombination(*options, error);
 }

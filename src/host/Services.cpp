@@ -155,7 +155,7 @@ int ShowDialog(ServiceSession& session, int x1, int y1, int x2, int y2, const ch
             session.editPressInFlight = true;
             result = far::kDialogEditNamesItem;
         } else if (live && session.answers && session.answers->viaPreview && count >= far::kDialogItemCount &&
-            !session.previewPressed) {
+                   !session.previewPressed) {
             session.previewPressed = true;
             result = far::kDialogPreviewItem;
         } else {

@@ -324,7 +324,8 @@ int ShowLiveDialog(const far::PluginStartupInfo& info, const LiveDialog& live, D
 
 // The whole plan in the host's menu; true when the user chose to run it.
 bool ShowPlanMenu(const HostApi& host, const far::PluginStartupInfo& info, const RunContext& context,
-                  const PlanAnswers& answers, DateTakenSource* dateTaken, const std::vector<std::string>& names) {
+                  const PlanAnswers& answers, DateTakenSource* dateTaken,
+                  const std::vector<std::string>& names) {
     if (!info.Menu)
         return false;
     const std::vector<PreviewEntry> entries =
@@ -365,7 +366,8 @@ bool RefuseRules(const HostApi& host, LivePreview& preview, PlanAnswers answers)
 // The host's editor, modal, on the file of names. Not EF_DELETEONCLOSE: the names are read after
 // the editor closes, and the file is removed then. EF_DISABLEHISTORY keeps a temporary name out
 // of the user's history of edited files.
-EditorResult OpenHostEditor(const far::PluginStartupInfo& info, const std::string& file, const std::string& title) {
+EditorResult OpenHostEditor(const far::PluginStartupInfo& info, const std::string& file,
+                            const std::string& title) {
     if (!info.Editor)
         return EditorResult::Failed;
     switch (info.Editor(file.c_str(), title.c_str(), 0, 0, -1, -1, far::EF_DISABLEHISTORY, -1, -1)) {
@@ -387,7 +389,8 @@ bool SameAnswers(const PlanAnswers& a, const PlanAnswers& b) {
 // The dialog again with the focus where the user left it: on the Edit names button, or on the
 // item F4 was pressed in.
 void FocusAfterEdit(DialogItems& items, int keyFocus) {
-    const int focus = keyFocus >= 0 && keyFocus < far::kDialogItemCount ? keyFocus : far::kDialogEditNamesItem;
+    const int focus =
+        keyFocus >= 0 && keyFocus < far::kDialogItemCount ? keyFocus : far::kDialogEditNamesItem;
     for (far::FarDialogItem& item : items)
         item.Focus = 0;
     items[focus].Focus = 1;

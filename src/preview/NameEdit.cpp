@@ -106,12 +106,14 @@ EditCheck ReadEditedNames(std::string_view text, std::size_t count, HostText hos
         const std::size_t line = i + 1;
         if (name.empty())
             return Problem(EditProblem::EmptyLine, line);
-        if (const std::size_t at = FindRefusedCharacter(name, RefusedNameCharacters(), kRefusesControlCharacters);
+        if (const std::size_t at =
+                FindRefusedCharacter(name, RefusedNameCharacters(), kRefusesControlCharacters);
             at != std::string::npos) {
             const unsigned char c = static_cast<unsigned char>(name[at]);
             char code[8];
             std::snprintf(code, sizeof code, "0x%02X", c);
-            return Problem(EditProblem::RefusedCharacter, line, c < 0x20 ? std::string(code) : name.substr(at, 1));
+            return Problem(EditProblem::RefusedCharacter, line,
+                           c < 0x20 ? std::string(code) : name.substr(at, 1));
         }
         const std::string onDisk = NameOnDisk(name);
         if (onDisk.empty() || onDisk == "." || onDisk == "..")
@@ -133,7 +135,8 @@ std::string EditProblemText(const PluginHost& host, const EditCheck& check, std:
     const std::string line = std::to_string(check.line);
     switch (check.problem) {
         case EditProblem::LineCount:
-            return FormatText(host.GetText(MEditLineCount), {std::to_string(check.lines), std::to_string(count)});
+            return FormatText(host.GetText(MEditLineCount),
+                              {std::to_string(check.lines), std::to_string(count)});
         case EditProblem::EmptyLine:
             return FormatText(host.GetText(MEditEmptyLine), {line});
         case EditProblem::RefusedCharacter:
@@ -143,7 +146,8 @@ std::string EditProblemText(const PluginHost& host, const EditCheck& check, std:
         case EditProblem::TooLong:
             return FormatText(host.GetText(MEditTooLong), {line, std::to_string(kMaxEditedNameLength)});
         case EditProblem::SameName:
-            return FormatText(host.GetText(MEditSameName), {std::to_string(check.otherLine), line, check.detail});
+            return FormatText(host.GetText(MEditSameName),
+                              {std::to_string(check.otherLine), line, check.detail});
         case EditProblem::None:
             break;
     }
@@ -159,10 +163,10 @@ bool NameEdit::AskDrop(const PluginHost& host, const PlanAnswers& answers) {
     if (!Active() || asked_ || !Changed(answers))
         return false;
     asked_ = true;
-    const int answer = host.ShowBox("EditNames",
-                                    {host.GetText(MEditTitle), host.GetText(MEditDropQuestion),
-                                     host.GetText(MYes), host.GetText(MNo)},
-                                    2, false);
+    const int answer = host.ShowBox(
+        "EditNames",
+        {host.GetText(MEditTitle), host.GetText(MEditDropQuestion), host.GetText(MYes), host.GetText(MNo)}, 2,
+        false);
     if (answer != 0)
         return false;
     Drop();
@@ -194,8 +198,9 @@ bool NameEdit::Edit(const RunContext& context, LivePreview& preview, const OpenE
     // of its own beside the one it edits.
     std::string name;
     const std::string directory = files.TempDirectory();
-    if (const FileResult made = directory.empty() ? FileResult(std::make_error_code(std::errc::no_such_file_or_directory))
-                                                  : files.CreateTempFile(directory, "VL", &name);
+    if (const FileResult made = directory.empty()
+                                    ? FileResult(std::make_error_code(std::errc::no_such_file_or_directory))
+                                    : files.CreateTempFile(directory, "VL", &name);
         !made)
         return refuse(MEditCannotWrite, directory + ": " + made.Error().message());
     TempFile file(files, name);
@@ -236,10 +241,10 @@ bool NameEdit::Edit(const RunContext& context, LivePreview& preview, const OpenE
         }
         // The file keeps what the user wrote: editing again starts from it.
         const std::string problem = EditProblemText(host, check, count);
-        const int answer = host.ShowBox("EditNames",
-                                        {host.GetText(MEditTitle), problem.c_str(), host.GetText(MEditAgain),
-                                         host.GetText(MEditDrop)},
-                                        2, true);
+        const int answer = host.ShowBox(
+            "EditNames",
+            {host.GetText(MEditTitle), problem.c_str(), host.GetText(MEditAgain), host.GetText(MEditDrop)}, 2,
+            true);
         if (answer != 0) {
             const bool had = Active();
             Drop();

@@ -66,9 +66,10 @@ public:
     bool Active() const { return !names_.empty(); }
     const std::vector<std::string>& Names() const { return names_; }
     // Edit names: the names as they stand (the edited ones, else the template's for the preview's
-    // answers, else, where the template cannot run, the old ones) in a temporary file in the system's temporary directory, the host's editor on it,
-    // the lines read back and checked; bad lines get a box that offers to edit them again or drop
-    // the edit. The file is removed whatever happens. True when the names changed.
+    // answers, else, where the template cannot run, the old ones) in a temporary file in the system's
+    // temporary directory, the host's editor on it, the lines read back and checked; bad lines get a box that
+    // offers to edit them again or drop the edit. The file is removed whatever happens. True when the names
+    // changed.
     bool Edit(const RunContext& context, LivePreview& preview, const OpenEditor& open);
     // Whether `answers` make other names than the ones the names were edited under: their
     // template, start number, zero switch or steps differ.

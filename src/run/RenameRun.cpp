@@ -125,8 +125,9 @@ bool RenameRun::Begin(RunReport* report) {
     given_ = !edited_.empty() ? &edited_ : !context_.givenNames.empty() ? &context_.givenNames : nullptr;
     // Names written by hand name each selected item once: any other count names the wrong files.
     if (given_ && given_->size() != host.SelectedCount()) {
-        const std::string problem = FormatText(host.GetText(MEditLineCount),
-                                               {std::to_string(given_->size()), std::to_string(host.SelectedCount())});
+        const std::string problem =
+            FormatText(host.GetText(MEditLineCount),
+                       {std::to_string(given_->size()), std::to_string(host.SelectedCount())});
         host.ShowWarning("EditNames", {host.GetText(MWarningTitle), host.GetText(MEditTitle), problem.c_str(),
                                        host.GetText(MWarningButton)});
         report->outcome = RunOutcome::Warned;

@@ -388,9 +388,9 @@ struct Far3Services {
         }
     }
 
-    static intptr_t VELMORA_FAR3_API Editor(const wchar_t* file, const wchar_t* title, intptr_t x1, intptr_t y1,
-                                            intptr_t x2, intptr_t y2, far3::UINT64 flags, intptr_t startLine,
-                                            intptr_t startChar, uintptr_t codePage) {
+    static intptr_t VELMORA_FAR3_API Editor(const wchar_t* file, const wchar_t* title, intptr_t x1,
+                                            intptr_t y1, intptr_t x2, intptr_t y2, far3::UINT64 flags,
+                                            intptr_t startLine, intptr_t startChar, uintptr_t codePage) {
         EXPECT_EQ(std::vector<intptr_t>({x1, y1, x2, y2, startLine, startChar}),
                   std::vector<intptr_t>({0, 0, -1, -1, -1, -1}));
         FakeFar3::EditorCall call{Utf8Of(file), Utf8Of(title), flags, codePage, {}};

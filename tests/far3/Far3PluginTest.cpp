@@ -537,7 +537,7 @@ TEST(Far3Plugin, CaseOnlyRename) {
 // such (a Chinese name has no place in the OEM or ANSI page), and the file is gone after.
 TEST(Far3Plugin, EditNamesInFarsEditor) {
     const std::string cyrillic = "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B.jpg";  // Горы.jpg
-    const std::string cjk = "\xE5\x86\x99\xE7\x9C\x9F.jpg";                  // 写真.jpg
+    const std::string cjk = "\xE5\x86\x99\xE7\x9C\x9F.jpg";               // 写真.jpg
     for (const bool key : {false, true}) {
         SCOPED_TRACE(key ? "F4" : "the button");
         Far3Folder folder;

@@ -136,7 +136,8 @@ struct FakeHostServices {
             if (host.closed_ >= 0)
                 break;
         }
-        const int result = host.closed_ >= 0 ? host.closed_ : Dialog(number, x1, y1, x2, y2, help, items, count);
+        const int result =
+            host.closed_ >= 0 ? host.closed_ : Dialog(number, x1, y1, x2, y2, help, items, count);
         host.running_ = nullptr;
         host.runningCount_ = 0;
         return result;

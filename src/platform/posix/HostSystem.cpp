@@ -4,9 +4,9 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <signal.h>
 #include <time.h>
 #include <unistd.h>
 

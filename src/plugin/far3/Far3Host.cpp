@@ -369,9 +369,9 @@ bool IsEditKey(const void* input) {
     const far3::INPUT_RECORD& record = *static_cast<const far3::INPUT_RECORD*>(input);
     return record.EventType == far3::kKeyEvent && record.Event.KeyEvent.bKeyDown &&
            record.Event.KeyEvent.wVirtualKeyCode == far3::kVkF4 &&
-           (record.Event.KeyEvent.dwControlKeyState & (far3::kLeftAltPressed | far3::kRightAltPressed |
-                                                       far3::kLeftCtrlPressed | far3::kRightCtrlPressed |
-                                                       far3::kShiftPressed)) == 0;
+           (record.Event.KeyEvent.dwControlKeyState &
+            (far3::kLeftAltPressed | far3::kRightAltPressed | far3::kLeftCtrlPressed |
+             far3::kRightCtrlPressed | far3::kShiftPressed)) == 0;
 }
 
 // The focus in screen order where FAR would move it in item order: true when the procedure moved
@@ -464,7 +464,8 @@ namespace {
 // could read the file in another page. Not EF_DELETEONCLOSE: the names are read after the editor
 // closes, and the file is removed then; EF_DISABLEHISTORY keeps the temporary name out of the
 // user's history of edited files.
-EditorResult OpenFar3Editor(const far3::PluginStartupInfo& info, const std::string& file, const std::string& title) {
+EditorResult OpenFar3Editor(const far3::PluginStartupInfo& info, const std::string& file,
+                            const std::string& title) {
     if (!info.Editor)
         return EditorResult::Failed;
     const std::wstring wideFile = Wide(file);
@@ -546,8 +547,8 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
                 const PlanAnswers answers = AnswersOf(options, descriptionsShown);
                 preview->SetAnswers(answers);
                 if (edit.Edit(*context_, *preview, [this](const std::string& file, const std::string& title) {
-                               return OpenFar3Editor(info_, file, title);
-                           })) {
+                        return OpenFar3Editor(info_, file, title);
+                    })) {
                     preview->SetGivenNames(edit.Names());
                 }
             }
@@ -555,7 +556,8 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
             for (far3::FarDialogItem& item : items)
                 item.Flags &= ~far3::DIF_FOCUS;
             const bool inRange = keyFocus >= 0 && keyFocus < far::kDialogItemCount;
-            items[inRange ? static_cast<std::size_t>(keyFocus) : far::kDialogEditNamesItem].Flags |= far3::DIF_FOCUS;
+            items[inRange ? static_cast<std::size_t>(keyFocus) : far::kDialogEditNamesItem].Flags |=
+                far3::DIF_FOCUS;
             continue;
         }
         if (result != far::kDialogOkItem && result != far::kDialogPreviewItem)
