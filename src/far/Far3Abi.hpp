@@ -248,6 +248,11 @@ using FARAPISENDDLGMESSAGE = std::intptr_t(VELMORA_FAR3_API*)(HANDLE hDlg, std::
 using FARAPISAVESCREEN = HANDLE(VELMORA_FAR3_API*)(std::intptr_t X1, std::intptr_t Y1, std::intptr_t X2,
                                                    std::intptr_t Y2);
 using FARAPIRESTORESCREEN = void(VELMORA_FAR3_API*)(HANDLE hScreen);
+// The editor on a file, in the code page given (FAR's flags and results are FAR 1.x's, 64-bit).
+using FARAPIEDITOR = std::intptr_t(VELMORA_FAR3_API*)(const wchar_t* FileName, const wchar_t* Title,
+                                                      std::intptr_t X1, std::intptr_t Y1, std::intptr_t X2,
+                                                      std::intptr_t Y2, UINT64 Flags, std::intptr_t StartLine,
+                                                      std::intptr_t StartChar, std::uintptr_t CodePage);
 
 // 35 pointer-sized slots; the plug-in calls the typed ones.
 struct PluginStartupInfo {
@@ -264,7 +269,7 @@ struct PluginStartupInfo {
     void* FreeDirList;
     void* FreePluginDirList;
     void* Viewer;
-    void* Editor;
+    FARAPIEDITOR Editor;
     void* Text;
     void* EditorControl;
     void* FSF;
@@ -329,6 +334,7 @@ constexpr UINT64 DIF_DEFAULTBUTTON = 0x100000000ull;
 constexpr UINT64 DIF_FOCUS = 0x200000000ull;
 
 enum DialogMessage : int {
+    DM_CLOSE = 1,
     DM_SETFOCUS = 13,
     DM_SETTEXTPTR = 22,
     DM_GETCHECK = 25,
@@ -381,6 +387,14 @@ constexpr UINT64 MIF_SELECTED = 0x10000;
 constexpr UINT64 MIF_CHECKED = 0x20000;
 constexpr std::intptr_t BSTATE_CHECKED = 1;
 
+constexpr UINT64 EF_DISABLEHISTORY = 0x8;
+constexpr UINT64 EF_DELETEONCLOSE = 0x10;
+constexpr std::intptr_t EEC_OPEN_ERROR = 0;
+constexpr std::intptr_t EEC_MODIFIED = 1;
+constexpr std::intptr_t EEC_NOT_MODIFIED = 2;
+constexpr std::intptr_t EEC_LOADING_INTERRUPTED = 3;
+constexpr std::uintptr_t kCodePageUtf8 = 65001;  // CP_UTF8
+
 constexpr UINT64 FMSG_WARNING = 0x1;
 
 // InputBox: an empty line may be confirmed; OK and Cancel buttons under the line.
@@ -431,6 +445,7 @@ static_assert(offsetof(PluginStartupInfo, GetMsg) == At(16, 32));
 static_assert(offsetof(PluginStartupInfo, PanelControl) == At(20, 40));
 static_assert(offsetof(PluginStartupInfo, SaveScreen) == At(24, 48));
 static_assert(offsetof(PluginStartupInfo, RestoreScreen) == At(28, 56));
+static_assert(offsetof(PluginStartupInfo, Editor) == At(52, 104));
 static_assert(offsetof(PluginStartupInfo, FSF) == At(64, 128));
 static_assert(offsetof(PluginStartupInfo, AdvControl) == At(72, 144));
 static_assert(offsetof(PluginStartupInfo, DialogInit) == At(84, 168));

@@ -96,6 +96,20 @@ constexpr int KEY_LEFT = 0x125;
 constexpr int KEY_UP = 0x126;
 constexpr int KEY_RIGHT = 0x127;
 constexpr int KEY_DOWN = 0x128;
+constexpr int KEY_F4 = 0x173;
+
+// The editor service's flags and results (the same in FAR 1.x and far2l).
+constexpr DWORD EF_NONMODAL = 0x1;
+constexpr DWORD EF_CREATENEW = 0x2;
+constexpr DWORD EF_ENABLE_F6 = 0x4;
+constexpr DWORD EF_DISABLEHISTORY = 0x8;
+constexpr DWORD EF_DELETEONCLOSE = 0x10;
+constexpr DWORD EF_IMMEDIATERETURN = 0x100;
+constexpr DWORD EF_DELETEONLYFILEONCLOSE = 0x200;
+constexpr int EEC_OPEN_ERROR = 0;
+constexpr int EEC_MODIFIED = 1;
+constexpr int EEC_NOT_MODIFIED = 2;
+constexpr int EEC_LOADING_INTERRUPTED = 3;
 
 constexpr DWORD FDLG_WARNING = 1;
 constexpr DWORD FDLG_SMALLDIALOG = 2;

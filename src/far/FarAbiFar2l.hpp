@@ -138,7 +138,7 @@ struct PluginStartupInfo {
     void* GetPluginDirList;
     void* FreeDirList;
     void* Viewer;
-    void* Editor;
+    FARAPIEDITOR Editor;
     void* CmpName;
     void* CharTable;
     void* Text;

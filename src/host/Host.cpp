@@ -22,7 +22,9 @@
 #include "platform/HostSystem.hpp"
 #include "platform/Platform.hpp"
 #include "platform/TextLines.hpp"
+#include "plugin/HostServices.hpp"
 #include "ports/Messages.hpp"
+#include "preview/NameEdit.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora::host {
@@ -188,16 +190,19 @@ public:
         // for it: a dry run must then rename nothing all the same.
         // Preview closes the dialog to show the plan's list, whose Enter runs the batch as OK does.
         const bool runs = result == far::kDialogOkItem || result == far::kDialogPreviewItem;
+        // Edit names is the plug-in's to answer: the dialog comes back after the editor.
+        if (result == far::kDialogEditNamesItem && count >= far::kDialogItemCount)
+            return Verdict::Proceed;
         if (!runs || count < far::kDialogItemCount)
             return options_.dryRun ? Verdict::Cancel : Verdict::Proceed;
         if (options_.dryRun) {
-            plan_ = ComputePlan(session_, options_.rootKey, items, count);
+            plan_ = ComputePlan(session_, options_.rootKey, items, count, {}, EditedNames(items));
             return Verdict::Cancel;
         }
         // The Preview button's list is the plug-in's own look at the plan: the host's is not shown too.
         if (!preview_ || result != far::kDialogOkItem)
             return Verdict::Proceed;
-        const Plan plan = ComputePlan(session_, options_.rootKey, items, count);
+        const Plan plan = ComputePlan(session_, options_.rootKey, items, count, {}, EditedNames(items));
         switch (session_.ui->Preview(plan)) {
             case PreviewAnswer::Rename:
                 return Verdict::Proceed;
@@ -212,6 +217,14 @@ public:
     const std::optional<Plan>& DryRunPlan() const { return plan_; }
 
 private:
+    // The names the plug-in took from the editor, while its dialog says they make the names.
+    std::vector<std::string> EditedNames(const far::FarDialogItem* items) const {
+        std::vector<std::string> names;
+        if (items[far::kDialogEditNamesItem].Selected)
+            ReadEditedNames(session_.editorText, session_.panel->SelectedCount(), kRecordHostText, &names);
+        return names;
+    }
+
     const HostOptions& options_;
     ServiceSession& session_;
     bool preview_;

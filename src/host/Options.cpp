@@ -29,6 +29,8 @@ enum class OptionId {
     FirstOnly,
     NameCase,
     ExtensionCase,
+    Edit,
+    EditFrom,
     Yes,
     Cancel,
     Preset,
@@ -92,6 +94,12 @@ const std::vector<Option>& Options() {
          OptionId::NameCase},
         {{"ext-case", 0, V::LetterCase, "CASE", "extension's case, as --name-case", nullptr},
          OptionId::ExtensionCase},
+        {{"edit", 0, V::None, nullptr, "edit the new names in $VISUAL, else $EDITOR, else vi, one a line",
+          nullptr},
+         OptionId::Edit},
+        {{"edit-from", 0, V::File, "FILE", "the new names from FILE, one a line ('-': standard input)",
+          nullptr},
+         OptionId::EditFrom},
         {{"yes", 'y', V::None, nullptr, "close the dialog with OK without showing it", nullptr},
          OptionId::Yes},
         {{"cancel", 0, V::None, nullptr, "close the dialog with Cancel without showing it", nullptr},
@@ -120,7 +128,9 @@ const std::vector<Option>& Options() {
          OptionId::Undo},
         {{"undo-list", 0, V::None, nullptr, "list the runs kept for undo, newest first", nullptr},
          OptionId::UndoList},
-        {{"menu", 0, V::Text, "1|2", "open entry 1 (rename) or 2 (undo) of the plug-ins menu, sorted as the hosts sort it", nullptr}, OptionId::Menu},
+        {{"menu", 0, V::Text, "1|2",
+          "open entry 1 (rename) or 2 (undo) of the plug-ins menu, sorted as the hosts sort it", nullptr},
+         OptionId::Menu},
         {{"columns", 0, V::Text, "TYPES", "panel columns (default N,Z: with descriptions)", "Host"},
          OptionId::Columns},
         {{"root-key", 0, V::Text, "KEY", "settings root (default Software\\Far\\Plugins)", nullptr},
@@ -260,6 +270,14 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Host
             return ParseLetterCase(shown, value, &options->nameCase, error);
         case OptionId::ExtensionCase:
             return ParseLetterCase(shown, value, &options->extensionCase, error);
+        case OptionId::Edit:
+            options->edit = true;
+            return true;
+        case OptionId::EditFrom:
+            if (!NeedsValue(shown, value, "a file name", error))
+                return false;
+            options->editFrom = value;
+            return true;
         case OptionId::Yes:
             return SetAnswer(DialogAnswer::Yes, options, error);
         case OptionId::Cancel:
@@ -360,6 +378,19 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
     }
     if (options.viaPreview && options.answer != DialogAnswer::Yes) {
         *error = "option '--via-preview' answers the dialog as '--yes' does; give that too";
+        return false;
+    }
+    if (options.edit && !options.editFrom.empty()) {
+        *error = "options '--edit' and '--edit-from' exclude each other";
+        return false;
+    }
+    if (options.editFrom == "-" && options.selectFrom == "-") {
+        *error = "standard input cannot hold both the names to select and the new names";
+        return false;
+    }
+    if ((options.edit || !options.editFrom.empty()) &&
+        (options.mode == HostMode::Undo || options.mode == HostMode::UndoList || options.menuItem == 1)) {
+        *error = "options '--edit' and '--edit-from' give new names for a rename; give no undo with them";
         return false;
     }
     if (options.json && !options.dryRun && options.mode != HostMode::UndoList) {
@@ -505,6 +536,10 @@ bool ParseOptions(const std::vector<std::string>& args, HostOptions* options, st
         for (std::optional<int>* box : {&options->regex, &options->matchCase, &options->firstOnly})
             *box = box->value_or(0);
     }
+    // A plan of edited names needs no dialog: the editor is where the user answers.
+    if ((options->edit || !options->editFrom.empty()) && options->dryRun &&
+        options->answer == DialogAnswer::Ask)
+        options->answer = DialogAnswer::Yes;
     return CheckCombination(*options, error);
 }
 
@@ -557,6 +592,14 @@ std::string UsageText() {
         "a phone dump, a number only where a name is taken:\n"
         "-m '%{taken:YYYYMMDD_hhmmss}%{dup}.%E'; scans by folder: -m '%{folder} %#.%E';\n"
         "a piece of the old name: -m '%{N:1-8}.%E'.\n"
+        "\n"
+        "Edit names (the dialog's button, F4; --edit, --edit-from): the new names as\n"
+        "lines, one a file in the selection's order, in $VISUAL, else $EDITOR, else vi\n"
+        "(run through the shell, so -w and the like work); then -n shows the plan, -y\n"
+        "renames, neither shows the dialog. A line equal to the old name keeps the file.\n"
+        "Refused, naming the line: another count of lines than of files, an empty\n"
+        "line, a character no name may have, a name over 255 characters, two lines\n"
+        "with one name. An editor that exits non-zero cancels: nothing is renamed.\n"
         "\n"
         "Without --yes or --cancel the dialog is shown on the terminal (a dry run\n"
         "without one plans as --yes would). Short options group (-yd is -y -d); --\n"

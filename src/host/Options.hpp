@@ -60,6 +60,10 @@ struct HostOptions {
     bool json = false;            // the plan as JSON lines
     std::optional<bool> preview;  // the stored preview switch is to be set to this
     bool viaPreview = false;      // --yes: the dialog's Preview button, then Enter in the plan's list
+    // Edit names: the dialog's button pressed once before anything else, the names edited in
+    // $VISUAL, else $EDITOR, else vi (edit), or taken from a file ("-": standard input).
+    bool edit = false;
+    std::string editFrom;
     bool help = false;
     bool version = false;
     std::vector<std::string> names;  // the selection, in this order

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,8 @@ public:
     }
     // The item the plug-in moved the focus to since the last call, or -1.
     virtual int TakeFocus() { return -1; }
+    // The item the plug-in closed the dialog with (DM_CLOSE) since the last call, or -1.
+    virtual int TakeClose() { return -1; }
 };
 
 // One line of a host menu.
@@ -77,6 +80,9 @@ public:
         *breakCode = -1;
         return -1;
     }
+    // Runs another program that takes the terminal (the user's editor), the interface out of
+    // its way meanwhile; what `run` returns.
+    virtual int RunOutside(const std::function<int()>& run) { return run(); }
     virtual void* SaveScreen(int x1, int y1, int x2, int y2) = 0;
     virtual void RestoreScreen(void* screen) = 0;
     // Shows what the run will do before it starts (where the interface can): old -> new, the

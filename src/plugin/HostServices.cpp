@@ -146,7 +146,8 @@ void HostApi::UpdatePanel() {
 }
 
 bool HostApi::AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) {
-    return AskRenameOptions(*this, *info_, options, descriptionsShown, save);
+    editedNames_.clear();
+    return AskRenameOptions(*this, *info_, options, descriptionsShown, save, &editedNames_);
 }
 
 int HostApi::Dialog(int x1, int y1, int x2, int y2, const char* helpTopic, far::FarDialogItem* items,

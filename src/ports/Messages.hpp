@@ -105,7 +105,22 @@ enum MessageId : int {
     MPresetNameBackslash = 96,
     MPresetNameControl = 97,
     MPresetNotStored = 98,
-    MessageCount = 99,
+    // Edit names: the new names as text in the host's editor.
+    MEditorTitle = 99,
+    MEditTitle = 100,
+    MEditLineCount = 101,
+    MEditEmptyLine = 102,
+    MEditRefusedCharacter = 103,
+    MEditNotAName = 104,
+    MEditTooLong = 105,
+    MEditSameName = 106,
+    MEditAgain = 107,
+    MEditDrop = 108,
+    MEditDropQuestion = 109,
+    MSummaryEdited = 110,
+    MEditorFailed = 111,
+    MEditCannotWrite = 112,
+    MessageCount = 113,
 };
 
 }  // namespace velmora

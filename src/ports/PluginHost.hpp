@@ -84,6 +84,9 @@ public:
     // only when they are shown. After OK the answers are in `options`, *save says whether this
     // run rewrites the description file, and the result is true.
     virtual bool AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) = 0;
+    // After OK: the new names the user wrote in the host's editor, one for each selected item;
+    // empty when the template makes them.
+    virtual std::vector<std::string> TakeEditedNames() { return {}; }
 };
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "naming/FileDates.hpp"
 #include "platform/Platform.hpp"
@@ -59,6 +60,9 @@ struct RunContext {
     // Where a template's dates taken come from, kept by a dialog so that each file is read once
     // while the user types; null: the run reads them through `files` itself.
     DateTakenSource* dateTaken = nullptr;
+    // The new names, one for each selected item in order, written by hand; empty: the template
+    // makes the names.
+    std::vector<std::string> givenNames = {};
 };
 
 }  // namespace velmora

@@ -125,9 +125,22 @@ bool RenameRun::Begin(RunReport* report) {
         report->outcome = RunOutcome::Cancelled;
         return false;
     }
+    edited_ = host.TakeEditedNames();
+    given_ = !edited_.empty() ? &edited_ : !context_.givenNames.empty() ? &context_.givenNames : nullptr;
+    // Names written by hand name each selected item once: any other count names the wrong files.
+    if (given_ && given_->size() != host.SelectedCount()) {
+        const std::string problem =
+            FormatText(host.GetText(MEditLineCount),
+                       {std::to_string(given_->size()), std::to_string(host.SelectedCount())});
+        host.ShowWarning("EditNames", {host.GetText(MWarningTitle), host.GetText(MEditTitle), problem.c_str(),
+                                       host.GetText(MWarningButton)});
+        report->outcome = RunOutcome::Warned;
+        return false;
+    }
     // A dialog refuses an expression that does not compile; answers that reach the run some other
-    // way are refused here, before anything is stored or renamed.
-    if (RegexError error{}; !steps_.Compile(options_.Rules, context_.text, &error)) {
+    // way are refused here, before anything is stored or renamed. Names written by hand need
+    // neither the expression nor the template.
+    if (RegexError error{}; !steps_.Compile(options_.Rules, context_.text, &error) && !given_) {
         const std::string problem = ExpressionProblem(host, error);
         host.ShowWarning("BadExpression", {host.GetText(MWarningTitle), host.GetText(MBadExpression),
                                            problem.c_str(), host.GetText(MWarningButton)});
@@ -135,14 +148,14 @@ bool RenameRun::Begin(RunReport* report) {
         return false;
     }
     unit_ = CutUnit(context_.text);
-    if (TemplateError error; !tokens_.Parse(options_.Mask, unit_, &error)) {
+    if (TemplateError error; !tokens_.Parse(options_.Mask, unit_, &error) && !given_) {
         const std::string problem = TemplateProblem(host, error);
         host.ShowWarning("BadTemplate", {host.GetText(MWarningTitle), host.GetText(MBadTemplate),
                                          problem.c_str(), host.GetText(MWarningButton)});
         report->outcome = RunOutcome::Warned;
         return false;
     }
-    if (!tokens_.List().empty()) {
+    if (!given_ && !tokens_.List().empty()) {
         DateTakenSource* taken = context_.dateTaken;
         if (!taken && (tokens_.Reads(BracedToken::Kind::Taken) || tokens_.Reads(BracedToken::Kind::Make) ||
                        tokens_.Reads(BracedToken::Kind::Model))) {
@@ -274,13 +287,18 @@ void RenameRun::Unreached(std::uint32_t i) {
 }
 
 void RenameRun::MakeName(std::uint32_t i, PanelItemText* item) {
+    if (given_) {
+        newName_ = (*given_)[i];
+        return;
+    }
     names_.Make(i, *item, newName_);
     if (names_.Numbers())
         *item = context_.host.SelectedItem(i);
 }
 
 void RenameRun::TellTakenDate(std::uint32_t i, const std::string& oldName) {
-    if (!tokens_.Reads(BracedToken::Kind::Taken))
+    // Names written by hand read no dates.
+    if (given_ || !tokens_.Reads(BracedToken::Kind::Taken))
         return;
     // The source keeps what it read: asking again costs nothing.
     CivilTime taken;

@@ -93,6 +93,10 @@ private:
     RunJournal journal_;
     BatchNames names_;
     std::vector<std::string> newNames_;  // expanded for the journal, taken by the loop
+    // The names written by hand, when the template does not make them: the dialog's (edited_) or
+    // the context's.
+    std::vector<std::string> edited_;
+    const std::vector<std::string>* given_ = nullptr;
     std::size_t renamed_ = 0;
     RunState state_ = RunState::Clean;
     // Both names are built in buffers of the run's own, reused from item to item.

@@ -393,11 +393,39 @@ struct Far3Services {
         }
     }
 
+    static intptr_t VELMORA_FAR3_API Editor(const wchar_t* file, const wchar_t* title, intptr_t x1,
+                                            intptr_t y1, intptr_t x2, intptr_t y2, far3::UINT64 flags,
+                                            intptr_t startLine, intptr_t startChar, uintptr_t codePage) {
+        EXPECT_EQ(std::vector<intptr_t>({x1, y1, x2, y2, startLine, startChar}),
+                  std::vector<intptr_t>({0, 0, -1, -1, -1, -1}));
+        FakeFar3::EditorCall call{Utf8Of(file), Utf8Of(title), flags, codePage, {}};
+        {
+            std::ifstream in(std::filesystem::path(file), std::ios::binary);
+            if (!in)
+                return far3::EEC_OPEN_ERROR;
+            call.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        g_far->editorCalls.push_back(call);
+        std::string bytes = call.bytes;
+        const intptr_t result = g_far->onEdit ? g_far->onEdit(bytes) : far3::EEC_NOT_MODIFIED;
+        if (result == far3::EEC_MODIFIED) {
+            std::ofstream out(std::filesystem::path(file), std::ios::binary | std::ios::trunc);
+            out << bytes;
+        }
+        return result;
+    }
+
     static intptr_t VELMORA_FAR3_API DialogRun(far3::HANDLE dialog) {
         EXPECT_EQ(dialog, &g_far->running_);
+        g_far->closed_ = -1;
         if (g_far->procedure_) {
             TypeAnswers(dialog);
             PressKeys(dialog);
+            if (g_far->closed_ >= 0) {
+                // Closed from the procedure: the keys were this showing's.
+                g_far->dialogKeys.clear();
+                return g_far->closed_;
+            }
         } else if (g_far->answer) {
             const std::vector<Far3ShownItem> before = g_far->running_;
             g_far->answer(g_far->running_);
@@ -488,6 +516,10 @@ struct Far3Services {
         }
         if (message == far3::DM_GETCHECK)
             return g_far->running_[index].selected;
+        if (message == far3::DM_CLOSE) {
+            g_far->closed_ = static_cast<int>(index);
+            return 1;
+        }
         if (message == far3::DM_SETFOCUS) {
             if (FocusItems()[index].kind == FocusKind::None)
                 return 0;
@@ -630,6 +662,7 @@ FakeFar3::FakeFar3(std::string folder) : folder_(std::move(folder)), state_(fold
     info.DefDlgProc = &Far3Services::DefDlgProc;
     info.Menu = &Far3Services::Menu;
     info.InputBox = &Far3Services::InputBox;
+    info.Editor = &Far3Services::Editor;
     info.SettingsControl = &Far3Services::SettingsControl;
     SetStartupInfoW(&info);
     std::memset(static_cast<void*>(&info), 0xCD, sizeof info);

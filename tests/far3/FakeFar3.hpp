@@ -128,6 +128,18 @@ public:
     std::deque<std::string> inputs;
     std::vector<std::string> inputBoxes;
 
+    // FAR 3's editor: each call recorded, the file as it opened (bytes); `onEdit` plays the user on
+    // the bytes and gives the editor's result (EEC_*).
+    struct EditorCall {
+        std::string file;  // UTF-8
+        std::string title;
+        far3::UINT64 flags = 0;
+        std::uintptr_t codePage = 0;
+        std::string bytes;
+    };
+    std::vector<EditorCall> editorCalls;
+    std::function<std::intptr_t(std::string& bytes)> onEdit;
+
     // The button the user takes in a box of more than one (a question): from questionAnswers in
     // turn, then questionAnswer.
     std::intptr_t questionAnswer = 0;
@@ -167,6 +179,7 @@ private:
     std::vector<Far3ShownItem> running_;
     far3::FARWINDOWPROC procedure_ = nullptr;
     int focus_ = -1;
+    int closed_ = -1;  // the item the procedure closed the dialog with (DM_CLOSE)
     void* procedureData_ = nullptr;
     int settingsHandles_ = 0;
     std::vector<std::string> settingsRoots_{""};  // the key path of each root index handed out

@@ -593,6 +593,41 @@ TEST(Far3Plugin, CaseOnlyRename) {
     EXPECT_EQ(folder.Read("PHOTO.jpg"), "p");
 }
 
+// Edit names, by its button or F4: FAR 3's editor opens the template's names in UTF-8, named as
+// such (a Chinese name has no place in the OEM or ANSI page), and the file is gone after.
+TEST(Far3Plugin, EditNamesInFarsEditor) {
+    const std::string cyrillic = "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B.jpg";  // Горы.jpg
+    const std::string cjk = "\xE5\x86\x99\xE7\x9C\x9F.jpg";               // 写真.jpg
+    for (const bool key : {false, true}) {
+        SCOPED_TRACE(key ? "F4" : "the button");
+        Far3Folder folder;
+        folder.Write("a.jpg", "a");
+        folder.Write(cyrillic, "c");
+        FakeFar3 host(folder.Path());
+        host.selection = {"a.jpg", cyrillic};
+        host.settings["velmora"] = {far3::FST_STRING, 0, L"%N_1.%E"};
+        if (key)
+            host.dialogKeys = {{far3::kVkF4, false}};
+        else
+            host.exits = {37};  // the Edit names button
+        host.onEdit = [&](std::string& bytes) {
+            bytes = cjk + "\r\n" + cyrillic + "\r\n";  // the second line keeps its file
+            return far3::EEC_MODIFIED;
+        };
+        EXPECT_EQ(host.Open(), nullptr);
+        ASSERT_EQ(host.editorCalls.size(), 1u);
+        const FakeFar3::EditorCall& call = host.editorCalls[0];
+        EXPECT_EQ(call.bytes, "a_1.jpg\r\n\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B_1.jpg\r\n");
+        EXPECT_EQ(call.codePage, far3::kCodePageUtf8);
+        EXPECT_EQ(call.flags, far3::EF_DISABLEHISTORY);
+        EXPECT_EQ(call.title, T(MEditorTitle));
+        EXPECT_EQ(GetFileAttributesW(WideOf(call.file).c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(host.boxes.empty());
+        EXPECT_EQ(folder.Names(), (std::vector<std::string>{cyrillic, cjk}));
+        EXPECT_EQ(folder.Read(cjk), "a");
+    }
+}
+
 // A panel of a plug-in without real names, or a tree, is no panel to rename in: nothing is shown.
 TEST(Far3Plugin, NothingButFilePanelsWithRealNames) {
     for (const auto& [type, flags] :

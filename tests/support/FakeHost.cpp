@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <utility>
 
@@ -47,6 +48,11 @@ struct FakeHostServices {
         if (buttons > 1 && !g_current->questionAnswers.empty()) {
             const int answer = g_current->questionAnswers.front();
             g_current->questionAnswers.pop_front();
+            return answer;
+        }
+        if (buttons > 0 && !g_current->boxAnswers.empty()) {
+            const int answer = g_current->boxAnswers.front();
+            g_current->boxAnswers.pop_front();
             return answer;
         }
         return 0;
@@ -107,6 +113,11 @@ struct FakeHostServices {
             return -1;
         far::SetFieldText(items[far::kDialogTemplateItem].Data, g_current->dialogTemplate);
         items[far::kDialogSaveDescriptionItem].Selected = g_current->dialogDescriptions ? 1 : 0;
+        if (!g_current->dialogResults.empty()) {
+            const int result = g_current->dialogResults.front();
+            g_current->dialogResults.pop_front();
+            return result;
+        }
         return far::kDialogOkItem;
     }
 
@@ -163,15 +174,24 @@ struct FakeHostServices {
             if (focus[static_cast<std::size_t>(i)].kind != FocusKind::None)
                 host.focus_ = i;
         procedure(&host, far::DN_INITDIALOG, 0, param);
-        for (const int key : host.dialogKeys) {
+        // The user types the template before pressing any key the test gives.
+        if (!host.dialogTemplate.empty() && count == far::kDialogItemCount)
+            far::SetFieldText(items[far::kDialogTemplateItem].Data, host.dialogTemplate);
+        host.closed_ = -1;
+        const std::vector<int> keys = std::move(host.dialogKeys);
+        host.dialogKeys.clear();
+        for (const int key : keys) {
             if (!procedure(&host, far::DN_KEY, host.focus_, key)) {
                 FocusKey focusKey = FocusKey::Tab;
                 if (FocusKeyOf(key, &focusKey))
                     host.focus_ = HostMovesFocus(FocusItems(), host.focus_, focusKey);
             }
             host.focusPath.push_back(host.focus_);
+            if (host.closed_ >= 0)
+                break;
         }
-        const int result = Dialog(number, x1, y1, x2, y2, help, items, count);
+        const int result =
+            host.closed_ >= 0 ? host.closed_ : Dialog(number, x1, y1, x2, y2, help, items, count);
         host.running_ = nullptr;
         host.runningCount_ = 0;
         return result;
@@ -201,6 +221,9 @@ struct FakeHostServices {
             case far::DM_SETCHECK:
                 record.Selected = static_cast<int>(param2);
                 return 1;
+            case far::DM_CLOSE:
+                host.closed_ = item;
+                return 1;
             case far::DM_SETFOCUS:
                 if (FocusItems()[static_cast<std::size_t>(item)].kind == FocusKind::None)
                     return 0;
@@ -213,6 +236,27 @@ struct FakeHostServices {
 
     static far::LONG_PTR VELMORA_WINAPI DefDlgProc(far::HANDLE, int message, int, far::LONG_PTR) {
         return message == far::DN_BTNCLICK || message == far::DN_INITDIALOG ? 1 : 0;
+    }
+
+    static int VELMORA_WINAPI Editor(const char* file, const char* title, int x1, int y1, int x2, int y2,
+                                     far::DWORD flags, int startLine, int startChar) {
+        FakeHost& host = *g_current;
+        FakeHost::EditorCall call{file, title ? title : "", x1, y1, x2, y2, flags, startLine, startChar, {}};
+        std::string error;
+        if (!ReadWholeFile(SystemFileSystem(), file, &call.text, &error)) {
+            ADD_FAILURE() << "the editor cannot open " << file << ": " << error;
+            return far::EEC_OPEN_ERROR;
+        }
+        host.editorCalls.push_back(call);
+        std::string text = call.text;
+        const int result = host.onEdit ? host.onEdit(text) : far::EEC_NOT_MODIFIED;
+        if (result == far::EEC_MODIFIED) {
+            std::unique_ptr<WritableFile> out;
+            EXPECT_TRUE(SystemFileSystem().OpenForWriting(file, &out));
+            EXPECT_TRUE(out->Write(text.data(), text.size()));
+            EXPECT_TRUE(out->Close());
+        }
+        return result;
     }
 
     static far::HANDLE VELMORA_WINAPI SaveScreen(int, int, int, int) { return nullptr; }
@@ -287,6 +331,11 @@ void FakeHost::OfferDialogProcedure() {
     info_.DialogEx = &FakeHostServices::DialogEx;
     info_.SendDlgMessage = &FakeHostServices::SendDlgMessage;
     info_.DefDlgProc = &FakeHostServices::DefDlgProc;
+    SetHostServices(&info_);
+}
+
+void FakeHost::OfferEditor() {
+    info_.Editor = &FakeHostServices::Editor;
     SetHostServices(&info_);
 }
 

@@ -104,6 +104,25 @@ public:
     void OfferDialogProcedure();
     std::vector<int> dialogKeys;
     std::vector<int> focusPath;
+    // The results the dialog closes with before it closes with OK (or Esc), one a showing; a key
+    // that makes the procedure close the dialog (DM_CLOSE) ends that showing with its item.
+    std::deque<int> dialogResults;
+    // The buttons the boxes with buttons are answered with, in turn; then the first.
+    std::deque<int> boxAnswers;
+
+    // The editor service, as FAR 1.x and far2l offer it. Each call is recorded; `onEdit` plays the
+    // user on the file (its bytes in and out) and gives the editor's result (EEC_*).
+    struct EditorCall {
+        std::string file;
+        std::string title;
+        int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+        far::DWORD flags = 0;
+        int startLine = 0, startChar = 0;
+        std::string text;  // the file as the editor opened it
+    };
+    void OfferEditor();
+    std::vector<EditorCall> editorCalls;
+    std::function<int(std::string& text)> onEdit;
 
     // The Menu service, as FAR 1.71 and far2l offer it: each menu is recorded, and the user
     // presses the next of menuPresses (a break key on a line), else chooses the next of
@@ -123,6 +142,7 @@ private:
     far::FarDialogItem* running_ = nullptr;  // the dialog with a procedure being shown
     int runningCount_ = 0;
     int focus_ = -1;
+    int closed_ = -1;  // the item the procedure closed the dialog with
 };
 
 }  // namespace velmora::test

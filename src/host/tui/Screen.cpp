@@ -150,6 +150,15 @@ bool Screen::Enter(const std::string& title) {
     return true;
 }
 
+void Screen::Suspend() {
+    State& s = *state_;
+    if (!s.screen || isendwin())
+        return;
+    set_term(s.screen);
+    curs_set(1);
+    endwin();
+}
+
 void Screen::Leave() {
     State& s = *state_;
     if (!s.screen)

@@ -81,6 +81,11 @@ public:
         }
     }
 
+    int RunOutside(const std::function<int()>& run) override {
+        screen_.Suspend();
+        return run();
+    }
+
     void* SaveScreen(int x1, int y1, int x2, int y2) override {
         try {
             if (!screen_.Enter(config_.title))
