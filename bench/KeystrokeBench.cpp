@@ -3,16 +3,18 @@
 // for comparison the whole plan at once, as the Preview button needs it.
 #include <benchmark/benchmark.h>
 
+#include <stdlib.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "SelectionFolder.hpp"
-#include "support/PhotoFiles.hpp"
 #include "ports/Messages.hpp"
 #include "ports/RunContext.hpp"
 #include "preview/LivePreview.hpp"
+#include "settings/Presets.hpp"
+#include "support/PhotoFiles.hpp"
 
 namespace {
 
@@ -77,6 +79,32 @@ void BM_KeystrokeWithExpression(benchmark::State& state) {
 }
 BENCHMARK(BM_KeystrokeWithExpression)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A number only where a name is taken: every one of the 100,000 names is "IMG" and its number,
+// each found past those before it.
+void BM_KeystrokeDup(benchmark::State& state) {
+    velmora::LivePreview preview(Context());
+    preview.SetAnswers({"IMG%{dup}.%E", "1", false});
+    bool longer = false;
+    for (auto _ : state) {
+        longer = !longer;
+        preview.SetAnswers({longer ? "IMG%{dup}x.%E" : "IMG%{dup}.%E", "1", false});
+        benchmark::DoNotOptimize(preview.Summary());
+    }
+    state.counters["checked"] = preview.Plan().checked;
+}
+BENCHMARK(BM_KeystrokeDup)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The whole plan with numbers: the summary's end after the last key.
+void BM_WholePlanDup(benchmark::State& state) {
+    velmora::LivePreview preview(Context());
+    for (auto _ : state) {
+        preview.SetAnswers({"IMG%{dup}.%E", "1", false});
+        preview.Complete();
+        benchmark::DoNotOptimize(preview.Summary());
+    }
+}
+BENCHMARK(BM_WholePlanDup)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The whole plan after a keystroke: what Preview and an idle dialog finish with.
 void BM_WholePlan(benchmark::State& state) {
     velmora::LivePreview preview(Context());
@@ -87,6 +115,56 @@ void BM_WholePlan(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WholePlan)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The Presets menu's Enter at 100,000 selected files: the preset read from the registry file
+// among 20 others, then its answers into the preview as the dialog shows it again. The store is a
+// file of the benchmark's own (XDG_CONFIG_HOME), never the user's.
+void BM_LoadPreset(benchmark::State& state) {
+    static char config[] = "/tmp/velmora-presets-XXXXXX";
+    static const bool made = [] {
+        if (!::mkdtemp(config) || ::setenv("XDG_CONFIG_HOME", config, 1) != 0)
+            std::abort();
+        for (int i = 0; i < 20; ++i) {
+            velmora::RenameOptions options;
+            options.Mask = "IMG_" + std::to_string(i) + "_%#.%E";
+            options.StartNumber = "1";
+            options.Rules.Find = "^IMG_(\\d+)";
+            options.Rules.Replace = "$1";
+            options.Rules.Regex = 1;
+            options.Rules.ExtensionCase = velmora::kCaseLower;
+            if (!velmora::SavePreset(velmora::Settings(), "Software\\Far\\Plugins\\Velmora",
+                                     "Набор " + std::to_string(i), options))
+                std::abort();
+        }
+        return true;
+    }();
+    (void)made;
+    velmora::LivePreview preview(Context());
+    preview.SetAnswers({"IMG_%#.%E", "1", false});
+    int which = 0;
+    for (auto _ : state) {
+        which = (which + 7) % 20;
+        const velmora::RenameOptions loaded = velmora::LoadPreset(
+            velmora::Settings(), "Software\\Far\\Plugins\\Velmora", "Набор " + std::to_string(which));
+        velmora::PlanAnswers answers{loaded.Mask, loaded.StartNumber, loaded.WithoutZero != 0};
+        answers.rules = loaded.Rules;
+        preview.SetAnswers(answers);
+        benchmark::DoNotOptimize(preview.Summary());
+    }
+    state.counters["checked"] = preview.Plan().checked;
+}
+BENCHMARK(BM_LoadPreset)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The preset's read alone, from the same file (made by BM_LoadPreset, which runs first).
+void BM_ReadPreset(benchmark::State& state) {
+    int which = 0;
+    for (auto _ : state) {
+        which = (which + 7) % 20;
+        benchmark::DoNotOptimize(velmora::LoadPreset(velmora::Settings(), "Software\\Far\\Plugins\\Velmora",
+                                                     "Набор " + std::to_string(which)));
+    }
+}
+BENCHMARK(BM_ReadPreset)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // 10,000 photos with their EXIF dates, a second apart; made on first use, after the benchmarks
 // above (the folder becomes the current directory).

@@ -1,61 +1,40 @@
-// The date-taken reader on any bytes: it never reads outside what it was given, a date it finds is
-// a valid one, and a file read piece by piece, as the source reads it (a head, then each place the
-// reader asks for), gives the same answer as the whole file at once.
+// The date reader on any bytes, in every format it reads: the first byte picks the format (the
+// JPEG and TIFF one when it is 0), and MediaFuzz.hpp says what each must hold. A date EXIF gives
+// is written back as EXIF's text and parsed again to itself.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <string_view>
 
-#include "FuzzInput.hpp"
-#include "naming/ExifDate.hpp"
-
-namespace {
-
-bool Same(const velmora::CivilTime& a, const velmora::CivilTime& b) {
-    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
-           a.minute == b.minute && a.second == b.second;
-}
-
-}  // namespace
+#include "MediaFuzz.hpp"
+#include "media/Exif.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    velmora::fuzz::FuzzInput input(data, size);
-    // The first bytes choose how big the head and each later piece are.
-    const std::uint32_t split = input.TakeNumber();
-    const std::string file = input.Rest();
-
-    velmora::CivilTime whole;
-    velmora::ExifDateTag wholeTag = velmora::ExifDateTag::DateTime;
-    const bool found = velmora::ReadExifDate(file, &whole, &wholeTag);
-    if (found) {
-        char text[20];
-        std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", whole.year, whole.month, whole.day,
-                      whole.hour, whole.minute, whole.second);
-        velmora::CivilTime again;
-        if (!velmora::ParseExifDateTime(std::string_view(text, 19), &again) || !Same(again, whole))
-            std::abort();
+    using velmora::MediaFormat;
+    static constexpr MediaFormat kFormats[] = {MediaFormat::Exif,      MediaFormat::Heif, MediaFormat::Cr3,
+                                               MediaFormat::QuickTime, MediaFormat::Raf,  MediaFormat::Png,
+                                               MediaFormat::WebP,      MediaFormat::Avi};
+    const MediaFormat format = size == 0 ? MediaFormat::Exif : kFormats[data[0] % std::size(kFormats)];
+    velmora::fuzz::FuzzInput input(size == 0 ? data : data + 1, size == 0 ? 0 : size - 1);
+    if (format == MediaFormat::Exif) {
+        velmora::fuzz::FuzzInput copy = input;
+        copy.TakeNumber();
+        const std::string file = copy.Rest();
+        velmora::CivilTime taken;
+        velmora::ExifDateTag tag = velmora::ExifDateTag::DateTime;
+        if (velmora::ReadExifDate(file, &taken, &tag)) {
+            char text[20];
+            std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", taken.year, taken.month,
+                          taken.day, taken.hour, taken.minute, taken.second);
+            velmora::CivilTime again;
+            if (!velmora::ParseExifDateTime(std::string_view(text, 19), &again) || again.year != taken.year ||
+                again.month != taken.month || again.day != taken.day || again.hour != taken.hour ||
+                again.minute != taken.minute || again.second != taken.second)
+                std::abort();
+        }
     }
-
-    const std::size_t head = split & 0xFFF;
-    // Pieces of at least 64 bytes: smaller ones only make each input slower (every answer reads the
-    // pieces from the start again), not the reader's checks any different.
-    const std::size_t piece = ((split >> 12) & 0x3FF) * 4 + 64;
-    velmora::FileBytes bytes(file.size());
-    bytes.Add(0, file.substr(0, head));
-    velmora::ExifDateRead read = velmora::ReadExifDate(bytes);
-    for (int reads = 0; read.outcome == velmora::ExifDateRead::NeedBytes; ++reads) {
-        // Each request lies inside the file, and is for bytes not given yet.
-        if (read.wantOffset > file.size() || read.wantCount > file.size() - read.wantOffset ||
-            bytes.At(read.wantOffset, read.wantCount) != nullptr || reads > 100000)
-            std::abort();
-        const std::size_t count = read.wantCount > piece ? read.wantCount : piece;
-        bytes.Add(read.wantOffset, file.substr(read.wantOffset, count));
-        read = velmora::ReadExifDate(bytes);
-    }
-    if ((read.outcome == velmora::ExifDateRead::Found) != found)
-        std::abort();
-    if (found && (!Same(read.taken, whole) || read.tag != wholeTag))
-        std::abort();
+    velmora::fuzz::FuzzMedia(format, input);
     return 0;
 }

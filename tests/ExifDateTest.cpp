@@ -7,10 +7,11 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "media/Exif.hpp"
 #include "naming/DateTaken.hpp"
-#include "naming/ExifDate.hpp"
 #include "platform/Platform.hpp"
 #include "support/FaultyFileSystem.hpp"
 #include "support/PhotoFiles.hpp"
@@ -182,15 +183,15 @@ TEST(ExifDate, AsksForTheBytesItNeeds) {
     FileBytes bytes(tiff.size());
     bytes.Add(0, tiff.substr(0, 4096));
     int reads = 0;
-    ExifDateRead read = ReadExifDate(bytes);
-    while (read.outcome == ExifDateRead::NeedBytes && reads < 10) {
+    MediaRead read = ReadExif(bytes);
+    while (read.outcome == MediaRead::NeedBytes && reads < 10) {
         ++reads;
         ASSERT_GE(read.wantOffset, 3000000u);
         bytes.Add(read.wantOffset, tiff.substr(read.wantOffset, 4096));
-        read = ReadExifDate(bytes);
+        read = ReadExif(bytes);
     }
-    ASSERT_EQ(read.outcome, ExifDateRead::Found);
-    EXPECT_EQ(Text(read.taken), kTaken);
+    ASSERT_EQ(read.outcome, MediaRead::Found);
+    EXPECT_EQ(Text(read.facts.taken), kTaken);
     EXPECT_LE(reads, 2);
     EXPECT_LT(bytes.Held(), 3u * 4096);
 }
@@ -377,6 +378,169 @@ TEST(FileDateTaken, GivesTheDatesExiftoolWrote) {
             EXPECT_EQ(found ? Text(taken) : "", cases[i].expected) << name << ": " << cases[i].tags;
         }
     }
+}
+
+// The facts as a line: the date with its milliseconds, the maker, the model; "" for none.
+std::string FactsText(const MediaFacts* facts) {
+    if (facts == nullptr)
+        return "";
+    std::string text = "-";
+    if (facts->hasTaken) {
+        char ms[8];
+        std::snprintf(ms, sizeof ms, ".%03d", facts->taken.millisecond);
+        text = Text(facts->taken) + ms;
+    }
+    return text + " " + facts->make + " / " + facts->model;
+}
+
+// What exiftool reads of a file, as the same line: DateTimeOriginal with its SubSecTimeOriginal,
+// else Apple's CreationDate as written, else the movie header's CreateDate in local time (exiftool
+// shows a zero one as 1904-01-01; it is no date).
+std::string ExiftoolFacts(const std::string& path) {
+    const std::string command =
+        "exiftool -s3 -f -n -api QuickTimeUTC -DateTimeOriginal -SubSecTimeOriginal "
+        "-Keys:CreationDate -QuickTime:CreateDate -Make -Model '" +
+        path + "'";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return "exiftool failed";
+    std::vector<std::string> lines;
+    char line[256];
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+        std::string value(line);
+        while (!value.empty() && (value.back() == '\n' || value.back() == '\r'))
+            value.pop_back();
+        lines.push_back(value == "-" ? "" : value);
+    }
+    ::pclose(pipe);
+    if (lines.size() != 6)
+        return "exiftool gave " + std::to_string(lines.size()) + " lines";
+    const auto valid = [](const std::string& date) {
+        return date.size() >= 19 && date.compare(0, 4, "0000") != 0 && date.compare(0, 4, "1904") != 0;
+    };
+    std::string date;
+    std::string fraction = "000";
+    if (valid(lines[0])) {
+        date = lines[0].substr(0, 19);
+        fraction = (lines[1] + "000").substr(0, 3);
+    } else if (valid(lines[2])) {
+        date = lines[2].substr(0, 19);
+        if (lines[2].size() > 20 && lines[2][19] == '.')
+            fraction =
+                (lines[2].substr(20, lines[2].find_first_not_of("0123456789", 20) - 20) + "000").substr(0, 3);
+    } else if (valid(lines[3])) {
+        date = lines[3].substr(0, 19);
+    }
+    if (date.empty() && lines[4].empty() && lines[5].empty())
+        return "";
+    return (date.empty() ? "-" : date + "." + fraction) + " " + lines[4] + " / " + lines[5];
+}
+
+// Photos and clips as phones and cameras save them, made by the tools that make them, against
+// exiftool's own reading. A time zone east of UTC shows that a movie header's time is shown in
+// local time, and Apple's as written.
+TEST(FileDateTaken, ReadsPhoneMediaAsExiftoolDoes) {
+    for (const char* tool : {"exiftool -ver", "ffmpeg -version", "heif-enc --version", "cwebp -version"}) {
+        if (std::system((std::string(tool) + " >/dev/null 2>&1").c_str()) != 0)
+            GTEST_SKIP() << tool << ": missing (scripts/deps.sh installs it)";
+    }
+    test::TempDir dir;
+    const std::string d = "'" + dir.PathOf("") + "/";
+    const std::string video = "ffmpeg -v error -f lavfi -i color=c=blue:s=176x144:d=1:r=5 -c:v mpeg4 ";
+    const std::string at = "-metadata creation_time=2026-12-08T12:08:33Z ";
+    const std::string photo =
+        "'-DateTimeOriginal=2026:12:08 13:08:33' -SubSecTimeOriginal=5 -Make=Apple "
+        "'-Model=iPhone 15 Pro' ";
+    const char* commands[] = {
+        "ffmpeg -v error -f lavfi -i color=c=red:s=16x16 -frames:v 1 {}src.png'",
+        "heif-enc -q 50 {}src.png' -o {}фото.heic' >/dev/null",
+        "heif-enc --avif {}src.png' -o {}фото.avif' >/dev/null",
+        "heif-enc --avif {}src.png' -o {}bare.avif' >/dev/null",
+        "cwebp -quiet {}src.png' -o {}фото.webp'",
+        "cp {}src.png' {}фото.png'",
+        "exiftool -q -q -overwrite_original PHOTO {}фото.heic' {}фото.avif' {}фото.webp' {}фото.png'",
+        "VIDEO AT {}moov last.mp4'",
+        "VIDEO AT -movflags +faststart {}moov first.MP4'",
+        "VIDEO {}no date.mp4'",
+        "ffmpeg -v error -f lavfi -i color=c=blue:s=176x144:d=1:r=5 -c:v h263 AT {}clip.3gp'",
+        "VIDEO AT {}видео.mov'",
+        "exiftool -q -q -overwrite_original '-Keys:CreationDate=2026:12:08 13:08:33.250+01:00' "
+        "-Keys:Make=Apple "
+        "'-Keys:Model=iPhone 15 Pro' {}видео.mov'",
+    };
+    for (std::string command : commands) {
+        for (const auto& [from, to] : {std::pair<std::string, std::string>{"{}", d},
+                                       {"PHOTO ", photo},
+                                       {"VIDEO ", video},
+                                       {"AT ", at}}) {
+            for (std::size_t i; (i = command.find(from)) != std::string::npos;)
+                command.replace(i, from.size(), to);
+        }
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    const std::string zone = std::getenv("TZ") ? std::getenv("TZ") : "";
+    ::setenv("TZ", "UTC-3", 1);
+    ::tzset();
+    CountingFiles files;
+    FileDateTaken source(files);
+    const struct {
+        const char* name;
+        const char* expected;
+    } cases[] = {
+        {"фото.heic", "2026:12:08 13:08:33.500 Apple / iPhone 15 Pro"},
+        {"фото.avif", "2026:12:08 13:08:33.500 Apple / iPhone 15 Pro"},
+        {"фото.webp", "2026:12:08 13:08:33.500 Apple / iPhone 15 Pro"},
+        {"фото.png", "2026:12:08 13:08:33.500 Apple / iPhone 15 Pro"},
+        {"bare.avif", ""},
+        {"moov last.mp4", "2026:12:08 15:08:33.000  / "},
+        {"moov first.MP4", "2026:12:08 15:08:33.000  / "},
+        {"no date.mp4", ""},
+        {"clip.3gp", "2026:12:08 15:08:33.000  / "},
+        {"видео.mov", "2026:12:08 13:08:33.250 Apple / iPhone 15 Pro"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.PathOf(c.name);
+        EXPECT_EQ(FactsText(source.Facts(path)), c.expected) << c.name;
+        EXPECT_EQ(FactsText(source.Facts(path)), ExiftoolFacts(path)) << c.name;
+    }
+    zone.empty() ? ::unsetenv("TZ") : ::setenv("TZ", zone.c_str(), 1);
+    ::tzset();
+}
+
+// A clip whose moov lies after 3 GB of media: the media is stepped over, not read. A FIFO with a
+// clip's name is not waited on.
+TEST(FileDateTaken, ReadsAClipsMoovAfterItsMediaAlone) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.PathOf("pipe.mp4").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(dir.PathOf("pipe.heic").c_str(), 0600), 0);
+    const auto box = [](const std::string& type, const std::string& body) {
+        const std::uint32_t size = static_cast<std::uint32_t>(body.size() + 8);
+        return std::string{static_cast<char>(size >> 24), static_cast<char>(size >> 16),
+                           static_cast<char>(size >> 8), static_cast<char>(size)} +
+               type + body;
+    };
+    // A movie header of 2026-12-08 12:08:33 UTC (seconds since 1904), a track of 200 KB.
+    const std::string mvhd = box("mvhd", std::string(4, '\0') + "\xE7\x3D\xA3\xC1" + std::string(92, '\0'));
+    const std::string moov = box("moov", mvhd + box("trak", std::string(200000, 't')) + box("udta", ""));
+    const std::uint64_t mdat = 3ull << 30;
+    std::string head = box("ftyp", "isom") + std::string("\0\0\0\1mdat", 8);
+    for (int i = 7; i >= 0; --i)
+        head += static_cast<char>((mdat >> (8 * i)) & 0xFF);
+    ASSERT_TRUE(dir.WriteFile("big.mp4", head));
+    {
+        const int fd = ::open(dir.PathOf("big.mp4").c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        EXPECT_EQ(::pwrite(fd, moov.data(), moov.size(), 12 + mdat), static_cast<ssize_t>(moov.size()));
+        ::close(fd);
+    }
+    CountingFiles files;
+    FileDateTaken source(files);
+    EXPECT_EQ(FactsText(source.Facts(dir.PathOf("pipe.mp4"))), "");
+    EXPECT_EQ(FactsText(source.Facts(dir.PathOf("pipe.heic"))), "");
+    const MediaFacts* facts = source.Facts(dir.PathOf("big.mp4"));
+    ASSERT_NE(facts, nullptr);
+    EXPECT_EQ(facts->tag, ExifDateTag::MovieHeader);
+    EXPECT_LT(files.bytesRead, 4 * 4096u);
 }
 #endif
 

@@ -186,8 +186,14 @@ TEST(LivePreview, LargeSelectionIsCheckedASliceAtATime) {
         const std::uint32_t first = preview.Plan().checked;
         EXPECT_GT(first, 0u);
         EXPECT_LT(first, 5000u);
+        // The folder is read in the first idle time: no name is asked for after it.
+        const int queriesBefore = files.queries;
         EXPECT_TRUE(preview.Advance());
-        EXPECT_GT(preview.Plan().checked, first);
+        // Over the folder's names the plan begins again, a slice at least as far.
+        if (listable)
+            EXPECT_GE(preview.Plan().checked, first);
+        else
+            EXPECT_GT(preview.Plan().checked, first);
 
         preview.Complete();
         EXPECT_TRUE(preview.IsComplete());
@@ -196,7 +202,7 @@ TEST(LivePreview, LargeSelectionIsCheckedASliceAtATime) {
         EXPECT_EQ(preview.Plan().stopReason, "FileExist");
         EXPECT_FALSE(preview.Advance());
         if (listable) {
-            EXPECT_EQ(files.queries, 0);
+            EXPECT_EQ(files.queries, queriesBefore);
         } else {
             EXPECT_GT(files.queries, 5000);
         }

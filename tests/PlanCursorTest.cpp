@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "plan/PlanCursor.hpp"
+#include "ports/Messages.hpp"
+#include "preview/LivePreview.hpp"
 #include "run/RenameRun.hpp"
 #include "support/FakeHost.hpp"
 #include "support/MemoryRegistry.hpp"
@@ -113,7 +115,9 @@ PlanSummary PlanInSlices(const RunContext& context, const PlanAnswers& answers, 
 }
 
 TEST(PlanCursor, EqualsTheRunOverRandomBatches) {
-    const char* const kTemplates[] = {"f%#.txt", "%F", "F%#.TXT", "%N.txt", "f%#.%E", "g%#.txt", "%N"};
+    const char* const kTemplates[] = {"f%#.txt",           "%F", "F%#.TXT",     "%N.txt",   "f%#.%E",
+                                      "g%#.txt",           "%N", "f%{dup}.txt", "%N%{dup}", "F%{dup:#}.TXT",
+                                      "%{N:1}%{dup:-#}.%E"};
     std::mt19937 random(20);
     int stops = 0;
     int caseRenames = 0;
@@ -186,6 +190,151 @@ TEST(PlanCursor, EqualsTheRunOverRandomBatches) {
     // The batches did meet occupied targets and changes of letter case.
     EXPECT_GT(stops, 30);
     EXPECT_GT(caseRenames, 10);
+}
+
+// The number "%{dup}" gives, as the plan and the run both decide it: only where the name is
+// taken, by an earlier item of the batch or a file that keeps its name; names compared as the
+// host compares them.
+TEST(PlanCursor, DupNumbersOnlyWhereTheNameIsTaken) {
+    const struct Case {
+        const char* what;
+        HostText text;  // Oem and Unicode: a Windows host, names compared without letter case
+        bool ignoresCase;
+        std::vector<std::string> outside;  // on disk, not in the batch
+        std::vector<std::string> batch;
+        std::string mask;
+        std::vector<std::string> expected;  // each item's new name
+        std::string find = "", replace = "";
+        std::uint32_t nameCase = kCaseUnchanged;
+        bool regex = false;
+    } cases[] = {
+        {"a burst",
+         HostText::Utf8,
+         false,
+         {},
+         {"a.jpg", "b.jpg", "c.jpg"},
+         "IMG%{dup}.%E",
+         {"IMG.jpg", "IMG_1.jpg", "IMG_2.jpg"}},
+        {"its own text",
+         HostText::Utf8,
+         false,
+         {},
+         {"a.jpg", "b.jpg"},
+         "IMG%{dup: (#)}.jpg",
+         {"IMG.jpg", "IMG (1).jpg"}},
+        {"files outside the batch keep their names",
+         HostText::Utf8,
+         false,
+         {"IMG.jpg", "IMG_2.jpg"},
+         {"a.jpg", "b.jpg"},
+         "IMG%{dup}.jpg",
+         {"IMG_1.jpg", "IMG_3.jpg"}},
+        {"a Windows host: a name in another case is taken",
+         HostText::Oem,
+         true,
+         {"img.JPG"},
+         {"a.jpg", "b.jpg"},
+         "IMG%{dup}.jpg",
+         {"IMG_1.jpg", "IMG_2.jpg"}},
+        {"and between items of the batch",
+         HostText::Unicode,
+         true,
+         {},
+         {"a.jpg", "B.jpg"},
+         "IMG%{dup}.%E",
+         {"IMG.jpg", "IMG_1.jpg"}},
+        {"a POSIX host: it is another name",
+         HostText::Utf8,
+         false,
+         {"img.JPG"},
+         {"a.jpg"},
+         "IMG%{dup}.jpg",
+         {"IMG.jpg"}},
+        {"the same template again changes nothing",
+         HostText::Utf8,
+         false,
+         {},
+         {"IMG_2.jpg", "IMG.jpg", "IMG_1.jpg"},
+         "IMG%{dup}.jpg",
+         {"IMG_2.jpg", "IMG.jpg", "IMG_1.jpg"}},
+        {"a name kept in the batch is passed over",
+         HostText::Oem,
+         true,
+         {},
+         {"a.jpg", "img_1.jpg", "b.jpg"},
+         "IMG%{dup}.jpg",
+         {"IMG.jpg", "IMG_1.jpg", "IMG_2.jpg"}},
+        {"a name the batch renames away is free",
+         HostText::Utf8,
+         false,
+         {},
+         {"xa.jpg", "a.jpg"},
+         "%{N:2-}%{dup}.jpg",
+         {"a.jpg", ".jpg"}},
+        {"after find and replace and letter case",
+         HostText::Oem,
+         true,
+         {"PHOTO.JPG"},
+         {"a.jpg", "b.jpg"},
+         "IMG%{dup}.jpg",
+         {"PHOTO_1.JPG", "PHOTO_2.JPG"},
+         "IMG",
+         "Photo",
+         kCaseUpper},
+        {"a number the steps take away frees nothing: the collision stops the batch",
+         HostText::Utf8,
+         false,
+         {},
+         {"a.jpg", "b.jpg"},
+         "IMG%{dup}.jpg",
+         {"IMG.jpg", "IMG.jpg"},
+         "_[0-9]+",
+         "",
+         kCaseUnchanged,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryFolder folder(c.ignoresCase);
+        FakeHost host;
+        for (const std::string& name : c.outside)
+            folder.Add(name);
+        for (const std::string& name : c.batch) {
+            folder.Add(name);
+            host.AddItem(name, nullptr);
+        }
+        MemoryRegistry registry;
+        RenameOptions options;
+        options.Rules.Find = c.find;
+        options.Rules.Replace = c.replace;
+        options.Rules.Regex = c.regex ? 1 : 0;
+        options.Rules.NameCase = c.nameCase;
+        options.Rules.ExtensionCase = c.nameCase;
+        StoreOptions(registry, "Software\\Far\\Plugins\\Velmora", options);
+        host.dialogTemplate = c.mask;
+        RunContext context = host.Context(folder, registry);
+        context.text = c.text;
+        ASSERT_TRUE(context.host.ReadPanel());
+        PlanAnswers answers;
+        answers.mask = c.mask;
+        answers.rules = options.Rules;
+        std::vector<Told> planned;
+        PlanInSlices(context, answers, 1, &planned);
+        // The dialog's list says the same before anything moves.
+        LivePreview preview(context);
+        preview.SetAnswers(answers);
+        ASSERT_EQ(preview.Lines().size(), c.expected.size());
+        for (std::size_t i = 0; i < c.expected.size(); ++i)
+            EXPECT_EQ(preview.Lines()[i], c.batch[i] + FakeHost::Text(MPreviewArrow) + c.expected[i]);
+        Recorder run;
+        InPanelOrder inOrder(&run);
+        context.observer = &inOrder;
+        RunRename(context);
+        EXPECT_EQ(planned, run.items);
+        ASSERT_EQ(run.items.size(), c.expected.size());
+        for (std::size_t i = 0; i < c.expected.size(); ++i)
+            EXPECT_EQ(run.items[i].newName, c.expected[i]) << i;
+    }
 }
 
 }  // namespace

@@ -31,6 +31,8 @@ class FakeDateTaken final : public DateTakenSource {
 public:
     const MediaFacts* Facts(const std::string& path) override {
         ++asked[path];
+        if (const auto found = media.find(path); found != media.end())
+            return &found->second;
         const auto found = dates.find(path);
         if (found == dates.end())
             return nullptr;
@@ -40,6 +42,7 @@ public:
     }
     MediaFacts facts;
     std::map<std::string, CivilTime> dates;
+    std::map<std::string, MediaFacts> media;
     std::map<std::string, int> asked;
 };
 
@@ -55,7 +58,7 @@ Expanded Expand(const std::string& nameTemplate, const std::string& name, Length
     EXPECT_TRUE(tokens.Parse(nameTemplate, unit, &error)) << error.token;
     TokenFacts facts;
     facts.tokens = &tokens;
-    facts.now = CivilTime{2030, 1, 2, 3, 4, 5};
+    facts.now = CivilTime{2030, 1, 2, 3, 4, 5, 7};
     facts.folder = folder;
     facts.taken = taken;
     facts.writeTime = LocalTicks(2024, 1, 14, 18, 22, 5);
@@ -73,7 +76,16 @@ const std::string kWave = "\xF0\x9F\x8C\x8A";                                  /
 
 TEST(TemplateTokens, EachTokenGivesItsText) {
     FakeDateTaken taken;
-    taken.dates["IMG_1.jpg"] = CivilTime{2019, 8, 9, 7, 6, 5};
+    taken.dates["IMG_1.jpg"] = CivilTime{2019, 8, 9, 7, 6, 5, 42};
+    MediaFacts phone;
+    phone.make = "Sony/Ericsson";
+    phone.model = "K800i: \"*?\x01";
+    taken.media["clip.mp4"] = phone;
+#if defined(_WIN32)
+    const std::string kPhone = "Sony_Ericsson K800i_ ____";
+#else
+    const std::string kPhone = "Sony_Ericsson K800i: \"*?\x01";
+#endif
     const struct {
         std::string nameTemplate;
         std::string name;
@@ -88,6 +100,15 @@ TEST(TemplateTokens, EachTokenGivesItsText) {
         // A file without a date taken: its modified time.
         {"%{taken:YYYYMMDD}", "IMG_2.jpg", LengthUnit::Byte, "20240114", false},
         {"%{now:YYYYMMDDhhmmss}", "a.jpg", LengthUnit::Byte, "20300102030405", false},
+        // Milliseconds: of the panel's time, of the date taken, of the batch's start.
+        {"%{mdate:hhmmssfff}|%{taken:ssfff}|%{now:fff}", "a.jpg", LengthUnit::Byte, "182205123|05123|007",
+         false},
+        {"%{taken:ss.fff}", "IMG_1.jpg", LengthUnit::Byte, "05.042", true},
+        // Who made it, as a name may hold it; nothing for a file that does not say.
+        {"%{make} %{model}", "clip.mp4", LengthUnit::Utf8Byte, kPhone, false},
+        {"[%{make}%{model}]", "a.jpg", LengthUnit::Utf8Byte, "[]", false},
+        // The first file of a name has no number.
+        {"IMG%{dup}%{dup: (#)}.%E", "a.jpg", LengthUnit::Byte, "IMG.jpg", false},
         {"%{folder} %#.%E", "a.jpg", LengthUnit::Byte, "Scans 07.jpg", false},
         // Words in any letter case; fields only as written (a lower-case "y" is copied).
         {"%{MDATE:yyYYYY}", "a.jpg", LengthUnit::Byte, "yy2024", false},
@@ -130,7 +151,10 @@ TEST(TemplateTokens, RefusedTokensSayWhatAndWhere) {
         {"%{mdate:}", LengthUnit::Byte, TokenProblem::BadFormat, 0, "%{mdate:}"},
         {"%{taken:yyyy.dd}", LengthUnit::Byte, TokenProblem::BadFormat, 0, "%{taken:yyyy.dd}"},
         {"%{now:YYYY/MM}", LengthUnit::Byte, TokenProblem::BadFormat, 0, "%{now:YYYY/MM}"},
-        {"%{folder:x}", LengthUnit::Byte, TokenProblem::BadFormat, 0, "%{folder:x}"},
+        {"%{folder:x}", LengthUnit::Byte, TokenProblem::NoArgument, 0, "%{folder:x}"},
+        {"%{make:x}", LengthUnit::Byte, TokenProblem::NoArgument, 0, "%{make:x}"},
+        {"%{dup:_}", LengthUnit::Byte, TokenProblem::BadDup, 0, "%{dup:_}"},
+        {"%{dup:/#}", LengthUnit::Byte, TokenProblem::BadDup, 0, "%{dup:/#}"},
         {"%{N}", LengthUnit::Byte, TokenProblem::BadRange, 0, "%{N}"},
         {"%{N:0-2}", LengthUnit::Byte, TokenProblem::BadRange, 0, "%{N:0-2}"},
         {"%{E:1-x}", LengthUnit::Byte, TokenProblem::BadRange, 0, "%{E:1-x}"},

@@ -137,5 +137,43 @@ TEST(Tokens, ThePlanSaysWhichDateATakenTokenUsed) {
     EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"a.jpg", "b.jpg", "notes.txt"}));
 }
 
+// A burst of one second gets numbers only where names are taken: a dry run without --yes
+// plans them, the run gives them, the same template again changes nothing, and undo takes them
+// back.
+TEST(Tokens, DupNumbersABurstAndUndoTakesThemBack) {
+    HostRunner host;
+    const std::string kept = "20240714_182205.jpg";  // a file outside the batch holds the first name
+#if defined(_WIN32)
+    const std::string sea = "sea.jpg";  // velmora.exe's names are OEM bytes
+#else
+    const std::string sea = "\xD0\xBC\xD0\xBE\xD1\x80\xD0\xB5.jpg";  // море
+#endif
+    host.MakeFiles({"a.jpg", "b.jpg", sea, kept});
+    for (const std::string& name : {std::string("a.jpg"), std::string("b.jpg"), sea, kept})
+        Touch(host.Dir().PathOf(name), 2024, 7, 14, 18, 22, 5);
+    const std::vector<std::string> batch{"a.jpg", "b.jpg", sea};
+    const auto run = [&](std::vector<std::string> args) {
+        args.insert(args.end(), {"-m", "%{mdate:YYYYMMDD_hhmmss}%{dup}.%E", "--"});
+        args.insert(args.end(), batch.begin(), batch.end());
+        return host.Run(args);
+    };
+    HostResult result = run({"-n", "--json"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("\"new\": \"20240714_182205_3.jpg\""), std::string::npos) << result.out;
+
+    const std::vector<std::string> numbered{kept, "20240714_182205_1.jpg", "20240714_182205_2.jpg",
+                                            "20240714_182205_3.jpg"};
+    result = run({"--yes"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    ASSERT_EQ(host.Dir().ListNames(), numbered);
+
+    result = host.Run({"--yes", "--all", "-m", "%{mdate:YYYYMMDD_hhmmss}%{dup}.%E"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(), numbered);
+
+    ASSERT_EQ(host.Run({"-u"}).status, 0);
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{kept, "a.jpg", "b.jpg", sea}));
+}
+
 }  // namespace
 }  // namespace velmora::test

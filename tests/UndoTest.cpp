@@ -220,11 +220,11 @@ TEST(Undo, RunGoesOnWithoutAJournal) {
         << result.err;
 }
 
-TEST(Undo, JournalKeepsTheLastTenRuns) {
+TEST(Undo, JournalKeepsTheLastTwentyRuns) {
     HostRunner host;
     host.MakeFiles({"a0"});
     host.Dir().WriteFile("Descript.ion", "a0 the file\r\n");
-    for (int i = 0; i < 12; ++i)
+    for (int i = 0; i < 22; ++i)
         ASSERT_EQ(host.Run({"-yd", "-m", "a" + std::to_string(i + 1), "a" + std::to_string(i)}).status, 0);
     const std::string journals =
         host.StateHome() + "/velmora/" + DirectoryKey(std::filesystem::canonical(host.Dir().Path()).string());
@@ -236,7 +236,7 @@ TEST(Undo, JournalKeepsTheLastTenRuns) {
         names.push_back(entry.name);
     std::sort(names.begin(), names.end());
     std::vector<std::string> expected;
-    for (int i = 3; i <= 12; ++i) {
+    for (int i = 3; i <= 22; ++i) {
         char base[16];
         std::snprintf(base, sizeof base, "%08d", i);
 #if !defined(_WIN32)
@@ -248,8 +248,8 @@ TEST(Undo, JournalKeepsTheLastTenRuns) {
     EXPECT_EQ(names, expected);
     // The last one is the one undone.
     EXPECT_EQ(host.Run({"-u"}).status, 0);
-    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"Descript.ion", "a11"}));
-    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), "a11 the file\r\n");
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"Descript.ion", "a21"}));
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), "a21 the file\r\n");
 }
 
 // Where journals go: $XDG_STATE_HOME when absolute, else the system's state directory, else the
@@ -433,7 +433,7 @@ TEST(Undo, MenuEntryChangesNothingWithoutARunToTakeBack) {
         const char* line;
     } cases[] = {
         {NoRun, "--yes", "UndoNothing", "There is no batch rename to undo in this folder."},
-        {Declined, "--cancel", "UndoBatch", "4 files get their old names back"},
+        {Declined, "--cancel", "", "4 files"},  // the list closed: no box
         {UndoneAlready, "--yes", "UndoNothing", "There is no batch rename to undo in this folder."},
         {NotJournaled, "--yes", "UndoNothing", "The last batch rename here was not journaled:"},
         {Damaged, "--yes", "UndoNothing", "The journal of the last batch rename here cannot be read:"},
@@ -464,10 +464,17 @@ TEST(Undo, MenuEntryChangesNothingWithoutARunToTakeBack) {
         const std::string descriptions = host.Dir().ReadFile("Descript.ion");
 
         const HostResult result = host.Run({"--menu", "2", c.answer});
-        const std::vector<std::string> boxes = result.Boxes(c.box);
-        ASSERT_EQ(boxes.size(), 1u) << result.err;
-        EXPECT_TRUE(Holds(boxes[0], c.line)) << boxes[0];
-        EXPECT_EQ(result.Calls("Message").size(), 1u) << "one box, nothing more";
+        if (c.scene == Declined) {
+            const std::vector<std::string> menus = result.Calls("Menu");
+            ASSERT_EQ(menus.size(), 1u) << result.err;
+            EXPECT_NE(menus[0].find(c.line), std::string::npos) << menus[0];
+            EXPECT_TRUE(result.Calls("Message").empty());
+        } else {
+            const std::vector<std::string> boxes = result.Boxes(c.box);
+            ASSERT_EQ(boxes.size(), 1u) << result.err;
+            EXPECT_TRUE(Holds(boxes[0], c.line)) << boxes[0];
+            EXPECT_EQ(result.Calls("Message").size(), 1u) << "one box, nothing more";
+        }
         EXPECT_EQ(host.Dir().ListNames(), before);
         EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), descriptions);
     }
@@ -742,6 +749,196 @@ TEST(Undo, LeftoverTemporaryFileIsOnlyEverTheRunsOwn) {
         EXPECT_EQ(RemoveLeftoverTemp(SystemFileSystem(), leftover), c.removed);
         EXPECT_EQ(dir.Exists(c.recorded), !c.removed);
     }
+}
+
+// The selection of every file of the panel but the description file, in name order.
+std::vector<std::string> Selection(const HostRunner& host) {
+    std::vector<std::string> names;
+    for (const std::string& name : host.Dir().ListNames()) {
+        if (name != "Descript.ion")
+            names.push_back(name);
+    }
+    return names;
+}
+
+// A line of --undo-list --json: template and state.
+std::vector<std::string> ListStates(const HostRunner& host) {
+    const HostResult result = host.Run({"--undo-list", "--json"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> states;
+    std::size_t begin = 0;
+    for (std::size_t end; (end = result.out.find('\n', begin)) != std::string::npos; begin = end + 1) {
+        JsonObject line;
+        EXPECT_TRUE(ParseJsonObject(result.out.substr(begin, end - begin), &line)) << result.out;
+        states.push_back(JsonText(line, "template").value_or("?") + " " +
+                         std::to_string(JsonNumber(line, "files").value_or(0)) + " " +
+                         JsonText(line, "state").value_or("?"));
+    }
+    return states;
+}
+
+// Three batches in one folder, with descriptions: each undo, velmora's -u or the menu's entry,
+// takes the newest not yet undone, and the folder and its description file come back as they were
+// before that batch. A journal of a build that did not record the template still lists and undoes.
+TEST(Undo, StepsBackBatchByBatch) {
+    const std::vector<std::string> templates = {"IMG_%#.%E", "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE %#.%E",
+                                                "%N \xE5\x86\x99\xE7\x9C\x9F.%E"};  // Фото, 写真
+    for (const bool menu : {false, true}) {
+        SCOPED_TRACE(menu ? "the menu's undo" : "velmora -u");
+        HostRunner host;
+        Prepared(host);
+        std::vector<std::vector<std::string>> names;
+        std::vector<std::string> descriptions;
+        for (const std::string& mask : templates) {
+            names.push_back(host.Dir().ListNames());
+            descriptions.push_back(host.Dir().ReadFile("Descript.ion"));
+            std::vector<std::string> args = {"-yd", "-m", mask, "-s", "1", "--"};
+            for (const std::string& name : Selection(host))
+                args.push_back(name);
+            ASSERT_EQ(host.Run(args).status, 0);
+        }
+        Rewrite(JournalFile(host, "00000001.journal"), ", \"template\": " + JsonString(templates[0]), "");
+        EXPECT_EQ(ListStates(host), (std::vector<std::string>{templates[2] + " 4 next",
+                                                              templates[1] + " 4 waiting", " 4 waiting"}));
+        const std::string listed = host.Run({"--undo-list"}).out;
+        EXPECT_NE(listed.find("4 files       next"), std::string::npos) << listed;
+
+        for (int batch = 2; batch >= 0; --batch) {
+            SCOPED_TRACE(batch);
+            const HostResult result = host.Run(menu ? std::vector<std::string>{"--menu", "2", "--yes"}
+                                                    : std::vector<std::string>{"-u"});
+            EXPECT_EQ(result.status, 0) << result.err;
+            EXPECT_EQ(host.Dir().ListNames(), names[batch]);
+            EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), descriptions[batch]);
+            if (!menu)
+                continue;
+            // The list: newest first, the undone ones marked, the cursor on the one taken.
+            const std::vector<std::string> lists = result.Calls("Menu");
+            ASSERT_EQ(lists.size(), 1u);
+            for (int line = 0; line < 3; ++line) {
+                const std::string item = "{\"text\":";
+                std::size_t at = 0;
+                for (int i = 0; i <= line; ++i)
+                    at = lists[0].find(item, at + 1);
+                const std::string text = lists[0].substr(at, lists[0].find('}', at) - at);
+                EXPECT_NE(text.find("4 files"), std::string::npos) << text;
+                if (line < 2) {
+                    EXPECT_NE(text.find(JsonString(templates[2 - line]).substr(1, 4)), std::string::npos)
+                        << text;
+                }
+                EXPECT_EQ(text.find("\"checked\":1") != std::string::npos, line < 2 - batch) << text;
+            }
+            EXPECT_NE(lists[0].find("\"result\":" + std::to_string(2 - batch)), std::string::npos)
+                << lists[0];
+            EXPECT_EQ(result.Boxes("UndoBatch").size(), 1u);
+        }
+        EXPECT_EQ(ListStates(host), (std::vector<std::string>{templates[2] + " 4 undone",
+                                                              templates[1] + " 4 undone", " 4 undone"}));
+        const HostResult result = host.Run({"-u"});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find("every run kept of it was undone already"), std::string::npos)
+            << result.err;
+    }
+}
+
+// The menu's list in far2l: a batch chosen out of turn is refused with a box that says why, and
+// the list comes back with the cursor on the batch that can be taken; Esc takes nothing back.
+TEST(Undo, MenuTakesOnlyTheNextBatch) {
+    HostRunner host;
+    host.MakeFiles({"a"});
+    for (const char* to : {"b", "c", "d"})
+        ASSERT_EQ(host.Run({"-y", "-m", to, "--", Selection(host)[0]}).status, 0);
+    ASSERT_EQ(host.Run({"-u"}).status, 0);  // back to c
+    const auto open = [&host](std::deque<int> choices) {
+        FakeHost far2l;
+        far2l.OfferMenu();
+        far2l.menuChoices = std::move(choices);
+        far2l.directory = SystemFileSystem().FullPath(host.Dir().Path());
+        const std::filesystem::path saved = std::filesystem::current_path();
+        std::filesystem::current_path(host.Dir().Path());
+        OpenPlugin(0, far::kMenuUndo);
+        std::filesystem::current_path(saved);
+        std::vector<std::string> shown;
+        for (const RecordedMenu& menu : far2l.menus) {
+            EXPECT_EQ(menu.title, FakeHost::Text(MUndoListTitle));
+            EXPECT_EQ(menu.checked, (std::vector<bool>{true, false, false}));
+            shown.push_back("menu@" + std::to_string(menu.selected));
+        }
+        for (const RecordedBox& box : far2l.boxes)
+            shown.push_back(box.helpTopic + (box.lines.size() > 1 ? ":" + box.lines[1] : ""));
+        return shown;
+    };
+    EXPECT_EQ(open({-1}), (std::vector<std::string>{"menu@1"}));
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"c"}));
+    EXPECT_EQ(open({2, 0}),
+              (std::vector<std::string>{
+                  "menu@1", "menu@1", "menu@1", "UndoList:" + FakeHost::Text(MUndoLaterFirst),
+                  "UndoList:" + FakeHost::Text(MUndoAlready), "UndoBatch:" + FakeHost::Text(MUndoFiles)}));
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"b"}));
+}
+
+// A batch of which something changed since stays the next one while an undo brings more of it
+// back; once nothing more can come, it counts as undone and the next undo takes the one before.
+TEST(Undo, BatchLeftInPartDoesNotHoldTheOnesBefore) {
+    HostRunner host;
+    host.MakeFiles({"a", "x"});
+    ASSERT_EQ(host.Run({"-y", "-m", "b", "--", "a"}).status, 0);
+    ASSERT_EQ(host.Run({"-y", "-m", "%N1", "--", "b", "x"}).status, 0);
+    host.Dir().WriteFile("x1", "edited since the run");
+    HostResult result = host.Run({"-u"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"b", "x1"}));
+    result = host.Run({"-u"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("the next undo takes the run before it"), std::string::npos) << result.err;
+    EXPECT_EQ(host.Run({"-u"}).status, 0);
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"a", "x1"}));
+}
+
+// At most so many runs a folder, at most so many bytes for every folder together, the oldest run
+// of any folder going first; the run just journaled stays whatever its size.
+TEST(Undo, JournalLimits) {
+    TempDir state, first, second;
+    const std::string root = state.PathOf("velmora");
+    const std::string name(1000, 'n');
+    int made = 0;
+    const auto journal = [&](const TempDir& folder, int renames, const JournalLimits& limits) {
+        JournalWriter writer(SystemFileSystem(), root);
+        writer.Limits(limits);
+        std::string error;
+        EXPECT_TRUE(writer.Begin(folder.Path(), &error)) << error;
+        for (int i = 0; i < renames; ++i)
+            writer.Add(name, name + "1", 1, 2);
+        EXPECT_TRUE(writer.Commit("", nullptr, std::nullopt, &error)) << error;
+        // Apart in time as runs are, whatever the file system's clock.
+        const std::string newest = ListBatches(SystemFileSystem(), root, folder.Path()).front().path;
+        std::filesystem::last_write_time(newest, std::filesystem::file_time_type::clock::now() -
+                                                     std::chrono::hours(1) + std::chrono::seconds(++made));
+        return std::filesystem::file_size(newest);
+    };
+    const auto kept = [&](const TempDir& folder) {
+        return ListBatches(SystemFileSystem(), root, folder.Path()).size();
+    };
+
+    JournalLimits limits{3, 1u << 30};
+    std::uintmax_t size = 0;  // of a run of one rename
+    for (int i = 0; i < 5; ++i)
+        size = journal(first, 1, limits);
+    EXPECT_EQ(kept(first), 3u);
+
+    // Room for five runs of one rename, in either folder.
+    limits = JournalLimits{20, size * 11 / 2};
+    journal(second, 1, limits);
+    journal(second, 1, limits);
+    EXPECT_EQ(kept(first), 3u);
+    EXPECT_EQ(kept(second), 2u);
+    journal(second, 2, limits);  // two runs' worth more: the first folder's two oldest go
+    EXPECT_EQ(kept(first), 1u);
+    EXPECT_EQ(kept(second), 3u);
+    journal(first, 20, limits);  // past the limit alone: kept, and only it
+    EXPECT_EQ(kept(first), 1u);
+    EXPECT_EQ(kept(second), 0u);
+    EXPECT_EQ(ListBatches(SystemFileSystem(), root, first.Path())[0].files, 20u);
 }
 
 }  // namespace

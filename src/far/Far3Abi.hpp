@@ -198,6 +198,20 @@ struct FarSettingsValue {
     const wchar_t* Value;
 };
 
+// One name of a key's listing: a value's or a subkey's (FST_SUBKEY).
+struct FarSettingsName {
+    const wchar_t* Name;
+    int Type;  // FARSETTINGSTYPES
+};
+
+// A key's listing; the names live until the settings handle is freed.
+struct FarSettingsEnum {
+    std::size_t StructSize;
+    std::size_t Root;
+    std::size_t Count;
+    const FarSettingsName* Items;
+};
+
 using FARWINDOWPROC = std::intptr_t(VELMORA_FAR3_API*)(HANDLE hDlg, std::intptr_t Msg, std::intptr_t Param1,
                                                        void* Param2);
 using FARAPIMESSAGE = std::intptr_t(VELMORA_FAR3_API*)(const GUID* PluginId, const GUID* Id, UINT64 Flags,
@@ -221,6 +235,12 @@ using FARAPIMENU = std::intptr_t(VELMORA_FAR3_API*)(const GUID* PluginId, const 
                                                     const wchar_t* HelpTopic, const FarKey* BreakKeys,
                                                     std::intptr_t* BreakCode, const FarMenuItem* Item,
                                                     std::size_t ItemsNumber);
+// A line of text asked for in a box of its own: true with the text in DestText after Enter.
+using FARAPIINPUTBOX = std::intptr_t(VELMORA_FAR3_API*)(const GUID* PluginId, const GUID* Id,
+                                                        const wchar_t* Title, const wchar_t* SubTitle,
+                                                        const wchar_t* HistoryName, const wchar_t* SrcText,
+                                                        wchar_t* DestText, std::size_t DestSize,
+                                                        const wchar_t* HelpTopic, UINT64 Flags);
 using FARAPIDIALOGRUN = std::intptr_t(VELMORA_FAR3_API*)(HANDLE hDlg);
 using FARAPIDIALOGFREE = void(VELMORA_FAR3_API*)(HANDLE hDlg);
 using FARAPISENDDLGMESSAGE = std::intptr_t(VELMORA_FAR3_API*)(HANDLE hDlg, std::intptr_t Msg,
@@ -228,6 +248,11 @@ using FARAPISENDDLGMESSAGE = std::intptr_t(VELMORA_FAR3_API*)(HANDLE hDlg, std::
 using FARAPISAVESCREEN = HANDLE(VELMORA_FAR3_API*)(std::intptr_t X1, std::intptr_t Y1, std::intptr_t X2,
                                                    std::intptr_t Y2);
 using FARAPIRESTORESCREEN = void(VELMORA_FAR3_API*)(HANDLE hScreen);
+// The editor on a file, in the code page given (FAR's flags and results are FAR 1.x's, 64-bit).
+using FARAPIEDITOR = std::intptr_t(VELMORA_FAR3_API*)(const wchar_t* FileName, const wchar_t* Title,
+                                                      std::intptr_t X1, std::intptr_t Y1, std::intptr_t X2,
+                                                      std::intptr_t Y2, UINT64 Flags, std::intptr_t StartLine,
+                                                      std::intptr_t StartChar, std::uintptr_t CodePage);
 
 // 35 pointer-sized slots; the plug-in calls the typed ones.
 struct PluginStartupInfo {
@@ -244,13 +269,13 @@ struct PluginStartupInfo {
     void* FreeDirList;
     void* FreePluginDirList;
     void* Viewer;
-    void* Editor;
+    FARAPIEDITOR Editor;
     void* Text;
     void* EditorControl;
     void* FSF;
     void* ShowHelp;
     FARAPIADVCONTROL AdvControl;
-    void* InputBox;
+    FARAPIINPUTBOX InputBox;
     void* ColorDialog;
     FARAPIDIALOGINIT DialogInit;
     FARAPIDIALOGRUN DialogRun;
@@ -309,6 +334,7 @@ constexpr UINT64 DIF_DEFAULTBUTTON = 0x100000000ull;
 constexpr UINT64 DIF_FOCUS = 0x200000000ull;
 
 enum DialogMessage : int {
+    DM_CLOSE = 1,
     DM_SETFOCUS = 13,
     DM_SETTEXTPTR = 22,
     DM_GETCHECK = 25,
@@ -345,6 +371,10 @@ constexpr std::uint16_t kVkLeft = 0x25;
 constexpr std::uint16_t kVkUp = 0x26;
 constexpr std::uint16_t kVkRight = 0x27;
 constexpr std::uint16_t kVkDown = 0x28;
+// The keys the presets menu breaks on.
+constexpr std::uint16_t kVkInsert = 0x2D;
+constexpr std::uint16_t kVkDelete = 0x2E;
+constexpr std::uint16_t kVkF4 = 0x73;
 constexpr std::uint32_t kRightAltPressed = 0x1;
 constexpr std::uint32_t kLeftAltPressed = 0x2;
 constexpr std::uint32_t kRightCtrlPressed = 0x4;
@@ -357,13 +387,27 @@ constexpr UINT64 MIF_SELECTED = 0x10000;
 constexpr UINT64 MIF_CHECKED = 0x20000;
 constexpr std::intptr_t BSTATE_CHECKED = 1;
 
+constexpr UINT64 EF_DISABLEHISTORY = 0x8;
+constexpr UINT64 EF_DELETEONCLOSE = 0x10;
+constexpr std::intptr_t EEC_OPEN_ERROR = 0;
+constexpr std::intptr_t EEC_MODIFIED = 1;
+constexpr std::intptr_t EEC_NOT_MODIFIED = 2;
+constexpr std::intptr_t EEC_LOADING_INTERRUPTED = 3;
+constexpr std::uintptr_t kCodePageUtf8 = 65001;  // CP_UTF8
+
 constexpr UINT64 FMSG_WARNING = 0x1;
+
+// InputBox: an empty line may be confirmed; OK and Cancel buttons under the line.
+constexpr UINT64 FIB_ENABLEEMPTY = 0x1;
+constexpr UINT64 FIB_BUTTONS = 0x10;
 
 enum SettingsCommand : int {
     SCTL_CREATE = 0,
     SCTL_FREE = 1,
     SCTL_SET = 2,
     SCTL_GET = 3,
+    SCTL_ENUM = 4,
+    SCTL_DELETE = 5,
     SCTL_CREATESUBKEY = 6,
     SCTL_OPENSUBKEY = 7,
 };
@@ -401,6 +445,7 @@ static_assert(offsetof(PluginStartupInfo, GetMsg) == At(16, 32));
 static_assert(offsetof(PluginStartupInfo, PanelControl) == At(20, 40));
 static_assert(offsetof(PluginStartupInfo, SaveScreen) == At(24, 48));
 static_assert(offsetof(PluginStartupInfo, RestoreScreen) == At(28, 56));
+static_assert(offsetof(PluginStartupInfo, Editor) == At(52, 104));
 static_assert(offsetof(PluginStartupInfo, FSF) == At(64, 128));
 static_assert(offsetof(PluginStartupInfo, AdvControl) == At(72, 144));
 static_assert(offsetof(PluginStartupInfo, DialogInit) == At(84, 168));
@@ -509,5 +554,11 @@ static_assert(offsetof(FarSettingsItem, Value.Data.Data) == At(20, 40));
 static_assert(sizeof(FarSettingsValue) == At(12, 24));
 static_assert(offsetof(FarSettingsValue, Root) == At(4, 8));
 static_assert(offsetof(FarSettingsValue, Value) == At(8, 16));
+static_assert(sizeof(FarSettingsName) == At(8, 16) && offsetof(FarSettingsName, Type) == At(4, 8));
+static_assert(sizeof(FarSettingsEnum) == At(16, 32));
+static_assert(offsetof(FarSettingsEnum, Root) == At(4, 8));
+static_assert(offsetof(FarSettingsEnum, Count) == At(8, 16));
+static_assert(offsetof(FarSettingsEnum, Items) == At(12, 24));
+static_assert(offsetof(PluginStartupInfo, InputBox) == At(76, 152));
 
 }  // namespace far3

@@ -96,6 +96,20 @@ constexpr int KEY_LEFT = 0x125;
 constexpr int KEY_UP = 0x126;
 constexpr int KEY_RIGHT = 0x127;
 constexpr int KEY_DOWN = 0x128;
+constexpr int KEY_F4 = 0x173;
+
+// The editor service's flags and results (the same in FAR 1.x and far2l).
+constexpr DWORD EF_NONMODAL = 0x1;
+constexpr DWORD EF_CREATENEW = 0x2;
+constexpr DWORD EF_ENABLE_F6 = 0x4;
+constexpr DWORD EF_DISABLEHISTORY = 0x8;
+constexpr DWORD EF_DELETEONCLOSE = 0x10;
+constexpr DWORD EF_IMMEDIATERETURN = 0x100;
+constexpr DWORD EF_DELETEONLYFILEONCLOSE = 0x200;
+constexpr int EEC_OPEN_ERROR = 0;
+constexpr int EEC_MODIFIED = 1;
+constexpr int EEC_NOT_MODIFIED = 2;
+constexpr int EEC_LOADING_INTERRUPTED = 3;
 
 constexpr DWORD FDLG_WARNING = 1;
 constexpr DWORD FDLG_SMALLDIALOG = 2;
@@ -103,6 +117,15 @@ constexpr DWORD FDLG_NODRAWSHADOW = 4;
 
 constexpr DWORD FMENU_SHOWAMPERSAND = 0x1;
 constexpr DWORD FMENU_WRAPMODE = 0x2;
+// A menu's break keys: a virtual key code in the low word, the modifiers (PKF_*) in the high one;
+// the list ends with 0.
+constexpr int kVkInsert = 0x2D;
+constexpr int kVkDelete = 0x2E;
+constexpr int kVkF4 = 0x73;
+
+// InputBox: an empty line may be confirmed; OK and Cancel buttons under the line.
+constexpr DWORD FIB_ENABLEEMPTY = 0x1;
+constexpr DWORD FIB_BUTTONS = 0x10;
 
 enum OpenFrom : int {
     OPEN_DISKMENU = 0,

@@ -138,7 +138,7 @@ struct PluginStartupInfo {
     void* GetPluginDirList;
     void* FreeDirList;
     void* Viewer;
-    void* Editor;
+    FARAPIEDITOR Editor;
     void* CmpName;
     void* CharTable;
     void* Text;
@@ -146,7 +146,7 @@ struct PluginStartupInfo {
     void* FSF;
     void* ShowHelp;
     void* AdvControl;
-    void* InputBox;
+    FARAPIINPUTBOX InputBox;
     void* ColorDialog;
     FARAPIDIALOGEX DialogEx;
     FARAPISENDDLGMESSAGE SendDlgMessage;

@@ -141,7 +141,7 @@ struct PluginStartupInfo {
     void* GetPluginDirList;
     void* FreeDirList;
     void* Viewer;
-    void* Editor;
+    FARAPIEDITOR Editor;
     void* CmpName;
     void* CharTable;
     void* Text;
@@ -149,7 +149,7 @@ struct PluginStartupInfo {
     void* FSF;
     void* ShowHelp;
     void* AdvControl;
-    void* InputBox;
+    FARAPIINPUTBOX InputBox;
     FARAPIDIALOGEX DialogEx;
     FARAPISENDDLGMESSAGE SendDlgMessage;
     FARAPIDEFDLGPROC DefDlgProc;
@@ -234,6 +234,7 @@ static_assert(offsetof(PluginStartupInfo, Control) == 288);
 static_assert(offsetof(PluginStartupInfo, SaveScreen) == 292);
 static_assert(offsetof(PluginStartupInfo, RestoreScreen) == 296);
 static_assert(offsetof(PluginStartupInfo, GetDirList) == 300);
+static_assert(offsetof(PluginStartupInfo, Editor) == 316);
 static_assert(offsetof(PluginStartupInfo, CmpName) == 320);
 static_assert(offsetof(PluginStartupInfo, Text) == 328);
 static_assert(offsetof(PluginStartupInfo, EditorControl) == 332);

@@ -60,6 +60,9 @@ constexpr int kDialogNameCaseFirstItem = 28;       // four radio buttons: unchan
 constexpr int kDialogExtensionCaseLabelItem = 32;  // text: "Extension"
 constexpr int kDialogExtensionCaseFirstItem = 33;  // four radio buttons, as for the name
 constexpr int kDialogEditNamesItem = 37;           // button: the new names as text in the host's editor
+// The Edit names button's Selected field is 1 while the new names are the ones last read back from
+// the host's editor, 0 while the template makes them: a host that plans the dialog's answers itself
+// (velmora) learns so from the items.
 constexpr int kDialogPresetsItem = 38;             // button: the menu of saved presets
 constexpr const char* kDialogHelpTopic = "EnterVelmora";
 constexpr const char* kPreviewHelpTopic = "PreviewVelmora";

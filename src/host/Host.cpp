@@ -13,6 +13,7 @@
 #include "host/Options.hpp"
 #include "host/Panel.hpp"
 #include "host/Plan.hpp"
+#include "host/PresetCommands.hpp"
 #include "host/ScriptedUi.hpp"
 #include "host/Services.hpp"
 #include "host/Simulation.hpp"
@@ -21,7 +22,9 @@
 #include "platform/HostSystem.hpp"
 #include "platform/Platform.hpp"
 #include "platform/TextLines.hpp"
+#include "plugin/HostServices.hpp"
 #include "ports/Messages.hpp"
+#include "preview/NameEdit.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora::host {
@@ -187,16 +190,19 @@ public:
         // for it: a dry run must then rename nothing all the same.
         // Preview closes the dialog to show the plan's list, whose Enter runs the batch as OK does.
         const bool runs = result == far::kDialogOkItem || result == far::kDialogPreviewItem;
+        // Edit names is the plug-in's to answer: the dialog comes back after the editor.
+        if (result == far::kDialogEditNamesItem && count >= far::kDialogItemCount)
+            return Verdict::Proceed;
         if (!runs || count < far::kDialogItemCount)
             return options_.dryRun ? Verdict::Cancel : Verdict::Proceed;
         if (options_.dryRun) {
-            plan_ = ComputePlan(session_, options_.rootKey, items, count);
+            plan_ = ComputePlan(session_, options_.rootKey, items, count, {}, EditedNames(items));
             return Verdict::Cancel;
         }
         // The Preview button's list is the plug-in's own look at the plan: the host's is not shown too.
         if (!preview_ || result != far::kDialogOkItem)
             return Verdict::Proceed;
-        const Plan plan = ComputePlan(session_, options_.rootKey, items, count);
+        const Plan plan = ComputePlan(session_, options_.rootKey, items, count, {}, EditedNames(items));
         switch (session_.ui->Preview(plan)) {
             case PreviewAnswer::Rename:
                 return Verdict::Proceed;
@@ -211,6 +217,14 @@ public:
     const std::optional<Plan>& DryRunPlan() const { return plan_; }
 
 private:
+    // The names the plug-in took from the editor, while its dialog says they make the names.
+    std::vector<std::string> EditedNames(const far::FarDialogItem* items) const {
+        std::vector<std::string> names;
+        if (items[far::kDialogEditNamesItem].Selected)
+            ReadEditedNames(session_.editorText, session_.panel->SelectedCount(), kRecordHostText, &names);
+        return names;
+    }
+
     const HostOptions& options_;
     ServiceSession& session_;
     bool preview_;
@@ -232,11 +246,25 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
         out << "velmora " << kHostVersion << '\n';
         return kExitDone;
     }
+    if (IsPresetCommand(options))
+        return RunPresetCommand(options, out, err);
+    if (!ApplyPreset(&options, &error)) {
+        err << "velmora: " << error << '\n';
+        return kExitWarning;
+    }
 
-    if (options.mode == HostMode::Undo) {
+    if (options.mode == HostMode::Undo || options.mode == HostMode::UndoList) {
         // Where the plug-in beside this program keeps journals when the system names no place.
         const std::string pluginDirectory =
             options.pluginFile.empty() ? DefaultPluginDirectory() : DirectoryOf(options.pluginFile);
+        if (options.mode == HostMode::UndoList) {
+            DirectoryRestorer restorer;
+            if (!ChangeDirectory(options.directory, &error))
+                return fail(error);
+            const std::string directory = CurrentDirectory();
+            return ListUndo(options, directory.empty() ? options.directory : directory,
+                            far::JournalFallbackRoot(pluginDirectory), out);
+        }
         // The plug-in's texts, where the undo says what the plug-in's own undo says; read before
         // the panel directory becomes current. Without them the line is in English.
         Lng lng;
@@ -254,6 +282,10 @@ int Run(const std::vector<std::string>& args, const PluginEntryPoints* inProcess
                        far::JournalFallbackRoot(pluginDirectory), texts ? &lng : nullptr, out, err);
     }
 
+    // A dry run renames nothing: without a terminal its plan is made from the options and the
+    // kept answers, as OK would close the dialog.
+    if (options.dryRun && options.answer == DialogAnswer::Ask && !(IsTerminal(0) && IsTerminal(1)))
+        options.answer = DialogAnswer::Yes;
     if (options.answer == DialogAnswer::Ask && !(IsTerminal(0) && IsTerminal(1))) {
         if (options.selectFrom == "-")
             return fail(

@@ -29,14 +29,21 @@ enum class OptionId {
     FirstOnly,
     NameCase,
     ExtensionCase,
+    Edit,
+    EditFrom,
     Yes,
     Cancel,
+    Preset,
+    SavePreset,
+    ListPresets,
+    DeletePreset,
     DryRun,
     Json,
     ViaPreview,
     Preview,
     NoPreview,
     Undo,
+    UndoList,
     Menu,
     Columns,
     RootKey,
@@ -87,13 +94,29 @@ const std::vector<Option>& Options() {
          OptionId::NameCase},
         {{"ext-case", 0, V::LetterCase, "CASE", "extension's case, as --name-case", nullptr},
          OptionId::ExtensionCase},
+        {{"edit", 0, V::None, nullptr, "edit the new names in $VISUAL, else $EDITOR, else vi, one a line",
+          nullptr},
+         OptionId::Edit},
+        {{"edit-from", 0, V::File, "FILE", "the new names from FILE, one a line ('-': standard input)",
+          nullptr},
+         OptionId::EditFrom},
         {{"yes", 'y', V::None, nullptr, "close the dialog with OK without showing it", nullptr},
          OptionId::Yes},
         {{"cancel", 0, V::None, nullptr, "close the dialog with Cancel without showing it", nullptr},
          OptionId::Cancel},
+        {{"preset", 0, V::Text, "NAME", "the answers of preset NAME; options given override them", "Presets"},
+         OptionId::Preset},
+        {{"save-preset", 0, V::Text, "NAME", "store the answers given (over the last) as preset NAME",
+          nullptr},
+         OptionId::SavePreset},
+        {{"list-presets", 0, V::None, nullptr, "list the stored presets by name", nullptr},
+         OptionId::ListPresets},
+        {{"delete-preset", 0, V::Text, "NAME", "delete the stored preset NAME", nullptr},
+         OptionId::DeletePreset},
         {{"dry-run", 'n', V::None, nullptr, "show what the run would do, change nothing", "Plan and undo"},
          OptionId::DryRun},
-        {{"json", 0, V::None, nullptr, "with --dry-run: one JSON object a line", nullptr}, OptionId::Json},
+        {{"json", 0, V::None, nullptr, "with --dry-run or --undo-list: one JSON object a line", nullptr},
+         OptionId::Json},
         {{"via-preview", 0, V::None, nullptr,
           "with --yes: answer the dialog with its Preview button, then Enter in the plan's list", nullptr},
          OptionId::ViaPreview},
@@ -101,9 +124,13 @@ const std::vector<Option>& Options() {
          OptionId::Preview},
         {{"no-preview", 0, V::None, nullptr, "the dialog renames at once (from now on)", nullptr},
          OptionId::NoPreview},
-        {{"undo", 'u', V::None, nullptr, "take back the most recent run in the directory", nullptr},
+        {{"undo", 'u', V::None, nullptr, "take back the newest run in the directory not yet undone", nullptr},
          OptionId::Undo},
-        {{"menu", 0, V::Text, "1|2", "open entry 1 (rename) or 2 (undo) of the plug-ins menu, sorted as the hosts sort it", nullptr}, OptionId::Menu},
+        {{"undo-list", 0, V::None, nullptr, "list the runs kept for undo, newest first", nullptr},
+         OptionId::UndoList},
+        {{"menu", 0, V::Text, "1|2",
+          "open entry 1 (rename) or 2 (undo) of the plug-ins menu, sorted as the hosts sort it", nullptr},
+         OptionId::Menu},
         {{"columns", 0, V::Text, "TYPES", "panel columns (default N,Z: with descriptions)", "Host"},
          OptionId::Columns},
         {{"root-key", 0, V::Text, "KEY", "settings root (default Software\\Far\\Plugins)", nullptr},
@@ -243,10 +270,30 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Host
             return ParseLetterCase(shown, value, &options->nameCase, error);
         case OptionId::ExtensionCase:
             return ParseLetterCase(shown, value, &options->extensionCase, error);
+        case OptionId::Edit:
+            options->edit = true;
+            return true;
+        case OptionId::EditFrom:
+            if (!NeedsValue(shown, value, "a file name", error))
+                return false;
+            options->editFrom = value;
+            return true;
         case OptionId::Yes:
             return SetAnswer(DialogAnswer::Yes, options, error);
         case OptionId::Cancel:
             return SetAnswer(DialogAnswer::Cancel, options, error);
+        case OptionId::Preset:
+        case OptionId::SavePreset:
+        case OptionId::DeletePreset:
+            if (!NeedsValue(shown, value, "a preset's name", error))
+                return false;
+            (id == OptionId::Preset       ? options->preset
+             : id == OptionId::SavePreset ? options->savePreset
+                                          : options->deletePreset) = value;
+            return true;
+        case OptionId::ListPresets:
+            options->listPresets = true;
+            return true;
         case OptionId::DryRun:
             options->dryRun = true;
             return true;
@@ -267,8 +314,15 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Host
             return true;
         }
         case OptionId::Undo:
-            options->mode = HostMode::Undo;
+        case OptionId::UndoList: {
+            const HostMode mode = id == OptionId::Undo ? HostMode::Undo : HostMode::UndoList;
+            if (options->mode != HostMode::Run && options->mode != mode) {
+                *error = "options '--undo' and '--undo-list' exclude each other";
+                return false;
+            }
+            options->mode = mode;
             return true;
+        }
         case OptionId::Menu:
             if (value != "1" && value != "2") {
                 *error = "option '" + shown + "' takes 1 or 2, not '" + value + "'";
@@ -326,15 +380,54 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
         *error = "option '--via-preview' answers the dialog as '--yes' does; give that too";
         return false;
     }
-    if (options.json && !options.dryRun) {
-        *error = "option '--json' writes the plan of '--dry-run'; give that too";
+    if (options.edit && !options.editFrom.empty()) {
+        *error = "options '--edit' and '--edit-from' exclude each other";
+        return false;
+    }
+    if (options.editFrom == "-" && options.selectFrom == "-") {
+        *error = "standard input cannot hold both the names to select and the new names";
+        return false;
+    }
+    if ((options.edit || !options.editFrom.empty()) &&
+        (options.mode == HostMode::Undo || options.mode == HostMode::UndoList || options.menuItem == 1)) {
+        *error = "options '--edit' and '--edit-from' give new names for a rename; give no undo with them";
+        return false;
+    }
+    if (options.json && !options.dryRun && options.mode != HostMode::UndoList) {
+        *error =
+            "option '--json' writes the plan of '--dry-run' or the list of '--undo-list'; give one of them";
         return false;
     }
     if (options.menuItem == 1 &&
-        (selects || options.selectAll || AnswersRenameDialog(options) || options.dryRun)) {
+        (selects || options.selectAll || AnswersRenameDialog(options) || options.dryRun || options.preset)) {
         *error =
             "option '--menu 2' takes back the panel's last run from the plug-in's menu; give no names "
             "and no answers for the rename dialog with it";
+        return false;
+    }
+    // The presets' own commands store, list or delete and run nothing.
+    const int presetCommands =
+        (options.savePreset ? 1 : 0) + (options.listPresets ? 1 : 0) + (options.deletePreset ? 1 : 0);
+    if (presetCommands > 1) {
+        *error = "options '--save-preset', '--list-presets' and '--delete-preset' exclude each other";
+        return false;
+    }
+    if (presetCommands == 1 &&
+        (selects || options.selectAll || options.mode != HostMode::Run || options.fromMenu ||
+         options.dryRun || options.answer == DialogAnswer::Cancel)) {
+        *error =
+            "options '--save-preset', '--list-presets' and '--delete-preset' rename nothing; give no names, "
+            "'--all', '--undo', '--menu', '--dry-run' or '--cancel' with them";
+        return false;
+    }
+    if ((options.listPresets || options.deletePreset) && (AnswersRenameDialog(options) || options.preset)) {
+        *error = "options '--list-presets' and '--delete-preset' take no answers for the dialog";
+        return false;
+    }
+    if (options.mode == HostMode::UndoList &&
+        (options.menuItem != 0 || selects || options.selectAll || options.answer != DialogAnswer::Ask ||
+         AnswersRenameDialog(options) || options.preview || options.dryRun || options.preset)) {
+        *error = "option '--undo-list' only lists; give it alone (with '--json', '-C')";
         return false;
     }
     if (options.mode == HostMode::Undo) {
@@ -348,7 +441,8 @@ bool CheckCombination(const HostOptions& options, std::string* error) {
                 "'--select-from' with it";
             return false;
         }
-        if (options.answer != DialogAnswer::Ask || AnswersRenameDialog(options) || options.preview) {
+        if (options.answer != DialogAnswer::Ask || AnswersRenameDialog(options) || options.preview ||
+            options.preset) {
             *error = "option '--undo' shows no dialog; give no answers for one with it";
             return false;
         }
@@ -442,6 +536,10 @@ bool ParseOptions(const std::vector<std::string>& args, HostOptions* options, st
         for (std::optional<int>* box : {&options->regex, &options->matchCase, &options->firstOnly})
             *box = box->value_or(0);
     }
+    // A plan of edited names needs no dialog: the editor is where the user answers.
+    if ((options->edit || !options->editFrom.empty()) && options->dryRun &&
+        options->answer == DialogAnswer::Ask)
+        options->answer = DialogAnswer::Yes;
     return CheckCombination(*options, error);
 }
 
@@ -484,17 +582,34 @@ std::string UsageText() {
         "Name template: %F name, %N base name, %E extension, %# counter, %h %H the\n"
         "counter in hexadecimal, %T count, %% a percent sign; %{mdate:FORMAT} modified,\n"
         "%{cdate:FORMAT} created, %{taken:FORMAT} photo taken (else modified),\n"
-        "%{now:FORMAT} the batch's start: FORMAT of YYYY YY MM DD hh mm ss, default\n"
-        "YYYY-MM-DD; %{folder} the folder's name; %{N:RANGE} %{F:RANGE} %{E:RANGE}\n"
-        "characters of the base name, name, extension: RANGE is a-b, a- or a, from 1,\n"
-        "negative from the end. Photos by date taken, a counter for the same second:\n"
-        "-m '%{taken:YYYYMMDD_hhmmss}_%#.%E'; scans by folder: -m '%{folder} %#.%E';\n"
+        "%{now:FORMAT} the batch's start: FORMAT of YYYY YY MM DD hh mm ss fff\n"
+        "(milliseconds), default YYYY-MM-DD; %{folder} the folder's name; %{N:RANGE}\n"
+        "%{F:RANGE} %{E:RANGE} characters of the base name, name, extension: RANGE is\n"
+        "a-b, a- or a, from 1, negative from the end; %{dup} nothing for the first file\n"
+        "of a name, _1, _2, ... for the later ones (%{dup:FORMAT}: the number where #\n"
+        "stands); %{make} %{model} the camera's or phone's maker and model. Photos by\n"
+        "date taken, a counter for the same second: -m '%{taken:YYYYMMDD_hhmmss}_%#.%E';\n"
+        "a phone dump, a number only where a name is taken:\n"
+        "-m '%{taken:YYYYMMDD_hhmmss}%{dup}.%E'; scans by folder: -m '%{folder} %#.%E';\n"
         "a piece of the old name: -m '%{N:1-8}.%E'.\n"
         "\n"
-        "Without --yes or --cancel the dialog is shown on the terminal. Short options\n"
-        "group (-yd is -y -d); -- ends the options. Each run that renames is kept in a\n"
+        "Edit names (the dialog's button, F4; --edit, --edit-from): the new names as\n"
+        "lines, one a file in the selection's order, in $VISUAL, else $EDITOR, else vi\n"
+        "(run through the shell, so -w and the like work); then -n shows the plan, -y\n"
+        "renames, neither shows the dialog. A line equal to the old name keeps the file.\n"
+        "Refused, naming the line: another count of lines than of files, an empty\n"
+        "line, a character no name may have, a name over 255 characters, two lines\n"
+        "with one name. An editor that exits non-zero cancels: nothing is renamed.\n"
+        "\n"
+        "Without --yes or --cancel the dialog is shown on the terminal (a dry run\n"
+        "without one plans as --yes would). Short options group (-yd is -y -d); --\n"
+        "ends the options. A preset keeps the dialog's answers under a name (its\n"
+        "Presets button, or --save-preset); --preset takes them again, the answers\n"
+        "given overriding them. Each run that renames is kept in a\n"
         "journal first, so that --undo (or the plug-in's menu entry, --menu 2) can take\n"
-        "it back. The journal is in $XDG_STATE_HOME/velmora/ (default\n"
+        "it back; each --undo takes the run before the one undone last, through the last\n"
+        "20 runs of the directory (--undo-list lists them). The journal is in\n"
+        "$XDG_STATE_HOME/velmora/ (default\n"
         "~/.local/state/velmora/; on Windows %LOCALAPPDATA%\\Velmora\\).\n"
         "Exit status: 0 done; 1 a warning was shown (--dry-run: would be; --undo: not\n"
         "everything could be taken back); 2 usage or loading error.\n";

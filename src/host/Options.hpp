@@ -17,8 +17,9 @@ enum class DialogAnswer { Ask, Yes, Cancel };
 
 // What is to be done.
 enum class HostMode {
-    Run,   // the plug-in's run, as FAR would start it
-    Undo,  // take back the most recent run in the directory
+    Run,       // the plug-in's run, as FAR would start it
+    Undo,      // take back the newest run in the directory not yet undone
+    UndoList,  // list the runs kept of the directory
 };
 
 struct HostOptions {
@@ -37,6 +38,13 @@ struct HostOptions {
     std::optional<std::uint32_t> nameCase;  // velmora::kCaseUnchanged ... kCaseTitle
     std::optional<std::uint32_t> extensionCase;
     DialogAnswer answer = DialogAnswer::Ask;
+    // Presets: the answers of a stored one, overridden by those given (--preset); and what is done
+    // with the stored ones instead of a run: the answers given stored under a name, the names
+    // listed, one deleted.
+    std::optional<std::string> preset;
+    std::optional<std::string> savePreset;
+    bool listPresets = false;
+    std::optional<std::string> deletePreset;
     std::string columns = "N,Z";
     std::string rootKey = "Software\\Far\\Plugins";
     std::string languageFile;    // empty: chosen by $LANG beside the plug-in
@@ -52,6 +60,10 @@ struct HostOptions {
     bool json = false;            // the plan as JSON lines
     std::optional<bool> preview;  // the stored preview switch is to be set to this
     bool viaPreview = false;      // --yes: the dialog's Preview button, then Enter in the plan's list
+    // Edit names: the dialog's button pressed once before anything else, the names edited in
+    // $VISUAL, else $EDITOR, else vi (edit), or taken from a file ("-": standard input).
+    bool edit = false;
+    std::string editFrom;
     bool help = false;
     bool version = false;
     std::vector<std::string> names;  // the selection, in this order

@@ -1,9 +1,12 @@
 #include "host/Services.hpp"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "far/HostConventions.hpp"
+#include "ports/Messages.hpp"
+#include "platform/HostSystem.hpp"
 #include "settings/Settings.hpp"
 
 namespace velmora::host {
@@ -64,6 +67,12 @@ public:
         return item;
     }
 
+    int TakeClose() override {
+        const int item = close_;
+        close_ = -1;
+        return item;
+    }
+
     // What the dialog's own messages do to its items and data.
     far::LONG_PTR Answer(int message, int param1, far::LONG_PTR param2) {
         const bool valid = param1 >= 0 && param1 < count_;
@@ -102,6 +111,10 @@ public:
                     return 0;
                 focus_ = param1;
                 return 1;
+            case far::DM_CLOSE:
+                // As in FAR: the dialog ends with this item as its result (-1: none).
+                close_ = param1 >= 0 && param1 < count_ ? param1 : -1;
+                return 1;
             case far::DM_ENABLEREDRAW:
             case far::DM_REDRAW:
                 return 1;
@@ -122,15 +135,28 @@ private:
     far::FARWINDOWPROC procedure_;
     far::LONG_PTR data_;
     int focus_ = -1;  // where the plug-in moved the focus, for the dialog on screen to follow
+    int close_ = -1;  // the item the plug-in closed the dialog with
 };
 
 // Shows the dialog until the gate lets its closing button through.
 int ShowDialog(ServiceSession& session, int x1, int y1, int x2, int y2, const char* helpTopic,
                far::FarDialogItem* items, int count, HostDialog* live) {
     int result = -1;
+    session.editPressInFlight = false;
+    if (session.cancelDialog) {
+        session.cancelDialog = false;
+        return -1;
+    }
     for (;;) {
-        if (live && session.answers && session.answers->viaPreview && count >= far::kDialogItemCount &&
-            !session.previewPressed) {
+        const HostOptions* answers = session.answers;
+        if (answers && (answers->edit || !answers->editFrom.empty()) && count >= far::kDialogItemCount &&
+            !session.editPressed) {
+            // The command line's Edit names: the button, before anything else the dialog offers.
+            session.editPressed = true;
+            session.editPressInFlight = true;
+            result = far::kDialogEditNamesItem;
+        } else if (live && session.answers && session.answers->viaPreview && count >= far::kDialogItemCount &&
+                   !session.previewPressed) {
             session.previewPressed = true;
             result = far::kDialogPreviewItem;
         } else {
@@ -220,14 +246,92 @@ far::LONG_PTR VELMORA_WINAPI DefDlgProcService(far::HANDLE /*dialog*/, int messa
     return message == far::DN_BTNCLICK || message == far::DN_INITDIALOG ? 1 : 0;
 }
 
+// The names file rewritten with `text`; false with a reason.
+bool WriteNamesFile(const std::string& path, const std::string& text, std::string* error) {
+    std::unique_ptr<WritableFile> file;
+    FileResult result = SystemFileSystem().OpenForWriting(path, &file);
+    if (result)
+        result = file->Write(text.data(), text.size());
+    if (result)
+        result = file->Close();
+    if (!result)
+        *error = path + ": " + result.Error().message();
+    return static_cast<bool>(result);
+}
+
+// The host's editor: the lines of --edit-from, handed over once, or the user's own editor
+// ($VISUAL, else $EDITOR, else the system's) in the terminal. An editor that fails, or
+// lines that cannot be had, leave the names as they were; when the command line pressed the
+// button, the dialog is then cancelled, and nothing is renamed.
+int VELMORA_WINAPI EditorService(const char* fileName, const char* /*title*/, int /*x1*/, int /*y1*/,
+                                 int /*x2*/, int /*y2*/, far::DWORD /*flags*/, int /*startLine*/,
+                                 int /*startChar*/) {
+    ServiceSession* session = g_session;
+    if (!session || !fileName)
+        return far::EEC_OPEN_ERROR;
+    const HostOptions* answers = session->answers;
+    const auto fail = [session](const std::string& message) {
+        *session->err << "velmora: " << message << '\n';
+        session->warningShown = true;
+        if (session->editPressInFlight)
+            session->cancelDialog = true;
+        return far::EEC_LOADING_INTERRUPTED;
+    };
+    std::string error;
+    if (answers && !answers->editFrom.empty()) {
+        // Lines from a file are not edited again: a script cannot answer a second time.
+        if (session->editFromUsed) {
+            session->cancelDialog = true;
+            return far::EEC_LOADING_INTERRUPTED;
+        }
+        session->editFromUsed = true;
+        std::string text;
+        const bool fromStdin = answers->editFrom == "-";
+        if (!(fromStdin ? ReadStandardInput(&text, &error) : ReadWholeFile(answers->editFrom, &text, &error)))
+            return fail("cannot read the new names " +
+                        (fromStdin ? std::string("on standard input") : answers->editFrom) + ": " + error);
+        // Names as the panel spells them: a UTF-8 list in the host's code page.
+        text = TextInHostCodePage(text);
+        if (!WriteNamesFile(fileName, text, &error))
+            return fail("cannot write the new names to " + error);
+        session->editorText = std::move(text);
+        return far::EEC_MODIFIED;
+    }
+    std::string command = Environment("VISUAL");
+    if (command.empty())
+        command = Environment("EDITOR");
+    if (command.empty())
+        command = DefaultEditor();
+    std::string before;
+    ReadWholeFile(fileName, &before, &error);
+    const int status = session->ui->RunOutside([&] { return RunEditor(command, fileName, &error); });
+    if (status != 0) {
+        return fail(status < 0 ? error
+                               : "the editor '" + command + "' exited with status " + std::to_string(status) +
+                                     "; the names stay as they were");
+    }
+    if (!ReadWholeFile(fileName, &session->editorText, &error))
+        return fail(error);
+    // Lines refused once and given back unchanged to a dialog nobody answers: the same box would
+    // come for ever, so the user's editor is taken to have given up.
+    const bool scripted = answers && answers->answer != DialogAnswer::Ask;
+    if (scripted && ++session->editorRuns > 1 && session->editorText == before)
+        return fail("the editor left the refused names as they were; nothing renamed");
+    return far::EEC_MODIFIED;
+}
+
 int VELMORA_WINAPI MenuService(far::INT_PTR /*pluginNumber*/, int /*x*/, int /*y*/, int /*maxHeight*/,
                                far::DWORD /*flags*/, const char* title, const char* bottom,
-                               const char* helpTopic, const int* /*breakKeys*/, int* breakCode,
+                               const char* helpTopic, const int* breakKeys, int* breakCode,
                                const far::FarMenuItem* items, int count) {
     ServiceSession* session = g_session;
     if (breakCode)
         *breakCode = -1;
-    if (!session || !items || count <= 0)
+    std::vector<int> keys;
+    for (const int* key = breakKeys; key && *key != 0; ++key)
+        keys.push_back(*key);
+    // A menu with break keys may be empty: one of them can still act on it (Ins in a list).
+    if (!session || (!items && count > 0) || count < 0 || (count == 0 && keys.empty()))
         return -1;
     std::vector<MenuLine> lines(static_cast<std::size_t>(count));
     int selected = 0;
@@ -238,13 +342,63 @@ int VELMORA_WINAPI MenuService(far::INT_PTR /*pluginNumber*/, int /*x*/, int /*y
             selected = i;
     }
     int result = -1;
+    int pressed = -1;
     if (session->answers && session->answers->answer != DialogAnswer::Ask)
-        result = session->answers->answer == DialogAnswer::Yes ? selected : -1;
+        result = session->answers->answer == DialogAnswer::Yes && count > 0 ? selected : -1;
     else
-        result = session->ui->Menu(title ? title : "", bottom ? bottom : "", helpTopic, lines, selected);
+        result = session->ui->Menu(title ? title : "", bottom ? bottom : "", helpTopic, lines, selected, keys,
+                                   &pressed);
+    if (breakCode)
+        *breakCode = pressed;
     if (session->trace)
         session->trace->Menu(title, lines, result);
     return result;
+}
+
+// The input box as a small dialog of the host's own: the line, then OK and Cancel. A dialog that
+// is answered without being shown has nobody to type the line.
+int VELMORA_WINAPI InputBoxService(const char* title, const char* subTitle, const char* /*historyName*/,
+                                   const char* srcText, char* destText, int destLength, const char* helpTopic,
+                                   far::DWORD flags) {
+    ServiceSession* session = g_session;
+    if (!session || !destText || destLength <= 0 ||
+        (session->answers && session->answers->answer != DialogAnswer::Ask))
+        return 0;
+    constexpr int kWidth = 72;
+    constexpr int kHeight = 8;
+    far::FarDialogItem items[6];
+    std::memset(static_cast<void*>(items), 0, sizeof items);
+    const auto put = [&](int index, int type, int x1, int y1, int x2, far::DWORD itemFlags,
+                         const char* text) {
+        far::FarDialogItem& item = items[index];
+        item.Type = type;
+        item.X1 = x1;
+        item.Y1 = y1;
+        item.X2 = x2;
+        item.Y2 = y1;
+        item.Flags = itemFlags;
+        far::SetFieldText(item.Data, text ? text : "");
+    };
+    const char* ok = session->lng ? session->lng->GetMsg(MOk) : "OK";
+    const char* cancel = session->lng ? session->lng->GetMsg(MCancel) : "Cancel";
+    put(0, far::DI_DOUBLEBOX, 3, 1, kWidth - 4, 0, title);
+    items[0].Y2 = kHeight - 2;
+    put(1, far::DI_TEXT, 5, 2, 0, 0, subTitle);
+    put(2, far::DI_EDIT, 5, 3, kWidth - 6, 0, srcText);
+    items[2].Focus = 1;
+    put(3, far::DI_TEXT, 0, 4, 0, far::DIF_SEPARATOR, "");
+    put(4, far::DI_BUTTON, 0, 5, 0, far::DIF_CENTERGROUP, ok);
+    items[4].DefaultButton = 1;
+    put(5, far::DI_BUTTON, 0, 5, 0, far::DIF_CENTERGROUP, cancel);
+    const int result = session->ui->Dialog(-1, -1, kWidth, kHeight, helpTopic, items, 6);
+    const std::string_view text = far::FieldText(items[2].Data);
+    if (result != 4 || (text.empty() && !(flags & far::FIB_ENABLEEMPTY)))
+        return 0;
+    const std::string_view kept =
+        OptionTextPrefix(text, static_cast<std::size_t>(destLength), far::kHostStringsAreUtf8);
+    std::memcpy(destText, kept.data(), kept.size());
+    destText[kept.size()] = '\0';
+    return 1;
 }
 
 int VELMORA_WINAPI MessageService(far::INT_PTR /*pluginNumber*/, far::DWORD flags, const char* helpTopic,
@@ -351,9 +505,11 @@ void FillStartupInfo(const std::string& moduleName, const char* rootKey, far::Pl
     info->SaveScreen = SaveScreenService;
     info->RestoreScreen = RestoreScreenService;
     info->Menu = MenuService;
+    info->InputBox = InputBoxService;
     info->DialogEx = DialogExService;
     info->SendDlgMessage = SendDlgMessageService;
     info->DefDlgProc = DefDlgProcService;
+    info->Editor = EditorService;
 }
 
 void ApplyDialogAnswers(const HostOptions& answers, far::FarDialogItem* items, int count,

@@ -52,6 +52,17 @@ struct ServiceSession {
     const far::PanelInfo* sharedPanelInfo = nullptr;
     bool previewPressed = false;  // --via-preview: the dialog's Preview button was answered once
     bool answersTyped = false;    // the command line's answers went into a dialog with a procedure
+    // Edit names: the command line's press of the button (--edit, --edit-from) is done; it is in
+    // flight until the dialog is shown again; the lines of --edit-from were handed over.
+    bool editPressed = false;
+    bool editPressInFlight = false;
+    bool editFromUsed = false;
+    // The dialog is to be answered with Cancel when it is shown again: the editor of the command
+    // line's press failed, and nothing may be renamed.
+    bool cancelDialog = false;
+    // The names file as the editor left it the last time, for a plan of edited names.
+    std::string editorText;
+    int editorRuns = 0;  // the user's editor started so far
 };
 
 // Makes `session` the one the services act on for as long as the object lives; the one before it

@@ -75,7 +75,8 @@ protected:
 }  // namespace
 
 Plan ComputePlan(const ServiceSession& live, const std::string& rootKey, const far::FarDialogItem* items,
-                 int count, const std::function<void(const PlanItem&)>& onItem) {
+                 int count, const std::function<void(const PlanItem&)>& onItem,
+                 std::vector<std::string> givenNames) {
     Plan plan;
     if (!onItem)
         plan.items.reserve(live.panel->SelectedCount());  // no second copy while it grows
@@ -108,6 +109,7 @@ Plan ComputePlan(const ServiceSession& live, const std::string& rootKey, const f
     context.keepsJournal = false;
     context.oem = RecordHostOemCodePage();
     context.observer = &builder;
+    context.givenNames = std::move(givenNames);
     RunReport report;
     {
         ActiveSession active(&session);

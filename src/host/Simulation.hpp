@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "plan/Plan.hpp"
 #include "far/FarAbi.hpp"
@@ -17,7 +18,9 @@ namespace velmora::host {
 // session `live`: its panel, the panel record the plug-in holds, its language file. `rootKey` is
 // the settings root the plug-in was given. With `onItem`, each item goes there as it is planned
 // and the plan keeps none (nor their descriptions): a batch of any size costs no memory for them.
+// `givenNames`, when not empty, are the new names written by hand (Edit names).
 Plan ComputePlan(const ServiceSession& live, const std::string& rootKey, const far::FarDialogItem* items,
-                 int count, const std::function<void(const PlanItem&)>& onItem = {});
+                 int count, const std::function<void(const PlanItem&)>& onItem = {},
+                 std::vector<std::string> givenNames = {});
 
 }  // namespace velmora::host

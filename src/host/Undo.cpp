@@ -1,5 +1,8 @@
 #include "host/Undo.hpp"
 
+#include <algorithm>
+#include <ctime>
+
 #include "host/Lng.hpp"
 #include "host/Plan.hpp"
 #include "host/Trace.hpp"
@@ -44,6 +47,25 @@ std::string Json(const UndoStep& step, const char* action) {
            action + "\", \"reason\": " + JsonString(std::string(ReasonText(step.reason))) + "}\n";
 }
 
+// A run's time as the user's clock shows it, and in UTC for JSON.
+std::string LocalTime(std::uint64_t seconds) {
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    const std::tm* local = std::localtime(&time);
+    char text[32];
+    if (!local || std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", local) == 0)
+        return "?";
+    return text;
+}
+
+std::string UtcTime(std::uint64_t seconds) {
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    const std::tm* utc = std::gmtime(&time);
+    char text[32];
+    if (!utc || std::strftime(text, sizeof text, "\"%Y-%m-%dT%H:%M:%SZ\"", utc) == 0)
+        return "null";
+    return text;
+}
+
 std::string Line(const UndoStep& step, const char* action) {
     std::string line = action;
     line.resize(11, ' ');
@@ -64,28 +86,31 @@ int RunUndo(const HostOptions& options, const std::string& directory, const std:
     JournalRun run;
     std::string journalPath;
     std::string error;
-    switch (ReadLatestRun(files, root, directory, &run, &journalPath, &error)) {
+    UndoPlan plan;
+    // Runs whose files are all back already count as undone; a dry run only looks past them.
+    switch (FindRunToUndo(files, root, directory, !options.dryRun, &run, &journalPath, &plan, &error)) {
         case JournalLookup::None:
             err << "velmora: nothing to undo in " << directory << ": no run of it is in the journal"
                 << (root.empty() ? " (the system names no state directory)" : " (" + root + ")") << '\n';
             return 1;
+        case JournalLookup::Undone:
+            err << "velmora: nothing to undo in " << directory
+                << ": every run kept of it was undone already\n";
+            return 1;
         case JournalLookup::Unreadable:
-            err << "velmora: cannot undo the last run in " << directory << ": " << error << '\n';
+            err << "velmora: cannot undo the run in " << directory << ": " << error
+                << "; the runs before it stay as they are\n";
             return 1;
         case JournalLookup::Found:
             break;
     }
     if (!run.unavailable.empty()) {
-        err << "velmora: the last run in " << directory
-            << " cannot be undone: its journal could not be written (" << run.unavailable << ")\n";
-        return 1;
-    }
-    if (run.undone) {
-        err << "velmora: nothing to undo in " << directory << ": its last run was undone already\n";
+        err << "velmora: the run in " << directory
+            << " to undo next cannot be undone: its journal could not be written (" << run.unavailable
+            << "); the runs before it stay as they are\n";
         return 1;
     }
 
-    const UndoPlan plan = PlanUndo(files, run);
     // The temporary description file a killed run left is never the user's: it goes first.
     if (!plan.leftoverTemp.empty() && !options.dryRun) {
         if (RemoveLeftoverTemp(files, plan.leftoverTemp)) {
@@ -136,7 +161,39 @@ int RunUndo(const HostOptions& options, const std::string& directory, const std:
         << '\n';
     if (!result.markError.empty())
         err << "velmora: warning: " << result.markError << '\n';
+    else if (result.passed)
+        err << "velmora: nothing more of this run can come back; the next undo takes the run before it\n";
     return result.everything ? 0 : 1;
+}
+
+int ListUndo(const HostOptions& options, const std::string& directory, const std::string& fallbackRoot,
+             std::ostream& out) {
+    FileSystem& files = Files();
+    const std::vector<JournalBatch> batches = ListBatches(files, JournalRoot(files, fallbackRoot), directory);
+    bool next = true;  // the newest not undone is the one -u takes
+    for (const JournalBatch& batch : batches) {
+        const bool takes = next && !batch.undone;
+        next = next && batch.undone;
+        const char* state = batch.damaged       ? "damaged"
+                            : batch.unavailable ? "unavailable"
+                            : batch.undone      ? "undone"
+                            : takes             ? "next"
+                                                : "waiting";
+        if (options.json) {
+            out << "{\"time\": " << (batch.time ? UtcTime(*batch.time) : std::string("null"))
+                << ", \"files\": " << batch.files << ", \"template\": " << JsonString(batch.nameTemplate)
+                << ", \"state\": \"" << state << "\"}\n";
+            continue;
+        }
+        std::string line = batch.time ? LocalTime(*batch.time) : std::string("?");
+        line.resize(std::max<std::size_t>(line.size(), 16), ' ');
+        std::string count = std::to_string(batch.files) + (batch.files == 1 ? " file" : " files");
+        count.resize(std::max<std::size_t>(count.size(), 12), ' ');
+        std::string shown = state;
+        shown.resize(12, ' ');
+        out << line << "  " << count << "  " << shown << "  " << QuoteName(batch.nameTemplate) << '\n';
+    }
+    return 0;
 }
 
 }  // namespace velmora::host

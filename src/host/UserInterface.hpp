@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,8 @@ public:
     }
     // The item the plug-in moved the focus to since the last call, or -1.
     virtual int TakeFocus() { return -1; }
+    // The item the plug-in closed the dialog with (DM_CLOSE) since the last call, or -1.
+    virtual int TakeClose() { return -1; }
 };
 
 // One line of a host menu.
@@ -66,12 +69,20 @@ public:
         (void)events;
         return Dialog(x1, y1, x2, y2, helpTopic, items, count);
     }
-    // A menu of lines, the cursor on `selected`: the chosen line's index, or -1 (Esc).
+    // A menu of lines, the cursor on `selected`: the chosen line's index, or -1 (Esc). A key of
+    // `breakKeys` (FAR's codes: the virtual key in the low word, no modifiers) closes it too, with
+    // its index in *breakCode and the line under the cursor (-1 when there is none); else
+    // *breakCode is -1.
     virtual int Menu(const std::string& title, const std::string& bottom, const char* helpTopic,
-                     const std::vector<MenuLine>& lines, int selected) {
-        (void)title, (void)bottom, (void)helpTopic, (void)lines, (void)selected;
+                     const std::vector<MenuLine>& lines, int selected, const std::vector<int>& breakKeys,
+                     int* breakCode) {
+        (void)title, (void)bottom, (void)helpTopic, (void)lines, (void)selected, (void)breakKeys;
+        *breakCode = -1;
         return -1;
     }
+    // Runs another program that takes the terminal (the user's editor), the interface out of
+    // its way meanwhile; what `run` returns.
+    virtual int RunOutside(const std::function<int()>& run) { return run(); }
     virtual void* SaveScreen(int x1, int y1, int x2, int y2) = 0;
     virtual void RestoreScreen(void* screen) = 0;
     // Shows what the run will do before it starts (where the interface can): old -> new, the

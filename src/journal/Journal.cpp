@@ -54,9 +54,22 @@ std::string Json(const std::optional<std::string>& text) {
     return text ? JsonString(*text) : std::string("null");
 }
 
-std::string Header(const std::string& directory) {
+// The first line; "template" came after format 2's first builds, which read past it.
+std::string Header(const std::string& directory, const std::string& nameTemplate) {
     return "{\"journal\": " + std::to_string(kJournalVersion) + ", \"directory\": " + JsonString(directory) +
-           ", \"time\": " + std::to_string(static_cast<unsigned long long>(std::time(nullptr)));
+           ", \"time\": " + std::to_string(static_cast<unsigned long long>(std::time(nullptr))) +
+           ", \"template\": " + JsonString(nameTemplate);
+}
+
+std::string BaseOf(const std::string& journalPath) {
+    return journalPath.substr(0, journalPath.size() - (sizeof kJournalSuffix - 1));
+}
+
+// The folder of a directory's journals.
+std::string JournalsOf(FileSystem& files, const std::string& root, const std::string& panelDirectory,
+                       std::string* directory) {
+    *directory = files.FullPath(panelDirectory);
+    return root + PathSeparator() + DirectoryKey(*directory);
 }
 
 bool IsAbsolute(const std::string& path) {
@@ -167,12 +180,81 @@ JournalWriter::JournalWriter(FileSystem& files, std::string root) : files_(files
 // A journal begun and never committed goes with its temporary file (TempFile's guard).
 JournalWriter::~JournalWriter() = default;
 
+namespace {
+
+void DeleteRun(FileSystem& files, const std::string& base) {
+    // The journal last: a run whose journal is gone is gone, whatever is left of the rest.
+    for (const char* suffix : {kDoneSuffix, kUndoneSuffix, kBeforeSuffix, kJournalSuffix})
+        (void)files.Delete(base + suffix);
+}
+
+bool IsKeyName(const std::string& name) {
+    return name.size() == 16 && std::all_of(name.begin(), name.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
+}
+
+}  // namespace
+
 void JournalWriter::Prune() {
     const std::vector<unsigned long> numbers = RunNumbers(files_, journals_);
-    for (std::size_t i = 0; i + kJournalRuns < numbers.size(); ++i) {
-        const std::string base = journals_ + PathSeparator() + Number(numbers[i]);
-        for (const char* suffix : {kDoneSuffix, kUndoneSuffix, kBeforeSuffix, kJournalSuffix})
-            (void)files_.Delete(base + suffix);
+    for (std::size_t i = 0; i + limits_.runs < numbers.size(); ++i)
+        DeleteRun(files_, journals_ + PathSeparator() + Number(numbers[i]));
+    PruneBytes();
+}
+
+// The journals of every folder together stay within limits_.bytes, the oldest run of any folder
+// going first, never the one just put in place. Only the listings are read: a run's files are
+// counted by their sizes.
+void JournalWriter::PruneBytes() {
+    struct Kept {
+        std::uint64_t writeTime;  // of its journal
+        std::string base;
+        std::uint64_t bytes;
+    };
+    std::vector<DirectoryEntry> folders;
+    std::string ignored;
+    if (!files_.ListDirectory(root_, &folders, &ignored))
+        return;
+    std::vector<Kept> runs;
+    std::uint64_t total = 0;
+    const std::string current = path_.empty() ? std::string() : BaseOf(path_);
+    for (const DirectoryEntry& folder : folders) {
+        if ((folder.attributes & kAttrDirectory) == 0 || !IsKeyName(folder.name))
+            continue;
+        const std::string journals = root_ + PathSeparator() + folder.name;
+        std::vector<DirectoryEntry> entries;
+        if (!files_.ListDirectory(journals, &entries, &ignored))
+            continue;
+        std::sort(entries.begin(), entries.end(),
+                  [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+        for (const DirectoryEntry& entry : entries) {
+            const std::size_t dot = entry.name.find('.');
+            if (dot != kNumberDigits || (entry.attributes & kAttrDirectory) != 0 ||
+                !std::all_of(entry.name.begin(), entry.name.begin() + dot,
+                             [](char c) { return c >= '0' && c <= '9'; }))
+                continue;
+            const std::string base = journals + PathSeparator() + entry.name.substr(0, dot);
+            if (runs.empty() || runs.back().base != base)
+                runs.push_back(Kept{0, base, 0});
+            runs.back().bytes += entry.size;
+            if (entry.name.compare(dot, std::string::npos, kJournalSuffix) == 0)
+                runs.back().writeTime = entry.writeTime;
+            total += entry.size;
+        }
+    }
+    if (total <= limits_.bytes)
+        return;
+    std::sort(runs.begin(), runs.end(), [](const Kept& a, const Kept& b) {
+        return a.writeTime != b.writeTime ? a.writeTime < b.writeTime : a.base < b.base;
+    });
+    for (const Kept& run : runs) {
+        if (total <= limits_.bytes)
+            break;
+        if (run.base == current)
+            continue;
+        DeleteRun(files_, run.base);
+        total -= run.bytes;
     }
 }
 
@@ -187,7 +269,7 @@ bool JournalWriter::Begin(const std::string& panelDirectory, std::string* error)
         return false;
     }
     journals_ = root_ + PathSeparator() + DirectoryKey(directory);
-    header_ = Header(directory);
+    header_ = Header(directory, template_);
     if (!files_.MakeDirectories(journals_, error))
         return false;
     std::string name;
@@ -412,16 +494,41 @@ bool JournalWriter::Finish(std::size_t renamed, const std::optional<std::string>
 JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const std::string& panelDirectory,
                             JournalRun* run, std::string* path, std::string* error) {
     *run = JournalRun();
-    const std::string directory = files.FullPath(panelDirectory);
     if (root.empty())
         return JournalLookup::None;
-    const std::string journals = root + PathSeparator() + DirectoryKey(directory);
+    std::string directory;
+    const std::string journals = JournalsOf(files, root, panelDirectory, &directory);
     const std::vector<unsigned long> numbers = RunNumbers(files, journals);
     if (numbers.empty())
         return JournalLookup::None;
-    const std::string base = journals + PathSeparator() + Number(numbers.back());
-    *path = base + kJournalSuffix;
+    *path = journals + PathSeparator() + Number(numbers.back()) + kJournalSuffix;
+    return ReadRunAt(files, *path, directory, run, error);
+}
 
+JournalLookup ReadStandingRun(FileSystem& files, const std::string& root, const std::string& panelDirectory,
+                              JournalRun* run, std::string* path, std::string* error) {
+    *run = JournalRun();
+    if (root.empty())
+        return JournalLookup::None;
+    std::string directory;
+    const std::string journals = JournalsOf(files, root, panelDirectory, &directory);
+    const std::vector<unsigned long> numbers = RunNumbers(files, journals);
+    for (std::size_t i = numbers.size(); i-- > 0;) {
+        const std::string base = journals + PathSeparator() + Number(numbers[i]);
+        if (files.Attributes(base + kUndoneSuffix) != kNoAttributes)
+            continue;
+        *path = base + kJournalSuffix;
+        return ReadRunAt(files, *path, directory, run, error);
+    }
+    return numbers.empty() ? JournalLookup::None : JournalLookup::Undone;
+}
+
+JournalLookup ReadRunAt(FileSystem& files, const std::string& journalPath, const std::string& panelDirectory,
+                        JournalRun* run, std::string* error) {
+    *run = JournalRun();
+    const std::string directory = files.FullPath(panelDirectory);
+    const std::string* path = &journalPath;
+    const std::string base = BaseOf(journalPath);
     std::string text;
     std::string reason;
     if (!ReadWholeFile(files, *path, &text, &reason)) {
@@ -449,6 +556,7 @@ JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const st
             run->directory = *named;
             run->version = static_cast<int>(std::min<std::uint64_t>(*JsonNumber(object, "journal"), 1000));
             run->time = JsonNumber(object, "time");
+            run->nameTemplate = JsonText(object, "template").value_or(std::string());
             if (const auto unavailable = JsonText(object, "unavailable")) {
                 run->unavailable = *unavailable;
                 return JournalLookup::Found;
@@ -514,14 +622,109 @@ JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const st
             run->renamed = JsonNumber(object, "renamed");
         }
     }
-    std::string undone;
     run->undone = files.Attributes(base + kUndoneSuffix) != kNoAttributes;
     return JournalLookup::Found;
 }
 
 bool MarkUndone(FileSystem& files, const std::string& journalPath, std::string* error) {
-    const std::string base = journalPath.substr(0, journalPath.size() - (sizeof kJournalSuffix - 1));
+    const std::string base = BaseOf(journalPath);
     return WriteSmallFile(files, base + kUndoneSuffix, "{\"undone\": 1}\n", error);
+}
+
+namespace {
+
+// The first line of a file, read alone where it is short.
+bool FirstLine(FileSystem& files, const std::string& path, std::string* line) {
+    constexpr std::size_t kEnough = 64 * 1024;
+    std::string bytes;
+    if (!files.ReadStart(path, kEnough, &bytes))
+        return false;
+    std::size_t end = bytes.find('\n');
+    if (end == std::string::npos && bytes.size() >= kEnough) {
+        if (!files.ReadStart(path, kWholeFile, &bytes))
+            return false;
+        end = bytes.find('\n');
+    }
+    if (end == std::string::npos)
+        return false;
+    *line = bytes.substr(0, end);
+    return true;
+}
+
+// How many renames a journal holds, from its last line: only the file's end is read.
+std::optional<std::uint64_t> RenamesCounted(FileSystem& files, const std::string& path) {
+    constexpr std::size_t kTail = 64 * 1024;
+    std::string bytes;
+    std::uint64_t from = 0;
+    std::unique_ptr<ReadableFile> file;
+    if (files.OpenForReading(path, &file)) {
+        const std::uint64_t size = file->Size();
+        from = size > kTail ? size - kTail : 0;
+        if (!file->ReadAt(from, static_cast<std::size_t>(size - from), &bytes))
+            return std::nullopt;
+    } else if (!files.ReadStart(path, kWholeFile, &bytes)) {
+        return std::nullopt;
+    }
+    if (bytes.empty() || bytes.back() != '\n')
+        return std::nullopt;
+    bytes.pop_back();
+    const std::size_t start = bytes.rfind('\n');
+    if (start == std::string::npos && from > 0)
+        return std::nullopt;
+    JsonObject object;
+    if (!ParseJsonObject(std::string_view(bytes).substr(start == std::string::npos ? 0 : start + 1), &object))
+        return std::nullopt;
+    return JsonNumber(object, "renames");
+}
+
+}  // namespace
+
+std::vector<JournalBatch> ListBatches(FileSystem& files, const std::string& root,
+                                      const std::string& panelDirectory) {
+    std::vector<JournalBatch> batches;
+    if (root.empty())
+        return batches;
+    std::string directory;
+    const std::string journals = JournalsOf(files, root, panelDirectory, &directory);
+    const std::vector<unsigned long> numbers = RunNumbers(files, journals);
+    for (std::size_t i = numbers.size(); i-- > 0;) {
+        const std::string base = journals + PathSeparator() + Number(numbers[i]);
+        JournalBatch batch;
+        batch.path = base + kJournalSuffix;
+        batch.undone = files.Attributes(base + kUndoneSuffix) != kNoAttributes;
+        std::string line;
+        JsonObject header;
+        if (!FirstLine(files, batch.path, &line) || !ParseJsonObject(line, &header) ||
+            !JsonNumber(header, "journal")) {
+            batch.damaged = true;
+            batches.push_back(std::move(batch));
+            continue;
+        }
+        // Two directories whose keys collide keep apart by the name inside.
+        if (JsonText(header, "directory") != directory)
+            continue;
+        batch.time = JsonNumber(header, "time");
+        batch.nameTemplate = JsonText(header, "template").value_or(std::string());
+        if (JsonText(header, "unavailable")) {
+            batch.unavailable = true;
+            batches.push_back(std::move(batch));
+            continue;
+        }
+        std::optional<std::uint64_t> renamed;
+        std::string done;
+        JsonObject object;
+        if (files.ReadStart(base + kDoneSuffix, 4096, &done) &&
+            ParseJsonObject(done.substr(0, done.find('\n')), &object))
+            renamed = JsonNumber(object, "renamed");
+        if (!renamed)
+            renamed = RenamesCounted(files, batch.path);
+        if (renamed)
+            batch.files = *renamed;
+        else
+            batch.damaged = true;
+        batches.push_back(std::move(batch));
+    }
+    return batches;
 }
 
 }  // namespace velmora

@@ -4,8 +4,8 @@
 // file itself goes beside it as NNNNNNNN.before, a second name of it, where it can); after the run,
 // NNNNNNNN.done says that it finished, how many renames were done and what the description file
 // held then. A run killed half-way has a journal and no .done: undo then goes by what it finds on
-// disk. The last 10 runs of each directory are kept. Writing the journal is never a reason for a
-// run to fail.
+// disk. The last 20 runs of each directory are kept, and at most 64 MB of journals in all, the
+// oldest going first. Writing the journal is never a reason for a run to fail.
 #pragma once
 
 #include <cstdint>
@@ -24,10 +24,21 @@ namespace velmora {
 class BufferedOutput;
 
 // How many runs of one directory are kept.
-constexpr int kJournalRuns = 10;
+constexpr int kJournalRuns = 20;
+// How many bytes the journals of every directory may take together (the old description files
+// kept beside them included). The run just journaled is kept whatever its size: a batch of
+// 100,000 files takes about 10 MB.
+constexpr std::uint64_t kJournalBytes = 64ull * 1024 * 1024;
+
+// What the journals may keep; tests make them small.
+struct JournalLimits {
+    std::size_t runs = kJournalRuns;
+    std::uint64_t bytes = kJournalBytes;
+};
 // The journal's format: 2 keeps the old description file as a second name of it beside the
 // journal (NNNNNNNN.before) where the system allows, else its bytes as they are after their line
-// (1 had them in a JSON string), and fingerprints with XXH64 (1: FNV-1a).
+// (1 had them in a JSON string), and fingerprints with XXH64 (1: FNV-1a). Keys a build does not
+// know are read past, so a key added later (the header's "template") needs no new version.
 constexpr int kJournalVersion = 2;
 
 struct JournalRename {
@@ -44,6 +55,7 @@ struct JournalRun {
     int version = 1;                    // the journal's format
     std::string directory;              // the panel directory, absolute
     std::optional<std::uint64_t> time;  // when the run began, seconds since 1970 (UTC)
+    std::string nameTemplate;           // the run's name template ("" when the journal does not say)
     std::vector<JournalRename> renames;
     std::string descriptionFile;                    // "" when the run does not rewrite descriptions
     std::optional<std::string> descriptionsBefore;  // none: there was no such file
@@ -94,6 +106,10 @@ public:
     // Starts the journal of a run in `directory` (keyed by its FileSystem::FullPath); false with
     // the reason when it cannot.
     bool Begin(const std::string& directory, std::string* error);
+    // The run's name template, for the list of a folder's runs; before Begin.
+    void Template(const std::string& text) { template_ = text; }
+    // What the journals keep, for the pruning after Commit.
+    void Limits(const JournalLimits& limits) { limits_ = limits; }
     // One rename the run will try, with the file's size and write time as the panel has them.
     // `aside`: the old name is the run's temporary name (see JournalRename).
     void Add(std::string_view oldName, std::string_view newName, std::uint64_t size, std::uint64_t writeTime,
@@ -131,6 +147,7 @@ private:
     bool PlaceBefore(const std::string& journal, std::string* failure);
     bool WriteBeside(const std::string& path, const std::string& text, std::string* error);
     void Prune();
+    void PruneBytes();
 
     FileSystem& files_;
     std::string root_;
@@ -143,18 +160,43 @@ private:
     std::unique_ptr<BufferedOutput> output_;
     std::size_t renames_ = 0;
     std::string tempDescriptions_;
+    std::string template_;
+    JournalLimits limits_;
     std::string path_;  // the journal put in place by Commit
 };
 
 enum class JournalLookup {
     Found,
     None,        // no run of this directory is journaled
-    Unreadable,  // the latest journal cannot be read or is damaged (error says why)
+    Unreadable,  // the journal cannot be read or is damaged (error says why)
+    Undone,      // every run kept for this directory was taken back
 };
 
 // The most recent run journaled for `directory`; *path is its journal file.
 JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const std::string& directory,
                             JournalRun* run, std::string* path, std::string* error);
+// The most recent run of `directory` not marked as taken back: the one an undo takes, since a
+// run's files are known again only as the runs after it left them.
+JournalLookup ReadStandingRun(FileSystem& files, const std::string& root, const std::string& directory,
+                              JournalRun* run, std::string* path, std::string* error);
+// The run of one journal file of `directory` (None when the file is another folder's).
+JournalLookup ReadRunAt(FileSystem& files, const std::string& journalPath, const std::string& directory,
+                        JournalRun* run, std::string* error);
+
+// One kept run as a folder's list of them shows it, read from the journal's first and last lines
+// only (a run of 100,000 files is not read whole for its line).
+struct JournalBatch {
+    std::string path;  // its journal file
+    std::optional<std::uint64_t> time;
+    std::uint64_t files = 0;   // how many files it renamed (it meant to, when it never ended)
+    std::string nameTemplate;  // "" when the journal does not say
+    bool undone = false;
+    bool unavailable = false;  // its journal could not be written
+    bool damaged = false;      // its journal cannot be read
+};
+// The kept runs of `directory`, newest first.
+std::vector<JournalBatch> ListBatches(FileSystem& files, const std::string& root,
+                                      const std::string& directory);
 
 // Marks the run of that journal file as taken back.
 bool MarkUndone(FileSystem& files, const std::string& journalPath, std::string* error);

@@ -23,6 +23,8 @@ public:
     // cannot be, and the rest is then not worth the work. The temporary description file a run
     // killed there before its end left goes first (see LeftoverTemp).
     bool Begin();
+    // The run's name template, for the folder's list of runs; before Begin.
+    void Template(const std::string& text) { writer_.Template(text); }
     // A rename the run will try, with the panel's size and write time of the file.
     // `aside`: the file leaves the run's temporary name (see JournalRename).
     void Add(std::string_view oldName, std::string_view newName, const PanelItemText& item,

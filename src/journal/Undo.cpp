@@ -195,6 +195,41 @@ UndoPlan PlanUndo(FileSystem& files, const JournalRun& run) {
     return plan;
 }
 
+JournalLookup FindRunToUndo(FileSystem& files, const std::string& root, const std::string& directory,
+                            bool mark, JournalRun* run, std::string* path, UndoPlan* plan,
+                            std::string* error) {
+    std::vector<std::string> passed;  // not marked (a dry run): looked past all the same
+    for (;;) {
+        JournalLookup found = JournalLookup::None;
+        if (passed.empty()) {
+            found = ReadStandingRun(files, root, directory, run, path, error);
+        } else {
+            // Past the runs left unmarked: the newest not undone older than the last one passed.
+            found = JournalLookup::Undone;
+            const std::vector<JournalBatch> batches = ListBatches(files, root, directory);
+            bool older = false;
+            for (const JournalBatch& batch : batches) {
+                if (older && !batch.undone) {
+                    *path = batch.path;
+                    found = ReadRunAt(files, batch.path, directory, run, error);
+                    break;
+                }
+                older = older || batch.path == passed.back();
+            }
+        }
+        *plan = UndoPlan();
+        if (found != JournalLookup::Found || !run->unavailable.empty())
+            return found;
+        *plan = PlanUndo(files, *run);
+        if (plan->Renames() > 0 || plan->descriptions != UndoDescriptions::None || plan->LeavesAnything() ||
+            !plan->leftoverTemp.empty())
+            return found;
+        std::string ignored;
+        if (!mark || !MarkUndone(files, *path, &ignored))
+            passed.push_back(*path);
+    }
+}
+
 UndoResult DoUndo(FileSystem& files, const UndoPlan& plan, const std::string& journalPath) {
     UndoResult result;
     for (const UndoStep& step : plan.steps) {
@@ -215,7 +250,11 @@ UndoResult DoUndo(FileSystem& files, const UndoPlan& plan, const std::string& jo
                 UndoFailure{plan.descriptionFile, plan.descriptionFile, restored.Error()});
     }
     result.everything = result.failures.empty() && !plan.LeavesAnything();
-    if (result.everything && !MarkUndone(files, journalPath, &result.markError))
+    // A run whose files came back in part stays the one to undo: once the user clears the way the
+    // rest can come back. One of which nothing more can is done with.
+    result.passed = !result.everything && result.failures.empty() && plan.Renames() == 0 &&
+                    plan.descriptions != UndoDescriptions::Restore;
+    if ((result.everything || result.passed) && !MarkUndone(files, journalPath, &result.markError))
         result.markError = result.markError.empty() ? "cannot mark the run undone" : result.markError;
     return result;
 }

@@ -63,6 +63,15 @@ struct UndoPlan {
 };
 UndoPlan PlanUndo(FileSystem& files, const JournalRun& run);
 
+// The run an undo takes in `directory`, planned: the newest not yet taken back. One with nothing
+// at all to do (every file back under its old name already, say by hand) counts as taken back:
+// it is marked so when `mark`, and the one before it is taken. A run whose journal could not be
+// written comes back unplanned (run->unavailable), as does a damaged journal (Unreadable): the
+// runs before either stay out of reach, since their files are known only as it left them.
+JournalLookup FindRunToUndo(FileSystem& files, const std::string& root, const std::string& directory,
+                            bool mark, JournalRun* run, std::string* path, UndoPlan* plan,
+                            std::string* error);
+
 // The temporary file a run killed before its end made for the new description file, when it is
 // still the run's own: the name the journal recorded before the file was made, of the form the
 // run gives it (".VL<hex>.tmp"), not the description file, a plain file written no earlier than
@@ -82,11 +91,14 @@ struct UndoResult {
     std::vector<UndoFailure> failures;  // renames and the description file's restore refused
     bool descriptionsRestored = false;
     bool everything = false;  // nothing left alone, nothing failed: the run is marked undone
+    // Nothing could come back, only what changed since was left: the run is marked undone too, so
+    // that the next undo takes the run before it.
+    bool passed = false;
     std::string markError;    // why the mark could not be written ("" when it was, or not tried)
 };
 // Does the steps in order, never replacing a file, and puts the description file's old bytes back
-// (through a temporary file in `files`' temporary directory). When everything came back the run
-// is marked undone in its journal.
+// (through a temporary file in `files`' temporary directory). When everything came back, or
+// nothing more of the run can, the run is marked undone in its journal.
 UndoResult DoUndo(FileSystem& files, const UndoPlan& plan, const std::string& journalPath);
 
 }  // namespace velmora

@@ -58,6 +58,54 @@ void ShowNames(PluginHost& host, MessageId heading, const std::vector<std::strin
     host.ShowBox("UndoLeft", lines, 1, true);
 }
 
+// A line of the folder's list: when, how many files, the template.
+ListLine BatchLine(PluginHost& host, const JournalBatch& batch) {
+    std::string text = LocalTime(batch.time);
+    const auto add = [&text](const std::string& part) {
+        if (!part.empty())
+            text += (text.empty() ? "" : "  ") + part;
+    };
+    if (batch.damaged)
+        add(host.GetText(MUndoListDamaged));
+    else if (batch.unavailable)
+        add(host.GetText(MUndoListUnavailable));
+    else
+        add(Filled(host.GetText(MUndoListFiles), std::to_string(batch.files)));
+    add(batch.nameTemplate);
+    if (batch.undone)
+        add(std::string("(") + host.GetText(MUndoListUndone) + ")");
+    return ListLine{text, batch.undone};
+}
+
+// The folder's kept batches, newest first, until the one an undo takes is chosen: false when the
+// list was closed. A host without menus goes straight on.
+bool ChooseBatch(PluginHost& host, const std::string& root, const std::string& directory,
+                 const std::string& standing, FileSystem& files) {
+    const std::vector<JournalBatch> batches = ListBatches(files, root, directory);
+    std::vector<ListLine> lines;
+    int next = -1;
+    for (const JournalBatch& batch : batches) {
+        if (batch.path == standing)
+            next = static_cast<int>(lines.size());
+        lines.push_back(BatchLine(host, batch));
+    }
+    if (next < 0)
+        return true;
+    for (;;) {
+        const int chosen = host.ShowList("UndoList", host.GetText(MUndoListTitle),
+                                         host.GetText(MUndoListBottom), lines, next);
+        if (chosen == kNoList || chosen == next)
+            return true;
+        if (chosen < 0 || static_cast<std::size_t>(chosen) >= lines.size())
+            return false;
+        // The cursor goes back to the one that can be taken.
+        host.ShowBox("UndoList",
+                     {host.GetText(MUndoTitle), host.GetText(chosen < next ? MUndoAlready : MUndoLaterFirst),
+                      host.GetText(MOk)},
+                     1, false);
+    }
+}
+
 }  // namespace
 
 UndoOutcome UndoFromMenu(const RunContext& context) {
@@ -72,8 +120,10 @@ UndoOutcome UndoFromMenu(const RunContext& context) {
     JournalRun run;
     std::string journalPath;
     std::string error;
-    switch (ReadLatestRun(files, root, directory, &run, &journalPath, &error)) {
+    UndoPlan plan;
+    switch (FindRunToUndo(files, root, directory, true, &run, &journalPath, &plan, &error)) {
         case JournalLookup::None:
+        case JournalLookup::Undone:
             ShowNothing(host, host.GetText(MUndoNothing), std::string());
             return UndoOutcome::Nothing;
         case JournalLookup::Unreadable:
@@ -82,17 +132,17 @@ UndoOutcome UndoFromMenu(const RunContext& context) {
         case JournalLookup::Found:
             break;
     }
+    if (!ChooseBatch(host, root, directory, journalPath, files))
+        return UndoOutcome::Declined;
     if (!run.unavailable.empty()) {
         ShowNothing(host, host.GetText(MUndoUnavailable), run.unavailable);
         return UndoOutcome::Nothing;
     }
-    const UndoPlan plan = PlanUndo(files, run);
     // Never the user's: it goes whether or not the renames are taken back, and the box says so.
     const std::string removed = RemoveLeftoverTemp(files, plan.leftoverTemp)
                                     ? Filled(host.GetText(MUndoTempRemoved), plan.leftoverTemp)
                                     : std::string();
-    if (run.undone ||
-        (plan.Renames() == 0 && plan.descriptions != UndoDescriptions::Restore && !plan.LeavesAnything())) {
+    if (plan.Renames() == 0 && plan.descriptions != UndoDescriptions::Restore && !plan.LeavesAnything()) {
         ShowNothing(host, host.GetText(MUndoNothing), removed);
         return UndoOutcome::Nothing;
     }

@@ -19,9 +19,9 @@ public:
 
     const MediaFacts* Facts(const std::string& path) override;
 
-    // Whether a file of this name is looked into at all: its extension is one of the photo
-    // formats read (jpg jpeg jpe tif tiff dng nef cr2 arw orf pef, in any letter case). Any other
-    // name costs no system call.
+    // Whether a file of this name is looked into at all: its extension is one of the formats read
+    // (jpg jpeg jpe tif tiff dng nef nrw cr2 cr3 arw orf pef srw rw2 rwl raf heic heif hif avif png
+    // webp mp4 mov m4v 3gp 3g2 avi, in any letter case). Any other name costs no system call.
     static bool IsPhotoName(std::string_view path);
 
 private:

@@ -5,30 +5,9 @@
 
 #include <string>
 
+#include "media/MediaFacts.hpp"
+
 namespace velmora {
-
-// A wall-clock time: year 1601..9999, month 1..12, day 1..31, hour 0..23, minute and second 0..59.
-struct CivilTime {
-    int year = 1601;
-    int month = 1;
-    int day = 1;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    int millisecond = 0;  // 0..999; 0 where the source keeps no finer time
-};
-
-// Which EXIF tag gave a photo's date taken.
-enum class ExifDateTag { DateTimeOriginal, DateTimeDigitized, DateTime };
-
-// What a photo or a clip records of itself, read from the file's own bytes.
-struct MediaFacts {
-    bool hasTaken = false;  // `taken` and `tag` hold the recorded date taken
-    CivilTime taken;        // wall-clock time, milliseconds included where recorded
-    ExifDateTag tag = ExifDateTag::DateTimeOriginal;
-    std::string make;   // the camera's or phone's maker as recorded, trailing spaces and NULs cut
-    std::string model;  // its model, the same way; both empty where the file records none
-};
 
 // The facts of photos and clips, read from the files' own bytes.
 class DateTakenSource {

@@ -273,6 +273,8 @@ std::uint32_t CounterWidthBound(std::string_view startNumber, std::uint32_t star
 namespace {
 
 constexpr std::string_view kDefaultDateFormat = "YYYY-MM-DD";
+// "%{dup}" alone: "IMG.jpg", "IMG_1.jpg", "IMG_2.jpg".
+constexpr std::string_view kDefaultDupFormat = "_#";
 // An unclosed token is named in a message by at most this many characters.
 constexpr std::size_t kShownTokenCharacters = 24;
 
@@ -288,12 +290,17 @@ std::size_t CharacterPrefix(std::string_view text, std::size_t characters, Lengt
 
 // The date field a format has at its start: its length, or 0 for plain text.
 std::size_t FieldAt(std::string_view format) {
-    static constexpr std::string_view kFields[] = {"YYYY", "YY", "MM", "DD", "hh", "mm", "ss"};
+    static constexpr std::string_view kFields[] = {"YYYY", "YY", "MM", "DD", "hh", "mm", "ss", "fff"};
     for (const std::string_view field : kFields) {
         if (format.substr(0, field.size()) == field)
             return field.size();
     }
     return 0;
+}
+
+bool RefusedInName(char c) {
+    return RefusedNameCharacters().find(c) != std::string_view::npos ||
+           (kRefusesControlCharacters && static_cast<unsigned char>(c) < 0x20);
 }
 
 // A format is refused when it is empty, names no field (a lower-case "yyyy" is copied, not a
@@ -306,13 +313,22 @@ bool ValidFormat(std::string_view format) {
             i += length;
             continue;
         }
-        const auto c = static_cast<unsigned char>(format[i]);
-        if (RefusedNameCharacters().find(format[i]) != std::string_view::npos ||
-            (kRefusesControlCharacters && c < 0x20))
+        if (RefusedInName(format[i]))
             return false;
         ++i;
     }
     return field;
+}
+
+// A dup's text must place the number somewhere, and hold nothing a name may not.
+bool ValidDupFormat(std::string_view format) {
+    bool number = false;
+    for (const char c : format) {
+        if (RefusedInName(c))
+            return false;
+        number = number || c == '#';
+    }
+    return number;
 }
 
 // A range's number: an optional "-" and 1 to 9 digits, not zero. Advances *at past it.
@@ -360,6 +376,8 @@ bool WordKind(std::string_view word, BracedToken::Kind* kind) {
         {"taken", BracedToken::Kind::Taken},    {"now", BracedToken::Kind::Now},
         {"folder", BracedToken::Kind::Folder},  {"n", BracedToken::Kind::BaseName},
         {"f", BracedToken::Kind::WholeName},    {"e", BracedToken::Kind::Extension},
+        {"dup", BracedToken::Kind::Dup},        {"make", BracedToken::Kind::Make},
+        {"model", BracedToken::Kind::Model},
     };
     for (const auto& entry : kWords) {
         if (far::EqualIgnoringAsciiCase(word, entry.word)) {
@@ -390,13 +408,34 @@ bool ParseToken(std::string_view inside, BracedToken* token, TokenProblem* probl
         *problem = TokenProblem::BadFormat;
         return ValidFormat(token->format);
     }
-    if (token->kind == BracedToken::Kind::Folder) {
-        // The folder's name takes no format.
-        *problem = TokenProblem::BadFormat;
+    if (token->kind == BracedToken::Kind::Dup) {
+        token->format = argument ? std::string(text) : std::string(kDefaultDupFormat);
+        *problem = TokenProblem::BadDup;
+        return ValidDupFormat(token->format);
+    }
+    if (token->kind == BracedToken::Kind::Folder || token->kind == BracedToken::Kind::Make ||
+        token->kind == BracedToken::Kind::Model) {
+        // The folder's name, the maker and the model take no format.
+        *problem = TokenProblem::NoArgument;
         return !argument;
     }
     *problem = TokenProblem::BadRange;
     return argument && ParseRange(text, token);
+}
+
+void AppendDup(std::string& out, std::string_view format, std::uint32_t number) {
+    if (number == 0)
+        return;
+    char buffer[kDigitBufferSize];
+    char* const end = buffer + kDigitBufferSize;
+    const char* const first = WriteDecimal(number, end);
+    const std::string_view digits(first, static_cast<std::size_t>(end - first));
+    for (const char c : format) {
+        if (c == '#')
+            out.append(digits);
+        else
+            out.push_back(c);
+    }
 }
 
 void AppendDigits(std::string& out, int value, int width) {
@@ -461,6 +500,14 @@ void MakeToken(const BracedToken& token, std::string_view itemName, LengthUnit u
             return;
         case BracedToken::Kind::Extension:
             AppendRange(out, GetExtension(itemName), token, unit);
+            return;
+        case BracedToken::Kind::Dup:
+            AppendDup(out, token.format, facts.dup);
+            return;
+        case BracedToken::Kind::Make:
+        case BracedToken::Kind::Model:
+            if (const MediaFacts* media = facts.taken ? facts.taken->Facts(std::string(itemName)) : nullptr)
+                AppendNameSafe(out, token.kind == BracedToken::Kind::Make ? media->make : media->model);
             return;
     }
 }
@@ -532,7 +579,14 @@ CivilTime LocalCivilTime(std::uint64_t ticks) {
     time.hour = local.hour;
     time.minute = local.minute;
     time.second = local.second;
+    // Zones are whole minutes away from UTC: the ticks' own milliseconds are the local ones.
+    time.millisecond = static_cast<int>(ticks / 10000u % 1000u);
     return time;
+}
+
+void AppendNameSafe(std::string& out, std::string_view text) {
+    for (const char c : text)
+        out.push_back(RefusedInName(c) ? '_' : c);
 }
 
 void AppendDate(std::string& out, std::string_view format, const CivilTime& time) {
@@ -560,6 +614,9 @@ void AppendDate(std::string& out, std::string_view format, const CivilTime& time
                 break;
             case 'm':
                 AppendDigits(out, time.minute, 2);
+                break;
+            case 'f':
+                AppendDigits(out, time.millisecond >= 0 && time.millisecond <= 999 ? time.millisecond : 0, 3);
                 break;
             default:
                 AppendDigits(out, time.second, 2);

@@ -60,7 +60,7 @@ struct CounterParameters {
 CounterParameters BatchCounter(std::string_view startNumber, bool withoutZero, std::uint32_t count);
 
 // What is wrong with a braced token.
-enum class TokenProblem { UnknownToken, UnclosedBrace, BadFormat, BadRange };
+enum class TokenProblem { UnknownToken, UnclosedBrace, BadFormat, BadRange, BadDup, NoArgument };
 
 struct TemplateError {
     TokenProblem problem = TokenProblem::UnknownToken;
@@ -70,9 +70,23 @@ struct TemplateError {
 
 // One braced token, parsed.
 struct BracedToken {
-    enum class Kind { Modified, Created, Taken, Now, Folder, BaseName, WholeName, Extension };
+    enum class Kind {
+        Modified,
+        Created,
+        Taken,
+        Now,
+        Folder,
+        BaseName,
+        WholeName,
+        Extension,
+        Dup,
+        Make,
+        Model
+    };
     Kind kind = Kind::Folder;
-    std::string format;  // a date's: fields YYYY YY MM DD hh mm ss, every other character copied
+    // A date's: fields YYYY YY MM DD hh mm ss fff, every other character copied. A dup's: its
+    // text, the number in place of each "#".
+    std::string format;
     // A range's characters, counted from 1; a negative one from the end (-1 the last).
     int from = 1;
     int to = 1;
@@ -102,6 +116,8 @@ struct TokenFacts {
     DateTakenSource* taken = nullptr;  // none: every date taken is the modified time
     std::uint64_t writeTime = 0;       // the item's, FILETIME ticks as its panel lists them
     std::uint64_t creationTime = 0;
+    // The number the dup token gives this expansion; 0 gives nothing (the first file of a name).
+    std::uint32_t dup = 0;
     // Set by an expansion: its taken token found the file's date taken (not the modified time).
     bool usedTaken = false;
     // Room a token's text is made in, reused from item to item.
@@ -112,12 +128,15 @@ struct TokenFacts {
 // "C:\").
 std::string FolderName(std::string_view directory);
 
-// The local time of FILETIME ticks as the panel shows it; 1601-01-01 00:00:00 when the system
-// cannot say.
+// The local time of FILETIME ticks as the panel shows it, milliseconds included; 1601-01-01
+// 00:00:00 when the system cannot say.
 CivilTime LocalCivilTime(std::uint64_t ticks);
 
-// Appends a date in a format (fields YYYY YY MM DD hh mm ss; every other character copied).
+// Appends a date in a format (fields YYYY YY MM DD hh mm ss fff; every other character copied).
 void AppendDate(std::string& out, std::string_view format, const CivilTime& time);
+
+// A maker's or model's text as a name may hold it: each character no name may have here becomes "_".
+void AppendNameSafe(std::string& out, std::string_view text);
 
 // Expands a template for the item at index of its batch. A null template (as opposed to an empty
 // one) gives "".

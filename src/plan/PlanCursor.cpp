@@ -75,7 +75,7 @@ std::string CaseSample(PluginHost& host) {
 class PlanCursor::Impl final : public RunObserver {
 public:
     Impl(const RunContext& context, const PlanAnswers& answers, RunObserver* observer,
-         DateTakenSource* dateTaken, const FolderNames* folder)
+         DateTakenSource* dateTaken, const FolderNames* folder, const std::vector<std::string>* givenNames)
         : answers_(answers),
           host_(context.host, answers_, context.text),
           directory_(nullptr, context.files, CaseSample(context.host), folder),
@@ -92,6 +92,7 @@ public:
                    context.clock},
           run_(context_, false),
           observer_(observer) {
+        context_.givenNames = givenNames ? *givenNames : context.givenNames;
         // Dates taken are read from the files themselves, never through the simulation.
         context_.dateTaken = dateTaken ? dateTaken : context.dateTaken;
         context_.givenNames = context.givenNames;
@@ -177,8 +178,9 @@ private:
 };
 
 PlanCursor::PlanCursor(const RunContext& context, const PlanAnswers& answers, RunObserver* observer,
-                       DateTakenSource* dateTaken, const FolderNames* folder)
-    : impl_(std::make_unique<Impl>(context, answers, observer, dateTaken, folder)) {}
+                       DateTakenSource* dateTaken, const FolderNames* folder,
+                       const std::vector<std::string>* givenNames)
+    : impl_(std::make_unique<Impl>(context, answers, observer, dateTaken, folder, givenNames)) {}
 
 PlanCursor::~PlanCursor() = default;
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "plan/FolderNames.hpp"
 #include "ports/RunContext.hpp"
@@ -46,9 +47,10 @@ public:
     // `dateTaken`: where photos' dates taken are read (a dialog keeps one for all its plans); by
     // default the context's, else one of the plan's own over the context's files.
     // `folder`, when given, answers for the folder's names in place of a query each; it must
-    // outlive the cursor.
+    // outlive the cursor. `givenNames`, when given, are the new names in place of the context's.
     PlanCursor(const RunContext& context, const PlanAnswers& answers, RunObserver* observer = nullptr,
-               DateTakenSource* dateTaken = nullptr, const FolderNames* folder = nullptr);
+               DateTakenSource* dateTaken = nullptr, const FolderNames* folder = nullptr,
+               const std::vector<std::string>* givenNames = nullptr);
     ~PlanCursor();
     PlanCursor(const PlanCursor&) = delete;
     PlanCursor& operator=(const PlanCursor&) = delete;

@@ -102,6 +102,10 @@ public:
     bool WriteString(const std::string&, const std::string&, const std::string&) override { return true; }
     bool WriteDword(const std::string&, const std::string&, std::uint32_t) override { return true; }
     bool WriteValues(const std::string&, const std::vector<RegistryWrite>&) override { return true; }
+    bool Subkeys(const std::string& keyPath, std::vector<std::string>* names) override {
+        return inner_.Subkeys(keyPath, names);
+    }
+    bool DeleteKey(const std::string&) override { return true; }
 
 private:
     Registry& inner_;

@@ -93,6 +93,14 @@ bool ReadPlainFile(const std::string& path, std::string* contents, std::string* 
 // The environment variable's value, or empty.
 std::string Environment(const char* name);
 
+// Runs the user's editor on `file` through the system's shell, as `COMMAND FILE`, so that a
+// command with its own arguments ("code -w") works; the terminal is the editor's until it ends.
+// The editor's exit status (128 + the signal for one killed by a signal), or -1 with a reason
+// when it could not be started.
+int RunEditor(const std::string& command, const std::string& file, std::string* error);
+// The editor when neither $VISUAL nor $EDITOR names one: vi on POSIX, Notepad on Windows.
+const char* DefaultEditor();
+
 // Everything on standard input, bytes as they come; false with a reason when it cannot be read.
 bool ReadStandardInput(std::string* contents, std::string* error);
 

@@ -43,6 +43,20 @@ constexpr bool kEveryNameAsGiven = false;
 constexpr bool kEveryNameAsGiven = true;
 #endif
 
+// Whether the system takes two names that differ in letter case alone for one name.
+#if defined(_WIN32)
+constexpr bool kNamesIgnoreCase = true;
+#else
+constexpr bool kNamesIgnoreCase = false;
+#endif
+
+// How the system's own editors end a line of text: CR LF on Windows, LF on POSIX.
+#if defined(_WIN32)
+constexpr const char* kTextLineEnd = "\r\n";
+#else
+constexpr const char* kTextLineEnd = "\n";
+#endif
+
 // The separator the system writes its own paths with: the only one the "\\?\" form of a long
 // Windows path takes.
 char PathSeparator();

@@ -29,6 +29,15 @@ bool Registry::WriteValues(const std::string& keyPath, const std::vector<Registr
     return all;
 }
 
+bool Registry::Subkeys(const std::string&, std::vector<std::string>* names) {
+    names->clear();
+    return false;
+}
+
+bool Registry::DeleteKey(const std::string&) {
+    return false;
+}
+
 namespace {
 std::string NotSupported(const char* what, const std::string& path) {
     return std::string(what) + "(" + path +

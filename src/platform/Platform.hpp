@@ -201,6 +201,12 @@ public:
     // write each, every one tried; a store kept in a file replaces it once for the whole batch,
     // so that it holds all of them or none.
     virtual bool WriteValues(const std::string& keyPath, const std::vector<RegistryWrite>& values);
+    // The names of the keys right below a key, as the store spells them, in no particular order.
+    // False (and none) when the key itself is not there; a store that keeps no keys has none.
+    virtual bool Subkeys(const std::string& keyPath, std::vector<std::string>* names);
+    // Removes a key with its values and the keys below it; true when it is gone afterwards (a key
+    // that was never there is gone too).
+    virtual bool DeleteKey(const std::string& keyPath);
 };
 
 // Milliseconds since some fixed moment, never going back: what paces the progress a run shows.

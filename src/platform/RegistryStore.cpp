@@ -1,5 +1,6 @@
 #include "platform/RegistryStore.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace velmora {
@@ -398,6 +399,91 @@ bool RegistryStore::Set(const std::string& keyPath, const std::string& valueName
     lines_.push_back(std::move(added));
     lines_.push_back(Line());
     return true;
+}
+
+namespace {
+
+// The components of a section line's key path below the root, as written: "[HKEY_CURRENT_USER\\A\\B]"
+// gives A and B.
+std::vector<std::string> SectionComponents(const std::string& text) {
+    const std::string line = Trim(text);
+    std::vector<std::string> components;
+    if (line.size() < 2)
+        return components;
+    const std::string path = line.substr(1, line.size() - 2);
+    std::size_t start = path.find('\\');
+    if (start == std::string::npos)
+        return components;
+    ++start;
+    for (std::size_t i = start; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '\\') {
+            if (i > start)
+                components.push_back(path.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return components;
+}
+
+// True when `folded` is the key `key` or a key below it.
+bool WithinKey(const std::string& folded, const std::string& key) {
+    return folded == key || (folded.size() > key.size() && folded.compare(0, key.size(), key) == 0 &&
+                             folded[key.size()] == '\\');
+}
+
+}  // namespace
+
+bool RegistryStore::Subkeys(const std::string& keyPath, std::vector<std::string>* names) const {
+    names->clear();
+    const std::string key = FoldRegistryKeyPath(keyPath);
+    // The components of the root and of the key: the subkey's name is the one after them.
+    std::size_t depth = 0;
+    for (const char c : key)
+        depth += c == '\\' ? 1 : 0;
+    bool found = false;
+    std::vector<std::string> seen;
+    for (const Line& line : lines_) {
+        if (line.kind != Kind::kSection || line.foldedKey.empty() || !WithinKey(line.foldedKey, key))
+            continue;
+        found = true;
+        if (line.foldedKey.size() == key.size())
+            continue;
+        const std::vector<std::string> components = SectionComponents(line.text);
+        if (components.size() <= depth)
+            continue;
+        const std::string& name = components[depth];
+        const std::string folded = Fold(name);
+        if (std::find(seen.begin(), seen.end(), folded) != seen.end())
+            continue;
+        seen.push_back(folded);
+        names->push_back(name);
+    }
+    return found;
+}
+
+bool RegistryStore::DeleteKey(const std::string& keyPath) {
+    const std::string key = FoldRegistryKeyPath(keyPath);
+    std::vector<Line> kept;
+    std::vector<std::size_t> moved(lines_.size(), 0);
+    bool removing = false;
+    bool removed = false;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        Line& line = lines_[i];
+        if (line.kind == Kind::kSection)
+            removing = !line.foldedKey.empty() && WithinKey(line.foldedKey, key);
+        if (removing) {
+            removed = true;
+            continue;
+        }
+        moved[i] = kept.size();
+        kept.push_back(std::move(line));
+    }
+    for (Line& line : kept) {
+        if (line.kind == Kind::kValue)
+            line.section = moved[line.section];
+    }
+    lines_ = std::move(kept);
+    return removed;
 }
 
 std::string RegistryStore::SerializeValue(const Line& line) {

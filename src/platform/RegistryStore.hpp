@@ -45,6 +45,14 @@ public:
     // changed) when a name holds a byte that a line cannot carry: line breaks or zero bytes.
     bool Set(const std::string& keyPath, const std::string& valueName, const RegistryValue& value);
 
+    // The keys right below HKEY_CURRENT_USER\keyPath, spelt as the store first spells them, in
+    // the order they first appear; false when neither the key nor any key below it has a section.
+    bool Subkeys(const std::string& keyPath, std::vector<std::string>* names) const;
+
+    // Removes the sections of the key and of every key below it, with their lines; true when there
+    // was one to remove.
+    bool DeleteKey(const std::string& keyPath);
+
     // The whole store as text, starting with the REGEDIT4 line.
     std::string Text() const;
 

@@ -78,6 +78,24 @@ int HostApi::ShowBox(const char* helpTopic, const std::vector<const char*>& line
                           static_cast<int>(lines.size()), buttons);
 }
 
+int HostApi::ShowList(const char* helpTopic, const char* title, const char* bottom,
+                      const std::vector<ListLine>& lines, int selected) const {
+    if (!info_->Menu)
+        return kNoList;
+    std::vector<far::FarMenuItem> items(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        far::FarMenuItem& item = items[i];
+        std::memset(static_cast<void*>(&item), 0, sizeof item);
+        // The host's record holds bytes: UTF-8 is cut before a character, never inside one.
+        far::SetFieldText(item.Text,
+                          OptionTextPrefix(lines[i].text, sizeof item.Text - 1, far::kHostStringsAreUtf8));
+        item.Checked = lines[i].checked ? 1 : 0;
+        item.Selected = static_cast<int>(i) == selected ? 1 : 0;
+    }
+    return info_->Menu(info_->ModuleNumber, -1, -1, 0, far::FMENU_WRAPMODE | far::FMENU_SHOWAMPERSAND, title,
+                       bottom, helpTopic, nullptr, nullptr, items.data(), static_cast<int>(items.size()));
+}
+
 void HostApi::ShowProgress(const char* title, const char* line) const {
     const char* lines[] = {title, line};
     info_->Message(info_->ModuleNumber, 0, nullptr, lines, 2, 0);
@@ -128,7 +146,8 @@ void HostApi::UpdatePanel() {
 }
 
 bool HostApi::AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) {
-    return AskRenameOptions(*this, *info_, options, descriptionsShown, save);
+    editedNames_.clear();
+    return AskRenameOptions(*this, *info_, options, descriptionsShown, save, &editedNames_);
 }
 
 int HostApi::Dialog(int x1, int y1, int x2, int y2, const char* helpTopic, far::FarDialogItem* items,

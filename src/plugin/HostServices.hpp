@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "far/FarAbi.hpp"
@@ -35,6 +36,9 @@ public:
     int ShowBox(const char* helpTopic, const std::vector<const char*>& lines, int buttons,
                 bool warning) const override;
     void ShowProgress(const char* title, const char* line) const override;
+    // The host's Menu; each line cut to what its record holds.
+    int ShowList(const char* helpTopic, const char* title, const char* bottom,
+                 const std::vector<ListLine>& lines, int selected) const override;
     void SaveScreen() override;
     void RestoreScreen() override;
 
@@ -49,6 +53,7 @@ public:
     void UpdatePanel() override;
 
     bool AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) override;
+    std::vector<std::string> TakeEditedNames() override { return std::move(editedNames_); }
 
     int Dialog(int x1, int y1, int x2, int y2, const char* helpTopic, far::FarDialogItem* items,
                int count) const;
@@ -59,6 +64,7 @@ private:
     const far::PluginStartupInfo* info_;
     far::PanelInfo panel_{};
     far::HANDLE screen_ = nullptr;
+    std::vector<std::string> editedNames_;
 };
 
 // The text of a host that speaks FAR 1.x's records: UTF-8 in far2l, OEM bytes in FAR 1.x.

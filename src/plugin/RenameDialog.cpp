@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "plugin/HostServices.hpp"
+#include "plugin/RecordPresets.hpp"
 #include "preview/DialogAnswers.hpp"
 #include "preview/DialogFocus.hpp"
 #include "preview/LivePreview.hpp"
+#include "preview/NameEdit.hpp"
 
 namespace velmora {
 namespace {
@@ -143,6 +145,9 @@ struct LiveDialog {
     const far::PluginStartupInfo& info;
     LivePreview& preview;
     bool descriptionsShown;  // item 7 is the descriptions switch
+    const PluginHost& host;
+    NameEdit& edit;
+    int& keyFocus;  // the item focused when F4 closed the dialog; -1 for the button
 };
 
 bool HasDialogProcedure(const far::PluginStartupInfo& info) {
@@ -211,6 +216,11 @@ void Refresh(const LiveDialog& live, far::HANDLE dialog, int changed, far::LONG_
     };
     // A run that saves descriptions keeps the description file under its name.
     PlanAnswers answers = ReadDialogAnswers(read, live.descriptionsShown, IsCaseItem(changed) ? changed : -1);
+    // Names written by hand stay until the user drops them for the template's.
+    if (live.edit.AskDrop(live.host, answers)) {
+        live.preview.SetGivenNames({});
+        live.info.SendDlgMessage(dialog, far::DM_SETCHECK, far::kDialogEditNamesItem, 0);
+    }
     live.preview.SetAnswers(std::move(answers));
     for (int i = 0; i < far::kDialogListLines; ++i) {
         const std::size_t line = static_cast<std::size_t>(i);
@@ -288,6 +298,12 @@ far::LONG_PTR VELMORA_WINAPI PreviewProcedure(far::HANDLE dialog, int message, i
                 ShowSummary(*live, dialog);
             break;
         case far::DN_KEY:
+            // F4 edits, as it does everywhere in the host: the dialog closes as the button closes it.
+            if (param2 == far::KEY_F4) {
+                live->keyFocus = param1;
+                live->info.SendDlgMessage(dialog, far::DM_CLOSE, far::kDialogEditNamesItem, 0);
+                return 1;
+            }
             if (MoveFocus(*live, dialog, param1, param2))
                 return 1;
             break;
@@ -309,11 +325,12 @@ int ShowLiveDialog(const far::PluginStartupInfo& info, const LiveDialog& live, D
 
 // The whole plan in the host's menu; true when the user chose to run it.
 bool ShowPlanMenu(const HostApi& host, const far::PluginStartupInfo& info, const RunContext& context,
-                  const PlanAnswers& answers, DateTakenSource* dateTaken) {
+                  const PlanAnswers& answers, DateTakenSource* dateTaken,
+                  const std::vector<std::string>& names) {
     if (!info.Menu)
         return false;
     const std::vector<PreviewEntry> entries =
-        PlanEntries(context, answers, sizeof(far::FarMenuItem::Text) - 1, dateTaken);
+        PlanEntries(context, answers, sizeof(far::FarMenuItem::Text) - 1, dateTaken, names);
     std::vector<far::FarMenuItem> items(entries.size());
     bool marked = false;
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -347,33 +364,96 @@ bool RefuseRules(const HostApi& host, LivePreview& preview, PlanAnswers answers)
     return true;
 }
 
+// The host's editor, modal, on the file of names. Not EF_DELETEONCLOSE: the names are read after
+// the editor closes, and the file is removed then. EF_DISABLEHISTORY keeps a temporary name out
+// of the user's history of edited files.
+EditorResult OpenHostEditor(const far::PluginStartupInfo& info, const std::string& file,
+                            const std::string& title) {
+    if (!info.Editor)
+        return EditorResult::Failed;
+    switch (info.Editor(file.c_str(), title.c_str(), 0, 0, -1, -1, far::EF_DISABLEHISTORY, -1, -1)) {
+        case far::EEC_MODIFIED:
+        case far::EEC_NOT_MODIFIED:
+            return EditorResult::Closed;
+        case far::EEC_LOADING_INTERRUPTED:
+            return EditorResult::Interrupted;
+        default:
+            return EditorResult::Failed;
+    }
+}
+
+bool SameAnswers(const PlanAnswers& a, const PlanAnswers& b) {
+    return a.mask == b.mask && a.startNumber == b.startNumber && a.withoutZero == b.withoutZero &&
+           a.saveDescriptions == b.saveDescriptions && a.rules == b.rules;
+}
+
+// The dialog again with the focus where the user left it: on the Edit names button, or on the
+// item F4 was pressed in.
+void FocusAfterEdit(DialogItems& items, int keyFocus) {
+    const int focus =
+        keyFocus >= 0 && keyFocus < far::kDialogItemCount ? keyFocus : far::kDialogEditNamesItem;
+    for (far::FarDialogItem& item : items)
+        item.Focus = 0;
+    items[focus].Focus = 1;
+}
+
 }  // namespace
 
 bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameOptions& options,
-                      bool descriptionsShown, bool* save) {
+                      bool descriptionsShown, bool* save, std::vector<std::string>* editedNames) {
     DialogItems items;
     BuildDialogItems(host, items);
     FillDialogItems(host, items, options, descriptionsShown);
     const RunContext context = MakeRunContext(host);
     LivePreview preview(context);
-    LiveDialog live{info, preview, descriptionsShown};
+    NameEdit edit;
+    int keyFocus = -1;
+    LiveDialog live{info, preview, descriptionsShown, host, edit, keyFocus};
     for (;;) {
         // The dialog opens with the preview of its answers in place, with a procedure or without.
         preview.SetAnswers(AnswersOf(items));
         PutPreview(preview, items);
+        items[far::kDialogEditNamesItem].Selected = edit.Active() ? 1 : 0;
+        keyFocus = -1;
         const int result =
             HasDialogProcedure(info) ? ShowLiveDialog(info, live, items) : ShowDialog(host, items);
-        if ((result == far::kDialogOkItem || result == far::kDialogPreviewItem) &&
+        if (result == far::kDialogPresetsItem) {
+            // The dialog comes back with a preset's answers, or with the user's as they left them.
+            OfferPresets(host, info, context, items, options, descriptionsShown);
+            continue;
+        }
+        if (result == far::kDialogEditNamesItem) {
+            // The live dialog kept the preview's answers as typed; a plain one shows them only now.
+            const PlanAnswers answers = AnswersOf(items);
+            if (!SameAnswers(preview.Answers(), answers))
+                preview.SetAnswers(answers);
+            if (edit.Edit(context, preview, [&info](const std::string& file, const std::string& title) {
+                    return OpenHostEditor(info, file, title);
+                }))
+                preview.SetGivenNames(edit.Names());
+            FocusAfterEdit(items, keyFocus);
+            continue;
+        }
+        // A dialog without a procedure learns of a change after an edit only now.
+        if (result == far::kDialogOkItem && edit.AskDrop(host, AnswersOf(items))) {
+            preview.SetGivenNames({});
+            continue;
+        }
+        // Names written by hand run whatever the template says: this dialog's, or those a host that
+        // plans the answers itself gives the run (it hands the item back marked).
+        const bool namesGiven = edit.Active() || items[far::kDialogEditNamesItem].Selected != 0;
+        if ((result == far::kDialogOkItem || result == far::kDialogPreviewItem) && !namesGiven &&
             RefuseRules(host, preview, AnswersOf(items)))
             continue;
         if (result == far::kDialogPreviewItem) {
             // The items hold the answers as the user left them: Esc in the menu shows them again.
-            if (!ShowPlanMenu(host, info, context, AnswersOf(items), preview.DateTaken()))
+            if (!ShowPlanMenu(host, info, context, AnswersOf(items), preview.DateTaken(), edit.Names()))
                 continue;
         } else if (result != far::kDialogOkItem) {
             return false;
         }
         *save = ReadDialogItems(items, options);
+        *editedNames = edit.Take();
         return true;
     }
 }

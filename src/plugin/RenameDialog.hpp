@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "far/FarAbi.hpp"
 #include "far/HostConventions.hpp"
@@ -30,8 +32,10 @@ bool ReadDialogItems(const DialogItems& items, RenameOptions& options);
 // The whole dialog: shown with a procedure that keeps the preview live where the host has one
 // (DialogEx), else as a plain dialog whose preview shows the answers it opened with. Preview
 // shows the plan in the host's menu: Enter there answers as OK does, Esc goes back to the dialog.
-// True after OK, with the answers in `options` and *save the run's save flag.
+// Edit names (or F4) opens the new names in the host's editor and shows the dialog again.
+// True after OK, with the answers in `options`, *save the run's save flag and *editedNames the
+// names written by hand (empty when the template makes them).
 bool AskRenameOptions(HostApi& host, const far::PluginStartupInfo& info, RenameOptions& options,
-                      bool descriptionsShown, bool* save);
+                      bool descriptionsShown, bool* save, std::vector<std::string>* editedNames);
 
 }  // namespace velmora

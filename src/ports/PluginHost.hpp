@@ -28,6 +28,15 @@ struct PanelItemText {
     std::uint64_t creationTime = 0;
 };
 
+// One line of a host's menu; a checked line carries the host's mark.
+struct ListLine {
+    std::string text;
+    bool checked = false;
+};
+
+// What ShowList gives when the host shows no menus.
+constexpr int kNoList = -2;
+
 class PluginHost {
 public:
     virtual ~PluginHost() = default;
@@ -42,6 +51,13 @@ public:
                         bool warning) const = 0;
     // A box without buttons that stays on screen while the work goes on.
     virtual void ShowProgress(const char* title, const char* line) const = 0;
+    // The host's menu of lines, the cursor on `selected`: the chosen line's index, -1 when it was
+    // closed without one, kNoList when the host has no menu to show.
+    virtual int ShowList(const char* helpTopic, const char* title, const char* bottom,
+                         const std::vector<ListLine>& lines, int selected) const {
+        (void)helpTopic, (void)title, (void)bottom, (void)lines, (void)selected;
+        return kNoList;
+    }
 
     // Keeps the screen as it is, and puts it back, around everything a run shows.
     virtual void SaveScreen() = 0;
@@ -68,6 +84,9 @@ public:
     // only when they are shown. After OK the answers are in `options`, *save says whether this
     // run rewrites the description file, and the result is true.
     virtual bool AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) = 0;
+    // After OK: the new names the user wrote in the host's editor, one for each selected item;
+    // empty when the template makes them.
+    virtual std::vector<std::string> TakeEditedNames() { return {}; }
 };
 
 }  // namespace velmora

@@ -60,8 +60,8 @@ struct RunContext {
     // Where a template's dates taken come from, kept by a dialog so that each file is read once
     // while the user types; null: the run reads them through `files` itself.
     DateTakenSource* dateTaken = nullptr;
-    // The new names given for the selected items, one an item in panel order (names edited by
-    // hand), in place of what the template and its steps make; empty: the template makes them.
+    // The new names, one for each selected item in order, written by hand; empty: the template
+    // makes the names.
     std::vector<std::string> givenNames = {};
 };
 

@@ -6,6 +6,7 @@
 #include "naming/NameTemplate.hpp"
 #include "ports/Messages.hpp"
 #include "preview/DialogLayout.hpp"
+#include "run/BatchNames.hpp"
 #include "run/RenameRun.hpp"
 #include "settings/Settings.hpp"
 
@@ -141,29 +142,62 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
     // Only the visible lines are expanded now: their cost does not grow with the selection.
     lines_.clear();
     std::string newName;
+    // The run's own names: a numbered name is decided as the run decides it.
+    BatchNames names(host, context_.files, context_.text);
+    names.Begin(answers_.mask.c_str(), counter, &steps, unit, facts);
     for (std::uint32_t i = 0; i < count && i < static_cast<std::uint32_t>(far::kDialogListLines); ++i) {
         const PanelItemText item = host.SelectedItem(i);
         const std::string oldName(item.name);
-        facts_.writeTime = item.writeTime;
-        facts_.creationTime = item.creationTime;
-        steps.Make(newName, answers_.mask.c_str(), oldName, i, counter, unit, facts);
+        if (i < givenNames_.size())
+            newName = givenNames_[i];
+        else
+            names.Make(i, item, newName);
         lines_.push_back(FitToWidth(oldName + arrow + newName, far::kDialogListWidth, context_.text));
     }
 
     cursor_.reset();
-    // Answers the run would refuse have no plan: the summary says what is wrong instead.
-    if (!rulesProblem_.empty())
+    // Answers the run would refuse have no plan: the summary says what is wrong instead. Names
+    // written by hand need neither template nor expression.
+    if (!rulesProblem_.empty() && givenNames_.empty())
         return;
-    if (!folderRead_) {
-        folderRead_ = true;
-        if (FolderNames::WorthReading(count, host.ItemCount()))
-            folder_ = FolderNames::Read(context_.files);
-    }
-    cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get());
+    cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get(), GivenOrNone());
     PlanFor(budgetMs_);
 }
 
+std::vector<std::string> LivePreview::TemplateNames() {
+    PluginHost& host = context_.host;
+    const auto count = static_cast<std::uint32_t>(host.SelectedCount());
+    const CounterParameters counter = BatchCounter(answers_.startNumber, answers_.withoutZero, count);
+    const LengthUnit unit = CutUnit(context_.text);
+    NameSteps steps;
+    RegexError error{};
+    steps.Compile(answers_.rules, context_.text, &error);
+    TokenFacts* const facts = tokens_.List().empty() ? nullptr : &facts_;
+    // The run's own names, numbers where names collide included.
+    BatchNames batch(host, context_.files, context_.text);
+    batch.Begin(answers_.mask.c_str(), counter, &steps, unit, facts);
+    std::vector<std::string> names(count);
+    for (std::uint32_t i = 0; i < count; ++i)
+        batch.Make(i, host.SelectedItem(i), names[i]);
+    return names;
+}
+
 bool LivePreview::Advance() {
+    // The folder's names are read in the dialog's first idle time, not when it opens: a dialog
+    // answered at once (velmora --yes) never holds them beside the panel, and the first slice
+    // asks for its names one by one.
+    if (!folderRead_ && cursor_ && !IsComplete()) {
+        folderRead_ = true;
+        PluginHost& host = context_.host;
+        if (FolderNames::WorthReading(host.SelectedCount(), host.ItemCount())) {
+            folder_ = FolderNames::Read(context_.files);
+            if (folder_) {
+                DateTakenSource* const taken = context_.dateTaken ? context_.dateTaken : dateTaken_.get();
+                cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get(),
+                                                       GivenOrNone());
+            }
+        }
+    }
     return PlanFor(kIdleBudgets * budgetMs_);
 }
 
@@ -178,6 +212,7 @@ bool LivePreview::PlanFor(std::uint64_t budgetMs) {
 }
 
 void LivePreview::Complete() {
+    Advance();
     while (cursor_ && !cursor_->Advance(1u << 20)) {
     }
 }
@@ -192,11 +227,12 @@ const PlanSummary& LivePreview::Plan() const {
 }
 
 std::string LivePreview::Summary() const {
-    if (!rulesProblem_.empty())
+    if (!rulesProblem_.empty() && givenNames_.empty())
         return FitToWidth(rulesProblem_, far::kDialogListWidth, context_.text);
     const PlanSummary& plan = Plan();
     const PluginHost& host = context_.host;
-    std::string text = FormatText(host.GetText(MSummaryCounts), {Number(plan.renames), Number(plan.keeps)});
+    std::string text = givenNames_.empty() ? std::string() : std::string(host.GetText(MSummaryEdited));
+    text += FormatText(host.GetText(MSummaryCounts), {Number(plan.renames), Number(plan.keeps)});
     if (plan.stops) {
         const bool exists = plan.stopReason == "FileExist";
         text += FormatText(host.GetText(exists ? MSummaryStopExists : MSummaryStopCannotMove),
@@ -208,14 +244,16 @@ std::string LivePreview::Summary() const {
 }
 
 std::vector<PreviewEntry> PlanEntries(const RunContext& context, const PlanAnswers& answers,
-                                      std::size_t width, DateTakenSource* dateTaken) {
+                                      std::size_t width, DateTakenSource* dateTaken,
+                                      const std::vector<std::string>& givenNames) {
     std::vector<PreviewEntry> entries;
     entries.reserve(context.host.SelectedCount());
     EntryCollector collector(context, width, &entries);
     std::unique_ptr<const FolderNames> folder;
     if (FolderNames::WorthReading(context.host.SelectedCount(), context.host.ItemCount()))
         folder = FolderNames::Read(context.files);
-    PlanCursor cursor(context, AsStored(answers, context.text), &collector, dateTaken, folder.get());
+    PlanCursor cursor(context, AsStored(answers, context.text), &collector, dateTaken, folder.get(),
+                      givenNames.empty() ? nullptr : &givenNames);
     // The cursor tells the collector of the items after a stop too: the list shows what they would
     // have become.
     while (!cursor.Advance(1u << 20)) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "naming/NewName.hpp"
@@ -32,6 +33,15 @@ public:
     // New answers: the lines again and a new plan, planned within the budget. The mask and start
     // number are cut as the dialog's answers are when they are stored.
     void SetAnswers(PlanAnswers answers);
+    // The names written by hand, one for each selected item, that take the template's place from
+    // the next SetAnswers on; none: the template makes the names again.
+    void SetGivenNames(std::vector<std::string> names) { givenNames_ = std::move(names); }
+    const std::vector<std::string>& GivenNames() const { return givenNames_; }
+    // The names given by hand for a plan, or null when the template makes them.
+    const std::vector<std::string>* GivenOrNone() const { return givenNames_.empty() ? nullptr : &givenNames_; }
+    // Every selected item's new name as the answers make them (the template and its steps),
+    // whatever names are given: what Edit names starts from.
+    std::vector<std::string> TemplateNames();
     // Plans on while the host is idle, for a few budgets at once: a large selection is checked to
     // its end within a second however seldom the host sends idle time; true when the summary
     // changed.
@@ -47,7 +57,8 @@ public:
     // the expression when it does not compile.
     std::string Summary() const;
     // What is wrong with the answers' regular expression or template, in the host's language;
-    // empty when both can run. A dialog refuses OK and Preview while it is not empty.
+    // empty when both can run. A dialog refuses OK and Preview while it is not empty, unless the
+    // names are given.
     const std::string& RulesProblem() const { return rulesProblem_; }
     // The warning box's line and help topic for that problem.
     int ProblemMessage() const;
@@ -74,6 +85,7 @@ private:
     std::unique_ptr<const FolderNames> folder_;
     bool folderRead_ = false;
     std::unique_ptr<PlanCursor> cursor_;
+    std::vector<std::string> givenNames_;
 };
 
 // One item of the whole plan, as the Preview list shows it.
@@ -84,7 +96,9 @@ struct PreviewEntry {
 
 // The whole plan for the answers, item by item, for the Preview list; each text cut to `width`.
 // `dateTaken`: the dialog's (LivePreview::DateTaken), so that no photo is read again.
+// `givenNames`, when not empty, are the names written by hand.
 std::vector<PreviewEntry> PlanEntries(const RunContext& context, const PlanAnswers& answers,
-                                      std::size_t width, DateTakenSource* dateTaken = nullptr);
+                                      std::size_t width, DateTakenSource* dateTaken = nullptr,
+                                      const std::vector<std::string>& givenNames = {});
 
 }  // namespace velmora

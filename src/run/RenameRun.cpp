@@ -54,6 +54,10 @@ int TokenMessage(TokenProblem problem) {
             return MTokenUnclosed;
         case TokenProblem::BadFormat:
             return MTokenBadFormat;
+        case TokenProblem::BadDup:
+            return MTokenBadDup;
+        case TokenProblem::NoArgument:
+            return MTokenNoArgument;
         case TokenProblem::BadRange:
             break;
     }
@@ -122,9 +126,22 @@ bool RenameRun::Begin(RunReport* report) {
         report->outcome = RunOutcome::Cancelled;
         return false;
     }
+    edited_ = host.TakeEditedNames();
+    given_ = !edited_.empty() ? &edited_ : !context_.givenNames.empty() ? &context_.givenNames : nullptr;
+    // Names written by hand name each selected item once: any other count names the wrong files.
+    if (given_ && given_->size() != host.SelectedCount()) {
+        const std::string problem =
+            FormatText(host.GetText(MEditLineCount),
+                       {std::to_string(given_->size()), std::to_string(host.SelectedCount())});
+        host.ShowWarning("EditNames", {host.GetText(MWarningTitle), host.GetText(MEditTitle), problem.c_str(),
+                                       host.GetText(MWarningButton)});
+        report->outcome = RunOutcome::Warned;
+        return false;
+    }
     // A dialog refuses an expression that does not compile; answers that reach the run some other
-    // way are refused here, before anything is stored or renamed.
-    if (RegexError error{}; !steps_.Compile(options_.Rules, context_.text, &error)) {
+    // way are refused here, before anything is stored or renamed. Names written by hand need
+    // neither the expression nor the template.
+    if (RegexError error{}; !steps_.Compile(options_.Rules, context_.text, &error) && !given_) {
         const std::string problem = ExpressionProblem(host, error);
         host.ShowWarning("BadExpression", {host.GetText(MWarningTitle), host.GetText(MBadExpression),
                                            problem.c_str(), host.GetText(MWarningButton)});
@@ -132,27 +149,31 @@ bool RenameRun::Begin(RunReport* report) {
         return false;
     }
     unit_ = CutUnit(context_.text);
-    if (TemplateError error; !tokens_.Parse(options_.Mask, unit_, &error)) {
+    if (TemplateError error; !tokens_.Parse(options_.Mask, unit_, &error) && !given_) {
         const std::string problem = TemplateProblem(host, error);
         host.ShowWarning("BadTemplate", {host.GetText(MWarningTitle), host.GetText(MBadTemplate),
                                          problem.c_str(), host.GetText(MWarningButton)});
         report->outcome = RunOutcome::Warned;
         return false;
     }
-    if (!tokens_.List().empty()) {
+    if (!given_ && !tokens_.List().empty()) {
         DateTakenSource* taken = context_.dateTaken;
-        if (!taken && tokens_.Reads(BracedToken::Kind::Taken)) {
+        if (!taken && (tokens_.Reads(BracedToken::Kind::Taken) || tokens_.Reads(BracedToken::Kind::Make) ||
+                       tokens_.Reads(BracedToken::Kind::Model))) {
             ownDateTaken_ = MakeDateTakenSource(context_.files);
             taken = ownDateTaken_.get();
         }
         BatchFacts(host, tokens_, taken, &facts_);
     }
     StoreOptions(context_.registry, context_.settingsKey, options_);
+    journal_.Template(options_.Mask);
 
     const std::uint32_t count = static_cast<std::uint32_t>(host.SelectedCount());
     counter_ = BatchCounter(options_.StartNumber, options_.WithoutZero != 0, count);
     newNames_.assign(count, std::string());
     flags_.assign(count, 0);
+    TokenFacts* const facts = tokens_.List().empty() ? nullptr : &facts_;
+    names_.Begin(options_.Mask.c_str(), counter_, &steps_, unit_, facts);
 
     // Begun before the description file is read, so that its old bytes go straight into the
     // journal; a run that ends before its first rename never puts the journal in place.
@@ -168,6 +189,8 @@ bool RenameRun::Begin(RunReport* report) {
     };
     if (save_) {
         FindDescriptionFile(context_, &descriptionName_);
+        // The description file keeps its name: no number makes it free.
+        names_.Begin(options_.Mask.c_str(), counter_, &steps_, unit_, facts, descriptionName_);
         const auto keepOld = [&](const std::optional<std::string>& old) {
             if (journals)
                 journal_.Descriptions(descriptionName_, old);
@@ -205,9 +228,9 @@ bool RenameRun::Begin(RunReport* report) {
 void RenameRun::Name(std::uint32_t i) {
     if (flags_[i] & kNamed)
         return;
-    const PanelItemText item = context_.host.SelectedItem(i);
+    PanelItemText item = context_.host.SelectedItem(i);
+    MakeName(i, &item);
     const std::string_view oldName = item.name;
-    MakeName(oldName, i, item);
     // Kept at its own length: the buffer holds room for the longest name, which 100,000 kept
     // names would each hold too.
     newNames_[i].assign(newName_);
@@ -476,27 +499,19 @@ void RenameRun::Unreached(std::uint32_t i) {
     context_.observer->Item(i, oldName_, newNames_[i], ItemAction::Unreached, "");
 }
 
-void RenameRun::MakeName(std::string_view oldName, std::uint32_t i, const PanelItemText& item) {
-    // Names given by hand are the names: no template, no steps after it.
-    if (!context_.givenNames.empty()) {
-        if (i < context_.givenNames.size())
-            newName_.assign(context_.givenNames[i]);
-        else
-            newName_.assign(oldName);
+void RenameRun::MakeName(std::uint32_t i, PanelItemText* item) {
+    if (given_) {
+        newName_ = (*given_)[i];
         return;
     }
-    // A template without braced tokens expands as it always has.
-    if (tokens_.List().empty()) {
-        steps_.Make(newName_, options_.Mask.c_str(), oldName, i, counter_, unit_);
-        return;
-    }
-    facts_.writeTime = item.writeTime;
-    facts_.creationTime = item.creationTime;
-    steps_.Make(newName_, options_.Mask.c_str(), oldName, i, counter_, unit_, &facts_);
+    names_.Make(i, *item, newName_);
+    if (names_.Numbers())
+        *item = context_.host.SelectedItem(i);
 }
 
 void RenameRun::TellTakenDate(std::uint32_t i, const std::string& oldName) {
-    if (!tokens_.Reads(BracedToken::Kind::Taken))
+    // Names written by hand read no dates.
+    if (given_ || !tokens_.Reads(BracedToken::Kind::Taken))
         return;
     // The source keeps what it read: asking again costs nothing.
     CivilTime taken;

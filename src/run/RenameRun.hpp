@@ -15,6 +15,7 @@
 #include "naming/NameTemplate.hpp"
 #include "naming/NewName.hpp"
 #include "ports/RunContext.hpp"
+#include "run/BatchNames.hpp"
 #include "run/RunProgress.hpp"
 #include "settings/Settings.hpp"
 
@@ -51,7 +52,8 @@ public:
           progress_(context_.host, context_.clock),
           descriptions_(context_),
           rewritesDescriptions_(rewritesDescriptions),
-          journal_(context_) {}
+          journal_(context_),
+          names_(context_.host, context_.files, context_.text) {}
     RenameRun(const RenameRun&) = delete;
     RenameRun& operator=(const RenameRun&) = delete;
 
@@ -121,8 +123,9 @@ private:
     // After a stop inside a cycle: its moves taken back, so no file is left under the temporary
     // name.
     void TakeBackCycle();
-    // The item's new name into newName_.
-    void MakeName(std::string_view oldName, std::uint32_t index, const PanelItemText& item);
+    // The item's new name into newName_. With numbered names other items are asked for: `item`
+    // is asked for again, and the one given may no longer be read.
+    void MakeName(std::uint32_t index, PanelItemText* item);
     void TellTakenDate(std::uint32_t index, const std::string& oldName);
     void Stop(const char* helpTopic, std::initializer_list<const char*> lines);
 
@@ -141,7 +144,12 @@ private:
     bool rewritesDescriptions_;
     bool leftAsItWas_ = false;  // the description file is one this host leaves alone
     RunJournal journal_;
+    BatchNames names_;
     std::vector<std::string> newNames_;  // by item, once made (see kNamed)
+    // The names written by hand, when the template does not make them: the dialog's (edited_) or
+    // the context's.
+    std::vector<std::string> edited_;
+    const std::vector<std::string>* given_ = nullptr;
     std::vector<std::uint8_t> flags_;    // by item: ItemFlag
     // The steps worked out before the first move, when the journal needs them all; else each is
     // worked out when its turn comes.

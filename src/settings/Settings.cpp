@@ -83,8 +83,8 @@ RenameOptions LoadOptions(Registry& registry, const std::string& keyPath) {
     return options;
 }
 
-void StoreOptions(Registry& registry, const std::string& keyPath, const RenameOptions& options) {
-    // Failures are not reported: the stored values simply stay as they were. One batch, so that
+bool StoreOptions(Registry& registry, const std::string& keyPath, const RenameOptions& options) {
+    // A run reports no failure: the stored values simply stay as they were. One batch, so that
     // a store kept in a file is replaced once per run, never left with some of them.
     std::vector<RegistryWrite> values = {RegistryWrite::Dword("SaveDescription", options.SaveDescription),
                                          RegistryWrite::Dword("WithoutZero", options.WithoutZero),
@@ -99,7 +99,7 @@ void StoreOptions(Registry& registry, const std::string& keyPath, const RenameOp
                                      RegistryWrite::Dword("NameCase", options.Rules.NameCase),
                                      RegistryWrite::Dword("ExtensionCase", options.Rules.ExtensionCase)});
     }
-    registry.WriteValues(keyPath, values);
+    return registry.WriteValues(keyPath, values);
 }
 
 }  // namespace velmora

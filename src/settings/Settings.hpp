@@ -76,7 +76,7 @@ bool WriteRegistryDword(Registry& registry, const std::string& keyPath, const ch
 // "NameCase", "ExtensionCase"); a case number out of range reads as unchanged.
 RenameOptions LoadOptions(Registry& registry, const std::string& keyPath);
 // Writes "SaveDescription", "WithoutZero", "velmora", "number", in that order, then the steps after
-// the template.
-void StoreOptions(Registry& registry, const std::string& keyPath, const RenameOptions& options);
+// the template. True when every value was stored.
+bool StoreOptions(Registry& registry, const std::string& keyPath, const RenameOptions& options);
 
 }  // namespace velmora

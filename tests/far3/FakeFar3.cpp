@@ -201,6 +201,11 @@ struct Far3Services {
             box.lines.push_back(Utf8Of(items[i]));
         box.buttons = buttons;
         g_far->boxes.push_back(box);
+        if (buttons > 1 && !g_far->questionAnswers.empty()) {
+            const std::intptr_t answer = g_far->questionAnswers.front();
+            g_far->questionAnswers.pop_front();
+            return answer;
+        }
         return buttons > 1 ? g_far->questionAnswer : 0;
     }
 
@@ -388,11 +393,39 @@ struct Far3Services {
         }
     }
 
+    static intptr_t VELMORA_FAR3_API Editor(const wchar_t* file, const wchar_t* title, intptr_t x1,
+                                            intptr_t y1, intptr_t x2, intptr_t y2, far3::UINT64 flags,
+                                            intptr_t startLine, intptr_t startChar, uintptr_t codePage) {
+        EXPECT_EQ(std::vector<intptr_t>({x1, y1, x2, y2, startLine, startChar}),
+                  std::vector<intptr_t>({0, 0, -1, -1, -1, -1}));
+        FakeFar3::EditorCall call{Utf8Of(file), Utf8Of(title), flags, codePage, {}};
+        {
+            std::ifstream in(std::filesystem::path(file), std::ios::binary);
+            if (!in)
+                return far3::EEC_OPEN_ERROR;
+            call.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        g_far->editorCalls.push_back(call);
+        std::string bytes = call.bytes;
+        const intptr_t result = g_far->onEdit ? g_far->onEdit(bytes) : far3::EEC_NOT_MODIFIED;
+        if (result == far3::EEC_MODIFIED) {
+            std::ofstream out(std::filesystem::path(file), std::ios::binary | std::ios::trunc);
+            out << bytes;
+        }
+        return result;
+    }
+
     static intptr_t VELMORA_FAR3_API DialogRun(far3::HANDLE dialog) {
         EXPECT_EQ(dialog, &g_far->running_);
+        g_far->closed_ = -1;
         if (g_far->procedure_) {
             TypeAnswers(dialog);
             PressKeys(dialog);
+            if (g_far->closed_ >= 0) {
+                // Closed from the procedure: the keys were this showing's.
+                g_far->dialogKeys.clear();
+                return g_far->closed_;
+            }
         } else if (g_far->answer) {
             const std::vector<Far3ShownItem> before = g_far->running_;
             g_far->answer(g_far->running_);
@@ -414,8 +447,8 @@ struct Far3Services {
     }
 
     static intptr_t VELMORA_FAR3_API Menu(const far3::GUID* plugin, const far3::GUID* id, intptr_t, intptr_t,
-                                          intptr_t, far3::UINT64, const wchar_t* title, const wchar_t*,
-                                          const wchar_t*, const far3::FarKey*, intptr_t* breakCode,
+                                          intptr_t, far3::UINT64, const wchar_t* title, const wchar_t* bottom,
+                                          const wchar_t*, const far3::FarKey* breakKeys, intptr_t* breakCode,
                                           const far3::FarMenuItem* items, size_t count) {
         EXPECT_TRUE(SameGuid(*plugin, kPluginGuid));
         EXPECT_FALSE(SameGuid(*id, kDialogGuid));
@@ -424,16 +457,40 @@ struct Far3Services {
             *breakCode = -1;
         FakeFar3::Menu menu;
         menu.title = Utf8Of(title);
+        menu.bottom = Utf8Of(bottom);
         intptr_t cursor = 0;
         for (size_t i = 0; i < count; ++i) {
             menu.texts.push_back(Utf8Of(items[i].Text));
             menu.checked.push_back((items[i].Flags & far3::MIF_CHECKED) != 0);
             if (items[i].Flags & far3::MIF_SELECTED)
-                cursor = static_cast<intptr_t>(i);
+                cursor = menu.cursor = static_cast<intptr_t>(i);
         }
+        for (const far3::FarKey* key = breakKeys; key && key->VirtualKeyCode; ++key)
+            menu.breakKeys.push_back(key->VirtualKeyCode);
         menu.result = g_far->menuEsc ? -1 : cursor;
+        if (!g_far->menuPresses.empty()) {
+            if (breakCode)
+                *breakCode = g_far->menuPresses.front().first;
+            menu.result = g_far->menuPresses.front().second;
+            g_far->menuPresses.pop_front();
+        }
         g_far->menus.push_back(menu);
         return menu.result;
+    }
+
+    static intptr_t VELMORA_FAR3_API InputBox(const far3::GUID* plugin, const far3::GUID* id, const wchar_t*,
+                                              const wchar_t*, const wchar_t*, const wchar_t* source,
+                                              wchar_t* dest, size_t size, const wchar_t*, far3::UINT64) {
+        EXPECT_TRUE(SameGuid(*plugin, kPluginGuid));
+        EXPECT_FALSE(SameGuid(*id, kDialogGuid));
+        g_far->inputBoxes.push_back(Utf8Of(source));
+        if (g_far->inputs.empty())
+            return 0;
+        const std::wstring typed = WideOf(g_far->inputs.front()).substr(0, size - 1);
+        g_far->inputs.pop_front();
+        std::copy(typed.begin(), typed.end(), dest);
+        dest[typed.size()] = L'\0';
+        return 1;
     }
 
     static void VELMORA_FAR3_API DialogFree(far3::HANDLE dialog) {
@@ -459,6 +516,10 @@ struct Far3Services {
         }
         if (message == far3::DM_GETCHECK)
             return g_far->running_[index].selected;
+        if (message == far3::DM_CLOSE) {
+            g_far->closed_ = static_cast<int>(index);
+            return 1;
+        }
         if (message == far3::DM_SETFOCUS) {
             if (FocusItems()[index].kind == FocusKind::None)
                 return 0;
@@ -494,15 +555,66 @@ struct Far3Services {
             case far3::SCTL_FREE:
                 EXPECT_EQ(handle, &host.settings);
                 --host.settingsHandles_;
+                host.enumNames_.clear();
+                host.enumTexts_.clear();
                 return 1;
+            case far3::SCTL_CREATESUBKEY:
+            case far3::SCTL_OPENSUBKEY: {
+                auto* value = static_cast<far3::FarSettingsValue*>(param2);
+                if (value->Root >= host.settingsRoots_.size() || !value->Value || !*value->Value)
+                    return 0;
+                const std::string& parent = host.settingsRoots_[value->Root];
+                const std::string path = (parent.empty() ? "" : parent + "\\") + Utf8Of(value->Value);
+                const bool made =
+                    std::find(host.subkeys_.begin(), host.subkeys_.end(), path) != host.subkeys_.end();
+                if (command == far3::SCTL_OPENSUBKEY && !made)
+                    return 0;
+                if (!made)
+                    host.subkeys_.push_back(path);
+                host.settingsRoots_.push_back(path);
+                return static_cast<intptr_t>(host.settingsRoots_.size() - 1);
+            }
+            case far3::SCTL_ENUM: {
+                auto* listing = static_cast<far3::FarSettingsEnum*>(param2);
+                if (listing->Root >= host.settingsRoots_.size())
+                    return 0;
+                const std::string& path = host.settingsRoots_[listing->Root];
+                const std::string prefix = path.empty() ? "" : path + "\\";
+                host.enumNames_.clear();
+                for (const std::string& key : host.subkeys_) {
+                    if (key.compare(0, prefix.size(), prefix) == 0 && key.size() > prefix.size() &&
+                        key.find('\\', prefix.size()) == std::string::npos) {
+                        host.enumTexts_.push_back(WideOf(key.substr(prefix.size())));
+                        host.enumNames_.push_back({host.enumTexts_.back().c_str(), far3::FST_SUBKEY});
+                    }
+                }
+                listing->Count = host.enumNames_.size();
+                listing->Items = host.enumNames_.data();
+                return 1;
+            }
+            case far3::SCTL_DELETE: {
+                auto* value = static_cast<far3::FarSettingsValue*>(param2);
+                if (value->Root == 0 || value->Root >= host.settingsRoots_.size() || value->Value)
+                    return 0;
+                const std::string path = host.settingsRoots_[value->Root];
+                const auto within = [&path](const std::string& key) {
+                    return key == path || key.compare(0, path.size() + 1, path + "\\") == 0;
+                };
+                host.subkeys_.erase(std::remove_if(host.subkeys_.begin(), host.subkeys_.end(), within),
+                                    host.subkeys_.end());
+                for (auto it = host.settings.begin(); it != host.settings.end();)
+                    it = within(it->first) ? host.settings.erase(it) : std::next(it);
+                return 1;
+            }
             case far3::SCTL_GET:
             case far3::SCTL_SET: {
                 EXPECT_EQ(handle, &host.settings);
                 auto* item = static_cast<far3::FarSettingsItem*>(param2);
                 EXPECT_EQ(item->StructSize, sizeof(far3::FarSettingsItem));
-                if (item->Root != 0)
+                if (item->Root >= host.settingsRoots_.size())
                     return 0;
-                const std::string name = Utf8Of(item->Name);
+                const std::string& key = host.settingsRoots_[item->Root];
+                const std::string name = (key.empty() ? "" : key + "\\") + Utf8Of(item->Name);
                 if (command == far3::SCTL_SET) {
                     Far3Setting& value = host.settings[name];
                     value.type = item->Type;
@@ -549,10 +661,23 @@ FakeFar3::FakeFar3(std::string folder) : folder_(std::move(folder)), state_(fold
     info.SendDlgMessage = &Far3Services::SendDlgMessage;
     info.DefDlgProc = &Far3Services::DefDlgProc;
     info.Menu = &Far3Services::Menu;
+    info.InputBox = &Far3Services::InputBox;
+    info.Editor = &Far3Services::Editor;
     info.SettingsControl = &Far3Services::SettingsControl;
     SetStartupInfoW(&info);
     std::memset(static_cast<void*>(&info), 0xCD, sizeof info);
     std::memset(standardFunctions, 0xCD, sizeof standardFunctions);
+}
+
+void FakeFar3::PutSetting(const std::string& keyPath, const std::string& name, const std::string& text) {
+    for (std::size_t end = keyPath.find('\\');; end = keyPath.find('\\', end + 1)) {
+        const std::string path = keyPath.substr(0, end);
+        if (std::find(subkeys_.begin(), subkeys_.end(), path) == subkeys_.end())
+            subkeys_.push_back(path);
+        if (end == std::string::npos)
+            break;
+    }
+    settings[keyPath + "\\" + name] = {far3::FST_STRING, 0, WideOf(text)};
 }
 
 FakeFar3::~FakeFar3() {

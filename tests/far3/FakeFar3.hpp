@@ -112,22 +112,49 @@ public:
     // cursor, or Esc when menuEsc.
     struct Menu {
         std::string title;
+        std::string bottom;
         std::vector<std::string> texts;
         std::vector<bool> checked;
         std::intptr_t result = -1;
+        std::intptr_t cursor = -1;  // the line the plug-in put the cursor on
+        std::vector<std::uint16_t> breakKeys;
     };
     std::vector<Menu> menus;
     bool menuEsc = false;
+    // The user's keys in each menu before the rule above: a break key's index (-1 for Enter) on a
+    // line (-1: Esc).
+    std::deque<std::pair<std::intptr_t, std::intptr_t>> menuPresses;
+    // The lines typed in each input box, in turn (none left: Esc), and the text each started with.
+    std::deque<std::string> inputs;
+    std::vector<std::string> inputBoxes;
 
-    // The button the user takes in a box of more than one (a question).
+    // FAR 3's editor: each call recorded, the file as it opened (bytes); `onEdit` plays the user on
+    // the bytes and gives the editor's result (EEC_*).
+    struct EditorCall {
+        std::string file;  // UTF-8
+        std::string title;
+        far3::UINT64 flags = 0;
+        std::uintptr_t codePage = 0;
+        std::string bytes;
+    };
+    std::vector<EditorCall> editorCalls;
+    std::function<std::intptr_t(std::string& bytes)> onEdit;
+
+    // The button the user takes in a box of more than one (a question): from questionAnswers in
+    // turn, then questionAnswer.
     std::intptr_t questionAnswer = 0;
+    std::deque<std::intptr_t> questionAnswers;
 
     std::vector<Far3Box> boxes;  // boxes with buttons; progress boxes are counted
     int progressBoxes = 0;
     std::vector<Far3Dialog> dialogs;
     std::vector<std::string> calls;  // "SaveScreen", "Control(2,1)", "Dialog", "RestoreScreen", ...
-    std::map<std::string, Far3Setting> settings;  // the plug-in's values by name
+    // The plug-in's values by name, those of a subkey by its path: "Presets\\Name\\velmora".
+    std::map<std::string, Far3Setting> settings;
     bool settingsOpen() const { return settingsHandles_ != 0; }
+    // A text value in the subkey `keyPath` ("Presets\\Name"), the subkeys made as the plug-in's
+    // own writes make them.
+    void PutSetting(const std::string& keyPath, const std::string& name, const std::string& text);
 
 private:
     friend struct Far3Services;
@@ -152,8 +179,13 @@ private:
     std::vector<Far3ShownItem> running_;
     far3::FARWINDOWPROC procedure_ = nullptr;
     int focus_ = -1;
+    int closed_ = -1;  // the item the procedure closed the dialog with (DM_CLOSE)
     void* procedureData_ = nullptr;
     int settingsHandles_ = 0;
+    std::vector<std::string> settingsRoots_{""};  // the key path of each root index handed out
+    std::vector<std::string> subkeys_;            // the subkeys made, by path
+    std::deque<std::wstring> enumTexts_;          // the names of the last listing, until SCTL_FREE
+    std::vector<far3::FarSettingsName> enumNames_;
 };
 
 }  // namespace velmora::test

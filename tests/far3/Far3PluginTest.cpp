@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "far/HostConventions.hpp"
 #include "far3/FakeFar3.hpp"
 #include "platform/win32/WindowsPrelude.hpp"
 #include "plugin/far3/Far3Exports.hpp"
@@ -138,9 +139,9 @@ TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
         EXPECT_EQ(std::vector<std::intptr_t>({dialog.x1, dialog.y1, dialog.x2, dialog.y2}),
                   std::vector<std::intptr_t>({-1, -1, 78, 24}));
         const std::vector<Far3ShownItem>& items = dialog.items;
-        ASSERT_EQ(items.size(), 37u);
-        const int types[] = {3, 0, 4, 4, 0, 0, 8, 0, 0, 7, 7, 7, 0, 0, 0, 0, 0, 0, 0,
-                             0, 0, 4, 0, 4, 8, 8, 8, 0, 9, 9, 9, 9, 0, 9, 9, 9, 9};
+        ASSERT_EQ(items.size(), 39u);
+        const int types[] = {3, 0, 4, 4, 0, 0, 8, 0, 0, 7, 7, 7, 0, 0, 0, 0, 0, 0, 0, 0,
+                             0, 4, 0, 4, 8, 8, 8, 0, 9, 9, 9, 9, 0, 9, 9, 9, 9, 7, 7};
         for (std::size_t i = 0; i < items.size(); ++i)
             EXPECT_EQ(items[i].type, types[i]) << i;
         EXPECT_EQ(items[2].data, "X_%#");
@@ -188,6 +189,57 @@ TEST(Far3Plugin, DialogShowsStoredOptionsAndStoresAnswersAfterOk) {
         EXPECT_TRUE(InOrder(host.calls, {"SaveScreen", "Dialog", "DialogFree", "RestoreScreen",
                                          "Control(2,1)", "Control(3,0)"}));
     }
+}
+
+// The Presets button: FAR's menu with its break keys, FAR's input box, the presets one subkey each
+// below the plug-in's key.
+TEST(Far3Plugin, PresetsButton) {
+    constexpr std::intptr_t kPresets = 38, kCancel = 10, kIns = 0, kDel = 1, kF4 = 2;
+    const std::string scans = "\xD0\xA1\xD0\xBA\xD0\xB0\xD0\xBD\xD1\x8B";  // Сканы
+    const std::string camera = "\xE7\x9B\xB8\xE6\x9C\xBA";                 // 相机
+    const std::string renamed = "\xD0\xA1\xD0\xBA\xD0\xB0\xD0\xBD 2";      // Скан 2
+    Far3Folder folder;
+    folder.Write("a.txt", "a");
+    FakeFar3 host(folder.Path());
+    host.settings["velmora"] = {far3::FST_STRING, 0, L"%N_now.%E"};
+    host.PutSetting("Presets\\" + scans, "velmora", "SCAN_%#.%E");
+    host.PutSetting("Presets\\" + scans, "number", "7");
+    // <windows.h> defines "far" away; the host's order comes from the namespace of that name.
+#pragma push_macro("far")
+#undef far
+    const std::vector<int> order = far::MenuOrderFar2l({scans, camera});
+#pragma pop_macro("far")
+    const std::intptr_t scansLine = order[0] == 0 ? 0 : 1;
+    host.exits = {kPresets, kPresets, kCancel};
+    // Ins stores the dialog's answers as 相机; F4 renames Сканы; Esc. Then Del takes 相机 away after
+    // a Yes, and Enter loads the one left.
+    host.menuPresses = {{kIns, -1}, {kF4, scansLine}, {-1, -1}, {kDel, 1 - scansLine}, {-1, 0}};
+    host.inputs = {camera, renamed};
+    host.questionAnswers = {0};
+    host.Open();
+    ASSERT_EQ(host.menus.size(), 5u);
+    EXPECT_EQ(host.menus[0].texts, std::vector<std::string>{scans});
+    EXPECT_EQ(host.menus[0].title, T(MPresetsTitle));
+    EXPECT_EQ(host.menus[0].bottom, T(MPresetsBottom));
+    EXPECT_EQ(host.menus[0].breakKeys, (std::vector<std::uint16_t>{0x2D, 0x2E, 0x73}));
+    EXPECT_EQ(host.menus[1].texts.size(), 2u);
+    EXPECT_EQ(host.inputBoxes, (std::vector<std::string>{"", scans}));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].lines[1], T(MPresetDeleteQuestion));
+    ASSERT_EQ(host.dialogs.size(), 3u);
+    EXPECT_EQ(host.dialogs[1].items[2].data, "%N_now.%E");
+    EXPECT_EQ(host.dialogs[2].items[2].data, "SCAN_%#.%E");
+    EXPECT_EQ(host.dialogs[2].items[3].data, "7");
+    // 相机 was stored whole, then deleted with its key; Сканы lives on under its new name.
+    EXPECT_EQ(host.settings["Presets\\" + renamed + "\\velmora"].text, L"SCAN_%#.%E");
+    for (const auto& [name, value] : host.settings) {
+        EXPECT_NE(name.rfind("Presets\\" + scans + "\\", 0), 0u) << name;
+        EXPECT_NE(name.rfind("Presets\\" + camera, 0), 0u) << name;
+    }
+    // Cancel: the dialog's own answers stay as they were, nothing is renamed.
+    EXPECT_EQ(host.settings["velmora"].text, L"%N_now.%E");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.txt"});
+    EXPECT_FALSE(host.settingsOpen());
 }
 
 // Whole runs: Cyrillic and CJK names and descriptions; the description file keeps the code page
@@ -252,8 +304,16 @@ TEST(Far3Plugin, RenamesKeepDescriptionsInTheFilesCodePage) {
         // second undo finds nothing to do.
         for (const std::intptr_t answer : {1, 0}) {
             host.boxes.clear();
+            host.menus.clear();
             host.questionAnswer = answer;
             EXPECT_EQ(host.Open(&kUndoMenuGuid), nullptr);
+            // First the folder's kept batches: this one, with its template, not undone yet.
+            ASSERT_EQ(host.menus.size(), 1u);
+            EXPECT_EQ(host.menus[0].title, T(MUndoListTitle));
+            ASSERT_EQ(host.menus[0].texts.size(), 1u);
+            EXPECT_NE(host.menus[0].texts[0].find(c.prefix + "%#.%E"), std::string::npos)
+                << host.menus[0].texts[0];
+            EXPECT_EQ(host.menus[0].checked, std::vector<bool>{false});
             ASSERT_EQ(host.boxes.size(), 1u);
             EXPECT_EQ(host.boxes[0].help, "UndoBatch");
             EXPECT_TRUE(SameGuid(host.boxes[0].id, WarningGuid("UndoBatch")));
@@ -463,10 +523,10 @@ TEST(Far3Plugin, KeysMoveTheFocusInScreenOrder) {
         std::vector<Key> keys;
         std::vector<int> path;  // focused after each key, from the template (2)
     } cases[] = {
-        {L"N,Z", -1, std::vector<Key>(14, tab), {3, 6, 7, 21, 23, 24, 25, 26, 28, 33, 9, 10, 11, 2}},
+        {L"N,Z", -1, std::vector<Key>(16, tab), {3, 6, 7, 21, 23, 24, 25, 26, 28, 33, 37, 38, 9, 10, 11, 2}},
         {L"N,S", -1, std::vector<Key>(5, tab), {3, 6, 21, 23, 24}},
-        {L"N,Z", -1, std::vector<Key>(4, back), {11, 10, 9, 33}},
-        {L"N,Z", 35, std::vector<Key>(4, back), {11, 10, 9, 35}},
+        {L"N,Z", -1, std::vector<Key>(6, back), {11, 10, 9, 38, 37, 33}},
+        {L"N,Z", 35, std::vector<Key>(6, back), {11, 10, 9, 38, 37, 35}},
         {L"N,Z",
          -1,
          {tab, tab, tab, right, down, down, down, down, down, down, down},
@@ -531,6 +591,41 @@ TEST(Far3Plugin, CaseOnlyRename) {
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"PHOTO.jpg"});
     EXPECT_EQ(folder.Read("PHOTO.jpg"), "p");
+}
+
+// Edit names, by its button or F4: FAR 3's editor opens the template's names in UTF-8, named as
+// such (a Chinese name has no place in the OEM or ANSI page), and the file is gone after.
+TEST(Far3Plugin, EditNamesInFarsEditor) {
+    const std::string cyrillic = "\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B.jpg";  // Горы.jpg
+    const std::string cjk = "\xE5\x86\x99\xE7\x9C\x9F.jpg";               // 写真.jpg
+    for (const bool key : {false, true}) {
+        SCOPED_TRACE(key ? "F4" : "the button");
+        Far3Folder folder;
+        folder.Write("a.jpg", "a");
+        folder.Write(cyrillic, "c");
+        FakeFar3 host(folder.Path());
+        host.selection = {"a.jpg", cyrillic};
+        host.settings["velmora"] = {far3::FST_STRING, 0, L"%N_1.%E"};
+        if (key)
+            host.dialogKeys = {{far3::kVkF4, false}};
+        else
+            host.exits = {37};  // the Edit names button
+        host.onEdit = [&](std::string& bytes) {
+            bytes = cjk + "\r\n" + cyrillic + "\r\n";  // the second line keeps its file
+            return far3::EEC_MODIFIED;
+        };
+        EXPECT_EQ(host.Open(), nullptr);
+        ASSERT_EQ(host.editorCalls.size(), 1u);
+        const FakeFar3::EditorCall& call = host.editorCalls[0];
+        EXPECT_EQ(call.bytes, "a_1.jpg\r\n\xD0\x93\xD0\xBE\xD1\x80\xD1\x8B_1.jpg\r\n");
+        EXPECT_EQ(call.codePage, far3::kCodePageUtf8);
+        EXPECT_EQ(call.flags, far3::EF_DISABLEHISTORY);
+        EXPECT_EQ(call.title, T(MEditorTitle));
+        EXPECT_EQ(GetFileAttributesW(WideOf(call.file).c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(host.boxes.empty());
+        EXPECT_EQ(folder.Names(), (std::vector<std::string>{cyrillic, cjk}));
+        EXPECT_EQ(folder.Read(cjk), "a");
+    }
 }
 
 // A panel of a plug-in without real names, or a tree, is no panel to rename in: nothing is shown.

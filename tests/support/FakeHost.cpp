@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <utility>
 
@@ -44,15 +45,79 @@ struct FakeHostServices {
         }
         box.buttons = buttons;
         g_current->boxes.push_back(box);
+        if (buttons > 1 && !g_current->questionAnswers.empty()) {
+            const int answer = g_current->questionAnswers.front();
+            g_current->questionAnswers.pop_front();
+            return answer;
+        }
+        if (buttons > 0 && !g_current->boxAnswers.empty()) {
+            const int answer = g_current->boxAnswers.front();
+            g_current->boxAnswers.pop_front();
+            return answer;
+        }
         return 0;
+    }
+
+    static int VELMORA_WINAPI Menu(far::INT_PTR, int, int, int, far::DWORD, const char* title,
+                                   const char* bottom, const char* helpTopic, const int* breakKeys,
+                                   int* breakCode, const far::FarMenuItem* items, int count) {
+        if (breakCode)
+            *breakCode = -1;
+        RecordedMenu menu;
+        menu.title = title ? title : "";
+        menu.bottom = bottom ? bottom : "";
+        menu.helpTopic = helpTopic ? helpTopic : "";
+        for (int i = 0; i < count; ++i) {
+            menu.lines.emplace_back(far::FieldText(items[i].Text));
+            menu.checked.push_back(items[i].Checked != 0);
+            if (items[i].Selected)
+                menu.selected = i;
+        }
+        for (const int* key = breakKeys; key && *key; ++key)
+            menu.breakKeys.push_back(*key);
+        g_current->menus.push_back(menu);
+        if (!g_current->menuPresses.empty()) {
+            const MenuPress press = g_current->menuPresses.front();
+            g_current->menuPresses.pop_front();
+            if (breakCode)
+                *breakCode = press.breakCode;
+            return press.line;
+        }
+        if (g_current->menuChoices.empty())
+            return menu.selected;
+        const int chosen = g_current->menuChoices.front();
+        g_current->menuChoices.pop_front();
+        return chosen;
+    }
+
+    static int VELMORA_WINAPI InputBox(const char*, const char*, const char*, const char* source, char* dest,
+                                       int length, const char*, far::DWORD) {
+        g_current->inputBoxes.emplace_back(source ? source : "");
+        if (g_current->inputs.empty())
+            return 0;
+        const std::string typed = g_current->inputs.front().substr(0, static_cast<std::size_t>(length));
+        g_current->inputs.pop_front();
+        std::memcpy(dest, typed.c_str(), typed.size() + 1);
+        return 1;
     }
 
     static int VELMORA_WINAPI Dialog(far::INT_PTR, int, int, int, int, const char*, far::FarDialogItem* items,
                                      int count) {
+        g_current->shownDialogs.emplace_back(items, items + count);
+        if (!g_current->dialogExits.empty()) {
+            const int exit = g_current->dialogExits.front();
+            g_current->dialogExits.pop_front();
+            return exit;
+        }
         if (g_current->dialogTemplate.empty() || count != far::kDialogItemCount)
             return -1;
         far::SetFieldText(items[far::kDialogTemplateItem].Data, g_current->dialogTemplate);
         items[far::kDialogSaveDescriptionItem].Selected = g_current->dialogDescriptions ? 1 : 0;
+        if (!g_current->dialogResults.empty()) {
+            const int result = g_current->dialogResults.front();
+            g_current->dialogResults.pop_front();
+            return result;
+        }
         return far::kDialogOkItem;
     }
 
@@ -109,15 +174,24 @@ struct FakeHostServices {
             if (focus[static_cast<std::size_t>(i)].kind != FocusKind::None)
                 host.focus_ = i;
         procedure(&host, far::DN_INITDIALOG, 0, param);
-        for (const int key : host.dialogKeys) {
+        // The user types the template before pressing any key the test gives.
+        if (!host.dialogTemplate.empty() && count == far::kDialogItemCount)
+            far::SetFieldText(items[far::kDialogTemplateItem].Data, host.dialogTemplate);
+        host.closed_ = -1;
+        const std::vector<int> keys = std::move(host.dialogKeys);
+        host.dialogKeys.clear();
+        for (const int key : keys) {
             if (!procedure(&host, far::DN_KEY, host.focus_, key)) {
                 FocusKey focusKey = FocusKey::Tab;
                 if (FocusKeyOf(key, &focusKey))
                     host.focus_ = HostMovesFocus(FocusItems(), host.focus_, focusKey);
             }
             host.focusPath.push_back(host.focus_);
+            if (host.closed_ >= 0)
+                break;
         }
-        const int result = Dialog(number, x1, y1, x2, y2, help, items, count);
+        const int result =
+            host.closed_ >= 0 ? host.closed_ : Dialog(number, x1, y1, x2, y2, help, items, count);
         host.running_ = nullptr;
         host.runningCount_ = 0;
         return result;
@@ -147,6 +221,9 @@ struct FakeHostServices {
             case far::DM_SETCHECK:
                 record.Selected = static_cast<int>(param2);
                 return 1;
+            case far::DM_CLOSE:
+                host.closed_ = item;
+                return 1;
             case far::DM_SETFOCUS:
                 if (FocusItems()[static_cast<std::size_t>(item)].kind == FocusKind::None)
                     return 0;
@@ -159,6 +236,27 @@ struct FakeHostServices {
 
     static far::LONG_PTR VELMORA_WINAPI DefDlgProc(far::HANDLE, int message, int, far::LONG_PTR) {
         return message == far::DN_BTNCLICK || message == far::DN_INITDIALOG ? 1 : 0;
+    }
+
+    static int VELMORA_WINAPI Editor(const char* file, const char* title, int x1, int y1, int x2, int y2,
+                                     far::DWORD flags, int startLine, int startChar) {
+        FakeHost& host = *g_current;
+        FakeHost::EditorCall call{file, title ? title : "", x1, y1, x2, y2, flags, startLine, startChar, {}};
+        std::string error;
+        if (!ReadWholeFile(SystemFileSystem(), file, &call.text, &error)) {
+            ADD_FAILURE() << "the editor cannot open " << file << ": " << error;
+            return far::EEC_OPEN_ERROR;
+        }
+        host.editorCalls.push_back(call);
+        std::string text = call.text;
+        const int result = host.onEdit ? host.onEdit(text) : far::EEC_NOT_MODIFIED;
+        if (result == far::EEC_MODIFIED) {
+            std::unique_ptr<WritableFile> out;
+            EXPECT_TRUE(SystemFileSystem().OpenForWriting(file, &out));
+            EXPECT_TRUE(out->Write(text.data(), text.size()));
+            EXPECT_TRUE(out->Close());
+        }
+        return result;
     }
 
     static far::HANDLE VELMORA_WINAPI SaveScreen(int, int, int, int) { return nullptr; }
@@ -220,6 +318,12 @@ FakeHost::FakeHost(std::string rootKey) : rootKey_(std::move(rootKey)) {
     info_.Control = &FakeHostServices::Control;
     info_.SaveScreen = &FakeHostServices::SaveScreen;
     info_.RestoreScreen = &FakeHostServices::RestoreScreen;
+    info_.InputBox = &FakeHostServices::InputBox;
+    SetHostServices(&info_);
+}
+
+void FakeHost::OfferMenu() {
+    info_.Menu = &FakeHostServices::Menu;
     SetHostServices(&info_);
 }
 
@@ -227,6 +331,11 @@ void FakeHost::OfferDialogProcedure() {
     info_.DialogEx = &FakeHostServices::DialogEx;
     info_.SendDlgMessage = &FakeHostServices::SendDlgMessage;
     info_.DefDlgProc = &FakeHostServices::DefDlgProc;
+    SetHostServices(&info_);
+}
+
+void FakeHost::OfferEditor() {
+    info_.Editor = &FakeHostServices::Editor;
     SetHostServices(&info_);
 }
 

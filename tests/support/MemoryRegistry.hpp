@@ -1,7 +1,9 @@
 // An in-memory settings tree that logs every operation, for tests of what is read and written.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,6 +37,37 @@ public:
             bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
         }
         values[keyPath + "|" + valueName] = bytes;
+        return true;
+    }
+    // Keys are there while a value is: a key's names below it come from the values' keys.
+    bool Subkeys(const std::string& keyPath, std::vector<std::string>* names) override {
+        log.push_back("Subkeys(" + keyPath + ")");
+        names->clear();
+        bool found = false;
+        for (const auto& [path, bytes] : values) {
+            const std::string key = path.substr(0, path.find('|'));
+            if (key == keyPath)
+                found = true;
+            if (key.size() <= keyPath.size() + 1 || key.compare(0, keyPath.size(), keyPath) != 0 ||
+                key[keyPath.size()] != '\\')
+                continue;
+            found = true;
+            const std::string below = key.substr(keyPath.size() + 1);
+            const std::string name = below.substr(0, below.find('\\'));
+            if (std::find(names->begin(), names->end(), name) == names->end())
+                names->push_back(name);
+        }
+        return found;
+    }
+    bool DeleteKey(const std::string& keyPath) override {
+        log.push_back("DeleteKey(" + keyPath + ")");
+        for (auto it = values.begin(); it != values.end();) {
+            const std::string key = it->first.substr(0, it->first.find('|'));
+            const bool within = key == keyPath ||
+                                (key.size() > keyPath.size() &&
+                                 key.compare(0, keyPath.size(), keyPath) == 0 && key[keyPath.size()] == '\\');
+            it = within ? values.erase(it) : std::next(it);
+        }
         return true;
     }
     // Stores raw bytes, as a value of any type would hold them.

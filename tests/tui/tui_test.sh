@@ -66,7 +66,7 @@ start() {
     # stderr goes to a file: curses draws on stdout, and sanitizer reports must not be missed.
     command+=" 2>> '$work/stderr'; echo \$? > '$work/status'; exec sleep 600"
     tmx -f /dev/null new-session -d -s tui -x "$cols" -y "$rows" \
-        -e LANG=C.UTF-8 -e LC_ALL= -e TERM=xterm-256color -e "XDG_CONFIG_HOME=$work/config" -e "XDG_STATE_HOME=$work/state" "$command"
+        -e LANG=C.UTF-8 -e LC_ALL= -e TERM=xterm-256color -e "XDG_CONFIG_HOME=$work/config" -e "XDG_STATE_HOME=$work/state" -e "EDITOR=sh '$work/edit.sh'" -e VISUAL= "$command"
     wait_for "Name template" || fail "the dialog did not appear"
 }
 
@@ -252,6 +252,57 @@ tmx send-keys -t tui Escape
 status=$(wait_exit)
 [[ "$status" == 0 ]] || fail "cancel at 80x25: status $status"
 cols=100 rows=30
+
+# 9. Presets: the dialog's button opens the list (its keys on the bottom line); Ins stores the
+#    dialog's answers under a name typed in a box, Enter loads one and the live preview follows.
+XDG_CONFIG_HOME="$work/config" "$velmora" --save-preset 'Сканы' -m 'scan_%#.txt' -s 7 ||
+    fail "--save-preset failed"
+touch "$work/dir/r.txt"
+start r.txt
+tmx send-keys -t tui BTab BTab BTab BTab Enter
+wait_for "Enter load, Ins save, Del delete, F4 rename" || fail "the presets list did not appear"
+wait_for "Сканы" || fail "the presets list lacks the stored one"
+tmx send-keys -t tui IC
+wait_for "Name of the preset" || fail "Ins did not ask a name"
+tmx send-keys -t tui -l 'Мой'
+tmx send-keys -t tui Enter
+wait_for "Мой" || fail "the new preset is not listed"
+# Sorted by name, the new one first and under the cursor: Down reaches Сканы.
+tmx send-keys -t tui Down Enter
+# The preset holds the dialog's other answers as they were stored with it (the name UPPER).
+wait_for "r.txt -> SCAN_7.txt" || fail "the loaded preset's preview not shown"
+tmx send-keys -t tui Escape
+status=$(wait_exit)
+[[ "$status" == 0 && -e "$work/dir/r.txt" ]] || fail "presets: status $status, $(ls "$work/dir")"
+listed=$(XDG_CONFIG_HOME="$work/config" "$velmora" --list-presets)
+[[ "$listed" == $'Мой\nСканы' ]] || fail "presets listed: $listed"
+
+# 10. Edit names: F4 gives the terminal to $EDITOR (here a script) on the new names, one a line;
+#    the dialog comes back with the edited names in its list and summary, and OK renames them.
+printf "sed -i 's/^e_/x_/' \"\$1\"\n" > "$work/edit.sh"
+touch "$work/dir/e_1.txt" "$work/dir/e_2.txt"
+start --no-preview --mask '%F' --find '' --name-case unchanged e_1.txt e_2.txt
+tmx send-keys -t tui F4
+wait_for "e_1.txt -> x_1.txt" || fail "the edited names are not in the dialog's list"
+wait_for "edited by hand" || fail "the summary does not say the names were edited"
+tmx send-keys -t tui Enter
+status=$(wait_exit)
+[[ "$status" == 0 && -e "$work/dir/x_1.txt" && -e "$work/dir/x_2.txt" && ! -e "$work/dir/e_1.txt" ]] ||
+    fail "edited names not renamed: status $status, $(ls "$work/dir")"
+
+# 11. A change to the template after an edit asks whether to drop the edited names; Yes gives the
+#     names back to the template (the first key typed replaces the text, as in FAR).
+touch "$work/dir/e_3.txt"
+start --no-preview --mask '%F' e_3.txt
+tmx send-keys -t tui F4
+wait_for "e_3.txt -> x_3.txt" || fail "the edited name is not in the dialog's list"
+tmx send-keys -t tui -l 'Z'
+wait_for "Drop them" || fail "no question after the template changed"
+tmx send-keys -t tui Enter
+wait_for "e_3.txt -> Z" || fail "the template does not make the names after the drop"
+tmx send-keys -t tui Escape
+status=$(wait_exit)
+[[ "$status" == 0 && -e "$work/dir/e_3.txt" ]] || fail "cancel after the drop: status $status"
 
 if grep -qE "Sanitizer|runtime error" "$work/stderr" 2>/dev/null; then
     fail "sanitizer report: $(head -20 "$work/stderr")"

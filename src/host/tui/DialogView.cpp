@@ -174,6 +174,9 @@ private:
             // The plug-in sees the keys that move the focus first, as FAR lets it.
             const int farKey = FarKeyOf(key);
             if (events_ && farKey && focus_ >= 0 && events_->Key(focus_, farKey)) {
+                // The plug-in may close the dialog from its procedure, as with a button.
+                if (const int closed = events_->TakeClose(); closed >= 0)
+                    return closed;
                 FollowPlugin();
                 Draw();
                 continue;
@@ -367,6 +370,8 @@ private:
                 return far::KEY_LEFT;
             case Key::Right:
                 return far::KEY_RIGHT;
+            case Key::F4:
+                return far::KEY_F4;
             default:
                 return 0;
         }

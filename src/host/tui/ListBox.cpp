@@ -44,7 +44,7 @@ std::string Printable(const std::string& text) {
 ListBox::ListBox(Screen& screen, const Layout& layout, int count, int cursor)
     : screen_(screen), layout_(layout), count_(count), cursor_(std::max(0, std::min(cursor, count - 1))) {}
 
-ListBox::Close ListBox::Run(const std::function<void()>& draw, const std::function<void(const Key&)>& other) {
+ListBox::Close ListBox::Run(const std::function<void()>& draw, const std::function<bool(const Key&)>& other) {
     void* under = screen_.Save(0, 0, -1, -1);
     screen_.DiscardInput();
     Close close = Close::Gone;
@@ -80,7 +80,10 @@ ListBox::Close ListBox::Run(const std::function<void()>& draw, const std::functi
                     close = Close::Shrunk;
                 break;
             default:
-                other(key);
+                if (other(key)) {
+                    close = Close::Key;
+                    open = false;
+                }
                 break;
         }
     }

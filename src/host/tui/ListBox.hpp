@@ -31,13 +31,14 @@ public:
         Escape,
         Gone,    // Ctrl+C, the terminal went away, or no room for the box to begin with
         Shrunk,  // the terminal became too small and the user gave up waiting for room
+        Key,     // a key the caller's `other` took as closing the box
     };
 
     ListBox(Screen& screen, const Layout& layout, int count, int cursor = 0);
 
     // Draws the page with `draw` and reads keys until the box closes, giving `other` the keys the
-    // list does not use; the screen under the box is put back.
-    Close Run(const std::function<void()>& draw, const std::function<void(const Key&)>& other);
+    // list does not use (true from it closes the box); the screen under the box is put back.
+    Close Run(const std::function<void()>& draw, const std::function<bool(const Key&)>& other);
 
     int X() const { return 2; }
     int Y() const { return 1; }

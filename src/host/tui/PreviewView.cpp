@@ -83,13 +83,14 @@ public:
     }
 
     PreviewAnswer Run() {
-        switch (list_.Run([this] { Draw(); }, [](const Key&) {})) {
+        switch (list_.Run([this] { Draw(); }, [](const Key&) { return false; })) {
             case ListBox::Close::Enter:
                 return PreviewAnswer::Rename;
             case ListBox::Close::Escape:
             case ListBox::Close::Shrunk:
                 return PreviewAnswer::Back;
             case ListBox::Close::Gone:
+            case ListBox::Close::Key:
                 break;
         }
         return PreviewAnswer::Cancel;

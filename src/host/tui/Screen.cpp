@@ -150,6 +150,15 @@ bool Screen::Enter(const std::string& title) {
     return true;
 }
 
+void Screen::Suspend() {
+    State& s = *state_;
+    if (!s.screen || isendwin())
+        return;
+    set_term(s.screen);
+    curs_set(1);
+    endwin();
+}
+
 void Screen::Leave() {
     State& s = *state_;
     if (!s.screen)
@@ -374,6 +383,8 @@ Key FromKeyName(int code) {
         return Make(Key::End);
     if (n.compare(0, 4, "kDC") == 0)
         return Make(Key::Delete);
+    if (n.compare(0, 3, "kIC") == 0)
+        return Make(Key::Insert);
     return Make(Key::None);
 }
 
@@ -411,6 +422,10 @@ Key FromCode(int code) {
             return Make(Key::Resize);
         case KEY_F(1):
             return Make(Key::F1);
+        case KEY_F(4):
+            return Make(Key::F4);
+        case KEY_IC:
+            return Make(Key::Insert);
         case KEY_SDC:
             return Make(Key::Delete);
         case KEY_SHOME:
@@ -455,6 +470,8 @@ Key FromSequence(char introducer, const std::string& params, char final) {
             return Make(Key::BackTab);
         case 'P':
             return Make(Key::F1);
+        case 'S':
+            return Make(Key::F4);
         case 'M':
             return Make(introducer == 'O' ? Key::Enter : Key::None);
         case '~':
@@ -465,6 +482,8 @@ Key FromSequence(char introducer, const std::string& params, char final) {
                 case 4:
                 case 8:
                     return Make(Key::End);
+                case 2:
+                    return Make(Key::Insert);
                 case 3:
                     return Make(Key::Delete);
                 case 5:
@@ -473,6 +492,8 @@ Key FromSequence(char introducer, const std::string& params, char final) {
                     return Make(Key::PageDown);
                 case 11:
                     return Make(Key::F1);
+                case 14:
+                    return Make(Key::F4);
                 default:
                     return Make(Key::None);
             }
@@ -510,10 +531,10 @@ Key Screen::ReadAfterEscape() {
             if (get_wch(&next) != OK)
                 break;
             if (introducer == '[' && params.empty() && next == '[') {
-                // Linux console function keys: ESC [ [ A is F1.
+                // Linux console function keys: ESC [ [ A is F1, ESC [ [ D is F4.
                 wint_t letter = 0;
-                if (get_wch(&letter) == OK && letter == 'A')
-                    key = Make(Key::F1);
+                if (get_wch(&letter) == OK && (letter == 'A' || letter == 'D'))
+                    key = Make(letter == 'A' ? Key::F1 : Key::F4);
                 final = '\0';
                 params = "[";
                 break;

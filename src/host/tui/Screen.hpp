@@ -65,6 +65,8 @@ struct Key {
         Enter,
         Escape,
         F1,
+        F4,
+        Insert,
         ClearLine,  // Ctrl+Y
         OpenList,   // Ctrl+Down, Alt+Down
         Resize,
@@ -91,6 +93,9 @@ public:
     bool Enter(const std::string& title);
     // Leaves curses mode and gives the terminal back as it was.
     void Leave();
+    // Gives the terminal to another program for a while (an editor); the next Enter takes it back
+    // and draws everything again.
+    void Suspend();
     bool Active() const;
 
     int Rows() const;

@@ -46,12 +46,16 @@ public:
     }
 
     int Menu(const std::string& title, const std::string& bottom, const char* helpTopic,
-             const std::vector<MenuLine>& lines, int selected) override {
+             const std::vector<MenuLine>& lines, int selected, const std::vector<int>& breakKeys,
+             int* breakCode) override {
+        *breakCode = -1;
         try {
             if (!screen_.Enter(config_.title))
                 return -1;
-            return tui::RunMenu(screen_, help_, title, bottom, helpTopic, lines, selected);
+            return tui::RunMenu(screen_, help_, title, bottom, helpTopic, lines, selected, breakKeys,
+                                breakCode);
         } catch (const std::exception&) {
+            *breakCode = -1;
             return -1;
         }
     }
@@ -75,6 +79,11 @@ public:
         } catch (const std::exception&) {
             return PreviewAnswer::Cancel;
         }
+    }
+
+    int RunOutside(const std::function<int()>& run) override {
+        screen_.Suspend();
+        return run();
     }
 
     void* SaveScreen(int x1, int y1, int x2, int y2) override {

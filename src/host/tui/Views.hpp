@@ -23,9 +23,11 @@ int RunDialog(Screen& screen, const HelpSource& help, int x1, int y1, int x2, in
 int RunLiveDialog(Screen& screen, const HelpSource& help, int x1, int y1, int x2, int y2,
                   const char* helpTopic, far::FarDialogItem* items, int count, bool remember,
                   DialogEvents& events);
-// A scrolling menu: the chosen line's index, or -1.
+// A scrolling menu: the chosen line's index, or -1. A key of `breakKeys` (FAR's codes) closes it
+// too: its index in *breakCode (else -1), and the line under the cursor as the result.
 int RunMenu(Screen& screen, const HelpSource& help, const std::string& title, const std::string& bottom,
-            const char* helpTopic, const std::vector<MenuLine>& lines, int selected);
+            const char* helpTopic, const std::vector<MenuLine>& lines, int selected,
+            const std::vector<int>& breakKeys, int* breakCode);
 int RunMessage(Screen& screen, const HelpSource& help, std::uint32_t flags, const char* helpTopic,
                const char* const* lines, int count, int buttons);
 void RunHelp(Screen& screen, const HelpSource& help, const std::string& topic);

@@ -4,7 +4,9 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -153,6 +155,46 @@ bool ReadStandardInput(std::string* contents, std::string* error) {
         return true;
     *error = Failure("read", "standard input", errno);
     return false;
+}
+
+int RunEditor(const std::string& command, const std::string& file, std::string* error) {
+    // As system() does: the editor, not velmora, takes an interrupt from the keyboard.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    struct sigaction oldInt {};
+    struct sigaction oldQuit {};
+    sigaction(SIGINT, &ignore, &oldInt);
+    sigaction(SIGQUIT, &ignore, &oldQuit);
+    const std::string script = command + " \"$1\"";
+    const pid_t child = fork();
+    if (child == 0) {
+        sigaction(SIGINT, &oldInt, nullptr);
+        sigaction(SIGQUIT, &oldQuit, nullptr);
+        execl("/bin/sh", "sh", "-c", script.c_str(), "sh", file.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = -1;
+    if (child < 0) {
+        *error = Failure("fork", command, errno);
+    } else {
+        int waited = 0;
+        while ((waited = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+        }
+        if (waited < 0) {
+            *error = Failure("waitpid", command, errno);
+            status = -1;
+        } else {
+            status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+    }
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGQUIT, &oldQuit, nullptr);
+    return status;
+}
+
+const char* DefaultEditor() {
+    return "vi";
 }
 
 bool QueryEntry(const std::string& path, DirectoryEntry* entry) {

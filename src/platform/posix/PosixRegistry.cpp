@@ -9,6 +9,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
+#include <optional>
 
 #include "platform/Platform.hpp"
 #include "platform/RegistryStore.hpp"
@@ -132,16 +134,11 @@ class PosixRegistry final : public Registry {
 public:
     bool Read(const std::string& keyPath, const std::string& valueName, std::size_t capacity,
               std::string* bytes) override {
-        const std::string directory = StoreDirectory();
-        if (directory.empty())
+        const std::lock_guard<std::mutex> hold(lock_);
+        const RegistryStore* store = Current();
+        if (!store)
             return false;
-        std::string text;
-        if (!ReadStoreText(directory + "/" + kStoreName, &text))
-            return false;
-        const RegistryStore store(text);
-        if (!store.HasHeader())
-            return false;
-        const RegistryValue* value = store.Find(keyPath, valueName);
+        const RegistryValue* value = store->Find(keyPath, valueName);
         if (!value || value->bytes.size() > capacity)
             return false;
         *bytes = value->bytes;
@@ -160,6 +157,91 @@ public:
     // The whole batch goes into one new store, put in place by one rename: a reader, or the
     // store after a crash, has all of the values or none.
     bool WriteValues(const std::string& keyPath, const std::vector<RegistryWrite>& values) override {
+        return Change([&](RegistryStore& store, bool* all) {
+                   // A value that cannot be stored (a line break in its name) leaves the others to go in.
+                   bool changed = false;
+                   for (const RegistryWrite& write : values) {
+                       const bool set = store.Set(keyPath, write.name, StoredValue(write));
+                       changed = changed || set;
+                       *all = *all && set;
+                   }
+                   return changed;
+               }) ||
+               values.empty();
+    }
+
+    bool Subkeys(const std::string& keyPath, std::vector<std::string>* names) override {
+        names->clear();
+        const std::lock_guard<std::mutex> hold(lock_);
+        const RegistryStore* store = Current();
+        return store && store->Subkeys(keyPath, names);
+    }
+
+    bool DeleteKey(const std::string& keyPath) override {
+        std::vector<std::string> names;
+        if (!Subkeys(keyPath, &names))
+            return true;
+        return Change([&](RegistryStore& store, bool*) { return store.DeleteKey(keyPath); });
+    }
+
+private:
+    // The store as its file now holds it, parsed once for as long as the file stays the same one
+    // (a write puts a new file in place: another inode); null when there is none to read. A
+    // dialog reads a dozen values at a time.
+    const RegistryStore* Current() {
+        const std::string directory = StoreDirectory();
+        if (directory.empty())
+            return nullptr;
+        const std::string path = directory + "/" + kStoreName;
+        struct stat status {};
+        if (::stat(path.c_str(), &status) != 0) {
+            parsed_.reset();
+            return errno == ENOENT ? &Empty() : nullptr;
+        }
+        const FileIdentity identity{path,
+                                    status.st_dev,
+                                    status.st_ino,
+                                    status.st_size,
+                                    status.st_mtim.tv_sec,
+                                    status.st_mtim.tv_nsec};
+        if (!parsed_ || !(identity == identity_)) {
+            parsed_.reset();
+            std::string text;
+            if (!ReadStoreText(path, &text))
+                return nullptr;
+            parsed_.emplace(text);
+            identity_ = identity;
+        }
+        return parsed_->HasHeader() ? &*parsed_ : nullptr;
+    }
+
+    static const RegistryStore& Empty() {
+        static const RegistryStore empty;
+        return empty;
+    }
+
+    struct FileIdentity {
+        std::string path;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        time_t seconds = 0;
+        long nanoseconds = 0;
+        bool operator==(const FileIdentity& other) const {
+            return path == other.path && device == other.device && inode == other.inode && size == other.size &&
+                   seconds == other.seconds && nanoseconds == other.nanoseconds;
+        }
+    };
+
+    std::mutex lock_;
+    std::optional<RegistryStore> parsed_;
+    FileIdentity identity_;
+
+    // Reads the store under the lock, lets `change` alter it (true when it did, *all false when
+    // part of it could not be made) and puts the new store in place; true when it is there with
+    // every part of the change. A change that alters nothing writes nothing and gives false.
+    template <typename Edit>
+    bool Change(const Edit& change) {
         const std::string directory = StoreDirectory();
         if (directory.empty() || !MakeDirectories(directory))
             return false;
@@ -188,20 +270,12 @@ public:
                 return false;
             store = RegistryStore();
         }
-        // A value that cannot be stored (a line break in its name) leaves the others to go in.
         bool all = true;
-        bool changed = false;
-        for (const RegistryWrite& write : values) {
-            const bool set = store.Set(keyPath, write.name, StoredValue(write));
-            changed = changed || set;
-            all = all && set;
-        }
-        if (!changed)
-            return values.empty();
+        if (!change(store, &all))
+            return false;
         return ReplaceStore(target, store.Text()) && all;
     }
 
-private:
     static RegistryValue StoredValue(const RegistryWrite& write) {
         RegistryValue value;
         if (write.isDword) {

@@ -191,6 +191,20 @@ std::string Environment(const char* name) {
     return value ? std::string(value) : std::string();
 }
 
+int RunEditor(const std::string& command, const std::string& file, std::string* error) {
+    // cmd /c takes the whole line in quotes when it starts with one.
+    const std::string line = "\"" + command + " \"" + file + "\"\"";
+    std::fflush(nullptr);
+    const int status = std::system(line.c_str());
+    if (status == -1)
+        *error = "cannot start " + command;
+    return status;
+}
+
+const char* DefaultEditor() {
+    return "notepad";
+}
+
 bool ReadStandardInput(std::string* contents, std::string* error) {
     contents->clear();
     // Names are bytes: no CR LF translation, no stop at Ctrl+Z.

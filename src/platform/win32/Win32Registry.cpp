@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/Platform.hpp"
 #include "platform/win32/Win32Handle.hpp"
@@ -25,6 +26,10 @@ public:
 
     bool OpenForQuery(const std::string& path) {
         return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key_) == ERROR_SUCCESS;
+    }
+    bool OpenForEnumeration(const std::string& path) {
+        return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &key_) ==
+               ERROR_SUCCESS;
     }
     bool CreateForWrite(const std::string& path) {
         // KEY_WRITE (0x20006): set values and create subkeys, nothing more.
@@ -78,6 +83,42 @@ public:
         const DWORD data = value;
         return RegSetValueExA(key.Get(), valueName.c_str(), 0, REG_DWORD,
                               reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+    }
+
+    bool Subkeys(const std::string& keyPath, std::vector<std::string>* names) override {
+        names->clear();
+        if (HasEmbeddedZero(keyPath))
+            return false;
+        RegistryKey key;
+        if (!key.OpenForEnumeration(keyPath))
+            return false;
+        // A key's name holds at most 255 characters.
+        char name[256];
+        for (DWORD index = 0;; ++index) {
+            DWORD size = sizeof name;
+            const LONG status =
+                RegEnumKeyExA(key.Get(), index, name, &size, nullptr, nullptr, nullptr, nullptr);
+            if (status == ERROR_NO_MORE_ITEMS)
+                break;
+            if (status == ERROR_SUCCESS)
+                names->emplace_back(name, size);
+            else if (status != ERROR_MORE_DATA)
+                break;
+        }
+        return true;
+    }
+
+    bool DeleteKey(const std::string& keyPath) override {
+        if (HasEmbeddedZero(keyPath) || keyPath.empty())
+            return false;
+        // The keys below go first: the system removes only a key that has none.
+        std::vector<std::string> below;
+        if (!Subkeys(keyPath, &below))
+            return true;
+        for (const std::string& name : below)
+            DeleteKey(keyPath + "\\" + name);
+        const LONG status = RegDeleteKeyA(HKEY_CURRENT_USER, keyPath.c_str());
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
     }
 };
 

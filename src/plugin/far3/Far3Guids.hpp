@@ -23,6 +23,15 @@ constexpr far3::GUID kDialogGuid = {
 // {5C1E8B0A-7D43-4E6F-9A21-3B8D6F0C2E95}: the Preview button's list of the whole plan.
 constexpr far3::GUID kPreviewMenuGuid = {
     0x5C1E8B0A, 0x7D43, 0x4E6F, {0x9A, 0x21, 0x3B, 0x8D, 0x6F, 0x0C, 0x2E, 0x95}};
+// {7D34248D-A8B6-4CDB-A649-51BFA0AD5AB4}: the undo's list of a folder's kept batches.
+constexpr far3::GUID kUndoListGuid = {
+    0x7D34248D, 0xA8B6, 0x4CDB, {0xA6, 0x49, 0x51, 0xBF, 0xA0, 0xAD, 0x5A, 0xB4}};
+// {1AD39D7C-978C-47F9-B0CF-2F9F26EFA50E}: the Presets button's menu of the stored presets.
+constexpr far3::GUID kPresetsMenuGuid = {
+    0x1AD39D7C, 0x978C, 0x47F9, {0xB0, 0xCF, 0x2F, 0x9F, 0x26, 0xEF, 0xA5, 0x0E}};
+// {C89785EC-816A-4009-B5C1-033370B16261}: the box asking a preset's name.
+constexpr far3::GUID kPresetNameGuid = {
+    0xC89785EC, 0x816A, 0x4009, {0xB5, 0xC1, 0x03, 0x33, 0x70, 0xB1, 0x62, 0x61}};
 // {66F5C097-3F2C-4FDF-885D-999FF88B3B5C}: the progress box.
 constexpr far3::GUID kProgressGuid = {
     0x66F5C097, 0x3F2C, 0x4FDF, {0x88, 0x5D, 0x99, 0x9F, 0xF8, 0x8B, 0x3B, 0x5C}};
@@ -37,9 +46,11 @@ constexpr far3::GUID kProgressGuid = {
 //   UndoBatch    {7025A5C1-F0BF-4F1F-9C1A-A447903E97ED} (the undo's question)
 //   UndoLeft     {E68DF55B-A8BF-4AD4-8092-E769EB0EB922}
 //   UndoNothing  {429AE5F9-2DB1-4739-9523-1BC563E2920D}
+//   UndoList     {279BAC11-E04D-4CD4-83F9-58815E0CD3C0} (a batch chosen out of turn in the undo's list)
 //   BadExpression {2F126468-2E61-48E8-AF08-8135159703DB} (the dialog's find does not compile)
 //   BadName      {6315861C-89D6-42D7-9103-5331C00AC836}
 //   BadTemplate  {949BF18B-99FE-4664-81AE-8795590A1CE2} (a braced token of the template is refused)
+//   PresetsVelmora {15180E33-3AC5-48B5-92B6-0F8C71154A71} (the presets menu's questions and refusals)
 //   (none: the description file cannot be replaced) {2E812E9B-BB31-4DA3-9BD4-61BE7C910987}
 const far3::GUID& WarningGuid(const char* helpTopic);
 

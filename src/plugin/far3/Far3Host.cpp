@@ -14,6 +14,7 @@
 #include "preview/DialogFocus.hpp"
 #include "preview/DialogLayout.hpp"
 #include "preview/LivePreview.hpp"
+#include "preview/NameEdit.hpp"
 
 namespace velmora {
 namespace {
@@ -181,6 +182,30 @@ int Far3Host::ShowBox(const char* helpTopic, const std::vector<const char*>& lin
         helpTopic ? topic.c_str() : nullptr, items.data(), items.size(), static_cast<std::size_t>(buttons)));
 }
 
+int Far3Host::ShowList(const char* helpTopic, const char* title, const char* bottom,
+                       const std::vector<ListLine>& lines, int selected) const {
+    if (!info_.Menu)
+        return kNoList;
+    std::vector<std::wstring> texts;
+    texts.reserve(lines.size());
+    std::vector<far3::FarMenuItem> items(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        texts.push_back(Wide(lines[i].text));
+        items[i].Text = texts.back().c_str();
+        if (lines[i].checked)
+            items[i].Flags |= far3::MIF_CHECKED;
+        if (static_cast<int>(i) == selected)
+            items[i].Flags |= far3::MIF_SELECTED;
+    }
+    const std::wstring wideTitle = Wide(title ? title : "");
+    const std::wstring wideBottom = Wide(bottom ? bottom : "");
+    const std::wstring topic = Wide(helpTopic ? helpTopic : "");
+    return static_cast<int>(info_.Menu(&kPluginGuid, &kUndoListGuid, -1, -1, 0,
+                                       far3::FMENU_WRAPMODE | far3::FMENU_SHOWAMPERSAND, wideTitle.c_str(),
+                                       wideBottom.c_str(), helpTopic ? topic.c_str() : nullptr, nullptr,
+                                       nullptr, items.data(), items.size()));
+}
+
 void Far3Host::ShowProgress(const char* title, const char* line) const {
     const std::wstring texts[] = {Wide(title), Wide(line)};
     const wchar_t* items[] = {texts[0].c_str(), texts[1].c_str()};
@@ -278,6 +303,9 @@ struct Far3LiveDialog {
     const far3::PluginStartupInfo& info;
     LivePreview* preview;
     bool descriptionsShown;  // item 7 is the descriptions switch
+    const PluginHost& host;
+    NameEdit& edit;
+    std::intptr_t* keyFocus;  // the item focused when F4 closed the dialog; -1 for the button
 };
 const Far3LiveDialog* g_far3Dialog = nullptr;
 
@@ -321,6 +349,9 @@ void Refresh(const Far3LiveDialog& live, far3::HANDLE dialog, int changed, void*
     // A run that saves descriptions keeps the description file under its name.
     PlanAnswers answers =
         ReadDialogAnswers(read, live.descriptionsShown, CaseGroupOf(changed) >= 0 ? changed : -1);
+    // Names written by hand stay until the user drops them for the template's.
+    if (live.edit.AskDrop(live.host, answers))
+        live.preview->SetGivenNames({});
     live.preview->SetAnswers(std::move(answers));
     ShowPreview(live, dialog);
 }
@@ -355,6 +386,18 @@ bool FocusKeyOf(const far3::INPUT_RECORD& input, FocusKey* focusKey) {
     }
 }
 
+// F4 without Ctrl or Alt, pressed: Edit names, as F4 edits everywhere in FAR.
+bool IsEditKey(const void* input) {
+    if (!input)
+        return false;
+    const far3::INPUT_RECORD& record = *static_cast<const far3::INPUT_RECORD*>(input);
+    return record.EventType == far3::kKeyEvent && record.Event.KeyEvent.bKeyDown &&
+           record.Event.KeyEvent.wVirtualKeyCode == far3::kVkF4 &&
+           (record.Event.KeyEvent.dwControlKeyState &
+            (far3::kLeftAltPressed | far3::kRightAltPressed | far3::kLeftCtrlPressed |
+             far3::kRightCtrlPressed | far3::kShiftPressed)) == 0;
+}
+
 // The focus in screen order where FAR would move it in item order: true when the procedure moved
 // it and FAR must leave the key alone.
 bool MoveFocus(const Far3LiveDialog& live, far3::HANDLE dialog, std::intptr_t focused, const void* input) {
@@ -376,6 +419,11 @@ std::intptr_t VELMORA_FAR3_API PreviewProcedure(far3::HANDLE dialog, std::intptr
     const Far3LiveDialog& live = *g_far3Dialog;
     if (message == far3::DN_CONTROLINPUT && MoveFocus(live, dialog, param1, param2))
         return 1;
+    if (message == far3::DN_CONTROLINPUT && live.preview && IsEditKey(param2)) {
+        *live.keyFocus = param1;
+        live.info.SendDlgMessage(dialog, far3::DM_CLOSE, far::kDialogEditNamesItem, nullptr);
+        return 1;
+    }
     // Without a run's context there is no preview to keep live.
     switch (live.preview ? message : 0) {
         case far3::DN_EDITCHANGE:
@@ -402,11 +450,12 @@ std::intptr_t VELMORA_FAR3_API PreviewProcedure(far3::HANDLE dialog, std::intptr
 
 }  // namespace
 
-bool Far3Host::ShowPlanMenu(const PlanAnswers& answers, DateTakenSource* dateTaken) {
+bool Far3Host::ShowPlanMenu(const PlanAnswers& answers, DateTakenSource* dateTaken,
+                            const std::vector<std::string>& names) {
     if (!info_.Menu || !context_)
         return false;
     // FAR 3's menu takes text of any length: the entries are cut only where a line must end.
-    const std::vector<PreviewEntry> entries = PlanEntries(*context_, answers, 1024, dateTaken);
+    const std::vector<PreviewEntry> entries = PlanEntries(*context_, answers, 1024, dateTaken, names);
     std::vector<std::wstring> texts;
     texts.reserve(entries.size());
     std::vector<far3::FarMenuItem> items(entries.size());
@@ -431,7 +480,37 @@ bool Far3Host::ShowPlanMenu(const PlanAnswers& answers, DateTakenSource* dateTak
                       topic.c_str(), nullptr, nullptr, items.data(), items.size()) >= 0;
 }
 
+namespace {
+
+// FAR 3's editor, modal, on the file of names, in UTF-8 named outright: the plug-in writes the
+// names so, and every name fits it, where FAR's default for a file without a mark (the ANSI or
+// OEM code page, or its guess) could not hold a Chinese name in a Russian system, and a guess
+// could read the file in another page. Not EF_DELETEONCLOSE: the names are read after the editor
+// closes, and the file is removed then; EF_DISABLEHISTORY keeps the temporary name out of the
+// user's history of edited files.
+EditorResult OpenFar3Editor(const far3::PluginStartupInfo& info, const std::string& file,
+                            const std::string& title) {
+    if (!info.Editor)
+        return EditorResult::Failed;
+    const std::wstring wideFile = Wide(file);
+    const std::wstring wideTitle = Wide(title);
+    switch (info.Editor(wideFile.c_str(), wideTitle.c_str(), 0, 0, -1, -1, far3::EF_DISABLEHISTORY, -1, -1,
+                        far3::kCodePageUtf8)) {
+        case far3::EEC_MODIFIED:
+        case far3::EEC_NOT_MODIFIED:
+            return EditorResult::Closed;
+        case far3::EEC_LOADING_INTERRUPTED:
+            return EditorResult::Interrupted;
+        default:
+            return EditorResult::Failed;
+    }
+}
+
+}  // namespace
+
 bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) {
+    editedNames_.clear();
+    NameEdit edit;
     Far3Items items{};
     Far3Texts texts;
     Far3Texts histories;
@@ -476,7 +555,8 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
         for (int i = 0; i < far::kDialogItemCount; ++i)
             items[i].Data = texts[i].c_str();
 
-        const Far3LiveDialog live{info_, preview.get(), descriptionsShown};
+        std::intptr_t keyFocus = -1;
+        const Far3LiveDialog live{info_, preview.get(), descriptionsShown, *this, edit, &keyFocus};
         const Far3LiveDialog* previous = g_far3Dialog;
         g_far3Dialog = &live;
         const DialogHandle dialog(info_, info_.DialogInit(&kPluginGuid, &kDialogGuid, -1, -1, kDialogWidth,
@@ -484,6 +564,34 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
                                                           items.size(), 0, 0, PreviewProcedure, nullptr));
         const std::intptr_t result = dialog.IsOpen() ? info_.DialogRun(dialog.Get()) : -1;
         g_far3Dialog = previous;
+        if (result == far::kDialogPresetsItem) {
+            // The dialog comes back with a preset's answers, or with the user's as they left them.
+            bool ignored = false;
+            ReadAnswers(dialog, descriptionsShown, options, &ignored);
+            OfferPresets(options, descriptionsShown);
+            PutAnswers(options, descriptionsShown, items, texts);
+            continue;
+        }
+        if (result == far::kDialogEditNamesItem) {
+            // The fields as the user left them, the editor, then the dialog again.
+            ReadAnswers(dialog, descriptionsShown, options, save);
+            if (preview) {
+                const PlanAnswers answers = AnswersOf(options, descriptionsShown);
+                preview->SetAnswers(answers);
+                if (edit.Edit(*context_, *preview, [this](const std::string& file, const std::string& title) {
+                        return OpenFar3Editor(info_, file, title);
+                    })) {
+                    preview->SetGivenNames(edit.Names());
+                }
+            }
+            PutAnswers(options, descriptionsShown, items, texts);
+            for (far3::FarDialogItem& item : items)
+                item.Flags &= ~far3::DIF_FOCUS;
+            const bool inRange = keyFocus >= 0 && keyFocus < far::kDialogItemCount;
+            items[inRange ? static_cast<std::size_t>(keyFocus) : far::kDialogEditNamesItem].Flags |=
+                far3::DIF_FOCUS;
+            continue;
+        }
         if (result != far::kDialogOkItem && result != far::kDialogPreviewItem)
             return false;
         ReadAnswers(dialog, descriptionsShown, options, save);
@@ -491,15 +599,18 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
         std::string problem;
         if (preview) {
             preview->SetAnswers(answers);
-            problem = preview->RulesProblem();
+            // Names written by hand run whatever the template says.
+            if (!edit.Active())
+                problem = preview->RulesProblem();
         }
         if (!problem.empty()) {
             // Nothing runs and nothing is stored: the dialog comes back as the user left it.
             ShowWarning(preview->ProblemTopic(), {GetText(MWarningTitle), GetText(preview->ProblemMessage()),
                                                   problem.c_str(), GetText(MWarningButton)});
         } else if (result == far::kDialogOkItem ||
-                   ShowPlanMenu(answers, preview ? preview->DateTaken() : nullptr)) {
+                   ShowPlanMenu(answers, preview ? preview->DateTaken() : nullptr, edit.Names())) {
             // Preview: Enter in the plan's list answers as OK does.
+            editedNames_ = edit.Take();
             return true;
         }
         // Esc in the plan's list, or answers that cannot run: the dialog again, as the user left it.

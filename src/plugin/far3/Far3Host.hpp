@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plan/PlanCursor.hpp"
@@ -24,6 +25,8 @@ public:
     int ShowBox(const char* helpTopic, const std::vector<const char*>& lines, int buttons,
                 bool warning) const override;
     void ShowProgress(const char* title, const char* line) const override;
+    int ShowList(const char* helpTopic, const char* title, const char* bottom,
+                 const std::vector<ListLine>& lines, int selected) const override;
     void SaveScreen() override;
     void RestoreScreen() override;
 
@@ -42,12 +45,18 @@ public:
     // without one it is a plain dialog.
     void SetRunContext(const RunContext* context) { context_ = context; }
     bool AskOptions(RenameOptions& options, bool descriptionsShown, bool* save) override;
+    std::vector<std::string> TakeEditedNames() override { return std::move(editedNames_); }
 
 private:
     std::intptr_t Control(int command, std::intptr_t param1, void* param2) const;
     PanelItemText FetchItem(int command, std::size_t index);
     // The whole plan in FAR's menu; true when the user chose to run it.
     bool ShowPlanMenu(const PlanAnswers& answers, DateTakenSource* dateTaken);
+    // The Presets button: the menu of the stored presets for the answers in `options`, which a
+    // preset loaded replaces (the descriptions switch only where the dialog offers it).
+    void OfferPresets(RenameOptions& options, bool descriptionsShown);
+    bool ShowPlanMenu(const PlanAnswers& answers, DateTakenSource* dateTaken,
+                      const std::vector<std::string>& names);
 
     const far3::PluginStartupInfo& info_;
     const RunContext* context_ = nullptr;
@@ -58,6 +67,7 @@ private:
     std::string name_;                       // the last item fetched, in UTF-8
     std::string description_;
     mutable std::map<int, std::string> texts_;  // the host's texts in UTF-8, by message number
+    std::vector<std::string> editedNames_;      // the names written by hand, after OK
 };
 
 }  // namespace velmora

@@ -141,4 +141,39 @@ bool Far3Settings::WriteDword(const std::string& keyPath, const std::string& val
     return Write(keyPath, item);
 }
 
+bool Far3Settings::Subkeys(const std::string& keyPath, std::vector<std::string>* names) {
+    names->clear();
+    const SettingsHandle settings(info_);
+    if (!settings.IsOpen())
+        return false;
+    bool found = false;
+    const std::size_t root = settings.Key(keyPath, false, &found);
+    if (!found)
+        return false;
+    far3::FarSettingsEnum listing{sizeof listing, root, 0, nullptr};
+    if (!settings.Call(far3::SCTL_ENUM, &listing))
+        return true;
+    for (std::size_t i = 0; i < listing.Count && listing.Items; ++i) {
+        if (listing.Items[i].Type == far3::FST_SUBKEY && listing.Items[i].Name)
+            names->push_back(ToUtf8(listing.Items[i].Name));
+    }
+    return true;
+}
+
+bool Far3Settings::DeleteKey(const std::string& keyPath) {
+    const SettingsHandle settings(info_);
+    if (!settings.IsOpen())
+        return false;
+    bool found = false;
+    const std::size_t root = settings.Key(keyPath, false, &found);
+    if (!found)
+        return true;
+    // The plug-in's own key is never removed: it holds everything the plug-in stores.
+    if (root == 0)
+        return false;
+    // No name: the key opened as `root` goes, with what it holds.
+    far3::FarSettingsValue value{sizeof value, root, nullptr};
+    return settings.Call(far3::SCTL_DELETE, &value) != 0;
+}
+
 }  // namespace velmora

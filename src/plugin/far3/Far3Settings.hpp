@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "far/Far3Abi.hpp"
 #include "platform/Platform.hpp"
@@ -21,6 +22,8 @@ public:
     bool WriteString(const std::string& keyPath, const std::string& valueName,
                      const std::string& text) override;
     bool WriteDword(const std::string& keyPath, const std::string& valueName, std::uint32_t value) override;
+    bool Subkeys(const std::string& keyPath, std::vector<std::string>* names) override;
+    bool DeleteKey(const std::string& keyPath) override;
 
 private:
     bool Write(const std::string& keyPath, far3::FarSettingsItem& item);
