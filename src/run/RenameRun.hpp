@@ -150,7 +150,7 @@ private:
     // the context's.
     std::vector<std::string> edited_;
     const std::vector<std::string>* given_ = nullptr;
-    std::vector<std::uint8_t> flags_;    // by item: ItemFlag
+    std::vector<std::uint8_t> flags_;  // by item: ItemFlag
     // The steps worked out before the first move, when the journal needs them all; else each is
     // worked out when its turn comes.
     std::vector<Step> order_;
