@@ -107,6 +107,7 @@ TEST(PosixFileSystem, MoveNeverReplaces) {
         std::optional<test::ScopedRenameFallback> fallback;
         if (refusal != 0)
             fallback.emplace(refusal);
+        files.NewBatch();
         TempDir dir;
         ASSERT_TRUE(dir.WriteFile("a", "first"));
         ASSERT_TRUE(dir.WriteFile("b", "second"));
@@ -138,7 +139,8 @@ TEST(PosixFileSystem, MoveNeverReplaces) {
         EXPECT_EQ("second", dir.ReadFile("b"));
         EXPECT_EQ((std::vector<std::string>{"b", "c", "e", "link"}), dir.ListNames());
         if (fallback) {
-            EXPECT_EQ(7, fallback->Refusals());
+            // Once refused in a folder, the one-step rename is not tried there again.
+            EXPECT_EQ(1, fallback->Refusals());
         }
     }
 }

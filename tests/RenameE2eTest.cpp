@@ -188,6 +188,18 @@ TEST(RenameE2e, RefusedTargetBoxFollowsWhatTheNameIs) {
         }
     }
 }
+
+// A file system without the one-step rename is found out once a run: the journal's folder and
+// the panel's each pay one refused call, whatever the count of files.
+TEST(RenameE2e, FallbackFoundOnceARun) {
+    HostRunner host;
+    host.MakeFiles({"\xD0\xB0.txt", "b.txt", "c.txt"});  // а.txt
+    ScopedRenameFallback fallback(EINVAL);
+    const HostResult result = host.Run({"--yes", "--mask", "x_%#.%E", "\xD0\xB0.txt", "b.txt", "c.txt"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(host.Dir().ListNames(), (std::vector<std::string>{"x_0.txt", "x_1.txt", "x_2.txt"}));
+    EXPECT_EQ(fallback.Refusals(), 2);
+}
 #endif
 
 TEST(RenameE2e, EmptyExpansionCannotMove) {

@@ -95,6 +95,9 @@ public:
     virtual std::uint32_t Attributes(const std::string& path) = 0;
     // Renames a file or directory; never replaces an existing target.
     virtual FileResult MoveNoReplace(const std::string& from, const std::string& to) = 0;
+    // A new batch of moves begins: what the file system learned of a folder in the last one (that
+    // its file system cannot refuse a taken name in one step) is found out afresh.
+    virtual void NewBatch() {}
     // Reads up to `count` bytes from the start of a file (fewer when it is shorter) into *bytes;
     // kWholeFile reads all of it. Storage grows with what is read, not with `count`.
     virtual FileResult ReadStart(const std::string& path, std::size_t count, std::string* bytes) = 0;

@@ -177,6 +177,8 @@ bool RenameRun::Begin(RunReport* report) {
 
     // Begun before the description file is read, so that its old bytes go straight into the
     // journal; a run that ends before its first rename never puts the journal in place.
+    // The moves ask afresh whether the folder's file system refuses a taken name in one step.
+    context_.files.NewBatch();
     const bool journals = context_.keepsJournal && rewritesDescriptions_ && journal_.Begin();
     // Put in place before the new description file's temporary file is made, with its name, so
     // that undo or the next run can remove it after a kill.

@@ -8,6 +8,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/Platform.hpp"
@@ -116,18 +119,26 @@ int SystemRenameNoReplace(const char* from, const char* to) {
 
 posix::RenameNoReplaceCall g_renameNoReplace = SystemRenameNoReplace;
 
-bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
+// `refusing`: the folder (the part of `to` before its last '/') whose file system is known to
+// refuse the one-step rename; a move into it goes straight to the fallback. Set here when a
+// refusal is met, so that a batch on such a file system pays one refused call, not one a file.
+bool MoveWithoutReplacing(const std::string& from, const std::string& to, std::optional<std::string>* refusing) {
     if (from.empty() || to.empty()) {
         errno = ENOENT;
         return false;
     }
-    if (g_renameNoReplace(from.c_str(), to.c_str()) == 0)
-        return true;
-    if (errno == EXDEV)
-        return CopyThenDelete(from, to);
-    // Only a file system (or kernel) that cannot rename without replacing takes the fallback.
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return false;
+    const std::size_t slash = to.rfind('/');
+    const std::string_view folder = slash == std::string::npos ? std::string_view() : std::string_view(to).substr(0, slash);
+    if (!(*refusing && **refusing == folder)) {
+        if (g_renameNoReplace(from.c_str(), to.c_str()) == 0)
+            return true;
+        if (errno == EXDEV)
+            return CopyThenDelete(from, to);
+        // Only a file system (or kernel) that cannot rename without replacing takes the fallback.
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+            return false;
+        *refusing = std::string(folder);
+    }
     if (LinkThenUnlink(from, to))
         return true;
     if (errno == EXDEV)
@@ -284,8 +295,10 @@ public:
     }
 
     FileResult MoveNoReplace(const std::string& from, const std::string& to) override {
-        return Outcome(MoveWithoutReplacing(from, to));
+        return Outcome(MoveWithoutReplacing(from, to, &refusing_));
     }
+
+    void NewBatch() override { refusing_.reset(); }
 
     FileResult ReadStart(const std::string& path, std::size_t count, std::string* bytes) override {
         // Without O_NONBLOCK a FIFO that someone named Descript.ion would wait for a writer for
@@ -432,6 +445,9 @@ public:
     std::string Environment(const char* name) override { return posix::Environment(name); }
     std::string StateDirectory() override { return posix::StateDirectory(); }
     std::string FullPath(const std::string& path) override { return posix::FullPath(path); }
+
+private:
+    std::optional<std::string> refusing_;  // see MoveWithoutReplacing
 };
 
 }  // namespace
