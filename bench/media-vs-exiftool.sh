@@ -12,7 +12,7 @@
 #   N=3000 RUNS=3 bench/media-vs-exiftool.sh
 # Environment: BENCH_DIR (scratch directory; default /var/tmp/velmora-media-<checkout>),
 # VELMORA_BUILD (a release build; default build/release, built here), TOOLS (default
-# "velmora exiftool").
+# "velmora exiftool"), MAKE_ONLY (set: make the files, keep them, measure nothing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -106,6 +106,10 @@ for i in range(n):
             write("VID_%05d.MP4" % i, data[:moov] + free_box(hole), hole - 8, data[moov:])
 EOF
 echo "$n files: $(du -sh --apparent-size "$bench/media" | cut -f1) apparent, $(du -sh "$bench/media" | cut -f1) on disk"
+if [ -n "${MAKE_ONLY:-}" ]; then
+    echo "the files are in $bench/media"
+    exit 0
+fi
 
 export XDG_STATE_HOME=$bench/state
 declare -A command=(

@@ -8,7 +8,9 @@
 # With TAKEN=1 the files are N photos with EXIF dates (BUILD_DIR/bench/velmora_bench_taken make:
 # the release preset) and the text typed puts the date taken in front of the template
 # ("%{taken:YYYYMMDD_hhmmss}_%#", sent at once); as root the page cache is dropped just before, so
-# that every date is read from the disk after the last key.
+# that every date is read from the disk after the last key. With MEDIA=DIR as well, the files are
+# hard links to those of DIR (a phone's folder: bench/media-vs-exiftool.sh with MAKE_ONLY=1) and
+# the text typed is "%{taken:YYYYMMDD_hhmmssfff}%{dup}".
 set -euo pipefail
 velmora=$(realpath "$1")/velmora
 n=${2:-100000}
@@ -19,7 +21,12 @@ tmx() { tmux -L "$socket" "$@"; }
 trap 'tmx kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 mkdir -p "$work/d"
-if [ -n "${TAKEN:-}" ]; then
+typed='%{taken:YYYYMMDD_hhmmss}_%#'
+if [ -n "${MEDIA:-}" ]; then
+    cp -al "$MEDIA"/. "$work/d"
+    n=$(ls "$work/d" | wc -l)
+    typed='%{taken:YYYYMMDD_hhmmssfff}%{dup}'
+elif [ -n "${TAKEN:-}" ]; then
     "$(realpath "$1")/bench/velmora_bench_taken" make "$work/d" "$n" 2
 else
     (cd "$work/d" && seq -f "DSC_%06.0f.raw" 1 "$n" | xargs touch)
@@ -58,7 +65,7 @@ taken() {
     sync
     (echo 3 >/proc/sys/vm/drop_caches) 2>/dev/null || true
     tmx send-keys -t bench Home
-    tmx send-keys -t bench -l '%{taken:YYYYMMDD_hhmmss}_%#'
+    tmx send-keys -t bench -l "$typed"
     wait_for 60 "$n rename, 0 keep"
     tmx send-keys -t bench Escape
     tmx kill-session -t bench

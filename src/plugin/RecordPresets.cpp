@@ -44,16 +44,7 @@ public:
                            host_.GetText(MPresetsTitle), host_.GetText(MPresetsBottom), kPresetsHelpTopic,
                            kBreakKeys, &breakCode, items.empty() ? nullptr : items.data(),
                            static_cast<int>(items.size()));
-        switch (breakCode) {
-            case 0:
-                return PresetsKey::Insert;
-            case 1:
-                return PresetsKey::Delete;
-            case 2:
-                return PresetsKey::Rename;
-            default:
-                return *line >= 0 ? PresetsKey::Enter : PresetsKey::Escape;
-        }
+        return PresetsKeyOf(breakCode, *line);
     }
 
     bool AskName(int titleId, const std::string& initial, std::string* typed) override {

@@ -20,6 +20,21 @@ constexpr const char* kPresetsHelpTopic = "PresetsVelmora";
 // The key that closed the presets menu.
 enum class PresetsKey { Enter, Insert, Delete, Rename, Escape };
 
+// The key a host's menu of presets was left with, from its break code (the index among the break
+// keys Ins, Del and F4, in that order; anything else for none) and the line chosen (-1: Esc).
+inline PresetsKey PresetsKeyOf(long long breakCode, int line) {
+    switch (breakCode) {
+        case 0:
+            return PresetsKey::Insert;
+        case 1:
+            return PresetsKey::Delete;
+        case 2:
+            return PresetsKey::Rename;
+        default:
+            return line >= 0 ? PresetsKey::Enter : PresetsKey::Escape;
+    }
+}
+
 class PresetsUi {
 public:
     virtual ~PresetsUi() = default;

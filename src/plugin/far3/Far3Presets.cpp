@@ -43,16 +43,7 @@ public:
                                             far3::FMENU_WRAPMODE | far3::FMENU_SHOWAMPERSAND, title.c_str(),
                                             bottom.c_str(), topic.c_str(), kBreakKeys, &breakCode,
                                             items.empty() ? nullptr : items.data(), items.size()));
-        switch (breakCode) {
-            case 0:
-                return PresetsKey::Insert;
-            case 1:
-                return PresetsKey::Delete;
-            case 2:
-                return PresetsKey::Rename;
-            default:
-                return *line >= 0 ? PresetsKey::Enter : PresetsKey::Escape;
-        }
+        return PresetsKeyOf(breakCode, *line);
     }
 
     bool AskName(int titleId, const std::string& initial, std::string* typed) override {
