@@ -25,7 +25,8 @@ class TextRegistry final : public Registry {
 public:
     bool Read(const std::string& keyPath, const std::string& valueName, std::size_t capacity,
               std::string* bytes) override {
-        const RegistryValue* value = Store().Find(keyPath, valueName);
+        const RegistryStore store = Store();  // the value found lives in it
+        const RegistryValue* value = store.Find(keyPath, valueName);
         if (!value || value->bytes.size() > capacity)
             return false;
         *bytes = value->bytes;
