@@ -91,7 +91,7 @@ complete_words() {
              _velmora velmora "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
              printf "%s\n" "${COMPREPLY[@]}"' completion "$@"
 }
-[ "$(complete_words velmora --save)" = "--save-descriptions" ] || fail "--save does not complete"
+same_list "options after --save" "$(printf -- '--save-descriptions\n--save-preset\n')" "$(complete_words velmora --save)"
 same_list "values of --without-zero" "$(printf '0\n1\n')" "$(complete_words velmora --without-zero '')"
 make_photos "$work/complete"
 mkdir "$work/complete/sub"
