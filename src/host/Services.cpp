@@ -248,12 +248,7 @@ far::LONG_PTR VELMORA_WINAPI DefDlgProcService(far::HANDLE /*dialog*/, int messa
 
 // The names file rewritten with `text`; false with a reason.
 bool WriteNamesFile(const std::string& path, const std::string& text, std::string* error) {
-    std::unique_ptr<WritableFile> file;
-    FileResult result = SystemFileSystem().OpenForWriting(path, &file);
-    if (result)
-        result = file->Write(text.data(), text.size());
-    if (result)
-        result = file->Close();
+    const FileResult result = WriteWholeFile(SystemFileSystem(), path, text);
     if (!result)
         *error = path + ": " + result.Error().message();
     return static_cast<bool>(result);

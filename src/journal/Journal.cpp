@@ -158,12 +158,7 @@ namespace {
 
 // A small file next to the journal (.done, .undone): its name says what it is about.
 bool WriteSmallFile(FileSystem& files, const std::string& path, const std::string& text, std::string* error) {
-    std::unique_ptr<WritableFile> file;
-    FileResult result = files.OpenForWriting(path, &file);
-    if (result)
-        result = file->Write(text.data(), text.size());
-    if (result)
-        result = file->Close();
+    const FileResult result = WriteWholeFile(files, path, text);
     if (!result)
         *error = "cannot write " + path + ": " + Reason(result);
     return static_cast<bool>(result);

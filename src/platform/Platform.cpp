@@ -112,6 +112,16 @@ bool ReadWholeFile(FileSystem& files, const std::string& path, std::string* byte
     return static_cast<bool>(read);
 }
 
+FileResult WriteWholeFile(FileSystem& files, const std::string& path, std::string_view text) {
+    std::unique_ptr<WritableFile> file;
+    FileResult result = files.OpenForWriting(path, &file);
+    if (result)
+        result = file->Write(text.data(), text.size());
+    if (result)
+        result = file->Close();
+    return result;
+}
+
 FileSystem& Files() {
     return g_files ? *g_files : SystemFileSystem();
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -168,6 +169,8 @@ public:
 
 // A whole file's bytes through `files`; false with a reason when it cannot be read.
 bool ReadWholeFile(FileSystem& files, const std::string& path, std::string* bytes, std::string* error);
+// `text` as the whole of the file at `path` (made or truncated), written and closed through `files`.
+FileResult WriteWholeFile(FileSystem& files, const std::string& path, std::string_view text);
 
 // One value of a batch write: text stored as a string value (REG_SZ) or a 32-bit number
 // (REG_DWORD).

@@ -204,17 +204,8 @@ bool NameEdit::Edit(const RunContext& context, LivePreview& preview, const OpenE
         !made)
         return refuse(MEditCannotWrite, directory + ": " + made.Error().message());
     TempFile file(files, name);
-    {
-        std::unique_ptr<WritableFile> out;
-        const std::string text = EditorText(start);
-        FileResult written = files.OpenForWriting(name, &out);
-        if (written)
-            written = out->Write(text.data(), text.size());
-        if (written)
-            written = out->Close();
-        if (!written)
-            return refuse(MEditCannotWrite, name + ": " + written.Error().message());
-    }
+    if (const FileResult written = WriteWholeFile(files, name, EditorText(start)); !written)
+        return refuse(MEditCannotWrite, name + ": " + written.Error().message());
     const std::string title = FormatText(host.GetText(MEditorTitle), {std::to_string(count)});
     for (;;) {
         switch (open(name, title)) {
