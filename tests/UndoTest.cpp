@@ -563,6 +563,43 @@ TEST(Undo, StoppedRunComesBackWithoutComplaint) {
     EXPECT_EQ(host.Dir().ReadFile("b.new"), "content of b.new");
 }
 
+// A run cut off once its new description file took the old one's place but before it recorded
+// its end (here: the end's record fails to be written): undo knows the new file and puts the old
+// one back, as after a whole run.
+TEST(Undo, RunCutOffAfterTheDescriptionFileIsReplaced) {
+    int doneWrite = 0;
+    {
+        HostRunner host;
+        FaultyFileSystem files;
+        {
+            ScopedFileSystem installed(&files);
+            ASSERT_EQ(RenameAll(Prepared(host)).status, 0);
+        }
+        const auto& log = files.Log();
+        const auto done = std::find_if(log.begin(), log.end(), [](const std::string& entry) {
+            return entry.find(".done") != std::string::npos;
+        });
+        ASSERT_NE(done, log.end()) << files.LogText();
+        doneWrite = static_cast<int>(done - log.begin()) + 1;
+    }
+    HostRunner host;
+    FaultyFileSystem files;
+    files.FailOperation(doneWrite);
+    {
+        ScopedFileSystem installed(&files);
+        ASSERT_EQ(RenameAll(Prepared(host)).status, 0);
+    }
+    ASSERT_NE(files.LogText().find("injected failure"), std::string::npos);
+    ASSERT_NE(host.Dir().ReadFile("Descript.ion"), kDescriptions);
+    const HostResult result = host.Run({"-u"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> before = Before();
+    before.push_back("Descript.ion");
+    std::sort(before.begin(), before.end());
+    EXPECT_EQ(host.Dir().ListNames(), before);
+    EXPECT_EQ(host.Dir().ReadFile("Descript.ion"), kDescriptions);
+}
+
 // A file is known again by its size and the write time the host's panel gave, in whatever unit
 // that host lists times: FAR's 100 ns, far2l's whole milliseconds. Any other difference is another
 // file, left alone.

@@ -104,7 +104,8 @@ void DescriptionOutput::ShowCannotReplace(bool withTempName) const {
     }
 }
 
-DescriptionResult DescriptionOutput::Finish(const std::function<void(std::string_view)>& onWrite) {
+DescriptionResult DescriptionOutput::Finish(const std::function<void(std::string_view)>& onWrite,
+                                            const std::function<void()>& onReplacing) {
     DescriptionResult result;
     if (!file_)
         return result;
@@ -162,6 +163,8 @@ DescriptionResult DescriptionOutput::Finish(const std::function<void(std::string
             Failed(DescriptionStep::Replace, FileResult(std::make_error_code(std::errc::permission_denied)));
         return result;
     }
+    if (onReplacing)
+        onReplacing();
     const FileResult replaced = temp_.KeepAs(descriptionName_);
     if (replaced) {
         result.outcome = DescriptionOutcome::Replaced;

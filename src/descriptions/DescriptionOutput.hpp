@@ -87,8 +87,11 @@ public:
     }
 
     // Writes the new file and puts it in place when anything changed. Shows its own boxes.
-    // `onWrite`, when given, is shown the new file's bytes as they are written, in pieces.
-    DescriptionResult Finish(const std::function<void(std::string_view)>& onWrite = {});
+    // `onWrite`, when given, is shown the new file's bytes as they are written, in pieces;
+    // `onReplacing` is called once they are all written, just before the new file takes the old
+    // one's place.
+    DescriptionResult Finish(const std::function<void(std::string_view)>& onWrite = {},
+                             const std::function<void()>& onReplacing = {});
 
 private:
     // Whether a file other than the renamed `renamed` is spelled exactly `name` (see

@@ -17,6 +17,7 @@ constexpr char kJournalSuffix[] = ".journal";
 constexpr char kDoneSuffix[] = ".done";
 constexpr char kUndoneSuffix[] = ".undone";
 constexpr char kBeforeSuffix[] = ".before";  // the old description file, kept under a name of its own
+constexpr char kPlannedSuffix[] = ".planned";  // the new one's hash, from just before it is put in place
 constexpr std::size_t kNumberDigits = 8;
 
 std::string Reason(const FileResult& result) {
@@ -179,7 +180,7 @@ namespace {
 
 void DeleteRun(FileSystem& files, const std::string& base) {
     // The journal last: a run whose journal is gone is gone, whatever is left of the rest.
-    for (const char* suffix : {kDoneSuffix, kUndoneSuffix, kBeforeSuffix, kJournalSuffix})
+    for (const char* suffix : {kDoneSuffix, kUndoneSuffix, kBeforeSuffix, kPlannedSuffix, kJournalSuffix})
         (void)files.Delete(base + suffix);
 }
 
@@ -475,15 +476,25 @@ void JournalWriter::WriteUnavailable(const std::string& reason) {
         Prune();
 }
 
+void JournalWriter::Replacing(const std::string& hash) {
+    if (path_.empty())
+        return;
+    std::string ignored;  // without it, undo after a kill just then leaves the new file and says so
+    (void)WriteBeside(BaseOf(path_) + kPlannedSuffix, "{\"planned\": " + JsonString(hash) + "}\n", &ignored);
+}
+
 bool JournalWriter::Finish(std::size_t renamed, const std::optional<std::string>& written,
                            std::string* error) {
     if (path_.empty())
         return true;
-    const std::string base = path_.substr(0, path_.size() - (sizeof kJournalSuffix - 1));
-    return WriteBeside(base + kDoneSuffix,
-                       "{\"finished\": 1, \"written\": " + Json(written) +
-                           ", \"renamed\": " + std::to_string(renamed) + "}\n",
-                       error);
+    const std::string base = BaseOf(path_);
+    const bool done = WriteBeside(base + kDoneSuffix,
+                                  "{\"finished\": 1, \"written\": " + Json(written) +
+                                      ", \"renamed\": " + std::to_string(renamed) + "}\n",
+                                  error);
+    if (done)
+        (void)files_.Delete(base + kPlannedSuffix);
+    return done;
 }
 
 JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const std::string& panelDirectory,
@@ -616,6 +627,14 @@ JournalLookup ReadRunAt(FileSystem& files, const std::string& journalPath, const
             run->writtenHash = JsonText(object, "written");
             run->renamed = JsonNumber(object, "renamed");
         }
+    }
+    // Killed after its new description file was written in full: what that file holds.
+    std::string planned;
+    if (!run->finished && !run->plannedHash && ReadWholeFile(files, base + kPlannedSuffix, &planned, &reason)) {
+        pos = 0;
+        if (NextLine(planned, &pos, &begin, &end) &&
+            ParseJsonObject(std::string_view(planned).substr(begin, end - begin), &object))
+            run->plannedHash = JsonText(object, "planned");
     }
     run->undone = files.Attributes(base + kUndoneSuffix) != kNoAttributes;
     return JournalLookup::Found;

@@ -129,6 +129,9 @@ public:
     // After the run: how many of the renames were done, and the hash of what the description file
     // holds now (none: it is unknown, or the run did not change it).
     bool Finish(std::size_t renamed, const std::optional<std::string>& written, std::string* error);
+    // Just before the run's new description file takes the old one's place: the hash of its bytes,
+    // beside the journal, for an undo after a kill before Finish. Finish makes it needless.
+    void Replacing(const std::string& hash);
     // Whether Commit put a journal in place.
     bool Committed() const { return !path_.empty(); }
     // The name the new description file's temporary file will be made under, for Commit to record

@@ -35,9 +35,8 @@ void RunJournal::RemoveLeftoverTemp() {
 void RunJournal::Commit() {
     if (!begun_)
         return;
-    // What the run will write to the description file is known only at its end: undo of a run
-    // killed before then finds the file as it was (it is replaced only at the end) or leaves it
-    // alone.
+    // What the run will write to the description file is known only at its end, and recorded
+    // just before the replace (Replacing).
     begun_ = writer_.Commit(std::string(), nullptr, std::nullopt, &error_);
 }
 

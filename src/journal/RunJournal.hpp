@@ -53,6 +53,12 @@ public:
         if (begun_)
             written_.Add(piece);
     }
+    // All of the new description file is written and it is about to replace the old one: its
+    // hash is recorded first, so that undo after a kill between the two knows the new file.
+    void Replacing() {
+        if (begun_)
+            writer_.Replacing(written_.Text());
+    }
     // After the run: how many renames were done, and whether the run put the description file it
     // wrote in place.
     void Finish(std::size_t renamed, bool descriptionsReplaced);

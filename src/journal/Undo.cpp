@@ -170,8 +170,9 @@ UndoPlan PlanUndo(FileSystem& files, const JournalRun& run) {
         plan.steps.push_back(Judge(run.renames[i], view));
 
     // The description file: its old bytes go back only over exactly what the run wrote. Until
-    // the run's end it is as it was (the new one takes its place only then), so a run killed
-    // before its .done whose planned bytes are unknown is only ever found unchanged or changed.
+    // the run's end it is as it was (the new one takes its place only then, its hash recorded just
+    // before), so a run killed before its .done is found with the old file, the new one or a file
+    // someone else wrote.
     if (run.descriptionFile.empty())
         return plan;
     plan.descriptionFile = run.descriptionFile;

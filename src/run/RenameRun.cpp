@@ -525,7 +525,8 @@ RunReport RenameRun::Finish(RunReport report) {
     bool completed = true;
     if (save_ && descriptions_.IsOpen()) {
         const DescriptionResult result =
-            descriptions_.Finish([this](std::string_view piece) { journal_.DescriptionsWritten(piece); });
+            descriptions_.Finish([this](std::string_view piece) { journal_.DescriptionsWritten(piece); },
+                                 [this] { journal_.Replacing(); });
         if (result.outcome == DescriptionOutcome::LinesLost) {
             state_ = RunState::DescriptionsLost;
         }
