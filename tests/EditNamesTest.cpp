@@ -282,6 +282,9 @@ TEST(EditNames, SwapsCyclesAndChainsComplete) {
             EXPECT_NE(described.find(c.after[i] + " about " + c.contentOf[i]), std::string::npos)
                 << described;
         }
+        // The list of kept batches says the names were edited, not which template the dialog held.
+        const std::string listed = host.Run({"--undo-list", "--json"}).out;
+        EXPECT_NE(listed.find("\"template\": \"\", \"edited\": 1"), std::string::npos) << listed;
         EXPECT_EQ(host.Run({"-u"}).status, 0);
         for (const std::string& name : c.files)
             EXPECT_EQ(host.Dir().ReadFile(name), "content of " + name);

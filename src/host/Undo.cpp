@@ -182,7 +182,7 @@ int ListUndo(const HostOptions& options, const std::string& directory, const std
         if (options.json) {
             out << "{\"time\": " << (batch.time ? UtcTime(*batch.time) : std::string("null"))
                 << ", \"files\": " << batch.files << ", \"template\": " << JsonString(batch.nameTemplate)
-                << ", \"state\": \"" << state << "\"}\n";
+                << ", \"edited\": " << (batch.edited ? 1 : 0) << ", \"state\": \"" << state << "\"}\n";
             continue;
         }
         std::string line = batch.time ? LocalTime(*batch.time) : std::string("?");
@@ -191,7 +191,8 @@ int ListUndo(const HostOptions& options, const std::string& directory, const std
         count.resize(std::max<std::size_t>(count.size(), 12), ' ');
         std::string shown = state;
         shown.resize(12, ' ');
-        out << line << "  " << count << "  " << shown << "  " << QuoteName(batch.nameTemplate) << '\n';
+        out << line << "  " << count << "  " << shown << "  "
+            << (batch.edited ? std::string("(names edited by hand)") : QuoteName(batch.nameTemplate)) << '\n';
     }
     return 0;
 }

@@ -16,7 +16,7 @@ namespace {
 constexpr char kJournalSuffix[] = ".journal";
 constexpr char kDoneSuffix[] = ".done";
 constexpr char kUndoneSuffix[] = ".undone";
-constexpr char kBeforeSuffix[] = ".before";  // the old description file, kept under a name of its own
+constexpr char kBeforeSuffix[] = ".before";    // the old description file, kept under a name of its own
 constexpr char kPlannedSuffix[] = ".planned";  // the new one's hash, from just before it is put in place
 constexpr std::size_t kNumberDigits = 8;
 
@@ -55,11 +55,11 @@ std::string Json(const std::optional<std::string>& text) {
     return text ? JsonString(*text) : std::string("null");
 }
 
-// The first line; "template" came after format 2's first builds, which read past it.
-std::string Header(const std::string& directory, const std::string& nameTemplate) {
+// The first line; "template" and "edited" came after format 2's first builds, which read past them.
+std::string Header(const std::string& directory, const std::string& nameTemplate, bool edited) {
     return "{\"journal\": " + std::to_string(kJournalVersion) + ", \"directory\": " + JsonString(directory) +
            ", \"time\": " + std::to_string(static_cast<unsigned long long>(std::time(nullptr))) +
-           ", \"template\": " + JsonString(nameTemplate);
+           ", \"template\": " + JsonString(nameTemplate) + (edited ? ", \"edited\": 1" : "");
 }
 
 std::string BaseOf(const std::string& journalPath) {
@@ -265,7 +265,7 @@ bool JournalWriter::Begin(const std::string& panelDirectory, std::string* error)
         return false;
     }
     journals_ = root_ + PathSeparator() + DirectoryKey(directory);
-    header_ = Header(directory, template_);
+    header_ = Header(directory, template_, edited_);
     if (!files_.MakeDirectories(journals_, error))
         return false;
     std::string name;
@@ -630,7 +630,8 @@ JournalLookup ReadRunAt(FileSystem& files, const std::string& journalPath, const
     }
     // Killed after its new description file was written in full: what that file holds.
     std::string planned;
-    if (!run->finished && !run->plannedHash && ReadWholeFile(files, base + kPlannedSuffix, &planned, &reason)) {
+    if (!run->finished && !run->plannedHash &&
+        ReadWholeFile(files, base + kPlannedSuffix, &planned, &reason)) {
         pos = 0;
         if (NextLine(planned, &pos, &begin, &end) &&
             ParseJsonObject(std::string_view(planned).substr(begin, end - begin), &object))
@@ -719,6 +720,7 @@ std::vector<JournalBatch> ListBatches(FileSystem& files, const std::string& root
             continue;
         batch.time = JsonNumber(header, "time");
         batch.nameTemplate = JsonText(header, "template").value_or(std::string());
+        batch.edited = JsonNumber(header, "edited").value_or(0) != 0;
         if (JsonText(header, "unavailable")) {
             batch.unavailable = true;
             batches.push_back(std::move(batch));

@@ -106,8 +106,12 @@ public:
     // Starts the journal of a run in `directory` (keyed by its FileSystem::FullPath); false with
     // the reason when it cannot.
     bool Begin(const std::string& directory, std::string* error);
-    // The run's name template, for the list of a folder's runs; before Begin.
-    void Template(const std::string& text) { template_ = text; }
+    // The run's name template, for the list of a folder's runs, or that its names were edited by
+    // hand (the template made none of them); before Begin.
+    void Template(const std::string& text, bool edited) {
+        template_ = edited ? std::string() : text;
+        edited_ = edited;
+    }
     // What the journals keep, for the pruning after Commit.
     void Limits(const JournalLimits& limits) { limits_ = limits; }
     // One rename the run will try, with the file's size and write time as the panel has them.
@@ -164,6 +168,7 @@ private:
     std::size_t renames_ = 0;
     std::string tempDescriptions_;
     std::string template_;
+    bool edited_ = false;
     JournalLimits limits_;
     std::string path_;  // the journal put in place by Commit
 };
@@ -193,6 +198,7 @@ struct JournalBatch {
     std::optional<std::uint64_t> time;
     std::uint64_t files = 0;   // how many files it renamed (it meant to, when it never ended)
     std::string nameTemplate;  // "" when the journal does not say
+    bool edited = false;       // its names were edited by hand
     bool undone = false;
     bool unavailable = false;  // its journal could not be written
     bool damaged = false;      // its journal cannot be read

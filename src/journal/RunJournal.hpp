@@ -23,8 +23,9 @@ public:
     // cannot be, and the rest is then not worth the work. The temporary description file a run
     // killed there before its end left goes first (see LeftoverTemp).
     bool Begin();
-    // The run's name template, for the folder's list of runs; before Begin.
-    void Template(const std::string& text) { writer_.Template(text); }
+    // The run's name template, for the folder's list of runs, or that its names were edited by
+    // hand; before Begin.
+    void Template(const std::string& text, bool edited) { writer_.Template(text, edited); }
     // A rename the run will try, with the panel's size and write time of the file.
     // `aside`: the file leaves the run's temporary name (see JournalRename).
     void Add(std::string_view oldName, std::string_view newName, const PanelItemText& item,

@@ -71,7 +71,7 @@ ListLine BatchLine(PluginHost& host, const JournalBatch& batch) {
         add(host.GetText(MUndoListUnavailable));
     else
         add(Filled(host.GetText(MUndoListFiles), std::to_string(batch.files)));
-    add(batch.nameTemplate);
+    add(batch.edited ? std::string(host.GetText(MUndoListEdited)) : batch.nameTemplate);
     if (batch.undone)
         add(std::string("(") + host.GetText(MUndoListUndone) + ")");
     return ListLine{text, batch.undone};

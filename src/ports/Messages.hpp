@@ -120,7 +120,8 @@ enum MessageId : int {
     MSummaryEdited = 110,
     MEditorFailed = 111,
     MEditCannotWrite = 112,
-    MessageCount = 113,
+    MUndoListEdited = 113,
+    MessageCount = 114,
 };
 
 }  // namespace velmora

@@ -166,7 +166,7 @@ bool RenameRun::Begin(RunReport* report) {
         BatchFacts(host, tokens_, taken, &facts_);
     }
     StoreOptions(context_.registry, context_.settingsKey, options_);
-    journal_.Template(options_.Mask);
+    journal_.Template(options_.Mask, given_ != nullptr);
 
     const std::uint32_t count = static_cast<std::uint32_t>(host.SelectedCount());
     counter_ = BatchCounter(options_.StartNumber, options_.WithoutZero != 0, count);
