@@ -161,7 +161,13 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
     if (!rulesProblem_.empty() && givenNames_.empty())
         return;
     cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get(), GivenOrNone());
-    PlanFor(budgetMs_);
+    // Until the folder's names are read, the items the list shows: without them each name is
+    // asked of the system one by one, which costs a scan of the whole folder where the system
+    // looks for it in every letter case (Wine), and a dialog answered at once needs no plan.
+    if (folderRead_)
+        PlanFor(budgetMs_);
+    else
+        cursor_->Advance(static_cast<std::uint32_t>(far::kDialogListLines));
 }
 
 std::vector<std::string> LivePreview::TemplateNames() {
