@@ -354,7 +354,7 @@ bool ShowPlanMenu(const HostApi& host, const far::PluginStartupInfo& info, const
 // A find and replace that cannot run is named in a box, and the dialog comes back with the answers
 // as the user left them: nothing is renamed or stored.
 bool RefuseRules(const HostApi& host, LivePreview& preview, PlanAnswers answers) {
-    preview.SetAnswers(std::move(answers));
+    preview.SetAnswers(std::move(answers), false);
     const std::string problem = preview.RulesProblem();
     if (problem.empty())
         return false;

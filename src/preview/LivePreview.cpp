@@ -118,7 +118,9 @@ const char* LivePreview::ProblemTopic() const {
 
 LivePreview::~LivePreview() = default;
 
-void LivePreview::SetAnswers(PlanAnswers answers) {
+void LivePreview::SetAnswers(PlanAnswers answers, bool plan) {
+    const bool opening = !opened_;
+    opened_ = opened_ || plan;
     answers_ = AsStored(std::move(answers), context_.text);
     PluginHost& host = context_.host;
     const auto count = static_cast<std::uint32_t>(host.SelectedCount());
@@ -158,16 +160,29 @@ void LivePreview::SetAnswers(PlanAnswers answers) {
     cursor_.reset();
     // Answers the run would refuse have no plan: the summary says what is wrong instead. Names
     // written by hand need neither template nor expression.
-    if (!rulesProblem_.empty() && givenNames_.empty())
+    if ((!rulesProblem_.empty() && givenNames_.empty()) || !plan)
         return;
-    cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get(), GivenOrNone());
-    // Until the folder's names are read, the items the list shows: without them each name is
+    // The folder's names are read in the dialog's first idle time or at its first change of
+    // answers, not when it opens: a dialog answered at once (velmora --yes) never holds them beside
+    // the panel. Until then the plan covers the items the list shows: without the names each is
     // asked of the system one by one, which costs a scan of the whole folder where the system
-    // looks for it in every letter case (Wine), and a dialog answered at once needs no plan.
+    // looks for a name in every letter case (Wine).
+    if (!opening)
+        ReadFolder();
+    cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get(), GivenOrNone());
     if (folderRead_)
         PlanFor(budgetMs_);
     else
         cursor_->Advance(static_cast<std::uint32_t>(far::kDialogListLines));
+}
+
+void LivePreview::ReadFolder() {
+    if (folderRead_)
+        return;
+    folderRead_ = true;
+    PluginHost& host = context_.host;
+    if (FolderNames::WorthReading(host.SelectedCount(), host.ItemCount()))
+        folder_ = FolderNames::Read(context_.files);
 }
 
 std::vector<std::string> LivePreview::TemplateNames() {
@@ -189,19 +204,13 @@ std::vector<std::string> LivePreview::TemplateNames() {
 }
 
 bool LivePreview::Advance() {
-    // The folder's names are read in the dialog's first idle time, not when it opens: a dialog
-    // answered at once (velmora --yes) never holds them beside the panel, and the first slice
-    // asks for its names one by one.
+    // The plan of the opening goes on with the folder's names (see SetAnswers).
     if (!folderRead_ && cursor_ && !IsComplete()) {
-        folderRead_ = true;
-        PluginHost& host = context_.host;
-        if (FolderNames::WorthReading(host.SelectedCount(), host.ItemCount())) {
-            folder_ = FolderNames::Read(context_.files);
-            if (folder_) {
-                DateTakenSource* const taken = context_.dateTaken ? context_.dateTaken : dateTaken_.get();
-                cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get(),
-                                                       GivenOrNone());
-            }
+        ReadFolder();
+        if (folder_) {
+            DateTakenSource* const taken = context_.dateTaken ? context_.dateTaken : dateTaken_.get();
+            cursor_ = std::make_unique<PlanCursor>(context_, answers_, nullptr, taken, folder_.get(),
+                                                   GivenOrNone());
         }
     }
     return PlanFor(kIdleBudgets * budgetMs_);

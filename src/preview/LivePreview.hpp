@@ -31,14 +31,17 @@ public:
     LivePreview& operator=(const LivePreview&) = delete;
 
     // New answers: the lines again and a new plan, planned within the budget. The mask and start
-    // number are cut as the dialog's answers are when they are stored.
-    void SetAnswers(PlanAnswers answers);
+    // number are cut as the dialog's answers are when they are stored. `plan` false: the lines and
+    // the problem only, for answers the dialog closed with (the run makes its own plan).
+    void SetAnswers(PlanAnswers answers, bool plan = true);
     // The names written by hand, one for each selected item, that take the template's place from
     // the next SetAnswers on; none: the template makes the names again.
     void SetGivenNames(std::vector<std::string> names) { givenNames_ = std::move(names); }
     const std::vector<std::string>& GivenNames() const { return givenNames_; }
     // The names given by hand for a plan, or null when the template makes them.
-    const std::vector<std::string>* GivenOrNone() const { return givenNames_.empty() ? nullptr : &givenNames_; }
+    const std::vector<std::string>* GivenOrNone() const {
+        return givenNames_.empty() ? nullptr : &givenNames_;
+    }
     // Every selected item's new name as the answers make them (the template and its steps),
     // whatever names are given: what Edit names starts from.
     std::vector<std::string> TemplateNames();
@@ -70,6 +73,7 @@ public:
 
 private:
     bool PlanFor(std::uint64_t budgetMs);
+    void ReadFolder();
 
     const RunContext& context_;
     std::uint64_t budgetMs_;
@@ -84,6 +88,7 @@ private:
     // the answers after it: the dialog's every keystroke would read them again.
     std::unique_ptr<const FolderNames> folder_;
     bool folderRead_ = false;
+    bool opened_ = false;  // the answers the dialog opened with were planned
     std::unique_ptr<PlanCursor> cursor_;
     std::vector<std::string> givenNames_;
 };

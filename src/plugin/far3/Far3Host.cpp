@@ -598,7 +598,7 @@ bool Far3Host::AskOptions(RenameOptions& options, bool descriptionsShown, bool* 
         const PlanAnswers answers = AnswersOf(options, descriptionsShown);
         std::string problem;
         if (preview) {
-            preview->SetAnswers(answers);
+            preview->SetAnswers(answers, false);
             // Names written by hand run whatever the template says.
             if (!edit.Active())
                 problem = preview->RulesProblem();
