@@ -183,9 +183,9 @@ TEST(LivePreview, LargeSelectionIsCheckedASliceAtATime) {
         ASSERT_EQ(preview.Lines().size(), static_cast<std::size_t>(far::kDialogListLines));
         EXPECT_EQ(preview.Lines()[1], "f1.txt" + FakeHost::Text(MPreviewArrow) + "10.txt");
         EXPECT_FALSE(preview.IsComplete());
+        // The opening plans the lines the list shows: a dialog answered at once asks no more.
         const std::uint32_t first = preview.Plan().checked;
-        EXPECT_GT(first, 0u);
-        EXPECT_LT(first, 5000u);
+        EXPECT_EQ(first, static_cast<std::uint32_t>(far::kDialogListLines));
         // The folder is read in the first idle time: no name is asked for after it.
         const int queriesBefore = files.queries;
         EXPECT_TRUE(preview.Advance());
@@ -205,6 +205,16 @@ TEST(LivePreview, LargeSelectionIsCheckedASliceAtATime) {
             EXPECT_EQ(files.queries, queriesBefore);
         } else {
             EXPECT_GT(files.queries, 5000);
+        }
+
+        // A key pressed before any idle time plans a keystroke's budget, over the folder's names.
+        LivePreview typed(context);
+        typed.SetAnswers(PlanAnswers{"%#.txt", "9", true});
+        const int queriesTyped = files.queries;
+        typed.SetAnswers(PlanAnswers{"%#.txt", "10", true});
+        EXPECT_GT(typed.Plan().checked, static_cast<std::uint32_t>(far::kDialogListLines));
+        if (listable) {
+            EXPECT_EQ(files.queries, queriesTyped);
         }
     }
 }
