@@ -497,22 +497,11 @@ bool JournalWriter::Finish(std::size_t renamed, const std::optional<std::string>
     return done;
 }
 
-JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const std::string& panelDirectory,
-                            JournalRun* run, std::string* path, std::string* error) {
-    *run = JournalRun();
-    if (root.empty())
-        return JournalLookup::None;
-    std::string directory;
-    const std::string journals = JournalsOf(files, root, panelDirectory, &directory);
-    const std::vector<unsigned long> numbers = RunNumbers(files, journals);
-    if (numbers.empty())
-        return JournalLookup::None;
-    *path = journals + PathSeparator() + Number(numbers.back()) + kJournalSuffix;
-    return ReadRunAt(files, *path, directory, run, error);
-}
+namespace {
 
-JournalLookup ReadStandingRun(FileSystem& files, const std::string& root, const std::string& panelDirectory,
-                              JournalRun* run, std::string* path, std::string* error) {
+// The newest run journaled for the folder; `standing`: the newest not yet undone.
+JournalLookup ReadNewestRun(FileSystem& files, const std::string& root, const std::string& panelDirectory,
+                            bool standing, JournalRun* run, std::string* path, std::string* error) {
     *run = JournalRun();
     if (root.empty())
         return JournalLookup::None;
@@ -521,12 +510,24 @@ JournalLookup ReadStandingRun(FileSystem& files, const std::string& root, const 
     const std::vector<unsigned long> numbers = RunNumbers(files, journals);
     for (std::size_t i = numbers.size(); i-- > 0;) {
         const std::string base = journals + PathSeparator() + Number(numbers[i]);
-        if (files.Attributes(base + kUndoneSuffix) != kNoAttributes)
+        if (standing && files.Attributes(base + kUndoneSuffix) != kNoAttributes)
             continue;
         *path = base + kJournalSuffix;
         return ReadRunAt(files, *path, directory, run, error);
     }
     return numbers.empty() ? JournalLookup::None : JournalLookup::Undone;
+}
+
+}  // namespace
+
+JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const std::string& panelDirectory,
+                            JournalRun* run, std::string* path, std::string* error) {
+    return ReadNewestRun(files, root, panelDirectory, false, run, path, error);
+}
+
+JournalLookup ReadStandingRun(FileSystem& files, const std::string& root, const std::string& panelDirectory,
+                              JournalRun* run, std::string* path, std::string* error) {
+    return ReadNewestRun(files, root, panelDirectory, true, run, path, error);
 }
 
 JournalLookup ReadRunAt(FileSystem& files, const std::string& journalPath, const std::string& panelDirectory,
