@@ -165,6 +165,14 @@ bool WriteSmallFile(FileSystem& files, const std::string& path, const std::strin
     return static_cast<bool>(result);
 }
 
+// The first line of one of a run's small files (.done, .planned) as a JSON object.
+bool ReadSmallFile(FileSystem& files, const std::string& path, JsonObject* object) {
+    constexpr std::size_t kEnough = 4096;
+    std::string text;
+    return files.ReadStart(path, kEnough, &text) &&
+           ParseJsonObject(std::string_view(text).substr(0, text.find('\n')), object);
+}
+
 }  // namespace
 
 bool JournalWriter::WriteBeside(const std::string& path, const std::string& text, std::string* error) {
@@ -618,26 +626,14 @@ JournalLookup ReadRunAt(FileSystem& files, const std::string& journalPath, const
     if (!complete)
         return damaged(line + 1);
 
-    std::string done;
-    if (ReadWholeFile(files, base + kDoneSuffix, &done, &reason)) {
-        pos = 0;
-        if (NextLine(done, &pos, &begin, &end) &&
-            ParseJsonObject(std::string_view(done).substr(begin, end - begin), &object) &&
-            JsonNumber(object, "finished")) {
-            run->finished = true;
-            run->writtenHash = JsonText(object, "written");
-            run->renamed = JsonNumber(object, "renamed");
-        }
+    if (ReadSmallFile(files, base + kDoneSuffix, &object) && JsonNumber(object, "finished")) {
+        run->finished = true;
+        run->writtenHash = JsonText(object, "written");
+        run->renamed = JsonNumber(object, "renamed");
     }
     // Killed after its new description file was written in full: what that file holds.
-    std::string planned;
-    if (!run->finished && !run->plannedHash &&
-        ReadWholeFile(files, base + kPlannedSuffix, &planned, &reason)) {
-        pos = 0;
-        if (NextLine(planned, &pos, &begin, &end) &&
-            ParseJsonObject(std::string_view(planned).substr(begin, end - begin), &object))
-            run->plannedHash = JsonText(object, "planned");
-    }
+    if (!run->finished && !run->plannedHash && ReadSmallFile(files, base + kPlannedSuffix, &object))
+        run->plannedHash = JsonText(object, "planned");
     run->undone = files.Attributes(base + kUndoneSuffix) != kNoAttributes;
     return JournalLookup::Found;
 }
@@ -728,10 +724,8 @@ std::vector<JournalBatch> ListBatches(FileSystem& files, const std::string& root
             continue;
         }
         std::optional<std::uint64_t> renamed;
-        std::string done;
         JsonObject object;
-        if (files.ReadStart(base + kDoneSuffix, 4096, &done) &&
-            ParseJsonObject(done.substr(0, done.find('\n')), &object))
+        if (ReadSmallFile(files, base + kDoneSuffix, &object))
             renamed = JsonNumber(object, "renamed");
         if (!renamed)
             renamed = RenamesCounted(files, batch.path);
