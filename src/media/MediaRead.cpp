@@ -64,14 +64,18 @@ std::string RecordedText(const unsigned char* bytes, std::size_t count) {
     return std::string(reinterpret_cast<const char*>(bytes), length);
 }
 
-bool IsValidCivilTime(const CivilTime& time) {
+int DaysInMonth(std::uint64_t year, int month) {
     static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+bool IsValidCivilTime(const CivilTime& time) {
     if (time.year < 1601 || time.year > 9999 || time.month < 1 || time.month > 12 || time.day < 1 ||
         time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 || time.second < 0 ||
         time.second > 59 || time.millisecond < 0 || time.millisecond > 999)
         return false;
-    const bool leap = (time.year % 4 == 0 && time.year % 100 != 0) || time.year % 400 == 0;
-    return time.day <= (time.month == 2 && leap ? 29 : kDays[time.month - 1]);
+    return time.day <= DaysInMonth(static_cast<std::uint64_t>(time.year), time.month);
 }
 
 }  // namespace velmora

@@ -87,6 +87,8 @@ inline std::uint32_t Le32(const unsigned char* p) {
 // A text as a file records a maker or model: up to its first NUL, trailing spaces cut.
 std::string RecordedText(const unsigned char* bytes, std::size_t count);
 
+// The days of a month (1..12) of a year in the proleptic Gregorian calendar.
+int DaysInMonth(std::uint64_t year, int month);
 // Whether a date lies in the calendar CivilTime holds (1601..9999, real days of each month).
 bool IsValidCivilTime(const CivilTime& time);
 

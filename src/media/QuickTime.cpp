@@ -128,19 +128,18 @@ CivilTime CivilOfSeconds1601(std::uint64_t seconds) {
     // 400 years are 146097 days, and 1601 begins such a cycle.
     std::uint64_t year = 1601 + days / 146097 * 400;
     days %= 146097;
-    const auto leap = [](std::uint64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; };
-    while (days >= (leap(year) ? 366u : 365u)) {
-        days -= leap(year) ? 366 : 365;
+    const auto yearDays = [](std::uint64_t y) { return DaysInMonth(y, 2) == 29 ? 366u : 365u; };
+    while (days >= yearDays(year)) {
+        days -= yearDays(year);
         ++year;
     }
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    int month = 0;
-    while (days >= static_cast<std::uint64_t>(kDays[month] + (month == 1 && leap(year) ? 1 : 0))) {
-        days -= static_cast<std::uint64_t>(kDays[month] + (month == 1 && leap(year) ? 1 : 0));
+    int month = 1;
+    while (days >= static_cast<std::uint64_t>(DaysInMonth(year, month))) {
+        days -= static_cast<std::uint64_t>(DaysInMonth(year, month));
         ++month;
     }
     time.year = year > 9999 ? 10000 : static_cast<int>(year);
-    time.month = month + 1;
+    time.month = month;
     time.day = static_cast<int>(days) + 1;
     return time;
 }
