@@ -47,16 +47,7 @@ std::string Json(const UndoStep& step, const char* action) {
            action + "\", \"reason\": " + JsonString(std::string(ReasonText(step.reason))) + "}\n";
 }
 
-// A run's time as the user's clock shows it, and in UTC for JSON.
-std::string LocalTime(std::uint64_t seconds) {
-    const std::time_t time = static_cast<std::time_t>(seconds);
-    const std::tm* local = std::localtime(&time);
-    char text[32];
-    if (!local || std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", local) == 0)
-        return "?";
-    return text;
-}
-
+// A run's time in UTC, for JSON.
 std::string UtcTime(std::uint64_t seconds) {
     const std::time_t time = static_cast<std::time_t>(seconds);
     const std::tm* utc = std::gmtime(&time);
@@ -185,7 +176,9 @@ int ListUndo(const HostOptions& options, const std::string& directory, const std
                 << ", \"edited\": " << (batch.edited ? 1 : 0) << ", \"state\": \"" << state << "\"}\n";
             continue;
         }
-        std::string line = batch.time ? LocalTime(*batch.time) : std::string("?");
+        std::string line = LocalRunTime(batch.time);
+        if (line.empty())
+            line = "?";
         line.resize(std::max<std::size_t>(line.size(), 16), ' ');
         std::string count = std::to_string(batch.files) + (batch.files == 1 ? " file" : " files");
         count.resize(std::max<std::size_t>(count.size(), 12), ' ');

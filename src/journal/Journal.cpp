@@ -528,6 +528,17 @@ JournalLookup ReadNewestRun(FileSystem& files, const std::string& root, const st
 
 }  // namespace
 
+std::string LocalRunTime(const std::optional<std::uint64_t>& seconds) {
+    if (!seconds)
+        return std::string();
+    const std::time_t time = static_cast<std::time_t>(*seconds);
+    const std::tm* local = std::localtime(&time);
+    char text[32];
+    if (!local || std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", local) == 0)
+        return std::string();
+    return text;
+}
+
 JournalLookup ReadLatestRun(FileSystem& files, const std::string& root, const std::string& panelDirectory,
                             JournalRun* run, std::string* path, std::string* error) {
     return ReadNewestRun(files, root, panelDirectory, false, run, path, error);

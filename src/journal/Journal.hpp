@@ -203,6 +203,9 @@ struct JournalBatch {
     bool unavailable = false;  // its journal could not be written
     bool damaged = false;      // its journal cannot be read
 };
+// A run's time as the user's clock shows it ("2026-12-08 21:15"); "" when the journal does not say
+// or the system cannot.
+std::string LocalRunTime(const std::optional<std::uint64_t>& seconds);
 // The kept runs of `directory`, newest first.
 std::vector<JournalBatch> ListBatches(FileSystem& files, const std::string& root,
                                       const std::string& directory);

@@ -1,6 +1,5 @@
 #include "journal/UndoFromMenu.hpp"
 
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -21,18 +20,6 @@ std::string Filled(const char* text, const std::string& value) {
     if (at != std::string::npos)
         filled.replace(at, 2, value);
     return filled;
-}
-
-// The run's time as the user's clock shows it; "" when the journal does not say.
-std::string LocalTime(const std::optional<std::uint64_t>& seconds) {
-    if (!seconds)
-        return std::string();
-    const std::time_t time = static_cast<std::time_t>(*seconds);
-    const std::tm* local = std::localtime(&time);
-    char text[32];
-    if (!local || std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", local) == 0)
-        return std::string();
-    return text;
 }
 
 void ShowNothing(PluginHost& host, const char* line, const std::string& detail) {
@@ -60,7 +47,7 @@ void ShowNames(PluginHost& host, MessageId heading, const std::vector<std::strin
 
 // A line of the folder's list: when, how many files, the template.
 ListLine BatchLine(PluginHost& host, const JournalBatch& batch) {
-    std::string text = LocalTime(batch.time);
+    std::string text = LocalRunTime(batch.time);
     const auto add = [&text](const std::string& part) {
         if (!part.empty())
             text += (text.empty() ? "" : "  ") + part;
@@ -148,7 +135,7 @@ UndoOutcome UndoFromMenu(const RunContext& context) {
     }
 
     const std::string count = Filled(host.GetText(MUndoFiles), std::to_string(plan.Renames()));
-    const std::string when = LocalTime(run.time);
+    const std::string when = LocalRunTime(run.time);
     const std::string time = Filled(host.GetText(MUndoTime), when);
     std::vector<const char*> lines = {host.GetText(MUndoTitle), count.c_str(), host.GetText(MUndoFolder),
                                       run.directory.c_str()};
